@@ -1,0 +1,1 @@
+// Placeholder so that an empty folder still makes a library.
