@@ -1,0 +1,27 @@
+#include "platform/msgbox/MsgBox.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform::msgbox;
+
+TEST(MsgBox, QueuedAnswersComeFirstThenTheDefaultButton)
+{
+    ClearQueue();
+    QueueAnswer(Answer::No);
+    EXPECT_EQ(MsgBox("保存しますか？", Style::YesNoCancel | Style::Question, "Vellumora"), Answer::No);
+
+    struct Row { const char* why; std::int32_t style; std::int16_t answer; };
+    const Row rows[] = {
+        {"ok only", Style::OKOnly | Style::Critical, Answer::OK},
+        {"yes/no, first button", Style::YesNo, Answer::Yes},
+        {"yes/no, second button default", Style::YesNo | Style::DefaultButton2, Answer::No},
+        {"yes/no/cancel, third button default", Style::YesNoCancel | Style::DefaultButton3, Answer::Cancel},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        EXPECT_EQ(MsgBox("x", row.style, "t"), row.answer);
+    }
+    ASSERT_EQ(ShownBoxes().size(), 5u);
+    EXPECT_EQ(ShownBoxes()[0].prompt, QStringLiteral("保存しますか？"));
+    EXPECT_EQ(ShownBoxes()[0].title, QStringLiteral("Vellumora"));
+}
