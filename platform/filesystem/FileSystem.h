@@ -1,0 +1,124 @@
+#pragma once
+
+// The file-system object: files, folders and text streams, with the old component's answers and
+// error numbers (53 file not found, 58 file already exists, 70 permission denied, 76 path not
+// found, ...). Paths use "/"; a relative path is taken against the process's current folder.
+// Text streams carry Shift_JIS ("ANSI") text and end lines with CR LF.
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+
+namespace platform::filesystem {
+
+enum class IOMode { ForReading = 1, ForWriting = 2, ForAppending = 8 };
+
+// An open text file. The file closes at Close or when the last owner lets the stream go.
+// Writing a character that has no Shift_JIS form raises instead of writing "?".
+class TextStream {
+public:
+    ~TextStream();
+    TextStream(const TextStream&) = delete;
+    TextStream& operator=(const TextStream&) = delete;
+
+    void Write(const QString& text);
+    void WriteLine(const QString& text = {});
+    // Raw bytes, written unchanged (for data that is not text).
+    void WriteBytes(const QByteArray& bytes);
+
+    // Reading: a line ends at LF or CR LF, neither of which is part of the line.
+    bool AtEndOfStream();
+    QString ReadLine();
+    QString ReadAll();
+
+    void Close();
+    const QString& Path() const { return path_; }
+
+private:
+    friend std::shared_ptr<TextStream> OpenTextFile(const QString&, IOMode, bool);
+    friend std::shared_ptr<TextStream> CreateTextFile(const QString&, bool);
+    TextStream(QString path, IOMode mode, int fd);
+    void Require(IOMode mode, const char* what) const;
+
+    QString path_;
+    IOMode mode_;
+    int fd_ = -1;
+    QByteArray pending_; // bytes read ahead of the current line
+    bool eof_ = false;
+};
+
+// A file as it is now: its answers are read from the disk at each call.
+class File {
+public:
+    explicit File(QString path) : path_(std::move(path)) {}
+    const QString& Path() const { return path_; }
+    QString Name() const;
+    std::int64_t Size() const;
+    QDateTime DateLastModified() const;
+    // Raises 70 for a read-only file unless force is set.
+    void Delete(bool force = false);
+
+private:
+    QString path_;
+};
+
+// A folder as it is now: its listings are read from the disk at each call.
+class Folder {
+public:
+    explicit Folder(QString path) : path_(std::move(path)) {}
+    const QString& Path() const { return path_; }
+    QString Name() const;
+    // Names of the files and of the sub-folders, sorted by name.
+    QStringList Files() const;
+    QStringList SubFolders() const;
+    // Deletes the folder with everything in it; read-only entries only when force is set.
+    void Delete(bool force = false);
+
+private:
+    QString path_;
+};
+
+// A destination ending in "/" names the folder to copy or move into.
+void CopyFile(const QString& source, const QString& destination, bool overwrite = true);
+void CopyFolder(const QString& source, const QString& destination, bool overwrite = true);
+void MoveFile(const QString& source, const QString& destination);
+void MoveFolder(const QString& source, const QString& destination);
+// Raises 58 when the folder exists, 76 when its parent does not.
+void CreateFolder(const QString& path);
+// Raises 53 when the file is absent.
+void DeleteFile(const QString& path, bool force = false);
+// Raises 76 when the folder is absent.
+void DeleteFolder(const QString& path, bool force = false);
+
+std::shared_ptr<TextStream> CreateTextFile(const QString& path, bool overwrite = true);
+std::shared_ptr<TextStream> OpenTextFile(const QString& path, IOMode mode = IOMode::ForReading, bool create = false);
+// Writes the whole file beside the target first and then puts it in place, so a failure leaves
+// the old file whole.
+void WriteFileAtomically(const QString& path, const QByteArray& bytes);
+
+bool FileExists(const QString& path);
+bool FolderExists(const QString& path);
+// A drive is the root of a mounted file system ("/", "/home" when mounted apart, ...).
+bool DriveExists(const QString& driveSpec);
+
+// Path text: nothing here touches the disk except GetDrive.
+QString GetAbsolutePathName(const QString& path);  // against the current folder, "." and ".." resolved
+QString GetFileName(const QString& path);          // last component, a trailing "/" ignored
+QString GetBaseName(const QString& path);          // last component without its extension
+QString GetExtensionName(const QString& path);     // text after the last dot of the last component
+QString GetParentFolderName(const QString& path);  // "" when there is none
+QString GetDriveName(const QString& path);         // "/" for an absolute path, "" for a relative one
+QString GetDrive(const QString& path);             // mount point of the file system holding the path
+
+// Raise 53 (file) and 76 (folder) when absent.
+std::shared_ptr<File> GetFile(const QString& path);
+std::shared_ptr<Folder> GetFolder(const QString& path);
+
+// The temporary folder ($TMPDIR, else /tmp), without a trailing "/".
+QString TemporaryFolder();
+
+} // namespace platform::filesystem

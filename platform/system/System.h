@@ -1,0 +1,42 @@
+#pragma once
+
+// Process-wide services of the desktop: process id, current folder, double-click time, and
+// opening a file with the application the desktop associates with it.
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+
+namespace platform::system {
+
+std::int32_t ProcessId();
+
+QString CurrentFolder();
+// True when the folder is now the current one.
+bool SetCurrentFolder(const QString& path);
+
+// Milliseconds between two clicks that still make a double click.
+std::int32_t DoubleClickTime();
+
+// Result codes of OpenWithApplication, the old shell's: above 32 means the file was handed on.
+namespace OpenResult {
+constexpr std::int32_t Opened = 42;
+constexpr std::int32_t FileNotFound = 2;
+constexpr std::int32_t PathNotFound = 3;
+constexpr std::int32_t AccessDenied = 5;
+constexpr std::int32_t NoAssociation = 31;
+} // namespace OpenResult
+
+// Opens the file with its application; a relative file is taken against workingFolder.
+// Offscreen, with no opener installed, nothing is launched and the file only counts as opened.
+std::int32_t OpenWithApplication(const QString& file, const QString& workingFolder);
+
+// Test seam: an opener that replaces the desktop's (empty function: the desktop's again); it gets
+// the absolute path and answers whether it could open it. Every file handed on is listed.
+using FileOpener = std::function<bool(const QString& absolutePath)>;
+void SetFileOpener(FileOpener opener);
+QStringList& OpenedFiles();
+
+} // namespace platform::system

@@ -1,0 +1,42 @@
+#pragma once
+
+// The folder view of a zip archive: items copied out of an archive into a folder and into an
+// archive from a folder, as the desktop's shell offers it, on libzip. Every copy is complete
+// when the call returns.
+//
+// Extraction is guarded: an entry with an absolute name, a ".." component or a link, a file that
+// is not a zip archive or is cut short, and a member that would expand past MaxMemberSize are
+// refused with an error, and nothing is written outside the target folder.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+namespace platform::zipfolder {
+
+constexpr std::int64_t MaxMemberSize = std::int64_t(512) * 1024 * 1024;
+
+// The 22 bytes of an archive without members (its end-of-central-directory record alone).
+QByteArray EmptyArchive();
+
+// True when the path is a file that opens as a zip archive.
+bool IsArchive(const QString& path);
+
+// Copies every item of source (a folder or an archive) into target (a folder or an archive),
+// replacing items of the same name. Raises 76 when a path is missing, and the program's error
+// (-2147220991) when a file is not a zip archive or an archive entry is refused.
+void CopyHere(const QString& source, const QString& target);
+
+// Copies one file or folder into target (a folder or an archive), replacing an item of its name.
+void CopyItemHere(const QString& item, const QString& target);
+
+// Names of the archive's members, folders ending in "/", in the archive's order.
+QStringList MemberNames(const QString& archive);
+
+// Extracts one member (a file) of the archive into the target folder; raises 53 when the archive
+// has no member of that name.
+void ExtractMember(const QString& archive, const QString& memberName, const QString& targetFolder);
+
+} // namespace platform::zipfolder
