@@ -3,7 +3,8 @@
 // The records of a diagram: canvases, their boxes and sub lines, the tagged-text
 // record, and the tag tables in PR. Field order and widths are kept because record
 // dumps and whole-record copies between canvases rely on them. A default-constructed
-// record is the default record: links -1, flags at their initial bits.
+// record is the default record (links -1, flags at their initial bits); Default names it,
+// and a working record is reset by copying it whole.
 
 #include <QPointer>
 #include <QString>
@@ -23,7 +24,10 @@ struct Point {
     std::int32_t yh = 0; // y or height
 
     friend bool operator==(const Point&, const Point&) = default;
+
+    static const Point Default;
 };
+inline const Point Point::Default{};
 
 // Kinds of FigureData: 0 (or anything outside 1..10) draws nothing.
 namespace FigureKind {
@@ -48,7 +52,10 @@ struct FigureData {
     std::int32_t radius = 0;
 
     friend bool operator==(const FigureData&, const FigureData&) = default;
+
+    static const FigureData Default;
 };
+inline const FigureData FigureData::Default{};
 
 struct SubBase {
     Point xy;
@@ -66,7 +73,10 @@ struct InternalCode {
     std::int16_t flags = 1;      // bit 0: the text is drawn
 
     friend bool operator==(const InternalCode&, const InternalCode&) = default;
+
+    static const InternalCode Default;
 };
+inline const InternalCode InternalCode::Default{};
 
 // Bits of BoxRecord::flags.
 namespace BoxFlag {
@@ -128,7 +138,10 @@ struct BoxRecord {
     std::int16_t flags = BoxFlag::Shown;
     std::int16_t blockIndex = -1;
     std::int16_t garbage = -1;    // free-chain link: next free slot, -1 end
+
+    static const BoxRecord Default;
 };
+inline const BoxRecord BoxRecord::Default{};
 
 // One sub line of a canvas (an element of CanvasRecord::SubList).
 struct SubRecord {
@@ -152,7 +165,10 @@ struct SubRecord {
     std::int16_t blockIndex = -1;
     std::int16_t connectorNo = 0;
     std::int16_t garbage = -1;    // free-chain link
+
+    static const SubRecord Default;
 };
+inline const SubRecord SubRecord::Default{};
 
 namespace CanvasState {
 constexpr std::int32_t New = 1;
@@ -177,7 +193,10 @@ struct CanvasHeader {
     std::int16_t busyCount = 0;    // 1 while the window paints
     std::int16_t freeBox = -1;     // head of the BoxList free chain; -1 or 0 empty
     std::int16_t freeSub = -1;
+
+    static const CanvasHeader Default;
 };
+inline const CanvasHeader CanvasHeader::Default{};
 
 // The font and colours selected on one drawing target (a canvas window or the printer).
 struct FontColorState {
@@ -194,7 +213,10 @@ struct FontColorState {
     std::int32_t drawColor = 0;    // stored resolved
 
     friend bool operator==(const FontColorState&, const FontColorState&) = default;
+
+    static const FontColorState Default;
 };
+inline const FontColorState FontColorState::Default{};
 
 // One canvas: slot 0 of B is the print work copy, 1..n the document's canvases.
 struct CanvasRecord {
@@ -223,7 +245,10 @@ struct PadInfoRecord {
     QString obstinate;
 
     friend bool operator==(const PadInfoRecord&, const PadInfoRecord&) = default;
+
+    static const PadInfoRecord Default;
 };
+inline const PadInfoRecord PadInfoRecord::Default{};
 
 // Rows of the tag tables.
 struct TagAttributeRecord {
@@ -240,7 +265,10 @@ struct TagTableRecord {
     QString boxName;               // empty for kinds that are not boxes
 
     friend bool operator==(const TagTableRecord&, const TagTableRecord&) = default;
+
+    static const TagTableRecord Default;
 };
+inline const TagTableRecord TagTableRecord::Default{};
 
 struct StyleAttributeRecord {
     QString name;                  // lower case
@@ -267,7 +295,10 @@ struct YAdjustRecord {
     Point connectXY;
     std::int32_t boxShift = 0;
     std::int16_t blockIndex = 0;
+
+    static const YAdjustRecord Default;
 };
+inline const YAdjustRecord YAdjustRecord::Default{};
 
 // The tag tables, built once at start-up, and the vertical pass's working lists.
 struct PadRecord {

@@ -1,0 +1,36 @@
+#pragma once
+
+// Keeps a canvas's boxes and sub lines in growable lists with free chains. Slot 0 of
+// each list is a spare; freed slots are reused before a list grows, and the index of a
+// slot in use never changes while the canvas lives, so records link by index.
+
+#include "app/shell/DiagramRecords.h"
+
+#include <QString>
+
+#include <cstdint>
+
+namespace vellumora {
+
+// Takes a box slot on the canvas and fills it from the record; returns its index.
+// The neighbours are not linked: the caller sets the previous box's after and the owner's links.
+std::int16_t BoxAdd(std::int16_t canvas, const PadInfoRecord& record, std::int16_t before, std::int16_t upper);
+// Takes a sub-line slot owned by box upper; returns its index. The neighbours are not linked.
+std::int16_t SubLineAdd(std::int16_t canvas, std::int16_t before, std::int16_t upper, std::int16_t number);
+// Frees a box and its sub lines; withBoxes also frees every box below them.
+void BoxDelete(std::int16_t canvas, std::int16_t box, bool withBoxes);
+// Frees a sub line; withBoxes also frees the chain below it.
+void SubLineDelete(std::int16_t canvas, std::int16_t sub, bool withBoxes);
+// Both lists back to one spare slot, both free chains empty; PR's layout lists erased.
+void BoxListClear(std::int16_t canvas);
+// Both lists emptied; the canvas window and its controls unloaded.
+void CanvasRelease(std::int16_t canvas);
+
+// A text record for a text: default flags, its line count.
+InternalCode TextInfoMake(const QString& text);
+// Measures the text on the canvas (a blank when empty) and marks it drawn.
+void TextSizeMeasure(InternalCode& code, std::int16_t canvas);
+FigureData LineFigureMake(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2);
+FigureData ArcFigureMake(std::int32_t kind, std::int32_t x, std::int32_t y, std::int32_t radius);
+
+} // namespace vellumora
