@@ -1,0 +1,151 @@
+#include "platform/printer/TextMeasure.h"
+
+#include "platform/codepage/CodePage.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QStringList>
+
+#include <algorithm>
+#include <optional>
+
+namespace platform::printer {
+
+namespace {
+
+// Windows font names as documents and the ini file hold them, reduced by TableKey, and the installed
+// family that draws each.
+struct Substitution {
+    const char16_t* key;
+    const char* family;
+};
+constexpr Substitution kSubstitutions[] = {
+    {u"msゴシック", "IPAGothic"},   {u"msgothic", "IPAGothic"},     {u"msmincho", "IPAMincho"},
+    {u"ms明朝", "IPAMincho"},       {u"mspゴシック", "IPAPGothic"}, {u"mspgothic", "IPAPGothic"},
+    {u"msuigothic", "IPAPGothic"},  {u"メイリオ", "IPAPGothic"},    {u"meiryo", "IPAPGothic"},
+    {u"meiryoui", "IPAPGothic"},    {u"msp明朝", "IPAPMincho"},     {u"mspmincho", "IPAPMincho"},
+};
+constexpr const char* kFallbackFamily = "IPAGothic";
+
+// Full-width letters and half-width katakana fold onto one form; blanks and letter case do not count.
+QString TableKey(const QString& name)
+{
+    QString key = name.normalized(QString::NormalizationForm_KC).toLower();
+    key.remove(QLatin1Char(' '));
+    return key;
+}
+
+QString ResolveFamily(const QString& name)
+{
+    const QString key = TableKey(name);
+    for (const Substitution& s : kSubstitutions) {
+        if (key == QString::fromUtf16(s.key))
+            return QString::fromLatin1(s.family);
+    }
+    const QStringList installed = QFontDatabase::families();
+    for (const QString& family : installed) {
+        if (TableKey(family) == key)
+            return family;
+    }
+    return QString::fromLatin1(kFallbackFamily);
+}
+
+QStringList SplitLines(const QString& text)
+{
+    QString unified = text;
+    unified.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return unified.split(QLatin1Char('\n'));
+}
+
+const FontTextMeasurer kFontMeasurer;
+const FakeTextMeasurer kFakeMeasurer;
+const TextMeasurer* gMeasurer = &kFontMeasurer;
+
+// Measuring selects the same font again and again (a canvas is measured box by box); keep the last.
+struct MetricsCache {
+    FontSpec spec;
+    std::optional<QFontMetricsF> metrics;
+
+    const QFontMetricsF& For(const FontSpec& font)
+    {
+        if (!metrics || !(spec == font)) {
+            spec = font;
+            metrics.emplace(MakeQFont(font));
+        }
+        return *metrics;
+    }
+};
+MetricsCache gMetrics;
+
+} // namespace
+
+QString SubstituteFontFamily(const QString& name)
+{
+    static QHash<QString, QString> resolved;
+    auto it = resolved.constFind(name);
+    if (it != resolved.constEnd())
+        return *it;
+    const QString family = ResolveFamily(name);
+    resolved.insert(name, family);
+    return family;
+}
+
+QFont MakeQFont(const FontSpec& spec, double unitsPerPoint)
+{
+    QFont font(SubstituteFontFamily(spec.name));
+    font.setPixelSize(std::max(1, qRound(double(spec.size) * unitsPerPoint)));
+    font.setBold(spec.bold);
+    font.setItalic(spec.italic);
+    font.setStrikeOut(spec.strikethru);
+    font.setUnderline(spec.underline);
+    // Outlines without hinting measure the same at every size, so layout does not hang on the grid.
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+double FontTextMeasurer::LineWidth(const FontSpec& font, const QString& line) const
+{
+    return gMetrics.For(font).horizontalAdvance(line);
+}
+
+double FontTextMeasurer::LineHeight(const FontSpec& font) const
+{
+    const QFontMetricsF& m = gMetrics.For(font);
+    return m.ascent() + m.descent();
+}
+
+double FakeTextMeasurer::LineWidth(const FontSpec& font, const QString& line) const
+{
+    return double(codepage::ByteWidth(line)) * double(font.size) * 10.0;
+}
+
+double FakeTextMeasurer::LineHeight(const FontSpec& font) const
+{
+    return double(font.size) * 25.0;
+}
+
+const TextMeasurer& CurrentTextMeasurer()
+{
+    return *gMeasurer;
+}
+
+void UseFakeTextMeasurer(bool fake)
+{
+    gMeasurer = fake ? static_cast<const TextMeasurer*>(&kFakeMeasurer) : &kFontMeasurer;
+}
+
+double MeasureTextWidth(const FontSpec& font, const QString& text)
+{
+    double widest = 0.0;
+    for (const QString& line : SplitLines(text))
+        widest = std::max(widest, gMeasurer->LineWidth(font, line));
+    return widest;
+}
+
+double MeasureTextHeight(const FontSpec& font, const QString& text)
+{
+    return gMeasurer->LineHeight(font) * double(SplitLines(text).size());
+}
+
+} // namespace platform::printer
