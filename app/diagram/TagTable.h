@@ -93,7 +93,4 @@ PadInfoRecord PadInfoMake(std::int32_t tagId, const QString& text);
 // Fills the style bytes of a box from the record's style text; raises on a bad item.
 void FreeStyleParse(std::int16_t canvas, std::int16_t box, const PadInfoRecord& record);
 
-// The parsing core of FreeStyleParse: one value index per style row.
-std::vector<std::uint8_t> FreeStyleValues(const QString& styleText);
-
 } // namespace vellumora
