@@ -1,0 +1,92 @@
+#pragma once
+
+// Tagged text, the format of documents and of every exchange and undo file: the one input and
+// the one output of the program, the record reader with its push-back, the record writers, the
+// ".pad" container (a zip archive holding the document as its single member) and the open and
+// save-as dialogs.
+//
+// Files are Shift_JIS with CR LF after every line. A file that is not valid Shift_JIS is refused
+// when it is opened; a character without a Shift_JIS form raises instead of being written as "?".
+// Outputs are put in place whole when they are finished, so a failed save leaves the old file.
+
+#include "app/shell/DiagramRecords.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+namespace platform::commondialog {
+class CommonDialog;
+}
+
+namespace vellumora {
+
+// Start-up and shutdown: file-type filter, zip work names, work folder.
+void FileInterfaceInit();
+void FileInterfaceTerm();
+
+// The input. Opening a ".pad" reads its document member only; an archive without it, with an
+// unsafe entry, or that is no zip archive, and a file that is not Shift_JIS, are refused with an
+// error and leave the input as it was.
+void PadFileOpen(const QString& path);
+void PadFileClose();
+
+// The output. The text is collected and put in place by PadFileFinish (for a ".pad": packed into
+// an archive first); a failure there raises and leaves the target as it was.
+void PadFileCreate(const QString& path);
+void PadFileFinish();
+// Drops an output that cannot be finished; the target stays as it was.
+void PadFileAbandon();
+
+// Saves the whole document to the path part of DocumentName and clears the modified flag;
+// a failed save raises and keeps the flag.
+void PadFileSave();
+
+// True for a path whose extension is "pad" in any letter case.
+bool IsPadFile(const QString& path);
+
+// The dialogs: false on cancel and on any failure.
+bool FileOpenDialog(platform::commondialog::CommonDialog& dialog, QString& path);
+bool FileSaveDialog(platform::commondialog::CommonDialog& dialog);
+
+// Reading: the next record; the empty record (tagId 0) once the input has ended. Raises
+// "定義されていないﾀｸﾞです。" (source "GetPadInfo") for a record that starts with no known tag.
+PadInfoRecord GetPadInfo();
+// The next GetPadInfo returns the last record again (one record of push-back).
+void UngetPadInfo();
+// One line as it stands in the file; false (and "") at the end of the input.
+bool PadLineRead(QString& line);
+
+// Writing.
+void PadInfoWrite(const PadInfoRecord& record);
+void PadSectionWrite(std::int32_t subTagId, const QString& text);
+void PadLineWrite(const QString& line);
+// Box records from startBox, or (startBox below 0) the canvas's whole list in its canvas frame.
+void BoxListWrite(std::int16_t canvas, std::int16_t startBox, bool withSubs, bool caseNumbers, bool followNext,
+                  bool withNames);
+// The header record and, withCanvases, every open canvas in display order and the closing record.
+void PadDocumentWrite(bool withCanvases, bool caseNumbers);
+// The chart-kind name of a canvas ("Obstinate1" ...); "" without exactly one chart kind.
+QString ObstinateNameGet(std::int16_t canvas);
+
+// The three file types of the dialogs: column 0 the filter entry, column 1 the extension.
+struct FileFilterRow {
+    QString filter;
+    QString extension;
+};
+
+// Module state shared by the start and end routines, the files and the dialogs.
+struct FileInterfaceData {
+    std::array<FileFilterRow, 3> FileFilterTable; // rows 1 to 3 at indexes 0 to 2
+    QString FileFilter;     // the filter entries joined with "|"
+    QString ZipWorkFile;    // the work archive
+    QString ZipWorkFolder;  // the work folder
+    QString ZipMemberFile;  // the document member in the work folder
+    QString ReadCopyFile;   // the member copy while a ".pad" is read
+    QString SaveTargetFile; // the ".pad" being written
+    QString SaveTextFile;   // the text written for it
+};
+inline FileInterfaceData FileInterface;
+
+} // namespace vellumora
