@@ -29,6 +29,10 @@ struct TavelinComState {
     std::array<QString, 7> TrimChars;  // blank, LF, CR, TAB, BS, FF, VT
 };
 
+// The text of a property ("Path", "EXEName") of the client's application object. Raises 91 before
+// SetAppInfo (or once the client has deleted the object) and 438 when the object lacks the property.
+QString AppObjectText(const TavelinComState& state, const char* property);
+
 class TavelinComObject final : public TavelinCom {
 public:
     TavelinComObject();

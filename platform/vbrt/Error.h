@@ -25,9 +25,11 @@ constexpr std::int32_t DiskFull = 61;
 constexpr std::int32_t PermissionDenied = 70;
 constexpr std::int32_t PathFileAccessError = 75;
 constexpr std::int32_t PathNotFound = 76;
+constexpr std::int32_t ObjectVariableNotSet = 91;
 constexpr std::int32_t ObjectRequired = 424;
 constexpr std::int32_t CannotCreateObject = 429;
 constexpr std::int32_t ObjectDoesNotSupport = 438;
+constexpr std::int32_t WrongNumberOfArguments = 450;
 constexpr std::int32_t InvalidProcedureCall = 5;
 } // namespace ErrorNumber
 

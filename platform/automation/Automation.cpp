@@ -1,0 +1,77 @@
+#include "platform/automation/Automation.h"
+
+#include <QCoreApplication>
+#include <QLibrary>
+
+#include <array>
+#include <map>
+#include <mutex>
+
+namespace platform::automation {
+
+namespace {
+
+struct ProgIdRow {
+    const char* progId;
+    const char* libraryName; // file name beside the program
+};
+
+// The identifiers this program can create; the class is the part after the dot.
+constexpr std::array<ProgIdRow, 1> kProgIds{{
+    {"TavelinCom10.TavelinCom", "libTavelinCom10.so"},
+}};
+
+[[noreturn]] void RaiseCannotCreate(const QString& progId, const QString& why)
+{
+    throw vbrt::Error(vbrt::ErrorNumber::CannotCreateObject, QStringLiteral("CreateObject"),
+                      QStringLiteral("ActiveX component can't create object: %1 (%2)").arg(progId, why));
+}
+
+// A library, once loaded, is never unloaded: texts, error descriptions and type information
+// handed out by its objects may point into its read-only data and outlive the objects.
+FactoryFunction LoadFactory(const QString& progId, const QString& libraryPath)
+{
+    static std::mutex mutex;
+    static std::map<QString, FactoryFunction> loaded;
+    std::lock_guard lock(mutex);
+    if (auto it = loaded.find(libraryPath); it != loaded.end())
+        return it->second;
+    auto* library = new QLibrary(libraryPath); // deliberately kept for the life of the process
+    if (!library->load()) {
+        const QString why = library->errorString();
+        delete library;
+        RaiseCannotCreate(progId, why);
+    }
+    auto factory = reinterpret_cast<FactoryFunction>(library->resolve(FactorySymbol));
+    if (!factory)
+        RaiseCannotCreate(progId, QStringLiteral("%1 exports no %2").arg(libraryPath, QLatin1String(FactorySymbol)));
+    loaded.emplace(libraryPath, factory);
+    return factory;
+}
+
+} // namespace
+
+std::shared_ptr<Dispatch> CreateObject(const QString& progId)
+{
+    for (const ProgIdRow& row : kProgIds) {
+        const QString known = QLatin1String(row.progId);
+        if (known.compare(progId, Qt::CaseInsensitive) != 0)
+            continue;
+        const QString path = QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(row.libraryName);
+        FactoryFunction factory = LoadFactory(progId, path);
+        const QByteArray className = known.section(QLatin1Char('.'), 1).toUtf8();
+        Dispatch* object = factory(className.constData());
+        if (!object)
+            RaiseCannotCreate(progId, QStringLiteral("no class %1").arg(QString::fromUtf8(className)));
+        // The object is deleted through its virtual destructor, whose code lives in the library.
+        return std::shared_ptr<Dispatch>(object);
+    }
+    RaiseCannotCreate(progId, QStringLiteral("unknown identifier"));
+}
+
+QVariant CallByName(Dispatch& object, const QString& name, QVariantList& args)
+{
+    return object.Invoke(name, args);
+}
+
+} // namespace platform::automation
