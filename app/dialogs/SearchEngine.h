@@ -1,0 +1,65 @@
+#pragma once
+
+// The search over the box texts of the open canvases: one search at a time, held here.
+
+#include "app/shell/DiagramRecords.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace platform::regexp {
+class RegExp;
+}
+
+namespace vellumora {
+
+// One match, in the canvas window's twips.
+struct SearchMatchRecord {
+    Point BoxXY;                 // base position of the text
+    Point TextXY;                // position of the text relative to BoxXY
+    Point TextSize;
+    std::int16_t LineCount = 0;
+    std::int32_t FontCode = 0;
+    QString Text;                // the whole text, lines joined by CR LF
+    std::int32_t FirstIndex = 0; // offset of the match in Text, from 0
+    std::int32_t Length = 0;
+    std::int16_t Canvas = 0;
+    std::int16_t Box = 0;        // -1 for a sub-line text
+    std::int16_t Sub = 0;        // -1 for a box text
+    std::int16_t Which = 0;      // 1 the first text, 2 the second
+
+    friend bool operator==(const SearchMatchRecord&, const SearchMatchRecord&) = default;
+
+    static const SearchMatchRecord Default;
+};
+inline const SearchMatchRecord SearchMatchRecord::Default{};
+
+struct SearchCanvasEntry {
+    std::int16_t CanvasIndex = 0;
+    std::vector<std::int16_t> BoxIndexes;
+};
+
+struct SearchState {
+    std::shared_ptr<platform::regexp::RegExp> SearchRegExp;
+    std::vector<SearchCanvasEntry> SearchCanvasList;
+    std::vector<SearchMatchRecord> SearchMatchList;
+    std::int16_t SearchCanvasCursor = -1;
+    std::int16_t SearchBoxCursor = -1;
+    std::int16_t SearchMatchCursor = -1;
+    bool SearchFoundFlag = false;
+    SearchMatchRecord SearchCurrentMatch;
+};
+inline SearchState Search;
+
+// Ends the search: no expression, empty lists, cursors -1, not found, no current match.
+void SearchClear();
+// Shutdown: SearchClear, then the lists' storage is released.
+void SearchTerminate();
+// SearchClear and an empty search-state panel.
+void SearchReset();
+bool SearchFound();
+
+} // namespace vellumora

@@ -1,0 +1,7 @@
+#include "app/print/ReportSetting.h"
+
+namespace vellumora {
+
+void ReportSettingApply() {}
+
+} // namespace vellumora

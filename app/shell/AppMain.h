@@ -1,0 +1,44 @@
+#pragma once
+
+// Start-up and shutdown of the program: the entry procedure, the fixed orders in which the
+// modules' start and end routines run, the registry renewal and the command line.
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace vellumora {
+
+// One step of start-up or shutdown, named after the routine it runs.
+struct LifecycleStep {
+    QString name;
+    std::function<void()> run;
+};
+
+// The steps of AppInitialize and of AppTerminate, in their order.
+std::vector<LifecycleStep> StartupSequence();
+std::vector<LifecycleStep> ShutdownSequence();
+
+// Runs start-up; an error of a step reaches the caller.
+void AppInitialize();
+// Runs shutdown (every step, in order); the caller then ends the process.
+void AppTerminate();
+
+// The program: start-up, the main window until it closes, shutdown. An error in start-up is
+// shown in one error box, whatever start-up made is removed again, and the result is 1.
+int Main();
+
+// Shows the main window and runs the event loop until it has closed; returns the exit code.
+// Until one is set, Main shuts down right after start-up.
+using MainWindowRunner = std::function<int()>;
+void SetMainWindowRunner(MainWindowRunner runner);
+
+void RegistryRenewal();
+// Splits a command-line text: blanks and TABs separate, double quotes group.
+void CommandLineSplit(const QString& commandLine);
+// The arguments as the system already split them (without the program's own path).
+void CommandLineSplit(const QStringList& arguments);
+
+} // namespace vellumora

@@ -1,0 +1,12 @@
+#include "app/shell/MainWindowLink.h"
+
+namespace vellumora {
+
+namespace {
+MainWindowLink* mainWindowLink = nullptr;
+}
+
+void SetMainWindowLink(MainWindowLink* link) { mainWindowLink = link; }
+MainWindowLink* MainWindow() { return mainWindowLink; }
+
+} // namespace vellumora

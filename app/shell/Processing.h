@@ -1,0 +1,102 @@
+#pragma once
+
+// The busy protocol around every command, canvas bookkeeping on B, the status bar, the
+// document-name accessors and the small routines every dialog uses.
+
+#include "app/shell/DiagramRecords.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+class QComboBox;
+class QWidget;
+
+namespace vellumora {
+
+// Window kind tags: "B" the main window, "CM" a canvas window, "EM" a box editor; dialogs have
+// none. A letter is tested by containment: "C" canvas, "E" editor, "M" child of the main window.
+// The tag is the window's "Tag" property.
+QString FormTag(const QWidget* form);
+void FormTagSet(QWidget* form, const QString& tag);
+
+// "Disabling" a window blocks its mouse and key input (and that of everything inside it) without
+// greying it; FormEnabled reports that state.
+void FormEnable(QWidget* form, bool enabled);
+bool FormEnabled(const QWidget* form);
+
+// Busy protocol: ProcessingStart before a command's work, ProcessingEnd after it on every path.
+void ProcessingStart(QWidget* form);
+void ProcessingEnd(QWidget* form, bool suspend = false, bool force = false);
+
+// Runs a command between ProcessingStart and ProcessingEnd as an error boundary: an error the
+// command raises is shown in one error box after painting was released; ProcessingEnd always runs.
+// Returns false when the command raised.
+bool RunCommand(QWidget* form, const std::function<void()>& command, bool force = false);
+
+// The same as a scope: ProcessingStart now, ProcessingEnd when the scope ends (also by an error).
+class ProcessingScope {
+public:
+    explicit ProcessingScope(QWidget* form, bool force = false);
+    ~ProcessingScope();
+    ProcessingScope(const ProcessingScope&) = delete;
+    ProcessingScope& operator=(const ProcessingScope&) = delete;
+    // Changes the force flag passed to ProcessingEnd.
+    void setForce(bool force) { force_ = force; }
+
+private:
+    QWidget* form_;
+    bool force_;
+};
+
+void PaintEventReleaseAll(bool suspend, bool force);
+void CanvasTimersStop();
+void RefreshTimersStop();
+// Returns when the canvas is not painting. On the one window thread a canvas that paints is
+// below the caller on the stack, so waiting could never end: raises instead.
+void CanvasBusyWait(std::int16_t canvas);
+
+// Canvas bookkeeping; an index outside its list raises 9 (subscript out of range).
+CanvasHeader CanvasDataGet(std::int16_t canvas);
+BoxRecord BoxDataGet(std::int16_t canvas, std::int16_t box);
+SubRecord SubDataGet(std::int16_t canvas, std::int16_t sub);
+void CanvasStateSet(std::int16_t canvas, std::int32_t state);
+void CanvasWindowStateSet(std::int16_t canvas, std::int16_t windowState);
+void PartsLockSet(std::int16_t canvas, bool lock);
+// A name of exactly one TAB leaves the stored name as it is.
+QString CanvasCaptionMake(std::int16_t canvas, const QString& name);
+void NewPageToggle(std::int16_t canvas, std::int16_t box, std::int16_t sub);
+std::int32_t ObstinateGet(std::int16_t index);
+
+// Status bar and captions.
+void StatusPanelSet(const QString& key, const QString& text);
+void FocusCanvasShow(const QString& text);
+void EditModeShow();
+void ModalWindowShow(const QString& text);
+void UnVisibleCanvasShow();
+void SearchStateShow(const QString& text);
+void FontAndSizeShow();
+QString ExitMenuCaption();
+QString MenuCaptionClean(const QString& caption);
+
+// The document name. CurrentDocument passed as text stands for ApplicationGlobals.DocumentName.
+inline const QString CurrentDocument = QStringLiteral("\\\\");
+QString DocumentPathPart(const QString& text);
+QString DocumentDisplayName(const QString& text);
+QString DocumentSavePath(const QString& text);
+QString DocumentFileName(bool fullPath);
+bool DocumentOpened();
+
+// Dialog routines. InputTextCheck shows the message and returns true when the text is too long;
+// with a maximum of 0 or less the box kind of tagId decides both limits.
+bool InputTextCheck(const QString& text, std::int32_t tagId, std::int32_t maxChars = 0, std::int32_t maxLines = 0);
+void FormControlsClear(QWidget* form, bool resetBackColor);
+// Ctrl+F4 closes the form; Ctrl+arrow moves it 100 twips and consumes the key (keyCode := 0).
+// keyCode is a Qt key, shift the Qt keyboard modifiers.
+void DialogKeyDown(int& keyCode, int shift, QWidget* form);
+void FontNameComboSet(QComboBox* combo, bool includeDefault, const QString& current);
+void FontSizeComboSet(QComboBox* combo, bool includeDefault, const QString& current);
+void ColorComboSet(QComboBox* combo, bool includeDefault, const QString& current);
+
+} // namespace vellumora

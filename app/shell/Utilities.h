@@ -1,0 +1,78 @@
+#pragma once
+
+// Small routines used all over the program: per-process work-file names and their deletion
+// by parts, the four message boxes, centimetres and twips, and Point arithmetic.
+
+#include "app/shell/DiagramRecords.h"
+
+#include <QString>
+
+#include <concepts>
+#include <cstdint>
+#include <vector>
+
+namespace vellumora {
+
+// One part of a work-file name: a text, or a number standing for its decimal text.
+// An omitted part is empty.
+class FilePart {
+public:
+    FilePart() = default;
+    FilePart(const QString& text) : text_(text) {}
+    FilePart(const char* text) : text_(QString::fromUtf8(text)) {}
+    template <std::integral T>
+    FilePart(T number) : text_(QString::number(number)) {}
+
+    const QString& text() const { return text_; }
+
+private:
+    QString text_;
+};
+
+struct TemporaryFileEntry {
+    QString fileName;
+    bool inUse = false;
+};
+
+// Work files. A name is the prefix (temporary folder, program name and process id), a dot and
+// each part up to the first empty one, then ".tmp"; without parts a random name.
+void UtilitiesInitialize();
+void UtilitiesTerminate();
+QString TemporaryFileName(const FilePart& p1 = {}, const FilePart& p2 = {}, const FilePart& p3 = {},
+                          const FilePart& p4 = {}, const FilePart& p5 = {}, const FilePart& p6 = {});
+// Deletes the in-use work files the parts select: a whole name given alone, or the names whose
+// last parts are the given ones ("*" for one or more parts), letter case ignored; no parts: all.
+void TemporaryFileDelete(const FilePart& p1 = {}, const FilePart& p2 = {}, const FilePart& p3 = {},
+                         const FilePart& p4 = {}, const FilePart& p5 = {}, const FilePart& p6 = {});
+QString TemporaryFilePrefix();
+// Every name handed out in this run, in the order of first issue.
+const std::vector<TemporaryFileEntry>& TemporaryFiles();
+
+// Seeds the random numbers of unnamed work files from the clock.
+void RandomSeed();
+
+// Message boxes: every box of the program goes through one of these. An empty title shows
+// the program's name. Answers: 6 Yes, 7 No, 2 Cancel.
+void ErrorMessageBox(const QString& text, const QString& title = {});
+std::int16_t YesNoMessageBox(const QString& text, std::int16_t extraStyle = 256, const QString& title = {});
+std::int16_t YesNoCancelMessageBox(const QString& text, std::int16_t extraStyle = 0, const QString& title = {});
+void InformationMessageBox(const QString& text);
+
+// Lengths: centimetres as single precision, twips 1440 an inch. CentimeterToTwip rounds down and
+// raises 6 (overflow) outside the 32-bit range.
+std::int32_t CentimeterToTwip(float centimeters);
+float TwipToCentimeter(std::int32_t twips);
+
+std::uint8_t BoolToByte(bool value);
+bool ByteToBool(std::uint8_t value);
+std::int32_t MaxValue(std::int32_t a, std::int32_t b);
+std::int32_t MinValue(std::int32_t a, std::int32_t b);
+// The text when it is not empty (blanks count as text), else the default.
+QString StringDefault(const QString& text, const QString& defaultText);
+
+Point PointMake(std::int32_t x, std::int32_t y);
+// Raises 6 (overflow) when a sum leaves the 32-bit range.
+Point PointAdd(const Point& a, const Point& b);
+Point PointMax(const Point& a, const Point& b);
+
+} // namespace vellumora
