@@ -1,18 +1,32 @@
 #include "app/diagram/FileInterface.h"
 
+#include "app/canvas/CopyAndPaste.h"
+#include "app/diagram/FontAndColor.h"
+#include "app/diagram/PadUtilities.h"
 #include "app/diagram/TagTable.h"
+#include "app/shell/ApplicationGlobals.h"
+#include "app/shell/Processing.h"
+#include "app/shell/Utilities.h"
 #include "platform/codepage/CodePage.h"
+#include "platform/commondialog/CommonDialog.h"
+#include "platform/filesystem/FileSystem.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
+#include "platform/zipfolder/ZipFolder.h"
 
 #include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace vellumora {
 
 namespace {
 
 namespace vbrt = platform::vbrt;
+namespace fs = platform::filesystem;
+namespace zf = platform::zipfolder;
 
 const QString kCrLf = QStringLiteral("\r\n");
 
@@ -175,6 +189,144 @@ void Emit(const QString& line, const char* source)
         RaiseNotOpen(source);
     PadOutputFile.bytes += platform::codepage::ToShiftJis(line, QString::fromLatin1(source));
     PadOutputFile.bytes += "\r\n";
+}
+
+// The document member of a ".pad" archive. Readers match it without regard to letter case.
+const QString kMemberName = QStringLiteral("Vellumora.txt");
+
+// The work folder and work archive of ".pad" files: those of the start routine, or, before it
+// has run, a private folder of this process.
+const QString& FallbackFolder()
+{
+    static QTemporaryDir dir(fs::TemporaryFolder() + QStringLiteral("/vellumora-zipwork-XXXXXX"));
+    static const QString path = dir.path();
+    return path;
+}
+
+QString WorkFolder()
+{
+    const QString& folder = FileInterface.ZipWorkFolder;
+    if (folder.isEmpty())
+        return FallbackFolder();
+    if (!fs::FolderExists(folder))
+        fs::CreateFolder(folder);
+    return folder;
+}
+
+QString WorkArchive()
+{
+    return FileInterface.ZipWorkFile.isEmpty() ? FallbackFolder() + QStringLiteral("/zipwork.zip")
+                                               : FileInterface.ZipWorkFile;
+}
+
+void RemoveQuietly(const QString& path)
+{
+    if (!path.isEmpty())
+        QFile::remove(path);
+}
+
+QByteArray ReadWholeFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw vbrt::Error(vbrt::ErrorNumber::FileNotFound, QStringLiteral("PadFileOpen"),
+                          QStringLiteral("ファイル %1 が見つかりません。").arg(path));
+    QFile file(path);
+    if (info.isDir() || !file.open(QIODevice::ReadOnly))
+        throw vbrt::Error(vbrt::ErrorNumber::PermissionDenied, QStringLiteral("PadFileOpen"),
+                          QStringLiteral("ファイル %1 を読めません。").arg(path));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw vbrt::Error(vbrt::ErrorNumber::IoError, QStringLiteral("PadFileOpen"),
+                          QStringLiteral("ファイル %1 を読めません。").arg(path));
+    return bytes;
+}
+
+// A member name that could land outside the work folder.
+bool UnsafeMemberName(const QString& name)
+{
+    if (name.startsWith(QLatin1Char('/')) || name.contains(QLatin1Char('\\'))
+        || (name.size() > 1 && name[1] == QLatin1Char(':')))
+        return true;
+    for (const QString& part : name.split(QLatin1Char('/')))
+        if (part == QLatin1String(".."))
+            return true;
+    return false;
+}
+
+// The bytes of the document member of a ".pad"; nothing else of the archive is extracted.
+QByteArray ReadPadMember(const QString& path)
+{
+    const QString source = QStringLiteral("PadFileOpen");
+    const QString name = fs::GetFileName(path);
+    if (!QFileInfo(path).isFile())
+        throw vbrt::Error(vbrt::ErrorNumber::FileNotFound, source,
+                          QStringLiteral("ファイル %1 が見つかりません。").arg(path));
+    QStringList names;
+    try {
+        names = zf::MemberNames(path);
+    } catch (const vbrt::Error&) {
+        vbrt::Raise(source, QStringLiteral("%1 は壊れているか、.pad ファイル (zip 書庫) ではありません。").arg(name));
+    }
+    QString member;
+    for (const QString& entry : names) {
+        if (UnsafeMemberName(entry))
+            vbrt::Raise(source, QStringLiteral("%1 に安全でない項目 %2 があるため開けません。").arg(name, entry));
+        if (member.isEmpty() && entry.compare(kMemberName, Qt::CaseInsensitive) == 0)
+            member = entry;
+    }
+    if (member.isEmpty())
+        vbrt::Raise(source, QStringLiteral("%1 に文書 %2 が入っていません。").arg(name, kMemberName));
+
+    const QString folder = WorkFolder();
+    const QString extracted = folder + QLatin1Char('/') + member;
+    RemoveQuietly(extracted);
+    QByteArray bytes;
+    try {
+        zf::ExtractMember(path, member, folder);
+        bytes = ReadWholeFile(extracted);
+    } catch (const vbrt::Error&) {
+        RemoveQuietly(extracted);
+        vbrt::Raise(source, QStringLiteral("%1 は壊れているため読めません。").arg(name));
+    }
+    RemoveQuietly(extracted);
+    return bytes;
+}
+
+// Packs the text as the single member of a new archive and puts the archive in place whole.
+void WritePadArchive(const QString& target, const QByteArray& bytes)
+{
+    const QString member = WorkFolder() + QLatin1Char('/') + kMemberName;
+    const QString archive = WorkArchive();
+    struct Cleanup {
+        QString member, archive;
+        ~Cleanup()
+        {
+            RemoveQuietly(member);
+            RemoveQuietly(archive);
+        }
+    } cleanup{member, archive};
+
+    RemoveQuietly(member);
+    RemoveQuietly(archive);
+    fs::WriteFileAtomically(member, bytes);
+    fs::WriteFileAtomically(archive, zf::EmptyArchive());
+    zf::CopyItemHere(member, archive);
+    // An archive that did not grow past the empty one, or lacks its member, never replaces a document.
+    if (QFileInfo(archive).size() <= zf::EmptyArchive().size() || zf::MemberNames(archive) != QStringList{kMemberName})
+        vbrt::Raise(QStringLiteral("PadFileFinish"),
+                    QStringLiteral("%1 を作れませんでした。ファイルは保存されていません。").arg(fs::GetFileName(target)));
+    fs::WriteFileAtomically(target, ReadWholeFile(archive));
+}
+
+// The folder the file dialogs start in: the last one of this run, else the stored one, else the
+// program's folder.
+void StartFolderSet()
+{
+    const QString stored =
+        CommonServices ? CommonServices->GetRegistry(QStringLiteral("File"), QStringLiteral("Path")) : QString();
+    ApplicationGlobals.LastFolder =
+        StringDefault(StringDefault(ApplicationGlobals.LastFolder, stored), ApplicationObject().Path());
 }
 
 } // namespace
@@ -358,14 +510,101 @@ void PadInfoWrite(const PadInfoRecord& record)
 void BoxListWrite(std::int16_t canvas, std::int16_t startBox, bool withSubs, bool caseNumbers, bool followNext,
                   bool withNames)
 {
+    CanvasRecord& c = B.at(canvas);
+    std::int16_t box = startBox;
+    bool frameOpened = false;
+    if (startBox < 0) {
+        box = c.header.firstBox;
+        if (box < 0 || c.BoxList.at(box).tagType != TagId::Routine) {
+            PadInfoRecord frame = PadInfoMake(TagId::Routine, QString());
+            if (withNames)
+                frame.nameText = c.header.name;
+            frame.obstinate = ObstinateNameGet(canvas);
+            PadInfoWrite(frame);
+            frameOpened = true;
+        }
+    }
+    while (box >= 0) {
+        const BoxRecord& b = c.BoxList.at(box);
+        PadInfoRecord record = PadInfoMake(b.tagType, b.text.text);
+        record.color = ColorName(b.colorCode);
+        record.font = FontModifyText(b.fontCode);
+        if (withNames && b.tagType == TagId::Routine)
+            record.nameText = c.header.name;
+        record.before = (b.flags & BoxFlag::TestBefore) != 0;
+        record.after = !record.before;
+        record.lowerPage = (b.flags & BoxFlag::LowerPage) != 0;
+        if (b.tagType == TagId::Routine)
+            record.obstinate = ObstinateNameGet(canvas);
+        if ((record.flags & TagAttribute::SubLevel) && b.tagType != TagId::Branch && b.subIndex > 0)
+            record.rightPage = (c.SubList.at(b.subIndex).flags & SubFlag::RightPage) != 0;
+        if (b.tagType == TagId::FreeStyle) {
+            QStringList lines;
+            for (std::size_t row = 0; row < b.style.size() && row < PR.StyleAttributeTable.size(); ++row) {
+                const StyleAttributeRecord& attribute = PR.StyleAttributeTable[row];
+                const std::size_t value = b.style[row];
+                lines << attribute.name + QLatin1Char(':')
+                             + (value < attribute.values.size() ? attribute.values[value] : QString());
+            }
+            record.style = lines.join(kCrLf);
+        }
+        PadInfoWrite(record);
+
+        for (std::int16_t sub = b.subIndex; sub >= 0;) {
+            const SubRecord& line = c.SubList.at(sub);
+            if (b.tagType == TagId::Branch) {
+                PadInfoRecord caseRecord = PadInfoMake(TagId::Case, line.text.text);
+                if (caseNumbers)
+                    caseRecord.number = line.no;
+                caseRecord.rightPage = (line.flags & SubFlag::RightPage) != 0;
+                PadInfoWrite(caseRecord);
+            }
+            if (withSubs && line.boxIndex > 0)
+                BoxListWrite(canvas, line.boxIndex, withSubs, caseNumbers, true, withNames);
+            sub = line.after;
+        }
+        if (withSubs) {
+            switch (b.tagType) {
+            case TagId::Routine: PadInfoWrite(PadInfoMake(TagId::EndRoutine, QString())); break;
+            case TagId::Branch: PadInfoWrite(PadInfoMake(TagId::EndBranch, QString())); break;
+            case TagId::Loop: PadInfoWrite(PadInfoMake(TagId::EndLoop, QString())); break;
+            case TagId::Tree: PadInfoWrite(PadInfoMake(TagId::EndTree, QString())); break;
+            default: break;
+            }
+        }
+        box = followNext ? b.after : std::int16_t(-1);
+    }
+    if (frameOpened)
+        PadInfoWrite(PadInfoMake(TagId::EndRoutine, QString()));
 }
 
 void PadDocumentWrite(bool withCanvases, bool caseNumbers)
 {
+    const ApplicationGlobalsRecord& g = ApplicationGlobals;
+    PadInfoRecord header = PadInfoMake(TagId::Document, DocumentSettingsText(true, QString()));
+    header.color = g.DocumentColorName;
+    header.font = QStringLiteral("fontname:") + g.DocumentFontName + kCrLf + QStringLiteral("fontsize:")
+                  + g.DocumentFontSize;
+    PadInfoWrite(header);
+    if (!withCanvases)
+        return;
+    const auto last = static_cast<std::int16_t>(B.size() - 1);
+    for (std::int16_t n = 1; n <= last; ++n) {
+        for (std::int16_t c = 1; c <= last; ++c) {
+            if (B[c].header.number == n && B[c].header.state == CanvasState::Open)
+                BoxListWrite(c, -1, true, caseNumbers, true, true);
+        }
+    }
+    PadInfoWrite(PadInfoMake(TagId::EndDocument, QString()));
 }
 
 QString ObstinateNameGet(std::int16_t canvas)
 {
+    const std::int32_t kind = B.at(canvas).header.kindFlags & TagAttribute::ObstinateMask;
+    for (const TagAttributeRecord& attribute : PR.TagAttributeTable) {
+        if (attribute.value == kind)
+            return attribute.name;
+    }
     return {};
 }
 
@@ -382,43 +621,158 @@ void FileInterfaceTerm()
 
 bool IsPadFile(const QString& path)
 {
-    return false;
+    return fs::GetExtensionName(path).compare(QLatin1String("pad"), Qt::CaseInsensitive) == 0;
 }
 
 void PadFileOpen(const QString& path)
 {
+    const QString absolute = fs::GetAbsolutePathName(path);
+    const QByteArray bytes = IsPadFile(absolute) ? ReadPadMember(absolute) : ReadWholeFile(absolute);
+    if (bytes.contains('\0'))
+        vbrt::Raise(QStringLiteral("PadFileOpen"),
+                    QStringLiteral("%1 はテキストファイルではありません。").arg(fs::GetFileName(absolute)));
+    if (!platform::codepage::IsValidShiftJis(bytes))
+        vbrt::Raise(QStringLiteral("PadFileOpen"),
+                    QStringLiteral("%1 は Shift_JIS のテキストとして読めません。").arg(fs::GetFileName(absolute)));
+
+    PadInputFile.lines = SplitLines(platform::codepage::FromShiftJis(bytes, QStringLiteral("PadFileOpen")));
+    PadInputFile.next = 0;
+    PadInputFile.open = true;
+    ReaderResetFlag = true;
+    PushBackFlag = false;
+    PendingTagLine.clear();
+}
+
+void PadDocumentOpen(const QString& path)
+{
+    PadInput previous = PadInputFile;
+    const QString pending = PendingTagLine;
+    const bool pushBack = PushBackFlag;
+    const bool reset = ReaderResetFlag;
+    const PadInfoRecord last = LastPadInfo;
+    auto restore = [&] {
+        PadInputFile = previous;
+        PendingTagLine = pending;
+        PushBackFlag = pushBack;
+        ReaderResetFlag = reset;
+        LastPadInfo = last;
+    };
+    try {
+        PadFileOpen(path);
+        const QString name = fs::GetFileName(fs::GetAbsolutePathName(path));
+        const PadInfoRecord first = GetPadInfo();
+        if (first.tagId == 0)
+            vbrt::Raise(QStringLiteral("PadDocumentOpen"), QStringLiteral("%1 には文書が入っていません。").arg(name));
+        if (first.tagId != TagId::Document)
+            vbrt::Raise(QStringLiteral("PadDocumentOpen"),
+                        QStringLiteral("%1 は文書の先頭 (&&document) で始まっていません。").arg(name));
+        UngetPadInfo();
+    } catch (const vbrt::Error& e) {
+        restore();
+        if (e.source() == QLatin1String("GetPadInfo"))
+            vbrt::Raise(QStringLiteral("PadDocumentOpen"),
+                        QStringLiteral("%1 は文書の先頭 (&&document) で始まっていません。")
+                            .arg(fs::GetFileName(fs::GetAbsolutePathName(path))));
+        throw;
+    }
 }
 
 void PadFileClose()
 {
     PadInputFile = PadInput{};
+    PendingTagLine.clear();
+    PushBackFlag = false;
 }
 
 void PadFileCreate(const QString& path)
 {
+    const QString part = DocumentPathPart(path);
+    if (part.isEmpty())
+        throw vbrt::Error(vbrt::ErrorNumber::BadFileNameOrNumber, QStringLiteral("PadFileCreate"),
+                          QStringLiteral("書き込むファイルの名前がありません。"));
+    // An output left unfinished by a failed writer is dropped: its target was never touched.
+    PadOutputFile = PadOutput{};
+    PadOutputFile.target = fs::GetAbsolutePathName(part);
+    PadOutputFile.pad = IsPadFile(PadOutputFile.target);
+    PadOutputFile.open = true;
+    FileInterface.SaveTargetFile = PadOutputFile.pad ? PadOutputFile.target : QString();
 }
 
 void PadFileFinish()
 {
+    if (!PadOutputFile.open)
+        RaiseNotOpen("PadFileFinish");
+    const PadOutput output = std::move(PadOutputFile);
+    PadOutputFile = PadOutput{};
+    FileInterface.SaveTargetFile.clear();
+    if (output.pad)
+        WritePadArchive(output.target, output.bytes);
+    else
+        fs::WriteFileAtomically(output.target, output.bytes);
 }
 
 void PadFileAbandon()
 {
     PadOutputFile = PadOutput{};
+    FileInterface.SaveTargetFile.clear();
 }
 
 void PadFileSave()
 {
+    PadFileCreate(ApplicationGlobals.DocumentName);
+    try {
+        PadDocumentWrite(true, false);
+        PadFileFinish();
+    } catch (...) {
+        PadFileAbandon();
+        throw;
+    }
+    ClipboardReset();
+    ApplicationGlobals.ModifyFlag = false;
 }
 
 bool FileOpenDialog(platform::commondialog::CommonDialog& dialog, QString& path)
 {
-    return false;
+    namespace cd = platform::commondialog;
+    StartFolderSet();
+    try {
+        dialog.CancelError = true;
+        dialog.InitDir = ApplicationGlobals.LastFolder;
+        dialog.FileName.clear();
+        dialog.Flags = cd::Flags::HideReadOnly | cd::Flags::FileMustExist | cd::Flags::Explorer | cd::Flags::LongNames;
+        dialog.DefaultExt = QStringLiteral(".txt");
+        dialog.Filter = FileInterface.FileFilter;
+        dialog.FilterIndex = 1;
+        dialog.ShowOpen();
+        path = dialog.FileName;
+        ApplicationGlobals.LastFolder = dialog.InitDir;
+        return true;
+    } catch (const vbrt::Error&) {
+        return false;
+    }
 }
 
 bool FileSaveDialog(platform::commondialog::CommonDialog& dialog)
 {
-    return false;
+    namespace cd = platform::commondialog;
+    StartFolderSet();
+    try {
+        const QString savePath = DocumentSavePath(ApplicationGlobals.DocumentName);
+        dialog.CancelError = true;
+        dialog.InitDir = ApplicationGlobals.LastFolder;
+        dialog.FileName = savePath.contains(QLatin1Char('/')) ? fs::GetBaseName(fs::GetFileName(savePath)) : QString();
+        dialog.Flags = cd::Flags::OverwritePrompt | cd::Flags::HideReadOnly | cd::Flags::Explorer | cd::Flags::LongNames;
+        dialog.DefaultExt = QLatin1Char('.') + FileInterface.FileFilterTable[0].extension;
+        dialog.Filter = FileInterface.FileFilter;
+        dialog.FilterIndex = 1;
+        dialog.ShowSave();
+        ApplicationGlobals.DocumentName = dialog.FileName;
+        const qsizetype slash = dialog.FileName.lastIndexOf(QLatin1Char('/'));
+        ApplicationGlobals.LastFolder = slash > 0 ? dialog.FileName.left(slash) : QStringLiteral("/");
+        return true;
+    } catch (const vbrt::Error&) {
+        return false;
+    }
 }
 
 } // namespace vellumora

@@ -31,6 +31,10 @@ void FileInterfaceTerm();
 // error and leave the input as it was.
 void PadFileOpen(const QString& path);
 void PadFileClose();
+// Opens a document: PadFileOpen, then the first record must be the document header (it waits,
+// pushed back, for the next GetPadInfo). An empty file, or one that does not begin with the
+// header, is refused with an error, and the input open before stays open as it was.
+void PadDocumentOpen(const QString& path);
 
 // The output. The text is collected and put in place by PadFileFinish (for a ".pad": packed into
 // an archive first); a failure there raises and leaves the target as it was.
