@@ -27,6 +27,9 @@ constexpr std::int32_t TwipsPerPixel = 15;
 QColor ToQColor(std::int32_t value);
 std::int32_t FromQColor(const QColor& color);
 
+// The background of a window before anything sets it: white.
+constexpr std::int32_t DefaultBackColor = 0xFFFFFF;
+
 // Line styles, numbered as the old platform's pen styles.
 namespace DrawStyle {
 constexpr std::int16_t Solid = 0;
@@ -126,7 +129,7 @@ private:
     printer::FontSpec font_;
     std::int32_t foreColor_ = 0;
     std::int32_t fillColor_ = 0;
-    std::int32_t backColor_ = 0xFFFFFF;
+    std::int32_t backColor_ = DefaultBackColor;
     std::int32_t currentX_ = 0;
     std::int32_t currentY_ = 0;
     std::int16_t drawStyle_ = DrawStyle::Solid;
