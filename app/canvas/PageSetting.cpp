@@ -1,16 +1,299 @@
 #include "app/canvas/PageSetting.h"
 
+#include "app/canvas/CanvasForm.h"
+#include "app/diagram/BoxList.h"
+#include "app/diagram/FontAndColor.h"
+#include "app/shell/ApplicationGlobals.h"
+#include "app/shell/MainWindowLink.h"
+#include "app/shell/Processing.h"
+#include "app/shell/Utilities.h"
+#include "platform/printer/Printer.h"
+#include "platform/vbrt/Error.h"
+#include "platform/vbrt/Value.h"
+
+#include <QMdiSubWindow>
+#include <QPointer>
+
+#include <algorithm>
+#include <limits>
+
 namespace vellumora {
 
-const CanvasSizeRecord CanvasSizeRecord::Default{};
-CanvasSizeRecord CanvasSize;
+namespace {
 
-std::int16_t CanvasSlotSetup(std::int16_t n, std::int32_t) { return n; }
-void CanvasControlsUnload(std::int16_t, bool) {}
-void CanvasSizeLoad() { CanvasSize = CanvasSizeRecord::Default; }
-void CanvasOrderInitialize() {}
-void CanvasOrderReset() {}
-void CanvasOrderSave() {}
-void CanvasOrderRestore() {}
+using platform::vbrt::Error;
+namespace ErrorNumber = platform::vbrt::ErrorNumber;
+
+const QString StandardName = QStringLiteral("標準");
+
+CanvasRecord& CanvasAt(std::int16_t canvas, const char* source)
+{
+    if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
+        throw Error(ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source),
+                    QStringLiteral("インデックスが有効範囲にありません。"));
+    return B[static_cast<std::size_t>(canvas)];
+}
+
+// The document font at its standard size on the printer; the label width and the tolerance of
+// the vertical pass follow that size, whatever size the document then asks for.
+void StandardFontApply()
+{
+    const QString standardSize = ApplicationGlobals.FontSizeList.value(0, StandardName);
+    DefaultFontSet(QStringLiteral("fontname:%1\r\nfontsize:%2").arg(StandardName, standardSize));
+    LO.yAdjustAllow = static_cast<std::int32_t>(platform::vbrt::Int(LO.charHeight / 3.0));
+    LO.lineLabelWidth = static_cast<std::int32_t>(platform::vbrt::Int(LO.charWidth / 2.0));
+    DefaultFontSet(QStringLiteral("fontsize:%1").arg(StandardName));
+    DefaultColorSet(StandardName);
+}
+
+// Unloads a box editor window; its own close handling hands its session back as cancelled.
+void EditorUnload(QPointer<QWidget>& editor)
+{
+    QWidget* window = editor.data();
+    editor = nullptr;
+    if (!window)
+        return;
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget()))
+        window = sub;
+    window->close();
+    window->deleteLater();
+}
+
+// Closes the editors whose session bits are set in flags, in the order given; false when the
+// user refused one (the bits and editors up to there are closed).
+struct Session {
+    std::int16_t bit;
+    QPointer<QWidget>* editor;
+};
+
+template <std::size_t N>
+bool SessionsClose(std::int16_t& flags, const std::array<Session, N>& sessions, bool& ask)
+{
+    for (const Session& session : sessions) {
+        if ((flags & session.bit) == 0)
+            continue;
+        if (BoxEditorQuitConfirm(ask))
+            return false;
+        flags = static_cast<std::int16_t>(flags & ~session.bit);
+        EditorUnload(*session.editor);
+    }
+    return true;
+}
+
+} // namespace
+
+void CanvasOrderInitialize()
+{
+    CanvasActivateCount = 0;
+    CanvasOrder.assign(1, {0, 0});
+}
+
+void CanvasOrderReset()
+{
+    CanvasActivateCount = 0;
+    CanvasOrder.clear();
+}
+
+void LayoutGapsSet(LayoutConstants& lo)
+{
+    lo.horizontalGap = std::max(2 * lo.charWidth, 50);
+    lo.verticalGap = std::max(lo.charHeight, 50);
+    lo.lineLabelHeight = 3 * lo.verticalGap / 5;
+    lo.subLineLabelWidth = 2 * lo.horizontalGap / 3;
+    lo.newPageMark = 4 * std::min(lo.horizontalGap, lo.verticalGap) / 5;
+    lo.blockHorizontalGap = lo.horizontalGap;
+    lo.blockVerticalGap = lo.verticalGap;
+}
+
+std::int16_t CanvasSlotSetup(std::int16_t n, std::int32_t kindFlags)
+{
+    if (n < 0) {
+        if (B.size() > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max()))
+            throw Error(ErrorNumber::Overflow, QStringLiteral("CanvasSlotSetup"), QStringLiteral("オーバーフローしました。"));
+        B.emplace_back();
+        B.back().header = CanvasHeader::Default;
+        n = static_cast<std::int16_t>(B.size() - 1);
+    } else {
+        CanvasAt(n, "CanvasSlotSetup");
+        BoxEditorCloseCheck(false, n);
+        BoxListClear(n);
+    }
+
+    if (n > 0) {
+        CanvasRecord& slot = B[static_cast<std::size_t>(n)];
+        const bool created = slot.form.isNull();
+        if (created)
+            slot.form = new CanvasForm();
+        CanvasForm* form = slot.form.data();
+        slot.header.number = n;
+        slot.header.activateStamp = static_cast<std::int16_t>(-n);
+        slot.header.kindFlags = kindFlags & 0x7C000;
+        form->SetCanvasIndex(n);
+        form->SetBackColor(ColorModify(ApplicationGlobals.CanvasColorName));
+        if (created)
+            form->Form_Load();
+    }
+
+    DrawStateReset(0);
+    StandardFontApply();
+    LayoutGapsSet(LO);
+    return n;
+}
+
+void CanvasControlsUnload(std::int16_t canvas, bool unloadForm)
+{
+    CanvasRecord& slot = CanvasAt(canvas, "CanvasControlsUnload");
+    CanvasForm* form = slot.form.data();
+    if (!form)
+        return;
+    CanvasBusyWait(canvas);
+    form->SetAutoRedraw(true);
+    // Element 0 of every array belongs to the window and stays.
+    for (CanvasLabelArray* labels : form->LabelArrays())
+        for (std::int16_t i = labels->UBound(); i >= 1; --i)
+            if (labels->IsLoaded(i))
+                labels->Unload(i);
+    for (CanvasShapeArray* shapes : form->ShapeArrays())
+        for (std::int16_t i = shapes->UBound(); i >= 1; --i)
+            if (shapes->IsLoaded(i))
+                shapes->Unload(i);
+    for (CanvasLineArray* lines : form->LineArrays())
+        for (std::int16_t i = lines->UBound(); i >= 1; --i)
+            if (lines->IsLoaded(i))
+                lines->Unload(i);
+    if (unloadForm) {
+        slot.form = nullptr;
+        form->Unload();
+    }
+}
+
+void CanvasSizeLoad()
+{
+    CanvasSize = CanvasSizeRecord::Default;
+    struct Key {
+        const char* name;
+        std::int32_t CanvasSizeRecord::*member;
+    };
+    static const Key keys[] = {
+        {"Width", &CanvasSizeRecord::Width},         {"Height", &CanvasSizeRecord::Height},
+        {"LeftSpace", &CanvasSizeRecord::LeftSpace}, {"RightSpace", &CanvasSizeRecord::RightSpace},
+        {"TopSpace", &CanvasSizeRecord::TopSpace},   {"BottomSpace", &CanvasSizeRecord::BottomSpace},
+    };
+    for (const Key& key : keys) {
+        const QString text = CommonServices
+                                 ? CommonServices->GetInitFile(QStringLiteral("CanvasSize"), QString::fromLatin1(key.name))
+                                 : QString();
+        // A missing or broken value must not keep the program from starting: its member stays 0.
+        if (!platform::vbrt::IsNumeric(text))
+            continue;
+        try {
+            CanvasSize.*key.member = CentimeterToTwip(static_cast<float>(platform::vbrt::CDbl(text)));
+        } catch (const Error& e) {
+            if (e.number() != ErrorNumber::Overflow)
+                throw;
+        }
+    }
+}
+
+void PrinterDocEnd()
+{
+    platform::printer::SystemPrinter().EndDoc();
+}
+
+void CanvasActivateStamp(std::int16_t canvas)
+{
+    CanvasRecord& slot = CanvasAt(canvas, "CanvasActivateStamp");
+    if (CanvasActivateCount == std::numeric_limits<std::int16_t>::max()) {
+        // The counter would overflow: number the windowed canvases 1, 2, ... in stamp order
+        // and go on from there, so the stacking order survives.
+        std::vector<std::int16_t> windowed;
+        for (std::size_t i = 1; i < B.size(); ++i)
+            if (B[i].form)
+                windowed.push_back(static_cast<std::int16_t>(i));
+        std::stable_sort(windowed.begin(), windowed.end(), [](std::int16_t a, std::int16_t b) {
+            return B[static_cast<std::size_t>(a)].header.activateStamp < B[static_cast<std::size_t>(b)].header.activateStamp;
+        });
+        CanvasActivateCount = 0;
+        for (std::int16_t c : windowed)
+            B[static_cast<std::size_t>(c)].header.activateStamp = ++CanvasActivateCount;
+    }
+    slot.header.activateStamp = ++CanvasActivateCount;
+}
+
+void CanvasOrderSave()
+{
+    const std::size_t rows = B.size();
+    if (CanvasOrder.size() != rows)
+        CanvasOrder.assign(rows, {0, 0});
+    for (std::size_t i = 1; i < rows; ++i)
+        CanvasOrder[i] = {static_cast<std::int16_t>(i), B[i].header.activateStamp};
+}
+
+void CanvasOrderRestore()
+{
+    const std::size_t n = CanvasOrder.empty() ? 0 : CanvasOrder.size() - 1;
+    // The exchange sort keeps the old program's order among equal stamps.
+    for (std::size_t i = 1; i < n; ++i)
+        for (std::size_t j = i + 1; j <= n; ++j)
+            if (CanvasOrder[j][1] < CanvasOrder[i][1])
+                std::swap(CanvasOrder[i], CanvasOrder[j]);
+
+    CanvasActivateCount = 0;
+    if (MainWindowLink* main = MainWindow())
+        FormEnable(main->window(), true);
+    for (std::size_t row = 1; row <= n; ++row) {
+        const std::int16_t c = CanvasOrder[row][0];
+        // A slot dropped since the order was saved has nothing to restore.
+        if (c < 1 || static_cast<std::size_t>(c) >= B.size())
+            continue;
+        CanvasForm* form = B[static_cast<std::size_t>(c)].form.data();
+        if (!form)
+            continue;
+        if (B[static_cast<std::size_t>(c)].header.windowState != 1 && form->Visible()) {
+            FormEnable(form, true);
+            form->ZOrder();
+        }
+        CanvasActivateStamp(c);
+    }
+}
+
+bool BoxEditorQuitConfirm(bool& ask)
+{
+    if (!ask)
+        return false;
+    const std::int16_t answer = YesNoMessageBox(
+        QStringLiteral("編集中のBOX編集が存在します。\r\n入力を取消して終了させても宜しいですか？"), 256, QString());
+    if (answer != 6)
+        return true;
+    ask = false;
+    return false;
+}
+
+bool BoxEditorCloseCheck(bool ask, std::int16_t canvas)
+{
+    for (std::size_t i = 1; i < B.size(); ++i) {
+        if (canvas >= 0 && static_cast<std::size_t>(canvas) != i)
+            continue;
+        const auto c = static_cast<std::int16_t>(i);
+        for (std::size_t j = 1; j < B[i].BoxList.size(); ++j) {
+            CanvasBusyWait(c);
+            BoxRecord& box = B[i].BoxList[j];
+            const std::array<Session, 3> sessions{{{BoxFlag::ModifyEditorOpen, &box.modifyEditor},
+                                                    {BoxFlag::BeforeEditorOpen, &box.beforeEditor},
+                                                    {BoxFlag::AfterEditorOpen, &box.afterEditor}}};
+            if (!SessionsClose(box.flags, sessions, ask))
+                return true;
+        }
+        for (std::size_t j = 1; j < B[i].SubList.size(); ++j) {
+            CanvasBusyWait(c);
+            SubRecord& sub = B[i].SubList[j];
+            const std::array<Session, 2> sessions{{{SubFlag::LowerEditorOpen, &sub.lowerEditor},
+                                                    {SubFlag::UpperEditorOpen, &sub.upperEditor}}};
+            if (!SessionsClose(sub.flags, sessions, ask))
+                return true;
+        }
+    }
+    return false;
+}
 
 } // namespace vellumora

@@ -1,35 +1,69 @@
 #pragma once
 
-// Canvas slots, the canvas size from the ini file and the stacking order of the canvas windows.
+// Canvas slots and their windows, the canvas size from the ini file, the stacking order of the
+// canvas windows across full redraws, and closing the box editors open on canvases.
 
+#include "app/shell/LayoutRecords.h"
+
+#include <array>
 #include <cstdint>
+#include <vector>
 
 namespace vellumora {
 
 // The canvas size read from the ini [CanvasSize] section, twips.
 struct CanvasSizeRecord {
-    std::int32_t Width = 0;
-    std::int32_t Height = 0;
-    std::int32_t LeftSpace = 0;
-    std::int32_t RightSpace = 0;
-    std::int32_t TopSpace = 0;
-    std::int32_t BottomSpace = 0;
+    std::int32_t Width = 0;        // kept; the layout does not use it
+    std::int32_t Height = 0;       // kept; the layout does not use it
+    std::int32_t LeftSpace = 0;    // x of the first box of a canvas
+    std::int32_t RightSpace = 0;   // margin right of the rightmost box
+    std::int32_t TopSpace = 0;     // y of the first box
+    std::int32_t BottomSpace = 0;  // margin below the lowest box
+
+    friend bool operator==(const CanvasSizeRecord&, const CanvasSizeRecord&) = default;
 
     static const CanvasSizeRecord Default;
 };
+inline const CanvasSizeRecord CanvasSizeRecord::Default{};
 
-extern CanvasSizeRecord CanvasSize;
+inline CanvasSizeRecord CanvasSize;
 
-// Appends (n < 0) or resets canvas slot n, creates its window and sets the gap constants; returns n.
-std::int16_t CanvasSlotSetup(std::int16_t n, std::int32_t kindFlags);
-// Unloads the loaded controls above 0 of a canvas window; with unloadForm the window too.
-void CanvasControlsUnload(std::int16_t canvas, bool unloadForm);
-// CanvasSize := default, then the six [CanvasSize] values in twips.
-void CanvasSizeLoad();
+// The last activation stamp handed out.
+inline std::int16_t CanvasActivateCount = 0;
+// Rows 0..UBound(B): {canvas index, its activation stamp when saved}; row 0 unused.
+inline std::vector<std::array<std::int16_t, 2>> CanvasOrder;
 
+// Start routine: counter 0, the order table a single row {0, 0}.
 void CanvasOrderInitialize();
+// End routine: counter 0, the order table empty.
 void CanvasOrderReset();
+
+// Gives canvas n (a new slot appended to B when n < 0) a cleared box list and, for n > 0, its
+// window; selects the document font and sets the gap members of LO. Returns the slot index.
+std::int16_t CanvasSlotSetup(std::int16_t n, std::int32_t kindFlags);
+// Unloads every loaded control above element 0 of the canvas's window; with unloadForm the
+// window too, and the slot forgets it. Nothing happens when the canvas has no window.
+void CanvasControlsUnload(std::int16_t canvas, bool unloadForm);
+// CanvasSize := its default, then the six [CanvasSize] values (centimetres) in twips. A value
+// that is missing or no usable number leaves its member 0.
+void CanvasSizeLoad();
+// Ends the printer's document after text was measured on it, so no job stays open.
+void PrinterDocEnd();
+
+// The next stamp for the canvas.
+void CanvasActivateStamp(std::int16_t canvas);
+// Remembers every slot's stamp; CanvasOrderRestore brings the windows to the front in that
+// order (the highest stamp on top) and renumbers the stamps 1, 2, ... in stacking order.
 void CanvasOrderSave();
 void CanvasOrderRestore();
+
+// Closes the box editors open on the canvas (every canvas when canvas < 0). While ask is true
+// the user is asked once; true when the user refused, and the caller abandons its command.
+bool BoxEditorCloseCheck(bool ask, std::int16_t canvas);
+// Asks once whether open editors may be discarded; Yes sets ask to false. True when refused.
+bool BoxEditorQuitConfirm(bool& ask);
+
+// The gap members of LO from the measured character width and height.
+void LayoutGapsSet(LayoutConstants& lo);
 
 } // namespace vellumora
