@@ -33,6 +33,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    bool HandleDialogKey(QKeyEvent* event);
     void cmdUpdate_Click();
     void cmdCancel_Click();
 };

@@ -39,8 +39,7 @@ public:
     const QString& Path() const { return path_; }
 
 private:
-    friend std::shared_ptr<TextStream> OpenTextFile(const QString&, IOMode, bool);
-    friend std::shared_ptr<TextStream> CreateTextFile(const QString&, bool);
+    friend struct StreamOpener;
     TextStream(QString path, IOMode mode, int fd);
     void Require(IOMode mode, const char* what) const;
 
@@ -96,8 +95,29 @@ void DeleteFolder(const QString& path, bool force = false);
 
 std::shared_ptr<TextStream> CreateTextFile(const QString& path, bool overwrite = true);
 std::shared_ptr<TextStream> OpenTextFile(const QString& path, IOMode mode = IOMode::ForReading, bool create = false);
-// Writes the whole file beside the target first and then puts it in place, so a failure leaves
-// the old file whole.
+// A file written beside its target and put in place by Commit, so the target is replaced whole
+// or not at all; without Commit the partial file goes away. The target keeps its permissions.
+class AtomicWriter {
+public:
+    // Raises like the host refuses (76 for a missing folder, 70 for a folder in the way, ...).
+    AtomicWriter(QString target, QString procedure);
+    ~AtomicWriter();
+    AtomicWriter(const AtomicWriter&) = delete;
+    AtomicWriter& operator=(const AtomicWriter&) = delete;
+
+    void Write(const char* data, qsizetype size);
+    void Write(const QByteArray& bytes) { Write(bytes.constData(), bytes.size()); }
+    void SetPermissions(unsigned mode);
+    void SetModificationTime(std::int64_t seconds, long nanoseconds = 0);
+    void Commit();
+
+private:
+    QString target_;
+    QString procedure_;
+    QString tempPath_;
+    int fd_ = -1;
+};
+
 void WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
 bool FileExists(const QString& path);

@@ -1,0 +1,702 @@
+#include "platform/filesystem/FileSystem.h"
+
+#include "platform/codepage/CodePage.h"
+#include "platform/filesystem/HostError.h"
+#include "platform/vbrt/Error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStorageInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform::filesystem {
+
+namespace {
+
+namespace E = vbrt::ErrorNumber;
+constexpr std::int32_t BadFileMode = 54;
+constexpr std::int32_t InputPastEndOfFile = 62;
+
+QByteArray N(const QString& path) { return QFile::encodeName(path); }
+
+bool Stat(const QString& path, struct stat& st) { return !path.isEmpty() && ::stat(N(path).constData(), &st) == 0; }
+bool LStat(const QString& path, struct stat& st) { return !path.isEmpty() && ::lstat(N(path).constData(), &st) == 0; }
+
+// A read-only entry is one nobody may write: the old platform's read-only attribute.
+bool IsReadOnly(const struct stat& st) { return (st.st_mode & 0222) == 0; }
+
+QString WithoutTrailingSlashes(const QString& path)
+{
+    QString t = path;
+    while (t.size() > 1 && t.endsWith(QLatin1Char('/')))
+        t.chop(1);
+    return t;
+}
+
+// "dir/" names the folder to put the source into, under the source's own name.
+QString IntoFolder(const QString& source, const QString& destination)
+{
+    return destination.endsWith(QLatin1Char('/')) ? destination + GetFileName(source) : destination;
+}
+
+QString ParentOrCurrent(const QString& path)
+{
+    const QString parent = GetParentFolderName(path);
+    return parent.isEmpty() ? QStringLiteral(".") : parent;
+}
+
+int WriteAll(int fd, const char* data, qsizetype size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += n;
+        size -= n;
+    }
+    return 0;
+}
+
+mode_t CreationMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// A hidden file beside the target, to be renamed onto it once complete.
+int OpenTempBeside(const QString& target, QString& tempPath)
+{
+    const QString name = GetFileName(target).left(100);
+    QByteArray templ = N(ParentOrCurrent(target) + QStringLiteral("/.") + name + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkostemp(templ.data(), O_CLOEXEC);
+    if (fd >= 0)
+        tempPath = QFile::decodeName(templ);
+    return fd;
+}
+
+// Copies a regular file's bytes, mode and modification time; the destination is replaced whole
+// or not at all.
+void CopyContents(const QString& source, const struct stat& sourceStat, const QString& destination,
+                  const QString& procedure)
+{
+    const int in = ::open(N(source).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        RaiseHostError(errno, procedure, source, Missing::File);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{in};
+    AtomicWriter out(destination, procedure);
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            RaiseHostError(errno, procedure, source, Missing::File);
+        if (n == 0)
+            break;
+        out.Write(buffer, n);
+    }
+    out.SetPermissions(sourceStat.st_mode & 07777);
+    out.SetModificationTime(sourceStat.st_mtim.tv_sec, sourceStat.st_mtim.tv_nsec);
+    out.Commit();
+}
+
+void CopyFileChecked(const QString& source, const QString& destination, bool overwrite, const QString& procedure)
+{
+    struct stat ss;
+    if (!Stat(source, ss))
+        RaiseHostError(errno ? errno : ENOENT, procedure, source, Missing::File);
+    if (S_ISDIR(ss.st_mode))
+        RaiseNumber(E::FileNotFound, procedure, source);
+    struct stat ds;
+    if (Stat(destination, ds)) {
+        if (S_ISDIR(ds.st_mode) || (ds.st_dev == ss.st_dev && ds.st_ino == ss.st_ino) || IsReadOnly(ds))
+            RaiseNumber(E::PermissionDenied, procedure, destination);
+        if (!overwrite)
+            RaiseNumber(E::FileAlreadyExists, procedure, destination);
+    }
+    CopyContents(source, ss, destination, procedure);
+}
+
+QFileInfoList Entries(const QString& folder)
+{
+    return QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                      QDir::Name);
+}
+
+void CopyTree(const QString& source, const QString& destination, bool overwrite, const QString& procedure)
+{
+    struct stat ss;
+    if (!Stat(source, ss))
+        RaiseHostError(errno, procedure, source, Missing::Path);
+    struct stat ds;
+    if (Stat(destination, ds)) {
+        if (!S_ISDIR(ds.st_mode))
+            RaiseNumber(E::FileAlreadyExists, procedure, destination);
+    } else if (::mkdir(N(destination).constData(), (ss.st_mode & 07777) | 0700) != 0) {
+        RaiseHostError(errno, procedure, destination, Missing::Path);
+    }
+    for (const QFileInfo& entry : Entries(source)) {
+        const QString from = entry.filePath();
+        const QString to = destination + QLatin1Char('/') + entry.fileName();
+        if (entry.isSymLink()) {
+            // A link is copied as a link: following it could copy a tree into itself.
+            struct stat ls;
+            if (LStat(to, ls)) {
+                if (!overwrite)
+                    RaiseNumber(E::FileAlreadyExists, procedure, to);
+                if (S_ISDIR(ls.st_mode))
+                    RaiseNumber(E::FileAlreadyExists, procedure, to);
+                if (::unlink(N(to).constData()) != 0)
+                    RaiseHostError(errno, procedure, to, Missing::Path);
+            }
+            char target[4096];
+            const ssize_t n = ::readlink(N(from).constData(), target, sizeof target - 1);
+            if (n < 0)
+                RaiseHostError(errno, procedure, from, Missing::File);
+            target[n] = '\0';
+            if (::symlink(target, N(to).constData()) != 0)
+                RaiseHostError(errno, procedure, to, Missing::Path);
+        } else if (entry.isDir()) {
+            CopyTree(from, to, overwrite, procedure);
+        } else {
+            CopyFileChecked(from, to, overwrite, procedure);
+        }
+    }
+}
+
+// Finds a read-only entry in a tree (links are not followed).
+bool HasReadOnly(const QString& folder)
+{
+    struct stat st;
+    if (LStat(folder, st) && IsReadOnly(st) && !S_ISLNK(st.st_mode))
+        return true;
+    for (const QFileInfo& entry : Entries(folder)) {
+        if (!LStat(entry.filePath(), st))
+            continue;
+        if (S_ISLNK(st.st_mode))
+            continue;
+        if (IsReadOnly(st))
+            return true;
+        if (S_ISDIR(st.st_mode) && HasReadOnly(entry.filePath()))
+            return true;
+    }
+    return false;
+}
+
+void RemoveTree(const QString& folder, const QString& procedure)
+{
+    struct stat st;
+    if (LStat(folder, st) && (st.st_mode & S_IWUSR) == 0)
+        ::chmod(N(folder).constData(), (st.st_mode & 07777) | S_IWUSR | S_IXUSR);
+    for (const QFileInfo& entry : Entries(folder)) {
+        const QString path = entry.filePath();
+        if (!LStat(path, st))
+            continue;
+        if (S_ISDIR(st.st_mode)) {
+            RemoveTree(path, procedure);
+        } else if (::unlink(N(path).constData()) != 0 && errno != ENOENT) {
+            RaiseHostError(errno, procedure, path, Missing::Path);
+        }
+    }
+    if (::rmdir(N(folder).constData()) != 0 && errno != ENOENT)
+        RaiseHostError(errno, procedure, folder, Missing::Path);
+}
+
+// Renames without replacing anything already at the destination.
+int RenameNoReplace(const QString& from, const QString& to)
+{
+    if (::renameat2(AT_FDCWD, N(from).constData(), AT_FDCWD, N(to).constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    struct stat st;
+    if (LStat(to, st))
+        return EEXIST;
+    return ::rename(N(from).constData(), N(to).constData()) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+struct StreamOpener {
+    static std::shared_ptr<TextStream> Open(const QString& path, IOMode mode, int flags, const QString& procedure);
+};
+
+// ---- text streams
+
+TextStream::TextStream(QString path, IOMode mode, int fd) : path_(std::move(path)), mode_(mode), fd_(fd) {}
+
+TextStream::~TextStream()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void TextStream::Require(IOMode mode, const char* what) const
+{
+    if (fd_ < 0)
+        RaiseNumber(E::BadFileNameOrNumber, QString::fromLatin1(what), path_);
+    const bool reading = mode_ == IOMode::ForReading;
+    if (reading != (mode == IOMode::ForReading))
+        RaiseNumber(BadFileMode, QString::fromLatin1(what), path_);
+}
+
+void TextStream::Write(const QString& text)
+{
+    Require(IOMode::ForWriting, "Write");
+    WriteBytes(codepage::ToShiftJis(text, QStringLiteral("Write")));
+}
+
+void TextStream::WriteLine(const QString& text)
+{
+    Require(IOMode::ForWriting, "WriteLine");
+    WriteBytes(codepage::ToShiftJis(text, QStringLiteral("WriteLine")) + QByteArrayLiteral("\r\n"));
+}
+
+void TextStream::WriteBytes(const QByteArray& bytes)
+{
+    Require(IOMode::ForWriting, "Write");
+    if (const int err = WriteAll(fd_, bytes.constData(), bytes.size()))
+        RaiseHostError(err, QStringLiteral("Write"), path_, Missing::Path);
+}
+
+bool TextStream::AtEndOfStream()
+{
+    Require(IOMode::ForReading, "AtEndOfStream");
+    while (pending_.isEmpty() && !eof_) {
+        char buffer[65536];
+        const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            RaiseHostError(errno, QStringLiteral("Read"), path_, Missing::File);
+        if (n == 0)
+            eof_ = true;
+        else
+            pending_.append(buffer, n);
+    }
+    return pending_.isEmpty() && eof_;
+}
+
+QString TextStream::ReadLine()
+{
+    if (AtEndOfStream())
+        RaiseNumber(InputPastEndOfFile, QStringLiteral("ReadLine"), path_);
+    // A Shift_JIS trail byte is never LF, so a line can be cut at the byte.
+    qsizetype lf = pending_.indexOf('\n');
+    while (lf < 0 && !eof_) {
+        const qsizetype before = pending_.size();
+        char buffer[65536];
+        const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            RaiseHostError(errno, QStringLiteral("ReadLine"), path_, Missing::File);
+        if (n == 0) {
+            eof_ = true;
+            break;
+        }
+        pending_.append(buffer, n);
+        const qsizetype found = pending_.indexOf('\n', before);
+        if (found >= 0)
+            lf = found;
+    }
+    QByteArray line;
+    if (lf < 0) {
+        line = pending_;
+        pending_.clear();
+    } else {
+        line = pending_.left(lf);
+        pending_.remove(0, lf + 1);
+    }
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return codepage::FromShiftJis(line, QStringLiteral("ReadLine"));
+}
+
+QString TextStream::ReadAll()
+{
+    QByteArray all;
+    while (!AtEndOfStream()) {
+        all += pending_;
+        pending_.clear();
+    }
+    return codepage::FromShiftJis(all, QStringLiteral("ReadAll"));
+}
+
+void TextStream::Close()
+{
+    if (fd_ < 0)
+        return;
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0 && errno != EINTR)
+        RaiseHostError(errno, QStringLiteral("Close"), path_, Missing::Path);
+}
+
+std::shared_ptr<TextStream> StreamOpener::Open(const QString& path, IOMode mode, int flags, const QString& procedure)
+{
+    const int fd = path.isEmpty() ? (errno = ENOENT, -1) : ::open(N(path).constData(), flags | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        const int err = errno;
+        const bool parentThere = QFileInfo(ParentOrCurrent(path)).isDir();
+        RaiseHostError(err, procedure, path, parentThere ? Missing::File : Missing::Path);
+    }
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        RaiseNumber(E::PermissionDenied, procedure, path);
+    }
+    return std::shared_ptr<TextStream>(new TextStream(path, mode, fd));
+}
+
+std::shared_ptr<TextStream> CreateTextFile(const QString& path, bool overwrite)
+{
+    const QString procedure = QStringLiteral("CreateTextFile");
+    struct stat st;
+    if (Stat(path, st)) {
+        if (S_ISDIR(st.st_mode) || IsReadOnly(st))
+            RaiseNumber(E::PermissionDenied, procedure, path);
+        if (!overwrite)
+            RaiseNumber(E::FileAlreadyExists, procedure, path);
+    }
+    return StreamOpener::Open(path, IOMode::ForWriting, O_WRONLY | O_CREAT | O_TRUNC, procedure);
+}
+
+std::shared_ptr<TextStream> OpenTextFile(const QString& path, IOMode mode, bool create)
+{
+    const QString procedure = QStringLiteral("OpenTextFile");
+    int flags = 0;
+    switch (mode) {
+    case IOMode::ForReading: flags = O_RDONLY; break;
+    case IOMode::ForWriting: flags = O_WRONLY | O_TRUNC; break;
+    case IOMode::ForAppending: flags = O_WRONLY | O_APPEND; break;
+    default: RaiseNumber(E::InvalidProcedureCall, procedure, path);
+    }
+    if (create && mode != IOMode::ForReading)
+        flags |= O_CREAT;
+    return StreamOpener::Open(path, mode, flags, procedure);
+}
+
+AtomicWriter::AtomicWriter(QString target, QString procedure)
+    : target_(std::move(target)), procedure_(std::move(procedure))
+{
+    struct stat st;
+    const bool exists = Stat(target_, st);
+    if (exists && S_ISDIR(st.st_mode))
+        RaiseNumber(E::PermissionDenied, procedure_, target_);
+    fd_ = OpenTempBeside(target_, tempPath_);
+    if (fd_ < 0)
+        RaiseHostError(errno, procedure_, target_, Missing::Path);
+    ::fchmod(fd_, exists ? (st.st_mode & 07777) : CreationMode());
+}
+
+AtomicWriter::~AtomicWriter()
+{
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(N(tempPath_).constData());
+    }
+}
+
+void AtomicWriter::Write(const char* data, qsizetype size)
+{
+    if (fd_ < 0)
+        RaiseNumber(E::BadFileNameOrNumber, procedure_, target_);
+    if (const int err = WriteAll(fd_, data, size))
+        RaiseHostError(err, procedure_, target_, Missing::Path);
+}
+
+void AtomicWriter::SetPermissions(unsigned mode)
+{
+    if (fd_ >= 0)
+        ::fchmod(fd_, static_cast<mode_t>(mode & 07777));
+}
+
+void AtomicWriter::SetModificationTime(std::int64_t seconds, long nanoseconds)
+{
+    if (fd_ < 0)
+        return;
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(seconds);
+    times[1].tv_nsec = nanoseconds;
+    ::futimens(fd_, times);
+}
+
+void AtomicWriter::Commit()
+{
+    if (fd_ < 0)
+        RaiseNumber(E::BadFileNameOrNumber, procedure_, target_);
+    int err = ::fsync(fd_) == 0 ? 0 : errno;
+    if (::close(fd_) != 0 && err == 0)
+        err = errno;
+    fd_ = -1;
+    if (err == 0 && ::rename(N(tempPath_).constData(), N(target_).constData()) != 0)
+        err = errno;
+    if (err != 0) {
+        ::unlink(N(tempPath_).constData());
+        RaiseHostError(err, procedure_, target_, Missing::Path);
+    }
+}
+
+void WriteFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    AtomicWriter out(path, QStringLiteral("WriteFile"));
+    out.Write(bytes);
+    out.Commit();
+}
+
+// ---- copies, moves, creation and deletion
+
+void CopyFile(const QString& source, const QString& destination, bool overwrite)
+{
+    CopyFileChecked(source, IntoFolder(source, destination), overwrite, QStringLiteral("CopyFile"));
+}
+
+void CopyFolder(const QString& source, const QString& destination, bool overwrite)
+{
+    const QString procedure = QStringLiteral("CopyFolder");
+    if (!FolderExists(source))
+        RaiseNumber(E::PathNotFound, procedure, source);
+    const QString target = IntoFolder(WithoutTrailingSlashes(source), destination);
+    const QString from = GetAbsolutePathName(source);
+    const QString to = GetAbsolutePathName(target);
+    if (to == from || to.startsWith(from + QLatin1Char('/')))
+        RaiseNumber(E::PermissionDenied, procedure, target); // a folder never goes into itself
+    CopyTree(source, target, overwrite, procedure);
+}
+
+void MoveFile(const QString& source, const QString& destination)
+{
+    const QString procedure = QStringLiteral("MoveFile");
+    struct stat st;
+    if (!LStat(source, st) || S_ISDIR(st.st_mode))
+        RaiseNumber(E::FileNotFound, procedure, source);
+    const QString target = IntoFolder(source, destination);
+    const int err = RenameNoReplace(source, target);
+    if (err == EXDEV) {
+        CopyFile(source, target, false);
+        if (::unlink(N(source).constData()) != 0)
+            RaiseHostError(errno, procedure, source, Missing::File);
+    } else if (err != 0) {
+        RaiseHostError(err, procedure, target, Missing::Path);
+    }
+}
+
+void MoveFolder(const QString& source, const QString& destination)
+{
+    const QString procedure = QStringLiteral("MoveFolder");
+    if (!FolderExists(source))
+        RaiseNumber(E::PathNotFound, procedure, source);
+    const QString target = IntoFolder(WithoutTrailingSlashes(source), destination);
+    const int err = RenameNoReplace(WithoutTrailingSlashes(source), target);
+    if (err == EXDEV) {
+        struct stat st;
+        if (LStat(target, st))
+            RaiseNumber(E::FileAlreadyExists, procedure, target);
+        CopyTree(source, target, false, procedure);
+        RemoveTree(source, procedure);
+    } else if (err != 0) {
+        RaiseHostError(err, procedure, target, Missing::Path);
+    }
+}
+
+void CreateFolder(const QString& path)
+{
+    if (path.isEmpty() || ::mkdir(N(path).constData(), 0777) != 0)
+        RaiseHostError(path.isEmpty() ? ENOENT : errno, QStringLiteral("CreateFolder"), path, Missing::Path);
+}
+
+void DeleteFile(const QString& path, bool force)
+{
+    const QString procedure = QStringLiteral("DeleteFile");
+    struct stat st;
+    if (!LStat(path, st) || S_ISDIR(st.st_mode))
+        RaiseNumber(E::FileNotFound, procedure, path);
+    if (!force && !S_ISLNK(st.st_mode) && IsReadOnly(st))
+        RaiseNumber(E::PermissionDenied, procedure, path);
+    if (::unlink(N(path).constData()) != 0)
+        RaiseHostError(errno, procedure, path, Missing::File);
+}
+
+void DeleteFolder(const QString& path, bool force)
+{
+    const QString procedure = QStringLiteral("DeleteFolder");
+    const QString folder = WithoutTrailingSlashes(path);
+    struct stat st;
+    if (!Stat(folder, st) || !S_ISDIR(st.st_mode))
+        RaiseNumber(E::PathNotFound, procedure, path);
+    LStat(folder, st);
+    if (S_ISLNK(st.st_mode)) {
+        // A link to a folder goes, the folder it leads to stays.
+        if (::unlink(N(folder).constData()) != 0)
+            RaiseHostError(errno, procedure, path, Missing::Path);
+        return;
+    }
+    // Nothing is deleted when a read-only entry would stop the deletion halfway.
+    if (!force && HasReadOnly(folder))
+        RaiseNumber(E::PermissionDenied, procedure, path);
+    RemoveTree(folder, procedure);
+}
+
+void File::Delete(bool force) { DeleteFile(path_, force); }
+
+void Folder::Delete(bool force) { DeleteFolder(path_, force); }
+
+// ---- questions
+
+bool FileExists(const QString& path)
+{
+    struct stat st;
+    return Stat(path, st) && !S_ISDIR(st.st_mode);
+}
+
+bool FolderExists(const QString& path)
+{
+    struct stat st;
+    return Stat(path, st) && S_ISDIR(st.st_mode);
+}
+
+bool DriveExists(const QString& driveSpec)
+{
+    if (driveSpec.isEmpty())
+        return false;
+    const QString spec = QDir::cleanPath(driveSpec);
+    if (spec == QLatin1String("/"))
+        return true;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
+        if (volume.rootPath() == spec)
+            return true;
+    return false;
+}
+
+QString GetAbsolutePathName(const QString& path)
+{
+    if (path.isEmpty())
+        return QDir::currentPath();
+    return QDir::cleanPath(QDir::current().absoluteFilePath(path));
+}
+
+QString GetFileName(const QString& path)
+{
+    const QString t = WithoutTrailingSlashes(path);
+    if (t == QLatin1String("/"))
+        return {};
+    return t.mid(t.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString GetBaseName(const QString& path)
+{
+    const QString name = GetFileName(path);
+    if (name == QLatin1String(".") || name == QLatin1String(".."))
+        return name;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? name : name.left(dot);
+}
+
+QString GetExtensionName(const QString& path)
+{
+    const QString name = GetFileName(path);
+    if (name == QLatin1String(".") || name == QLatin1String(".."))
+        return {};
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot + 1);
+}
+
+QString GetParentFolderName(const QString& path)
+{
+    const QString t = WithoutTrailingSlashes(path);
+    if (t.isEmpty() || t == QLatin1String("/"))
+        return {};
+    const qsizetype slash = t.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return {};
+    const QString parent = WithoutTrailingSlashes(t.left(slash));
+    return parent.isEmpty() ? QStringLiteral("/") : parent;
+}
+
+QString GetDriveName(const QString& path)
+{
+    return path.startsWith(QLatin1Char('/')) ? QStringLiteral("/") : QString();
+}
+
+QString GetDrive(const QString& path)
+{
+    QString existing = GetAbsolutePathName(path);
+    while (!QFileInfo::exists(existing) && existing != QLatin1String("/"))
+        existing = GetParentFolderName(existing);
+    const QStorageInfo volume(existing);
+    return volume.isValid() ? volume.rootPath() : QStringLiteral("/");
+}
+
+std::shared_ptr<File> GetFile(const QString& path)
+{
+    if (!FileExists(path))
+        RaiseNumber(E::FileNotFound, QStringLiteral("GetFile"), path);
+    return std::make_shared<File>(path);
+}
+
+std::shared_ptr<Folder> GetFolder(const QString& path)
+{
+    if (!FolderExists(path))
+        RaiseNumber(E::PathNotFound, QStringLiteral("GetFolder"), path);
+    return std::make_shared<Folder>(WithoutTrailingSlashes(path));
+}
+
+QString TemporaryFolder()
+{
+    return WithoutTrailingSlashes(QDir::tempPath());
+}
+
+// ---- file and folder objects
+
+QString File::Name() const { return GetFileName(path_); }
+
+std::int64_t File::Size() const
+{
+    struct stat st;
+    if (!Stat(path_, st))
+        RaiseHostError(errno, QStringLiteral("Size"), path_, Missing::File);
+    return static_cast<std::int64_t>(st.st_size);
+}
+
+QDateTime File::DateLastModified() const
+{
+    struct stat st;
+    if (!Stat(path_, st))
+        RaiseHostError(errno, QStringLiteral("DateLastModified"), path_, Missing::File);
+    return QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec);
+}
+
+QString Folder::Name() const { return GetFileName(path_); }
+
+QStringList Folder::Files() const
+{
+    if (!FolderExists(path_))
+        RaiseNumber(E::PathNotFound, QStringLiteral("Files"), path_);
+    return QDir(path_).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+QStringList Folder::SubFolders() const
+{
+    if (!FolderExists(path_))
+        RaiseNumber(E::PathNotFound, QStringLiteral("SubFolders"), path_);
+    return QDir(path_).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+} // namespace platform::filesystem

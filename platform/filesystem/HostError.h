@@ -1,0 +1,21 @@
+#pragma once
+
+// The one translation of a host error (errno) into the program's error numbers, for the layers
+// that touch files (filesystem, zipfolder).
+
+#include <QString>
+
+#include <cstdint>
+
+namespace platform::filesystem {
+
+// What a missing path means to the caller: a file it wanted (53) or a folder or path (76).
+enum class Missing { File, Path };
+
+std::int32_t HostErrorNumber(int hostError, Missing missing);
+
+// Raises platform::vbrt::Error with the number and the usual text for it, the path appended.
+[[noreturn]] void RaiseHostError(int hostError, const QString& source, const QString& path, Missing missing);
+[[noreturn]] void RaiseNumber(std::int32_t number, const QString& source, const QString& path);
+
+} // namespace platform::filesystem
