@@ -613,10 +613,42 @@ QString ObstinateNameGet(std::int16_t canvas)
 
 void FileInterfaceInit()
 {
+    FileInterface.FileFilterTable = {{{QStringLiteral("PADﾌｧｲﾙ(*.pad)|*.pad"), QStringLiteral("pad")},
+                                      {QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ(*.txt)|*.txt"), QStringLiteral("txt")},
+                                      {QStringLiteral("すべてのﾌｧｲﾙ(*.*)|*.*"), QString()}}};
+    FileInterface.FileFilter = FileInterface.FileFilterTable[0].filter + QLatin1Char('|') +
+                               FileInterface.FileFilterTable[1].filter + QLatin1Char('|') +
+                               FileInterface.FileFilterTable[2].filter;
+    const QString work = TemporaryFileName(QStringLiteral("zipwork"));
+    FileInterface.ZipWorkFile = work + QStringLiteral(".zip");
+    FileInterface.ZipWorkFolder = work + QStringLiteral(".dir");
+    FileInterface.ZipMemberFile = FileInterface.ZipWorkFolder + QLatin1Char('/') + kMemberName;
+    FileInterface.ReadCopyFile.clear();
+    FileInterface.SaveTargetFile.clear();
+    FileInterface.SaveTextFile.clear();
+    CommonServices->CreateFolder(FileInterface.ZipWorkFolder);
 }
 
 void FileInterfaceTerm()
 {
+    // Empty names (a start-up that failed before they were made) must never reach a delete.
+    if (!FileInterface.ZipWorkFolder.isEmpty())
+        CommonServices->DeleteFolder(FileInterface.ZipWorkFolder);
+    if (!FileInterface.ZipWorkFile.isEmpty())
+        CommonServices->DeleteFile(FileInterface.ZipWorkFile);
+    // Work folders this process left in the temporary folder: its prefix and a dot, so that
+    // another process whose id begins with the same digits keeps its own.
+    const QString prefix = TemporaryFilePrefix();
+    if (!prefix.isEmpty()) {
+        for (const QString& folder : CommonServices->GetSubFoldersPath(CommonServices->TemporaryFolder())) {
+            if (folder.startsWith(prefix + QLatin1Char('.')))
+                CommonServices->GetFolder(folder)->Delete(true);
+        }
+    }
+    FileInterface.FileFilterTable = {};
+    FileInterface.ZipWorkFile.clear();
+    FileInterface.ZipWorkFolder.clear();
+    FileInterface.ZipMemberFile.clear();
 }
 
 bool IsPadFile(const QString& path)
