@@ -78,7 +78,7 @@ private:
     QVariantList after_;
 };
 
-using O = TavelinComObject;
+using O = TavelinCom;
 using A = Arguments;
 
 struct MethodRow {
@@ -208,7 +208,7 @@ TavelinComObject::~TavelinComObject()
     DebugFileClose(state_);
 }
 
-QVariant TavelinComObject::Invoke(const QString& methodName, QVariantList& args)
+QVariant InvokeByName(TavelinCom& object, const QString& methodName, QVariantList& args)
 {
     const MethodRow* method = FindMethod(methodName);
     if (!method)
@@ -221,12 +221,17 @@ QVariant TavelinComObject::Invoke(const QString& methodName, QVariantList& args)
     Arguments arguments(args);
     QVariant result;
     try {
-        result = method->call(*this, arguments);
+        result = method->call(object, arguments);
     } catch (const std::bad_alloc&) {
         throw vbrt::Error(vbrt::ErrorNumber::OutOfMemory, kSource, QStringLiteral("Out of memory"));
     }
     arguments.WriteBack();
     return result;
+}
+
+QVariant TavelinComObject::Invoke(const QString& methodName, QVariantList& args)
+{
+    return InvokeByName(*this, methodName, args);
 }
 
 void TavelinComObject::SetAppInfo(QObject* appInfo)

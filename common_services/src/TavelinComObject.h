@@ -33,6 +33,12 @@ struct TavelinComState {
 // SetAppInfo (or once the client has deleted the object) and 438 when the object lacks the property.
 QString AppObjectText(const TavelinComState& state, const char* property);
 
+// Calls the method of the interface with that name, letter case ignored, converting each argument
+// to its parameter's type and writing the converted values back once the call succeeds. Omitted
+// optional arguments take their defaults. Raises 438 for an unknown name, 450 for a wrong number
+// of arguments, 13 or 6 for an argument that does not convert.
+QVariant InvokeByName(TavelinCom& object, const QString& methodName, QVariantList& args);
+
 class TavelinComObject final : public TavelinCom {
 public:
     TavelinComObject();
