@@ -80,6 +80,10 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The colour and font lists hold their fixed entry 0, "標準", as after start-up.
+    ApplicationGlobals.ColorTable.assign(1, ColorTableRecord{QString(), QStringLiteral("標準"), 0, 0, 0, -1});
+    ApplicationGlobals.FontNameList = QStringList{QStringLiteral("標準")};
+    ApplicationGlobals.FontSizeList = QStringList{QStringLiteral("標準")};
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
