@@ -1,0 +1,177 @@
+#include "platform/graphics/DrawingTarget.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <numbers>
+
+using namespace platform::graphics;
+
+namespace {
+
+constexpr std::int32_t kRed = 255;
+constexpr std::int32_t kBlue = 255 * 65536;
+
+// Draws through a retained drawing and renders it into an image of w x h pixels.
+class GraphicsDrawing : public ::testing::Test {
+protected:
+    void SetUp() override { platform::printer::UseFakeTextMeasurer(false); }
+
+    QImage Render(int w = 100, int h = 100, QRect exposed = {})
+    {
+        QImage image(w, h, QImage::Format_RGB32);
+        image.fill(Qt::green);
+        QPainter painter(&image);
+        drawing.Render(painter, exposed.isNull() ? QRect(0, 0, w, h) : exposed);
+        return image;
+    }
+
+    static bool IsRed(const QImage& image, int x, int y)
+    {
+        const QColor c = image.pixelColor(x, y);
+        return c.red() > 200 && c.green() < 80 && c.blue() < 80;
+    }
+
+    static int CountColoured(const QImage& image, QRect area)
+    {
+        int n = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (image.pixelColor(x, y) != QColor(Qt::white))
+                    ++n;
+        return n;
+    }
+
+    RetainedDrawing drawing;
+};
+
+TEST(GraphicsColor, ProgramColourValuesCrossToQtTheRightWayRound)
+{
+    struct Row {
+        const char* why;
+        std::int32_t value;
+        QColor color;
+    } rows[] = {
+        {"red is the low byte", 255, QColor(255, 0, 0)},
+        {"green is the middle byte", 256 * 128, QColor(0, 128, 0)},
+        {"blue is the high byte", 65536 * 200, QColor(0, 0, 200)},
+        {"mixed", 1 + 256 * 2 + 65536 * 3, QColor(1, 2, 3)},
+        {"white", 0xFFFFFF, QColor(255, 255, 255)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        EXPECT_EQ(ToQColor(row.value), row.color);
+        EXPECT_EQ(FromQColor(row.color), row.value);
+    }
+    EXPECT_FALSE(ToQColor(-1).isValid());
+    EXPECT_FALSE(ToQColor(0x1000000).isValid());
+    EXPECT_EQ(FromQColor(QColor()), -1);
+}
+
+TEST_F(GraphicsDrawing, PrintHangsTextFromThePositionAndMovesBelowIt)
+{
+    drawing.SetFontName(QStringLiteral("ＭＳ ゴシック"));
+    drawing.SetFontSize(12.0f);
+    drawing.SetForeColor(0);
+    drawing.SetCurrentX(300);
+    drawing.SetCurrentY(600);
+    const double line = drawing.TextHeight(QStringLiteral("X"));
+    drawing.Print(QStringLiteral("漢字\r\n漢字"));
+    EXPECT_EQ(drawing.CurrentX(), 0);
+    EXPECT_EQ(drawing.CurrentY(), 600 + std::lround(2 * line));
+    ASSERT_EQ(drawing.Records().size(), 2u);
+    EXPECT_EQ(drawing.Records()[1].p1, QPoint(300, 600 + std::lround(line)));
+
+    const QImage image = Render();
+    // Nothing above the position (Qt would put the baseline there), ink just below it.
+    EXPECT_EQ(CountColoured(image, QRect(0, 0, 100, 600 / 15)), 0);
+    EXPECT_GT(CountColoured(image, QRect(300 / 15, 600 / 15, 30, int(line / 15))), 20);
+}
+
+TEST_F(GraphicsDrawing, PrintContinuedStaysOnTheLine)
+{
+    drawing.SetFontSize(10.0f);
+    drawing.SetCurrentX(100);
+    drawing.SetCurrentY(50);
+    drawing.PrintContinued(QStringLiteral("AB"));
+    EXPECT_EQ(drawing.CurrentX(), 100 + std::lround(drawing.TextWidth(QStringLiteral("AB"))));
+    EXPECT_EQ(drawing.CurrentY(), 50);
+}
+
+TEST_F(GraphicsDrawing, LinesAndRectanglesLandOnTheirPixels)
+{
+    drawing.Line(150, 300, 1350, 300, kRed);  // pixels (10, 20) to (90, 20)
+    EXPECT_EQ(drawing.CurrentX(), 1350);
+    drawing.Rectangle(300, 600, 1200, 1200, kBlue);  // pixels (20, 40) to (80, 80)
+    const QImage image = Render();
+    EXPECT_TRUE(IsRed(image, 50, 20));
+    EXPECT_FALSE(IsRed(image, 50, 23));
+    EXPECT_EQ(image.pixelColor(20, 60).blue(), 255);
+    EXPECT_EQ(image.pixelColor(50, 40).blue(), 255);
+    EXPECT_EQ(image.pixelColor(50, 60), QColor(Qt::white)) << "an outline is not filled";
+}
+
+TEST_F(GraphicsDrawing, DashDotDotLeavesGapsWhereSolidDoesNot)
+{
+    struct Row {
+        const char* why;
+        std::int16_t style;
+        bool gaps;
+    } rows[] = {{"solid", DrawStyle::Solid, false}, {"dash-dot-dot", DrawStyle::DashDotDot, true}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        drawing.Cls();
+        drawing.SetDrawStyle(row.style);
+        drawing.Line(0, 150, 1500, 150, kRed);
+        const QImage image = Render();
+        int red = 0;
+        for (int x = 0; x < 100; ++x)
+            red += IsRed(image, x, 10) ? 1 : 0;
+        EXPECT_EQ(red < 95, row.gaps) << red << " red pixels";
+    }
+}
+
+TEST_F(GraphicsDrawing, ArcsRunCounterClockwiseFromStartToEnd)
+{
+    // Centre (50, 50) pixels, radius 30 pixels; the first quarter is up and to the right on screen.
+    drawing.Arc(750, 750, 450, kRed, 0.0, std::numbers::pi / 2);
+    const QImage image = Render();
+    EXPECT_TRUE(IsRed(image, 50 + 21, 50 - 21) || IsRed(image, 50 + 21, 50 - 22) || IsRed(image, 50 + 22, 50 - 21));
+    EXPECT_FALSE(IsRed(image, 50 + 21, 50 + 21)) << "lower right belongs to the other three quarters";
+    EXPECT_FALSE(IsRed(image, 50 - 21, 50 - 21));
+
+    drawing.Cls();
+    drawing.Circle(750, 750, 450, kRed);
+    const QImage full = Render();
+    EXPECT_TRUE(IsRed(full, 50, 80) || IsRed(full, 50, 79));
+    EXPECT_TRUE(IsRed(full, 20, 50) || IsRed(full, 21, 50));
+}
+
+TEST_F(GraphicsDrawing, ClearingForgetsTheDrawingAndReportsEverythingChanged)
+{
+    std::vector<QRect> changes;
+    drawing.SetChangedHandler([&](const QRect& r) { changes.push_back(r); });
+    drawing.Line(0, 0, 300, 0, kRed);
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_TRUE(changes[0].contains(QPoint(150, 0)));
+    drawing.SetCurrentX(77);
+    drawing.Cls();
+    EXPECT_TRUE(drawing.Records().empty());
+    EXPECT_EQ(drawing.CurrentX(), 0);
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_TRUE(changes[1].isNull());
+}
+
+TEST_F(GraphicsDrawing, RenderPaintsOnlyTheExposedRectangleInTheBackColour)
+{
+    drawing.SetBackColor(0);  // black
+    drawing.Line(0, 150, 1500, 150, kRed);
+    const QImage image = Render(100, 100, QRect(0, 0, 50, 50));
+    EXPECT_TRUE(IsRed(image, 10, 10));
+    EXPECT_EQ(image.pixelColor(40, 40), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(70, 70), QColor(Qt::green)) << "outside the exposed area nothing is painted";
+}
+
+} // namespace
