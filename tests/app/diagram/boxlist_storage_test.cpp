@@ -248,7 +248,7 @@ TEST_F(BoxListStorage, ReleaseEmptiesBothListsAndTheNextAddStartsAgainAtOne)
 
 TEST_F(BoxListStorage, EachSlotHasItsWindowControlsExactlyWhileInUse)
 {
-    auto* form = new CanvasForm;
+    QPointer<CanvasForm> form = new CanvasForm;
     canvas().form = form;
     const std::int16_t b1 = AddBlock(QStringLiteral("a"));
     const std::int16_t b2 = AddBlock(QStringLiteral("b"));
@@ -272,7 +272,11 @@ TEST_F(BoxListStorage, EachSlotHasItsWindowControlsExactlyWhileInUse)
     BoxDelete(kCanvas, b1, true);
     EXPECT_FALSE(form->lblSubLine2.IsLoaded(s1)) << "the box's sub line went with it";
     EXPECT_TRUE(form->lblBox.IsLoaded(0)) << "element 0 belongs to the window";
-    delete form;
+
+    CanvasRelease(kCanvas);
+    EXPECT_TRUE(canvas().form.isNull()) << "a released canvas has no window";
+    EXPECT_TRUE(canvas().BoxList.empty());
+    delete form.data();
 }
 
 TEST_F(BoxListStorage, DeletingCarriesOffTheEditorWindowsOpenOnTheRecord)
