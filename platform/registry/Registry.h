@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 namespace platform::registry {
 
@@ -58,5 +59,9 @@ std::int32_t DeleteValue(Handle key, const QString& name);
 // Where the two store files are (they need not exist).
 QString StoreFilePath();
 QString VolatileStoreFilePath();
+
+// Testing seam: called after each piece of a store file is written beside the store, before the
+// new file takes the store's place. Tests use it to end the process in the middle of a write.
+void SetWriteProgressHook(std::function<void(qint64 written, qint64 total)> hook);
 
 } // namespace platform::registry
