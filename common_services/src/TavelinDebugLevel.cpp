@@ -130,7 +130,8 @@ void TavelinDebugLevel::cmdUpdate_Click()
             return;
         }
     }
-    platform::msgbox::MsgBox(QStringLiteral("入力が不正です。"), platform::msgbox::Style::Critical, windowTitle(), this);
+    platform::msgbox::MsgBox(QStringLiteral("入力が不正です。"), platform::msgbox::Style::Critical, windowTitle(),
+                             this);
     txtDebugLevel->setFocus(Qt::OtherFocusReason);
 }
 

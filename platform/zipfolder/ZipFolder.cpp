@@ -33,7 +33,11 @@ QByteArray N(const QString& path) { return QFile::encodeName(path); }
     vbrt::Raise(procedure, QStringLiteral("%1 (%2)").arg(why, path));
 }
 
-QString LibzipText(zip_error_t* error) { return QString::fromLocal8Bit(zip_error_strerror(error)); }
+// libzip's own words go along in parentheses, after the user's text.
+QString LibzipText(zip_error_t* error)
+{
+    return QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(zip_error_strerror(error)));
+}
 
 // An open archive, discarded (left as it was) unless Close writes it.
 class Archive {
@@ -74,7 +78,8 @@ public:
         if (zip_get_num_entries(za_, 0) <= 0)
             return;
         if (zip_close(za_) != 0)
-            Refuse(procedure_, path_, QStringLiteral("zip 書庫に書き込めません。") + LibzipText(zip_get_error(za_)));
+            Refuse(procedure_, path_,
+                   QStringLiteral("zip 書庫に書き込めません。") + LibzipText(zip_get_error(za_)));
         za_ = nullptr;
     }
 
@@ -249,7 +254,8 @@ void AddFile(Archive& archive, const QString& file, const QString& memberName)
         zip_file_add(archive.get(), name.constData(), source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8);
     if (index < 0) {
         zip_source_free(source);
-        Refuse(archive.procedure(), archive.path(), LibzipText(zip_get_error(archive.get())));
+        Refuse(archive.procedure(), archive.path(),
+               QStringLiteral("zip 書庫に追加できません。") + LibzipText(zip_get_error(archive.get())));
     }
     struct stat st;
     if (::stat(N(file).constData(), &st) == 0) {
@@ -264,7 +270,8 @@ void AddFolder(Archive& archive, const QString& folder, const QString& memberNam
     const QByteArray name = (memberName + QLatin1Char('/')).toUtf8();
     if (zip_name_locate(archive.get(), name.constData(), 0) < 0 &&
         zip_dir_add(archive.get(), name.constData(), ZIP_FL_ENC_UTF_8) < 0)
-        Refuse(archive.procedure(), archive.path(), LibzipText(zip_get_error(archive.get())));
+        Refuse(archive.procedure(), archive.path(),
+               QStringLiteral("zip 書庫に追加できません。") + LibzipText(zip_get_error(archive.get())));
     const QFileInfoList entries = QDir(folder).entryInfoList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo& entry : entries) {

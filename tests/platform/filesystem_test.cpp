@@ -1,0 +1,299 @@
+#include "platform/filesystem/FileSystem.h"
+
+#include "support/RaisedError.h"
+#include "support/TempFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace platform::filesystem;
+namespace E = platform::vbrt::ErrorNumber;
+
+namespace {
+
+class FileSystem : public testsupport::TempFolder {
+protected:
+    void makeReadOnly(const QString& p) { ::chmod(QFile::encodeName(p).constData(), 0444); }
+    QStringList listing(const QString& folder = {}) const
+    {
+        return QDir(path(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                            QDir::Name);
+    }
+};
+
+} // namespace
+
+TEST(FileSystemPaths, NamesAreTakenFromThePathText)
+{
+    struct Row {
+        const char* why;
+        const char* path;
+        const char* fileName;
+        const char* baseName;
+        const char* extension;
+        const char* parent;
+    };
+    const Row rows[] = {
+        {"plain file", "/a/b/c.txt", "c.txt", "c", "txt", "/a/b"},
+        {"two dots: the last counts", "/a/b.tar.gz", "b.tar.gz", "b.tar", "gz", "/a"},
+        {"no extension", "/a/README", "README", "README", "", "/a"},
+        {"trailing slash ignored", "/a/b/", "b", "b", "", "/a"},
+        {"child of the root", "/a", "a", "a", "", "/"},
+        {"the root itself", "/", "", "", "", ""},
+        {"relative, no folder", "c.pad", "c.pad", "c", "pad", ""},
+        {"relative with folder", "x/y.PAD", "y.PAD", "y", "PAD", "x"},
+        {"doubled slashes before the name", "/a//b", "b", "b", "", "/a"},
+        {"empty", "", "", "", "", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        const QString p = QString::fromUtf8(row.path);
+        EXPECT_EQ(GetFileName(p), QString::fromUtf8(row.fileName));
+        EXPECT_EQ(GetBaseName(p), QString::fromUtf8(row.baseName));
+        EXPECT_EQ(GetExtensionName(p), QString::fromUtf8(row.extension));
+        EXPECT_EQ(GetParentFolderName(p), QString::fromUtf8(row.parent));
+    }
+    EXPECT_EQ(GetDriveName("/home/x"), "/");
+    EXPECT_EQ(GetDriveName("x/y"), "");
+    EXPECT_TRUE(DriveExists("/"));
+    EXPECT_FALSE(DriveExists("C:"));
+    EXPECT_FALSE(GetDrive("/no/such/place").isEmpty());
+}
+
+TEST_F(FileSystem, AbsolutePathsResolveAgainstTheCurrentFolder)
+{
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(path()));
+    const QString here = QDir::currentPath();
+    EXPECT_EQ(GetAbsolutePathName("a/../b/./c.txt"), here + "/b/c.txt");
+    EXPECT_EQ(GetAbsolutePathName(""), here);
+    EXPECT_EQ(GetAbsolutePathName("/x/y/"), "/x/y");
+    QDir::setCurrent(before);
+}
+
+TEST_F(FileSystem, TemporaryFolderFollowsTmpdirWithoutTrailingSlash)
+{
+    const QByteArray saved = qgetenv("TMPDIR");
+    qputenv("TMPDIR", (path() + "/").toLocal8Bit());
+    EXPECT_EQ(TemporaryFolder(), path());
+    qputenv("TMPDIR", saved);
+}
+
+TEST_F(FileSystem, FailuresRaiseTheOldNumbers)
+{
+    const QString file = write("f.txt", "x");
+    const QString folder = path("d");
+    QDir().mkpath(folder);
+    struct Row {
+        const char* why;
+        std::function<void()> call;
+        std::int32_t number;
+    };
+    const Row rows[] = {
+        {"copy of a missing file", [&] { CopyFile(path("none"), path("to")); }, E::FileNotFound},
+        {"copy of a folder as a file", [&] { CopyFile(folder, path("to")); }, E::FileNotFound},
+        {"copy into a missing folder", [&] { CopyFile(file, path("none/to")); }, E::PathNotFound},
+        {"copy without overwrite", [&] { CopyFile(file, write("g.txt", "y"), false); }, E::FileAlreadyExists},
+        {"copy onto itself", [&] { CopyFile(file, file); }, E::PermissionDenied},
+        {"copy onto a folder", [&] { CopyFile(file, folder); }, E::PermissionDenied},
+        {"copy of a missing folder", [&] { CopyFolder(path("none"), path("to")); }, E::PathNotFound},
+        {"folder into itself", [&] { CopyFolder(folder, folder + "/inner"); }, E::PermissionDenied},
+        {"create an existing folder", [&] { CreateFolder(folder); }, E::FileAlreadyExists},
+        {"create below a missing folder", [&] { CreateFolder(path("none/x")); }, E::PathNotFound},
+        {"delete a missing file", [&] { DeleteFile(path("none")); }, E::FileNotFound},
+        {"delete a folder as a file", [&] { DeleteFile(folder); }, E::FileNotFound},
+        {"delete a missing folder", [&] { DeleteFolder(path("none")); }, E::PathNotFound},
+        {"file object of a missing file", [&] { GetFile(path("none")); }, E::FileNotFound},
+        {"folder object of a missing folder", [&] { GetFolder(path("none")); }, E::PathNotFound},
+        {"move of a missing file", [&] { MoveFile(path("none"), path("to")); }, E::FileNotFound},
+        {"move onto an existing file", [&] { MoveFile(file, write("h.txt", "z")); }, E::FileAlreadyExists},
+        {"move of a missing folder", [&] { MoveFolder(path("none"), path("to")); }, E::PathNotFound},
+        {"read a missing file", [&] { OpenTextFile(path("none")); }, E::FileNotFound},
+        {"append below a missing folder", [&] { OpenTextFile(path("none/x"), IOMode::ForAppending, true); },
+         E::PathNotFound},
+        {"create a text file without overwrite", [&] { CreateTextFile(file, false); }, E::FileAlreadyExists},
+        {"create a text file over a folder", [&] { CreateTextFile(folder); }, E::PermissionDenied},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        EXPECT_RAISES(row.call(), row.number);
+    }
+    EXPECT_EQ(read(file), "x");
+}
+
+TEST_F(FileSystem, CopyFileReplacesWholeAndKeepsTheModificationTime)
+{
+    const QString source = write("src.bin", QByteArray("\x00\x01\xff binary", 10));
+    QFile f(source);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    const QDateTime stamp(QDate(2024, 1, 31), QTime(9, 5, 7));
+    ASSERT_TRUE(f.setFileTime(stamp, QFileDevice::FileModificationTime));
+    f.close();
+    write("dst.bin", "old and longer content");
+
+    CopyFile(source, path("dst.bin"));
+    EXPECT_EQ(read(path("dst.bin")), read(source));
+    EXPECT_EQ(QFileInfo(path("dst.bin")).lastModified(), stamp);
+
+    QDir().mkpath(path("into"));
+    CopyFile(source, path("into") + "/");
+    EXPECT_EQ(read(path("into/src.bin")), read(source));
+    // Nothing is left beside the targets.
+    EXPECT_EQ(listing(), QStringList({"dst.bin", "into", "src.bin"}));
+    EXPECT_EQ(listing("into"), QStringList({"src.bin"}));
+}
+
+TEST_F(FileSystem, CopyFileRefusesAReadOnlyTarget)
+{
+    const QString source = write("a", "new");
+    const QString target = write("b", "old");
+    makeReadOnly(target);
+    EXPECT_RAISES(CopyFile(source, target), E::PermissionDenied);
+    EXPECT_EQ(read(target), "old");
+}
+
+TEST_F(FileSystem, CopyFolderCopiesTheTreeAndLinksAsLinks)
+{
+    write("src/a.txt", "a");
+    write("src/sub/b.txt", "b");
+    write("src/.hidden", "h");
+    ASSERT_EQ(::symlink("sub", QFile::encodeName(path("src/link")).constData()), 0);
+
+    CopyFolder(path("src"), path("dst"));
+    EXPECT_EQ(read(path("dst/a.txt")), "a");
+    EXPECT_EQ(read(path("dst/sub/b.txt")), "b");
+    EXPECT_EQ(read(path("dst/.hidden")), "h");
+    EXPECT_EQ(QFileInfo(path("dst/link")).symLinkTarget(), path("dst/sub"));
+
+    write("src/a.txt", "changed");
+    CopyFolder(path("src"), path("dst"));
+    EXPECT_EQ(read(path("dst/a.txt")), "changed");
+    EXPECT_RAISES(CopyFolder(path("src"), path("dst"), false), E::FileAlreadyExists);
+
+    CopyFolder(path("src"), path("dst") + "/");
+    EXPECT_EQ(read(path("dst/src/sub/b.txt")), "b");
+}
+
+TEST_F(FileSystem, MovesRenameAndNeverReplace)
+{
+    write("a.txt", "a");
+    MoveFile(path("a.txt"), path("b.txt"));
+    EXPECT_FALSE(QFile::exists(path("a.txt")));
+    EXPECT_EQ(read(path("b.txt")), "a");
+
+    QDir().mkpath(path("into"));
+    MoveFile(path("b.txt"), path("into") + "/");
+    EXPECT_EQ(read(path("into/b.txt")), "a");
+
+    write("f1/x", "x");
+    MoveFolder(path("f1"), path("f2"));
+    EXPECT_FALSE(QFileInfo::exists(path("f1")));
+    EXPECT_EQ(read(path("f2/x")), "x");
+    QDir().mkpath(path("f3"));
+    EXPECT_RAISES(MoveFolder(path("f2"), path("f3")), E::FileAlreadyExists);
+    EXPECT_EQ(read(path("f2/x")), "x");
+}
+
+TEST_F(FileSystem, DeletionsHonourReadOnlyAndForce)
+{
+    const QString locked = write("locked.txt", "x");
+    makeReadOnly(locked);
+    EXPECT_RAISES(DeleteFile(locked), E::PermissionDenied);
+    DeleteFile(locked, true);
+    EXPECT_FALSE(QFile::exists(locked));
+
+    write("tree/a.txt", "a");
+    makeReadOnly(write("tree/sub/b.txt", "b"));
+    EXPECT_RAISES(DeleteFolder(path("tree")), E::PermissionDenied);
+    EXPECT_EQ(read(path("tree/a.txt")), "a"); // nothing deleted halfway
+    GetFolder(path("tree"))->Delete(true);
+    EXPECT_FALSE(QFileInfo::exists(path("tree")));
+}
+
+TEST_F(FileSystem, DeletingALinkedFolderKeepsWhatItLeadsTo)
+{
+    write("real/keep.txt", "k");
+    ASSERT_EQ(::symlink(QFile::encodeName(path("real")).constData(), QFile::encodeName(path("link")).constData()), 0);
+    DeleteFolder(path("link"), true);
+    EXPECT_FALSE(QFileInfo(path("link")).isSymLink());
+    EXPECT_EQ(read(path("real/keep.txt")), "k");
+}
+
+TEST_F(FileSystem, FolderObjectsListFilesAndSubFoldersByName)
+{
+    write("f/b.txt", "");
+    write("f/a.txt", "");
+    write("f/.dot", "");
+    QDir().mkpath(path("f/zsub"));
+    QDir().mkpath(path("f/asub"));
+    const auto folder = GetFolder(path("f"));
+    EXPECT_EQ(folder->Name(), "f");
+    EXPECT_EQ(folder->Files(), QStringList({".dot", "a.txt", "b.txt"}));
+    EXPECT_EQ(folder->SubFolders(), QStringList({"asub", "zsub"}));
+    const auto file = GetFile(path("f/a.txt"));
+    EXPECT_EQ(file->Size(), 0);
+    EXPECT_EQ(file->Name(), "a.txt");
+}
+
+TEST_F(FileSystem, TextStreamsWriteShiftJisLinesEndedByCrLf)
+{
+    auto out = CreateTextFile(path("t.txt"));
+    out->Write(QStringLiteral("日本"));
+    out->WriteLine(QStringLiteral("語"));
+    out->WriteLine();
+    out->Close();
+    EXPECT_EQ(read(path("t.txt")), QByteArray("\x93\xfa\x96\x7b\x8c\xea\r\n\r\n"));
+
+    auto more = OpenTextFile(path("t.txt"), IOMode::ForAppending);
+    more->Write("x");
+    EXPECT_RAISES(more->ReadLine(), 54);
+    more.reset(); // letting go closes the file
+    EXPECT_TRUE(read(path("t.txt")).endsWith("\r\n\r\nx"));
+}
+
+TEST_F(FileSystem, ACharacterWithoutShiftJisFormIsRefusedNotReplaced)
+{
+    auto out = CreateTextFile(path("t.txt"));
+    out->Write("a");
+    EXPECT_RAISES(out->Write(QStringLiteral("b\U0001F600c")), E::Application);
+    out->Close();
+    EXPECT_EQ(read(path("t.txt")), "a");
+}
+
+TEST_F(FileSystem, ReadLineSplitsAtLfOrCrLf)
+{
+    write("in.txt", QByteArray("one\r\n\x93\xfa\x96\x7b\nlast"));
+    auto in = OpenTextFile(path("in.txt"));
+    QStringList lines;
+    while (!in->AtEndOfStream())
+        lines << in->ReadLine();
+    EXPECT_EQ(lines, QStringList({"one", QStringLiteral("日本"), "last"}));
+    EXPECT_RAISES(in->ReadLine(), 62);
+    EXPECT_RAISES(in->Write("x"), 54);
+
+    write("bad.txt", QByteArray("\x81"));
+    EXPECT_RAISES(OpenTextFile(path("bad.txt"))->ReadAll(), E::Application);
+}
+
+TEST_F(FileSystem, AtomicWritesKeepPermissionsAndLeaveNothingOnFailure)
+{
+    const QString target = write("doc.txt", "old");
+    ::chmod(QFile::encodeName(target).constData(), 0640);
+    WriteFileAtomically(target, "new");
+    EXPECT_EQ(read(target), "new");
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+    {
+        AtomicWriter abandoned(target, "test");
+        abandoned.Write("partial");
+    }
+    EXPECT_EQ(read(target), "new");
+    EXPECT_EQ(listing(), QStringList({"doc.txt"}));
+    EXPECT_RAISES(WriteFileAtomically(path("none/doc.txt"), "x"), E::PathNotFound);
+}

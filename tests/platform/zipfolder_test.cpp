@@ -1,0 +1,334 @@
+#include "platform/zipfolder/ZipFolder.h"
+
+#include "platform/filesystem/FileSystem.h"
+
+#include "support/RaisedError.h"
+#include "support/TempFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace platform::zipfolder;
+namespace E = platform::vbrt::ErrorNumber;
+
+namespace {
+
+// ---- a small writer of zip bytes, so tests can make the archives tools refuse to make
+
+std::uint32_t Crc32(const QByteArray& data)
+{
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const char c : data) {
+        crc ^= static_cast<std::uint8_t>(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+struct Entry {
+    QByteArray name;
+    QByteArray data;                 // stored as given (method 0), or deflate bytes when method is 8
+    std::uint32_t unixMode = 0100644; // S_IFLNK | 0777 makes a link
+    std::uint16_t method = 0;
+    std::int64_t declaredSize = -1;   // the uncompressed size written in the headers; -1: the data's
+};
+
+void Put16(QByteArray& out, std::uint32_t v) { out.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF)); }
+void Put32(QByteArray& out, std::uint32_t v) { Put16(out, v & 0xFFFF); Put16(out, v >> 16); }
+
+QByteArray MakeZip(const std::vector<Entry>& entries)
+{
+    QByteArray out, central;
+    for (const Entry& e : entries) {
+        const std::uint32_t offset = static_cast<std::uint32_t>(out.size());
+        const std::uint32_t crc = e.method == 0 ? Crc32(e.data) : 0;
+        const std::uint32_t size = e.declaredSize >= 0 ? std::uint32_t(e.declaredSize) : std::uint32_t(e.data.size());
+        auto common = [&](QByteArray& h) {
+            Put16(h, 20);       // version needed
+            Put16(h, 0);        // flags
+            Put16(h, e.method);
+            Put16(h, 0);        // time
+            Put16(h, 0x5821);   // date 2024-01-01
+            Put32(h, crc);
+            Put32(h, std::uint32_t(e.data.size()));
+            Put32(h, size);
+            Put16(h, std::uint32_t(e.name.size()));
+            Put16(h, 0);        // extra
+        };
+        Put32(out, 0x04034b50);
+        common(out);
+        out += e.name;
+        out += e.data;
+
+        Put32(central, 0x02014b50);
+        Put16(central, (3 << 8) | 20); // made on Unix
+        common(central);
+        Put16(central, 0); // comment
+        Put16(central, 0); // disk
+        Put16(central, 0); // internal attributes
+        Put32(central, e.unixMode << 16);
+        Put32(central, offset);
+        central += e.name;
+    }
+    const std::uint32_t centralOffset = static_cast<std::uint32_t>(out.size());
+    out += central;
+    Put32(out, 0x06054b50);
+    Put16(out, 0);
+    Put16(out, 0);
+    Put16(out, std::uint32_t(entries.size()));
+    Put16(out, std::uint32_t(entries.size()));
+    Put32(out, std::uint32_t(central.size()));
+    Put32(out, centralOffset);
+    Put16(out, 0);
+    return out;
+}
+
+// A deflate stream of `count` zero bytes and its compressed size stays tiny: one literal, then
+// back references of 258 bytes at distance 1 in a block with the fixed codes.
+QByteArray DeflatedZeros(std::int64_t count)
+{
+    QByteArray out;
+    std::uint32_t bits = 0;
+    int used = 0;
+    auto put = [&](std::uint32_t value, int n) { // least significant bit first
+        for (int i = 0; i < n; ++i) {
+            bits |= ((value >> i) & 1u) << used;
+            if (++used == 8) {
+                out.append(char(bits));
+                bits = 0;
+                used = 0;
+            }
+        }
+    };
+    auto code = [&](std::uint32_t value, int n) { // Huffman codes go most significant bit first
+        for (int i = n - 1; i >= 0; --i)
+            put((value >> i) & 1u, 1);
+    };
+    put(1, 1); // last block
+    put(1, 2); // fixed codes
+    code(0x30, 8); // literal 0
+    for (std::int64_t done = 1; done + 258 <= count; done += 258) {
+        code(0xC5, 8); // length 258
+        code(0, 5);    // distance 1
+    }
+    code(0, 7); // end of block
+    if (used)
+        out.append(char(bits));
+    return out;
+}
+
+bool HaveTool(const char* name) { return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty(); }
+
+int RunTool(const QString& program, const QStringList& args, const QString& folder, QByteArray* output = nullptr)
+{
+    QProcess p;
+    p.setWorkingDirectory(folder);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    if (!p.waitForFinished(-1))
+        return -1;
+    if (output)
+        *output = p.readAll();
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+class ZipFolder : public testsupport::TempFolder {
+protected:
+    QStringList tree(const QString& folder) const
+    {
+        QStringList all;
+        const QDir base(path(folder));
+        std::function<void(const QString&)> walk = [&](const QString& dir) {
+            for (const QFileInfo& i : QDir(dir).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                                  QDir::NoDotAndDotDot,
+                                                              QDir::Name)) {
+                all << base.relativeFilePath(i.filePath()) + (i.isDir() && !i.isSymLink() ? "/" : "");
+                if (i.isDir() && !i.isSymLink())
+                    walk(i.filePath());
+            }
+        };
+        walk(path(folder));
+        return all;
+    }
+    QString emptyArchive(const QString& name) const { return write(name, EmptyArchive()); }
+};
+
+QByteArray Binary()
+{
+    QByteArray b;
+    for (int i = 0; i < 70000; ++i)
+        b.append(char((i * 7919) % 251));
+    return b;
+}
+
+} // namespace
+
+TEST_F(ZipFolder, TheEmptyArchiveIsTheBareEndRecord)
+{
+    const QByteArray bytes = EmptyArchive();
+    ASSERT_EQ(bytes.size(), 22);
+    EXPECT_EQ(bytes.left(4), QByteArray("PK\x05\x06"));
+    EXPECT_EQ(bytes.mid(4), QByteArray(18, '\0'));
+    EXPECT_TRUE(IsArchive(emptyArchive("e.zip")));
+    EXPECT_TRUE(MemberNames(path("e.zip")).isEmpty());
+    EXPECT_FALSE(IsArchive(write("t.txt", "just text, long enough to not be anything at all")));
+    EXPECT_FALSE(IsArchive(path("missing.zip")));
+}
+
+TEST_F(ZipFolder, AnArchiveMadeByTheZipToolExtractsByteForByte)
+{
+    if (!HaveTool("zip"))
+        GTEST_SKIP() << "the zip tool is not installed";
+    write("made/top.txt", "top line\r\n");
+    write("made/sub/deep.bin", Binary());
+    write("made/sub/empty.txt", "");
+    ASSERT_EQ(RunTool("zip", {"-qr", "../made.zip", "."}, path("made")), 0);
+    QDir().mkpath(path("out"));
+
+    CopyHere(path("made.zip"), path("out"));
+    EXPECT_EQ(tree("out"), QStringList({"sub/", "sub/deep.bin", "sub/empty.txt", "top.txt"}));
+    EXPECT_EQ(read(path("out/top.txt")), "top line\r\n");
+    EXPECT_EQ(read(path("out/sub/deep.bin")), Binary());
+    EXPECT_EQ(read(path("out/sub/empty.txt")), "");
+}
+
+TEST_F(ZipFolder, WhatThisLayerPacksPassesUnzipAndExtractsByteForByte)
+{
+    if (!HaveTool("unzip"))
+        GTEST_SKIP() << "the unzip tool is not installed";
+    const QString archive = emptyArchive("doc.pad");
+    write("src/Vellumora.txt", "&&box:1:name\r\n日本語");
+    write("src/data.bin", Binary());
+    write("src/folder/inner.txt", "inner");
+
+    CopyItemHere(path("src/Vellumora.txt"), archive);
+    EXPECT_GT(QFileInfo(archive).size(), 22);
+    EXPECT_EQ(MemberNames(archive), QStringList({"Vellumora.txt"}));
+    CopyItemHere(path("src/Vellumora.txt"), archive); // the same name again replaces, never doubles
+    EXPECT_EQ(MemberNames(archive), QStringList({"Vellumora.txt"}));
+
+    const QString whole = emptyArchive("whole.zip");
+    CopyHere(path("src"), whole);
+
+    for (const QString& a : {archive, whole}) {
+        SCOPED_TRACE(a.toStdString());
+        QByteArray report;
+        EXPECT_EQ(RunTool("unzip", {"-t", a}, path(), &report), 0) << report.toStdString();
+    }
+    QDir().mkpath(path("byUnzip"));
+    ASSERT_EQ(RunTool("unzip", {"-q", whole, "-d", path("byUnzip")}, path()), 0);
+    EXPECT_EQ(read(path("byUnzip/Vellumora.txt")), read(path("src/Vellumora.txt")));
+    EXPECT_EQ(read(path("byUnzip/data.bin")), Binary());
+    EXPECT_EQ(read(path("byUnzip/folder/inner.txt")), "inner");
+
+    QDir().mkpath(path("back"));
+    CopyHere(whole, path("back"));
+    EXPECT_EQ(tree("back"), QStringList({"Vellumora.txt", "data.bin", "folder/", "folder/inner.txt"}));
+    EXPECT_EQ(read(path("back/data.bin")), Binary());
+}
+
+TEST_F(ZipFolder, NothingToAddLeavesTheEmptyArchiveInPlace)
+{
+    const QString archive = emptyArchive("e.zip");
+    QDir().mkpath(path("nothing"));
+    CopyHere(path("nothing"), archive);
+    EXPECT_EQ(read(archive), EmptyArchive());
+}
+
+TEST_F(ZipFolder, FoldersAndArchivesCopyAcross)
+{
+    write("a/one.txt", "1");
+    write("a/sub/two.txt", "2");
+    QDir().mkpath(path("b"));
+    CopyHere(path("a"), path("b"));
+    EXPECT_EQ(tree("b"), QStringList({"one.txt", "sub/", "sub/two.txt"}));
+
+    const QString first = emptyArchive("first.zip");
+    CopyHere(path("a"), first);
+    const QString second = emptyArchive("second.zip");
+    CopyHere(first, second);
+    EXPECT_EQ(MemberNames(second), MemberNames(first));
+}
+
+TEST_F(ZipFolder, OneMemberCanBeExtractedAlone)
+{
+    write("src/Vellumora.txt", "doc");
+    write("src/other.txt", "other");
+    const QString archive = emptyArchive("d.pad");
+    CopyHere(path("src"), archive);
+    QDir().mkpath(path("out"));
+    ExtractMember(archive, "Vellumora.txt", path("out"));
+    EXPECT_EQ(tree("out"), QStringList({"Vellumora.txt"}));
+    EXPECT_RAISES(ExtractMember(archive, "absent.txt", path("out")), E::FileNotFound);
+}
+
+TEST_F(ZipFolder, MissingPathsRaisePathNotFound)
+{
+    const QString archive = emptyArchive("e.zip");
+    QDir().mkpath(path("out"));
+    EXPECT_RAISES(CopyHere(path("none.zip"), path("out")), E::PathNotFound);
+    EXPECT_RAISES(CopyHere(archive, path("none")), E::PathNotFound);
+    EXPECT_RAISES(CopyItemHere(path("none.txt"), archive), E::FileNotFound);
+    EXPECT_RAISES(CopyItemHere(write("x.txt", "x"), path("none.zip")), E::PathNotFound);
+}
+
+TEST_F(ZipFolder, HostileOrBrokenArchivesAreRefusedAndWriteNothing)
+{
+    const QByteArray good = MakeZip({{"fine.txt", "fine"}});
+    struct Row {
+        const char* why;
+        QByteArray bytes;
+    };
+    const std::vector<Row> rows = {
+        {"not a zip archive", QByteArray("This is a plain text file and no archive at all.\r\n").repeated(3)},
+        {"cut short", good.left(good.size() - 10)},
+        {"a parent component", MakeZip({{"fine.txt", "fine"}, {"../escaped.txt", "bad"}})},
+        {"a parent component behind a folder", MakeZip({{"a/../../escaped.txt", "bad"}})},
+        {"a backslash parent component", MakeZip({{"..\\escaped.txt", "bad"}})},
+        {"an absolute name", MakeZip({{"fine.txt", "fine"}, {"/tmp/escaped.txt", "bad"}})},
+        {"a drive letter", MakeZip({{"C:/escaped.txt", "bad"}})},
+        {"a link", MakeZip({{"fine.txt", "fine"}, {"link", "/etc", 0120777}})},
+        {"a stored size past the limit", MakeZip({{"big.bin", "x", 0100644, 0, MaxMemberSize + 1}})},
+        {"a lying size on a deflated bomb",
+         MakeZip({{"bomb.bin", DeflatedZeros(MaxMemberSize + 1024 * 1024), 0100644, 8, 1000}})},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        const QString archive = write("bad.zip", row.bytes);
+        const QString out = path("out");
+        QDir(out).removeRecursively();
+        QDir().mkpath(out);
+        EXPECT_RAISES(CopyHere(archive, out), E::Application);
+        EXPECT_EQ(tree("out"), QStringList()) << tree("out").join(",").toStdString();
+        EXPECT_FALSE(QFile::exists(path("escaped.txt")));
+    }
+}
+
+TEST_F(ZipFolder, ALinkAlreadyInTheTargetIsNotFollowed)
+{
+    QDir().mkpath(path("outside"));
+    QDir().mkpath(path("out"));
+    ASSERT_EQ(::symlink(QFile::encodeName(path("outside")).constData(),
+                        QFile::encodeName(path("out/sub")).constData()),
+              0);
+    const QString archive = write("a.zip", MakeZip({{"sub/planted.txt", "bad"}}));
+    EXPECT_RAISES(CopyHere(archive, path("out")), E::Application);
+    EXPECT_EQ(tree("outside"), QStringList());
+}
+
+TEST_F(ZipFolder, ShiftJisNamesFromOldToolsReadBack)
+{
+    const QByteArray sjisName("\x93\xfa\x96\x7b.txt"); // 日本.txt without the UTF-8 flag
+    const QString archive = write("old.zip", MakeZip({{sjisName, "x"}}));
+    EXPECT_EQ(MemberNames(archive), QStringList({QStringLiteral("日本.txt")}));
+    QDir().mkpath(path("out"));
+    CopyHere(archive, path("out"));
+    EXPECT_EQ(read(path(QStringLiteral("out/日本.txt"))), "x");
+}
