@@ -69,6 +69,21 @@ bool SameFamily(std::int32_t a, std::int32_t b)
     return a != 0 && b != 0 && family(a) == family(b);
 }
 
+// Runs a handler the window system called: nothing may escape into the event loop, so an
+// error waits in DeferredError for the next command end to show it.
+template <class Handler>
+void EventBoundary(Handler&& handler)
+{
+    try {
+        handler();
+    } catch (const platform::vbrt::Error& e) {
+        QString& deferred = ApplicationGlobals.DeferredError;
+        if (!deferred.isEmpty())
+            deferred += QStringLiteral("\r\n");
+        deferred += e.description();
+    }
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -264,17 +279,8 @@ CanvasHit CanvasForm::HitTest(std::int32_t x, std::int32_t y) const
 void CanvasForm::paintEvent(QPaintEvent* event)
 {
     // A window that does not keep its drawing asks for the chart when it has none.
-    if (!AutoRedraw() && !drawn_) {
-        try {
-            Form_Paint();
-        } catch (const platform::vbrt::Error& e) {
-            // Nothing may escape into the event loop: the next command end shows it.
-            QString& deferred = ApplicationGlobals.DeferredError;
-            if (!deferred.isEmpty())
-                deferred += QStringLiteral("\r\n");
-            deferred += e.description();
-        }
-    }
+    if (!AutoRedraw() && !drawn_)
+        EventBoundary([this] { Form_Paint(); });
     QPainter painter(this);
     const QRect exposed = event->rect();
     Render(painter, exposed);
@@ -511,14 +517,14 @@ bool CanvasForm::event(QEvent* event)
 bool CanvasForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == parentWidget() && event->type() == QEvent::WindowStateChange)
-        Form_Resize();
+        EventBoundary([this] { Form_Resize(); });
     return QWidget::eventFilter(watched, event);
 }
 
 void CanvasForm::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::WindowStateChange && frame() == this)
-        Form_Resize();
+        EventBoundary([this] { Form_Resize(); });
     QWidget::changeEvent(event);
 }
 

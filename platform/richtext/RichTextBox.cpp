@@ -1,5 +1,6 @@
 #include "platform/richtext/RichTextBox.h"
 
+#include "platform/graphics/DrawingTarget.h"
 #include "platform/printer/TextMeasure.h"
 
 #include <QTextCharFormat>
@@ -13,7 +14,7 @@ namespace platform::richtext {
 
 namespace {
 
-constexpr int TwipsPerPixel = 15;
+using platform::graphics::TwipsPerPixel;
 // The font name the program asked for; the family drawn is its installed substitute.
 constexpr int RequestedFontName = QTextFormat::UserProperty + 1;
 
@@ -23,15 +24,8 @@ int ToPixels(std::int32_t twips)
     return static_cast<int>(std::nearbyint(static_cast<double>(twips) / TwipsPerPixel));
 }
 
-QColor ToQColor(std::int32_t color)
-{
-    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
-}
-
-std::int32_t FromQColor(const QColor& color)
-{
-    return color.red() + 256 * color.green() + 65536 * color.blue();
-}
+using platform::graphics::FromQColor;
+using platform::graphics::ToQColor;
 
 } // namespace
 
