@@ -141,14 +141,19 @@ QString GroupThousands(const QString& digits)
 QString FormatSection(double magnitude, const NumberSection& section, bool minus)
 {
     int integerSlots = 0, fractionSlots = 0;
+    int minimumDigits = 0; // from the leftmost "0" before the point to the point
     bool seenPoint = false;
     std::vector<QChar> fractionKinds;
     for (const NumberToken& t : section.tokens) {
-        if (t.kind == NumberToken::Point)
+        if (t.kind == NumberToken::Point) {
             seenPoint = true;
-        else if (t.kind == NumberToken::Digit && !seenPoint)
+        } else if (t.kind == NumberToken::Digit && !seenPoint) {
             ++integerSlots;
-        else if (t.kind == NumberToken::Digit) {
+            if (t.text == QLatin1String("0") && minimumDigits == 0)
+                minimumDigits = 1;
+            else if (minimumDigits > 0)
+                ++minimumDigits;
+        } else if (t.kind == NumberToken::Digit) {
             ++fractionSlots;
             fractionKinds.push_back(t.text[0]);
         }
@@ -174,66 +179,46 @@ QString FormatSection(double magnitude, const NumberSection& section, bool minus
     const bool isZero = integerDigits.isEmpty()
         && std::all_of(fractionDigits.cbegin(), fractionDigits.cend(), [](QChar d) { return d == QLatin1Char('0'); });
 
-    // Integer digits fill the placeholders from the right; leading "0" places show zeros, "#" none.
-    // Digits beyond the placeholders go to the first one.
-    QString integerText;
-    if (integerDigits.size() < integerSlots) {
-        // Pad only as far as the leftmost "0" placeholder reaches.
-        int firstZero = -1, slot = 0;
-        for (const NumberToken& t : section.tokens) {
-            if (t.kind == NumberToken::Point)
-                break;
-            if (t.kind == NumberToken::Digit) {
-                if (t.text == QLatin1String("0") && firstZero < 0)
-                    firstZero = slot;
-                ++slot;
-            }
-        }
-        const int minimum = firstZero < 0 ? 0 : integerSlots - firstZero;
-        integerText = integerDigits;
-        if (integerText.size() < minimum)
-            integerText.prepend(QString(minimum - integerText.size(), QLatin1Char('0')));
-    } else {
-        integerText = integerDigits;
-    }
+    QString integerText = integerDigits;
+    if (integerText.size() < minimumDigits)
+        integerText.prepend(QString(minimumDigits - integerText.size(), QLatin1Char('0')));
     if (section.grouping)
         integerText = GroupThousands(integerText);
 
+    // Integer digits fill the placeholders from the right, literals between them stay in place;
+    // digits beyond the placeholders go to the first one. Grouped digits stand together.
     QString text;
     if (minus && !isZero)
         text += QLatin1Char('-');
-    bool integerPlaced = false;
+    const qsizetype excess = integerText.size() - integerSlots;
+    int slot = 0;
     int fractionIndex = 0;
     seenPoint = false;
     for (const NumberToken& t : section.tokens) {
-        switch (t.kind) {
-        case NumberToken::Literal:
+        if (t.kind == NumberToken::Literal) {
             text += t.text;
-            break;
-        case NumberToken::Point:
-            if (!integerPlaced) {
+        } else if (t.kind == NumberToken::Point) {
+            if (integerSlots == 0)
                 text += integerText;
-                integerPlaced = true;
-            }
             seenPoint = true;
             text += QLatin1Char('.');
-            break;
-        case NumberToken::Digit:
-            if (!seenPoint) {
-                if (!integerPlaced) {
+        } else if (!seenPoint) {
+            if (section.grouping) {
+                if (slot == 0)
                     text += integerText;
-                    integerPlaced = true;
-                }
             } else {
-                if (fractionIndex < fractionDigits.size())
-                    text += fractionDigits[fractionIndex];
-                ++fractionIndex;
+                if (slot == 0 && excess > 0)
+                    text += integerText.left(excess);
+                if (excess + slot >= 0)
+                    text += integerText[excess + slot];
             }
-            break;
+            ++slot;
+        } else {
+            if (fractionIndex < fractionDigits.size())
+                text += fractionDigits[fractionIndex];
+            ++fractionIndex;
         }
     }
-    if (!integerPlaced)
-        text.prepend(integerText);
     return text;
 }
 

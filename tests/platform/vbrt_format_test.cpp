@@ -36,6 +36,11 @@ TEST(VbFormat, Numbers)
         {"negative section", -3, "0;(0)", "(3)"},
         {"zero section", 0, "0;(0);\"none\"", "none"},
         {"large value", 123456789012.0, "0", "123456789012"},
+        {"no integer places", 0.5, ".00", ".50"},
+        {"no integer places, digits still shown", 1.5, ".00", "1.50"},
+        {"literal between integer places", 123, "0-00", "1-23"},
+        {"literal between padded places", 7, "0-00", "0-07"},
+        {"optional place right of a zero", 5, "0#", "05"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
