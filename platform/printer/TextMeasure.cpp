@@ -135,6 +135,11 @@ void UseFakeTextMeasurer(bool fake)
     gMeasurer = fake ? static_cast<const TextMeasurer*>(&kFakeMeasurer) : &kFontMeasurer;
 }
 
+void SetTextMeasurer(const TextMeasurer* measurer)
+{
+    gMeasurer = measurer ? measurer : &kFontMeasurer;
+}
+
 double MeasureTextWidth(const FontSpec& font, const QString& text)
 {
     double widest = 0.0;

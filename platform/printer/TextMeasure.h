@@ -61,6 +61,8 @@ public:
 const TextMeasurer& CurrentTextMeasurer();
 // Switches every target (printer and canvas windows) to the fake measurer, or back.
 void UseFakeTextMeasurer(bool fake);
+// Measures with the given measurer, which must outlive its use; null restores the font measurer.
+void SetTextMeasurer(const TextMeasurer* measurer);
 
 // Width of a text that may hold CR LF (or LF) line breaks: the widest line.
 double MeasureTextWidth(const FontSpec& font, const QString& text);
