@@ -1,5 +1,6 @@
 #include "platform/vbrt/Format.h"
 
+#include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 
 #include <algorithm>
@@ -261,6 +262,8 @@ bool HasTwelveHourMarker(const QString& pattern)
 
 QString Format(double value, const QString& pattern)
 {
+    if (!std::isfinite(value))
+        throw Error(ErrorNumber::Overflow, QStringLiteral("Format"), QStringLiteral("Overflow"));
     if (pattern.isEmpty())
         return CStr(QVariant(value));
     const QStringList sections = SplitSections(pattern);

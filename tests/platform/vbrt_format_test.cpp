@@ -1,6 +1,8 @@
 #include "platform/vbrt/Format.h"
 
-#include <gtest/gtest.h>
+#include "support/RaisedError.h"
+
+#include <limits>
 
 using namespace platform::vbrt;
 
@@ -46,6 +48,7 @@ TEST(VbFormat, Numbers)
         SCOPED_TRACE(row.why);
         EXPECT_EQ(Format(row.value, QString::fromUtf8(row.pattern)), QString::fromUtf8(row.expected));
     }
+    EXPECT_RAISES(Format(std::numeric_limits<double>::infinity(), QStringLiteral("0")), ErrorNumber::Overflow);
 }
 
 TEST(VbFormat, DatesAndTimes)
