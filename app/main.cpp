@@ -1,7 +1,10 @@
+// The program's entry point: start-up, the main window, shutdown.
+#include "app/shell/AppMain.h"
+
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    return 0;
+    return vellumora::Main();
 }

@@ -2,6 +2,8 @@
 
 // Undo and redo over a ring of 20 snapshots kept in per-process work files.
 
+#include "app/shell/Utilities.h"
+
 #include <QString>
 
 #include <array>
@@ -34,6 +36,6 @@ void HistoryReset();
 bool HistoryCanUndo();
 bool HistoryCanRedo();
 // The snapshot file of a slot: part 0 the document header, "ci" the canvas list, n canvas n.
-QString HistoryFileName(std::int16_t slot, const QString& part);
+QString HistoryFileName(std::int16_t slot, const FilePart& part);
 
 } // namespace vellumora

@@ -1,10 +1,37 @@
 #include "app/dialogs/SearchEngine.h"
 
+#include "app/shell/Processing.h"
+
 namespace vellumora {
 
-void SearchClear() {}
-void SearchTerminate() {}
-void SearchReset() {}
-bool SearchFound() { return Search.SearchFoundFlag; }
+void SearchClear()
+{
+    Search.SearchRegExp.reset();
+    Search.SearchCanvasList.clear();
+    Search.SearchMatchList.clear();
+    Search.SearchCanvasCursor = -1;
+    Search.SearchBoxCursor = -1;
+    Search.SearchMatchCursor = -1;
+    Search.SearchFoundFlag = false;
+    Search.SearchCurrentMatch = SearchMatchRecord::Default;
+}
+
+void SearchTerminate()
+{
+    SearchClear();
+    Search.SearchCanvasList.shrink_to_fit();
+    Search.SearchMatchList.shrink_to_fit();
+}
+
+void SearchReset()
+{
+    SearchClear();
+    SearchStateShow(QString());
+}
+
+bool SearchFound()
+{
+    return Search.SearchFoundFlag;
+}
 
 } // namespace vellumora

@@ -1,15 +1,283 @@
 #include "app/shell/AppMain.h"
 
+#include "app/canvas/CopyAndPaste.h"
+#include "app/canvas/HistoryControl.h"
+#include "app/canvas/PageSetting.h"
+#include "app/diagram/BoxList.h"
+#include "app/diagram/FileInterface.h"
+#include "app/diagram/FontAndColor.h"
+#include "app/diagram/TagTable.h"
+#include "app/dialogs/SearchEngine.h"
+#include "app/print/ReportSetting.h"
+#include "app/shell/AddOnHooks.h"
+#include "app/shell/ApplicationGlobals.h"
+#include "app/shell/DebugLog.h"
+#include "app/shell/LayoutRecords.h"
+#include "app/shell/PrintRecords.h"
+#include "app/shell/Utilities.h"
+#include "platform/system/System.h"
+#include "platform/vbrt/Error.h"
+
+#include <QCoreApplication>
+#include <QSet>
+
+#include <exception>
+
 namespace vellumora {
 
-std::vector<LifecycleStep> StartupSequence() { return {}; }
-std::vector<LifecycleStep> ShutdownSequence() { return {}; }
-void AppInitialize() {}
-void AppTerminate() {}
-int Main() { return 0; }
-void SetMainWindowRunner(MainWindowRunner) {}
-void RegistryRenewal() {}
-void CommandLineSplit(const QString&) {}
-void CommandLineSplit(const QStringList&) {}
+namespace {
+
+MainWindowRunner& Runner()
+{
+    static MainWindowRunner runner;
+    return runner;
+}
+
+// Slot 0 as start-up leaves it: every field zero, "" or empty, until BoxListClear(0) gives it lists.
+CanvasRecord ZeroCanvasRecord()
+{
+    CanvasRecord record;
+    CanvasHeader& h = record.header;
+    h.firstBox = 0;
+    h.windowState = 0;
+    h.state = 0;
+    h.freeBox = 0;
+    h.freeSub = 0;
+    return record;
+}
+
+QString ErrorText(const std::exception& e)
+{
+    if (const auto* error = dynamic_cast<const platform::vbrt::Error*>(&e))
+        return error->description();
+    return QString::fromLocal8Bit(e.what());
+}
+
+// Runs a clean-up step of an abandoned start-up; its own failure must not hide the first one.
+void CleanUp(const std::function<void()>& step)
+{
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+// Removes what a start-up that failed has made: the work folder and work files of the run,
+// the log file handle and the services object. started lists the steps that began.
+void StartupAbandon(const QSet<QString>& started)
+{
+    if (CommonServices) {
+        if (started.contains(QStringLiteral("FileInterfaceInit")))
+            CleanUp(FileInterfaceTerm);
+        if (started.contains(QStringLiteral("UtilitiesInitialize")))
+            CleanUp(UtilitiesTerminate);
+    }
+    CleanUp(DebugLogClose);
+    CleanUp(BasicDefineTerminate);
+}
+
+} // namespace
+
+std::vector<LifecycleStep> StartupSequence()
+{
+    return {
+        {QStringLiteral("RandomSeed"), RandomSeed},
+        {QStringLiteral("BasicDefineInitialize"), BasicDefineInitialize},
+        {QStringLiteral("CatalogVolatileSection"),
+         [] { CommonServices->CatalogVolatileSection(QStringLiteral("Clipboard")); }},
+        {QStringLiteral("RegistryRenewal"), RegistryRenewal},
+        {QStringLiteral("ApplicationGlobals"),
+         [] {
+             ApplicationGlobals = ApplicationGlobalsRecord::Default;
+             ApplicationGlobals.SearchSettings = SearchSettingsRecord::Default;
+         }},
+        {QStringLiteral("DoubleClickTime"),
+         [] { ApplicationGlobals.DoubleClickTime = platform::system::DoubleClickTime(); }},
+        {QStringLiteral("SearchHistory"),
+         [] {
+             ApplicationGlobals.SearchSettings.SearchHistory.clear();
+             ApplicationGlobals.SearchSettings.ReplaceHistory.clear();
+         }},
+        {QStringLiteral("B"), [] { B.assign(1, ZeroCanvasRecord()); }},
+        {QStringLiteral("SearchClear"), SearchClear},
+        {QStringLiteral("DebugInitialize"), DebugInitialize},
+        {QStringLiteral("UtilitiesInitialize"), UtilitiesInitialize},
+        {QStringLiteral("FileInterfaceInit"), FileInterfaceInit},
+        {QStringLiteral("CanvasOrderInitialize"), CanvasOrderInitialize},
+        {QStringLiteral("ClipboardInitialize"), ClipboardInitialize},
+        {QStringLiteral("HistoryClear"), HistoryClear},
+        {QStringLiteral("CurrentFontColorState"), [] { CurrentFontColorState = FontColorState::Default; }},
+        {QStringLiteral("CanvasSize"), [] { CanvasSize = CanvasSizeRecord::Default; }},
+        {QStringLiteral("RS"), [] { RS = ReportSettingRecord::Default; }},
+        {QStringLiteral("LO"), [] { LO = LayoutConstants::Default; }},
+        {QStringLiteral("FontAndColorLoad"), FontAndColorLoad},
+        {QStringLiteral("TagTableDefine"), TagTableDefine},
+        {QStringLiteral("BoxListClear"), [] { BoxListClear(0); }},
+        {QStringLiteral("CanvasSizeLoad"), CanvasSizeLoad},
+        {QStringLiteral("ReportSettingApply"), ReportSettingApply},
+        {QStringLiteral("AddOnMenuMake"), AddOnMenuMake},
+        {QStringLiteral("CommandLineSplit"),
+         [] { CommandLineSplit(QCoreApplication::arguments().mid(1)); }},
+    };
+}
+
+std::vector<LifecycleStep> ShutdownSequence()
+{
+    return {
+        {QStringLiteral("LastFolder"),
+         [] {
+             if (!ApplicationGlobals.LastFolder.isEmpty())
+                 CommonServices->SetRegistry(QStringLiteral("File"), QStringLiteral("Path"),
+                                             ApplicationGlobals.LastFolder);
+         }},
+        {QStringLiteral("FileInterfaceTerm"), FileInterfaceTerm},
+        {QStringLiteral("UtilitiesTerminate"), UtilitiesTerminate},
+        {QStringLiteral("FontAndColorClear"), FontAndColorClear},
+        {QStringLiteral("SearchTerminate"), SearchTerminate},
+        {QStringLiteral("CanvasRelease"),
+         [] {
+             for (std::size_t c = 0; c < B.size(); ++c)
+                 CanvasRelease(static_cast<std::int16_t>(c));
+         }},
+        {QStringLiteral("B"), [] { B.clear(); }},
+        {QStringLiteral("AddOnRelease"), AddOnRelease},
+        {QStringLiteral("CanvasOrderReset"), CanvasOrderReset},
+        {QStringLiteral("PadTablesClear"), PadTablesClear},
+        {QStringLiteral("BasicDefineTerminate"), BasicDefineTerminate},
+        {QStringLiteral("DebugLogClose"), DebugLogClose},
+    };
+}
+
+void AppInitialize()
+{
+    for (const LifecycleStep& step : StartupSequence())
+        step.run();
+}
+
+void AppTerminate()
+{
+    // Every step runs even when an earlier one fails, so that no work file, open file or
+    // services object outlives the run; the first error is passed on afterwards.
+    std::exception_ptr failure;
+    for (const LifecycleStep& step : ShutdownSequence()) {
+        try {
+            step.run();
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+int Main()
+{
+    QSet<QString> started;
+    try {
+        for (const LifecycleStep& step : StartupSequence()) {
+            started.insert(step.name);
+            step.run();
+        }
+    } catch (const std::exception& e) {
+        ErrorMessageBox(ErrorText(e), {});
+        StartupAbandon(started);
+        return 1;
+    }
+
+    int code = 0;
+    try {
+        code = Runner() ? Runner()() : 0;
+    } catch (const std::exception& e) {
+        ErrorMessageBox(ErrorText(e), {});
+        code = 1;
+    }
+
+    try {
+        AppTerminate();
+    } catch (const std::exception& e) {
+        ErrorMessageBox(ErrorText(e), {});
+        return 1;
+    }
+    return code;
+}
+
+void SetMainWindowRunner(MainWindowRunner runner)
+{
+    Runner() = std::move(runner);
+}
+
+void RegistryRenewal()
+{
+    const QString section = QStringLiteral("Initialize");
+    const QString marker = QStringLiteral("S") + CommonServices->GetInitFile(section, QStringLiteral("Post"));
+    try {
+        if (marker != CommonServices->GetRegistry(QStringLiteral("Model"), QStringLiteral("Post"))) {
+            CommonServices->SetRegistry(QStringLiteral("Model"), QStringLiteral("Post"), marker);
+            for (int i = 1; i <= 99; ++i) {
+                const QString entry = CommonServices->GetInitFile(section, QStringLiteral("SubKey") + QString::number(i));
+                const qsizetype cut = entry.lastIndexOf(QLatin1Char('\\'));
+                if (cut < 0)
+                    break;
+                const QString parent = entry.left(cut);
+                const QString leaf = entry.mid(cut + 1);
+                if (parent.isEmpty() || leaf.isEmpty())
+                    continue;
+                CommonServices->SetForcibleName(parent);
+                const std::int32_t handle = CommonServices->RegistryOpen();
+                if (handle >= 0) {
+                    CommonServices->RegistrySubKeyDelete(handle, leaf);
+                    CommonServices->RegistryClose(handle);
+                }
+            }
+        }
+    } catch (...) {
+        // Later registry calls must address the program's own key again, whatever happened.
+        CommonServices->SetForcibleName(QString());
+        throw;
+    }
+    CommonServices->SetForcibleName(QString());
+}
+
+namespace {
+
+void LogArguments()
+{
+    const QStringList& arguments = ApplicationGlobals.CommandArguments;
+    for (qsizetype n = 1; n < arguments.size(); ++n)
+        DebugLogWrite(QStringLiteral("引数") + QString::number(n), arguments.at(n), 0, 2);
+}
+
+} // namespace
+
+void CommandLineSplit(const QString& commandLine)
+{
+    QStringList arguments{QString()};
+    bool insideQuotes = false;
+    bool insideToken = false;
+    for (const QChar c : commandLine) {
+        if (!insideQuotes && (c == QLatin1Char(' ') || c == QLatin1Char('\t'))) {
+            insideToken = false;
+            continue;
+        }
+        if (!insideToken) {
+            arguments.append(QString());
+            insideToken = true;
+        }
+        if (c == QLatin1Char('"')) {
+            insideQuotes = !insideQuotes;
+            continue;
+        }
+        arguments.last().append(c);
+    }
+    ApplicationGlobals.CommandArguments = arguments;
+    LogArguments();
+}
+
+void CommandLineSplit(const QStringList& arguments)
+{
+    ApplicationGlobals.CommandArguments = QStringList{QString()} + arguments;
+    LogArguments();
+}
 
 } // namespace vellumora

@@ -1,55 +1,676 @@
 #include "app/shell/Processing.h"
 
-#include <QWidget>
+#include "app/canvas/CanvasForm.h"
+#include "app/diagram/TagTable.h"
+#include "app/shell/ApplicationGlobals.h"
+#include "app/shell/MainWindowLink.h"
+#include "app/shell/Utilities.h"
+#include "platform/vbrt/Error.h"
+#include "platform/vbrt/Value.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <exception>
+#include <optional>
 
 namespace vellumora {
 
-QString FormTag(const QWidget* form) { return form ? form->property("Tag").toString() : QString(); }
-void FormTagSet(QWidget* form, const QString& tag) { form->setProperty("Tag", tag); }
-void FormEnable(QWidget*, bool) {}
-bool FormEnabled(const QWidget*) { return true; }
-void ProcessingStart(QWidget*) {}
-void ProcessingEnd(QWidget*, bool, bool) {}
+namespace {
+
+const char* const InputBlockedProperty = "InputBlocked";
+
+bool IsInputEvent(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::TabletMove:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Swallows the input of blocked windows and of everything inside them. Windows of their own
+// (dialogs parented to a blocked window) keep their input: a widget counts as inside a blocked
+// one only when both are in the same window.
+class InputBlocker : public QObject {
+public:
+    void block(QWidget* widget)
+    {
+        for (const QPointer<QWidget>& b : blocked_)
+            if (b == widget)
+                return;
+        blocked_.push_back(widget);
+    }
+
+    void unblock(QWidget* widget)
+    {
+        std::erase_if(blocked_, [widget](const QPointer<QWidget>& b) { return b.isNull() || b == widget; });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (blocked_.empty() || !IsInputEvent(event->type()) || !watched->isWidgetType())
+            return false;
+        auto* target = static_cast<QWidget*>(watched);
+        for (const QPointer<QWidget>& b : blocked_)
+            if (b && (b == target || b->isAncestorOf(target)))
+                return true;
+        return false;
+    }
+
+private:
+    std::vector<QPointer<QWidget>> blocked_;
+};
+
+InputBlocker* Blocker()
+{
+    static QPointer<InputBlocker> blocker;
+    if (!blocker && qApp) {
+        blocker = new InputBlocker;
+        blocker->setParent(qApp);
+        qApp->installEventFilter(blocker);
+    }
+    return blocker;
+}
+
+CanvasRecord& CanvasAt(std::int16_t canvas, const char* source)
+{
+    if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
+        throw platform::vbrt::Error(platform::vbrt::ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source),
+                                    QStringLiteral("インデックスが有効範囲にありません。"));
+    return B[static_cast<std::size_t>(canvas)];
+}
+
+template <class List>
+auto& ElementAt(List& list, std::int16_t index, const char* source)
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= list.size())
+        throw platform::vbrt::Error(platform::vbrt::ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source),
+                                    QStringLiteral("インデックスが有効範囲にありません。"));
+    return list[static_cast<std::size_t>(index)];
+}
+
+// An open canvas whose window is shown and not minimised.
+CanvasForm* ShownCanvasWindow(const CanvasRecord& record)
+{
+    CanvasForm* form = record.form.data();
+    if (record.header.state != CanvasState::Open || !form || !FormVisible(form) || form->WindowState() == 1)
+        return nullptr;
+    return form;
+}
+
+QString ResolveDocument(const QString& text)
+{
+    return text == CurrentDocument ? ApplicationGlobals.DocumentName : text;
+}
+
+bool IsBlank(const QString& text)
+{
+    return platform::vbrt::Trim(text).isEmpty();
+}
+
+bool IsAsciiLetterOrDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9');
+}
+
+void SetBackColor(QWidget* widget, const QColor& color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, color);
+    palette.setColor(QPalette::Button, color);
+    widget->setPalette(palette);
+}
+
+// The widget that moves when a form moves: its MDI frame, or the form itself.
+QWidget* MovingFrame(QWidget* form)
+{
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget()))
+        return sub;
+    return form;
+}
+
+template <class Entries, class TextOf, class DataOf>
+void ComboFill(QComboBox* combo, bool includeDefault, const QString& current, const Entries& entries, TextOf textOf,
+               DataOf dataOf)
+{
+    combo->clear();
+    const QString wanted = StringDefault(current, QStringLiteral("標準"));
+    int selected = -1;
+    for (std::size_t i = includeDefault ? 0 : 1; i < static_cast<std::size_t>(entries.size()); ++i) {
+        const auto& entry = entries[i];
+        combo->addItem(textOf(entry), dataOf(entry));
+        if (textOf(entry) == wanted)
+            selected = combo->count() - 1;
+    }
+    combo->setCurrentIndex(selected);
+}
+
+} // namespace
+
+QString FormTag(const QWidget* form)
+{
+    return form ? form->property("Tag").toString() : QString();
+}
+
+void FormTagSet(QWidget* form, const QString& tag)
+{
+    form->setProperty("Tag", tag);
+}
+
+bool FormVisible(const QWidget* form)
+{
+    return form && form->isVisibleTo(form->window());
+}
+
+void FormEnable(QWidget* form, bool enabled)
+{
+    if (!form)
+        return;
+    form->setProperty(InputBlockedProperty, !enabled);
+    if (InputBlocker* blocker = Blocker()) {
+        if (enabled)
+            blocker->unblock(form);
+        else
+            blocker->block(form);
+    }
+}
+
+bool FormEnabled(const QWidget* form)
+{
+    return form && form->isEnabled() && !form->property(InputBlockedProperty).toBool();
+}
+
+void ProcessingStart(QWidget* form)
+{
+    if (MainWindow())
+        MainWindow()->setBusyPointer(true);
+    if (form)
+        FormEnable(form, false);
+    PaintEventReleaseAll(true, false);
+    if (MainWindow())
+        MainWindow()->setTimerRunning(false);
+}
+
+void ProcessingEnd(QWidget* form, bool suspend, bool force)
+{
+    // A repaint that fails must not leave the window blocked or the messages pending: the
+    // remaining steps run and the error is passed on afterwards.
+    std::exception_ptr failure;
+    try {
+        PaintEventReleaseAll(suspend, force);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+
+    if (form) {
+        if (FormVisible(form))
+            FormEnable(form, true);
+        const QString tag = FormTag(form);
+        if (tag.contains(QLatin1Char('B'))) {
+            QWidget* child = MainWindow() ? MainWindow()->activeChild() : nullptr;
+            if (child && FormEnabled(child))
+                child->setFocus();
+        } else if (tag.contains(QLatin1Char('M'))) {
+            const bool mainEnabled = !MainWindow() || FormEnabled(MainWindow()->window());
+            if (FormEnabled(form) && mainEnabled && FormVisible(form))
+                form->setFocus();
+        }
+    }
+
+    if (MainWindow())
+        MainWindow()->ScrollBarArrange();
+
+    const QString error = ApplicationGlobals.DeferredError;
+    const QString information = ApplicationGlobals.DeferredInformation;
+    ApplicationGlobals.DeferredError.clear();
+    ApplicationGlobals.DeferredInformation.clear();
+    if (!error.isEmpty())
+        ErrorMessageBox(error, {});
+    else if (!information.isEmpty())
+        InformationMessageBox(information);
+
+    if (MainWindow()) {
+        MainWindow()->setTimerRunning(true);
+        MainWindow()->setBusyPointer(false);
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
 bool RunCommand(QWidget* form, const std::function<void()>& command, bool force)
 {
-    ProcessingScope scope(form, force);
-    command();
-    return true;
+    QPointer<QWidget> guarded(form);
+    std::optional<QString> failure;
+    try {
+        ProcessingStart(form);
+        command();
+    } catch (const platform::vbrt::Error& e) {
+        failure = e.description();
+    } catch (const std::exception& e) {
+        failure = QString::fromLocal8Bit(e.what());
+    }
+    if (failure) {
+        // Shown once by ProcessingEnd, after painting was released; it hides any information.
+        QString& deferred = ApplicationGlobals.DeferredError;
+        deferred = deferred.isEmpty() ? *failure : deferred + QStringLiteral("\r\n") + *failure;
+    }
+    try {
+        ProcessingEnd(guarded.data(), false, force);
+    } catch (const platform::vbrt::Error& e) {
+        ErrorMessageBox(e.description(), {});
+        return false;
+    } catch (const std::exception& e) {
+        ErrorMessageBox(QString::fromLocal8Bit(e.what()), {});
+        return false;
+    }
+    return !failure;
 }
-ProcessingScope::ProcessingScope(QWidget* form, bool force) : form_(form), force_(force) { ProcessingStart(form_); }
-ProcessingScope::~ProcessingScope() { ProcessingEnd(form_, false, force_); }
-void PaintEventReleaseAll(bool, bool) {}
-void CanvasTimersStop() {}
-void RefreshTimersStop() {}
-void CanvasBusyWait(std::int16_t) {}
-CanvasHeader CanvasDataGet(std::int16_t) { return {}; }
-BoxRecord BoxDataGet(std::int16_t, std::int16_t) { return {}; }
-SubRecord SubDataGet(std::int16_t, std::int16_t) { return {}; }
-void CanvasStateSet(std::int16_t, std::int32_t) {}
-void CanvasWindowStateSet(std::int16_t, std::int16_t) {}
-void PartsLockSet(std::int16_t, bool) {}
-QString CanvasCaptionMake(std::int16_t, const QString&) { return {}; }
-void NewPageToggle(std::int16_t, std::int16_t, std::int16_t) {}
-std::int32_t ObstinateGet(std::int16_t) { return 0; }
-void StatusPanelSet(const QString&, const QString&) {}
-void FocusCanvasShow(const QString&) {}
-void EditModeShow() {}
-void ModalWindowShow(const QString&) {}
-void UnVisibleCanvasShow() {}
-void SearchStateShow(const QString&) {}
-void FontAndSizeShow() {}
-QString ExitMenuCaption() { return QStringLiteral("Vellumoraの終了(&X)"); }
-QString MenuCaptionClean(const QString& caption) { return caption; }
-QString DocumentPathPart(const QString&) { return {}; }
-QString DocumentDisplayName(const QString&) { return {}; }
-QString DocumentSavePath(const QString&) { return {}; }
-QString DocumentFileName(bool) { return {}; }
-bool DocumentOpened() { return false; }
-bool InputTextCheck(const QString&, std::int32_t, std::int32_t, std::int32_t) { return false; }
-void FormControlsClear(QWidget*, bool) {}
-void DialogKeyDown(int&, int, QWidget*) {}
-void FontNameComboSet(QComboBox*, bool, const QString&) {}
-void FontSizeComboSet(QComboBox*, bool, const QString&) {}
-void ColorComboSet(QComboBox*, bool, const QString&) {}
+
+ProcessingScope::ProcessingScope(QWidget* form, bool force) : form_(form), force_(force)
+{
+    ProcessingStart(form_);
+}
+
+ProcessingScope::~ProcessingScope()
+{
+    try {
+        ProcessingEnd(form_, false, force_);
+    } catch (const platform::vbrt::Error& e) {
+        ErrorMessageBox(e.description(), {});
+    } catch (const std::exception& e) {
+        ErrorMessageBox(QString::fromLocal8Bit(e.what()), {});
+    }
+}
+
+void PaintEventReleaseAll(bool suspend, bool force)
+{
+    ApplicationGlobals.PaintSuspended = suspend;
+    if (suspend)
+        return;
+    // Every window gets its release even when one of them fails; the first error is passed on.
+    std::exception_ptr failure;
+    for (std::size_t c = 1; c < B.size(); ++c) {
+        if (CanvasForm* form = ShownCanvasWindow(B[c])) {
+            try {
+                form->PaintEventRelease(force);
+            } catch (...) {
+                if (!failure)
+                    failure = std::current_exception();
+            }
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void CanvasTimersStop()
+{
+    for (std::size_t c = 1; c < B.size(); ++c)
+        if (CanvasForm* form = ShownCanvasWindow(B[c]); form && form->timCanvasForm)
+            form->timCanvasForm->stop();
+}
+
+void RefreshTimersStop()
+{
+    // Every canvas window belongs to a slot of B, so the slots list every window tagged "C".
+    for (const CanvasRecord& record : B)
+        if (record.form && record.form->timRefresh)
+            record.form->timRefresh->stop();
+}
+
+void CanvasBusyWait(std::int16_t canvas)
+{
+    const CanvasRecord& record = CanvasAt(canvas, "CanvasBusyWait");
+    if (record.header.busyCount >= 1)
+        platform::vbrt::Raise(QStringLiteral("CanvasBusyWait"),
+                              QStringLiteral("ｷｬﾝﾊﾞｽの描画中のため、処理できません。"));
+}
+
+CanvasHeader CanvasDataGet(std::int16_t canvas)
+{
+    return CanvasAt(canvas, "CanvasDataGet").header;
+}
+
+BoxRecord BoxDataGet(std::int16_t canvas, std::int16_t box)
+{
+    return ElementAt(CanvasAt(canvas, "BoxDataGet").BoxList, box, "BoxDataGet");
+}
+
+SubRecord SubDataGet(std::int16_t canvas, std::int16_t sub)
+{
+    return ElementAt(CanvasAt(canvas, "SubDataGet").SubList, sub, "SubDataGet");
+}
+
+void CanvasStateSet(std::int16_t canvas, std::int32_t state)
+{
+    CanvasHeader& header = CanvasAt(canvas, "CanvasStateSet").header;
+    const std::int32_t old = header.state;
+    header.state = state;
+    if (old != CanvasState::Open && state == CanvasState::Open)
+        header.windowState = -1;
+}
+
+void CanvasWindowStateSet(std::int16_t canvas, std::int16_t windowState)
+{
+    CanvasRecord& record = CanvasAt(canvas, "CanvasWindowStateSet");
+    record.header.windowState = windowState;
+    // A window back from being minimised and any other change only need their window painted
+    // again; the chart's layout stays.
+    if (record.form)
+        record.form->update();
+}
+
+void PartsLockSet(std::int16_t canvas, bool lock)
+{
+    if (canvas > 0)
+        CanvasAt(canvas, "PartsLockSet").header.partsLock = lock ? -1 : 0;
+    if (!lock)
+        return;
+    for (std::size_t c = 1; c < B.size(); ++c) {
+        if (static_cast<std::int16_t>(c) == canvas)
+            continue;
+        B[c].header.partsLock = 0;
+        if (B[c].form)
+            B[c].form->PartsLock();
+    }
+}
+
+QString CanvasCaptionMake(std::int16_t canvas, const QString& name)
+{
+    CanvasHeader& header = CanvasAt(canvas, "CanvasCaptionMake").header;
+    if (name != QLatin1String("\t"))
+        header.name = platform::vbrt::Trim(name);
+    const QString shown = header.name.isEmpty() ? QStringLiteral("(名前無し)") : header.name;
+    return shown + QLatin1Char(':') + QString::number(header.number);
+}
+
+void NewPageToggle(std::int16_t canvas, std::int16_t box, std::int16_t sub)
+{
+    if (box > 0) {
+        BoxRecord& record = ElementAt(CanvasAt(canvas, "NewPageToggle").BoxList, box, "NewPageToggle");
+        record.flags ^= BoxFlag::LowerPage;
+    } else if (sub > 0) {
+        SubRecord& record = ElementAt(CanvasAt(canvas, "NewPageToggle").SubList, sub, "NewPageToggle");
+        record.flags ^= SubFlag::RightPage;
+    }
+}
+
+std::int32_t ObstinateGet(std::int16_t index)
+{
+    const QString name = QStringLiteral("Obstinate") + QString::number(index + 1);
+    for (const TagAttributeRecord& row : PR.TagAttributeTable)
+        if (row.name == name)
+            return row.value;
+    return 0;
+}
+
+void StatusPanelSet(const QString& key, const QString& text)
+{
+    if (MainWindow())
+        MainWindow()->setStatusPanelText(key, text);
+}
+
+void FocusCanvasShow(const QString& text)
+{
+    StatusPanelSet(QStringLiteral("FocusCanvas"), text);
+}
+
+void EditModeShow()
+{
+    QString text;
+    if (DocumentOpened())
+        text = ApplicationGlobals.EditModeFlag ? QStringLiteral("編集ﾓｰﾄﾞ") : QStringLiteral("印刷ﾓｰﾄﾞ");
+    StatusPanelSet(QStringLiteral("EditMode"), text);
+}
+
+void ModalWindowShow(const QString& text)
+{
+    if (MainWindow())
+        MainWindow()->CaptionSet(text);
+    StatusPanelSet(QStringLiteral("ModalWindow"), text);
+}
+
+void UnVisibleCanvasShow()
+{
+    QString text;
+    if (DocumentOpened()) {
+        int count = 0;
+        QString name;
+        bool nameTaken = false;
+        for (std::size_t c = 1; c < B.size(); ++c) {
+            const CanvasRecord& record = B[c];
+            if (record.header.state != CanvasState::Open || FormVisible(record.form.data()))
+                continue;
+            ++count;
+            if (!nameTaken && !record.header.name.isEmpty()) {
+                name = record.header.name;
+                nameTaken = true;
+            }
+        }
+        if (count >= 1) {
+            if (!nameTaken)
+                text = QString::number(count) + QStringLiteral("つのｷｬﾝﾊﾞｽが非表示です。");
+            else if (count == 1)
+                text = QLatin1Char('\'') + name + QLatin1Char('\'') + QStringLiteral("のｷｬﾝﾊﾞｽが非表示です。");
+            else
+                text = QLatin1Char('\'') + name + QLatin1Char('\'') + QStringLiteral("、他") +
+                       QString::number(count - 1) + QStringLiteral("つのｷｬﾝﾊﾞｽが非表示です。");
+        }
+    }
+    StatusPanelSet(QStringLiteral("UnVisibleCanvas"), text);
+}
+
+void SearchStateShow(const QString& text)
+{
+    StatusPanelSet(QStringLiteral("SearchState"), text);
+}
+
+void FontAndSizeShow()
+{
+    StatusPanelSet(QStringLiteral("FontAndSize"), ApplicationGlobals.DocumentFontName + QStringLiteral(", ") +
+                                                      ApplicationGlobals.DocumentFontSize + QStringLiteral(", ") +
+                                                      ApplicationGlobals.DocumentColorName);
+}
+
+QString ExitMenuCaption()
+{
+    return QStringLiteral("Vellumoraの終了(&X)");
+}
+
+QString MenuCaptionClean(const QString& caption)
+{
+    if (caption.isEmpty())
+        return {};
+    QStringList parts = caption.split(QLatin1Char(':'));
+    for (QString& part : parts) {
+        part = platform::vbrt::Trim(part);
+        const qsizetype n = part.size();
+        // "(&X)" at the end: positions n-3 and n-2 (counted from 1) hold "(&".
+        if (n > 4 && part.mid(n - 4, 2) == QLatin1String("(&") && part.at(n - 1) == QLatin1Char(')') &&
+            IsAsciiLetterOrDigit(part.at(n - 2))) {
+            part.chop(4);
+        } else if (n > 3 && part.at(n - 3) == QLatin1Char('(') && part.at(n - 1) == QLatin1Char(')') &&
+                   IsAsciiLetterOrDigit(part.at(n - 2))) {
+            part.chop(3);
+        }
+    }
+    return parts.join(QLatin1Char(':'));
+}
+
+QString DocumentPathPart(const QString& text)
+{
+    const QString document = ResolveDocument(text);
+    if (IsBlank(document) || document.startsWith(QLatin1Char('\t')))
+        return {};
+    return platform::vbrt::Trim(document.section(QLatin1Char('\t'), 0, 0));
+}
+
+QString DocumentDisplayName(const QString& text)
+{
+    const QString document = ResolveDocument(text);
+    if (!IsBlank(document) && document.contains(QLatin1Char('\t'))) {
+        const QString title = platform::vbrt::Trim(document.section(QLatin1Char('\t'), 1, 1));
+        if (!title.isEmpty())
+            return title;
+    }
+    return DocumentPathPart(document);
+}
+
+QString DocumentSavePath(const QString& text)
+{
+    const QString document = ResolveDocument(text);
+    if (!IsBlank(document) && !document.contains(QLatin1Char('\t')))
+        return document;
+    return {};
+}
+
+QString DocumentFileName(bool fullPath)
+{
+    const QString name = DocumentDisplayName(CurrentDocument);
+    if (!fullPath && name.contains(QLatin1Char('/')))
+        return platform::vbrt::Trim(name.mid(name.lastIndexOf(QLatin1Char('/')) + 1));
+    return name;
+}
+
+bool DocumentOpened()
+{
+    return !IsBlank(ApplicationGlobals.DocumentName);
+}
+
+bool InputTextCheck(const QString& text, std::int32_t tagId, std::int32_t maxChars, std::int32_t maxLines)
+{
+    QString prefix;
+    if (maxChars <= 0 || maxLines <= 0) {
+        const TagTableRecord row = TagTableGet(tagId);
+        prefix = row.boxName + QStringLiteral("の");
+        if (row.flags & TagAttribute::LargeText) {
+            maxChars = 500;
+            maxLines = 200;
+        } else if (row.flags & TagAttribute::SmallText) {
+            maxChars = 50;
+            maxLines = 3;
+        } else {
+            maxChars = 500;
+            maxLines = 20;
+        }
+    }
+    const QStringList lines = text.isEmpty() ? QStringList() : text.split(QStringLiteral("\r\n"));
+    bool tooLong = lines.size() > maxLines;
+    for (qsizetype i = 0; !tooLong && i < lines.size(); ++i)
+        tooLong = lines.at(i).size() > maxChars;
+    if (tooLong)
+        ErrorMessageBox(prefix + QStringLiteral("入力ﾃｷｽﾄは ") + QString::number(maxLines) + QStringLiteral("行以内、") +
+                            QStringLiteral("1行の文字数は ") + QString::number(maxChars) +
+                            QStringLiteral("文字以内として下さい。"),
+                        {});
+    return tooLong;
+}
+
+void FormControlsClear(QWidget* form, bool resetBackColor)
+{
+    if (!form)
+        return;
+    if (resetBackColor)
+        SetBackColor(form, QApplication::palette().color(QPalette::Button));
+    const QColor back = form->palette().color(QPalette::Window);
+    for (QWidget* control : form->findChildren<QWidget*>()) {
+        if (auto* check = qobject_cast<QCheckBox*>(control)) {
+            check->setChecked(false);
+            SetBackColor(check, back);
+        } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
+            combo->clear();
+        } else if (auto* line = qobject_cast<QLineEdit*>(control)) {
+            line->clear();
+        } else if (auto* edit = qobject_cast<QTextEdit*>(control)) {
+            edit->clear();
+        } else if (auto* plain = qobject_cast<QPlainTextEdit*>(control)) {
+            plain->clear();
+        } else if (qobject_cast<QPushButton*>(control) || qobject_cast<QLabel*>(control)) {
+            SetBackColor(control, back);
+        }
+    }
+}
+
+void DialogKeyDown(int& keyCode, int shift, QWidget* form)
+{
+    const int modifiers = shift & ~int(Qt::KeypadModifier);
+    if (modifiers != int(Qt::ControlModifier) || !form)
+        return;
+    // 100 twips at 15 twips a pixel.
+    const int step = qRound(100.0 / platform::vbrt::TwipsPerPixel);
+    QWidget* frame = MovingFrame(form);
+    switch (keyCode) {
+    case Qt::Key_F4:
+        form->close();
+        break;
+    case Qt::Key_Left:
+        frame->move(frame->x() - step, frame->y());
+        keyCode = 0;
+        break;
+    case Qt::Key_Right:
+        frame->move(frame->x() + step, frame->y());
+        keyCode = 0;
+        break;
+    case Qt::Key_Up:
+        frame->move(frame->x(), frame->y() - step);
+        keyCode = 0;
+        break;
+    case Qt::Key_Down:
+        frame->move(frame->x(), frame->y() + step);
+        keyCode = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+void FontNameComboSet(QComboBox* combo, bool includeDefault, const QString& current)
+{
+    ComboFill(
+        combo, includeDefault, current, ApplicationGlobals.FontNameList, [](const QString& s) { return s; },
+        [](const QString&) { return QVariant(); });
+}
+
+void FontSizeComboSet(QComboBox* combo, bool includeDefault, const QString& current)
+{
+    ComboFill(
+        combo, includeDefault, current, ApplicationGlobals.FontSizeList, [](const QString& s) { return s; },
+        [](const QString&) { return QVariant(); });
+}
+
+void ColorComboSet(QComboBox* combo, bool includeDefault, const QString& current)
+{
+    ComboFill(
+        combo, includeDefault, current, ApplicationGlobals.ColorTable,
+        [](const ColorTableRecord& r) { return r.caption; }, [](const ColorTableRecord& r) { return QVariant(r.color); });
+}
 
 } // namespace vellumora

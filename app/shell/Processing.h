@@ -25,6 +25,8 @@ void FormTagSet(QWidget* form, const QString& tag);
 // greying it; FormEnabled reports that state.
 void FormEnable(QWidget* form, bool enabled);
 bool FormEnabled(const QWidget* form);
+// The window's own visible state, as it shows once the main window is shown.
+bool FormVisible(const QWidget* form);
 
 // Busy protocol: ProcessingStart before a command's work, ProcessingEnd after it on every path.
 void ProcessingStart(QWidget* form);
@@ -35,7 +37,8 @@ void ProcessingEnd(QWidget* form, bool suspend = false, bool force = false);
 // Returns false when the command raised.
 bool RunCommand(QWidget* form, const std::function<void()>& command, bool force = false);
 
-// The same as a scope: ProcessingStart now, ProcessingEnd when the scope ends (also by an error).
+// ProcessingStart now, ProcessingEnd when the scope ends (also when an error leaves it; an error
+// of ProcessingEnd itself is shown). Errors of the scope's body still need a boundary around it.
 class ProcessingScope {
 public:
     explicit ProcessingScope(QWidget* form, bool force = false);

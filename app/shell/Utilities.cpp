@@ -1,38 +1,261 @@
 #include "app/shell/Utilities.h"
 
+#include "app/shell/ApplicationGlobals.h"
+#include "app/shell/MainWindowLink.h"
+#include "app/shell/Processing.h"
+#include "platform/msgbox/MsgBox.h"
+#include "platform/vbrt/Error.h"
+#include "platform/vbrt/Value.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+
+#include <array>
+#include <limits>
+#include <random>
+
 namespace vellumora {
 
 namespace {
-std::vector<TemporaryFileEntry> temporaryFiles;
+
+struct UtilitiesState {
+    QString TemporaryPrefix;
+    // The prefix as the recorded names begin: made absolute like them.
+    QString TemporaryPrefixAbsolute;
+    std::vector<TemporaryFileEntry> TemporaryFiles;
+};
+UtilitiesState utilities;
+
+std::mt19937& RandomGenerator()
+{
+    static std::mt19937 generator;
+    return generator;
 }
 
-void UtilitiesInitialize() {}
-void UtilitiesTerminate() {}
-QString TemporaryFileName(const FilePart&, const FilePart&, const FilePart&, const FilePart&, const FilePart&,
-                          const FilePart&)
+// A number in [0, 1), as the runtime's Rnd gives it.
+double Rnd()
 {
-    return {};
+    return std::uniform_real_distribution<double>(0.0, 1.0)(RandomGenerator());
 }
-void TemporaryFileDelete(const FilePart&, const FilePart&, const FilePart&, const FilePart&, const FilePart&,
-                         const FilePart&)
+
+using Parts = std::array<QString, 6>;
+
+// Every part becomes its text with surrounding blanks removed; an omitted part is empty.
+Parts Normalise(const FilePart& p1, const FilePart& p2, const FilePart& p3, const FilePart& p4, const FilePart& p5,
+                const FilePart& p6)
 {
+    return {platform::vbrt::Trim(p1.text()), platform::vbrt::Trim(p2.text()), platform::vbrt::Trim(p3.text()),
+            platform::vbrt::Trim(p4.text()), platform::vbrt::Trim(p5.text()), platform::vbrt::Trim(p6.text())};
 }
-QString TemporaryFilePrefix() { return {}; }
-const std::vector<TemporaryFileEntry>& TemporaryFiles() { return temporaryFiles; }
-void RandomSeed() {}
-void ErrorMessageBox(const QString&, const QString&) {}
-std::int16_t YesNoMessageBox(const QString&, std::int16_t, const QString&) { return 7; }
-std::int16_t YesNoCancelMessageBox(const QString&, std::int16_t, const QString&) { return 2; }
-void InformationMessageBox(const QString&) {}
-std::int32_t CentimeterToTwip(float) { return 0; }
-float TwipToCentimeter(std::int32_t) { return 0; }
-std::uint8_t BoolToByte(bool value) { return value ? 1 : 0; }
-bool ByteToBool(std::uint8_t value) { return value != 0; }
-std::int32_t MaxValue(std::int32_t a, std::int32_t b) { return a > b ? a : b; }
-std::int32_t MinValue(std::int32_t a, std::int32_t b) { return a < b ? a : b; }
-QString StringDefault(const QString& text, const QString& defaultText) { return text.isEmpty() ? defaultText : text; }
-Point PointMake(std::int32_t x, std::int32_t y) { return Point{x, y}; }
-Point PointAdd(const Point& a, const Point& b) { return Point{a.xw + b.xw, a.yh + b.yh}; }
-Point PointMax(const Point& a, const Point& b) { return Point{MaxValue(a.xw, b.xw), MaxValue(a.yh, b.yh)}; }
+
+void DeleteEntry(TemporaryFileEntry& entry)
+{
+    CommonServices->DeleteFile(entry.fileName);
+    entry.inUse = false;
+}
+
+// The part of a recorded name after this process's prefix. Matching only this part keeps a
+// process id that equals a part (an undo slot, say) from selecting other files.
+QString PartsOf(const QString& fileName)
+{
+    if (!utilities.TemporaryPrefixAbsolute.isEmpty() && fileName.startsWith(utilities.TemporaryPrefixAbsolute))
+        return fileName.mid(utilities.TemporaryPrefixAbsolute.size());
+    if (!utilities.TemporaryPrefix.isEmpty() && fileName.startsWith(utilities.TemporaryPrefix))
+        return fileName.mid(utilities.TemporaryPrefix.size());
+    return fileName;
+}
+
+QWidget* MessageBoxParent()
+{
+    return MainWindow() ? MainWindow()->window() : nullptr;
+}
+
+// Every message box: default pointer while it is open, paint hold-off timers stopped, and the
+// hourglass afterwards because the wrappers run inside a command.
+std::int16_t ShowMessageBox(const QString& text, std::int32_t style, const QString& title)
+{
+    if (MainWindow())
+        MainWindow()->setBusyPointer(false);
+    RefreshTimersStop();
+    const std::int16_t answer = platform::msgbox::MsgBox(text, style, title.isEmpty() ? QStringLiteral("Vellumora") : title,
+                                                         MessageBoxParent());
+    if (MainWindow())
+        MainWindow()->setBusyPointer(true);
+    return answer;
+}
+
+std::int32_t CheckedSum(std::int32_t a, std::int32_t b)
+{
+    const std::int64_t sum = std::int64_t(a) + std::int64_t(b);
+    if (sum < std::numeric_limits<std::int32_t>::min() || sum > std::numeric_limits<std::int32_t>::max())
+        throw platform::vbrt::Error(platform::vbrt::ErrorNumber::Overflow, QStringLiteral("PointAdd"),
+                                    QStringLiteral("オーバーフローしました。"));
+    return static_cast<std::int32_t>(sum);
+}
+
+} // namespace
+
+void UtilitiesInitialize()
+{
+    QString folder = CommonServices->TemporaryFolder();
+    while (folder.endsWith(QLatin1Char('/')) && folder.size() > 1)
+        folder.chop(1);
+    utilities.TemporaryPrefix = platform::vbrt::Trim(folder + QLatin1Char('/') + ApplicationObject().EXEName() +
+                                                     QLatin1Char('.') + QString::number(CommonServices->GetProcessID()));
+    utilities.TemporaryPrefixAbsolute = CommonServices->GetAbsolutePathName(utilities.TemporaryPrefix);
+    utilities.TemporaryFiles.clear();
+}
+
+void UtilitiesTerminate()
+{
+    TemporaryFileDelete();
+    utilities.TemporaryFiles.clear();
+}
+
+QString TemporaryFileName(const FilePart& p1, const FilePart& p2, const FilePart& p3, const FilePart& p4,
+                          const FilePart& p5, const FilePart& p6)
+{
+    const Parts parts = Normalise(p1, p2, p3, p4, p5, p6);
+    QString name;
+    for (const QString& part : parts) {
+        if (part.isEmpty())
+            break;
+        name += QLatin1Char('.') + part;
+    }
+    if (name.isEmpty())
+        name = QStringLiteral(".__") + QString::number(static_cast<std::int64_t>(Rnd() * 100000000.0)) +
+               QStringLiteral("__");
+    name = CommonServices->GetAbsolutePathName(utilities.TemporaryPrefix + name + QStringLiteral(".tmp"));
+
+    for (TemporaryFileEntry& entry : utilities.TemporaryFiles) {
+        if (entry.fileName == name) {
+            entry.inUse = true;
+            return name;
+        }
+    }
+    utilities.TemporaryFiles.push_back({name, true});
+    return name;
+}
+
+void TemporaryFileDelete(const FilePart& p1, const FilePart& p2, const FilePart& p3, const FilePart& p4,
+                         const FilePart& p5, const FilePart& p6)
+{
+    const Parts parts = Normalise(p1, p2, p3, p4, p5, p6);
+
+    if (parts[0].startsWith(utilities.TemporaryPrefix) && parts[0].endsWith(QStringLiteral("tmp")) &&
+        parts[1].isEmpty()) {
+        for (TemporaryFileEntry& entry : utilities.TemporaryFiles) {
+            if (entry.inUse && entry.fileName == parts[0]) {
+                DeleteEntry(entry);
+                return;
+            }
+        }
+        return;
+    }
+
+    QString pattern;
+    for (const QString& part : parts) {
+        if (part.isEmpty())
+            break;
+        pattern += part == QLatin1String("*") ? QStringLiteral("\\..*")
+                                               : QStringLiteral("\\.") + QRegularExpression::escape(part);
+    }
+    pattern += QStringLiteral("\\.tmp$");
+    const QRegularExpression expression(pattern, QRegularExpression::CaseInsensitiveOption);
+
+    for (TemporaryFileEntry& entry : utilities.TemporaryFiles) {
+        if (entry.inUse && expression.match(PartsOf(entry.fileName)).hasMatch())
+            DeleteEntry(entry);
+    }
+}
+
+QString TemporaryFilePrefix()
+{
+    return utilities.TemporaryPrefix;
+}
+
+const std::vector<TemporaryFileEntry>& TemporaryFiles()
+{
+    return utilities.TemporaryFiles;
+}
+
+void RandomSeed()
+{
+    RandomGenerator().seed(static_cast<std::mt19937::result_type>(QDateTime::currentMSecsSinceEpoch()));
+}
+
+void ErrorMessageBox(const QString& text, const QString& title)
+{
+    ShowMessageBox(text, platform::msgbox::Style::Critical, title);
+}
+
+std::int16_t YesNoMessageBox(const QString& text, std::int16_t extraStyle, const QString& title)
+{
+    return ShowMessageBox(text, platform::msgbox::Style::Question + platform::msgbox::Style::YesNo + extraStyle, title);
+}
+
+std::int16_t YesNoCancelMessageBox(const QString& text, std::int16_t extraStyle, const QString& title)
+{
+    return ShowMessageBox(text, platform::msgbox::Style::Question + platform::msgbox::Style::YesNoCancel + extraStyle,
+                          title);
+}
+
+void InformationMessageBox(const QString& text)
+{
+    ShowMessageBox(text, platform::msgbox::Style::Information, {});
+}
+
+std::int32_t CentimeterToTwip(float centimeters)
+{
+    return platform::vbrt::TwipsFromCentimeters(centimeters);
+}
+
+float TwipToCentimeter(std::int32_t twips)
+{
+    return platform::vbrt::CentimetersFromTwips(twips);
+}
+
+std::uint8_t BoolToByte(bool value)
+{
+    return value ? 1 : 0;
+}
+
+bool ByteToBool(std::uint8_t value)
+{
+    return value != 0;
+}
+
+std::int32_t MaxValue(std::int32_t a, std::int32_t b)
+{
+    return a > b ? a : b;
+}
+
+std::int32_t MinValue(std::int32_t a, std::int32_t b)
+{
+    return a < b ? a : b;
+}
+
+QString StringDefault(const QString& text, const QString& defaultText)
+{
+    return text.isEmpty() ? defaultText : text;
+}
+
+Point PointMake(std::int32_t x, std::int32_t y)
+{
+    Point point = Point::Default;
+    point.xw = x;
+    point.yh = y;
+    return point;
+}
+
+Point PointAdd(const Point& a, const Point& b)
+{
+    return PointMake(CheckedSum(a.xw, b.xw), CheckedSum(a.yh, b.yh));
+}
+
+Point PointMax(const Point& a, const Point& b)
+{
+    return PointMake(MaxValue(a.xw, b.xw), MaxValue(a.yh, b.yh));
+}
 
 } // namespace vellumora
