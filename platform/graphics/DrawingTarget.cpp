@@ -13,13 +13,6 @@ namespace platform::graphics {
 
 namespace {
 
-QStringList SplitLines(const QString& text)
-{
-    QString unified = text;
-    unified.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return unified.split(QLatin1Char('\n'));
-}
-
 Qt::PenStyle PenStyleOf(std::int16_t drawStyle)
 {
     switch (drawStyle) {
@@ -79,7 +72,7 @@ void DrawingTarget::Print(const QString& text)
     const std::int32_t x = currentX_;
     const std::int32_t y = currentY_;
     const double lineHeight = printer::MeasureTextHeight(font_, QString());
-    const QStringList lines = SplitLines(text);
+    const QStringList lines = printer::SplitTextLines(text);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         currentX_ = x;
         currentY_ = y + static_cast<std::int32_t>(std::lround(lineHeight * double(i)));
@@ -120,23 +113,22 @@ DrawRecord DrawingTarget::Stroke(DrawRecord::Kind kind, std::int32_t color) cons
 
 void DrawingTarget::Line(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, std::int32_t color)
 {
-    DrawRecord r = Stroke(DrawRecord::Kind::Line, color);
-    r.p1 = QPoint(x1, y1);
-    r.p2 = QPoint(x2, y2);
-    r.bounds = Span(r.p1, r.p2, std::max<std::int32_t>(1, drawWidth_) * TwipsPerPixel);
-    currentX_ = x2;
-    currentY_ = y2;
-    Emit(std::move(r));
+    Segment(DrawRecord::Kind::Line, QPoint(x1, y1), QPoint(x2, y2), color);
 }
 
 void DrawingTarget::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, std::int32_t color)
 {
-    DrawRecord r = Stroke(DrawRecord::Kind::Rectangle, color);
-    r.p1 = QPoint(x1, y1);
-    r.p2 = QPoint(x2, y2);
-    r.bounds = Span(r.p1, r.p2, std::max<std::int32_t>(1, drawWidth_) * TwipsPerPixel);
-    currentX_ = x2;
-    currentY_ = y2;
+    Segment(DrawRecord::Kind::Rectangle, QPoint(x1, y1), QPoint(x2, y2), color);
+}
+
+void DrawingTarget::Segment(DrawRecord::Kind kind, QPoint from, QPoint to, std::int32_t color)
+{
+    DrawRecord r = Stroke(kind, color);
+    r.p1 = from;
+    r.p2 = to;
+    r.bounds = Span(from, to, std::max<std::int32_t>(1, drawWidth_) * TwipsPerPixel);
+    currentX_ = to.x();
+    currentY_ = to.y();
     Emit(std::move(r));
 }
 

@@ -125,6 +125,7 @@ protected:
 
 private:
     DrawRecord Stroke(DrawRecord::Kind kind, std::int32_t color) const;
+    void Segment(DrawRecord::Kind kind, QPoint from, QPoint to, std::int32_t color);
 
     printer::FontSpec font_;
     std::int32_t foreColor_ = 0;

@@ -51,13 +51,6 @@ QString ResolveFamily(const QString& name)
     return QString::fromLatin1(kFallbackFamily);
 }
 
-QStringList SplitLines(const QString& text)
-{
-    QString unified = text;
-    unified.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return unified.split(QLatin1Char('\n'));
-}
-
 const FontTextMeasurer kFontMeasurer;
 const FakeTextMeasurer kFakeMeasurer;
 const TextMeasurer* gMeasurer = &kFontMeasurer;
@@ -79,6 +72,13 @@ struct MetricsCache {
 MetricsCache gMetrics;
 
 } // namespace
+
+QStringList SplitTextLines(const QString& text)
+{
+    QString unified = text;
+    unified.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return unified.split(QLatin1Char('\n'));
+}
 
 QString SubstituteFontFamily(const QString& name)
 {
@@ -143,14 +143,14 @@ void SetTextMeasurer(const TextMeasurer* measurer)
 double MeasureTextWidth(const FontSpec& font, const QString& text)
 {
     double widest = 0.0;
-    for (const QString& line : SplitLines(text))
+    for (const QString& line : SplitTextLines(text))
         widest = std::max(widest, gMeasurer->LineWidth(font, line));
     return widest;
 }
 
 double MeasureTextHeight(const FontSpec& font, const QString& text)
 {
-    return gMeasurer->LineHeight(font) * double(SplitLines(text).size());
+    return gMeasurer->LineHeight(font) * double(SplitTextLines(text).size());
 }
 
 } // namespace platform::printer

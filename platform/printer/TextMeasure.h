@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -63,6 +64,9 @@ const TextMeasurer& CurrentTextMeasurer();
 void UseFakeTextMeasurer(bool fake);
 // Measures with the given measurer, which must outlive its use; null restores the font measurer.
 void SetTextMeasurer(const TextMeasurer* measurer);
+
+// The lines of a text broken at CR LF or LF; an empty text is one empty line.
+QStringList SplitTextLines(const QString& text);
 
 // Width of a text that may hold CR LF (or LF) line breaks: the widest line.
 double MeasureTextWidth(const FontSpec& font, const QString& text);

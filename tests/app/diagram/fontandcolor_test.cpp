@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <numbers>
+#include <functional>
 
 using namespace vellumora;
 using platform::vbrt::ErrorNumber::Application;
@@ -112,6 +112,19 @@ public:
     platform::printer::FakeTextMeasurer fake;
 };
 
+// The call raised the program's own error from this procedure with this description.
+::testing::AssertionResult RaisedFrom(const std::function<void()>& call, const QString& source, const QString& description)
+{
+    try {
+        call();
+    } catch (const platform::vbrt::Error& e) {
+        if (e.number() == Application && e.source() == source && e.description() == description)
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "raised " << e.what();
+    }
+    return ::testing::AssertionFailure() << "accepted";
+}
+
 constexpr FontCode Bold = 1 << 26;
 constexpr FontCode Italic = 1 << 27;
 constexpr FontCode Strikethru = 1 << 28;
@@ -207,14 +220,8 @@ TEST_F(FontAndColor, BadColorSpecsAreRefused)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
-        try {
-            ColorModify(row.spec);
-            ADD_FAILURE() << "accepted";
-        } catch (const platform::vbrt::Error& e) {
-            EXPECT_EQ(e.number(), Application);
-            EXPECT_EQ(e.source(), QStringLiteral("ColorModify"));
-            EXPECT_EQ(e.description(), QStringLiteral("ｶﾗｰｺｰﾄﾞ指定が不良です。"));
-        }
+        EXPECT_TRUE(RaisedFrom([&] { ColorModify(row.spec); }, QStringLiteral("ColorModify"),
+                               QStringLiteral("ｶﾗｰｺｰﾄﾞ指定が不良です。")));
     }
 }
 
@@ -236,8 +243,9 @@ TEST_F(FontAndColor, ColorValuesWriteAsSpecsThatReadBack)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
         EXPECT_EQ(ColorName(row.value), row.spec);
-        if (row.value >= 0)
+        if (row.value >= 0) {
             EXPECT_EQ(ColorModify(row.spec), row.value);
+        }
     }
 }
 
@@ -301,14 +309,7 @@ TEST_F(FontAndColor, BadFontTextsAreRefusedWithTheirMessage)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
-        try {
-            FontModifyChech(row.text);
-            ADD_FAILURE() << "accepted";
-        } catch (const platform::vbrt::Error& e) {
-            EXPECT_EQ(e.number(), Application);
-            EXPECT_EQ(e.source(), QStringLiteral("FontModifyChech"));
-            EXPECT_EQ(e.description(), row.description);
-        }
+        EXPECT_TRUE(RaisedFrom([&] { FontModifyChech(row.text); }, QStringLiteral("FontModifyChech"), row.description));
     }
 }
 
@@ -331,8 +332,9 @@ TEST_F(FontAndColor, FontCodesWriteAsTextsThatReadBack)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
         EXPECT_EQ(FontModifyText(row.code), row.text);
-        if (row.code != 0)
+        if (row.code != 0) {
             EXPECT_EQ(FontModifyChech(row.text), row.code);
+        }
     }
     EXPECT_RAISES(FontModifyText(9), platform::vbrt::ErrorNumber::SubscriptOutOfRange);
 }
