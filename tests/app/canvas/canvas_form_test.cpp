@@ -7,6 +7,9 @@
 #include "support/RaisedError.h"
 
 #include <QImage>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -184,6 +187,45 @@ TEST_F(CanvasFormTest, AFailedPaintReachesTheCallerAndLeavesTheCanvasNotBusy)
     draw = nullptr;
     form.PaintEventRelease(true);
     EXPECT_EQ(paints, 2) << "the next release paints again";
+}
+
+TEST_F(CanvasFormTest, MinimisingKeepsThePictureAndRestoringRepaintsTheWholeCanvas)
+{
+    QMainWindow main;
+    auto* workspace = new QMdiArea;
+    main.setCentralWidget(workspace);
+    main.show();
+    B.resize(2);
+    auto* window = new CanvasForm; // owned by the workspace
+    window->timRefresh->stop();
+    window->SetCanvasIndex(1);
+    B[1].form = window;
+    window->Show();
+    ASSERT_TRUE(qobject_cast<QMdiSubWindow*>(window->parentWidget())) << "shown in the workspace";
+    window->PaintEventRelease(true);
+    const int before = paints;
+
+    window->SetWindowState(1);
+    EXPECT_EQ(window->WindowState(), 1);
+    EXPECT_EQ(B[1].header.windowState, 1);
+    EXPECT_TRUE(window->AutoRedraw());
+
+    window->SetWindowState(0);
+    EXPECT_EQ(B[1].header.windowState, 0);
+    EXPECT_FALSE(window->AutoRedraw());
+    EXPECT_EQ(paints, before + 1) << "restoring repaints the whole canvas";
+}
+
+TEST_F(CanvasFormTest, SizesAreTwipsAndCutAtTheLargestWindow)
+{
+    form.SetWidth(3000);
+    form.SetHeight(1501);
+    EXPECT_EQ(form.size(), QSize(200, 100));
+    EXPECT_EQ(form.Width(), 3000);
+    EXPECT_EQ(form.Height(), 1500) << "whole pixels";
+    form.SetWidth(600000);
+    EXPECT_LT(form.Width(), 600000) << "read back smaller than asked";
+    EXPECT_EQ(form.Width(), CanvasForm::MaximumPixels * 15);
 }
 
 TEST_F(CanvasFormTest, HitTestFindsTheTopmostVisibleEnabledLabel)
