@@ -382,13 +382,14 @@ private:
     bool volatileChanged_ = false;
 };
 
-// Open handles: each names a key by its path. Handles start at 1 and are never reused.
+// Serializes the calls of this process; the store's lock serializes the running copies.
 std::recursive_mutex& Guard()
 {
     static std::recursive_mutex guard;
     return guard;
 }
 
+// Open handles: each names a key by its path. Handles start at 1 and are never reused.
 std::map<Handle, QString>& Handles()
 {
     static std::map<Handle, QString> handles;
@@ -425,6 +426,29 @@ std::int32_t ResolveKey(const Hive& hive, Handle handle, QString& path)
     return hive.Exists(path) ? Status::Success : Status::KeyDeleted;
 }
 
+// One call on the hive: under the process's guard and the store's lock, with the hive as it is
+// now and the path of the handle's key; the body is told whether it may write.
+template <typename Body>
+std::int32_t OnKey(Handle handle, Body body)
+{
+    const std::lock_guard<std::recursive_mutex> guard(Guard());
+    StoreLock lock;
+    Hive hive(lock.held());
+    QString path;
+    const std::int32_t status = ResolveKey(hive, handle, path);
+    return status == Status::Success ? body(hive, path, lock.held()) : status;
+}
+
+// The index of a value of the key, names compared without regard to case; -1 when absent.
+qsizetype FindValue(const Key& key, const QString& name)
+{
+    const QString folded = Fold(name);
+    for (qsizetype i = 0; i < key.values.size(); ++i)
+        if (Fold(key.values[i].name) == folded)
+            return i;
+    return -1;
+}
+
 } // namespace
 
 void SetWriteProgressHook(std::function<void(qint64, qint64)> hook)
@@ -439,49 +463,38 @@ QString VolatileStoreFilePath() { return VolatileFolder() + QLatin1Char('/') + k
 
 std::int32_t CreateKey(Handle parent, const QString& subKey, bool isVolatile, Handle& result)
 {
-    const std::lock_guard<std::recursive_mutex> guard(Guard());
-    StoreLock lock;
-    Hive hive(lock.held());
-    QString base;
-    std::int32_t status = ResolveKey(hive, parent, base);
-    if (status != Status::Success)
-        return status;
-    QString sub;
-    if (!NormalizeSubKey(subKey, sub))
-        return Status::BadPathname;
-    QString path = base;
-    if (!sub.isEmpty()) {
-        if (!lock.held())
-            return Status::WriteFault;
-        status = hive.Create(JoinPath(base, sub), isVolatile, path);
-        if (status != Status::Success)
-            return status;
-        status = hive.Save();
-        if (status != Status::Success)
-            return status;
-    }
-    result = NewHandle(path);
-    return Status::Success;
+    return OnKey(parent, [&](Hive& hive, const QString& base, bool locked) {
+        QString sub;
+        if (!NormalizeSubKey(subKey, sub))
+            return Status::BadPathname;
+        QString path = base;
+        if (!sub.isEmpty()) {
+            if (!locked)
+                return Status::WriteFault;
+            std::int32_t status = hive.Create(JoinPath(base, sub), isVolatile, path);
+            if (status == Status::Success)
+                status = hive.Save();
+            if (status != Status::Success)
+                return status;
+        }
+        result = NewHandle(path);
+        return Status::Success;
+    });
 }
 
 std::int32_t OpenKey(Handle parent, const QString& subKey, Handle& result)
 {
-    const std::lock_guard<std::recursive_mutex> guard(Guard());
-    StoreLock lock;
-    Hive hive(lock.held());
-    QString base;
-    const std::int32_t status = ResolveKey(hive, parent, base);
-    if (status != Status::Success)
-        return status;
-    QString sub;
-    if (!NormalizeSubKey(subKey, sub))
-        return Status::BadPathname;
-    const QString path = JoinPath(base, sub);
-    const qsizetype i = hive.Find(path);
-    if (i == -1)
-        return Status::FileNotFound;
-    result = NewHandle(i >= 0 ? hive.KeyAt(path)->path : path);
-    return Status::Success;
+    return OnKey(parent, [&](Hive& hive, const QString& base, bool) {
+        QString sub;
+        if (!NormalizeSubKey(subKey, sub))
+            return Status::BadPathname;
+        const QString path = JoinPath(base, sub);
+        if (!hive.Exists(path))
+            return Status::FileNotFound;
+        const Key* key = hive.KeyAt(path);
+        result = NewHandle(key ? key->path : path);
+        return Status::Success;
+    });
 }
 
 std::int32_t CloseKey(Handle key)
@@ -494,119 +507,85 @@ std::int32_t CloseKey(Handle key)
 
 std::int32_t DeleteKey(Handle parent, const QString& subKey)
 {
-    const std::lock_guard<std::recursive_mutex> guard(Guard());
-    StoreLock lock;
-    Hive hive(lock.held());
-    QString base;
-    const std::int32_t status = ResolveKey(hive, parent, base);
-    if (status != Status::Success)
-        return status;
-    // Deleting needs a name: the empty one would remove the handle's own key.
-    QString sub;
-    if (subKey.isEmpty() || !NormalizeSubKey(subKey, sub) || sub.isEmpty())
-        return subKey.isEmpty() ? Status::InvalidParameter : Status::BadPathname;
-    const QString path = JoinPath(base, sub);
-    if (!hive.Exists(path))
-        return Status::FileNotFound;
-    if (hive.HasSubKeys(path))
-        return Status::AccessDenied;
-    if (!lock.held())
-        return Status::WriteFault;
-    hive.Remove(path);
-    return hive.Save();
+    return OnKey(parent, [&](Hive& hive, const QString& base, bool locked) {
+        // Deleting needs a name: the empty one would remove the handle's own key.
+        if (subKey.isEmpty())
+            return Status::InvalidParameter;
+        QString sub;
+        if (!NormalizeSubKey(subKey, sub) || sub.isEmpty())
+            return Status::BadPathname;
+        const QString path = JoinPath(base, sub);
+        if (!hive.Exists(path))
+            return Status::FileNotFound;
+        if (hive.HasSubKeys(path))
+            return Status::AccessDenied;
+        if (!locked)
+            return Status::WriteFault;
+        hive.Remove(path);
+        return hive.Save();
+    });
 }
 
 std::int32_t SetValue(Handle key, const QString& name, const QString& data)
 {
-    const std::lock_guard<std::recursive_mutex> guard(Guard());
-    StoreLock lock;
-    Hive hive(lock.held());
-    QString path;
-    const std::int32_t status = ResolveKey(hive, key, path);
-    if (status != Status::Success)
-        return status;
-    if (path.isEmpty())
-        return Status::AccessDenied; // the root of the hive holds no values of ours
-    if (!lock.held())
-        return Status::WriteFault;
-    Key* k = hive.KeyAt(path);
-    const QString folded = Fold(name);
-    auto it = std::find_if(k->values.begin(), k->values.end(), [&](const Value& v) { return Fold(v.name) == folded; });
-    if (it != k->values.end()) {
-        it->type = ValueType::String;
-        it->data = data;
-    } else {
-        k->values.append(Value{name, ValueType::String, data});
-    }
-    hive.Touch(*k);
-    return hive.Save();
+    return OnKey(key, [&](Hive& hive, const QString& path, bool locked) {
+        if (path.isEmpty())
+            return Status::AccessDenied; // the root of the hive holds no values of ours
+        if (!locked)
+            return Status::WriteFault;
+        Key* k = hive.KeyAt(path);
+        const qsizetype i = FindValue(*k, name);
+        if (i >= 0)
+            k->values[i] = Value{k->values[i].name, ValueType::String, data};
+        else
+            k->values.append(Value{name, ValueType::String, data});
+        hive.Touch(*k);
+        return hive.Save();
+    });
 }
 
 std::int32_t QueryValue(Handle key, const QString& name, std::int32_t& type, QString& data)
 {
-    const std::lock_guard<std::recursive_mutex> guard(Guard());
-    StoreLock lock;
-    Hive hive(lock.held());
-    QString path;
-    const std::int32_t status = ResolveKey(hive, key, path);
-    if (status != Status::Success)
-        return status;
-    const Key* k = hive.KeyAt(path);
-    if (!k)
-        return Status::FileNotFound;
-    const QString folded = Fold(name);
-    for (const Value& v : k->values) {
-        if (Fold(v.name) == folded) {
-            type = v.type;
-            data = v.data;
-            return Status::Success;
-        }
-    }
-    return Status::FileNotFound;
+    return OnKey(key, [&](Hive& hive, const QString& path, bool) {
+        const Key* k = hive.KeyAt(path);
+        const qsizetype i = k ? FindValue(*k, name) : -1;
+        if (i < 0)
+            return Status::FileNotFound;
+        type = k->values[i].type;
+        data = k->values[i].data;
+        return Status::Success;
+    });
 }
 
 std::int32_t EnumValue(Handle key, std::int32_t index, QString& name, std::int32_t& type, QString& data)
 {
-    const std::lock_guard<std::recursive_mutex> guard(Guard());
-    StoreLock lock;
-    Hive hive(lock.held());
-    QString path;
-    const std::int32_t status = ResolveKey(hive, key, path);
-    if (status != Status::Success)
-        return status;
-    if (index < 0)
-        return Status::InvalidParameter;
-    const Key* k = hive.KeyAt(path);
-    if (!k || index >= k->values.size())
-        return Status::NoMoreItems;
-    const Value& v = k->values.at(index);
-    name = v.name;
-    type = v.type;
-    data = v.data;
-    return Status::Success;
+    return OnKey(key, [&](Hive& hive, const QString& path, bool) {
+        if (index < 0)
+            return Status::InvalidParameter;
+        const Key* k = hive.KeyAt(path);
+        if (!k || index >= k->values.size())
+            return Status::NoMoreItems;
+        const Value& v = k->values.at(index);
+        name = v.name;
+        type = v.type;
+        data = v.data;
+        return Status::Success;
+    });
 }
 
 std::int32_t DeleteValue(Handle key, const QString& name)
 {
-    const std::lock_guard<std::recursive_mutex> guard(Guard());
-    StoreLock lock;
-    Hive hive(lock.held());
-    QString path;
-    const std::int32_t status = ResolveKey(hive, key, path);
-    if (status != Status::Success)
-        return status;
-    Key* k = hive.KeyAt(path);
-    if (!k)
-        return Status::FileNotFound;
-    const QString folded = Fold(name);
-    const auto it = std::find_if(k->values.begin(), k->values.end(), [&](const Value& v) { return Fold(v.name) == folded; });
-    if (it == k->values.end())
-        return Status::FileNotFound;
-    if (!lock.held())
-        return Status::WriteFault;
-    k->values.erase(it);
-    hive.Touch(*k);
-    return hive.Save();
+    return OnKey(key, [&](Hive& hive, const QString& path, bool locked) {
+        Key* k = hive.KeyAt(path);
+        const qsizetype i = k ? FindValue(*k, name) : -1;
+        if (i < 0)
+            return Status::FileNotFound;
+        if (!locked)
+            return Status::WriteFault;
+        k->values.removeAt(i);
+        hive.Touch(*k);
+        return hive.Save();
+    });
 }
 
 } // namespace platform::registry
