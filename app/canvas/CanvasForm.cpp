@@ -636,7 +636,7 @@ void CanvasForm::Show()
 
 bool CanvasForm::Visible() const
 {
-    return !frame()->isHidden() && !isHidden();
+    return !frame()->isHidden();
 }
 
 void CanvasForm::SetVisible(bool visible)
@@ -658,10 +658,8 @@ void CanvasForm::Unload()
 
 void CanvasForm::ZOrder()
 {
-    QWidget* f = frame();
-    f->raise();
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(f); sub && sub->mdiArea() && sub->isVisible() && !sub->isMinimized())
-        sub->mdiArea()->setActiveSubWindow(sub);
+    // Only the stacking changes: which window is active stays as it was.
+    frame()->raise();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -49,14 +49,13 @@ void StandardFontApply()
 // Unloads a box editor window; its own close handling hands its session back as cancelled.
 void EditorUnload(QPointer<QWidget>& editor)
 {
-    QWidget* window = editor.data();
+    if (QWidget* window = editor.data()) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget()))
+            window = sub;
+        window->close();
+        window->deleteLater();
+    }
     editor = nullptr;
-    if (!window)
-        return;
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget()))
-        window = sub;
-    window->close();
-    window->deleteLater();
 }
 
 // Closes the editors whose session bits are set in flags, in the order given; false when the
