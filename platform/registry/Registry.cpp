@@ -248,7 +248,7 @@ std::function<void(qint64, qint64)>& WriteProgressHook()
 // Writes beside the target and renames over it: a crash at any moment leaves the old file or the new one.
 bool SaveFile(const QString& filePath, const QByteArray& bytes)
 {
-    constexpr qsizetype kPiece = 64 * 1024;
+    constexpr qsizetype kChunk = 64 * 1024;
     const QString temp = filePath + QStringLiteral(".new");
     const QByteArray tempName = QFile::encodeName(temp);
     const int fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
@@ -256,8 +256,8 @@ bool SaveFile(const QString& filePath, const QByteArray& bytes)
         return false;
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const qsizetype piece = std::min(kPiece, bytes.size() - done);
-        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(piece));
+        const qsizetype chunk = std::min(kChunk, bytes.size() - done);
+        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(chunk));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {

@@ -60,7 +60,7 @@ std::int32_t DeleteValue(Handle key, const QString& name);
 QString StoreFilePath();
 QString VolatileStoreFilePath();
 
-// Testing seam: called after each piece of a store file is written beside the store, before the
+// Testing seam: called after each chunk of a store file is written beside the store, before the
 // new file takes the store's place. Tests use it to end the process in the middle of a write.
 void SetWriteProgressHook(std::function<void(qint64 written, qint64 total)> hook);
 
