@@ -78,10 +78,11 @@ bool TavelinDebugLevel::eventFilter(QObject* watched, QEvent* event)
         if (HandleDialogKey(key))
             return true;
         if (watched == txtDebugLevel) {
-            // Only digits and Backspace may be typed; control keys (paste included) pass.
+            // Only digits and Backspace may be typed; control keys and shortcuts (paste included) pass.
             const QString text = key->text();
-            if (!text.isEmpty() && text.at(0).isPrint() && !(text.size() == 1 && text.at(0) >= QLatin1Char('0') &&
-                                                            text.at(0) <= QLatin1Char('9')))
+            const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+            const bool digit = text.size() == 1 && text.at(0) >= QLatin1Char('0') && text.at(0) <= QLatin1Char('9');
+            if (!shortcut && !text.isEmpty() && text.at(0).isPrint() && !digit)
                 return true;
         }
     } else if (watched == txtDebugLevel && event->type() == QEvent::FocusIn) {
@@ -107,7 +108,7 @@ bool TavelinDebugLevel::HandleDialogKey(QKeyEvent* event)
         event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (modifiers != Qt::ControlModifier)
         return false;
-    const int step = 100 / vbrt::TwipsPerPixel;
+    const int step = qRound(100.0 / vbrt::TwipsPerPixel);
     switch (event->key()) {
     case Qt::Key_Left: move(pos() + QPoint(-step, 0)); return true;
     case Qt::Key_Up: move(pos() + QPoint(0, -step)); return true;

@@ -14,6 +14,8 @@ class QPushButton;
 namespace tavelin {
 
 class TavelinDebugLevel : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TavelinDebugLevel(QWidget* parent = nullptr);
 

@@ -43,11 +43,11 @@ std::int32_t HostErrorNumber(int hostError, Missing missing)
     case EPERM:
     case EROFS:
     case ETXTBSY:
-    case EBUSY: return E::PermissionDenied;
+    case EBUSY:
+    case EISDIR: return E::PermissionDenied; // a folder in the way of a file, as the old platform answered
     case ENOSPC:
     case EDQUOT:
     case EFBIG: return E::DiskFull;
-    case EISDIR:
     case ELOOP:
     case EINVAL:
     case EXDEV: return E::PathFileAccessError;
