@@ -566,17 +566,25 @@ void CanvasForm::SetTop(std::int32_t twips)
 void CanvasForm::SetWidth(std::int32_t twips)
 {
     const int pixels = std::clamp(ToPixels(twips), 0, MaximumPixels);
+    clientSize_ = QSize(pixels, height());
     if (QWidget* f = frame(); f != this)
         f->resize(f->width() - width() + pixels, f->height());
-    resize(pixels, height());
+    resize(clientSize_);
 }
 
 void CanvasForm::SetHeight(std::int32_t twips)
 {
     const int pixels = std::clamp(ToPixels(twips), 0, MaximumPixels);
+    clientSize_ = QSize(width(), pixels);
     if (QWidget* f = frame(); f != this)
         f->resize(f->width(), f->height() - height() + pixels);
-    resize(width(), pixels);
+    resize(clientSize_);
+}
+
+QSize CanvasForm::sizeHint() const
+{
+    // A workspace frame sizes itself around the drawing area the canvas asked for.
+    return clientSize_.isValid() ? clientSize_ : size();
 }
 
 std::int16_t CanvasForm::WindowState() const
@@ -623,7 +631,9 @@ void CanvasForm::Show()
             auto* main = qobject_cast<QMainWindow*>(top);
             auto* workspace = main ? qobject_cast<QMdiArea*>(main->centralWidget()) : nullptr;
             if (workspace) {
-                workspace->addSubWindow(this);
+                clientSize_ = size();
+                QMdiSubWindow* sub = workspace->addSubWindow(this);
+                sub->resize(sub->sizeHint());
                 break;
             }
         }

@@ -272,6 +272,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    QSize sizeHint() const override;
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -290,6 +291,7 @@ private:
     std::int16_t painting_ = 0;
     bool drawn_ = false;          // the retained drawing holds the whole chart
     std::int16_t lastWindowState_ = 0;
+    QSize clientSize_;            // pixels asked for by SetWidth and SetHeight
     std::vector<LockPartsRecord> lockPartsList_;
     std::int64_t nextZOrder_ = 1;
 };

@@ -200,8 +200,13 @@ TEST_F(CanvasFormTest, MinimisingKeepsThePictureAndRestoringRepaintsTheWholeCanv
     window->timRefresh->stop();
     window->SetCanvasIndex(1);
     B[1].form = window;
+    window->SetWidth(3000);
+    window->SetHeight(1500);
     window->Show();
     ASSERT_TRUE(qobject_cast<QMdiSubWindow*>(window->parentWidget())) << "shown in the workspace";
+    EXPECT_EQ(window->size(), QSize(200, 100)) << "the workspace frame keeps the size given before";
+    window->SetWidth(4500);
+    EXPECT_EQ(window->size(), QSize(300, 100)) << "and follows later sizes";
     window->PaintEventRelease(true);
     const int before = paints;
 
