@@ -48,12 +48,15 @@ QString LineOf(const QVariant& text)
 fs::TextStream& OpenLog(TavelinComObject& self)
 {
     TavelinComState& state = self.State();
-    if (state.LogFileNumber <= 0) {
-        state.LogFilePath = self.TemporaryFolder() + QLatin1Char('/') + self.GetAppExeName() + QStringLiteral(".log");
-        OpenLogs()[&state] = fs::OpenTextFile(state.LogFilePath, fs::IOMode::ForAppending, true);
-        state.LogFileNumber = NextLogNumber();
-    }
-    return *OpenLogs().at(&state);
+    const auto open = OpenLogs().find(&state);
+    if (state.LogFileNumber > 0 && open != OpenLogs().end())
+        return *open->second;
+    state.LogFileNumber = -1;
+    state.LogFilePath = self.TemporaryFolder() + QLatin1Char('/') + self.GetAppExeName() + QStringLiteral(".log");
+    auto stream = fs::OpenTextFile(state.LogFilePath, fs::IOMode::ForAppending, true);
+    OpenLogs()[&state] = stream;
+    state.LogFileNumber = NextLogNumber();
+    return *stream;
 }
 
 } // namespace

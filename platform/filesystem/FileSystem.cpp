@@ -26,8 +26,19 @@ constexpr std::int32_t InputPastEndOfFile = 62;
 
 QByteArray N(const QString& path) { return QFile::encodeName(path); }
 
-bool Stat(const QString& path, struct stat& st) { return !path.isEmpty() && ::stat(N(path).constData(), &st) == 0; }
-bool LStat(const QString& path, struct stat& st) { return !path.isEmpty() && ::lstat(N(path).constData(), &st) == 0; }
+// An empty path names nothing (errno ENOENT), never the current folder.
+bool Stat(const QString& path, struct stat& st)
+{
+    if (path.isEmpty())
+        errno = ENOENT;
+    return !path.isEmpty() && ::stat(N(path).constData(), &st) == 0;
+}
+bool LStat(const QString& path, struct stat& st)
+{
+    if (path.isEmpty())
+        errno = ENOENT;
+    return !path.isEmpty() && ::lstat(N(path).constData(), &st) == 0;
+}
 
 // A read-only entry is one nobody may write: the old platform's read-only attribute.
 bool IsReadOnly(const struct stat& st) { return (st.st_mode & 0222) == 0; }
@@ -118,7 +129,7 @@ void CopyFileChecked(const QString& source, const QString& destination, bool ove
 {
     struct stat ss;
     if (!Stat(source, ss))
-        RaiseHostError(errno ? errno : ENOENT, procedure, source, Missing::File);
+        RaiseHostError(errno, procedure, source, Missing::File);
     if (S_ISDIR(ss.st_mode))
         RaiseNumber(E::FileNotFound, procedure, source);
     struct stat ds;

@@ -132,7 +132,9 @@ Member CheckMember(const Archive& archive, zip_uint64_t index)
     member.index = index;
     member.folder = path.endsWith(QLatin1Char('/'));
     member.modified = (st.valid & ZIP_STAT_MTIME) ? st.mtime : 0;
-    if (path.startsWith(QLatin1Char('/')) || (path.size() >= 2 && path.at(1) == QLatin1Char(':')))
+    const bool drive = path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter() &&
+                       path.at(0).unicode() < 128;
+    if (path.startsWith(QLatin1Char('/')) || drive)
         refuse(QStringLiteral("絶対パスの項目は展開できません。"));
     for (const QString& part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         if (part == QLatin1String(".."))
@@ -243,6 +245,12 @@ void ExtractAll(const QString& archivePath, const QString& targetFolder, const Q
         ExtractOne(archive, member, targetFolder);
 }
 
+QFileInfoList ItemsOf(const QString& folder)
+{
+    return QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                      QDir::Name);
+}
+
 void AddFile(Archive& archive, const QString& file, const QString& memberName)
 {
     zip_source_t* source = zip_source_file(archive.get(), N(file).constData(), 0, -1);
@@ -272,9 +280,7 @@ void AddFolder(Archive& archive, const QString& folder, const QString& memberNam
         zip_dir_add(archive.get(), name.constData(), ZIP_FL_ENC_UTF_8) < 0)
         Refuse(archive.procedure(), archive.path(),
                QStringLiteral("zip 書庫に追加できません。") + LibzipText(zip_get_error(archive.get())));
-    const QFileInfoList entries = QDir(folder).entryInfoList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QFileInfo& entry : entries) {
+    for (const QFileInfo& entry : ItemsOf(folder)) {
         const QString child = memberName + QLatin1Char('/') + entry.fileName();
         if (entry.isDir()) {
             if (!entry.isSymLink()) // a linked folder could hold the archive's own tree
@@ -303,12 +309,6 @@ Kind KindOf(const QString& path)
     if (path.isEmpty() || ::stat(N(path).constData(), &st) != 0)
         return Kind::Missing;
     return S_ISDIR(st.st_mode) ? Kind::Folder : Kind::File;
-}
-
-QFileInfoList ItemsOf(const QString& folder)
-{
-    return QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                      QDir::Name);
 }
 
 } // namespace
