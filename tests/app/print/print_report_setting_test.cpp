@@ -1,0 +1,88 @@
+#include "app/print/ReportSetting.h"
+
+#include "app/shell/ApplicationGlobals.h"
+#include "app/shell/PrintRecords.h"
+#include "../shell/shell_fake_services.h"
+
+#include <gtest/gtest.h>
+
+using namespace vellumora;
+
+namespace {
+
+class ReportSettingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        services_ = std::make_shared<shell_test::FakeServices>();
+        CommonServices = services_;
+        RS = ReportSettingRecord::Default;
+    }
+    void TearDown() override { CommonServices.reset(); }
+    std::shared_ptr<shell_test::FakeServices> services_;
+};
+
+TEST_F(ReportSettingTest, ThePaperStyleIsLookedUpInTheIniFile)
+{
+    struct Row {
+        const char* why;
+        QMap<QString, QString> styles;  // key number -> value
+        QString paperStyle;
+        std::int16_t paperSize, orientation;
+    };
+    const Row rows[] = {
+        {"blanks around the parts are ignored", {{"1", " A4 : 9 : 2 "}}, QStringLiteral("A4"), 9, 2},
+        {"the first match wins", {{"1", "A4:9:1"}, {"2", "A4:8:2"}}, QStringLiteral("A4"), 9, 1},
+        {"a gap ends the search", {{"1", "A3:8:1"}, {"3", "B5:13:1"}}, QStringLiteral("B5"), 11, 2},
+        {"a name alone keeps size and orientation", {{"1", "A4"}}, QStringLiteral("A4"), 11, 2},
+        {"a name and a size keep the orientation", {{"1", "A4:9"}}, QStringLiteral("A4"), 9, 2},
+        {"the style is compared with its letter case", {{"1", "a4:9:1"}}, QStringLiteral("A4"), 11, 2},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        services_->ini.clear();
+        for (auto it = row.styles.begin(); it != row.styles.end(); ++it)
+            services_->ini[QStringLiteral("ReportSize/PaperStyle") + it.key()] = it.value();
+        RS = ReportSettingRecord::Default;
+        RS.paperStyle = row.paperStyle;
+        RS.paperSize = 11;
+        RS.orientation = 2;
+        ReportSettingApply();
+        EXPECT_EQ(RS.paperSize, row.paperSize);
+        EXPECT_EQ(RS.orientation, row.orientation);
+    }
+}
+
+TEST_F(ReportSettingTest, TheAreasFollowPaperMarginsSpacesAndBands)
+{
+    services_->ini[QStringLiteral("ReportSize/PaperStyle1")] = QStringLiteral("A4縦:9:1");
+    RS.paperStyle = QStringLiteral("A4縦");
+    RS.margin = {567, 567, 567, 567};
+    RS.space = {283, 283, 283, 283};
+    RS.headerHeight = 850;
+    RS.footerHeight = 850;
+    ReportSettingApply();
+    EXPECT_EQ(RS.pageWidth, 11906);
+    EXPECT_EQ(RS.pageHeight, 16838);
+    EXPECT_EQ(RS.printWidth, 10772);
+    EXPECT_EQ(RS.reportWidth, 10206);
+    EXPECT_EQ(RS.printHeight, 15694);
+    EXPECT_EQ(RS.reportHeight, 13428);
+
+    ReportSettingApply();
+    ASSERT_EQ(RS.descriptionList.size(), 13u) << "applying twice still gives the 13 content items";
+    EXPECT_EQ(RS.descriptionList[1], (ReportDescription{QStringLiteral("ｷｬﾝﾊﾞｽ名+No"), 1, 2, true}));
+    EXPECT_EQ(RS.descriptionList[12], (ReportDescription{QStringLiteral("ﾍﾟｰｼﾞ番号/総ﾍﾟｰｼﾞ数"), 4, 2, true}));
+}
+
+TEST_F(ReportSettingTest, AnUnknownStyleLeavesThePrinterAndTheAreasAlone)
+{
+    RS.paperStyle = QStringLiteral("なし");
+    ReportSettingApply();
+    EXPECT_EQ(RS.paperSize, 0);
+    EXPECT_EQ(RS.pageWidth, 0);
+    EXPECT_EQ(RS.reportHeight, 0);
+    EXPECT_EQ(RS.descriptionList.size(), 13u);
+}
+
+} // namespace
