@@ -20,6 +20,9 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <array>
+#include <utility>
+
 namespace vellumora {
 
 namespace {
@@ -144,34 +147,48 @@ struct SectionBuffers {
     void append(const QString& line)
     {
         QString& t = text[current];
-        t = t.isEmpty() ? line : t + kCrLf + line;
+        if (!t.isEmpty())
+            t += kCrLf;
+        t += line;
     }
 };
 
-// Applies a sub-tag line; false when the line is none.
+// The ten sub-tags: six open a section, four set a flag and throw the lines after them away.
+enum class SubTagEffect { OpenSection, Before, After, LowerPage, RightPage };
+
+struct SubTagRow {
+    QLatin1String mnemonic;
+    SubTagEffect effect;
+    Section section;
+};
+
+const SubTagRow kSubTags[] = {
+    {QLatin1String("&&text"), SubTagEffect::OpenSection, TextSection},
+    {QLatin1String("&&color"), SubTagEffect::OpenSection, ColorSection},
+    {QLatin1String("&&font"), SubTagEffect::OpenSection, FontSection},
+    {QLatin1String("&&name"), SubTagEffect::OpenSection, NameSection},
+    {QLatin1String("&&style"), SubTagEffect::OpenSection, StyleSection},
+    {QLatin1String("&&obstinate"), SubTagEffect::OpenSection, ObstinateSection},
+    {QLatin1String("&&before"), SubTagEffect::Before, Discard},
+    {QLatin1String("&&after"), SubTagEffect::After, Discard},
+    {QLatin1String("&&lowerPage"), SubTagEffect::LowerPage, Discard},
+    {QLatin1String("&&rightPage"), SubTagEffect::RightPage, Discard},
+};
+
+// Applies a sub-tag line (the whole line, letter case counts); false when the line is none.
 bool SubTag(const QString& line, SectionBuffers& s)
 {
-    static const std::pair<QString, int> subTags[] = {
-        {QStringLiteral("&&text"), 0},      {QStringLiteral("&&color"), 1},    {QStringLiteral("&&font"), 2},
-        {QStringLiteral("&&name"), 3},      {QStringLiteral("&&style"), 4},    {QStringLiteral("&&obstinate"), 5},
-        {QStringLiteral("&&before"), 6},    {QStringLiteral("&&after"), 7},    {QStringLiteral("&&lowerPage"), 8},
-        {QStringLiteral("&&rightPage"), 9},
-    };
-    for (const auto& [mnemonic, kind] : subTags) {
-        if (line != mnemonic)
+    for (const SubTagRow& row : kSubTags) {
+        if (line != row.mnemonic)
             continue;
-        switch (kind) {
-        case 0: s.open(TextSection); break;
-        case 1: s.open(ColorSection); break;
-        case 2: s.open(FontSection); break;
-        case 3: s.open(NameSection); break;
-        case 4: s.open(StyleSection); break;
-        case 5: s.open(ObstinateSection); break;
-        case 6: s.before = true; s.after = false; s.open(Discard); break;
-        case 7: s.before = false; s.after = true; s.open(Discard); break;
-        case 8: s.lowerPage = true; s.open(Discard); break;
-        default: s.rightPage = true; s.open(Discard); break;
+        switch (row.effect) {
+        case SubTagEffect::Before: s.before = true; s.after = false; break;
+        case SubTagEffect::After: s.before = false; s.after = true; break;
+        case SubTagEffect::LowerPage: s.lowerPage = true; break;
+        case SubTagEffect::RightPage: s.rightPage = true; break;
+        case SubTagEffect::OpenSection: break;
         }
+        s.open(row.section);
         return true;
     }
     return false;
@@ -211,6 +228,12 @@ QString WorkFolder()
     if (!fs::FolderExists(folder))
         fs::CreateFolder(folder);
     return folder;
+}
+
+QString MemberFile()
+{
+    const QString folder = WorkFolder();
+    return FileInterface.ZipMemberFile.isEmpty() ? folder + QLatin1Char('/') + kMemberName : FileInterface.ZipMemberFile;
 }
 
 QString WorkArchive()
@@ -296,7 +319,7 @@ QByteArray ReadPadMember(const QString& path)
 // Packs the text as the single member of a new archive and puts the archive in place whole.
 void WritePadArchive(const QString& target, const QByteArray& bytes)
 {
-    const QString member = WorkFolder() + QLatin1Char('/') + kMemberName;
+    const QString member = MemberFile();
     const QString archive = WorkArchive();
     struct Cleanup {
         QString member, archive;
@@ -623,9 +646,7 @@ void FileInterfaceInit()
     FileInterface.ZipWorkFile = work + QStringLiteral(".zip");
     FileInterface.ZipWorkFolder = work + QStringLiteral(".dir");
     FileInterface.ZipMemberFile = FileInterface.ZipWorkFolder + QLatin1Char('/') + kMemberName;
-    FileInterface.ReadCopyFile.clear();
     FileInterface.SaveTargetFile.clear();
-    FileInterface.SaveTextFile.clear();
     CommonServices->CreateFolder(FileInterface.ZipWorkFolder);
 }
 

@@ -86,10 +86,8 @@ struct FileInterfaceData {
     QString FileFilter;     // the filter entries joined with "|"
     QString ZipWorkFile;    // the work archive
     QString ZipWorkFolder;  // the work folder
-    QString ZipMemberFile;  // the document member in the work folder
-    QString ReadCopyFile;   // the member copy while a ".pad" is read
+    QString ZipMemberFile;  // the document member in the work folder, while a ".pad" is packed
     QString SaveTargetFile; // the ".pad" being written
-    QString SaveTextFile;   // the text written for it
 };
 inline FileInterfaceData FileInterface;
 
