@@ -5,28 +5,23 @@
 #include "app/shell/Utilities.h"
 #include "../shell/shell_fake_services.h"
 
-#include "support/TempFolder.h"
-
 #include <QFileInfo>
 
 using namespace vellumora;
 
 namespace {
 
-class StartRoutinesTest : public testsupport::TempFolder {
+class StartRoutinesTest : public shell_test::ServicesFolder {
 protected:
     void SetUp() override
     {
-        services_ = std::make_shared<shell_test::FakeServices>();
-        services_->temporaryFolder = path();
-        CommonServices = services_;
-        SetApplicationObject(path(), QStringLiteral("vellumora"));
+        ServicesFolder::SetUp();
         UtilitiesInitialize();
     }
     void TearDown() override
     {
         UtilitiesTerminate();
-        CommonServices.reset();
+        ServicesFolder::TearDown();
     }
 
     QString Made(const FilePart& a, const FilePart& b = {}, const FilePart& c = {})
@@ -35,8 +30,6 @@ protected:
         write(QFileInfo(name).fileName(), "x");
         return name;
     }
-
-    std::shared_ptr<shell_test::FakeServices> services_;
 };
 
 TEST_F(StartRoutinesTest, ClipboardInitializeDropsTheCopyAndTheExchangeFiles)

@@ -4,29 +4,24 @@
 #include "platform/codepage/CodePage.h"
 #include "shell_fake_services.h"
 
-#include "support/TempFolder.h"
-
 #include <QRegularExpression>
 
 using namespace vellumora;
 
 namespace {
 
-class DebugLogTest : public testsupport::TempFolder {
+class DebugLogTest : public shell_test::ServicesFolder {
 protected:
     void SetUp() override
     {
-        services_ = std::make_shared<shell_test::FakeServices>();
-        services_->temporaryFolder = path();
-        CommonServices = services_;
-        SetApplicationObject(path(), QStringLiteral("vellumora"));
+        ServicesFolder::SetUp();
         ApplicationGlobals = ApplicationGlobalsRecord::Default;
         DebugInitialize();
     }
     void TearDown() override
     {
         DebugLogClose();
-        CommonServices.reset();
+        ServicesFolder::TearDown();
     }
 
     // The lines written so far, the time stamp prefix removed from entry lines.
@@ -42,8 +37,6 @@ protected:
             line.remove(stamp);
         return lines;
     }
-
-    std::shared_ptr<shell_test::FakeServices> services_;
 };
 
 TEST_F(DebugLogTest, NothingIsWrittenWhileTheClassesAreOff)

@@ -4,8 +4,11 @@
 // chosen temporary folder and process id, real file deletion, and a log of the registry calls.
 
 #include "TavelinCom.h"
+#include "app/shell/ApplicationGlobals.h"
 #include "app/shell/MainWindowLink.h"
 #include "platform/filesystem/FileSystem.h"
+
+#include "support/TempFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -135,6 +138,22 @@ public:
 
 private:
     QString forcible_;
+};
+
+// A test with the fake services object as CommonServices, its temporary folder the test's own
+// folder and the program named "vellumora".
+class ServicesFolder : public testsupport::TempFolder {
+protected:
+    void SetUp() override
+    {
+        services_ = std::make_shared<FakeServices>();
+        services_->temporaryFolder = path();
+        vellumora::CommonServices = services_;
+        vellumora::SetApplicationObject(path(), QStringLiteral("vellumora"));
+    }
+    void TearDown() override { vellumora::CommonServices.reset(); }
+
+    std::shared_ptr<FakeServices> services_;
 };
 
 // The main window as the shell's routines see it: what they set is recorded.

@@ -6,7 +6,6 @@
 #include "shell_fake_services.h"
 
 #include "support/RaisedError.h"
-#include "support/TempFolder.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -15,7 +14,6 @@
 #include <limits>
 
 using namespace vellumora;
-using shell_test::FakeServices;
 
 namespace {
 
@@ -39,19 +37,15 @@ bool InUse(const QString& name)
     return false;
 }
 
-class UtilitiesTest : public testsupport::TempFolder {
+class UtilitiesTest : public shell_test::ServicesFolder {
 protected:
     void SetUp() override
     {
-        services_ = std::make_shared<FakeServices>();
-        services_->temporaryFolder = path();
+        ServicesFolder::SetUp();
         // The process id equals an undo slot number used below.
         services_->processId = 3;
-        CommonServices = services_;
-        SetApplicationObject(path(), QStringLiteral("vellumora"));
         UtilitiesInitialize();
     }
-    void TearDown() override { CommonServices.reset(); }
 
     QString prefix() const { return path(QStringLiteral("vellumora.3")); }
 
@@ -62,8 +56,6 @@ protected:
         write(QFileInfo(name).fileName(), "x");
         return name;
     }
-
-    std::shared_ptr<FakeServices> services_;
 };
 
 TEST_F(UtilitiesTest, NamesAreBuiltFromTheirParts)
