@@ -29,7 +29,7 @@ bool DefaultFontSetting(const QString& caption);
 // A colour spec (blank, a ColorTable name or caption, or "r..,g..,b.." in any order) to a colour value;
 // a blank spec gives the printer-side fore colour. Raises -2147220991 from "ColorModify" on a bad spec.
 std::int32_t ColorModify(const QString& spec);
-// A colour value to the spec written into documents: "" for -1, a caption, or "rR,gG,bB".
+// A colour value to the colour spec written into documents: "" for -1, a caption, or "rR,gG,bB".
 QString ColorName(std::int32_t value);
 void DefaultColorSet(const QString& spec);
 
