@@ -1,5 +1,7 @@
 #include "app/canvas/HistoryControl.h"
 
+#include "app/shell/Utilities.h"
+
 namespace vellumora {
 
 void HistoryClear()
@@ -15,6 +17,16 @@ void HistoryReset()
     History.HistoryList.fill(History.Empty);
     History.HistoryIndex = -1;
     TemporaryFileDelete(QStringLiteral("history"));
+}
+
+// Snapshots are not taken yet: the ring stays empty, so there is never a step to undo or redo.
+void HistoryAdd(const QString& caption, std::int16_t canvas) {}
+
+void HistoryRestore(bool undo)
+{
+    if (undo ? !HistoryCanUndo() : !HistoryCanRedo())
+        InformationMessageBox(undo ? QStringLiteral("これ以上元に戻すことは出来ません。")
+                                   : QStringLiteral("これ以上やり直すことは出来ません。"));
 }
 
 bool HistoryCanUndo()

@@ -33,6 +33,10 @@ inline HistoryState History;
 void HistoryClear();
 // Empties every slot and deletes every snapshot file.
 void HistoryReset();
+// Takes the snapshot before a change: the document record and the canvas (every open canvas for -1).
+void HistoryAdd(const QString& caption, std::int16_t canvas);
+// Undoes (true) or redoes (false) one step; with none left it says so and changes nothing.
+void HistoryRestore(bool undo);
 bool HistoryCanUndo();
 bool HistoryCanRedo();
 // The snapshot file of a slot: part 0 the document header, "ci" the canvas list, n canvas n.

@@ -34,4 +34,19 @@ bool SearchFound()
     return Search.SearchFoundFlag;
 }
 
+// The search over the canvases is not built yet: nothing is ever highlighted or found.
+void SearchHighlightHide(bool clear)
+{
+    if (clear)
+        SearchClear();
+}
+
+bool SearchExecute()
+{
+    SearchClear();
+    return false;
+}
+
+void SearchNextShow() {}
+
 } // namespace vellumora

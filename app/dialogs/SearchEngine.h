@@ -61,5 +61,12 @@ void SearchTerminate();
 // SearchClear and an empty search-state panel.
 void SearchReset();
 bool SearchFound();
+// Shows the text of the box of the current match again and parks the highlight; with clear, the
+// search ends too.
+void SearchHighlightHide(bool clear);
+// Starts a search with the current settings over the canvases; true when something was found.
+bool SearchExecute();
+// Shows the next match: its canvas to the front, the box selected and highlighted.
+void SearchNextShow();
 
 } // namespace vellumora
