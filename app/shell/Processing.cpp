@@ -78,9 +78,15 @@ protected:
         if (blocked_.empty() || !IsInputEvent(event->type()) || !watched->isWidgetType())
             return false;
         auto* target = static_cast<QWidget*>(watched);
-        for (const QPointer<QWidget>& b : blocked_)
-            if (b && (b == target || b->isAncestorOf(target)))
+        for (const QPointer<QWidget>& b : blocked_) {
+            if (b && (b == target || b->isAncestorOf(target))) {
+                // Accepting the override claims the key for the blocked widget, so no menu
+                // shortcut fires; the key press itself is swallowed next.
+                if (event->type() == QEvent::ShortcutOverride)
+                    event->accept();
                 return true;
+            }
+        }
         return false;
     }
 

@@ -10,7 +10,9 @@
 #include "support/RaisedError.h"
 
 #include <QComboBox>
+#include <QAction>
 #include <QDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -151,6 +153,30 @@ TEST_F(ProcessingTest, ADisabledWindowTakesNoInputButIsNotGreyed)
     ProcessingEnd(&form);
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(ProcessingTest, ADisabledWindowFiresNoShortcut)
+{
+    QWidget form;
+    auto* edit = new QLineEdit(&form);
+    auto* save = new QAction(&form);
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    form.addAction(save);
+    int saves = 0;
+    QObject::connect(save, &QAction::triggered, [&] { ++saves; });
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    edit->setFocus();
+
+    QTest::keyClick(edit, Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(saves, 1) << "the shortcut works while the window takes input";
+    ProcessingStart(&form);
+    QTest::keyClick(edit, Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_A);
+    EXPECT_EQ(saves, 1);
+    EXPECT_TRUE(edit->text().isEmpty());
+    ProcessingEnd(&form);
 }
 
 TEST_F(ProcessingTest, AHiddenWindowStaysDisabled)
