@@ -200,6 +200,14 @@ QString TagOf(const QString& tagLine)
     return colon < 0 ? tagLine : tagLine.left(colon);
 }
 
+CanvasRecord& CanvasOf(std::int16_t canvas, const char* source)
+{
+    if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
+        throw vbrt::Error(vbrt::ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source),
+                          QStringLiteral("インデックスが有効範囲にありません。"));
+    return B[canvas];
+}
+
 void Emit(const QString& line, const char* source)
 {
     if (!PadOutputFile.open)
@@ -533,7 +541,7 @@ void PadInfoWrite(const PadInfoRecord& record)
 void BoxListWrite(std::int16_t canvas, std::int16_t startBox, bool withSubs, bool caseNumbers, bool followNext,
                   bool withNames)
 {
-    CanvasRecord& c = B.at(canvas);
+    CanvasRecord& c = CanvasOf(canvas, "BoxListWrite");
     std::int16_t box = startBox;
     bool frameOpened = false;
     if (startBox < 0) {
@@ -623,7 +631,7 @@ void PadDocumentWrite(bool withCanvases, bool caseNumbers)
 
 QString ObstinateNameGet(std::int16_t canvas)
 {
-    const std::int32_t kind = B.at(canvas).header.kindFlags & TagAttribute::ObstinateMask;
+    const std::int32_t kind = CanvasOf(canvas, "ObstinateNameGet").header.kindFlags & TagAttribute::ObstinateMask;
     for (const TagAttributeRecord& attribute : PR.TagAttributeTable) {
         if (attribute.value == kind)
             return attribute.name;

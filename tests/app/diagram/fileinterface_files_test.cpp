@@ -123,6 +123,8 @@ TEST_F(Files, APadIsReadThroughItsDocumentMemberOnly)
     EXPECT_EQ(GetPadInfo().tagId, TagId::Document);
     EXPECT_EQ(Describe(GetPadInfo()), "3 text=[定義]");
     PadFileClose();
+    EXPECT_EQ(QDir(FileInterface.ZipWorkFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList()) << "nothing else is extracted, and the member does not stay";
 }
 
 TEST_F(Files, RefusedInputsLeaveTheOpenInputAsItWas)

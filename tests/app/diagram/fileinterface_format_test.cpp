@@ -459,6 +459,7 @@ TEST_F(Format, DocumentWriterFramesCanvasesWithoutRoutineAndFollowsDisplayOrder)
     EXPECT_EQ(Written([] { PadDocumentWrite(true, false); }),
               (header + QStringList{QStringLiteral("&&end-document")}).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"))
         << "a document without canvases";
+    EXPECT_RAISES(ObstinateNameGet(1), ErrorNumber::SubscriptOutOfRange);
 }
 
 TEST_F(Format, MultiLineSettingsSurviveSaveAndReopen)
