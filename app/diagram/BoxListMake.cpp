@@ -79,6 +79,19 @@ void BodyMake(std::int16_t canvas, std::int16_t box, bool body, bool rightPage)
     }
 }
 
+// Whether a routine or tree has a body: a box begins one, an end tag closes an empty one.
+bool BodyFollows(const QString& source)
+{
+    const PadInfoRecord next = PeekPadInfo();
+    if (next.tagId == TagId::Routine)
+        Raise(source, kRoutineMisplaced);
+    if (HasAttribute(next, TagAttribute::BlockEndTag))
+        return false;
+    if (!HasAttribute(next, TagAttribute::BlockTag))
+        Raise(source, kBadSequence);
+    return true;
+}
+
 std::int16_t SimpleBoxMake(std::int16_t canvas, const PadInfoRecord& record, std::int16_t previous,
                            std::int16_t owner)
 {
@@ -104,17 +117,7 @@ std::int16_t RoutineBox(std::int16_t canvas, const PadInfoRecord& record, std::i
     std::int16_t box = -1;
     if (!record.text.isEmpty()) {
         box = BoxAdd(canvas, record, previous, owner);
-        const PadInfoRecord next = PeekPadInfo();
-        bool body = false;
-        if (next.tagId == TagId::Routine)
-            Raise(source, kRoutineMisplaced);
-        else if (HasAttribute(next, TagAttribute::BlockEndTag))
-            body = false;
-        else if (HasAttribute(next, TagAttribute::BlockTag))
-            body = true;
-        else
-            Raise(source, kBadSequence);
-        BodyMake(canvas, box, body, record.rightPage);
+        BodyMake(canvas, box, BodyFollows(source), record.rightPage);
 
         if (PeekPadInfo().tagId != TagId::EndRoutine)
             Raise(source, kEndMisplaced);
@@ -186,18 +189,7 @@ std::int16_t TreeBox(std::int16_t canvas, const PadInfoRecord& record, std::int1
 {
     const QString source = QStringLiteral("TreeBox");
     const std::int16_t box = BoxAdd(canvas, record, previous, owner);
-
-    const PadInfoRecord next = PeekPadInfo();
-    bool body = false;
-    if (next.tagId == TagId::Routine)
-        Raise(source, kRoutineMisplaced);
-    else if (HasAttribute(next, TagAttribute::BlockEndTag))
-        body = false;
-    else if (HasAttribute(next, TagAttribute::BlockTag))
-        body = true;
-    else
-        Raise(source, kBadSequence);
-    BodyMake(canvas, box, body, record.rightPage);
+    BodyMake(canvas, box, BodyFollows(source), record.rightPage);
 
     if (GetPadInfo().tagId != TagId::EndTree)
         Raise(source, kEndMisplaced);
