@@ -226,6 +226,20 @@ TEST_F(Parser, BrokenDocumentsAreRefusedByTheirSourceAndText)
     }
 }
 
+TEST_F(Parser, CaseForABodyIsRefused)
+{
+    // Routines, loops and trees meet a case before they ask for a body; a direct call still checks.
+    InputOpen(folder_, {"&&case", "&&block"});
+    const std::int16_t loop = BoxAdd(kCanvas, PadInfoMake(TagId::Loop, QStringLiteral("L")), -1, -1);
+    try {
+        SubListMake(kCanvas, loop, SubListMode::Body, false);
+        ADD_FAILURE() << "no error";
+    } catch (const platform::vbrt::Error& e) {
+        EXPECT_EQ(e.source(), QStringLiteral("SubListMake"));
+        EXPECT_EQ(e.description(), QStringLiteral("Branchﾀｸﾞ以外でCaseﾀｸﾞが使用されています。"));
+    }
+}
+
 TEST_F(Parser, StrayEndAndCaseRecordsEndTheTopListAndWaitForTheLoader)
 {
     struct Row {
