@@ -1,13 +1,16 @@
 #include "app/shell/DebugLog.h"
 
 #include "app/shell/ApplicationGlobals.h"
+#include "app/shell/DebugClassSet.h"
 #include "platform/codepage/CodePage.h"
+#include "platform/system/System.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Format.h"
 #include "platform/vbrt/Value.h"
 
 #include <QDateTime>
 #include <QFile>
+#include <QtGlobal>
 
 namespace vellumora {
 
@@ -24,12 +27,34 @@ QFile& LogFile()
     return file;
 }
 
+[[noreturn]] void RaiseWriteError()
+{
+    throw platform::vbrt::Error(platform::vbrt::ErrorNumber::IoError, QStringLiteral("DebugLogWrite"),
+                                QStringLiteral("%1 に書き込めません。").arg(DebugLog.DebugFileName));
+}
+
+// Shift_JIS bytes of a log line. A character without a Shift_JIS form (a file name from the
+// command line, say) is written as "&#x...;" so the entry still shows what it held.
+QByteArray LogBytes(const QString& line)
+{
+    if (platform::codepage::CanEncode(line))
+        return platform::codepage::ToShiftJis(line, QStringLiteral("DebugLogWrite"));
+    QString escaped;
+    for (const char32_t c : line.toUcs4()) {
+        const QString character = QString::fromUcs4(&c, 1);
+        if (platform::codepage::CanEncode(character))
+            escaped += character;
+        else
+            escaped += QStringLiteral("&#x") + QString::number(static_cast<uint>(c), 16).toUpper() + QLatin1Char(';');
+    }
+    return platform::codepage::ToShiftJis(escaped, QStringLiteral("DebugLogWrite"));
+}
+
 void WriteLine(const QString& line)
 {
-    const QByteArray bytes = platform::codepage::ToShiftJis(line + QStringLiteral("\r\n"), QStringLiteral("DebugLogWrite"));
+    const QByteArray bytes = LogBytes(line + QStringLiteral("\r\n"));
     if (LogFile().write(bytes) != bytes.size())
-        throw platform::vbrt::Error(platform::vbrt::ErrorNumber::IoError, QStringLiteral("DebugLogWrite"),
-                                    QStringLiteral("%1 に書き込めません。").arg(DebugLog.DebugFileName));
+        RaiseWriteError();
 }
 
 void Open()
@@ -53,6 +78,7 @@ void DebugInitialize()
     DebugLog.DebugFileName = folder + QLatin1Char('/') + ApplicationObject().EXEName() + QStringLiteral(".log");
     DebugLog.DebugStartPending = true;
     DebugLog.DebugClassForce = -1;
+    DebugLog.DebugKeyWindow = nullptr;
 }
 
 bool DebugClassSkip(std::int16_t debugClass)
@@ -71,33 +97,44 @@ void DebugLogWrite(const QString& label, const QVariant& value, std::int16_t ind
 {
     if (DebugClassSkip(debugClass))
         return;
-    const QString trimmed = platform::vbrt::Trim(label);
-    const int width = platform::codepage::ByteWidth(trimmed);
-    const bool header = value.isNull();
-    const QString stamp = platform::vbrt::FormatTimeStamp(QDateTime::currentDateTime());
-    const QString prefix = QLatin1Char('[') + stamp + QStringLiteral("] ");
-    const QString blanks(std::max<int>(indent, 0), QLatin1Char(' '));
+    try {
+        const QString trimmed = platform::vbrt::Trim(label);
+        const int width = platform::codepage::ByteWidth(trimmed);
+        const bool header = value.isNull();
+        const QString stamp = platform::vbrt::FormatTimeStamp(platform::system::Now());
+        const QString prefix = QLatin1Char('[') + stamp + QStringLiteral("] ");
+        const QString blanks(std::max<int>(indent, 0), QLatin1Char(' '));
 
-    if (!DebugLog.DebugFileOpen)
-        Open();
-    if (DebugLog.DebugStartPending) {
-        DebugLog.DebugStartPending = false;
-        const QString plus(16, QLatin1Char('+'));
-        WriteLine(plus + QStringLiteral(" Start ") + stamp + QLatin1Char(' ') + plus);
-    }
-
-    if (header) {
-        WriteLine(prefix + blanks + trimmed);
-    } else {
-        const QString text = platform::vbrt::CStr(value);
-        if (width <= LabelWidth) {
-            WriteLine(prefix + blanks + trimmed + QString(LabelWidth - width, QLatin1Char(' ')) + QLatin1Char(':') + text);
+        // The entry is put together first, so a value that cannot be shown costs no half line.
+        QString entry;
+        if (header) {
+            entry = prefix + blanks + trimmed;
         } else {
-            WriteLine(prefix + blanks + trimmed);
-            WriteLine(QString(PrefixWidth + blanks.size() + LabelWidth, QLatin1Char(' ')) + QLatin1Char(':') + text);
+            const QString text = platform::vbrt::CStr(value);
+            if (width <= LabelWidth)
+                entry = prefix + blanks + trimmed + QString(LabelWidth - width, QLatin1Char(' ')) + QLatin1Char(':') + text;
+            else
+                entry = prefix + blanks + trimmed + QStringLiteral("\r\n") +
+                        QString(PrefixWidth + blanks.size() + LabelWidth, QLatin1Char(' ')) + QLatin1Char(':') + text;
         }
+
+        if (!DebugLog.DebugFileOpen)
+            Open();
+        if (DebugLog.DebugStartPending) {
+            const QString plus(16, QLatin1Char('+'));
+            WriteLine(plus + QStringLiteral(" Start ") + stamp + QLatin1Char(' ') + plus);
+            DebugLog.DebugStartPending = false;
+        }
+        WriteLine(entry);
+        if (!LogFile().flush())
+            RaiseWriteError();
+    } catch (const platform::vbrt::Error& error) {
+        // Diagnostics must never end the user's command: the entry is lost, the next one tries
+        // the file afresh.
+        qWarning("debug log: %s", qUtf8Printable(error.description()));
+        DebugLogClose();
+        return;
     }
-    LogFile().flush();
     if (ApplicationGlobals.DebugFlash)
         DebugLogClose();
 }
@@ -107,6 +144,25 @@ void DebugLogClose()
     if (LogFile().isOpen())
         LogFile().close();
     DebugLog.DebugFileOpen = false;
+}
+
+void DebugKeyCheck(int& keyCode, int shift, QWidget* window)
+{
+    // Keypad keys carry a modifier of their own that is no part of the combination.
+    const int modifiers = shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (keyCode == DebugKeyFirst && modifiers == DebugKeyModifiers && window) {
+        DebugLog.DebugKeyWindow = window;
+        keyCode = 0;
+        return;
+    }
+    const bool second = keyCode == DebugKeySecond && modifiers == DebugKeyModifiers && window &&
+                        DebugLog.DebugKeyWindow == window;
+    // Any key between the two steps, a modifier key too, cancels the first one.
+    DebugLog.DebugKeyWindow = nullptr;
+    if (second) {
+        keyCode = 0;
+        DebugClassSetShow();
+    }
 }
 
 } // namespace vellumora

@@ -19,7 +19,22 @@ FileOpener& InstalledOpener()
     return opener;
 }
 
+Clock& InstalledClock()
+{
+    static Clock clock;
+    return clock;
+}
+
 } // namespace
+
+QDateTime Now()
+{
+    if (const Clock& clock = InstalledClock())
+        return clock();
+    return QDateTime::currentDateTime();
+}
+
+void SetClock(Clock clock) { InstalledClock() = std::move(clock); }
 
 std::int32_t ProcessId() { return static_cast<std::int32_t>(::getpid()); }
 

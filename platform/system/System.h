@@ -1,8 +1,9 @@
 #pragma once
 
-// Process-wide services of the desktop: process id, current folder, double-click time, and
-// opening a file with the application the desktop associates with it.
+// Process-wide services of the desktop: process id, current folder, the clock, double-click time
+// and opening a file with the application the desktop associates with it.
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +17,12 @@ std::int32_t ProcessId();
 QString CurrentFolder();
 // True when the folder is now the current one.
 bool SetCurrentFolder(const QString& path);
+
+// The local date and time now; tests set a clock of their own so stamps are fixed.
+QDateTime Now();
+// Test seam: the clock Now reads (empty function: the system clock again).
+using Clock = std::function<QDateTime()>;
+void SetClock(Clock clock);
 
 // Milliseconds between two clicks that still make a double click.
 std::int32_t DoubleClickTime();
