@@ -1,10 +1,111 @@
 #include "app/shell/AddOnHooks.h"
 
+#include "app/shell/Processing.h"
+#include "app/shell/Utilities.h"
+#include "platform/automation/Automation.h"
+#include "platform/vbrt/Error.h"
+#include "platform/vbrt/Value.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLockFile>
+
+#include <unistd.h>
+
 namespace vellumora {
 
 namespace {
 
 constexpr std::int16_t MenuSlots = 10;
+// Lock slots for running copies; a copy that finds none free simply holds none.
+constexpr int InstanceSlots = 64;
+
+struct InstanceState {
+    std::unique_ptr<QLockFile> own;  // the slot this copy holds
+    bool others = false;
+};
+
+InstanceState& Instance()
+{
+    static InstanceState state;
+    return state;
+}
+
+// Notes whether another copy holds a slot, then takes a free one for this copy. A lock whose
+// holder has died counts as free, so a crashed copy does not count as running.
+void InstanceCheck()
+{
+    InstanceState& state = Instance();
+    if (state.own)
+        return;
+    state.others = false;
+    const QString folder = AddOnInstanceFolder();
+    if (!QDir().mkpath(folder))
+        return;
+    const auto slotLock = [&folder](const QString& name) {
+        auto lock = std::make_unique<QLockFile>(folder + QLatin1Char('/') + name);
+        // A copy may run for days: only a dead holder makes a lock stale, never its age.
+        lock->setStaleLockTime(0);
+        return lock;
+    };
+    const QStringList held = QDir(folder).entryList({QStringLiteral("instance.*.lock")}, QDir::Files);
+    for (const QString& name : held) {
+        auto lock = slotLock(name);
+        if (lock->tryLock(0))
+            lock->unlock();
+        else if (lock->error() == QLockFile::LockFailedError)
+            state.others = true;
+    }
+    for (int slot = 0; slot < InstanceSlots; ++slot) {
+        auto lock = slotLock(QStringLiteral("instance.%1.lock").arg(slot));
+        if (lock->tryLock(0)) {
+            state.own = std::move(lock);
+            return;
+        }
+    }
+}
+
+void InstanceRelease()
+{
+    InstanceState& state = Instance();
+    if (state.own)
+        state.own->unlock();
+    state.own.reset();
+}
+
+const AddOnMenuRecord* MenuEntryFind(const QString& menu, std::int16_t position)
+{
+    for (const AddOnMenuRecord& entry : AddOnMenuTable)
+        if (entry.menu == menu && entry.position == position)
+            return &entry;
+    return nullptr;
+}
+
+QVariant AddOnCall(const AddOnRecord& addOn, const QString& method, QVariantList& args)
+{
+    if (!addOn.object)
+        throw platform::vbrt::Error(platform::vbrt::ErrorNumber::ObjectVariableNotSet, method,
+                                    QStringLiteral("オブジェクト変数が設定されていません。"));
+    return platform::automation::CallByName(*addOn.object, method, args);
+}
+
+const AddOnRecord& AddOnOf(const AddOnMenuRecord& entry)
+{
+    if (entry.addOn < 0 || static_cast<std::size_t>(entry.addOn) >= AddOnTable.size())
+        throw platform::vbrt::Error(platform::vbrt::ErrorNumber::SubscriptOutOfRange, entry.function,
+                                    QStringLiteral("インデックスが有効範囲にありません。"));
+    return AddOnTable[static_cast<std::size_t>(entry.addOn)];
+}
+
+// The caption of a running add-on stands in the status bar while it works, and is cleared on
+// every way out.
+class ModalWindowText {
+public:
+    explicit ModalWindowText(const QString& caption) { ModalWindowShow(caption); }
+    ~ModalWindowText() { ModalWindowShow(QString()); }
+    ModalWindowText(const ModalWindowText&) = delete;
+    ModalWindowText& operator=(const ModalWindowText&) = delete;
+};
 
 AddOnMenuRecord MenuEntry(const QString& function, const QString& menu, std::size_t addOn, std::size_t functionIndex,
                           std::int16_t position, const QString& caption, const QString& action)
@@ -24,6 +125,7 @@ AddOnMenuRecord MenuEntry(const QString& function, const QString& menu, std::siz
 
 void AddOnMenuMake()
 {
+    InstanceCheck();
     AddOnTable.clear();
     AddOnMenuTable.clear();
     AddOnFileMenuMake();
@@ -76,12 +178,30 @@ void AddOnToolMenuMake()
 
 void AddOnRelease()
 {
-    for (AddOnRecord& addOn : AddOnTable) {
-        addOn.object.reset();
-        addOn.functions.clear();
+    // The tables end and the slot is given up even when an add-on fails to clean up.
+    struct Release {
+        ~Release()
+        {
+            for (AddOnRecord& addOn : AddOnTable) {
+                addOn.object.reset();
+                addOn.functions.clear();
+            }
+            AddOnTable.clear();
+            AddOnMenuTable.clear();
+            InstanceRelease();
+        }
+    } release;
+
+    if (Instance().others)
+        return;
+    for (const AddOnRecord& addOn : AddOnTable) {
+        for (const AddOnFunction& function : addOn.functions) {
+            if (function.name != QLatin1String("Clean"))
+                continue;
+            QVariantList args;
+            AddOnCall(addOn, function.name, args);
+        }
     }
-    AddOnTable.clear();
-    AddOnMenuTable.clear();
 }
 
 std::vector<AddOnMenuRecord> AddOnMenuList(const QString& menu)
@@ -95,10 +215,55 @@ std::vector<AddOnMenuRecord> AddOnMenuList(const QString& menu)
 
 QString AddOnMenuAction(const QString& menu, std::int16_t position)
 {
-    for (const AddOnMenuRecord& entry : AddOnMenuTable)
-        if (entry.menu == menu && entry.position == position)
-            return entry.action;
-    return {};
+    const AddOnMenuRecord* entry = MenuEntryFind(menu, position);
+    return entry ? entry->action : QString();
+}
+
+bool AddOnGetData(const QString& menu, std::int16_t position, QString& result)
+{
+    const AddOnMenuRecord* found = MenuEntryFind(menu, position);
+    if (!found)
+        return false;
+    const AddOnMenuRecord entry = *found;
+    QString answer;
+    QString fileName;
+    {
+        ModalWindowText shown(entry.caption);
+        fileName = TemporaryFileName(menu, position, "addon");
+        QVariantList args{fileName, entry.caption};
+        answer = platform::vbrt::CStr(AddOnCall(AddOnOf(entry), QStringLiteral("GetData"), args));
+    }
+    QCoreApplication::processEvents();
+    if (answer.isEmpty())
+        return false;
+    result = fileName + QLatin1Char('\t') + answer;
+    return true;
+}
+
+bool AddOnReport(const QString& menu, std::int16_t position)
+{
+    const AddOnMenuRecord* found = MenuEntryFind(menu, position);
+    if (!found)
+        return false;
+    const AddOnMenuRecord entry = *found;
+    QVariant answer;
+    {
+        ModalWindowText shown(entry.caption);
+        QVariantList args{entry.caption};
+        answer = AddOnCall(AddOnOf(entry), QStringLiteral("Report"), args);
+    }
+    QCoreApplication::processEvents();
+    return platform::vbrt::CBool(answer);
+}
+
+bool AddOnOtherInstance() { return Instance().others; }
+
+QString AddOnInstanceFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime))
+        return runtime + QStringLiteral("/vellumora-instances");
+    return QDir::tempPath() + QStringLiteral("/vellumora-instances-") + QString::number(::getuid());
 }
 
 } // namespace vellumora

@@ -46,7 +46,22 @@ void AddOnMenuMake();
 void AddOnFileMenuMake();
 void AddOnToolMenuMake();
 void AddOnRelease();
+// Copies of the entries of one menu ("Menu_File", "Menu_Tool"), in table order.
 std::vector<AddOnMenuRecord> AddOnMenuList(const QString& menu);
+// The action of the entry at that menu and position; "" when there is none.
 QString AddOnMenuAction(const QString& menu, std::int16_t position);
+// Runs the "GetData" function of the entry: the add-on writes a tagged-text document into a work
+// file and answers its display name. On an answer, result becomes the work file, TAB and the
+// name (a DocumentName) and the result is true; with no entry or an empty answer, false and
+// result stays. An error of the add-on reaches the caller.
+bool AddOnGetData(const QString& menu, std::int16_t position, QString& result);
+// Runs the "Report" function of the entry; its answer taken as a Boolean. False with no entry.
+bool AddOnReport(const QString& menu, std::int16_t position);
+
+// True when another copy of the program was running when this one made its add-on tables
+// (AddOnMenuMake); the add-ons are then not asked to clean up at the end. Each running copy holds
+// one of the lock files "instance.<n>.lock" in AddOnInstanceFolder() until AddOnRelease.
+bool AddOnOtherInstance();
+QString AddOnInstanceFolder();
 
 } // namespace vellumora
