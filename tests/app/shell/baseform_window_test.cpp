@@ -1,0 +1,409 @@
+// The main window as a whole: title, activation, menus and their enabling, shortcuts, the tool
+// bar and its font controls, the command line and closing.
+#include "baseform_support.h"
+
+#include "app/canvas/CopyAndPaste.h"
+#include "app/canvas/HistoryControl.h"
+#include "app/diagram/BoxList.h"
+#include "app/shell/Processing.h"
+#include "platform/system/System.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QToolBar>
+
+namespace {
+
+using namespace baseform_test;
+
+class MainWindowTest : public BaseFormTest {
+protected:
+    // A new PAD chart document: one canvas, shown and active.
+    CanvasForm* newDocument()
+    {
+        form().Menu_FileNewFileObstinate_Click(0);
+        const std::vector<CanvasForm*> shown = shownCanvases();
+        if (shown.size() != 1) {
+            ADD_FAILURE() << "a new document shows one canvas, not " << shown.size();
+            return nullptr;
+        }
+        return shown.front();
+    }
+
+    static void selectBox(CanvasForm* canvas, bool fontEnabled = true)
+    {
+        canvas->LockPartsKind = 1;
+        canvas->LockPartsCopyEnabled = true;
+        canvas->LockPartsEditorEnabled = true;
+        canvas->LockPartsFontEnabled = fontEnabled;
+        canvas->LockPartsFontCode = 0;
+        canvas->LockPartsColorCode = -1;
+    }
+
+    void activate(CanvasForm* canvas)
+    {
+        form().workspace->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(canvas->parentWidget()));
+        form().ToolBarArrange();
+    }
+
+    bool enabled(const char* key) { return form().ToolButton(QString::fromLatin1(key))->isEnabled(); }
+};
+
+TEST_F(MainWindowTest, TheTitleNamesTheDocumentAndTheOpenDialog)
+{
+    struct Row {
+        const char* why;
+        QString document;
+        QString caption;
+        QString title;
+    };
+    const Row rows[] = {
+        {"no document", {}, {}, QStringLiteral("Vellumora")},
+        {"a document", QStringLiteral("/home/u/prog.pad"), QStringLiteral("  "), QStringLiteral("Vellumora - [prog.pad]")},
+        {"a dialog", QStringLiteral("/home/u/prog.pad"), QStringLiteral(" 印刷設定 "),
+         QStringLiteral("Vellumora - [prog.pad] - [印刷設定] 編集中")},
+        {"a text ending in 中 stands alone", QStringLiteral("/home/u/prog.pad"), QStringLiteral("検索中"),
+         QStringLiteral("Vellumora - [prog.pad] - 検索中")},
+        {"a new document shows its title", QStringLiteral("\t(新規追加)"), {}, QStringLiteral("Vellumora - [(新規追加)]")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        ApplicationGlobals.DocumentName = row.document;
+        form().CaptionSet(row.caption);
+        EXPECT_EQ(form().windowTitle(), row.title);
+    }
+    ApplicationGlobals.DocumentName.clear();
+}
+
+class HelpEntries : public MainWindowTest {
+protected:
+    QByteArray helpLines() const override
+    {
+        return "Help1=no colon here\n"
+               "Help2= 操作説明 : missing.pdf :ignored\n"
+               "Help3=手引き:guide.pdf\n"
+               "Help5=never read:x.pdf\n";
+    }
+};
+
+TEST_F(HelpEntries, ActivationBuildsTheHelpAndChartKindEntries)
+{
+    QFile guide(QDir(program_.path()).filePath(QStringLiteral("guide.pdf")));
+    ASSERT_TRUE(guide.open(QIODevice::WriteOnly));
+    guide.close();
+    showActive();
+
+    const std::vector<HelpMenuEntry> expected{{QStringLiteral("操作説明"), QStringLiteral("missing.pdf")},
+                                              {QStringLiteral("手引き"), QStringLiteral("guide.pdf")}};
+    EXPECT_EQ(ApplicationGlobals.HelpMenuTable, expected) << "a value without a colon is skipped; a gap ends the list";
+    EXPECT_TRUE(form().Menu_HelpAdd[1]->isVisible());
+    EXPECT_EQ(BaseForm::MenuCaption(form().Menu_HelpAdd[0]), QStringLiteral("操作説明"));
+    EXPECT_FALSE(form().Menu_HelpAdd[2]->isVisible());
+    QStringList kinds;
+    for (QAction* a : form().Menu_FileNewFileObstinate)
+        if (a->isVisible())
+            kinds << a->text();
+    EXPECT_EQ(kinds, QStringList({QStringLiteral("PAD図"), QStringLiteral("ﾓｼﾞｭｰﾙ構造図")}));
+    EXPECT_FALSE(form().Menu_Tool->menuAction()->isVisible()) << "no add-on tools";
+
+    platform::system::OpenedFiles().clear();
+    platform::system::SetFileOpener([](const QString&) { return true; });
+    form().Menu_HelpAdd_Click(0);
+    form().Menu_HelpAdd_Click(1);
+    platform::system::SetFileOpener({});
+    ASSERT_EQ(prompts().size(), 1u);
+    EXPECT_EQ(prompts().front(), QStringLiteral("PDFファイルが見つかりません。(2)"));
+    EXPECT_EQ(platform::system::OpenedFiles(), QStringList(QDir(program_.path()).filePath(QStringLiteral("guide.pdf"))))
+        << "a relative file is taken in the program's folder";
+}
+
+TEST_F(MainWindowTest, MenusEnableByTheDocumentState)
+{
+    struct Row {
+        const char* why;
+        std::function<void()> setUp;
+        bool save, saveAs, perDocument, searchNext;
+    };
+    const Row rows[] = {
+        {"no document", [] {}, false, false, false, false},
+        {"a new document has no file", [this] { newDocument(); }, false, true, true, false},
+        {"a search text enables Search next",
+         [] { ApplicationGlobals.SearchSettings.SearchText = QStringLiteral("受注"); }, false, true, true, true},
+        {"a blank search text does not", [] { ApplicationGlobals.SearchSettings.SearchText = QStringLiteral("  "); },
+         false, true, true, false},
+        {"an opened file", [this] {
+             cd::QueueFileName(SamplePath(QStringLiteral("order-summary.pad")));
+             form().Menu_FileOpen_Click();
+         },
+         true, true, true, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        row.setUp();
+        form().Menu_File_Click();
+        form().Menu_Edit_Click();
+        EXPECT_TRUE(form().Menu_FileOpen->isEnabled());
+        EXPECT_TRUE(form().Menu_FileNewFile->menuAction()->isEnabled());
+        EXPECT_EQ(form().Menu_FileSaveOverWrite->isEnabled(), row.save);
+        EXPECT_EQ(form().Menu_FileSaveNamed->isEnabled(), row.saveAs);
+        for (QAction* a : {form().Menu_FileAddInput, form().Menu_FileRefresh, form().Menu_FilePrintSetting,
+                           form().Menu_FilePrint, form().Menu_EditSearch, form().Menu_EditReplace,
+                           form().Menu_EditCanvasInsert->menuAction()})
+            EXPECT_EQ(a->isEnabled(), row.perDocument) << BaseForm::MenuCaption(a).toStdString();
+        EXPECT_EQ(form().Menu_EditSearchNext->isEnabled(), row.searchNext);
+        EXPECT_EQ(form().Menu_EditUndo->isEnabled(), HistoryCanUndo());
+    }
+}
+
+TEST_F(MainWindowTest, ShortcutsFollowTheEnablingRulesOfNow)
+{
+    showActive();
+    cd::QueueFileName(SamplePath(QStringLiteral("order-summary.txt")));
+    form().Menu_FileOpen_Click();
+    form().Menu_File_Click();
+    ASSERT_TRUE(form().Menu_FileSaveOverWrite->isEnabled());
+    // A new document has no file: Ctrl+S must not save, even though the File menu was last
+    // opened while Save was enabled.
+    form().Menu_FileNewFileObstinate_Click(0);
+    SetModifyFlag(true);
+    cd::ShownDialogs().clear();
+    QTest::keyClick(&form(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(cd::ShownDialogs().empty());
+    EXPECT_TRUE(GetModifyFlag());
+
+    // Ctrl+O is always allowed: the open dialog comes (and is cancelled).
+    SetModifyFlag(false);
+    cd::QueueCancel();
+    QTest::keyClick(&form(), Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(cd::ShownDialogs().size(), 1u);
+    EXPECT_FALSE(cd::ShownDialogs().front().save);
+
+    // While a command runs the window takes no shortcut.
+    cd::ShownDialogs().clear();
+    ProcessingStart(&form());
+    QTest::keyClick(&form(), Qt::Key_O, Qt::ControlModifier);
+    ProcessingEnd(&form());
+    EXPECT_TRUE(cd::ShownDialogs().empty());
+}
+
+TEST_F(MainWindowTest, ToolBarFollowsTheActiveWindow)
+{
+    form().ToolBarArrange();
+    EXPECT_TRUE(enabled("Open"));
+    for (const char* key : {"Save", "Search", "Preview", "Print", "Cut", "Copy", "Paste", "Editor", "FontName",
+                            "FontSize", "Bold", "Italic", "Strikethru", "Underline", "Color", "Undo", "Redo"})
+        EXPECT_FALSE(enabled(key)) << key;
+    EXPECT_FALSE(form().cmbFontName->isEnabled());
+
+    CanvasForm* canvas = newDocument();
+    ASSERT_TRUE(canvas);
+    selectBox(canvas);
+    activate(canvas);
+    for (const char* key : {"Preview", "Print", "Search", "Cut", "Copy", "Editor", "FontName", "Bold", "Color"})
+        EXPECT_TRUE(enabled(key)) << key;
+    EXPECT_FALSE(enabled("Paste")) << "nothing copied yet";
+    EXPECT_FALSE(enabled("Save")) << "a new document has no file";
+    EXPECT_TRUE(form().cmbFontSize->isEnabled());
+    EXPECT_EQ(form().cmbFontName->currentText(), QStringLiteral("標準")) << "the default font";
+    EXPECT_EQ(form().cmbFontSize->currentText(), QStringLiteral("標準"));
+    EXPECT_EQ(ToolbarFontState.ToolbarFontName, QStringLiteral("標準"));
+
+    CopyAndPaste.ClipboardExistFlag = true;
+    form().ToolBarArrange();
+    EXPECT_TRUE(enabled("Paste"));
+    CopyAndPaste.ClipboardExistFlag = false;
+
+    canvas->LockPartsKind = 2;  // a line is selected
+    form().ToolBarArrange();
+    EXPECT_FALSE(enabled("Bold"));
+    EXPECT_FALSE(form().cmbColor->isEnabled());
+
+    // A box editor in front: nothing of the canvas's selection applies.
+    selectBox(canvas);
+    auto* editor = new QWidget;
+    FormTagSet(editor, QStringLiteral("EM"));
+    QMdiSubWindow* sub = form().workspace->addSubWindow(editor);
+    sub->show();
+    form().workspace->setActiveSubWindow(sub);
+    form().ToolBarArrange();
+    EXPECT_TRUE(enabled("Search"));
+    for (const char* key : {"Cut", "Editor", "FontName", "Bold", "Color"})
+        EXPECT_FALSE(enabled(key)) << key;
+    EXPECT_FALSE(form().cmbFontName->isEnabled());
+    delete sub;
+}
+
+TEST_F(MainWindowTest, AToolBarButtonClearsEverySelection)
+{
+    CanvasForm* canvas = newDocument();
+    ASSERT_TRUE(canvas);
+    activate(canvas);
+    B[1].header.partsLock = -1;
+    form().ToolButton(QStringLiteral("Copy"))->setEnabled(true);
+    form().ToolButton(QStringLiteral("Copy"))->trigger();
+    EXPECT_EQ(B[1].header.partsLock, 0);
+}
+
+TEST_F(MainWindowTest, FontCombosApplyOnlyAChosenEntryToTheCanvasTheyDescribe)
+{
+    showActive();
+    CanvasForm* first = newDocument();
+    ASSERT_TRUE(first);
+    form().Menu_EditCanvasInsertObstinate_Click(0);
+    ASSERT_EQ(B.size(), 3u);
+    CanvasForm* second = B[2].form.data();
+    ASSERT_TRUE(second);
+    selectBox(first);
+    selectBox(second);
+    activate(first);
+    QComboBox* size = form().cmbFontSize;
+
+    struct Row {
+        const char* why;
+        std::vector<int> keys;
+        bool applied;
+    };
+    const Row rows[] = {
+        {"Down, Down, Esc changes nothing", {Qt::Key_Down, Qt::Key_Down, Qt::Key_Escape}, false},
+        {"Down then Enter applies the size", {Qt::Key_Down, Qt::Key_Return}, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        activate(first);
+        first->FontSettingMenuSkip = false;
+        ToolbarFontState.ToolbarFontSize = QStringLiteral("標準");
+        size->setCurrentIndex(0);
+        size->setFocus();
+        ASSERT_TRUE(size->hasFocus());
+        for (int key : row.keys)
+            QTest::keyClick(size, Qt::Key(key));
+        EXPECT_FALSE(size->hasFocus()) << "the focus went back to the canvas";
+        EXPECT_EQ(first->FontSettingMenuSkip, row.applied);
+        EXPECT_EQ(ToolbarFontState.ToolbarFontSize == QStringLiteral("標準"), !row.applied)
+            << ToolbarFontState.ToolbarFontSize.toStdString();
+        if (!row.applied)
+            EXPECT_EQ(size->currentText(), QStringLiteral("標準")) << "Esc shows the stored value again";
+    }
+
+    // A combo left without an entry names nothing: nothing is applied.
+    activate(first);
+    first->FontSettingMenuSkip = false;
+    QComboBox* name = form().cmbFontName;
+    name->setFocus();
+    name->setCurrentIndex(-1);
+    second->setFocus();
+    EXPECT_FALSE(first->FontSettingMenuSkip);
+    EXPECT_EQ(ToolbarFontState.ToolbarFontName, QStringLiteral("標準"));
+
+    // A choice left by activating another canvas goes to the canvas the combo described.
+    activate(first);
+    first->FontSettingMenuSkip = false;
+    second->FontSettingMenuSkip = false;
+    size->setFocus();
+    size->setCurrentIndex(3);
+    const QString chosen = size->currentText();
+    form().workspace->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(second->parentWidget()));
+    EXPECT_TRUE(first->FontSettingMenuSkip);
+    EXPECT_FALSE(second->FontSettingMenuSkip);
+    EXPECT_EQ(ToolbarFontState.ToolbarFontSize, QStringLiteral("標準")) << "refilled from the second canvas";
+    Q_UNUSED(chosen);
+}
+
+TEST_F(MainWindowTest, StyleButtonsHandTheirStateToTheCanvas)
+{
+    CanvasForm* canvas = newDocument();
+    ASSERT_TRUE(canvas);
+    selectBox(canvas);
+    activate(canvas);
+    QAction* bold = form().ToolButton(QStringLiteral("Bold"));
+    ASSERT_FALSE(bold->isChecked());
+    bold->trigger();
+    EXPECT_TRUE(ToolbarFontState.ToolbarFontBold);
+    EXPECT_TRUE(canvas->FontSettingMenuSkip);
+}
+
+TEST_F(MainWindowTest, ClosingAModifiedDocumentAsks)
+{
+    showActive();
+    QSignalSpy unloaded(&form(), &BaseForm::Unloaded);
+    newDocument();
+    SetModifyFlag(true);
+
+    mb::QueueAnswer(mb::Answer::Cancel);
+    form().Menu_FileClose_Click();
+    ASSERT_EQ(prompts().size(), 1u);
+    EXPECT_EQ(prompts().front(), QStringLiteral("(新規追加) は更新されています。保存しますか？"));
+    EXPECT_EQ(mb::ShownBoxes().front().buttons & 0x7, mb::Style::YesNoCancel);
+    EXPECT_TRUE(form().isVisible()) << "Cancel keeps the program running";
+    EXPECT_TRUE(FormEnabled(&form()));
+    EXPECT_EQ(unloaded.count(), 0);
+    EXPECT_FALSE(ApplicationGlobals.ApplicationClosing);
+
+    // Yes always asks for a file; declining it keeps the program too.
+    mb::QueueAnswer(mb::Answer::Yes);
+    cd::QueueCancel();
+    form().close();
+    EXPECT_EQ(cd::ShownDialogs().size(), 1u);
+    EXPECT_TRUE(form().isVisible());
+
+    mb::QueueAnswer(mb::Answer::No);
+    form().close();
+    EXPECT_FALSE(form().isVisible());
+    EXPECT_EQ(unloaded.count(), 1);
+    EXPECT_TRUE(ApplicationGlobals.ApplicationClosing);
+}
+
+TEST_F(MainWindowTest, ClosingAnUnmodifiedDocumentAsksNothing)
+{
+    showActive();
+    QSignalSpy unloaded(&form(), &BaseForm::Unloaded);
+    newDocument();
+    form().close();
+    EXPECT_TRUE(prompts().empty());
+    EXPECT_EQ(unloaded.count(), 1);
+}
+
+TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
+{
+    const QString sample = SamplePath(QStringLiteral("order-summary.pad"));
+    const QString other = SamplePath(QStringLiteral("module-structure.pad"));
+    struct Row {
+        const char* why;
+        QStringList arguments;
+        QString opened;
+        bool ends;
+    };
+    const Row rows[] = {
+        {"an absolute path opens", {sample}, sample, false},
+        {"the last file counts", {other, sample}, sample, false},
+        {"an unknown option opens nothing", {QStringLiteral("/X"), sample}, {}, false},
+        {"a missing file is skipped", {sample + QStringLiteral(".gone")}, {}, false},
+        {"print in lower case prints and ends", {sample, QStringLiteral("/p")}, sample, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        ApplicationGlobals.DocumentName.clear();
+        ApplicationGlobals.CommandArguments = QStringList{QString()} + row.arguments;
+        auto window = std::make_unique<BaseForm>();
+        QSignalSpy unloaded(window.get(), &BaseForm::Unloaded);
+        window->show();
+        window->MDIForm_Activate();
+        EXPECT_EQ(ApplicationGlobals.DocumentName, row.opened);
+        EXPECT_EQ(B.size() > 1, !row.opened.isEmpty());
+        EXPECT_EQ(unloaded.count(), row.ends ? 1 : 0);
+        EXPECT_TRUE(prompts().empty());
+
+        // Acted on once only.
+        ApplicationGlobals.DocumentName.clear();
+        window->MDIForm_Activate();
+        EXPECT_TRUE(ApplicationGlobals.DocumentName.isEmpty());
+        window.reset();
+        for (std::size_t c = B.size(); c-- > 1;)
+            CanvasRelease(static_cast<std::int16_t>(c));
+        B.resize(1);
+    }
+}
+
+} // namespace
