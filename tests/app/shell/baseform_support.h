@@ -32,9 +32,18 @@ using namespace vellumora;
 namespace mb = platform::msgbox;
 namespace cd = platform::commondialog;
 
+// A sample document, copied into this test program's temporary folder so that no command under
+// test can ever write into the source tree.
 inline QString SamplePath(const QString& name)
 {
-    return QStringLiteral(VELLUMORA_SOURCE_DIR "/samples/") + name;
+    const QString folder = QDir::tempPath() + QStringLiteral("/samples");
+    const QString copy = folder + QLatin1Char('/') + name;
+    if (!QFileInfo::exists(copy)) {
+        QDir().mkpath(folder);
+        QFile::copy(QStringLiteral(VELLUMORA_SOURCE_DIR "/samples/") + name, copy);
+        QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    return copy;
 }
 
 // A small document of the given tagged-text lines, written as Shift_JIS with CR LF.
