@@ -1,0 +1,128 @@
+#pragma once
+
+// Helpers shared by the layout passes and the shape builders: checked access to a canvas's
+// records, 32-bit sums that raise on overflow, rounding down, and the first steps every shape
+// builder takes.
+
+#include "app/diagram/BoxList.h"
+#include "app/diagram/FontAndColor.h"
+#include "app/shell/ApplicationGlobals.h"
+#include "platform/vbrt/Error.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <initializer_list>
+#include <limits>
+#include <vector>
+
+namespace vellumora::layout {
+
+[[noreturn]] inline void RaiseOverflow(const char* source)
+{
+    throw platform::vbrt::Error(platform::vbrt::ErrorNumber::Overflow, QString::fromLatin1(source),
+                                QStringLiteral("オーバーフローしました。"));
+}
+
+[[noreturn]] inline void RaiseSubscript(const char* source)
+{
+    throw platform::vbrt::Error(platform::vbrt::ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source),
+                                QStringLiteral("インデックスが有効範囲にありません。"));
+}
+
+// Lengths are summed wide and must come back into the signed 32-bit range.
+inline std::int32_t Twips(std::int64_t value, const char* source)
+{
+    if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
+        RaiseOverflow(source);
+    return static_cast<std::int32_t>(value);
+}
+
+inline std::int16_t Short(std::int64_t value, const char* source)
+{
+    if (value < std::numeric_limits<std::int16_t>::min() || value > std::numeric_limits<std::int16_t>::max())
+        RaiseOverflow(source);
+    return static_cast<std::int16_t>(value);
+}
+
+// Int(a / b): the exact quotient rounded down, also for a negative a.
+inline std::int64_t FloorDiv(std::int64_t a, std::int64_t b)
+{
+    std::int64_t q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0)))
+        --q;
+    return q;
+}
+
+inline CanvasRecord& CanvasAt(std::int16_t canvas, const char* source)
+{
+    if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
+        RaiseSubscript(source);
+    return B[static_cast<std::size_t>(canvas)];
+}
+
+inline BoxRecord& BoxAt(CanvasRecord& c, std::int16_t box, const char* source)
+{
+    if (box < 0 || static_cast<std::size_t>(box) >= c.BoxList.size())
+        RaiseSubscript(source);
+    return c.BoxList[static_cast<std::size_t>(box)];
+}
+
+inline SubRecord& SubAt(CanvasRecord& c, std::int16_t sub, const char* source)
+{
+    if (sub < 0 || static_cast<std::size_t>(sub) >= c.SubList.size())
+        RaiseSubscript(source);
+    return c.SubList[static_cast<std::size_t>(sub)];
+}
+
+// Links that come back to a slot already passed would walk for ever; a walk never takes more
+// steps than the list has slots.
+[[noreturn]] inline void RaiseBrokenLinks(const char* source)
+{
+    platform::vbrt::Raise(QString::fromLatin1(source), QStringLiteral("ボックスのつながりが壊れています。"));
+}
+
+class WalkGuard {
+public:
+    WalkGuard(std::size_t steps, const char* source) : left_(steps), source_(source) {}
+    void Step()
+    {
+        if (left_ == 0)
+            RaiseBrokenLinks(source_);
+        --left_;
+    }
+
+private:
+    std::size_t left_;
+    const char* source_;
+};
+
+[[noreturn]] inline void RaiseTooDeep(const char* source)
+{
+    platform::vbrt::Raise(QString::fromLatin1(source), QStringLiteral("入れ子が深すぎるため、レイアウトできません。"));
+}
+
+inline void FiguresSet(std::vector<FigureData>& draw, std::initializer_list<FigureData> figures)
+{
+    draw.assign(figures);
+}
+
+// The measured text of a box.
+struct TextSize {
+    std::int32_t w = 0;
+    std::int32_t h = 0;
+};
+
+// What every shape builder does first: the box's own font (so LO describes it), its text
+// measured (an empty text as one blank), its level.
+inline TextSize ShapeStart(std::int16_t canvas, std::int16_t box, std::int16_t level, const char* source)
+{
+    CanvasRecord& c = CanvasAt(canvas, source);
+    BoxRecord& b = BoxAt(c, box, source);
+    FontSelect(b.fontCode, canvas);
+    TextSizeMeasure(b.text, canvas);
+    b.levelNo = level;
+    return {b.text.size.xw, b.text.size.yh};
+}
+
+} // namespace vellumora::layout
