@@ -24,7 +24,7 @@ void CanvasSkylineRaise(std::int32_t x1, std::int32_t x2, std::int32_t value);
 // How often one nested list may ask to be laid out again before its last layout is kept, and
 // how many box placements one whole-canvas run may make before it stops with an error.
 struct VerticalPassLimits {
-    int redoPerList = 8;
+    int redoPerList = 64;
     std::int64_t placementsPerRun = 20'000'000;
 };
 inline VerticalPassLimits VerticalLimits;

@@ -114,6 +114,35 @@ TEST_F(LayoutGolden, EverySimpleKindGetsItsSizeTextPlaceAndFigures)
     EXPECT_EQ(Str(Sub(Box(Find("LA")).subIndex).draw), "(0,250)-(200,250)");
 }
 
+TEST_F(LayoutGolden, TreeBoxIsRuledAndLeadsToItsSubModulesFromItsMiddle)
+{
+    DocumentParse({"&&routine", "&&obstinate", "Obstinate2", "&&text", "R", "&&tree", "&&text", "AB", "&&tree", "&&text",
+                   "CD", "&&end-tree", "&&end-tree", "&&end-routine"});
+    LayoutRun();
+    const BoxRecord& tree = Box(Find("AB"));
+    EXPECT_EQ(Str(tree.sizeS), "400,650");
+    EXPECT_EQ(Str(tree.text.xy), "100,200");
+    EXPECT_EQ(Str(tree.draw), "(0,75)-(400,75) (0,575)-(400,575)");
+    EXPECT_EQ(Str(Sub(tree.subIndex).draw), "(0,325)-(200,325)");
+    EXPECT_EQ(Str(Sub(Box(Find("CD")).subIndex).draw), "k0@0,0r0") << "a tree without sub modules has no stub";
+}
+
+TEST_F(LayoutGolden, BreakTurnedIntoAJumpToItsGeneratedLabelTakesTheJumpShape)
+{
+    ApplicationGlobals.ReplaceJump = true;
+    DocumentParse(Routine({"&&loop", "&&text", "L", "&&break", "&&end-loop"}));
+    LayoutRun();
+    const std::int16_t loop = Find("L");
+    const BoxRecord& brk = Box(FindKind(TagId::Break));
+    ASSERT_EQ(brk.text.text, BreakLabelText(BreakLabelKind::Break, loop));
+    // goto (400) and the label text (100 a character) in a capsule of radius 200.
+    const std::int32_t W = 100 + 400 + 30 + 2 * 200 + 100 * static_cast<std::int32_t>(brk.text.text.size()) + 100;
+    EXPECT_EQ(Str(brk.sizeS), Str(Point{W, 500}));
+    EXPECT_EQ(brk.text2.text, "goto");
+    EXPECT_EQ(Str(brk.draw), "k3@730,250r200 k4@" + std::to_string(W - 300) + ",250r200 (730,50)-(" +
+                                 std::to_string(W - 300) + ",50) (730,450)-(" + std::to_string(W - 300) + ",450)");
+}
+
 TEST_F(LayoutGolden, FreeStyleOutlinesFollowTheirStyleBytes)
 {
     struct Row {
