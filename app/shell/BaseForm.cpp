@@ -175,6 +175,7 @@ BaseForm::BaseForm(QWidget* parent) : QMainWindow(parent), link_(std::make_uniqu
             ToolBarArrange();
     });
 
+    dlgPrint.Parent = this;
     timBaseForm = new QTimer(this);
     timBaseForm->setInterval(500);
     connect(timBaseForm, &QTimer::timeout, this, &BaseForm::ScrollBarArrange);
@@ -235,17 +236,23 @@ void BaseForm::createMenus()
         }
         return action;
     };
+    // An entry array: hidden entries "<prefix>0", "<prefix>1", ... whose clicks pass their index.
+    auto entryArray = [&](QMenu* menu, const QString& prefix, auto& entries, bool firstEnabled,
+                          void (BaseForm::*handler)(int), const QKeySequence& firstShortcut = {}) {
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            QAction* a = entry(menu, prefix + QString::number(i), i == 0 ? firstShortcut : QKeySequence());
+            a->setVisible(false);
+            a->setEnabled(firstEnabled && i == 0);
+            connect(a, &QAction::triggered, this, [this, handler, i] { (this->*handler)(static_cast<int>(i)); });
+            entries[i] = a;
+        }
+    };
 
     Menu_File = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
     connect(Menu_File, &QMenu::aboutToShow, this, &BaseForm::Menu_File_Click);
     Menu_FileNewFile = Menu_File->addMenu(QStringLiteral("新規追加(&N)"));
-    for (int i = 0; i < 5; ++i) {
-        QAction* a = entry(Menu_FileNewFile, QStringLiteral("新規追加") + QString::number(i));
-        a->setVisible(false);
-        a->setEnabled(i == 0);
-        connect(a, &QAction::triggered, this, [this, i] { Menu_FileNewFileObstinate_Click(i); });
-        Menu_FileNewFileObstinate[static_cast<std::size_t>(i)] = a;
-    }
+    entryArray(Menu_FileNewFile, QStringLiteral("新規追加"), Menu_FileNewFileObstinate, true,
+               &BaseForm::Menu_FileNewFileObstinate_Click);
     Menu_FileOpen = entry(Menu_File, QStringLiteral("ﾌｧｲﾙを開く(&O)"), QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(Menu_FileOpen, &QAction::triggered, this, &BaseForm::Menu_FileOpen_Click);
     Menu_FileSaveOverWrite = entry(Menu_File, QStringLiteral("上書き保存(&S)"), QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -254,13 +261,7 @@ void BaseForm::createMenus()
     connect(Menu_FileSaveNamed, &QAction::triggered, this, &BaseForm::Menu_FileSaveNamed_Click);
     Menu_FileAddInput = entry(Menu_File, QStringLiteral("読込み(&I)"));
     connect(Menu_FileAddInput, &QAction::triggered, this, &BaseForm::Menu_FileAddInput_Click);
-    for (int i = 0; i < 10; ++i) {
-        QAction* a = entry(Menu_File, QStringLiteral("追加") + QString::number(i));
-        a->setVisible(false);
-        a->setEnabled(false);
-        connect(a, &QAction::triggered, this, [this, i] { Menu_FileAddOn_Click(i); });
-        Menu_FileAddOn[static_cast<std::size_t>(i)] = a;
-    }
+    entryArray(Menu_File, QStringLiteral("追加"), Menu_FileAddOn, false, &BaseForm::Menu_FileAddOn_Click);
     Menu_FileRefresh = entry(Menu_File, QStringLiteral("再表示(&V)"));
     connect(Menu_FileRefresh, &QAction::triggered, this, &BaseForm::Menu_FileRefresh_Click);
     Menu_FilePrintSetting = entry(Menu_File, QStringLiteral("印刷設定(&U)"));
@@ -278,13 +279,8 @@ void BaseForm::createMenus()
     connect(Menu_EditRedo, &QAction::triggered, this, &BaseForm::Menu_EditRedo_Click);
     Menu_Edit->addSeparator();
     Menu_EditCanvasInsert = Menu_Edit->addMenu(QStringLiteral("ｷｬﾝﾊﾞｽ追加(&N)"));
-    for (int i = 0; i < 5; ++i) {
-        QAction* a = entry(Menu_EditCanvasInsert, QStringLiteral("ｷｬﾝﾊﾞｽ追加") + QString::number(i));
-        a->setVisible(false);
-        a->setEnabled(i == 0);
-        connect(a, &QAction::triggered, this, [this, i] { Menu_EditCanvasInsertObstinate_Click(i); });
-        Menu_EditCanvasInsertObstinate[static_cast<std::size_t>(i)] = a;
-    }
+    entryArray(Menu_EditCanvasInsert, QStringLiteral("ｷｬﾝﾊﾞｽ追加"), Menu_EditCanvasInsertObstinate, true,
+               &BaseForm::Menu_EditCanvasInsertObstinate_Click);
     // Deleting a canvas is a command of the canvas window's own menu.
     Menu_EditCanvasDelete = entry(Menu_Edit, QStringLiteral("ｷｬﾝﾊﾞｽ削除(&M)"));
     Menu_EditCanvasDelete->setVisible(false);
@@ -309,23 +305,11 @@ void BaseForm::createMenus()
     Menu_Tool = menuBar()->addMenu(QStringLiteral("ﾂｰﾙ(&T)"));
     Menu_Tool->menuAction()->setVisible(false);
     Menu_Tool->menuAction()->setEnabled(false);
-    for (int i = 0; i < 10; ++i) {
-        QAction* a = entry(Menu_Tool, QStringLiteral("追加") + QString::number(i));
-        a->setVisible(false);
-        a->setEnabled(i == 0);
-        connect(a, &QAction::triggered, this, [this, i] { Menu_ToolAddOn_Click(i); });
-        Menu_ToolAddOn[static_cast<std::size_t>(i)] = a;
-    }
+    entryArray(Menu_Tool, QStringLiteral("追加"), Menu_ToolAddOn, true, &BaseForm::Menu_ToolAddOn_Click);
 
     Menu_Help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
-    for (int i = 0; i < 10; ++i) {
-        QAction* a = i == 0 ? entry(Menu_Help, QStringLiteral("ﾍﾙﾌﾟ追加0"), QKeySequence(Qt::Key_F1))
-                            : entry(Menu_Help, QStringLiteral("ﾍﾙﾌﾟ追加") + QString::number(i));
-        a->setVisible(false);
-        a->setEnabled(false);
-        connect(a, &QAction::triggered, this, [this, i] { Menu_HelpAdd_Click(i); });
-        Menu_HelpAdd[static_cast<std::size_t>(i)] = a;
-    }
+    entryArray(Menu_Help, QStringLiteral("ﾍﾙﾌﾟ追加"), Menu_HelpAdd, false, &BaseForm::Menu_HelpAdd_Click,
+               QKeySequence(Qt::Key_F1));
     Menu_Help->addSeparator();
     Menu_HelpVersion = entry(Menu_Help, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)"));
     connect(Menu_HelpVersion, &QAction::triggered, this, &BaseForm::Menu_HelpVersion_Click);
@@ -561,11 +545,7 @@ void BaseForm::CaptionSet(const QString& captionText)
 
 void BaseForm::RegainLeadership(bool ReDrawIndicate)
 {
-    try {
-        ProcessingEnd(this, false, false);
-    } catch (const std::exception& e) {
-        ErrorMessageBox(ErrorRuleMessage(e), QString());
-    }
+    CommandEnd();
     MDIForm_Activate();
     if (ReDrawIndicate)
         Menu_FileRefresh_Click();
@@ -634,11 +614,7 @@ void BaseForm::MDIForm_Activate()
     } catch (const std::exception& e) {
         ErrorMessageBox(ErrorRuleMessage(e), QString());
     }
-    try {
-        ProcessingEnd(this, false, false);
-    } catch (const std::exception& e) {
-        ErrorMessageBox(ErrorRuleMessage(e), QString());
-    }
+    CommandEnd();
     activating_ = false;
 }
 
@@ -688,6 +664,11 @@ void BaseForm::Command(bool hideHighlight, bool checkEditors, const std::functio
     } catch (const std::exception& e) {
         ErrorMessageBox(ErrorRuleMessage(e), QString());
     }
+    CommandEnd(force);
+}
+
+void BaseForm::CommandEnd(bool force)
+{
     try {
         ProcessingEnd(this, false, force);
     } catch (const std::exception& e) {
@@ -1039,32 +1020,29 @@ void BaseForm::Menu_EditCanvasInsertObstinate_Click(int Index)
 
 void BaseForm::Menu_EditSearch_Click()
 {
-    try {
-        ProcessingStart(this);
-        // The dialog ends the busy state and hands the main window back when it closes.
-        auto* dialog = new SearchReplace(this);
-        dialog->TrayReplace = false;
-        dialog->ShowModeless();
-    } catch (const std::exception& e) {
-        ErrorMessageBox(ErrorRuleMessage(e), QString());
-        ProcessingEnd(this, false, false);
-    }
+    SearchDialogShow(false);
 }
 
 void BaseForm::Menu_EditReplace_Click()
 {
+    SearchDialogShow(true);
+}
+
+void BaseForm::SearchDialogShow(bool replace)
+{
     try {
         ProcessingStart(this);
-        if (BoxEditorCloseCheck(true, -1)) {
-            ProcessingEnd(this, false, false);
+        if (replace && BoxEditorCloseCheck(true, -1)) {
+            CommandEnd();
             return;
         }
+        // The dialog ends the busy state and hands the main window back when it closes.
         auto* dialog = new SearchReplace(this);
-        dialog->TrayReplace = true;
+        dialog->TrayReplace = replace;
         dialog->ShowModeless();
     } catch (const std::exception& e) {
         ErrorMessageBox(ErrorRuleMessage(e), QString());
-        ProcessingEnd(this, false, false);
+        CommandEnd();
     }
 }
 
@@ -1406,11 +1384,7 @@ void BaseForm::closeEvent(QCloseEvent* event)
     }
     if (!goAhead) {
         event->ignore();
-        try {
-            ProcessingEnd(this, false, false);
-        } catch (const std::exception& e) {
-            ErrorMessageBox(ErrorRuleMessage(e), QString());
-        }
+        CommandEnd();
         return;
     }
     event->accept();

@@ -154,6 +154,9 @@ private:
     // first when asked, the box editors checked when asked, and any error shown by the error
     // rule of the file commands.
     void Command(bool hideHighlight, bool checkEditors, const std::function<void()>& work, bool force = false);
+    // ProcessingEnd on the main window; an error of its own is shown.
+    void CommandEnd(bool force = false);
+    void SearchDialogShow(bool replace);
     bool SavePrompt();
     void DocumentOpen(const QString& path);
     void DocumentAppend(const QString& path, const QString& caption);

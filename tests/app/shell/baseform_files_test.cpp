@@ -214,8 +214,9 @@ TEST_F(FileCommands, TheSavePromptAnswers)
         EXPECT_EQ(ApplicationGlobals.DocumentName, row.opens ? other : first);
         EXPECT_EQ(QFileInfo::exists(target), row.saved);
         EXPECT_EQ(GetModifyFlag(), !row.opens);
-        if (!row.opens)
-            EXPECT_TRUE(shownCanvases().size() > 0);
+        if (!row.opens) {
+            EXPECT_FALSE(shownCanvases().empty());
+        }
     }
 }
 
@@ -238,6 +239,23 @@ TEST_F(FileCommands, AFailedReadInLeavesTheDocumentAsItWas)
     EXPECT_GT(slotCount(), canvases) << "a good file appends its canvases";
     EXPECT_TRUE(GetModifyFlag());
     EXPECT_EQ(ApplicationGlobals.DocumentName, SamplePath(QStringLiteral("order-summary.pad")));
+}
+
+TEST_F(FileCommands, ADocumentWithoutAFileOfItsOwnIsSavedUnderANewName)
+{
+    // A document an add-on supplied is read from a work file: Save must not write over it.
+    const QString work = files_.filePath(QStringLiteral("work.txt"));
+    QFile::copy(SamplePath(QStringLiteral("order-summary.txt")), work);
+    open(work);
+    const QByteArray before = ReadAll(work);
+    ApplicationGlobals.DocumentName = work + QStringLiteral("\t受注一覧");
+    SetModifyFlag(true);
+    cd::QueueCancel();
+    form().Menu_FileSaveOverWrite_Click();
+    ASSERT_EQ(cd::ShownDialogs().size(), 2u) << "the open dialog, then the save-as dialog";
+    EXPECT_TRUE(cd::ShownDialogs().back().save);
+    EXPECT_EQ(ReadAll(work), before);
+    EXPECT_TRUE(GetModifyFlag());
 }
 
 TEST_F(FileCommands, ErrorsOfFileCommandsFollowTheErrorRule)

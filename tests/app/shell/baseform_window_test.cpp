@@ -283,8 +283,9 @@ TEST_F(MainWindowTest, FontCombosApplyOnlyAChosenEntryToTheCanvasTheyDescribe)
         EXPECT_EQ(first->FontSettingMenuSkip, row.applied);
         EXPECT_EQ(ToolbarFontState.ToolbarFontSize == QStringLiteral("標準"), !row.applied)
             << ToolbarFontState.ToolbarFontSize.toStdString();
-        if (!row.applied)
+        if (!row.applied) {
             EXPECT_EQ(size->currentText(), QStringLiteral("標準")) << "Esc shows the stored value again";
+        }
     }
 
     // A combo left without an entry names nothing: nothing is applied.
@@ -303,12 +304,10 @@ TEST_F(MainWindowTest, FontCombosApplyOnlyAChosenEntryToTheCanvasTheyDescribe)
     second->FontSettingMenuSkip = false;
     size->setFocus();
     size->setCurrentIndex(3);
-    const QString chosen = size->currentText();
     form().workspace->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(second->parentWidget()));
     EXPECT_TRUE(first->FontSettingMenuSkip);
     EXPECT_FALSE(second->FontSettingMenuSkip);
     EXPECT_EQ(ToolbarFontState.ToolbarFontSize, QStringLiteral("標準")) << "refilled from the second canvas";
-    Q_UNUSED(chosen);
 }
 
 TEST_F(MainWindowTest, StyleButtonsHandTheirStateToTheCanvas)
