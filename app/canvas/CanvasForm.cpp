@@ -1,5 +1,6 @@
 #include "app/canvas/CanvasForm.h"
 
+#include "app/diagram/BoxMake.h"
 #include "app/shell/ApplicationGlobals.h"
 #include "app/shell/Processing.h"
 #include "platform/richtext/RichTextBox.h"
@@ -28,6 +29,13 @@ CanvasForm::CanvasPainter& Painter()
 {
     static CanvasForm::CanvasPainter painter;
     return painter;
+}
+
+// The chart of a canvas that holds a box list; a window without one shows only its background.
+void ChartDraw(std::int16_t canvas)
+{
+    if (canvas >= 1 && static_cast<std::size_t>(canvas) < B.size() && !B[static_cast<std::size_t>(canvas)].BoxList.empty())
+        BoxListDraw(canvas, SubRecord::Default);
 }
 
 [[noreturn]] void RaiseControl(std::int32_t number, const char* arrayName, std::int16_t index, const char* what)
@@ -386,6 +394,8 @@ void CanvasForm::Form_Paint()
             RetainedDrawing::Cls();
             if (Painter())
                 Painter()(CanvasIndex);
+            else
+                ChartDraw(CanvasIndex);
             drawn_ = true;
         } catch (...) {
             // A failed drawing must not leave the canvas marked busy: every wait on it would hang.

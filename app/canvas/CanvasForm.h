@@ -141,8 +141,8 @@ public:
     explicit CanvasForm(QWidget* parent = nullptr);
     ~CanvasForm() override;
 
-    // Draws the whole chart of a canvas on its window. The diagram painter installs itself
-    // here; without one a paint draws nothing.
+    // Draws the whole chart of a canvas on its window. By default the canvas's box tree is
+    // painted; a painter set here (a test's) takes its place, and an empty one restores it.
     using CanvasPainter = std::function<void(std::int16_t canvas)>;
     static void SetCanvasPainter(CanvasPainter painter);
 

@@ -3,6 +3,7 @@
 #include "app/canvas/CanvasForm.h"
 #include "app/diagram/BoxList.h"
 #include "app/diagram/FontAndColor.h"
+#include "app/diagram/PadDraw.h"
 #include "app/shell/ApplicationGlobals.h"
 #include "app/shell/MainWindowLink.h"
 #include "app/shell/Processing.h"
@@ -32,18 +33,6 @@ CanvasRecord& CanvasAt(std::int16_t canvas, const char* source)
         throw Error(ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source),
                     QStringLiteral("インデックスが有効範囲にありません。"));
     return B[static_cast<std::size_t>(canvas)];
-}
-
-// The document font at its standard size on the printer; the label width and the tolerance of
-// the vertical pass follow that size, whatever size the document then asks for.
-void StandardFontApply()
-{
-    const QString standardSize = ApplicationGlobals.FontSizeList.value(0, StandardName);
-    DefaultFontSet(QStringLiteral("fontname:%1\r\nfontsize:%2").arg(StandardName, standardSize));
-    LO.yAdjustAllow = static_cast<std::int32_t>(platform::vbrt::Int(LO.charHeight / 3.0));
-    LO.lineLabelWidth = static_cast<std::int32_t>(platform::vbrt::Int(LO.charWidth / 2.0));
-    DefaultFontSet(QStringLiteral("fontsize:%1").arg(StandardName));
-    DefaultColorSet(StandardName);
 }
 
 // Unloads a box editor window; its own close handling hands its session back as cancelled.
@@ -134,7 +123,7 @@ std::int16_t CanvasSlotSetup(std::int16_t n, std::int32_t kindFlags)
     }
 
     DrawStateReset(0);
-    StandardFontApply();
+    DefaultFontApply(StandardName, StandardName, StandardName);
     LayoutGapsSet(LO);
     return n;
 }

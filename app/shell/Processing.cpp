@@ -1,6 +1,7 @@
 #include "app/shell/Processing.h"
 
 #include "app/canvas/CanvasForm.h"
+#include "app/diagram/PadDraw.h"
 #include "app/diagram/TagTable.h"
 #include "app/shell/ApplicationGlobals.h"
 #include "app/shell/MainWindowLink.h"
@@ -387,10 +388,13 @@ void CanvasStateSet(std::int16_t canvas, std::int32_t state)
 void CanvasWindowStateSet(std::int16_t canvas, std::int16_t windowState)
 {
     CanvasRecord& record = CanvasAt(canvas, "CanvasWindowStateSet");
+    const std::int16_t old = record.header.windowState;
     record.header.windowState = windowState;
-    // A window back from being minimised and any other change only need their window painted
-    // again; the chart's layout stays.
-    if (record.form)
+    // Redraws skip the arrangement of a minimised window: one back from being minimised is
+    // arranged again, without a new layout. Any other change only needs the window painted.
+    if (old == 1 && windowState != 1)
+        PadDrawRepaint(canvas);
+    else if (record.form)
         record.form->update();
 }
 

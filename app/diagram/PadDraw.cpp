@@ -1,0 +1,321 @@
+#include "app/diagram/PadDraw.h"
+
+#include "app/canvas/CanvasForm.h"
+#include "app/canvas/PageSetting.h"
+#include "app/diagram/BoxList.h"
+#include "app/diagram/BoxListMake.h"
+#include "app/diagram/CanvasPartsArrange.h"
+#include "app/diagram/FileInterface.h"
+#include "app/diagram/FontAndColor.h"
+#include "app/diagram/HorizontalPass.h"
+#include "app/diagram/ListPreparation.h"
+#include "app/diagram/PadUtilities.h"
+#include "app/diagram/TagTable.h"
+#include "app/diagram/VerticalPass.h"
+#include "app/dialogs/SearchEngine.h"
+#include "app/shell/ApplicationGlobals.h"
+#include "app/shell/Processing.h"
+#include "app/shell/Utilities.h"
+#include "platform/graphics/DrawingTarget.h"
+#include "platform/vbrt/Error.h"
+#include "platform/vbrt/Value.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include <algorithm>
+#include <optional>
+
+namespace vellumora {
+
+namespace {
+
+namespace vbrt = platform::vbrt;
+
+const QString StandardName = QStringLiteral("標準");
+
+CanvasRecord& CanvasAt(std::int16_t canvas, const char* source)
+{
+    if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
+        throw vbrt::Error(vbrt::ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source),
+                          QStringLiteral("インデックスが有効範囲にありません。"));
+    return B[static_cast<std::size_t>(canvas)];
+}
+
+bool IsOpen(std::size_t canvas)
+{
+    return B[canvas].header.state == CanvasState::Open;
+}
+
+// Releases the canvases from slot first upwards and drops their slots. The closing flag lets
+// each window really unload instead of only hiding.
+void CanvasesReleaseFrom(std::size_t first)
+{
+    if (B.size() <= first)
+        return;
+    const bool closing = ApplicationGlobals.ApplicationClosing;
+    ApplicationGlobals.ApplicationClosing = true;
+    try {
+        for (std::size_t c = B.size(); c-- > first;)
+            CanvasRelease(static_cast<std::int16_t>(c));
+    } catch (...) {
+        ApplicationGlobals.ApplicationClosing = closing;
+        throw;
+    }
+    ApplicationGlobals.ApplicationClosing = closing;
+    B.resize(first);
+}
+
+// The document's font, colour and settings, kept while a reload reads its header so that a load
+// that fails leaves them as they were.
+struct DocumentLook {
+    QString fontName;
+    QString fontSize;
+    QString colorName;
+    QString settings;
+
+    static DocumentLook Take()
+    {
+        return {ApplicationGlobals.DocumentFontName, ApplicationGlobals.DocumentFontSize,
+                ApplicationGlobals.DocumentColorName, DocumentSettingsText(true, QString())};
+    }
+    void Restore() const
+    {
+        ApplicationGlobals.DocumentFontName = fontName;
+        ApplicationGlobals.DocumentFontSize = fontSize;
+        ApplicationGlobals.DocumentColorName = colorName;
+        DocumentSettingsText(false, settings);
+    }
+};
+
+void HeaderApply(const PadInfoRecord& header)
+{
+    if (!header.font.isEmpty()) {
+        const FontCode code = FontModifyChech(header.font);
+        ApplicationGlobals.DocumentFontName = FontNameText(FontNameIndex(code));
+        ApplicationGlobals.DocumentFontSize = FontSizeText(FontSizeValue(FontSizeIndex(code)));
+    }
+    if (!header.color.isEmpty())
+        ApplicationGlobals.DocumentColorName = ColorName(ColorModify(header.color));
+    DocumentSettingsText(false, header.text);
+}
+
+// Reads the records after the header: one canvas per top-level routine or note.
+void CanvasesRead()
+{
+    for (;;) {
+        const PadInfoRecord record = GetPadInfo();
+        switch (record.tagId) {
+        case TagId::Routine:
+        case TagId::Note: {
+            UngetPadInfo();
+            const std::int16_t canvas = CanvasSlotSetup(-1, 0);
+            BoxListClear(canvas);
+            BoxListMake(canvas, -1);
+            CanvasStateSet(canvas, CanvasState::Open);
+            break;
+        }
+        case TagId::EndRoutine:
+            break;
+        case TagId::EndDocument:
+            return;
+        default:
+            // The end of the input included: a document must close with its end record.
+            vbrt::Raise(QStringLiteral("PadDrawGetData"), QStringLiteral("有効なpadﾀｸﾞがありません。"));
+        }
+    }
+}
+
+CanvasCascadeHandler& CascadeHandler()
+{
+    static CanvasCascadeHandler handler;
+    return handler;
+}
+
+} // namespace
+
+void PadDrawGetData(const QString& path)
+{
+    const bool reload = path.isEmpty();
+    QString file;
+    if (reload) {
+        if (!DocumentOpened()) {
+            ErrorMessageBox(QStringLiteral("入力ﾌｧｲﾙの指定がありません。"));
+            return;
+        }
+        CanvasesReleaseFrom(1);
+        file = DocumentPathPart(CurrentDocument);
+    } else {
+        file = DocumentPathPart(path);
+    }
+
+    if (file.isEmpty()) {
+        // A new document that has no file yet: every setting from the ini defaults.
+        DocumentSettingsText(false, QString());
+        return;
+    }
+
+    const std::size_t first = B.size();
+    std::optional<DocumentLook> look;
+    try {
+        // Refuses a file that does not begin with the document header before anything changes.
+        PadDocumentOpen(file);
+        const PadInfoRecord header = GetPadInfo();
+        if (reload) {
+            look = DocumentLook::Take();
+            HeaderApply(header);
+        }
+        CanvasesRead();
+        PadFileClose();
+    } catch (...) {
+        // Half a document is never left behind: a save could write it over the whole file.
+        PadFileClose();
+        CanvasesReleaseFrom(first);
+        if (reload) {
+            if (look)
+                look->Restore();
+            ApplicationGlobals.DocumentName.clear();
+            ApplicationGlobals.ModifyFlag = false;
+        }
+        throw;
+    }
+}
+
+void PadDrawRefresh(std::int16_t canvas)
+{
+    SearchHighlightHide(false);
+    SearchReset();
+    if (B.size() < 2)
+        return;
+    for (auto c = static_cast<std::int16_t>(B.size() - 1); c >= 1; --c) {
+        if (canvas >= 0 && c != canvas)
+            continue;
+        if (!IsOpen(static_cast<std::size_t>(c))) {
+            if (CanvasForm* form = B[static_cast<std::size_t>(c)].form.data())
+                form->SetVisible(false);
+            continue;
+        }
+        BoxListPrepare(c, -1, false);
+        BoxTreeXPosition(c, -1, 0, 0);
+        BoxTreeYPosition(c, -1);
+        const CanvasRecord& record = B[static_cast<std::size_t>(c)];
+        CanvasForm* form = record.form.data();
+        if (!form)
+            continue;
+        // A minimised or hidden window is arranged when it is restored or shown again.
+        const std::int16_t windowState = record.header.windowState;
+        if (windowState >= 0 && (windowState == 1 || !form->Visible()))
+            continue;
+        PadDrawRepaint(c);
+    }
+}
+
+void PadDrawRepaint(std::int16_t canvas)
+{
+    CanvasAt(canvas, "PadDrawRepaint");
+    CanvasPartsArrange(canvas, SubRecord::Default);
+    PrinterDocEnd();
+}
+
+std::vector<std::int16_t> CanvasSequenceList()
+{
+    std::vector<std::int16_t> open;
+    for (std::size_t i = 1; i < B.size(); ++i)
+        if (IsOpen(i))
+            open.push_back(static_cast<std::int16_t>(i));
+    // Two canvases with one number, or a number outside 1..n, must not drop a canvas from the
+    // list: the list decides what is saved, searched and printed.
+    std::stable_sort(open.begin(), open.end(), [](std::int16_t a, std::int16_t b) {
+        return B[static_cast<std::size_t>(a)].header.number < B[static_cast<std::size_t>(b)].header.number;
+    });
+    open.insert(open.begin(), -1);
+    return open;
+}
+
+void CanvasSequenceRenumber()
+{
+    const std::vector<std::int16_t> list = CanvasSequenceList();
+    for (std::size_t i = 1; i < list.size(); ++i)
+        B[static_cast<std::size_t>(list[i])].header.number = static_cast<std::int16_t>(i);
+}
+
+void CanvasZOrderArrange()
+{
+    const std::vector<std::int16_t> list = CanvasSequenceList();
+    for (std::size_t i = list.size(); i-- > 1;) {
+        CanvasForm* form = B[static_cast<std::size_t>(list[i])].form.data();
+        if (!form)
+            continue;
+        FormEnable(form, true);
+        // A hidden window cannot take the focus; it keeps its place.
+        if (!form->Visible())
+            continue;
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget()); sub && sub->mdiArea())
+            sub->mdiArea()->setActiveSubWindow(sub);
+        else
+            form->ZOrder();
+        form->setFocus();
+    }
+}
+
+void CanvasVisibleSet(std::int16_t canvas, bool visible)
+{
+    if (canvas < 0) {
+        for (std::size_t c = 1; c < B.size(); ++c)
+            CanvasVisibleSet(static_cast<std::int16_t>(c), visible);
+        return;
+    }
+    CanvasRecord& record = CanvasAt(canvas, "CanvasVisibleSet");
+    if (record.header.state != CanvasState::Open)
+        return;
+    if (CanvasForm* form = record.form.data())
+        form->SetVisible(visible);
+    record.header.windowState = -1;
+}
+
+void CanvasCaptionRefresh()
+{
+    for (std::size_t c = 1; c < B.size(); ++c) {
+        if (!IsOpen(c))
+            continue;
+        if (CanvasForm* form = B[c].form.data())
+            form->SetCaption(CanvasCaptionMake(static_cast<std::int16_t>(c), QStringLiteral("\t")));
+    }
+}
+
+void DefaultFontApply(const QString& fontName, const QString& fontSize, const QString& colorName)
+{
+    const QString standardSize = ApplicationGlobals.FontSizeList.value(0, StandardName);
+    DefaultFontSet(QStringLiteral("fontname:%1\r\nfontsize:%2").arg(fontName, standardSize));
+    // These follow the standard size, whatever size the document asks for next.
+    LO.yAdjustAllow = static_cast<std::int32_t>(vbrt::Int(LO.charHeight / 3.0));
+    LO.lineLabelWidth = static_cast<std::int32_t>(vbrt::Int(LO.charWidth / 2.0));
+    DefaultFontSet(QStringLiteral("fontsize:%1").arg(fontSize));
+    DefaultColorSet(colorName);
+}
+
+void SetCanvasCascadeHandler(CanvasCascadeHandler handler)
+{
+    CascadeHandler() = std::move(handler);
+}
+
+void CanvasWindowsCascade()
+{
+    if (CascadeHandler()) {
+        CascadeHandler()();
+        return;
+    }
+    constexpr std::int32_t Step = 20 * platform::graphics::TwipsPerPixel;
+    std::int32_t offset = 0;
+    const std::vector<std::int16_t> list = CanvasSequenceList();
+    for (std::size_t i = 1; i < list.size(); ++i) {
+        CanvasForm* form = B[static_cast<std::size_t>(list[i])].form.data();
+        if (!form || !form->Visible() || form->WindowState() != 0)
+            continue;
+        form->SetLeft(offset);
+        form->SetTop(offset);
+        offset += Step;
+    }
+}
+
+} // namespace vellumora

@@ -1,0 +1,130 @@
+// Opening a document of 10,000 boxes: reading it into its canvas, laying it out and arranging the
+// canvas window, as the Open command does. Reports the peak memory of the process after the open.
+
+#include "app/canvas/PageSetting.h"
+#include "app/diagram/BoxList.h"
+#include "app/diagram/PadDraw.h"
+#include "app/shell/AppMain.h"
+#include "app/shell/ApplicationGlobals.h"
+#include "platform/codepage/CodePage.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+
+using namespace vellumora;
+
+namespace {
+
+constexpr int kBoxes = 10000;
+
+QTemporaryDir* Folder()
+{
+    static QTemporaryDir folder;
+    return &folder;
+}
+
+QString PathOf(const QString& name) { return QDir(Folder()->path()).filePath(name); }
+
+// One routine whose body repeats a block, a loop around a block, and a branch of two cases
+// (a block and an output), until the document holds kBoxes boxes.
+QString DocumentMake()
+{
+    QStringList lines = {QStringLiteral("&&document"), QStringLiteral("&&routine"), QStringLiteral("&&text"),
+                         QStringLiteral("受注処理")};
+    int boxes = 1;
+    for (int i = 0; boxes < kBoxes; ++i) {
+        lines << QStringLiteral("&&block") << QStringLiteral("&&text") << QStringLiteral("件数%1を数える").arg(i)
+              << QStringLiteral("&&loop") << QStringLiteral("&&before") << QStringLiteral("&&text")
+              << QStringLiteral("ファイルの終わりまで") << QStringLiteral("&&block") << QStringLiteral("&&text")
+              << QStringLiteral("1件読む\r\n合計に加える") << QStringLiteral("&&end-loop")
+              << QStringLiteral("&&branch") << QStringLiteral("&&text") << QStringLiteral("区分%1").arg(i)
+              << QStringLiteral("&&case") << QStringLiteral("&&text") << QStringLiteral("通常")
+              << QStringLiteral("&&block") << QStringLiteral("&&text") << QStringLiteral("金額を加える")
+              << QStringLiteral("&&case") << QStringLiteral("&&text") << QStringLiteral("返品")
+              << QStringLiteral("&&output") << QStringLiteral("&&text") << QStringLiteral("返品票を印刷する")
+              << QStringLiteral("&&end-branch");
+        boxes += 6;
+    }
+    lines << QStringLiteral("&&end-routine") << QStringLiteral("&&end-document");
+    const QString path = PathOf(QStringLiteral("large.txt"));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(platform::codepage::ToShiftJis(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
+    return path;
+}
+
+void DocumentOpen(const QString& path)
+{
+    ApplicationGlobals.DocumentName = path;
+    CanvasSizeLoad();
+    PadDrawGetData(QString());
+    CanvasOrderSave();
+    PadDrawRefresh(-1);
+    CanvasOrderRestore();
+    CanvasWindowsCascade();
+}
+
+// The peak resident memory of the process, in megabytes.
+double PeakMegabytes()
+{
+    double kilobytes = 0;
+    if (FILE* status = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status))
+            if (std::strncmp(line, "VmHWM:", 6) == 0)
+                kilobytes = std::atof(line + 6);
+        std::fclose(status);
+    }
+    return kilobytes / 1024.0;
+}
+
+void BM_OpenLayOutAndArrange(benchmark::State& state)
+{
+    const QString path = DocumentMake();
+    for (auto _ : state) {
+        DocumentOpen(path);
+        state.PauseTiming();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+    std::int32_t shown = 0;
+    for (std::size_t c = 1; c < B.size(); ++c)
+        shown += B[c].header.boxCount;
+    state.counters["boxes"] = shown;
+    state.counters["peak_MB"] = PeakMegabytes();
+}
+BENCHMARK(BM_OpenLayOutAndArrange)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The program's per-user store and work files stay inside the benchmark's own folder.
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "TMPDIR"}) {
+        const QString folder = PathOf(QString::fromLatin1(name));
+        QDir().mkpath(folder);
+        qputenv(name, QFile::encodeName(folder));
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (!QFile::copy(QStringLiteral(VELLUMORA_SOURCE_DIR "/config/Vellumora.ini"), PathOf(QStringLiteral("vellumora.ini"))))
+        return 1;
+    SetApplicationObject(Folder()->path(), QStringLiteral("vellumora"));
+    AppInitialize();
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    AppTerminate();
+    return 0;
+}

@@ -1,0 +1,98 @@
+// The canvas window's paint handler on a loaded canvas: it draws the chart by itself, counts
+// itself busy only while drawing, and draws what the hold-off after a click swallowed.
+#include "../diagram/paddraw_support.h"
+
+#include "app/canvas/CanvasForm.h"
+
+#include <QImage>
+#include <QTimer>
+
+namespace paddraw_test {
+namespace {
+
+class CanvasPaintTest : public PadDrawTest {
+protected:
+    void SetUp() override
+    {
+        PadDrawTest::SetUp();
+        ApplicationGlobals.PaintSuspended = false;
+        open(document(QStringLiteral("chart.txt"),
+                      DocumentLines(RoutineLines(QStringLiteral("Routine"), QStringLiteral("a block of text")))));
+        PadDrawRefresh(-1);
+        form().Form_Activate();  // ends the hold-off a new window starts with
+    }
+    void TearDown() override
+    {
+        CanvasForm::SetCanvasPainter({});
+        PadDrawTest::TearDown();
+    }
+
+    static CanvasForm& form() { return *Canvas(1).form; }
+
+    // Pixels (every second one) that differ from the window's bottom-right corner.
+    static int PaintedPixels()
+    {
+        const QImage image = form().grab().toImage();
+        const QColor background = image.pixelColor(image.width() - 1, image.height() - 1);
+        int painted = 0;
+        for (int y = 0; y < image.height(); y += 2)
+            for (int x = 0; x < image.width(); x += 2)
+                painted += image.pixelColor(x, y) != background;
+        return painted;
+    }
+};
+
+TEST_F(CanvasPaintTest, TheChartIsDrawnWithoutAPainterAndAnEmptyPainterRestoresIt)
+{
+    form().PaintEventRelease(true);
+    const int chart = PaintedPixels();
+    EXPECT_GT(chart, 20);
+
+    int calls = 0;
+    CanvasForm::SetCanvasPainter([&](std::int16_t canvas) {
+        ++calls;
+        EXPECT_EQ(canvas, 1);
+    });
+    form().PaintEventRelease(true);
+    EXPECT_EQ(calls, 1);
+    EXPECT_LT(PaintedPixels(), chart) << "the painter set takes the chart's place";
+
+    CanvasForm::SetCanvasPainter({});
+    form().PaintEventRelease(true);
+    EXPECT_EQ(PaintedPixels(), chart);
+}
+
+TEST_F(CanvasPaintTest, TheCanvasCountsAsBusyOnlyWhileItDraws)
+{
+    std::vector<std::int16_t> seen;
+    CanvasForm::SetCanvasPainter([&](std::int16_t canvas) { seen.push_back(Canvas(canvas).header.busyCount); });
+    form().PaintEventRelease(true);
+    EXPECT_EQ(seen, std::vector<std::int16_t>{1});
+    EXPECT_EQ(Canvas(1).header.busyCount, 0);
+
+    ApplicationGlobals.PaintSuspended = true;
+    form().Refresh();
+    ApplicationGlobals.PaintSuspended = false;
+    EXPECT_EQ(seen.size(), 1u) << "a paint during a command is only noted";
+    EXPECT_TRUE(form().PaintPending());
+    EXPECT_EQ(Canvas(1).header.busyCount, 0);
+}
+
+TEST_F(CanvasPaintTest, APaintSwallowedByTheHoldOffIsDrawnWhenTheHoldOffEnds)
+{
+    int calls = 0;
+    CanvasForm::SetCanvasPainter([&](std::int16_t) { ++calls; });
+    form().RefreshTimerRestart();
+    EXPECT_TRUE(form().timRefresh->isActive());
+    form().PaintEventRelease(true);
+    EXPECT_EQ(calls, 0);
+    EXPECT_FALSE(form().PaintPending()) << "nothing is remembered during the hold-off";
+
+    form().timRefresh_Timer();
+    EXPECT_FALSE(form().timRefresh->isActive());
+    PaintedPixels();  // the window system paints the exposed window
+    EXPECT_EQ(calls, 1);
+}
+
+} // namespace
+} // namespace paddraw_test

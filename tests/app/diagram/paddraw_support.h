@@ -1,0 +1,110 @@
+#pragma once
+
+// Shared by the document load and redraw tests: the program started up on its own ini file with
+// the fake text measurer, documents written as Shift_JIS files, and a fixture that starts every
+// test with no document and no canvas.
+
+#include "app/diagram/FileInterface.h"
+#include "app/diagram/PadDraw.h"
+#include "app/shell/AppMain.h"
+#include "app/shell/ApplicationGlobals.h"
+#include "app/diagram/BoxList.h"
+#include "platform/codepage/CodePage.h"
+#include "platform/msgbox/MsgBox.h"
+#include "platform/printer/TextMeasure.h"
+#include "support/TempFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace paddraw_test {
+
+using namespace vellumora;
+
+// Runs the program's start-up once per test program, in a folder holding a copy of its ini file.
+class Program : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VELLUMORA_SOURCE_DIR "/config/Vellumora.ini"),
+                                QDir(folder_.path()).filePath(QStringLiteral("vellumora.ini"))));
+        SetApplicationObject(folder_.path(), QStringLiteral("vellumora"));
+        platform::printer::UseFakeTextMeasurer(true);
+        AppInitialize();
+    }
+    void TearDown() override
+    {
+        AppTerminate();
+        platform::printer::UseFakeTextMeasurer(false);
+    }
+
+private:
+    QTemporaryDir folder_;
+};
+
+inline ::testing::Environment* const kProgram = ::testing::AddGlobalTestEnvironment(new Program);
+
+// Drops every canvas and its window.
+inline void CanvasesDrop()
+{
+    ApplicationGlobals.ApplicationClosing = true;
+    for (std::size_t c = B.size(); c-- > 1;)
+        CanvasRelease(static_cast<std::int16_t>(c));
+    ApplicationGlobals.ApplicationClosing = false;
+    B.resize(1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Tagged text: the lines joined with CR LF, as Shift_JIS.
+inline QByteArray DocumentBytes(const QStringList& lines)
+{
+    return platform::codepage::ToShiftJis(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+}
+
+// A routine canvas holding one block.
+inline QStringList RoutineLines(const QString& routine, const QString& block)
+{
+    return {QStringLiteral("&&routine"), QStringLiteral("&&text"), routine, QStringLiteral("&&block"),
+            QStringLiteral("&&text"),    block,                     QStringLiteral("&&end-routine")};
+}
+
+inline QStringList DocumentLines(const QStringList& body, const QStringList& header = {})
+{
+    return QStringList{QStringLiteral("&&document")} + header + body + QStringList{QStringLiteral("&&end-document")};
+}
+
+class PadDrawTest : public testsupport::TempFolder {
+protected:
+    void SetUp() override
+    {
+        CanvasesDrop();
+        ApplicationGlobals.DocumentName.clear();
+        ApplicationGlobals.ModifyFlag = false;
+        platform::msgbox::ClearQueue();
+        platform::msgbox::ShownBoxes().clear();
+    }
+    void TearDown() override { CanvasesDrop(); }
+
+    QString document(const QString& name, const QStringList& lines) { return write(name, DocumentBytes(lines)); }
+
+    // Opens a document as the main window's Open command does.
+    void open(const QString& path)
+    {
+        ApplicationGlobals.DocumentName = path;
+        PadDrawGetData(QString());
+    }
+
+    static CanvasRecord& Canvas(std::int16_t c) { return B[static_cast<std::size_t>(c)]; }
+    static QString FirstText(std::int16_t c)
+    {
+        const CanvasRecord& canvas = Canvas(c);
+        return canvas.BoxList[static_cast<std::size_t>(canvas.header.firstBox)].text.text;
+    }
+};
+
+} // namespace paddraw_test
