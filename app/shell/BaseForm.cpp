@@ -589,7 +589,8 @@ void BaseForm::MDIForm_Activate()
         // Help entries: the list ends at the first missing key; a value without a colon is skipped.
         ApplicationGlobals.HelpMenuTable.clear();
         for (int k = 1; k <= 99; ++k) {
-            const QString value = CommonServices->GetInitFile(QStringLiteral("Help"), QStringLiteral("Help") + QString::number(k));
+            const QString value =
+                CommonServices->GetInitFile(QStringLiteral("Help"), QStringLiteral("Help") + QString::number(k));
             if (value.isEmpty())
                 break;
             const QStringList fields = value.split(QLatin1Char(':'));
@@ -682,16 +683,29 @@ bool BaseForm::SavePrompt()
         return true;
     switch (YesNoCancelMessageBox(UpdateConfirmMessage(), 0, QString())) {
     case 6:
-        if (!FileSaveDialog(dlgPrint))
-            return false;
-        CaptionSet(QString());
-        PadFileSave();
-        return true;
+        return SaveUnderNewName();
     case 7:
         return true;
     default:
         return false;
     }
+}
+
+bool BaseForm::SaveUnderNewName()
+{
+    const QString previous = ApplicationGlobals.DocumentName;
+    if (!FileSaveDialog(dlgPrint))
+        return false;
+    CaptionSet(QString());
+    try {
+        PadFileSave();
+    } catch (...) {
+        // Not saved: the document keeps its old name.
+        ApplicationGlobals.DocumentName = previous;
+        CaptionSet(QString());
+        throw;
+    }
+    return true;
 }
 
 void BaseForm::DocumentOpen(const QString& path)
@@ -880,19 +894,8 @@ void BaseForm::Menu_FileSaveOverWrite_Click()
 void BaseForm::Menu_FileSaveNamed_Click()
 {
     Command(true, true, [&] {
-        const QString previous = ApplicationGlobals.DocumentName;
-        if (!FileSaveDialog(dlgPrint))
-            return;
-        CaptionSet(QString());
-        try {
-            PadFileSave();
-        } catch (...) {
-            // Not saved: the document keeps its old name.
-            ApplicationGlobals.DocumentName = previous;
-            CaptionSet(QString());
-            throw;
-        }
-        HistoryClear();
+        if (SaveUnderNewName())
+            HistoryClear();
     });
 }
 
@@ -1358,10 +1361,8 @@ bool BaseForm::QueryUnload()
         return false;
     switch (YesNoCancelMessageBox(UpdateConfirmMessage(), 0, QString())) {
     case 6:
-        if (!FileSaveDialog(dlgPrint))
+        if (!SaveUnderNewName())
             return false;
-        CaptionSet(QString());
-        PadFileSave();
         HistoryClear();
         ApplicationGlobals.ApplicationClosing = true;
         return true;

@@ -158,6 +158,9 @@ private:
     void CommandEnd(bool force = false);
     void SearchDialogShow(bool replace);
     bool SavePrompt();
+    // The save-as dialog, then the save; false when the dialog was declined. A failed save keeps
+    // the document's old name.
+    bool SaveUnderNewName();
     void DocumentOpen(const QString& path);
     void DocumentAppend(const QString& path, const QString& caption);
     void DocumentDrop();
