@@ -12,23 +12,9 @@ namespace ErrorNumber = platform::vbrt::ErrorNumber;
 
 namespace {
 
-class LayoutFaults : public ::testing::Test {
+class LayoutFaults : public LayoutTest {
 protected:
-    void SetUp() override
-    {
-        platform::printer::UseFakeTextMeasurer(true);
-        ApplicationGlobals.NoteNotShow = false;
-        ApplicationGlobals.ReplaceJump = false;
-        DocumentFontApply();
-        CanvasSize = CanvasSizeRecord{0, 0, 300, 300, 200, 200};
-        CanvasesReset();
-    }
-    void TearDown() override
-    {
-        B.clear();
-        ApplicationGlobals.NoteNotShow = false;
-        platform::printer::UseFakeTextMeasurer(false);
-    }
+    LayoutFaults() : LayoutTest(true, CanvasSizeRecord{0, 0, 300, 300, 200, 200}) {}
 
     static std::int16_t Add(std::int32_t tagId, const QString& text, std::int16_t before, std::int16_t upper)
     {

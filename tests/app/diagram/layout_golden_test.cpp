@@ -11,23 +11,9 @@ namespace ErrorNumber = platform::vbrt::ErrorNumber;
 
 namespace {
 
-class LayoutGolden : public ::testing::Test {
+class LayoutGolden : public LayoutTest {
 protected:
-    void SetUp() override
-    {
-        platform::printer::UseFakeTextMeasurer(true);
-        ApplicationGlobals.NoteNotShow = false;
-        ApplicationGlobals.ReplaceJump = false;
-        DocumentFontApply();
-        CanvasSize = CanvasSizeRecord{0, 0, 300, 4000, 200, 3000};
-        VerticalLimits = VerticalPassLimits{};
-    }
-    void TearDown() override
-    {
-        B.clear();
-        VerticalLimits = VerticalPassLimits{};
-        platform::printer::UseFakeTextMeasurer(false);
-    }
+    LayoutGolden() : LayoutTest(true, CanvasSizeRecord{0, 0, 300, 4000, 200, 3000}) {}
 
     static QStringList Routine(const QStringList& body)
     {

@@ -14,29 +14,6 @@ using namespace layout_test;
 
 namespace {
 
-// Loads a document as the loader does: one canvas per top-level routine or note.
-void DocumentLoad(const QString& path)
-{
-    B.assign(1, CanvasRecord{});
-    BoxListClear(0);
-    PadDocumentOpen(path);
-    ASSERT_EQ(GetPadInfo().tagId, TagId::Document);
-    for (;;) {
-        const PadInfoRecord record = GetPadInfo();
-        if (record.tagId == TagId::Routine || record.tagId == TagId::Note) {
-            UngetPadInfo();
-            B.emplace_back();
-            const auto canvas = static_cast<std::int16_t>(B.size() - 1);
-            BoxListClear(canvas);
-            B[canvas].header.number = canvas;
-            BoxListMake(canvas, -1);
-        } else if (record.tagId != TagId::EndRoutine) {
-            break;
-        }
-    }
-    PadFileClose();
-}
-
 // A chart of every kind of box, nested branches and loops, notes, chinks and page breaks,
 // the same for every run.
 class ChartWriter {
@@ -198,22 +175,9 @@ std::vector<Point> Placement(std::int16_t canvas)
     return points;
 }
 
-class LayoutInvariants : public ::testing::Test {
+class LayoutInvariants : public LayoutTest {
 protected:
-    void SetUp() override
-    {
-        platform::printer::UseFakeTextMeasurer(false);
-        ApplicationGlobals.NoteNotShow = false;
-        ApplicationGlobals.ReplaceJump = false;
-        DocumentFontApply();
-        CanvasSize = CanvasSizeRecord{0, 0, 283, 283, 283, 283};
-    }
-    void TearDown() override
-    {
-        B.clear();
-        ApplicationGlobals.NoteNotShow = false;
-        ApplicationGlobals.ReplaceJump = false;
-    }
+    LayoutInvariants() : LayoutTest(false, CanvasSizeRecord{0, 0, 283, 283, 283, 283}) {}
 };
 
 TEST_F(LayoutInvariants, SampleDocumentsWithNotesShownAndHidden)

@@ -1,60 +1,24 @@
 #pragma once
 
-// Shared by the layout tests: the services object on the program's own ini file, the tag
-// tables, documents parsed from tagged text, the three layout passes, and the layout constants
-// of the document font as a canvas slot sets them up.
+// Shared by the layout tests (on top of the parser tests' services and documents): the three
+// layout passes, the layout constants of the document font as a canvas slot sets them up, a
+// fixture with the measurer, settings and canvas spaces of a test, and figures as text.
+
+#include "parser_support.h"
 
 #include "app/canvas/PageSetting.h"
-#include "app/diagram/BoxList.h"
-#include "app/diagram/BoxListMake.h"
-#include "app/diagram/FileInterface.h"
-#include "app/diagram/FontAndColor.h"
 #include "app/diagram/HorizontalPass.h"
 #include "app/diagram/ListPreparation.h"
-#include "app/diagram/TagTable.h"
 #include "app/diagram/VerticalPass.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "platform/codepage/CodePage.h"
 #include "platform/printer/TextMeasure.h"
 #include "platform/vbrt/Value.h"
 
-#include <QDir>
-#include <QFile>
-#include <QStringList>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <string>
+#include <vector>
 
 namespace layout_test {
 
-using namespace vellumora;
-
-class Services : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        const QString ini = QDir(folder_.path()).filePath(QStringLiteral("vellumora.ini"));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(VELLUMORA_SOURCE_DIR "/config/Vellumora.ini"), ini));
-        SetApplicationObject(folder_.path(), QStringLiteral("vellumora"));
-        BasicDefineInitialize();
-        FontAndColorLoad();
-        TagTableDefine();
-    }
-    void TearDown() override { BasicDefineTerminate(); }
-
-private:
-    QTemporaryDir folder_;
-};
-
-inline ::testing::Environment* const kServices = ::testing::AddGlobalTestEnvironment(new Services);
-
-constexpr std::int16_t kCanvas = 1;
-
-inline CanvasRecord& Canvas(std::int16_t canvas = kCanvas) { return B[static_cast<std::size_t>(canvas)]; }
-inline BoxRecord& Box(std::int16_t n, std::int16_t canvas = kCanvas) { return Canvas(canvas).BoxList[n]; }
-inline SubRecord& Sub(std::int16_t n, std::int16_t canvas = kCanvas) { return Canvas(canvas).SubList[n]; }
+using namespace parser_test;
 
 // The document font at 10 points on the printer, and the gaps a canvas slot derives from it.
 inline void DocumentFontApply()
@@ -68,25 +32,12 @@ inline void DocumentFontApply()
     LayoutGapsSet(LO);
 }
 
-// Canvas slots 0 and 1, empty and without windows.
-inline void CanvasesReset()
-{
-    B.assign(2, CanvasRecord{});
-    BoxListClear(0);
-    BoxListClear(kCanvas);
-}
-
 // Parses tagged text (one routine or note and its contents) into canvas 1.
 inline void DocumentParse(const QStringList& lines)
 {
     QTemporaryDir folder;
-    const QString path = QDir(folder.path()).filePath(QStringLiteral("input.txt"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(platform::codepage::ToShiftJis(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
-    file.close();
     CanvasesReset();
-    PadFileOpen(path);
+    InputOpen(folder, lines);
     BoxListMake(kCanvas, -1);
     PadFileClose();
 }
@@ -137,5 +88,35 @@ inline std::string Str(const std::vector<FigureData>& figures)
         s += (s.empty() ? "" : " ") + Str(f);
     return s;
 }
+
+// The measurer, the note and jump settings and the canvas spaces of one test; the defaults of
+// the vertical pass's limits.
+class LayoutTest : public ::testing::Test {
+protected:
+    LayoutTest(bool fakeMeasurer, CanvasSizeRecord spaces) : fake_(fakeMeasurer), spaces_(spaces) {}
+
+    void SetUp() override
+    {
+        platform::printer::UseFakeTextMeasurer(fake_);
+        ApplicationGlobals.NoteNotShow = false;
+        ApplicationGlobals.ReplaceJump = false;
+        DocumentFontApply();
+        CanvasSize = spaces_;
+        VerticalLimits = VerticalPassLimits{};
+        CanvasesReset();
+    }
+    void TearDown() override
+    {
+        B.clear();
+        ApplicationGlobals.NoteNotShow = false;
+        ApplicationGlobals.ReplaceJump = false;
+        VerticalLimits = VerticalPassLimits{};
+        platform::printer::UseFakeTextMeasurer(false);
+    }
+
+private:
+    bool fake_;
+    CanvasSizeRecord spaces_;
+};
 
 } // namespace layout_test
