@@ -76,19 +76,6 @@ QIcon TextIcon(const QString& text, bool bold = false, bool italic = false, bool
     return QIcon(pixmap);
 }
 
-// The message of the error rule: the description alone for the program's own errors (their number
-// is -2147220991 or above); below that, the number and the source follow.
-QString ErrorRuleMessage(const std::exception& e)
-{
-    if (const auto* error = dynamic_cast<const vbrt::Error*>(&e)) {
-        if (error->number() >= vbrt::ErrorNumber::Application)
-            return error->description();
-        return error->description() + QLatin1Char('(') + QString::number(error->number()) + QStringLiteral(") ") +
-               error->source();
-    }
-    return QString::fromLocal8Bit(e.what());
-}
-
 QString UpdateConfirmMessage()
 {
     return DocumentDisplayName(CurrentDocument) + QStringLiteral(" は更新されています。保存しますか？");
@@ -208,6 +195,17 @@ BaseForm::~BaseForm()
 BaseForm* BaseFormWindow()
 {
     return theBaseForm;
+}
+
+QString ErrorRuleMessage(const std::exception& e)
+{
+    if (const auto* error = dynamic_cast<const vbrt::Error*>(&e)) {
+        if (error->number() >= vbrt::ErrorNumber::Application)
+            return error->description();
+        return error->description() + QLatin1Char('(') + QString::number(error->number()) + QStringLiteral(") ") +
+               error->source();
+    }
+    return QString::fromLocal8Bit(e.what());
 }
 
 int BaseFormRun()

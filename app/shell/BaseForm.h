@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <array>
+#include <exception>
 #include <functional>
 #include <map>
 #include <memory>
@@ -189,6 +190,10 @@ private:
 
 // The main window while it exists.
 BaseForm* BaseFormWindow();
+
+// The message a command shows for an error: the description alone for the program's own errors
+// (number -2147220991 or above); below that, "(", the number, ") " and the source follow.
+QString ErrorRuleMessage(const std::exception& error);
 
 // Shows the main window and runs the program's events until it has closed.
 int BaseFormRun();

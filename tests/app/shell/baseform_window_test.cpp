@@ -7,6 +7,7 @@
 #include "app/diagram/BoxList.h"
 #include "app/shell/Processing.h"
 #include "platform/system/System.h"
+#include "platform/vbrt/Error.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -75,6 +76,27 @@ TEST_F(MainWindowTest, TheTitleNamesTheDocumentAndTheOpenDialog)
         EXPECT_EQ(form().windowTitle(), row.title);
     }
     ApplicationGlobals.DocumentName.clear();
+}
+
+TEST(MainWindowErrorRule, OnlyForeignErrorsShowTheirNumberAndSource)
+{
+    struct Row {
+        const char* why;
+        std::int32_t number;
+        QString message;
+    };
+    const Row rows[] = {
+        {"the program's own number", -2147220991, QStringLiteral("有効なpadﾀｸﾞがありません。")},
+        {"a runtime error", 53, QStringLiteral("有効なpadﾀｸﾞがありません。")},
+        {"a number below the program's own", -2147220992,
+         QStringLiteral("有効なpadﾀｸﾞがありません。(-2147220992) PadDrawGetData")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        const platform::vbrt::Error error(row.number, QStringLiteral("PadDrawGetData"),
+                                          QStringLiteral("有効なpadﾀｸﾞがありません。"));
+        EXPECT_EQ(ErrorRuleMessage(error), row.message);
+    }
 }
 
 class HelpEntries : public MainWindowTest {
