@@ -49,9 +49,7 @@ struct InnerLine {
 void BranchXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 {
     static const char* const kSource = "BranchXPosition";
-    const TextSize t = ShapeStart(canvas, n, level, kSource);
-    CanvasRecord& c = CanvasAt(canvas, kSource);
-    BoxRecord& box = BoxAt(c, n, kSource);
+    auto [c, box, t] = ShapeStart(canvas, n, level, kSource);
 
     std::int64_t count = 0;
     std::int16_t last = -1, secondLast = -1;
@@ -123,9 +121,7 @@ void BranchXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 void LoopXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 {
     static const char* const kSource = "LoopXPosition";
-    const TextSize t = ShapeStart(canvas, n, level, kSource);
-    CanvasRecord& c = CanvasAt(canvas, kSource);
-    BoxRecord& box = BoxAt(c, n, kSource);
+    auto [c, box, t] = ShapeStart(canvas, n, level, kSource);
     const bool testFirst = box.flags & BoxFlag::TestBefore;
     const std::int32_t b = LO.loopBarGap;
     box.text.xy = {Twips(static_cast<std::int64_t>(LO.innerLeft) + (testFirst ? b : 0), kSource), LO.innerTop};
@@ -142,26 +138,15 @@ void LoopXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 void TreeXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 {
     static const char* const kSource = "TreeXPosition";
-    const TextSize t = ShapeStart(canvas, n, level, kSource);
+    RuledShape(canvas, n, level, kSource);
     CanvasRecord& c = CanvasAt(canvas, kSource);
-    BoxRecord& box = BoxAt(c, n, kSource);
-    const std::int64_t g = LO.externalSideGap;
-    box.text.xy = {LO.innerLeft, Twips(LO.innerTop + g, kSource)};
-    const std::int32_t W =
-        Twips(std::max(static_cast<std::int64_t>(t.w) + LO.innerLeft + LO.innerRight, MinWidth()), kSource);
-    const std::int32_t H = Twips(LO.innerTop + g + t.h + LO.innerBottom + g, kSource);
-    box.sizeS = {W, H};
-    FiguresSet(box.draw, {LineFigureMake(0, Twips(g, kSource), W, Twips(g, kSource)),
-                          LineFigureMake(0, Twips(H - g, kSource), W, Twips(H - g, kSource))});
-    MiddleStub(c, box, kSource);
+    MiddleStub(c, BoxAt(c, n, kSource), kSource);
 }
 
 void FreeStyleXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 {
     static const char* const kSource = "FreeStyleXPosition";
-    const TextSize t = ShapeStart(canvas, n, level, kSource);
-    CanvasRecord& c = CanvasAt(canvas, kSource);
-    BoxRecord& box = BoxAt(c, n, kSource);
+    auto [c, box, t] = ShapeStart(canvas, n, level, kSource);
     const std::int64_t fsH = LO.freeStyleHorizontal, fsV = LO.freeStyleVertical;
 
     Corner LU = Corner::Off, RU = Corner::Off, LL = Corner::Off, RL = Corner::Off;

@@ -86,8 +86,7 @@ void ChainXPosition(XRun& run, std::int16_t start, std::int32_t x, std::int16_t 
 void JumpShape(std::int16_t canvas, std::int16_t n, std::int16_t level)
 {
     static const char* const kSource = "JumpXPosition";
-    const TextSize t = ShapeStart(canvas, n, level, kSource);
-    BoxRecord& box = BoxAt(CanvasAt(canvas, kSource), n, kSource);
+    auto [c, box, t] = ShapeStart(canvas, n, level, kSource);
     box.text2 = TextInfoMake(QStringLiteral("goto"));
     TextSizeMeasure(box.text2, canvas);
     const std::int64_t t2w = box.text2.size.xw;
@@ -122,11 +121,34 @@ std::int32_t ArrowSquare(std::int16_t canvas, BoxRecord& box, std::int16_t level
     return side;
 }
 
-// The box of an external reference, a routine and a tree: the text between two rules.
-void RuledShape(std::int16_t canvas, std::int16_t n, std::int16_t level, const char* source)
+// Width and height of the plain framed text that most kinds share.
+void PlainSize(BoxRecord& box, const TextSize& t, std::int64_t extraWidth, const char* source)
 {
-    const TextSize t = ShapeStart(canvas, n, level, source);
-    BoxRecord& box = BoxAt(CanvasAt(canvas, source), n, source);
+    box.sizeS = {Twips(std::max(t.w + static_cast<std::int64_t>(LO.innerLeft) + LO.innerRight + extraWidth, MinWidth()), source),
+                 Twips(static_cast<std::int64_t>(t.h) + LO.innerTop + LO.innerBottom, source)};
+}
+
+// Input cuts off the upper right corner, output the lower right one.
+void CutCornerShape(std::int16_t canvas, std::int16_t n, std::int16_t level, bool upper, const char* source)
+{
+    auto [c, box, t] = ShapeStart(canvas, n, level, source);
+    const std::int32_t k = std::min(LO.ioSideGap, upper ? LO.innerTop : LO.innerBottom);
+    box.text.xy = {LO.innerLeft, LO.innerTop};
+    PlainSize(box, t, k, source);
+    const std::int32_t W = box.sizeS.xw, H = box.sizeS.yh;
+    if (upper)
+        FiguresSet(box.draw, {LineFigureMake(0, 0, W - k, 0), LineFigureMake(0, H, W, H), LineFigureMake(0, 0, 0, H),
+                              LineFigureMake(W, k, W, H), LineFigureMake(W - k, 0, W, k)});
+    else
+        FiguresSet(box.draw, {LineFigureMake(0, 0, W, 0), LineFigureMake(0, H, W - k, H), LineFigureMake(0, 0, 0, H),
+                              LineFigureMake(W, 0, W, H - k), LineFigureMake(W - k, H, W, H - k)});
+}
+
+} // namespace
+
+void layout::RuledShape(std::int16_t canvas, std::int16_t n, std::int16_t level, const char* source)
+{
+    auto [c, box, t] = ShapeStart(canvas, n, level, source);
     const std::int64_t g = LO.externalSideGap;
     box.text.xy = {LO.innerLeft, Twips(LO.innerTop + g, source)};
     const std::int32_t W = Twips(std::max<std::int64_t>(static_cast<std::int64_t>(t.w) + LO.innerLeft + LO.innerRight, MinWidth()), source);
@@ -135,15 +157,6 @@ void RuledShape(std::int16_t canvas, std::int16_t n, std::int16_t level, const c
     FiguresSet(box.draw, {LineFigureMake(0, Twips(g, source), W, Twips(g, source)),
                           LineFigureMake(0, Twips(H - g, source), W, Twips(H - g, source))});
 }
-
-// Width and height of the plain framed text that most kinds share.
-void PlainSize(BoxRecord& box, const TextSize& t, std::int64_t extraWidth, const char* source)
-{
-    box.sizeS = {Twips(std::max(t.w + static_cast<std::int64_t>(LO.innerLeft) + LO.innerRight + extraWidth, MinWidth()), source),
-                 Twips(static_cast<std::int64_t>(t.h) + LO.innerTop + LO.innerBottom, source)};
-}
-
-} // namespace
 
 void BoxTreeXPosition(std::int16_t canvas, std::int16_t start, std::int32_t x, std::int16_t level)
 {
@@ -205,8 +218,7 @@ void BoxListXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 void BlockXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 {
     static const char* const kSource = "BlockXPosition";
-    const TextSize t = ShapeStart(canvas, n, level, kSource);
-    BoxRecord& box = BoxAt(CanvasAt(canvas, kSource), n, kSource);
+    auto [c, box, t] = ShapeStart(canvas, n, level, kSource);
     box.text.xy = {LO.innerLeft, LO.innerTop};
     PlainSize(box, t, 0, kSource);
     // No figures: the block has a frame, which painting draws around its painted size.
@@ -215,8 +227,7 @@ void BlockXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 void DeclareXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 {
     static const char* const kSource = "DeclareXPosition";
-    const TextSize t = ShapeStart(canvas, n, level, kSource);
-    BoxRecord& box = BoxAt(CanvasAt(canvas, kSource), n, kSource);
+    auto [c, box, t] = ShapeStart(canvas, n, level, kSource);
     const std::int64_t d = LO.declareBarGap;
     box.text.xy = {Twips(d + LO.innerLeft, kSource), LO.innerTop};
     PlainSize(box, t, 2 * d, kSource);
@@ -227,30 +238,12 @@ void DeclareXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 
 void InputXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 {
-    static const char* const kSource = "InputXPosition";
-    const TextSize t = ShapeStart(canvas, n, level, kSource);
-    BoxRecord& box = BoxAt(CanvasAt(canvas, kSource), n, kSource);
-    const std::int32_t k = std::min(LO.ioSideGap, LO.innerTop);
-    box.text.xy = {LO.innerLeft, LO.innerTop};
-    PlainSize(box, t, k, kSource);
-    const std::int32_t W = box.sizeS.xw, H = box.sizeS.yh;
-    // The upper right corner is cut off.
-    FiguresSet(box.draw, {LineFigureMake(0, 0, W - k, 0), LineFigureMake(0, H, W, H), LineFigureMake(0, 0, 0, H),
-                          LineFigureMake(W, k, W, H), LineFigureMake(W - k, 0, W, k)});
+    CutCornerShape(canvas, n, level, true, "InputXPosition");
 }
 
 void OutputXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 {
-    static const char* const kSource = "OutputXPosition";
-    const TextSize t = ShapeStart(canvas, n, level, kSource);
-    BoxRecord& box = BoxAt(CanvasAt(canvas, kSource), n, kSource);
-    const std::int32_t k = std::min(LO.ioSideGap, LO.innerBottom);
-    box.text.xy = {LO.innerLeft, LO.innerTop};
-    PlainSize(box, t, k, kSource);
-    const std::int32_t W = box.sizeS.xw, H = box.sizeS.yh;
-    // The lower right corner is cut off.
-    FiguresSet(box.draw, {LineFigureMake(0, 0, W, 0), LineFigureMake(0, H, W - k, H), LineFigureMake(0, 0, 0, H),
-                          LineFigureMake(W, 0, W, H - k), LineFigureMake(W - k, H, W, H - k)});
+    CutCornerShape(canvas, n, level, false, "OutputXPosition");
 }
 
 void ExternalXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
@@ -279,8 +272,7 @@ void RoutineXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 void LabelXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 {
     static const char* const kSource = "LabelXPosition";
-    const TextSize t = ShapeStart(canvas, n, level, kSource);
-    BoxRecord& box = BoxAt(CanvasAt(canvas, kSource), n, kSource);
+    auto [c, box, t] = ShapeStart(canvas, n, level, kSource);
     const std::int32_t R = Twips(FloorDiv(t.h, 2) + LO.labelRadiusMargin, kSource);
     box.text.xy = {R, LO.labelRadiusMargin};
     const std::int32_t W = Twips(std::max(t.w + 2 * static_cast<std::int64_t>(R), MinWidth()), kSource);
@@ -324,8 +316,7 @@ void JumpXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 void NoteXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 {
     static const char* const kSource = "NoteXPosition";
-    const TextSize t = ShapeStart(canvas, n, level, kSource);
-    BoxRecord& box = BoxAt(CanvasAt(canvas, kSource), n, kSource);
+    auto [c, box, t] = ShapeStart(canvas, n, level, kSource);
     box.text.xy = {LO.innerLeft, LO.innerTop};
     if (ApplicationGlobals.NoteNotShow)
         box.flags = static_cast<std::int16_t>(box.flags & ~BoxFlag::Shown);

@@ -113,16 +113,26 @@ struct TextSize {
     std::int32_t h = 0;
 };
 
+// A box whose shape is being built, with its canvas and its measured text.
+struct ShapeFrame {
+    CanvasRecord& c;
+    BoxRecord& box;
+    TextSize t;
+};
+
 // What every shape builder does first: the box's own font (so LO describes it), its text
 // measured (an empty text as one blank), its level.
-inline TextSize ShapeStart(std::int16_t canvas, std::int16_t box, std::int16_t level, const char* source)
+inline ShapeFrame ShapeStart(std::int16_t canvas, std::int16_t box, std::int16_t level, const char* source)
 {
     CanvasRecord& c = CanvasAt(canvas, source);
     BoxRecord& b = BoxAt(c, box, source);
     FontSelect(b.fontCode, canvas);
     TextSizeMeasure(b.text, canvas);
     b.levelNo = level;
-    return {b.text.size.xw, b.text.size.yh};
+    return {c, b, {b.text.size.xw, b.text.size.yh}};
 }
+
+// The text between two rules: the box of an external reference, a routine and a tree.
+void RuledShape(std::int16_t canvas, std::int16_t box, std::int16_t level, const char* source);
 
 } // namespace vellumora::layout
