@@ -15,6 +15,7 @@
 #include "app/dialogs/SearchEngine.h"
 #include "app/shell/ApplicationGlobals.h"
 #include "app/shell/Processing.h"
+#include "app/shell/RecordDump.h"
 #include "app/shell/Utilities.h"
 #include "platform/graphics/DrawingTarget.h"
 #include "platform/vbrt/Error.h"
@@ -214,6 +215,7 @@ void PadDrawRepaint(std::int16_t canvas)
 {
     CanvasAt(canvas, "PadDrawRepaint");
     CanvasPartsArrange(canvas, SubRecord::Default);
+    DebugBoxList(canvas, 5, -1, 0);
     PrinterDocEnd();
 }
 
