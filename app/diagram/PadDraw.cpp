@@ -1,5 +1,6 @@
 #include "app/diagram/PadDraw.h"
 
+#include "app/canvas/BoxEditing.h"
 #include "app/canvas/CanvasForm.h"
 #include "app/canvas/PageSetting.h"
 #include "app/diagram/BoxList.h"
@@ -151,8 +152,10 @@ void PadDrawGetData(const QString& path)
     }
 
     if (file.isEmpty()) {
-        // A new document that has no file yet: every setting from the ini defaults.
-        DocumentSettingsText(false, QString());
+        // A new document that has no file yet takes every setting from the ini defaults; adding
+        // no file adds nothing and leaves the open document's settings alone.
+        if (reload)
+            DocumentSettingsText(false, QString());
         return;
     }
 
@@ -176,7 +179,7 @@ void PadDrawGetData(const QString& path)
             if (look)
                 look->Restore();
             ApplicationGlobals.DocumentName.clear();
-            ApplicationGlobals.ModifyFlag = false;
+            SetModifyFlag(false);
         }
         throw;
     }

@@ -81,6 +81,10 @@ TEST_F(PadDrawTest, ADocumentWithoutAFileOnlyTakesTheDefaultSettings)
     EXPECT_EQ(B.size(), 1u);
     EXPECT_FALSE(ApplicationGlobals.NoteNotShow);
     EXPECT_EQ(ApplicationGlobals.DocumentName, QStringLiteral("\t(新規追加)"));
+
+    ApplicationGlobals.NoteNotShow = true;
+    PadDrawGetData(QStringLiteral("\t(no file)"));
+    EXPECT_TRUE(ApplicationGlobals.NoteNotShow) << "adding no file leaves the settings alone";
 }
 
 TEST_F(PadDrawTest, AReloadWithNoDocumentShowsTheMessageAndChangesNothing)
