@@ -20,6 +20,7 @@
 #include "app/shell/Processing.h"
 #include "app/shell/Utilities.h"
 #include "app/shell/VersionInfo.h"
+#include "app/shell/WorkspaceScroll.h"
 #include "platform/system/System.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
@@ -147,9 +148,8 @@ BaseForm::BaseForm(QWidget* parent) : QMainWindow(parent), link_(std::make_uniqu
     setWindowTitle(ProductName);
     resize(960, 720);
 
-    workspace = new QMdiArea(this);
-    workspace->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    workspace->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    workspaceScroll = new WorkspaceScroll(this);
+    workspace = workspaceScroll;
     setCentralWidget(workspace);
     workspace->viewport()->installEventFilter(this);
     connect(workspace, &QMdiArea::subWindowActivated, this, [this] {
@@ -165,7 +165,6 @@ BaseForm::BaseForm(QWidget* parent) : QMainWindow(parent), link_(std::make_uniqu
     dlgPrint.Parent = this;
     timBaseForm = new QTimer(this);
     timBaseForm->setInterval(500);
-    connect(timBaseForm, &QTimer::timeout, this, &BaseForm::ScrollBarArrange);
     timBaseFormSlide = new QTimer(this);
     timBaseFormSlide->setInterval(300);
     timBaseFormSlide->setSingleShot(true);
@@ -173,6 +172,7 @@ BaseForm::BaseForm(QWidget* parent) : QMainWindow(parent), link_(std::make_uniqu
     createMenus();
     createToolBar();
     createStatusBar();
+    workspaceScroll->Attach(timBaseForm, timBaseFormSlide, stbBaseForm);
 
     theBaseForm = this;
     SetMainWindowLink(link_.get());
@@ -551,7 +551,7 @@ void BaseForm::RegainLeadership(bool ReDrawIndicate)
 
 void BaseForm::ScrollBarArrange()
 {
-    // The workspace scroll strips arrange themselves here once they exist.
+    workspaceScroll->ScrollBarArrange();
 }
 
 void BaseForm::MDIForm_Activate()
@@ -733,15 +733,26 @@ void BaseForm::DocumentOpen(const QString& path)
     FormArrange(0);
 }
 
+void BaseForm::CanvasesRelease(std::size_t first)
+{
+    // Released windows do not ask anything while they go.
+    ApplicationGlobals.ApplicationClosing = true;
+    try {
+        for (std::size_t c = B.size(); c-- > first;)
+            CanvasRelease(static_cast<std::int16_t>(c));
+    } catch (...) {
+        ApplicationGlobals.ApplicationClosing = false;
+        throw;
+    }
+    ApplicationGlobals.ApplicationClosing = false;
+    if (B.size() > first)
+        B.resize(first);
+}
+
 void BaseForm::DocumentDrop()
 {
     PadFileClose();
-    ApplicationGlobals.ApplicationClosing = true;
-    for (std::size_t c = B.size(); c-- > 1;)
-        CanvasRelease(static_cast<std::int16_t>(c));
-    ApplicationGlobals.ApplicationClosing = false;
-    if (B.size() > 1)
-        B.resize(1);
+    CanvasesRelease(1);
     ApplicationGlobals.DocumentName.clear();
     SetModifyFlag(false);
     HistoryClear();
@@ -766,12 +777,7 @@ void BaseForm::DocumentAppend(const QString& path, const QString& caption)
     } catch (...) {
         // The canvases read so far go again: the document stays as it was before.
         PadFileClose();
-        ApplicationGlobals.ApplicationClosing = true;
-        for (std::size_t c = B.size(); c-- > first;)
-            CanvasRelease(static_cast<std::int16_t>(c));
-        ApplicationGlobals.ApplicationClosing = false;
-        if (B.size() > first)
-            B.resize(first);
+        CanvasesRelease(first);
         SetModifyFlag(wasModified);
         throw;
     }

@@ -27,6 +27,7 @@ class QToolBar;
 namespace vellumora {
 
 class CanvasForm;
+class WorkspaceScroll;
 
 class BaseForm : public QMainWindow {
     Q_OBJECT
@@ -45,7 +46,7 @@ public:
     void RegainLeadership(bool ReDrawIndicate);
     // The tool-bar buttons and font controls as the active window allows.
     void ToolBarArrange();
-    // The workspace scroll strips (arranged by the workspace scrolling; nothing yet).
+    // Recomputes the workspace geometry and sets up its scroll strips.
     void ScrollBarArrange();
     // Runs whenever the main window becomes the active window: rebuilds the menu entries that
     // come from the ini file, the chart kinds and the add-ons, acts on the command line the
@@ -93,6 +94,8 @@ public:
 
     // The window's parts.
     QMdiArea* workspace;
+    // The same workspace with its scroll strips.
+    WorkspaceScroll* workspaceScroll;
     QMenu* Menu_File;
     QMenu* Menu_FileNewFile;
     std::array<QAction*, 5> Menu_FileNewFileObstinate{};
@@ -165,6 +168,8 @@ private:
     void DocumentOpen(const QString& path);
     void DocumentAppend(const QString& path, const QString& caption);
     void DocumentDrop();
+    // Releases the canvases from slot first on and shortens B to them.
+    void CanvasesRelease(std::size_t first);
 
     void ShortcutRun(QAction* entry);
     void tlbBaseForm_ButtonClick(const QString& key);
