@@ -1354,6 +1354,20 @@ bool BaseForm::event(QEvent* event)
     return QMainWindow::event(event);
 }
 
+void BaseForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // A desktop may show the window without making it the active one: the command line is acted
+    // on all the same once the window is up.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (FirstActivation && FormEnabled(this))
+                MDIForm_Activate();
+        },
+        Qt::QueuedConnection);
+}
+
 bool BaseForm::QueryUnload()
 {
     CanvasTimersStop();
