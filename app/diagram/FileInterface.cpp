@@ -1,5 +1,7 @@
 #include "app/diagram/FileInterface.h"
 
+#include "app/diagram/PadDraw.h"
+
 #include "app/canvas/CopyAndPaste.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/PadUtilities.h"
@@ -619,13 +621,11 @@ void PadDocumentWrite(bool withCanvases, bool caseNumbers)
     PadInfoWrite(header);
     if (!withCanvases)
         return;
-    const auto last = static_cast<std::int16_t>(B.size() - 1);
-    for (std::int16_t n = 1; n <= last; ++n) {
-        for (std::int16_t c = 1; c <= last; ++c) {
-            if (B[c].header.number == n && B[c].header.state == CanvasState::Open)
-                BoxListWrite(c, -1, true, caseNumbers, true, true);
-        }
-    }
+    // Every open canvas once, in display order: a display number outside 1..n or one shared by two
+    // canvases must neither drop a canvas from the file nor write one twice.
+    const std::vector<std::int16_t> canvases = CanvasSequenceList();
+    for (std::size_t i = 1; i < canvases.size(); ++i)
+        BoxListWrite(canvases[i], -1, true, caseNumbers, true, true);
     PadInfoWrite(PadInfoMake(TagId::EndDocument, QString()));
 }
 

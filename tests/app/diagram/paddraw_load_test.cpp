@@ -3,6 +3,7 @@
 #include "paddraw_support.h"
 
 #include "app/canvas/CanvasForm.h"
+#include "app/diagram/FileInterface.h"
 #include "app/diagram/TagTable.h"
 #include "support/RaisedError.h"
 
@@ -31,6 +32,33 @@ TEST_F(PadDrawTest, EachTopLevelRoutineOrNoteBecomesAnOpenCanvasInReadingOrder)
         EXPECT_EQ(FirstText(c), texts[c - 1]);
     }
     EXPECT_EQ(Canvas(2).BoxList[static_cast<std::size_t>(Canvas(2).header.firstBox)].tagType, TagId::Note);
+}
+
+TEST_F(PadDrawTest, SavingWritesEveryOpenCanvasOnceWhateverItsDisplayNumber)
+{
+    QStringList body = RoutineLines(QStringLiteral("First"), QStringLiteral("a"));
+    body << RoutineLines(QStringLiteral("Second"), QStringLiteral("b"))
+         << RoutineLines(QStringLiteral("Third"), QStringLiteral("c"));
+    const QString source = document(QStringLiteral("numbers.txt"), DocumentLines(body));
+    struct Row { const char* why; std::int16_t numbers[3]; QStringList order; };
+    const Row rows[] = {
+        {"display order is kept", {2, 3, 1}, {"Third", "First", "Second"}},
+        {"a shared number writes both canvases once", {1, 1, 2}, {"First", "Second", "Third"}},
+        {"a number past the last canvas is still written", {7, 1, 2}, {"Second", "Third", "First"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        open(source);
+        for (std::int16_t c = 1; c <= 3; ++c)
+            Canvas(c).header.number = row.numbers[c - 1];
+        const QString saved = path(QStringLiteral("saved.txt"));
+        ApplicationGlobals.DocumentName = saved;
+        PadFileSave();
+        open(saved);
+        ASSERT_EQ(B.size(), 4u);
+        for (std::int16_t c = 1; c <= 3; ++c)
+            EXPECT_EQ(FirstText(c), row.order[c - 1]);
+    }
 }
 
 TEST_F(PadDrawTest, TheHeaderSetsTheDocumentFontColourAndSettingsOnlyOnAReload)
