@@ -4,10 +4,10 @@
 #include "app/shell/ApplicationGlobals.h"
 #include "platform/printer/Printer.h"
 #include "platform/printer/TextMeasure.h"
+#include "support/FakeServices.h"
 #include "support/RaisedError.h"
 
 #include <QFile>
-#include <QMap>
 
 #include <gtest/gtest.h>
 
@@ -17,81 +17,6 @@ using namespace vellumora;
 using platform::vbrt::ErrorNumber::Application;
 
 namespace {
-
-// A services object that answers ini reads from a map and nothing else.
-class IniServices : public tavelin::TavelinCom {
-public:
-    QMap<QString, QString> ini;  // "Section/Key" -> value
-
-    QString GetInitFile(const QString& s, const QString& k) override { return ini.value(s + '/' + k); }
-
-    QVariant Invoke(const QString&, QVariantList&) override { return {}; }
-    void SetAppInfo(QObject*) override {}
-    void SetCaption(const QString&) override {}
-    QString GetAppPath() override { return {}; }
-    QString GetAppExeName() override { return {}; }
-    std::int32_t RegistrySubKeyCreate(std::int32_t, const QString&, bool) override { return -1; }
-    std::int32_t RegistrySubKeyOpen(std::int32_t, const QString&) override { return -1; }
-    std::int32_t RegistrySubKeyClose(std::int32_t) override { return 0; }
-    std::int32_t RegistrySubKeyDelete(std::int32_t, const QString&) override { return 0; }
-    std::int32_t RegistryOpen() override { return -1; }
-    std::int32_t RegistryClose(std::int32_t) override { return 0; }
-    std::int32_t RegistrySetValue(std::int32_t, const QString&, const QString&) override { return 0; }
-    QString RegistryGetValue(std::int32_t, const QString&) override { return {}; }
-    QString RegistryGetAllValues(std::int32_t) override { return {}; }
-    std::int32_t RegistryDeleteValue(std::int32_t, const QString&) override { return 0; }
-    void SetForcibleName(const QString&) override {}
-    void CatalogVolatileSection(const QString&) override {}
-    void SetRegistry(const QString&, const QString&, const QString&) override {}
-    QString GetRegistry(const QString&, const QString&) override { return {}; }
-    QString GetRegistryAllValues(const QString&) override { return {}; }
-    void DelKeyRegistry(const QString&, const QString&) override {}
-    void DelSectionRegistry(const QString&) override {}
-    QString GetInitFileSection(const QString&) override { return {}; }
-    void AlternateKeyWordKeep(const QString&, const QString&) override {}
-    QString AlternateKeyWordApply(const QString& s) override { return s; }
-    std::int32_t GetProcessID() override { return 1; }
-    void CriticalMessage(const QString&) override {}
-    std::int16_t QuestionMessage(const QString&, std::int32_t) override { return 0; }
-    void InformationMessage(const QString&) override {}
-    QString SmartTrim(const QString& s) override { return s; }
-    void CopyFile(const QString&, const QString&) override {}
-    void CopyFolder(const QString&, const QString&) override {}
-    void CopyHereFromZip(const QString&, const QString&) override {}
-    void CopyHereToZip(const QString&, const QString&) override {}
-    void CreateFolder(const QString&) override {}
-    tavelin::TextStreamObject CreateTextFile(const QString&) override { return {}; }
-    void CreateTextFileAndWrite(const QString&, const QString&) override {}
-    void CreateZipFile(const QString&) override {}
-    void DeleteFile(const QString&) override {}
-    void DeleteFolder(const QString&) override {}
-    bool DriveExists(const QString&) override { return false; }
-    bool FileExists(const QString&) override { return false; }
-    bool FolderExists(const QString&) override { return false; }
-    QString GetAbsolutePathName(const QString& p) override { return p; }
-    QString GetBaseName(const QString&) override { return {}; }
-    QString GetDrive(const QString&) override { return {}; }
-    QString GetDriveName(const QString&) override { return {}; }
-    QString GetExtensionName(const QString&) override { return {}; }
-    tavelin::FileObject GetFile(const QString&) override { return {}; }
-    QString GetFileDateTime(const QString&) override { return {}; }
-    QString GetFileName(const QString&) override { return {}; }
-    std::int32_t GetFileSize(const QString&) override { return -1; }
-    tavelin::StringArray GetFilesPath(const QString&) override { return {}; }
-    tavelin::FolderObject GetFolder(const QString&) override { return {}; }
-    QString GetParentFolderName(const QString&) override { return {}; }
-    tavelin::StringArray GetSubFoldersPath(const QString&) override { return {}; }
-    void MoveFile(const QString&, const QString&) override {}
-    void MoveFolder(const QString&, const QString&) override {}
-    QVariant SetCurrentDirectory(const QString&) override { return {}; }
-    QString TemporaryFolder() override { return {}; }
-    void DebugLevelForm() override {}
-    bool DebugOut(QVariant, std::int16_t) override { return true; }
-    void DebugFileFlash() override {}
-    std::int16_t DebugLevelSet(std::int16_t) override { return 0; }
-    void DebugFlashSet(bool) override {}
-    void SnapShot(QVariant) override {}
-};
 
 // Measures like the fake measurer but with a line height that has a fraction, and records what it
 // was asked to measure, so that texts cut into pieces show.
@@ -537,12 +462,12 @@ protected:
     void SetUp() override
     {
         FontAndColor::SetUp();
-        services = std::make_shared<IniServices>();
+        services = std::make_shared<testsupport::FakeServices>();
         CommonServices = services;
     }
     void Set(const char* key, const QString& value) { services->ini.insert(QString::fromUtf8(key), value); }
 
-    std::shared_ptr<IniServices> services;
+    std::shared_ptr<testsupport::FakeServices> services;
 };
 
 TEST_F(FontAndColorLoading, ListsAndDefaultsComeFromTheIniFile)
