@@ -3,7 +3,7 @@
 #include "platform/registry/Registry.h"
 
 #include "support/RaisedError.h"
-#include "support/TempFolder.h"
+#include "support/StoreFolders.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,31 +26,18 @@ bool KeyExists(const QString& path)
 }
 
 // A client "prog" whose application key is Software\Tavelin\prog; each test has its own store folders.
-class Registry : public testsupport::TempFolder {
+class Registry : public testsupport::StoreFolders {
 protected:
     void SetUp() override
     {
-        for (const char* name : {"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) {
-            saved_.append(qgetenv(name));
-            QDir().mkpath(path(QString::fromLatin1(name)));
-            qputenv(name, QFile::encodeName(path(QString::fromLatin1(name))));
-        }
+        StoreFolders::SetUp();
         app_.setProperty("Path", path());
         app_.setProperty("EXEName", QStringLiteral("prog"));
         state_.AppObject = &app_;
         AppKeyCreate(state_);
     }
-    void TearDown() override
-    {
-        qputenv("XDG_CONFIG_HOME", saved_[0]);
-        qputenv("XDG_RUNTIME_DIR", saved_[1]);
-    }
-
     QObject app_;
     TavelinComState state_;
-
-private:
-    QList<QByteArray> saved_;
 };
 
 const QString kApp = QStringLiteral("Software\\Tavelin\\prog");

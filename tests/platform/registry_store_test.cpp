@@ -1,6 +1,6 @@
 #include "platform/registry/Registry.h"
 
-#include "support/TempFolder.h"
+#include "support/StoreFolders.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -83,25 +83,7 @@ TEST(RegistryChild, DISABLED_Run)
 }
 
 // Each test gets store folders of its own.
-class RegistryStore : public testsupport::TempFolder {
-protected:
-    void SetUp() override
-    {
-        for (const char* name : {"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) {
-            saved_.append(qgetenv(name));
-            QDir().mkpath(path(QString::fromLatin1(name)));
-            qputenv(name, QFile::encodeName(path(QString::fromLatin1(name))));
-        }
-    }
-    void TearDown() override
-    {
-        qputenv("XDG_CONFIG_HOME", saved_[0]);
-        qputenv("XDG_RUNTIME_DIR", saved_[1]);
-    }
-
-private:
-    QList<QByteArray> saved_;
-};
+using RegistryStore = testsupport::StoreFolders;
 
 TEST_F(RegistryStore, KeysAndValuesAnswerAsTheHiveDid)
 {
