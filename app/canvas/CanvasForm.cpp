@@ -38,10 +38,10 @@ void ChartDraw(std::int16_t canvas)
         BoxListDraw(canvas, SubRecord::Default);
 }
 
-[[noreturn]] void RaiseControl(std::int32_t number, const char* arrayName, std::int16_t index, const char* what)
+[[noreturn]] void RaiseControl(std::int32_t number, const char* arrayName, std::int16_t index)
 {
-    throw platform::vbrt::Error(number, QStringLiteral("CanvasForm"),
-                                QStringLiteral("%1(%2): %3").arg(QLatin1String(arrayName)).arg(index).arg(QLatin1String(what)));
+    platform::vbrt::RaiseNumber(number, QStringLiteral("CanvasForm"),
+                                QStringLiteral("%1(%2)").arg(QLatin1String(arrayName)).arg(index));
 }
 
 int ToPixels(std::int32_t twips)
@@ -109,9 +109,9 @@ template <class Element>
 void CanvasControlArray<Element>::Load(std::int16_t index)
 {
     if (index < 0)
-        RaiseControl(CanvasControlError::ElementMissing, name_, index, "no such element");
+        RaiseControl(CanvasControlError::ElementMissing, name_, index);
     if (IsLoaded(index))
-        RaiseControl(CanvasControlError::AlreadyLoaded, name_, index, "already loaded");
+        RaiseControl(CanvasControlError::AlreadyLoaded, name_, index);
     if (index >= static_cast<std::int16_t>(slots_.size()))
         slots_.resize(static_cast<std::size_t>(index) + 1);
     Slot& slot = slots_[static_cast<std::size_t>(index)];
@@ -125,9 +125,9 @@ template <class Element>
 void CanvasControlArray<Element>::Unload(std::int16_t index)
 {
     if (index == 0)
-        RaiseControl(CanvasControlError::DesignElement, name_, index, "element 0 belongs to the window");
+        RaiseControl(CanvasControlError::DesignElement, name_, index);
     if (!IsLoaded(index))
-        RaiseControl(CanvasControlError::ElementMissing, name_, index, "not loaded");
+        RaiseControl(CanvasControlError::ElementMissing, name_, index);
     const bool wasVisible = slots_[static_cast<std::size_t>(index)].element.Visible;
     slots_[static_cast<std::size_t>(index)] = Slot{};
     while (slots_.size() > 1 && !slots_.back().loaded)
@@ -146,7 +146,7 @@ template <class Element>
 const typename CanvasControlArray<Element>::Slot& CanvasControlArray<Element>::slotAt(std::int16_t index) const
 {
     if (!IsLoaded(index))
-        RaiseControl(CanvasControlError::ElementMissing, name_, index, "not loaded");
+        RaiseControl(CanvasControlError::ElementMissing, name_, index);
     return slots_[static_cast<std::size_t>(index)];
 }
 

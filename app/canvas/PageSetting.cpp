@@ -23,6 +23,7 @@ namespace vellumora {
 namespace {
 
 using platform::vbrt::Error;
+using platform::vbrt::RaiseNumber;
 namespace ErrorNumber = platform::vbrt::ErrorNumber;
 
 const QString StandardName = QStringLiteral("標準");
@@ -30,8 +31,7 @@ const QString StandardName = QStringLiteral("標準");
 CanvasRecord& CanvasAt(std::int16_t canvas, const char* source)
 {
     if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
-        throw Error(ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source),
-                    QStringLiteral("インデックスが有効範囲にありません。"));
+        RaiseNumber(ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source));
     return B[static_cast<std::size_t>(canvas)];
 }
 
@@ -97,7 +97,7 @@ std::int16_t CanvasSlotSetup(std::int16_t n, std::int32_t kindFlags)
 {
     if (n < 0) {
         if (B.size() > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max()))
-            throw Error(ErrorNumber::Overflow, QStringLiteral("CanvasSlotSetup"), QStringLiteral("オーバーフローしました。"));
+            RaiseNumber(ErrorNumber::Overflow, QStringLiteral("CanvasSlotSetup"));
         B.emplace_back();
         B.back().header = CanvasHeader::Default;
         n = static_cast<std::int16_t>(B.size() - 1);

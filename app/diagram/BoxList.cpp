@@ -15,7 +15,7 @@ namespace vellumora {
 
 namespace {
 
-using platform::vbrt::Error;
+using platform::vbrt::RaiseNumber;
 namespace ErrorNumber = platform::vbrt::ErrorNumber;
 
 // Links are 16-bit, so a list holds at most this many slots (0 to 32767).
@@ -31,13 +31,12 @@ bool SlotIsFree(std::int16_t garbage) { return garbage >= 0; }
 
 [[noreturn]] void RaiseOverflow(const char* source)
 {
-    throw Error(ErrorNumber::Overflow, QString::fromLatin1(source), QStringLiteral("オーバーフローしました。"));
+    RaiseNumber(ErrorNumber::Overflow, QString::fromLatin1(source));
 }
 
 [[noreturn]] void RaiseSubscript(const char* source)
 {
-    throw Error(ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source),
-                QStringLiteral("インデックスが有効範囲にありません。"));
+    RaiseNumber(ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source));
 }
 
 CanvasRecord& CanvasAt(std::int16_t canvas, const char* source)

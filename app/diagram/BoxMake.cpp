@@ -19,8 +19,7 @@ namespace ErrorNumber = platform::vbrt::ErrorNumber;
 CanvasRecord& CanvasAt(std::int16_t canvas)
 {
     if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
-        throw platform::vbrt::Error(ErrorNumber::SubscriptOutOfRange, QStringLiteral("BoxListDraw"),
-                                    QStringLiteral("インデックスが有効範囲にありません。"));
+        platform::vbrt::RaiseNumber(ErrorNumber::SubscriptOutOfRange, QStringLiteral("BoxListDraw"));
     return B[static_cast<std::size_t>(canvas)];
 }
 

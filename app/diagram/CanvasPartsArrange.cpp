@@ -24,8 +24,7 @@ const QString CrLf = QStringLiteral("\r\n");
 CanvasRecord& CanvasAt(std::int16_t canvas, const char* source)
 {
     if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
-        throw platform::vbrt::Error(ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source),
-                                    QStringLiteral("インデックスが有効範囲にありません。"));
+        platform::vbrt::RaiseNumber(ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source));
     return B[static_cast<std::size_t>(canvas)];
 }
 
@@ -33,8 +32,7 @@ template <class Record>
 Record& ElementAt(std::vector<Record>& list, std::int16_t index, const char* source)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= list.size())
-        throw platform::vbrt::Error(ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source),
-                                    QStringLiteral("インデックスが有効範囲にありません。"));
+        platform::vbrt::RaiseNumber(ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source));
     return list[static_cast<std::size_t>(index)];
 }
 

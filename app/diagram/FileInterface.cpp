@@ -205,8 +205,7 @@ QString TagOf(const QString& tagLine)
 CanvasRecord& CanvasOf(std::int16_t canvas, const char* source)
 {
     if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
-        throw vbrt::Error(vbrt::ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source),
-                          QStringLiteral("インデックスが有効範囲にありません。"));
+        vbrt::RaiseNumber(vbrt::ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source));
     return B[canvas];
 }
 
@@ -262,8 +261,7 @@ QByteArray ReadWholeFile(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        throw vbrt::Error(vbrt::ErrorNumber::FileNotFound, QStringLiteral("PadFileOpen"),
-                          QStringLiteral("ファイル %1 が見つかりません。").arg(path));
+        vbrt::RaiseNumber(vbrt::ErrorNumber::FileNotFound, QStringLiteral("PadFileOpen"), path);
     QFile file(path);
     if (info.isDir() || !file.open(QIODevice::ReadOnly))
         throw vbrt::Error(vbrt::ErrorNumber::PermissionDenied, QStringLiteral("PadFileOpen"),
@@ -293,8 +291,7 @@ QByteArray ReadPadMember(const QString& path)
     const QString source = QStringLiteral("PadFileOpen");
     const QString name = fs::GetFileName(path);
     if (!QFileInfo(path).isFile())
-        throw vbrt::Error(vbrt::ErrorNumber::FileNotFound, source,
-                          QStringLiteral("ファイル %1 が見つかりません。").arg(path));
+        vbrt::RaiseNumber(vbrt::ErrorNumber::FileNotFound, source, path);
     QStringList names;
     try {
         names = zf::MemberNames(path);

@@ -502,8 +502,7 @@ QString FontNameText(std::int16_t nameIndex)
         return ApplicationGlobals.DocumentFontName;
     const QStringList& names = ApplicationGlobals.FontNameList;
     if (nameIndex < 0 || nameIndex >= names.size())
-        throw vbrt::Error(vbrt::ErrorNumber::SubscriptOutOfRange, QStringLiteral("FontNameText"),
-                          QStringLiteral("Subscript out of range"));
+        vbrt::RaiseNumber(vbrt::ErrorNumber::SubscriptOutOfRange, QStringLiteral("FontNameText"));
     return names[nameIndex];
 }
 

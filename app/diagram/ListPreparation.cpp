@@ -13,7 +13,7 @@ namespace vellumora {
 
 namespace {
 
-using platform::vbrt::Error;
+using platform::vbrt::RaiseNumber;
 namespace ErrorNumber = platform::vbrt::ErrorNumber;
 
 // The marks of the last layout: break and continue targets, replaced texts, the control
@@ -38,8 +38,7 @@ public:
     Preparation(std::int16_t canvas, bool onlyShown) : canvas_(canvas), onlyShown_(onlyShown)
     {
         if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
-            throw Error(ErrorNumber::SubscriptOutOfRange, QStringLiteral("BoxListPrepare"),
-                        QStringLiteral("インデックスが有効範囲にありません。"));
+            RaiseNumber(ErrorNumber::SubscriptOutOfRange, QStringLiteral("BoxListPrepare"));
     }
 
     std::int16_t WholeCanvas();

@@ -39,8 +39,7 @@ const QString StandardName = QStringLiteral("標準");
 CanvasRecord& CanvasAt(std::int16_t canvas, const char* source)
 {
     if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
-        throw vbrt::Error(vbrt::ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source),
-                          QStringLiteral("インデックスが有効範囲にありません。"));
+        vbrt::RaiseNumber(vbrt::ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source));
     return B[static_cast<std::size_t>(canvas)];
 }
 

@@ -251,8 +251,7 @@ void FreeStyleParse(std::int16_t canvas, std::int16_t box, const PadInfoRecord& 
 {
     if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size() || box < 0 ||
         static_cast<std::size_t>(box) >= B[canvas].BoxList.size())
-        throw platform::vbrt::Error(platform::vbrt::ErrorNumber::SubscriptOutOfRange, QStringLiteral("FreeStyleParse"),
-                                    QStringLiteral("インデックスが有効範囲にありません。"));
+        platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::SubscriptOutOfRange, QStringLiteral("FreeStyleParse"));
     FreeStyleApply(B[canvas].BoxList[box].style, record.style);
 }
 

@@ -16,8 +16,7 @@ namespace {
 std::int32_t Checked(std::int64_t value)
 {
     if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
-        throw platform::vbrt::Error(platform::vbrt::ErrorNumber::Overflow, QStringLiteral("ReportAreaCalc"),
-                                    QStringLiteral("オーバーフローしました。"));
+        platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::Overflow, QStringLiteral("ReportAreaCalc"));
     return static_cast<std::int32_t>(value);
 }
 

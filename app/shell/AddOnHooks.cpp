@@ -84,16 +84,14 @@ const AddOnMenuRecord* MenuEntryFind(const QString& menu, std::int16_t position)
 QVariant AddOnCall(const AddOnRecord& addOn, const QString& method, QVariantList& args)
 {
     if (!addOn.object)
-        throw platform::vbrt::Error(platform::vbrt::ErrorNumber::ObjectVariableNotSet, method,
-                                    QStringLiteral("オブジェクト変数が設定されていません。"));
+        platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::ObjectVariableNotSet, method);
     return platform::automation::CallByName(*addOn.object, method, args);
 }
 
 const AddOnRecord& AddOnOf(const AddOnMenuRecord& entry)
 {
     if (entry.addOn < 0 || static_cast<std::size_t>(entry.addOn) >= AddOnTable.size())
-        throw platform::vbrt::Error(platform::vbrt::ErrorNumber::SubscriptOutOfRange, entry.function,
-                                    QStringLiteral("インデックスが有効範囲にありません。"));
+        platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::SubscriptOutOfRange, entry.function);
     return AddOnTable[static_cast<std::size_t>(entry.addOn)];
 }
 

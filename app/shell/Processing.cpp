@@ -109,8 +109,7 @@ InputBlocker* Blocker()
 CanvasRecord& CanvasAt(std::int16_t canvas, const char* source)
 {
     if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
-        throw platform::vbrt::Error(platform::vbrt::ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source),
-                                    QStringLiteral("インデックスが有効範囲にありません。"));
+        platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source));
     return B[static_cast<std::size_t>(canvas)];
 }
 
@@ -118,8 +117,7 @@ template <class List>
 auto& ElementAt(List& list, std::int16_t index, const char* source)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= list.size())
-        throw platform::vbrt::Error(platform::vbrt::ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source),
-                                    QStringLiteral("インデックスが有効範囲にありません。"));
+        platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source));
     return list[static_cast<std::size_t>(index)];
 }
 

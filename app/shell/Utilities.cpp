@@ -88,8 +88,7 @@ std::int32_t CheckedSum(std::int32_t a, std::int32_t b)
 {
     const std::int64_t sum = std::int64_t(a) + std::int64_t(b);
     if (sum < std::numeric_limits<std::int32_t>::min() || sum > std::numeric_limits<std::int32_t>::max())
-        throw platform::vbrt::Error(platform::vbrt::ErrorNumber::Overflow, QStringLiteral("PointAdd"),
-                                    QStringLiteral("オーバーフローしました。"));
+        platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::Overflow, QStringLiteral("PointAdd"));
     return static_cast<std::int32_t>(sum);
 }
 

@@ -68,7 +68,7 @@ public:
             return nullptr;
         if (v.metaType().flags().testFlag(QMetaType::PointerToQObject))
             return qvariant_cast<QObject*>(v);
-        throw vbrt::Error(vbrt::ErrorNumber::TypeMismatch, kSource, QStringLiteral("Type mismatch"));
+        vbrt::RaiseNumber(vbrt::ErrorNumber::TypeMismatch, kSource);
     }
 
     void WriteBack() { args_ = after_; }
@@ -187,13 +187,10 @@ const MethodRow* FindMethod(const QString& name)
 QString AppObjectText(const TavelinComState& state, const char* property)
 {
     if (!state.AppObject)
-        throw vbrt::Error(vbrt::ErrorNumber::ObjectVariableNotSet, kSource,
-                          QStringLiteral("Object variable or With block variable not set"));
+        vbrt::RaiseNumber(vbrt::ErrorNumber::ObjectVariableNotSet, kSource);
     const QVariant value = state.AppObject->property(property);
     if (!value.isValid())
-        throw vbrt::Error(vbrt::ErrorNumber::ObjectDoesNotSupport, kSource,
-                          QStringLiteral("Object doesn't support this property or method: %1")
-                              .arg(QLatin1String(property)));
+        vbrt::RaiseNumber(vbrt::ErrorNumber::ObjectDoesNotSupport, kSource, QLatin1String(property));
     return vbrt::CStr(value);
 }
 
@@ -212,18 +209,15 @@ QVariant InvokeByName(TavelinCom& object, const QString& methodName, QVariantLis
 {
     const MethodRow* method = FindMethod(methodName);
     if (!method)
-        throw vbrt::Error(vbrt::ErrorNumber::ObjectDoesNotSupport, kSource,
-                          QStringLiteral("Object doesn't support this property or method: %1").arg(methodName));
+        vbrt::RaiseNumber(vbrt::ErrorNumber::ObjectDoesNotSupport, kSource, methodName);
     if (args.size() < method->required || args.size() > method->total)
-        throw vbrt::Error(vbrt::ErrorNumber::WrongNumberOfArguments, kSource,
-                          QStringLiteral("Wrong number of arguments or invalid property assignment: %1")
-                              .arg(QLatin1String(method->name)));
+        vbrt::RaiseNumber(vbrt::ErrorNumber::WrongNumberOfArguments, kSource, QLatin1String(method->name));
     Arguments arguments(args);
     QVariant result;
     try {
         result = method->call(object, arguments);
     } catch (const std::bad_alloc&) {
-        throw vbrt::Error(vbrt::ErrorNumber::OutOfMemory, kSource, QStringLiteral("Out of memory"));
+        vbrt::RaiseNumber(vbrt::ErrorNumber::OutOfMemory, kSource);
     }
     arguments.WriteBack();
     return result;

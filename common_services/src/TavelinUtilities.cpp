@@ -33,8 +33,7 @@ std::int16_t QuestionMessageShow(const TavelinComState& state, const QString& me
 {
     const std::int64_t style = std::int64_t(button) + msgbox::Style::YesNo + msgbox::Style::Question;
     if (style > std::numeric_limits<std::int32_t>::max())
-        throw platform::vbrt::Error(platform::vbrt::ErrorNumber::Overflow, QStringLiteral("QuestionMessage"),
-                                    QStringLiteral("オーバーフローしました。"));
+        platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::Overflow, QStringLiteral("QuestionMessage"));
     return msgbox::MsgBox(message, static_cast<std::int32_t>(style), TitleOf(state));
 }
 

@@ -23,8 +23,8 @@ constexpr std::array<ProgIdRow, 1> kProgIds{{
 
 [[noreturn]] void RaiseCannotCreate(const QString& progId, const QString& why)
 {
-    throw vbrt::Error(vbrt::ErrorNumber::CannotCreateObject, QStringLiteral("CreateObject"),
-                      QStringLiteral("Cannot create object: %1 (%2)").arg(progId, why));
+    vbrt::RaiseNumber(vbrt::ErrorNumber::CannotCreateObject, QStringLiteral("CreateObject"),
+                      QStringLiteral("%1: %2").arg(progId, why));
 }
 
 // A library, once loaded, is never unloaded: texts, error descriptions and type information

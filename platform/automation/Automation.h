@@ -34,8 +34,7 @@ std::shared_ptr<I> CreateObjectAs(const QString& progId)
     std::shared_ptr<Dispatch> object = CreateObject(progId);
     std::shared_ptr<I> typed = std::dynamic_pointer_cast<I>(object);
     if (!typed)
-        throw vbrt::Error(vbrt::ErrorNumber::TypeMismatch, QStringLiteral("CreateObject"),
-                          QStringLiteral("Type mismatch: %1").arg(progId));
+        vbrt::RaiseNumber(vbrt::ErrorNumber::TypeMismatch, QStringLiteral("CreateObject"), progId);
     return typed;
 }
 

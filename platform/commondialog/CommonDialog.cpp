@@ -94,7 +94,7 @@ void Show(CommonDialog& d, bool save)
     }
     if (!chosen) {
         if (d.CancelError)
-            throw vbrt::Error(CancelErrorNumber, QStringLiteral("CommonDialog"), QStringLiteral("キャンセルが選択されました。"));
+            vbrt::RaiseNumber(CancelErrorNumber, QStringLiteral("CommonDialog"));
         return;
     }
     const QFileInfo info(*chosen);

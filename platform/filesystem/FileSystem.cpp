@@ -21,8 +21,6 @@ namespace platform::filesystem {
 namespace {
 
 namespace E = vbrt::ErrorNumber;
-constexpr std::int32_t BadFileMode = 54;
-constexpr std::int32_t InputPastEndOfFile = 62;
 
 QByteArray N(const QString& path) { return QFile::encodeName(path); }
 
@@ -262,7 +260,7 @@ void TextStream::Require(IOMode mode, const char* what) const
         RaiseNumber(E::BadFileNameOrNumber, QString::fromLatin1(what), path_);
     const bool reading = mode_ == IOMode::ForReading;
     if (reading != (mode == IOMode::ForReading))
-        RaiseNumber(BadFileMode, QString::fromLatin1(what), path_);
+        RaiseNumber(E::BadFileMode, QString::fromLatin1(what), path_);
 }
 
 void TextStream::Write(const QString& text)
@@ -305,7 +303,7 @@ bool TextStream::AtEndOfStream()
 QString TextStream::ReadLine()
 {
     if (AtEndOfStream())
-        RaiseNumber(InputPastEndOfFile, QStringLiteral("ReadLine"), path_);
+        RaiseNumber(E::InputPastEndOfFile, QStringLiteral("ReadLine"), path_);
     // A Shift_JIS trail byte is never LF, so a line can be cut at the byte.
     qsizetype lf = pending_.indexOf('\n');
     while (lf < 0 && !eof_) {

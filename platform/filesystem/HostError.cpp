@@ -7,30 +7,6 @@
 
 namespace platform::filesystem {
 
-namespace {
-
-QString TextOf(std::int32_t number)
-{
-    namespace E = vbrt::ErrorNumber;
-    switch (number) {
-    case E::InvalidProcedureCall: return QStringLiteral("プロシージャの呼び出し、または引数が不正です。");
-    case E::Overflow: return QStringLiteral("オーバーフローしました。");
-    case E::BadFileNameOrNumber: return QStringLiteral("ファイル名または番号が不正です。");
-    case E::FileNotFound: return QStringLiteral("ファイルが見つかりません。");
-    case 54: return QStringLiteral("ファイルのモードが不正です。");
-    case E::IoError: return QStringLiteral("デバイス I/O エラーです。");
-    case E::FileAlreadyExists: return QStringLiteral("既に同名のファイルが存在しています。");
-    case E::DiskFull: return QStringLiteral("ディスクの空き容量が不足しています。");
-    case 62: return QStringLiteral("ファイルにこれ以上データがありません。");
-    case E::PermissionDenied: return QStringLiteral("書き込みできません。");
-    case E::PathFileAccessError: return QStringLiteral("パス名が無効です。");
-    case E::PathNotFound: return QStringLiteral("パスが見つかりません。");
-    default: return QStringLiteral("ファイルの操作に失敗しました。");
-    }
-}
-
-} // namespace
-
 std::int32_t HostErrorNumber(int hostError, Missing missing)
 {
     namespace E = vbrt::ErrorNumber;
@@ -53,7 +29,7 @@ std::int32_t HostErrorNumber(int hostError, Missing missing)
     case EXDEV: return E::PathFileAccessError;
     case ENAMETOOLONG: return E::BadFileNameOrNumber;
     case EMFILE:
-    case ENFILE: return 67; // too many files
+    case ENFILE: return E::TooManyFiles;
     case ENOMEM: return E::OutOfMemory;
     default: return E::IoError; // EIO and anything unexpected: the host's text goes along
     }
@@ -61,16 +37,20 @@ std::int32_t HostErrorNumber(int hostError, Missing missing)
 
 void RaiseNumber(std::int32_t number, const QString& source, const QString& path)
 {
-    throw vbrt::Error(number, source, QStringLiteral("%1 (%2)").arg(TextOf(number), path));
+    vbrt::RaiseNumber(number, source, path);
 }
 
 void RaiseHostError(int hostError, const QString& source, const QString& path, Missing missing)
 {
+    namespace E = vbrt::ErrorNumber;
     const std::int32_t number = HostErrorNumber(hostError, missing);
-    QString text = TextOf(number);
-    if (number == vbrt::ErrorNumber::IoError || number == 67)
-        text += QStringLiteral(" %1").arg(QString::fromLocal8Bit(std::strerror(hostError)));
-    throw vbrt::Error(number, source, QStringLiteral("%1 (%2)").arg(text, path));
+    if (number == E::IoError || number == E::TooManyFiles) {
+        // The usual text says too little here: the host's own words go along.
+        throw vbrt::Error(number, source, QStringLiteral("%1 %2 (%3)")
+                                              .arg(vbrt::ErrorDescription(number),
+                                                   QString::fromLocal8Bit(std::strerror(hostError)), path));
+    }
+    vbrt::RaiseNumber(number, source, path);
 }
 
 } // namespace platform::filesystem

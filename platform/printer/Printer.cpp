@@ -28,7 +28,7 @@ std::int32_t MillimetresToTwips(double mm)
 
 [[noreturn]] void RaiseInvalidCall(const QString& source)
 {
-    throw vbrt::Error(vbrt::ErrorNumber::InvalidProcedureCall, source, QStringLiteral("Invalid procedure call or argument"));
+    vbrt::RaiseNumber(vbrt::ErrorNumber::InvalidProcedureCall, source);
 }
 
 } // namespace

@@ -18,19 +18,26 @@ constexpr std::int32_t DivisionByZero = 11;
 constexpr std::int32_t TypeMismatch = 13;
 constexpr std::int32_t BadFileNameOrNumber = 52;
 constexpr std::int32_t FileNotFound = 53;
+constexpr std::int32_t BadFileMode = 54;
 constexpr std::int32_t FileAlreadyOpen = 55;
 constexpr std::int32_t IoError = 57;
 constexpr std::int32_t FileAlreadyExists = 58;
 constexpr std::int32_t DiskFull = 61;
+constexpr std::int32_t InputPastEndOfFile = 62;
+constexpr std::int32_t TooManyFiles = 67;
 constexpr std::int32_t PermissionDenied = 70;
 constexpr std::int32_t PathFileAccessError = 75;
 constexpr std::int32_t PathNotFound = 76;
 constexpr std::int32_t ObjectVariableNotSet = 91;
+constexpr std::int32_t ControlArrayElementMissing = 340;
+constexpr std::int32_t ObjectAlreadyLoaded = 360;
+constexpr std::int32_t CannotUnloadDesignControl = 362;
 constexpr std::int32_t ObjectRequired = 424;
 constexpr std::int32_t CannotCreateObject = 429;
 constexpr std::int32_t ObjectDoesNotSupport = 438;
 constexpr std::int32_t WrongNumberOfArguments = 450;
 constexpr std::int32_t InvalidProcedureCall = 5;
+constexpr std::int32_t CancelSelected = 32755; // a file dialog asked to raise on cancel
 } // namespace ErrorNumber
 
 // The one raised error of the program and its layers: a number, the raising
@@ -54,6 +61,14 @@ private:
     QString description_;
     std::string what_;
 };
+
+// The user's text of a runtime error number, the same wherever it is raised; a number the
+// program does not raise gets the runtime's text for an undefined error.
+QString ErrorDescription(std::int32_t number);
+
+// Raises a runtime error with its usual text; a detail (a path, a method name) follows it in
+// parentheses. Not for the program's own -2147220991 errors: their texts are the messages.
+[[noreturn]] void RaiseNumber(std::int32_t number, const QString& source, const QString& detail = {});
 
 // Raises the program's own error (-2147220991) from the named procedure.
 [[noreturn]] inline void Raise(const QString& source, const QString& description)

@@ -263,7 +263,7 @@ bool HasTwelveHourMarker(const QString& pattern)
 QString Format(double value, const QString& pattern)
 {
     if (!std::isfinite(value))
-        throw Error(ErrorNumber::Overflow, QStringLiteral("Format"), QStringLiteral("Overflow"));
+        RaiseNumber(ErrorNumber::Overflow, QStringLiteral("Format"));
     if (pattern.isEmpty())
         return CStr(QVariant(value));
     const QStringList sections = SplitSections(pattern);

@@ -15,12 +15,12 @@ namespace {
 
 [[noreturn]] void RaiseTypeMismatch(const QString& source)
 {
-    throw Error(ErrorNumber::TypeMismatch, source, QStringLiteral("Type mismatch"));
+    RaiseNumber(ErrorNumber::TypeMismatch, source);
 }
 
 [[noreturn]] void RaiseOverflow(const QString& source)
 {
-    throw Error(ErrorNumber::Overflow, source, QStringLiteral("Overflow"));
+    RaiseNumber(ErrorNumber::Overflow, source);
 }
 
 bool IsAsciiDigit(QChar c)
