@@ -9,6 +9,7 @@
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/TagTable.h"
 #include "app/shell/ApplicationGlobals.h"
+#include "tests/app/diagram/paint_chart.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -27,36 +28,11 @@ constexpr std::int32_t kHeight = 600;
 constexpr std::int32_t kPitchX = 2100;
 constexpr std::int32_t kPitchY = 900;
 
-void GlobalsSet()
-{
-    ApplicationGlobals = ApplicationGlobalsRecord::Default;
-    ApplicationGlobals.ColorTable.assign(1, ColorTableRecord{QString(), QStringLiteral("標準"), 0, 0, 0, -1});
-    ApplicationGlobals.FontNameList = QStringList{QStringLiteral("標準"), QStringLiteral("ＭＳ ゴシック")};
-    ApplicationGlobals.FontSizeList = QStringList{QStringLiteral("標準")};
-    ApplicationGlobals.DocumentFontName = QStringLiteral("ＭＳ ゴシック");
-    ApplicationGlobals.DocumentFontSize = QStringLiteral("10");
-    ApplicationGlobals.DocumentColorName = QStringLiteral("r0,g0,b0");
-    ApplicationGlobals.CanvasColorName = QStringLiteral("r255,g255,b255");
-    B.assign(1, CanvasRecord{});
-    BoxListClear(0);
-}
-
 std::int16_t Add(std::int16_t canvas, std::int32_t tag, std::int32_t attr, const QString& text, std::int32_t x,
                  std::int32_t y, std::int16_t before, std::int16_t upper)
 {
-    PadInfoRecord record;
-    record.tagId = tag;
-    record.flags = attr;
-    record.text = text;
-    const std::int16_t n = BoxAdd(canvas, record, before, upper);
-    CanvasRecord& c = B[canvas];
-    if (before > 0)
-        c.BoxList[before].after = n;
-    else if (upper > 0)
-        c.SubList[upper].boxIndex = n;
-    else
-        c.header.firstBox = n;
-    BoxRecord& b = c.BoxList[n];
+    const std::int16_t n = painttest::ChainBoxAdd(canvas, tag, attr, text, before, upper);
+    BoxRecord& b = B[canvas].BoxList[n];
     b.xy = {x, y};
     b.sizeP = {kWidth, kHeight};
     b.text.xy = {150, 100};
@@ -67,7 +43,9 @@ std::int16_t Add(std::int16_t canvas, std::int32_t tag, std::int32_t attr, const
 // of the window per loop; then arranged as after a redraw and drawn once.
 std::int16_t ChartMake()
 {
-    GlobalsSet();
+    painttest::PlainDocumentGlobalsSet();
+    B.assign(1, CanvasRecord{});
+    BoxListClear(0);
     const std::int16_t canvas = CanvasSlotSetup(-1, 0);
     CanvasForm* form = B[canvas].form.data();
     form->timRefresh->stop();

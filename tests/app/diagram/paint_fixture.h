@@ -9,6 +9,7 @@
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/TagTable.h"
 #include "app/shell/ApplicationGlobals.h"
+#include "paint_chart.h"
 #include "platform/printer/TextMeasure.h"
 
 #include <QTimer>
@@ -42,14 +43,7 @@ protected:
     void SetUp() override
     {
         platform::printer::UseFakeTextMeasurer(true);
-        ApplicationGlobals = ApplicationGlobalsRecord::Default;
-        ApplicationGlobals.ColorTable.assign(1, ColorTableRecord{QString(), QStringLiteral("標準"), 0, 0, 0, -1});
-        ApplicationGlobals.FontNameList = QStringList{QStringLiteral("標準"), QStringLiteral("ＭＳ ゴシック")};
-        ApplicationGlobals.FontSizeList = QStringList{QStringLiteral("標準")};
-        ApplicationGlobals.DocumentFontName = QStringLiteral("ＭＳ ゴシック");
-        ApplicationGlobals.DocumentFontSize = QStringLiteral("10");
-        ApplicationGlobals.DocumentColorName = QStringLiteral("r0,g0,b0");
-        ApplicationGlobals.CanvasColorName = QStringLiteral("r255,g255,b255");
+        PlainDocumentGlobalsSet();
         LO = LayoutConstants::Default;
         CurrentFontColorState = FontColorState::Default;
         B.assign(1, CanvasRecord{});
@@ -75,17 +69,7 @@ protected:
     std::int16_t Add(std::int32_t tag, const QString& text, Point xy, Point size, std::int16_t before = -1,
                      std::int16_t upper = -1)
     {
-        PadInfoRecord record;
-        record.tagId = tag;
-        record.flags = AttrOf(tag);
-        record.text = text;
-        const std::int16_t n = BoxAdd(canvas, record, before, upper);
-        if (before > 0)
-            box(before).after = n;
-        else if (upper > 0)
-            sub(upper).boxIndex = n;
-        else
-            B[canvas].header.firstBox = n;
+        const std::int16_t n = ChainBoxAdd(canvas, tag, AttrOf(tag), text, before, upper);
         box(n).xy = xy;
         box(n).sizeP = size;
         return n;
