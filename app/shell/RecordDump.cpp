@@ -53,6 +53,12 @@ QString Suffix(std::int16_t number) { return number >= 0 ? QString::number(numbe
 
 QString Number(std::size_t n) { return QString::number(n); }
 
+// A member of an array or of a group: "label(index)".
+QString Indexed(const QString& label, const QString& index)
+{
+    return label + QLatin1Char('(') + index + QLatin1Char(')');
+}
+
 // The walk of one canvas: which boxes and sub lines were already dumped.
 struct BoxTreeWalk {
     const CanvasRecord& canvas;
@@ -204,32 +210,31 @@ void ReportSettingEntries()
     static const std::array<QString, 6> slotNames = {QStringLiteral("HL"), QStringLiteral("HC"), QStringLiteral("HR"),
                                                  QStringLiteral("FL"), QStringLiteral("FC"), QStringLiteral("FR")};
     const ReportSettingRecord& rs = RS;
-    const auto in = [](const QString& label, const QString& name) { return label + QLatin1Char('(') + name + QLatin1Char(')'); };
 
     Header(QStringLiteral("RS ") + Stars30, 0);
     Entry(QStringLiteral("用紙"), rs.paperStyle, 0);
     Entry(QStringLiteral("用紙ｻｲｽﾞ"), rs.paperSize, 0);
     Entry(QStringLiteral("用紙方向"), rs.orientation, 0);
     for (std::size_t i = 0; i < sides.size(); ++i)
-        Entry(in(QStringLiteral("各ﾏｰｼﾞﾝ"), sides[i]), rs.margin[i], 0);
+        Entry(Indexed(QStringLiteral("各ﾏｰｼﾞﾝ"), sides[i]), rs.margin[i], 0);
     for (std::size_t i = 0; i < frames.size(); ++i)
-        Entry(in(QStringLiteral("枠有無"), frames[i]), rs.frameShow[i], 0);
+        Entry(Indexed(QStringLiteral("枠有無"), frames[i]), rs.frameShow[i], 0);
     for (std::size_t i = 0; i < sides.size(); ++i)
-        Entry(in(QStringLiteral("各余白"), sides[i]), rs.space[i], 0);
+        Entry(Indexed(QStringLiteral("各余白"), sides[i]), rs.space[i], 0);
     Entry(QStringLiteral("ﾍｯﾀﾞ高さ"), rs.headerHeight, 0);
     Entry(QStringLiteral("ﾌｯﾀ高さ"), rs.footerHeight, 0);
     for (std::size_t i = 0; i < slotNames.size(); ++i) {
-        Entry(in(QStringLiteral("内容"), slotNames[i]), rs.explain[i], 0);
-        Entry(in(QStringLiteral("ﾌｫﾝﾄ名"), slotNames[i]), rs.fontName[i], 0);
-        Entry(in(QStringLiteral("ﾌｫﾝﾄｻｲｽﾞ"), slotNames[i]), rs.fontSize[i], 0);
-        Entry(in(QStringLiteral("ﾌｫﾝﾄ太字"), slotNames[i]), rs.fontBold[i], 0);
-        Entry(in(QStringLiteral("ﾌｫﾝﾄ斜体"), slotNames[i]), rs.fontItalic[i], 0);
-        Entry(in(QStringLiteral("ﾌｫﾝﾄ取消線"), slotNames[i]), rs.fontStrikethru[i], 0);
-        Entry(in(QStringLiteral("ﾌｫﾝﾄ下線"), slotNames[i]), rs.fontUnderLine[i], 0);
-        Entry(in(QStringLiteral("色"), slotNames[i]), rs.color[i], 0);
+        Entry(Indexed(QStringLiteral("内容"), slotNames[i]), rs.explain[i], 0);
+        Entry(Indexed(QStringLiteral("ﾌｫﾝﾄ名"), slotNames[i]), rs.fontName[i], 0);
+        Entry(Indexed(QStringLiteral("ﾌｫﾝﾄｻｲｽﾞ"), slotNames[i]), rs.fontSize[i], 0);
+        Entry(Indexed(QStringLiteral("ﾌｫﾝﾄ太字"), slotNames[i]), rs.fontBold[i], 0);
+        Entry(Indexed(QStringLiteral("ﾌｫﾝﾄ斜体"), slotNames[i]), rs.fontItalic[i], 0);
+        Entry(Indexed(QStringLiteral("ﾌｫﾝﾄ取消線"), slotNames[i]), rs.fontStrikethru[i], 0);
+        Entry(Indexed(QStringLiteral("ﾌｫﾝﾄ下線"), slotNames[i]), rs.fontUnderLine[i], 0);
+        Entry(Indexed(QStringLiteral("色"), slotNames[i]), rs.color[i], 0);
     }
     for (std::size_t i = 0; i < rs.extraText.size(); ++i)
-        Entry(in(QStringLiteral("追加ﾃｷｽﾄ"), Number(i + 1)), rs.extraText[i], 0);
+        Entry(Indexed(QStringLiteral("追加ﾃｷｽﾄ"), Number(i + 1)), rs.extraText[i], 0);
     Entry(QStringLiteral("更新日付ﾌｫｰﾏｯﾄ"), rs.updateDateFormat, 0);
     Entry(QStringLiteral("現在日付ﾌｫｰﾏｯﾄ"), rs.nowDateFormat, 0);
     Entry(QStringLiteral("用紙横ｻｲｽﾞ"), rs.pageWidth, 0);
@@ -240,10 +245,10 @@ void ReportSettingEntries()
     Entry(QStringLiteral("ｷｬﾝﾊﾞｽ縦ｻｲｽﾞ"), rs.reportHeight, 0);
     for (std::size_t i = 0; i < rs.descriptionList.size(); ++i) {
         const ReportDescription& d = rs.descriptionList[i];
-        Entry(in(QStringLiteral("説明"), Number(i)), d.description, 0);
-        Entry(in(QStringLiteral("区分1"), Number(i)), d.category1, 0);
-        Entry(in(QStringLiteral("区分2"), Number(i)), d.category2, 0);
-        Entry(in(QStringLiteral("ﾍﾟｰｼﾞ毎"), Number(i)), d.perPage, 0);
+        Entry(Indexed(QStringLiteral("説明"), Number(i)), d.description, 0);
+        Entry(Indexed(QStringLiteral("区分1"), Number(i)), d.category1, 0);
+        Entry(Indexed(QStringLiteral("区分2"), Number(i)), d.category2, 0);
+        Entry(Indexed(QStringLiteral("ﾍﾟｰｼﾞ毎"), Number(i)), d.perPage, 0);
     }
     Entry(QStringLiteral("PDFﾌｧｲﾙ名"), rs.pdfPath, 0);
 }
@@ -261,10 +266,9 @@ void ConnectorEntries(const ConnectorRecord& connector, std::size_t c, std::int1
 
 void BlockEntries(const BlockRecord& block, std::int16_t indent)
 {
-    const auto at = [](const QString& label, std::size_t i) { return label + QLatin1Char('(') + Number(i) + QLatin1Char(')'); };
     Entry(QStringLiteral("ﾍﾞｰｽ番号"), block.canvas, indent);
     for (std::size_t i = 0; i < block.children.size(); ++i)
-        Entry(at(QStringLiteral("後続ｲﾝﾃﾞｯｸｽ"), i), block.children[i], indent);
+        Entry(Indexed(QStringLiteral("後続ｲﾝﾃﾞｯｸｽ"), Number(i)), block.children[i], indent);
     Entry(QStringLiteral("ﾌﾞﾛｯｸ･ｻｲｽﾞ"), block.size, indent);
     for (std::size_t c = 0; c < block.connector.size(); ++c)
         ConnectorEntries(block.connector[c], c, indent);
@@ -273,12 +277,12 @@ void BlockEntries(const BlockRecord& block, std::int16_t indent)
     Entry(QStringLiteral("基準ﾚﾍﾞﾙ番号"), block.baseLevel, indent);
     Entry(QStringLiteral("編集BOX件数"), block.editBoxCount, indent);
     for (std::size_t i = 0; i < block.peakSet.size(); ++i)
-        Entry(at(QStringLiteral("最高峰の集合"), i), block.peakSet[i], indent);
+        Entry(Indexed(QStringLiteral("最高峰の集合"), Number(i)), block.peakSet[i], indent);
     Entry(QStringLiteral("ﾌﾞﾛｯｸ･ﾌｧｲﾙNo"), block.fileNo, indent);
     Entry(QStringLiteral("ﾌﾞﾛｯｸ･ﾌｧｲﾙ名"), block.fileName, indent);
     Entry(QStringLiteral("ﾍﾟｰｼﾞ番号"), block.pageNo, indent);
     for (std::size_t i = 0; i < block.joinBlocks.size(); ++i)
-        Entry(at(QStringLiteral("接続ﾌﾞﾛｯｸ"), i), block.joinBlocks[i], indent);
+        Entry(Indexed(QStringLiteral("接続ﾌﾞﾛｯｸ"), Number(i)), block.joinBlocks[i], indent);
     Entry(QStringLiteral("接続済"), block.joined, indent);
     Entry(QStringLiteral("ﾍﾟｰｼﾞ･ﾎﾟｼﾞｼｮﾝ"), block.pagePos, indent);
     Entry(QStringLiteral("接続ﾌﾞﾛｯｸ･ﾚﾍﾞﾙ"), block.joinLevel, indent);
