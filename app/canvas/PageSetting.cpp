@@ -7,6 +7,7 @@
 #include "app/shell/ApplicationGlobals.h"
 #include "app/shell/MainWindowLink.h"
 #include "app/shell/Processing.h"
+#include "app/shell/RecordAccess.h"
 #include "app/shell/Utilities.h"
 #include "platform/printer/Printer.h"
 #include "platform/vbrt/Error.h"
@@ -27,13 +28,6 @@ using platform::vbrt::RaiseNumber;
 namespace ErrorNumber = platform::vbrt::ErrorNumber;
 
 const QString StandardName = QStringLiteral("標準");
-
-CanvasRecord& CanvasAt(std::int16_t canvas, const char* source)
-{
-    if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
-        RaiseNumber(ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source));
-    return B[static_cast<std::size_t>(canvas)];
-}
 
 // Unloads a box editor window; its own close handling hands its session back as cancelled.
 void EditorUnload(QPointer<QWidget>& editor)

@@ -5,6 +5,7 @@
 #include "app/diagram/FontAndColor.h"
 #include "app/shell/ApplicationGlobals.h"
 #include "app/shell/Processing.h"
+#include "app/shell/RecordAccess.h"
 #include "platform/vbrt/Error.h"
 
 #include <QMdiSubWindow>
@@ -14,9 +15,6 @@
 namespace vellumora {
 
 namespace {
-
-using platform::vbrt::RaiseNumber;
-namespace ErrorNumber = platform::vbrt::ErrorNumber;
 
 // Links are 16-bit, so a list holds at most this many slots (0 to 32767).
 constexpr std::size_t kMaxSlots = static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max()) + 1;
@@ -28,31 +26,6 @@ constexpr std::int16_t kInUse = -1;
 constexpr std::int16_t kChainEnd = 0;
 
 bool SlotIsFree(std::int16_t garbage) { return garbage >= 0; }
-
-[[noreturn]] void RaiseOverflow(const char* source)
-{
-    RaiseNumber(ErrorNumber::Overflow, QString::fromLatin1(source));
-}
-
-[[noreturn]] void RaiseSubscript(const char* source)
-{
-    RaiseNumber(ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source));
-}
-
-CanvasRecord& CanvasAt(std::int16_t canvas, const char* source)
-{
-    if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
-        RaiseSubscript(source);
-    return B[static_cast<std::size_t>(canvas)];
-}
-
-template <class Record>
-Record& SlotAt(std::vector<Record>& list, std::int16_t index, const char* source)
-{
-    if (index < 0 || static_cast<std::size_t>(index) >= list.size())
-        RaiseSubscript(source);
-    return list[static_cast<std::size_t>(index)];
-}
 
 // The spare slot 0 of a cleared list: every member zero, every text and list empty.
 BoxRecord ZeroBoxRecord()
@@ -237,7 +210,7 @@ std::int16_t SubLineAdd(std::int16_t canvas, std::int16_t before, std::int16_t u
 void BoxDelete(std::int16_t canvas, std::int16_t box, bool withBoxes)
 {
     CanvasRecord& c = CanvasAt(canvas, "BoxDelete");
-    BoxRecord& record = SlotAt(c.BoxList, box, "BoxDelete");
+    BoxRecord& record = ElementAt(c.BoxList, box, "BoxDelete");
     // Slot 0 is the spare and never holds a box.
     if (box < 1)
         return;
@@ -271,7 +244,7 @@ void BoxDelete(std::int16_t canvas, std::int16_t box, bool withBoxes)
 void SubLineDelete(std::int16_t canvas, std::int16_t sub, bool withBoxes)
 {
     CanvasRecord& c = CanvasAt(canvas, "SubLineDelete");
-    SubRecord& record = SlotAt(c.SubList, sub, "SubLineDelete");
+    SubRecord& record = ElementAt(c.SubList, sub, "SubLineDelete");
     if (sub < 1)
         return;
     CanvasBusyWait(canvas);

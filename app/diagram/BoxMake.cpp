@@ -4,6 +4,7 @@
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/TagTable.h"
 #include "app/shell/ApplicationGlobals.h"
+#include "app/shell/RecordAccess.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 
@@ -13,15 +14,6 @@
 namespace vellumora {
 
 namespace {
-
-namespace ErrorNumber = platform::vbrt::ErrorNumber;
-
-CanvasRecord& CanvasAt(std::int16_t canvas)
-{
-    if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
-        platform::vbrt::RaiseNumber(ErrorNumber::SubscriptOutOfRange, QStringLiteral("BoxListDraw"));
-    return B[static_cast<std::size_t>(canvas)];
-}
 
 // A frame colour of "" would otherwise take whatever colour was applied last: it means the
 // document colour, as -1 does.
@@ -41,10 +33,10 @@ struct ChainWalk {
     bool subDrawn = false;    // the sub line's texts and figures are drawn, its chain is next
 };
 
-class Painter {
+class Painter : CanvasLinks {
 public:
     Painter(std::int16_t canvas, std::int32_t frameColor)
-        : canvas_(canvas), record_(B[static_cast<std::size_t>(canvas)]), frameColor_(frameColor)
+        : CanvasLinks(B[static_cast<std::size_t>(canvas)]), canvas_(canvas), frameColor_(frameColor)
     {
     }
 
@@ -56,11 +48,6 @@ public:
     }
 
 private:
-    BoxRecord& box(std::int16_t n) { return record_.BoxList[static_cast<std::size_t>(n)]; }
-    SubRecord& sub(std::int16_t n) { return record_.SubList[static_cast<std::size_t>(n)]; }
-    bool boxExists(std::int16_t n) const { return n >= 1 && static_cast<std::size_t>(n) < record_.BoxList.size(); }
-    bool subExists(std::int16_t n) const { return n >= 1 && static_cast<std::size_t>(n) < record_.SubList.size(); }
-
     void chainBegin(std::int16_t start)
     {
         DrawColorSet(frameColor_, canvas_);
@@ -140,7 +127,6 @@ private:
     }
 
     std::int16_t canvas_;
-    CanvasRecord& record_;
     std::int32_t frameColor_;
     std::vector<ChainWalk> stack_;
 };
@@ -149,7 +135,7 @@ private:
 
 void BoxListDraw(std::int16_t canvas, const SubRecord& sub)
 {
-    CanvasRecord& record = CanvasAt(canvas);
+    CanvasRecord& record = CanvasAt(canvas, "BoxListDraw");
     const std::int32_t frameColor = FrameColorGet();
     std::int16_t start = sub.boxIndex;
     if (start < 0) {

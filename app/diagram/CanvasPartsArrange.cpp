@@ -5,6 +5,7 @@
 #include "app/diagram/TagTable.h"
 #include "app/shell/ApplicationGlobals.h"
 #include "app/shell/Processing.h"
+#include "app/shell/RecordAccess.h"
 #include "platform/graphics/DrawingTarget.h"
 #include "platform/richtext/RichTextBox.h"
 #include "platform/vbrt/Error.h"
@@ -16,25 +17,9 @@ namespace vellumora {
 
 namespace {
 
-namespace ErrorNumber = platform::vbrt::ErrorNumber;
 using platform::graphics::TwipsPerPixel;
 
 const QString CrLf = QStringLiteral("\r\n");
-
-CanvasRecord& CanvasAt(std::int16_t canvas, const char* source)
-{
-    if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
-        platform::vbrt::RaiseNumber(ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source));
-    return B[static_cast<std::size_t>(canvas)];
-}
-
-template <class Record>
-Record& ElementAt(std::vector<Record>& list, std::int16_t index, const char* source)
-{
-    if (index < 0 || static_cast<std::size_t>(index) >= list.size())
-        platform::vbrt::RaiseNumber(ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source));
-    return list[static_cast<std::size_t>(index)];
-}
 
 // Int of a quotient: rounds down, also below zero.
 std::int32_t FloorDiv(std::int32_t value, std::int32_t divisor)
@@ -136,10 +121,10 @@ struct ChainArrange {
     bool subDone = false;          // the sub line is placed, the chain below it is next
 };
 
-class Arranger {
+class Arranger : CanvasLinks {
 public:
     Arranger(std::int16_t canvas, CanvasRecord& record)
-        : canvas_(canvas), record_(record), form_(record.form.data()),
+        : CanvasLinks(record), canvas_(canvas), form_(record.form.data()),
           L_(LO.lineLabelWidth), Hl_(LO.lineLabelHeight), S_(LO.subLineLabelWidth), hG_(LO.horizontalGap)
     {
         if (form_)
@@ -156,11 +141,6 @@ public:
     }
 
 private:
-    BoxRecord& box(std::int16_t n) { return record_.BoxList[static_cast<std::size_t>(n)]; }
-    SubRecord& sub(std::int16_t n) { return record_.SubList[static_cast<std::size_t>(n)]; }
-    bool boxExists(std::int16_t n) const { return n >= 1 && static_cast<std::size_t>(n) < record_.BoxList.size(); }
-    bool subExists(std::int16_t n) const { return n >= 1 && static_cast<std::size_t>(n) < record_.SubList.size(); }
-
     void chainBegin(std::int16_t start, bool whole)
     {
         ChainArrange chain;
@@ -338,7 +318,6 @@ private:
     }
 
     std::int16_t canvas_;
-    CanvasRecord& record_;
     CanvasForm* form_;
     std::int32_t labelColor_ = platform::graphics::DefaultBackColor;
     const std::int32_t L_;

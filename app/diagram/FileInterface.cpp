@@ -8,6 +8,7 @@
 #include "app/diagram/TagTable.h"
 #include "app/shell/ApplicationGlobals.h"
 #include "app/shell/Processing.h"
+#include "app/shell/RecordAccess.h"
 #include "app/shell/Utilities.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/commondialog/CommonDialog.h"
@@ -200,13 +201,6 @@ QString TagOf(const QString& tagLine)
 {
     const qsizetype colon = tagLine.indexOf(QLatin1Char(':'));
     return colon < 0 ? tagLine : tagLine.left(colon);
-}
-
-CanvasRecord& CanvasOf(std::int16_t canvas, const char* source)
-{
-    if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
-        vbrt::RaiseNumber(vbrt::ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source));
-    return B[canvas];
 }
 
 void Emit(const QString& line, const char* source)
@@ -540,7 +534,7 @@ void PadInfoWrite(const PadInfoRecord& record)
 void BoxListWrite(std::int16_t canvas, std::int16_t startBox, bool withSubs, bool caseNumbers, bool followNext,
                   bool withNames)
 {
-    CanvasRecord& c = CanvasOf(canvas, "BoxListWrite");
+    CanvasRecord& c = CanvasAt(canvas, "BoxListWrite");
     std::int16_t box = startBox;
     bool frameOpened = false;
     if (startBox < 0) {
@@ -628,7 +622,7 @@ void PadDocumentWrite(bool withCanvases, bool caseNumbers)
 
 QString ObstinateNameGet(std::int16_t canvas)
 {
-    const std::int32_t kind = CanvasOf(canvas, "ObstinateNameGet").header.kindFlags & TagAttribute::ObstinateMask;
+    const std::int32_t kind = CanvasAt(canvas, "ObstinateNameGet").header.kindFlags & TagAttribute::ObstinateMask;
     for (const TagAttributeRecord& attribute : PR.TagAttributeTable) {
         if (attribute.value == kind)
             return attribute.name;

@@ -3,6 +3,7 @@
 #include "app/diagram/BoxList.h"
 #include "app/diagram/TagTable.h"
 #include "app/shell/ApplicationGlobals.h"
+#include "app/shell/RecordAccess.h"
 #include "app/shell/Utilities.h"
 #include "platform/vbrt/Error.h"
 
@@ -12,9 +13,6 @@
 namespace vellumora {
 
 namespace {
-
-using platform::vbrt::RaiseNumber;
-namespace ErrorNumber = platform::vbrt::ErrorNumber;
 
 // The marks of the last layout: break and continue targets, replaced texts, the control
 // placement's chain-head marks and the horizontal pass's chain-end mark.
@@ -37,8 +35,7 @@ class Preparation {
 public:
     Preparation(std::int16_t canvas, bool onlyShown) : canvas_(canvas), onlyShown_(onlyShown)
     {
-        if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
-            RaiseNumber(ErrorNumber::SubscriptOutOfRange, QStringLiteral("BoxListPrepare"));
+        CanvasAt(canvas, "BoxListPrepare");
     }
 
     std::int16_t WholeCanvas();

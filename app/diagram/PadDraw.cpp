@@ -16,6 +16,7 @@
 #include "app/dialogs/SearchEngine.h"
 #include "app/shell/ApplicationGlobals.h"
 #include "app/shell/Processing.h"
+#include "app/shell/RecordAccess.h"
 #include "app/shell/RecordDump.h"
 #include "app/shell/Utilities.h"
 #include "platform/graphics/DrawingTarget.h"
@@ -35,13 +36,6 @@ namespace {
 namespace vbrt = platform::vbrt;
 
 const QString StandardName = QStringLiteral("標準");
-
-CanvasRecord& CanvasAt(std::int16_t canvas, const char* source)
-{
-    if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
-        vbrt::RaiseNumber(vbrt::ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source));
-    return B[static_cast<std::size_t>(canvas)];
-}
 
 bool IsOpen(std::size_t canvas)
 {

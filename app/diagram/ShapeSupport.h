@@ -1,12 +1,13 @@
 #pragma once
 
-// Helpers shared by the layout passes and the shape builders: checked access to a canvas's
-// records, 32-bit sums that raise on overflow, rounding down, and the first steps every shape
-// builder takes.
+// Helpers shared by the layout passes and the shape builders, besides the checked access to a
+// canvas's records: 32-bit sums that raise on overflow, rounding down, and the first steps every
+// shape builder takes.
 
 #include "app/diagram/BoxList.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/shell/ApplicationGlobals.h"
+#include "app/shell/RecordAccess.h"
 #include "platform/vbrt/Error.h"
 
 #include <QString>
@@ -17,18 +18,6 @@
 #include <vector>
 
 namespace vellumora::layout {
-
-[[noreturn]] inline void RaiseOverflow(const char* source)
-{
-    throw platform::vbrt::Error(platform::vbrt::ErrorNumber::Overflow, QString::fromLatin1(source),
-                                QStringLiteral("オーバーフローしました。"));
-}
-
-[[noreturn]] inline void RaiseSubscript(const char* source)
-{
-    throw platform::vbrt::Error(platform::vbrt::ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source),
-                                QStringLiteral("インデックスが有効範囲にありません。"));
-}
 
 // Lengths are summed wide and must come back into the signed 32-bit range.
 inline std::int32_t Twips(std::int64_t value, const char* source)
@@ -52,27 +41,6 @@ inline std::int64_t FloorDiv(std::int64_t a, std::int64_t b)
     if ((a % b != 0) && ((a < 0) != (b < 0)))
         --q;
     return q;
-}
-
-inline CanvasRecord& CanvasAt(std::int16_t canvas, const char* source)
-{
-    if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
-        RaiseSubscript(source);
-    return B[static_cast<std::size_t>(canvas)];
-}
-
-inline BoxRecord& BoxAt(CanvasRecord& c, std::int16_t box, const char* source)
-{
-    if (box < 0 || static_cast<std::size_t>(box) >= c.BoxList.size())
-        RaiseSubscript(source);
-    return c.BoxList[static_cast<std::size_t>(box)];
-}
-
-inline SubRecord& SubAt(CanvasRecord& c, std::int16_t sub, const char* source)
-{
-    if (sub < 0 || static_cast<std::size_t>(sub) >= c.SubList.size())
-        RaiseSubscript(source);
-    return c.SubList[static_cast<std::size_t>(sub)];
 }
 
 // Links that come back to a slot already passed would walk for ever; a walk never takes more

@@ -4,6 +4,7 @@
 #include "app/shell/ApplicationGlobals.h"
 #include "app/shell/DebugLog.h"
 #include "app/shell/PrintRecords.h"
+#include "app/shell/RecordAccess.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 
@@ -249,10 +250,7 @@ PadInfoRecord PadInfoMake(std::int32_t tagId, const QString& text)
 
 void FreeStyleParse(std::int16_t canvas, std::int16_t box, const PadInfoRecord& record)
 {
-    if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size() || box < 0 ||
-        static_cast<std::size_t>(box) >= B[canvas].BoxList.size())
-        platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::SubscriptOutOfRange, QStringLiteral("FreeStyleParse"));
-    FreeStyleApply(B[canvas].BoxList[box].style, record.style);
+    FreeStyleApply(BoxAt(CanvasAt(canvas, "FreeStyleParse"), box, "FreeStyleParse").style, record.style);
 }
 
 } // namespace vellumora

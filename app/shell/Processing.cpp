@@ -5,6 +5,7 @@
 #include "app/diagram/TagTable.h"
 #include "app/shell/ApplicationGlobals.h"
 #include "app/shell/MainWindowLink.h"
+#include "app/shell/RecordAccess.h"
 #include "app/shell/Utilities.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
@@ -104,21 +105,6 @@ InputBlocker* Blocker()
         qApp->installEventFilter(blocker);
     }
     return blocker;
-}
-
-CanvasRecord& CanvasAt(std::int16_t canvas, const char* source)
-{
-    if (canvas < 0 || static_cast<std::size_t>(canvas) >= B.size())
-        platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source));
-    return B[static_cast<std::size_t>(canvas)];
-}
-
-template <class List>
-auto& ElementAt(List& list, std::int16_t index, const char* source)
-{
-    if (index < 0 || static_cast<std::size_t>(index) >= list.size())
-        platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source));
-    return list[static_cast<std::size_t>(index)];
 }
 
 // An open canvas whose window is shown and not minimised.
