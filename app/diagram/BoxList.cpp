@@ -104,52 +104,51 @@ void ControlUnload(Array& array, std::int16_t n)
         array.Unload(n);
 }
 
+// The control arrays of the window that hold one element per box slot, and per sub-line slot.
+template <class Action>
+void ForEachBoxControl(CanvasForm& form, Action action)
+{
+    action(form.lblBox);
+    action(form.lblLine);
+    action(form.linBoxLeft);
+    action(form.linBoxRight);
+    action(form.linBoxUpper);
+    action(form.linBoxLower);
+    action(form.linLowerPage1);
+    action(form.linLowerPage2);
+}
+
+template <class Action>
+void ForEachSubControl(CanvasForm& form, Action action)
+{
+    action(form.lblSubLine1);
+    action(form.lblSubLine2);
+    action(form.linSubLeft);
+    action(form.linSubLower);
+    action(form.linSubRight);
+    action(form.linSubUpper);
+    action(form.linRightPage1);
+    action(form.linRightPage2);
+}
+
 void BoxControlsLoad(CanvasForm& form, std::int16_t n)
 {
-    ControlLoad(form.lblBox, n);
-    ControlLoad(form.lblLine, n);
-    ControlLoad(form.linBoxLeft, n);
-    ControlLoad(form.linBoxRight, n);
-    ControlLoad(form.linBoxUpper, n);
-    ControlLoad(form.linBoxLower, n);
-    ControlLoad(form.linLowerPage1, n);
-    ControlLoad(form.linLowerPage2, n);
+    ForEachBoxControl(form, [n](auto& array) { ControlLoad(array, n); });
 }
 
 void BoxControlsUnload(CanvasForm& form, std::int16_t n)
 {
-    ControlUnload(form.lblBox, n);
-    ControlUnload(form.lblLine, n);
-    ControlUnload(form.linBoxLeft, n);
-    ControlUnload(form.linBoxLower, n);
-    ControlUnload(form.linBoxRight, n);
-    ControlUnload(form.linBoxUpper, n);
-    ControlUnload(form.linLowerPage1, n);
-    ControlUnload(form.linLowerPage2, n);
+    ForEachBoxControl(form, [n](auto& array) { ControlUnload(array, n); });
 }
 
 void SubControlsLoad(CanvasForm& form, std::int16_t n)
 {
-    ControlLoad(form.lblSubLine1, n);
-    ControlLoad(form.lblSubLine2, n);
-    ControlLoad(form.linSubLeft, n);
-    ControlLoad(form.linSubLower, n);
-    ControlLoad(form.linSubRight, n);
-    ControlLoad(form.linSubUpper, n);
-    ControlLoad(form.linRightPage1, n);
-    ControlLoad(form.linRightPage2, n);
+    ForEachSubControl(form, [n](auto& array) { ControlLoad(array, n); });
 }
 
 void SubControlsUnload(CanvasForm& form, std::int16_t n)
 {
-    ControlUnload(form.lblSubLine1, n);
-    ControlUnload(form.lblSubLine2, n);
-    ControlUnload(form.linSubLeft, n);
-    ControlUnload(form.linSubLower, n);
-    ControlUnload(form.linSubRight, n);
-    ControlUnload(form.linSubUpper, n);
-    ControlUnload(form.linRightPage1, n);
-    ControlUnload(form.linRightPage2, n);
+    ForEachSubControl(form, [n](auto& array) { ControlUnload(array, n); });
 }
 
 // The links of a chain, from first along next; a broken list that loops or leaves the
