@@ -9,6 +9,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 using namespace vellumora;
 
 namespace {
@@ -84,8 +86,6 @@ int main(int argc, char** argv)
     ApplicationGlobals.ColorTable.assign(1, ColorTableRecord{QString(), QStringLiteral("標準"), 0, 0, 0, -1});
     ApplicationGlobals.FontNameList = QStringList{QStringLiteral("標準")};
     ApplicationGlobals.FontSizeList = QStringList{QStringLiteral("標準")};
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    benchsupport::BenchmarksRun(argc, argv);
     return 0;
 }

@@ -12,19 +12,16 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 using namespace vellumora;
 
 namespace {
 
+using benchsupport::Folder;
+using benchsupport::PathOf;
+
 constexpr int kBoxes = 10000;
-
-QTemporaryDir* Folder()
-{
-    static QTemporaryDir folder;
-    return &folder;
-}
-
-QString PathOf(const char* name) { return QDir(Folder()->path()).filePath(QString::fromLatin1(name)); }
 
 std::int16_t AddBox(std::int32_t kind, const QString& text, std::int16_t upper, std::int16_t before)
 {
@@ -162,9 +159,7 @@ int main(int argc, char** argv)
     TagTableDefine();
     FileInterfaceInit();
 
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    benchsupport::BenchmarksRun(argc, argv);
 
     FileInterfaceTerm();
     UtilitiesTerminate();

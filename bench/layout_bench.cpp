@@ -23,15 +23,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 using namespace vellumora;
 
 namespace {
 
-QTemporaryDir* Folder()
-{
-    static QTemporaryDir folder;
-    return &folder;
-}
+using benchsupport::PathOf;
 
 // One group: a block, a loop before its body around a block and a branch whose first case
 // holds a loop after its body around an input and a block, whose second case holds an output
@@ -61,7 +59,7 @@ QString DocumentMake(int canvases, int boxesPerCanvas)
             Group(lines, i);
         lines << "&&end-routine";
     }
-    const QString path = QDir(Folder()->path()).filePath(QStringLiteral("chart%1.txt").arg(canvases));
+    const QString path = PathOf(QStringLiteral("chart%1.txt").arg(canvases));
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write(platform::codepage::ToShiftJis(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
@@ -164,9 +162,7 @@ int main(int argc, char** argv)
     LayoutGapsSet(LO);
     CanvasSize = CanvasSizeRecord{0, 0, 283, 283, 283, 283};
 
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    benchsupport::BenchmarksRun(argc, argv);
     BasicDefineTerminate();
     return 0;
 }

@@ -17,6 +17,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -24,15 +26,10 @@ using namespace vellumora;
 
 namespace {
 
+using benchsupport::Folder;
+using benchsupport::PathOf;
+
 constexpr int kBoxes = 10000;
-
-QTemporaryDir* Folder()
-{
-    static QTemporaryDir folder;
-    return &folder;
-}
-
-QString PathOf(const QString& name) { return QDir(Folder()->path()).filePath(name); }
 
 // One routine whose body repeats a block, a loop around a block, and a branch of two cases
 // (a block and an output), until the document holds kBoxes boxes.
@@ -121,9 +118,7 @@ int main(int argc, char** argv)
     SetApplicationObject(Folder()->path(), QStringLiteral("vellumora"));
     AppInitialize();
 
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    benchsupport::BenchmarksRun(argc, argv);
 
     AppTerminate();
     return 0;
