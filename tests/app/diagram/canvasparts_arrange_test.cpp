@@ -49,6 +49,24 @@ protected:
     const CanvasLabel& label(const CanvasLabelArray& array, std::int16_t n) { return array[n]; }
     const CanvasLine& line(const CanvasLineArray& array, std::int16_t n) { return array[n]; }
     bool shown(const CanvasLabelArray& array, std::int16_t n) { return array[n].Visible; }
+
+    // A branch with two cases: the first with its text shown, notched 120 deep and drawn with one
+    // line of its own; the last with its text hidden.
+    struct TwoCases {
+        std::int16_t branch;
+        std::int16_t first;
+        std::int16_t last;
+    };
+    TwoCases BranchWithTwoCases()
+    {
+        const std::int16_t branch = Add(TagId::Branch, QStringLiteral("if"), {1000, 1000}, {900, 1200});
+        const std::int16_t first = AddSub(branch, {1900, 1000}, {400, 600});
+        sub(first).branchDepth = 120;
+        sub(first).draw = {LineFigureMake(400, 0, 700, 0)};
+        const std::int16_t last = AddSub(branch, {1900, 1600}, {400, 600}, first);
+        sub(last).flags &= ~SubFlag::CaseTextShown;
+        return {branch, first, last};
+    }
 };
 
 TEST_F(ArrangeTest, LineLabelsCoverTheGapAboveEachBox)
@@ -120,12 +138,7 @@ TEST_F(ArrangeTest, SubLinesGetTheirEndLabelAndTheEmptyMark)
 
 TEST_F(ArrangeTest, ABranchCaseWithItsTextShownGetsItsNotchAndSecondTextPosition)
 {
-    const std::int16_t branch = Add(TagId::Branch, QStringLiteral("if"), {1000, 1000}, {900, 1200});
-    const std::int16_t first = AddSub(branch, {1900, 1000}, {400, 600});
-    sub(first).branchDepth = 120;
-    sub(first).draw = {LineFigureMake(400, 0, 700, 0)};
-    const std::int16_t last = AddSub(branch, {1900, 1600}, {400, 600}, first);
-    sub(last).flags &= ~SubFlag::CaseTextShown;
+    const auto [branch, first, last] = BranchWithTwoCases();
     Arrange();
 
     EXPECT_EQ(sub(first).xy[1], (Point{1900, 1600}));
@@ -270,12 +283,7 @@ TEST_F(ArrangeTest, ACanvasTooBigForTheWindowLeavesOneMessageAndIsArrangedAllThe
 
 TEST_F(ArrangeTest, ArrangingTwiceEqualsArrangingOnce)
 {
-    const std::int16_t branch = Add(TagId::Branch, QStringLiteral("if"), {1000, 1000}, {900, 1200});
-    const std::int16_t first = AddSub(branch, {1900, 1000}, {400, 600});
-    sub(first).branchDepth = 120;
-    sub(first).draw = {LineFigureMake(400, 0, 700, 0)};
-    const std::int16_t last = AddSub(branch, {1900, 1600}, {400, 600}, first);
-    sub(last).flags &= ~SubFlag::CaseTextShown;
+    const auto [branch, first, last] = BranchWithTwoCases();
     const std::int16_t a = Add(TagId::Block, QStringLiteral("a"), {2200, 1000}, {900, 400}, -1, first);
     const std::int16_t chink = Add(TagId::Chink, QString(), {2200, 1400}, {0, 0}, a);
     Add(TagId::Block, QStringLiteral("b"), {2200, 1600}, {900, 400}, chink);
