@@ -50,17 +50,6 @@ inline void LayoutRun(std::int16_t canvas = kCanvas)
     BoxTreeYPosition(canvas, -1);
 }
 
-// The box in use whose text is the given one (the first slot that has it).
-inline std::int16_t Find(const QString& text, std::int16_t canvas = kCanvas)
-{
-    const auto& list = Canvas(canvas).BoxList;
-    for (std::size_t n = 1; n < list.size(); ++n)
-        if (list[n].garbage < 0 && list[n].text.text == text)
-            return static_cast<std::int16_t>(n);
-    ADD_FAILURE() << "no box " << text.toStdString();
-    return 0;
-}
-
 // The first box in use of a kind.
 inline std::int16_t FindKind(std::int32_t tagId, std::int16_t canvas = kCanvas)
 {

@@ -37,16 +37,6 @@ protected:
         PadFileClose();
     }
 
-    // The box of the tree with this text.
-    std::int16_t Find(const QString& text)
-    {
-        for (std::size_t n = 1; n < Canvas().BoxList.size(); ++n)
-            if (Canvas().BoxList[n].garbage < 0 && Canvas().BoxList[n].text.text == text)
-                return static_cast<std::int16_t>(n);
-        ADD_FAILURE() << "no box " << text.toStdString();
-        return -1;
-    }
-
     QTemporaryDir folder_;
 };
 

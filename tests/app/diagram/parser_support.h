@@ -99,6 +99,18 @@ inline void DocumentLoad(const QString& path)
     PadFileClose();
 }
 
+// The box in use whose text is the given one (the first slot that has it); the spare slot 0
+// when there is none, so that the test goes on reading a record that exists.
+inline std::int16_t Find(const QString& text, std::int16_t canvas = kCanvas)
+{
+    const auto& list = Canvas(canvas).BoxList;
+    for (std::size_t n = 1; n < list.size(); ++n)
+        if (list[n].garbage < 0 && list[n].text.text == text)
+            return static_cast<std::int16_t>(n);
+    ADD_FAILURE() << "no box " << text.toStdString();
+    return 0;
+}
+
 inline QString Mnemonic(std::int32_t tagId) { return TagTableGet(tagId).mnemonic.mid(2); }
 
 inline QString OneLine(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("|")); }
