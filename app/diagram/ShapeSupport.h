@@ -1,8 +1,8 @@
 #pragma once
 
 // Helpers shared by the layout passes and the shape builders, besides the checked access to a
-// canvas's records: 32-bit sums that raise on overflow, rounding down, and the first steps every
-// shape builder takes.
+// canvas's records and values: rounding down, walks that stop on broken links or too deep a
+// nesting, and the first steps every shape builder takes.
 
 #include "app/diagram/BoxList.h"
 #include "app/diagram/FontAndColor.h"
@@ -14,25 +14,9 @@
 
 #include <cstdint>
 #include <initializer_list>
-#include <limits>
 #include <vector>
 
 namespace vellumora::layout {
-
-// Lengths are summed wide and must come back into the signed 32-bit range.
-inline std::int32_t Twips(std::int64_t value, const char* source)
-{
-    if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
-        RaiseOverflow(source);
-    return static_cast<std::int32_t>(value);
-}
-
-inline std::int16_t Short(std::int64_t value, const char* source)
-{
-    if (value < std::numeric_limits<std::int16_t>::min() || value > std::numeric_limits<std::int16_t>::max())
-        RaiseOverflow(source);
-    return static_cast<std::int16_t>(value);
-}
 
 // Int(a / b): the exact quotient rounded down, also for a negative a.
 inline std::int64_t FloorDiv(std::int64_t a, std::int64_t b)

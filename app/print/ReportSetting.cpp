@@ -2,23 +2,18 @@
 
 #include "app/shell/ApplicationGlobals.h"
 #include "app/shell/PrintRecords.h"
+#include "app/shell/RecordAccess.h"
 #include "platform/printer/Printer.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 
-#include <limits>
 
 namespace vellumora {
 
 namespace {
 
 // Lengths are 32-bit; a result outside that range raises 6 (overflow) instead of wrapping.
-std::int32_t Checked(std::int64_t value)
-{
-    if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
-        platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::Overflow, QStringLiteral("ReportAreaCalc"));
-    return static_cast<std::int32_t>(value);
-}
+std::int32_t Checked(std::int64_t value) { return Twips(value, "ReportAreaCalc"); }
 
 } // namespace
 

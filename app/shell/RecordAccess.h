@@ -1,7 +1,9 @@
 #pragma once
 
-// Range-checked access to the canvas slots and to a canvas's box and sub-line lists. An index
-// outside a list raises "subscript out of range" from the procedure named, never reads past it.
+// Range-checked access to the canvas slots and to a canvas's box and sub-line lists, and the range
+// checks of the 32-bit lengths and 16-bit numbers kept in them. An index outside a list raises
+// "subscript out of range", a value outside its width "overflow", from the procedure named; the
+// program never reads past a list nor lets a value wrap.
 
 #include "app/shell/ApplicationGlobals.h"
 #include "platform/vbrt/Error.h"
@@ -10,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 
 namespace vellumora {
 
@@ -21,6 +24,21 @@ namespace vellumora {
 [[noreturn]] inline void RaiseSubscript(const char* source)
 {
     platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::SubscriptOutOfRange, QString::fromLatin1(source));
+}
+
+// Lengths are summed wide and must come back into the signed 32-bit range.
+inline std::int32_t Twips(std::int64_t value, const char* source)
+{
+    if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
+        RaiseOverflow(source);
+    return static_cast<std::int32_t>(value);
+}
+
+inline std::int16_t Short(std::int64_t value, const char* source)
+{
+    if (value < std::numeric_limits<std::int16_t>::min() || value > std::numeric_limits<std::int16_t>::max())
+        RaiseOverflow(source);
+    return static_cast<std::int16_t>(value);
 }
 
 // The element of a list whose slots are numbered from 0.

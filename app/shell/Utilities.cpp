@@ -3,6 +3,7 @@
 #include "app/shell/ApplicationGlobals.h"
 #include "app/shell/MainWindowLink.h"
 #include "app/shell/Processing.h"
+#include "app/shell/RecordAccess.h"
 #include "platform/msgbox/MsgBox.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
@@ -11,7 +12,6 @@
 #include <QRegularExpression>
 
 #include <array>
-#include <limits>
 #include <random>
 
 namespace vellumora {
@@ -82,14 +82,6 @@ std::int16_t ShowMessageBox(const QString& text, std::int32_t style, const QStri
     if (MainWindow())
         MainWindow()->setBusyPointer(true);
     return answer;
-}
-
-std::int32_t CheckedSum(std::int32_t a, std::int32_t b)
-{
-    const std::int64_t sum = std::int64_t(a) + std::int64_t(b);
-    if (sum < std::numeric_limits<std::int32_t>::min() || sum > std::numeric_limits<std::int32_t>::max())
-        platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::Overflow, QStringLiteral("PointAdd"));
-    return static_cast<std::int32_t>(sum);
 }
 
 } // namespace
@@ -249,7 +241,7 @@ Point PointMake(std::int32_t x, std::int32_t y)
 
 Point PointAdd(const Point& a, const Point& b)
 {
-    return PointMake(CheckedSum(a.xw, b.xw), CheckedSum(a.yh, b.yh));
+    return PointMake(Twips(std::int64_t(a.xw) + b.xw, "PointAdd"), Twips(std::int64_t(a.yh) + b.yh, "PointAdd"));
 }
 
 Point PointMax(const Point& a, const Point& b)
