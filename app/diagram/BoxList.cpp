@@ -294,6 +294,23 @@ void CanvasRelease(std::int16_t canvas)
     CanvasControlsUnload(canvas, true);
 }
 
+void CanvasesRelease(std::size_t first)
+{
+    if (B.size() <= first)
+        return;
+    const bool closing = ApplicationGlobals.ApplicationClosing;
+    ApplicationGlobals.ApplicationClosing = true;
+    try {
+        for (std::size_t c = B.size(); c-- > first;)
+            CanvasRelease(static_cast<std::int16_t>(c));
+    } catch (...) {
+        ApplicationGlobals.ApplicationClosing = closing;
+        throw;
+    }
+    ApplicationGlobals.ApplicationClosing = closing;
+    B.resize(first);
+}
+
 InternalCode TextInfoMake(const QString& text)
 {
     InternalCode code = InternalCode::Default;

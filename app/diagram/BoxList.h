@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 
 namespace vellumora {
@@ -25,6 +26,10 @@ void SubLineDelete(std::int16_t canvas, std::int16_t sub, bool withBoxes);
 void BoxListClear(std::int16_t canvas);
 // Both lists emptied; the canvas window and its controls unloaded.
 void CanvasRelease(std::int16_t canvas);
+// Releases the canvases from slot first upwards, the last first, and drops their slots. The
+// closing flag is held meanwhile, so that each window really unloads instead of only hiding,
+// and is given back as it was, also when a release fails.
+void CanvasesRelease(std::size_t first);
 
 // A text record for a text: default flags, its line count.
 InternalCode TextInfoMake(const QString& text);

@@ -42,25 +42,6 @@ bool IsOpen(std::size_t canvas)
     return B[canvas].header.state == CanvasState::Open;
 }
 
-// Releases the canvases from slot first upwards and drops their slots. The closing flag lets
-// each window really unload instead of only hiding.
-void CanvasesReleaseFrom(std::size_t first)
-{
-    if (B.size() <= first)
-        return;
-    const bool closing = ApplicationGlobals.ApplicationClosing;
-    ApplicationGlobals.ApplicationClosing = true;
-    try {
-        for (std::size_t c = B.size(); c-- > first;)
-            CanvasRelease(static_cast<std::int16_t>(c));
-    } catch (...) {
-        ApplicationGlobals.ApplicationClosing = closing;
-        throw;
-    }
-    ApplicationGlobals.ApplicationClosing = closing;
-    B.resize(first);
-}
-
 // The document's font, colour and settings, kept while a reload reads its header so that a load
 // that fails leaves them as they were.
 struct DocumentLook {
@@ -138,7 +119,7 @@ void PadDrawGetData(const QString& path)
             ErrorMessageBox(QStringLiteral("入力ﾌｧｲﾙの指定がありません。"));
             return;
         }
-        CanvasesReleaseFrom(1);
+        CanvasesRelease(1);
         file = DocumentPathPart(CurrentDocument);
     } else {
         file = DocumentPathPart(path);
@@ -167,7 +148,7 @@ void PadDrawGetData(const QString& path)
     } catch (...) {
         // Half a document is never left behind: a save could write it over the whole file.
         PadFileClose();
-        CanvasesReleaseFrom(first);
+        CanvasesRelease(first);
         if (reload) {
             if (look)
                 look->Restore();

@@ -733,22 +733,6 @@ void BaseForm::DocumentOpen(const QString& path)
     FormArrange(0);
 }
 
-void BaseForm::CanvasesRelease(std::size_t first)
-{
-    // Released windows do not ask anything while they go.
-    ApplicationGlobals.ApplicationClosing = true;
-    try {
-        for (std::size_t c = B.size(); c-- > first;)
-            CanvasRelease(static_cast<std::int16_t>(c));
-    } catch (...) {
-        ApplicationGlobals.ApplicationClosing = false;
-        throw;
-    }
-    ApplicationGlobals.ApplicationClosing = false;
-    if (B.size() > first)
-        B.resize(first);
-}
-
 void BaseForm::DocumentDrop()
 {
     PadFileClose();

@@ -169,8 +169,6 @@ private:
     void DocumentOpen(const QString& path);
     void DocumentAppend(const QString& path, const QString& caption);
     void DocumentDrop();
-    // Releases the canvases from slot first on and shortens B to them.
-    void CanvasesRelease(std::size_t first);
 
     void ShortcutRun(QAction* entry);
     void tlbBaseForm_ButtonClick(const QString& key);

@@ -246,6 +246,32 @@ TEST_F(BoxListStorage, ReleaseEmptiesBothListsAndTheNextAddStartsAgainAtOne)
     EXPECT_EQ(canvas().SubList.size(), 2u);
 }
 
+TEST_F(BoxListStorage, ReleasingTheCanvasesFromASlotDropsThemAndGivesTheClosingFlagBack)
+{
+    struct Row {
+        const char* why;
+        bool closing;
+    };
+    const Row rows[] = {{"while the program runs", false}, {"while the program closes", true}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        B.assign(4, CanvasRecord{});
+        for (std::int16_t c = 0; c < 4; ++c)
+            BoxListClear(c);
+        ApplicationGlobals.ApplicationClosing = row.closing;
+
+        CanvasesRelease(2);
+        EXPECT_EQ(B.size(), 2u);
+        EXPECT_EQ(ApplicationGlobals.ApplicationClosing, row.closing);
+        EXPECT_FALSE(B[1].BoxList.empty()) << "the slots below stay as they were";
+
+        CanvasesRelease(5);
+        EXPECT_EQ(B.size(), 2u) << "no slot at or above first: nothing to release";
+        EXPECT_EQ(ApplicationGlobals.ApplicationClosing, row.closing);
+    }
+    ApplicationGlobals.ApplicationClosing = false;
+}
+
 TEST_F(BoxListStorage, EachSlotHasItsWindowControlsExactlyWhileInUse)
 {
     QPointer<CanvasForm> form = new CanvasForm;
