@@ -12,6 +12,7 @@
 #include "app/shell/AddOnHooks.h"
 #include "app/shell/ApplicationGlobals.h"
 #include "app/shell/DebugLog.h"
+#include "app/shell/FirstFailure.h"
 #include "app/shell/LayoutRecords.h"
 #include "app/shell/PrintRecords.h"
 #include "app/shell/Utilities.h"
@@ -158,17 +159,10 @@ void AppTerminate()
 {
     // Every step runs even when an earlier one fails, so that no work file, open file or
     // services object outlives the run; the first error is passed on afterwards.
-    std::exception_ptr failure;
-    for (const LifecycleStep& step : ShutdownSequence()) {
-        try {
-            step.run();
-        } catch (...) {
-            if (!failure)
-                failure = std::current_exception();
-        }
-    }
-    if (failure)
-        std::rethrow_exception(failure);
+    FirstFailure failure;
+    for (const LifecycleStep& step : ShutdownSequence())
+        failure.Run(step.run);
+    failure.Rethrow();
 }
 
 int Main()

@@ -4,6 +4,7 @@
 #include "app/diagram/PadDraw.h"
 #include "app/diagram/TagTable.h"
 #include "app/shell/ApplicationGlobals.h"
+#include "app/shell/FirstFailure.h"
 #include "app/shell/MainWindowLink.h"
 #include "app/shell/RecordAccess.h"
 #include "app/shell/Utilities.h"
@@ -214,12 +215,8 @@ void ProcessingEnd(QWidget* form, bool suspend, bool force)
 {
     // A repaint that fails must not leave the window blocked or the messages pending: the
     // remaining steps run and the error is passed on afterwards.
-    std::exception_ptr failure;
-    try {
-        PaintEventReleaseAll(suspend, force);
-    } catch (...) {
-        failure = std::current_exception();
-    }
+    FirstFailure failure;
+    failure.Run([&] { PaintEventReleaseAll(suspend, force); });
 
     if (form) {
         if (FormVisible(form))
@@ -252,8 +249,7 @@ void ProcessingEnd(QWidget* form, bool suspend, bool force)
         MainWindow()->setTimerRunning(true);
         MainWindow()->setBusyPointer(false);
     }
-    if (failure)
-        std::rethrow_exception(failure);
+    failure.Rethrow();
 }
 
 bool RunCommand(QWidget* form, const std::function<void()>& command, bool force)
@@ -307,19 +303,11 @@ void PaintEventReleaseAll(bool suspend, bool force)
     if (suspend)
         return;
     // Every window gets its release even when one of them fails; the first error is passed on.
-    std::exception_ptr failure;
-    for (std::size_t c = 1; c < B.size(); ++c) {
-        if (CanvasForm* form = ShownCanvasWindow(B[c])) {
-            try {
-                form->PaintEventRelease(force);
-            } catch (...) {
-                if (!failure)
-                    failure = std::current_exception();
-            }
-        }
-    }
-    if (failure)
-        std::rethrow_exception(failure);
+    FirstFailure failure;
+    for (std::size_t c = 1; c < B.size(); ++c)
+        if (CanvasForm* form = ShownCanvasWindow(B[c]))
+            failure.Run([&] { form->PaintEventRelease(force); });
+    failure.Rethrow();
 }
 
 void CanvasTimersStop()
