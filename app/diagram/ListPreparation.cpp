@@ -31,22 +31,19 @@ struct LoopLabels {
     LabelLook continueLook;
 };
 
-class Preparation {
+class Preparation : CanvasLinks {
 public:
-    Preparation(std::int16_t canvas, bool onlyShown) : canvas_(canvas), onlyShown_(onlyShown)
+    Preparation(std::int16_t canvas, bool onlyShown)
+        : CanvasLinks(CanvasAt(canvas, "BoxListPrepare")), canvas_(canvas), onlyShown_(onlyShown)
     {
-        CanvasAt(canvas, "BoxListPrepare");
     }
 
     std::int16_t WholeCanvas();
     std::int16_t Walk(std::int16_t start);
 
 private:
-    CanvasRecord& canvas() { return B[static_cast<std::size_t>(canvas_)]; }
-    // Records are fetched by index every time: adding a label box may move the list.
-    BoxRecord& box(std::int16_t n) { return canvas().BoxList[static_cast<std::size_t>(n)]; }
-    SubRecord& sub(std::int16_t n) { return canvas().SubList[static_cast<std::size_t>(n)]; }
-    std::int16_t boxSlots() { return static_cast<std::int16_t>(canvas().BoxList.size()); }
+    // box() and sub() fetch by index every time: adding a label box may move the list.
+    std::int16_t boxSlots() { return static_cast<std::int16_t>(record_.BoxList.size()); }
     // Slot 0 is the spare, and a freed slot carries its free-chain link (0 or more).
     bool inUse(std::int16_t n) { return n >= 1 && n < boxSlots() && box(n).garbage < 0; }
 
@@ -75,14 +72,14 @@ std::int16_t Preparation::WholeCanvas()
     ChainHeadsAndJumpTexts();
     SubLinesReset();
 
-    const std::int16_t last = Walk(canvas().header.firstBox);
-    if (!canvas().SubList.empty())
+    const std::int16_t last = Walk(record_.header.firstBox);
+    if (!record_.SubList.empty())
         sub(0).last = last; // slot 0 stands for the canvas's top level
 
     // An empty canvas gets a placeholder, which the next run removes and puts back.
-    if (canvas().header.firstBox < 0) {
+    if (record_.header.firstBox < 0) {
         const std::int16_t egg = BoxAdd(canvas_, PadInfoMake(TagId::Egg, QString()), -1, -1);
-        canvas().header.firstBox = egg;
+        record_.header.firstBox = egg;
     }
 
     if (nestedRoutineRemoved_)
@@ -148,7 +145,7 @@ void Preparation::Unlink(std::int16_t n)
     const std::int16_t upper = box(n).upper;
     if (before < 1) {
         if (upper < 1)
-            canvas().header.firstBox = after;
+            record_.header.firstBox = after;
         else
             sub(upper).boxIndex = after;
     } else {
@@ -197,7 +194,7 @@ void Preparation::ChainHeadsAndJumpTexts()
 
 void Preparation::SubLinesReset()
 {
-    for (SubRecord& s : canvas().SubList) {
+    for (SubRecord& s : record_.SubList) {
         s.base.clear();
         s.flags &= static_cast<std::int16_t>(~kPlacementMarks);
         s.last = -1;
