@@ -7,8 +7,8 @@
 #include "app/diagram/FontAndColor.h"
 #include "app/shell/Processing.h"
 #include "platform/vbrt/Value.h"
+#include "support/SampleDocuments.h"
 
-#include <QDirIterator>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -231,11 +231,8 @@ TEST_F(PadDrawRedrawTest, CascadingUsesTheMainWindowsArrangementWhenOneIsInstall
 
 TEST_F(PadDrawRedrawTest, EverySampleOpensIntoItsCanvasesAndPaints)
 {
-    QDirIterator samples(QStringLiteral(VELLUMORA_SOURCE_DIR "/samples"), {QStringLiteral("*.txt"), QStringLiteral("*.pad")},
-                         QDir::Files);
     int count = 0;
-    while (samples.hasNext()) {
-        const QString sample = samples.next();
+    for (const QString& sample : testsupport::SampleDocuments()) {
         SCOPED_TRACE(sample.toStdString());
         ++count;
         CanvasSizeLoad();

@@ -6,8 +6,8 @@
 #include "app/canvas/PageSetting.h"
 #include "app/diagram/BoxMake.h"
 #include "app/diagram/TagTable.h"
+#include "support/SampleDocuments.h"
 
-#include <QDirIterator>
 #include <QImage>
 #include <QPainter>
 
@@ -43,11 +43,8 @@ class PaintSamplesTest : public PadDrawTest {};
 
 TEST_F(PaintSamplesTest, EveryPaintedBoxIsInkedAndFramedWhereTheLayoutPutIt)
 {
-    QDirIterator samples(QStringLiteral(VELLUMORA_SOURCE_DIR "/samples"), {QStringLiteral("*.txt"), QStringLiteral("*.pad")},
-                         QDir::Files);
     int boxesChecked = 0;
-    while (samples.hasNext()) {
-        const QString sample = samples.next();
+    for (const QString& sample : testsupport::SampleDocuments()) {
         SCOPED_TRACE(sample.toStdString());
         CanvasSizeLoad();
         open(sample);

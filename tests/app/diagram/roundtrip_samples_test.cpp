@@ -3,8 +3,8 @@
 // A ".pad" is saved as a ".pad" that unzip accepts, its member the sample's ".txt".
 
 #include "paddraw_support.h"
+#include "support/SampleDocuments.h"
 
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -56,11 +56,8 @@ protected:
 
 TEST_F(RoundTripSamplesTest, EverySampleSavedAgainIsByteIdentical)
 {
-    QDirIterator samples(QStringLiteral(VELLUMORA_SOURCE_DIR "/samples"), {QStringLiteral("*.txt"), QStringLiteral("*.pad")},
-                         QDir::Files);
     int count = 0;
-    while (samples.hasNext()) {
-        const QString sample = samples.next();
+    for (const QString& sample : testsupport::SampleDocuments()) {
         const QFileInfo info(sample);
         SCOPED_TRACE(info.fileName().toStdString());
         ++count;
