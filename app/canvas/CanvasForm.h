@@ -209,7 +209,7 @@ public:
     void PartsLockClear();
     const std::vector<LockPartsRecord>& LockPartsList() const { return lockPartsList_; }
 
-    // Window properties in twips and the design's window states (0 normal, 1 minimised,
+    // Window properties in twips and the window states (0 normal, 1 minimised,
     // 2 maximised). Left and top place the frame in the workspace; width and height size the
     // drawing area.
     std::int32_t Left() const;
