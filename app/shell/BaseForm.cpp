@@ -709,8 +709,9 @@ bool BaseForm::SaveUnderNewName()
 void BaseForm::DocumentOpen(const QString& path)
 {
     // A file that cannot be read as a document is refused before anything of the open one is
-    // dropped: the open document, its name and its undo history stay.
-    PadDocumentOpen(path);
+    // dropped: the open document, its name and its undo history stay. A document an add-on
+    // supplied is named by its work file, a TAB and its title: the file is what is read.
+    PadDocumentOpen(DocumentPathPart(path));
     PadFileClose();
 
     HistoryClear();

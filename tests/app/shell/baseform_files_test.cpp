@@ -4,6 +4,7 @@
 
 #include "app/canvas/HistoryControl.h"
 #include "app/diagram/FileInterface.h"
+#include "app/shell/AddOnHooks.h"
 
 #include <QFileInfo>
 
@@ -24,6 +25,21 @@ void PretendUndoStep()
     History.HistoryList[0].sequence = 0;
     History.HistoryList[0].caption = QStringLiteral("ﾃｷｽﾄ変更");
 }
+
+// An add-on that supplies a copy of a sample document as its work file.
+class SupplyingAddOn : public platform::automation::Dispatch {
+public:
+    QString source;
+
+    QVariant Invoke(const QString& method, QVariantList& args) override
+    {
+        if (method.compare(QLatin1String("GetData"), Qt::CaseInsensitive) != 0)
+            return {};
+        QFile::remove(args.at(0).toString());
+        QFile::copy(source, args.at(0).toString());
+        return QStringLiteral("受注一覧");
+    }
+};
 
 class FileCommands : public BaseFormTest {
 protected:
@@ -275,6 +291,30 @@ TEST_F(FileCommands, ErrorsOfFileCommandsFollowTheErrorRule)
     EXPECT_EQ(ApplicationGlobals.DocumentName, SamplePath(QStringLiteral("order-summary.txt")))
         << "a failed save-as keeps the document's name";
     EXPECT_TRUE(FormEnabled(&form()));
+}
+
+TEST_F(FileCommands, AnAddOnDocumentOpensFromItsWorkFileAndAddsItsCanvases)
+{
+    auto addOn = std::make_shared<SupplyingAddOn>();
+    addOn->source = SamplePath(QStringLiteral("order-summary.txt"));
+    AddOnTable = {{QStringLiteral("addon"), addOn, {{QStringLiteral("GetData"), QStringLiteral("帳票")}}}};
+    AddOnFileMenuMake();
+
+    form().Menu_FileAddOn_Click(0);  // open what the add-on supplies
+
+    EXPECT_TRUE(prompts().empty()) << prompts().front().toStdString();
+    const QString work = TemporaryFileName("Menu_File", 0, "addon");
+    EXPECT_EQ(ApplicationGlobals.DocumentName, work + QStringLiteral("\t受注一覧"));
+    const std::size_t canvases = slotCount();
+    EXPECT_GT(canvases, 1u);
+    EXPECT_EQ(form().windowTitle(), QStringLiteral("Vellumora - [受注一覧]"));
+
+    form().Menu_FileAddOn_Click(1);  // add what it supplies to the open document
+
+    EXPECT_TRUE(prompts().empty()) << prompts().front().toStdString();
+    EXPECT_EQ(slotCount(), 2 * canvases - 1);
+    EXPECT_TRUE(GetModifyFlag());
+    EXPECT_EQ(ApplicationGlobals.DocumentName, work + QStringLiteral("\t受注一覧"));
 }
 
 } // namespace
