@@ -286,11 +286,13 @@ public:
         LoadFile(StoreFilePath(), false, locked, keys_);
         if (PrivateFolderReady(VolatileFolder(), false))
             LoadFile(VolatileStoreFilePath(), true, locked, keys_);
-        // Keys missing between a key and the root are taken as existing, of the child's kind.
+        // Keys missing between a key and the root are taken as existing and persistent: every
+        // key a store file holds is listed in it, so a missing one was a persistent key whose
+        // store was lost. Taking it as volatile would refuse every persistent key below it.
         for (qsizetype i = 0; i < keys_.size(); ++i) {
             const QString parent = ParentPath(keys_[i].path);
             if (!parent.isEmpty() && Find(parent) < 0)
-                keys_.append(Key{parent, keys_[i].isVolatile, {}});
+                keys_.append(Key{parent, false, {}});
         }
     }
 

@@ -226,6 +226,29 @@ TEST_F(RegistryStore, AnUnreadableStoreIsKeptAsideAndStartsEmpty)
     CloseKey(key);
 }
 
+// The persistent store is lost (removed, or kept aside as unreadable) while the session's volatile
+// keys live on: the keys above a volatile key are persistent ones, so values beside it are still kept.
+TEST_F(RegistryStore, AVolatileKeyWhosePersistentParentsAreGoneBlocksNothingBesideIt)
+{
+    CloseKey(Create(QStringLiteral("Software\\Tavelin\\App\\File")));
+    CloseKey(Create(QStringLiteral("Software\\Tavelin\\App\\Clipboard"), true));
+    ASSERT_TRUE(QFile::remove(StoreFilePath()));
+
+    const Handle file = Create(QStringLiteral("Software\\Tavelin\\App\\File"));
+    ASSERT_GT(file, 0);
+    EXPECT_EQ(SetValue(file, QStringLiteral("Path"), QStringLiteral("/docs")), Status::Success);
+    EXPECT_TRUE(FileHolds(StoreFilePath(), "/docs"));
+    EXPECT_EQ(Get(file, QStringLiteral("Path")), QStringLiteral("/docs"));
+    CloseKey(file);
+
+    // The volatile key itself stays volatile.
+    const Handle clip = Create(QStringLiteral("Software\\Tavelin\\App\\Clipboard"));
+    EXPECT_EQ(SetValue(clip, QStringLiteral("Filename"), QStringLiteral("/tmp/x")), Status::Success);
+    EXPECT_TRUE(FileHolds(VolatileStoreFilePath(), "/tmp/x"));
+    EXPECT_FALSE(FileHolds(StoreFilePath(), "/tmp/x"));
+    CloseKey(clip);
+}
+
 TEST_F(RegistryStore, AHalfWrittenFileBesideTheStoreDoesNotDisturbIt)
 {
     const Handle key = Create(kShared);
