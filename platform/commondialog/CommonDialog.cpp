@@ -87,7 +87,10 @@ void Show(CommonDialog& d, bool save)
     if (chosen && chosen->trimmed().isEmpty())
         chosen.reset();
     if (chosen) {
-        *chosen = WithDefaultExtension(*chosen, d.DefaultExt);
+        // An existing file is opened as it is named: one without an extension is not looked for
+        // under the default extension.
+        if (save || !QFileInfo(*chosen).isFile())
+            *chosen = WithDefaultExtension(*chosen, d.DefaultExt);
         // The open dialog offers only existing files when asked to; a queued answer obeys the same rule.
         if (!save && (d.Flags & Flags::FileMustExist) && !QFileInfo(*chosen).isFile())
             chosen.reset();

@@ -17,6 +17,7 @@ protected:
 TEST_F(FileDialogs, AChosenFileComesBackWithItsFolderAndTheDefaultExtension)
 {
     write(QStringLiteral("a.txt"), "x");
+    write(QStringLiteral("README"), "x");
     struct Row {
         const char* why;
         bool save;
@@ -26,6 +27,8 @@ TEST_F(FileDialogs, AChosenFileComesBackWithItsFolderAndTheDefaultExtension)
     };
     const Row rows[] = {
         {"an existing file", false, ".txt", "a.txt", "a.txt"},
+        {"an existing file without extension opens as it is", false, ".txt", "README", "README"},
+        {"a name typed without extension finds the file with the default", false, ".txt", "a", "a.txt"},
         {"a name without extension gets the default", true, ".pad", "sub/chart", "sub/chart.pad"},
         {"the default may come without its dot", true, "pad", "chart", "chart.pad"},
         {"a name with an extension keeps it", true, ".pad", "chart.txt", "chart.txt"},
