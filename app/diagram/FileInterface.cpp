@@ -433,7 +433,7 @@ PadInfoRecord GetPadInfo()
     if (fields.size() > 1 && vbrt::IsNumeric(fields[1])) {
         result.number = vbrt::CInt(vbrt::CDbl(fields[1]));
         if (fields.size() > 2)
-            result.name = vbrt::Trim(fields[2]);
+            result.name = QString(fields[2]).remove(QLatin1Char(' '));
     }
 
     for (const TagTableRecord& row : PR.TagTable) {
@@ -498,7 +498,7 @@ void PadInfoWrite(const PadInfoRecord& record)
 {
     QString tagLine = TagTableGet(record.tagId).mnemonic + QLatin1Char(':')
                       + (record.number > 0 ? QString::number(record.number) : QString()) + QLatin1Char(':')
-                      + vbrt::Trim(record.name);
+                      + QString(record.name).remove(QLatin1Char(' '));
     for (int i = 0; i < 2; ++i) {
         if (tagLine.endsWith(QLatin1Char(':')))
             tagLine.chop(1);

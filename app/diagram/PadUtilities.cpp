@@ -117,19 +117,25 @@ void SettingItemAppend(QString& text, const QString& key, const QString& value)
 {
     if (!text.isEmpty())
         text += kCrLf;
-    text += vbrt::Trim(key) + QLatin1Char(':') + value;
+    text += QString(key).remove(QLatin1Char(' ')) + QLatin1Char(':') + value;
 }
 
-// The value of the first line whose key matches, letter case ignored; "" when none does.
+// Keys are compared without their blanks (inside ones too) and without regard to letter case.
+QString KeyForm(const QString& key)
+{
+    return QString(key).remove(QLatin1Char(' ')).toLower();
+}
+
+// The value of the first line whose key matches; "" when none does.
 QString ValueOf(const QStringList& lines, const QString& key)
 {
-    const QString wanted = vbrt::Trim(key).toLower();
+    const QString wanted = KeyForm(key);
     for (const QString& line : lines) {
         if (line.isEmpty())
             continue;
         const qsizetype colon = line.indexOf(QLatin1Char(':'));
         const QString lineKey = colon < 0 ? line : line.left(colon);
-        if (vbrt::Trim(lineKey).toLower() == wanted)
+        if (KeyForm(lineKey) == wanted)
             return colon < 0 ? QString() : line.mid(colon + 1);
     }
     return {};

@@ -71,6 +71,7 @@ TEST_F(Format, ReaderRulesForLinesSectionsAndTagLines)
          {"22 text=[T] color=[赤] font=[fontbold:on] nameText=[N] style=[leftline:on]"}},
         {"case number and name", "&&case:3:update\r\n", {"24 number=3 name=[update]"}},
         {"blanks around number and name", "&&case: 4 : insert \r\n", {"24 number=4 name=[insert]"}},
+        {"blanks inside the name are removed too", "&&case:4:in sert\r\n", {"24 number=4 name=[insert]"}},
         {"an empty number field yields no name", "&&case::update\r\n", {"24"}},
         {"a fraction rounds half to even", "&&case:2.5\r\n", {"24 number=2"}},
         {"end tags keep nothing but id and flags", "&&end-loop:5:x\r\n&&text\r\nx\r\n&&before\r\n", {"13"}},
@@ -173,7 +174,7 @@ TEST_F(Format, RecordWriterLayout)
                     Record(TagId::Block, "a\r\n&x\r\n y\r\n#z\r\n\r\nb&c"), "&&block|&&text|a|&amp;x|&nbsp;y|&shap;z||b&c"});
     PadInfoRecord c = Record(TagId::Case, "C");
     c.number = 3;
-    c.name = QStringLiteral(" update ");
+    c.name = QStringLiteral(" up date ");
     c.rightPage = true;
     c.color = QStringLiteral("赤");
     rows.push_back({"a case: number, name, page break, text; nothing else", c, "&&case:3:update|&&rightPage|&&text|C"});

@@ -114,6 +114,8 @@ TEST_F(Settings, ReadingRules)
         {"a number is a truth value", {"NoteNotFrame:-1", "ReplaceJump:0"},
          [] { return ApplicationGlobals.NoteNotFrame && !ApplicationGlobals.ReplaceJump; }},
         {"blanks around the key do not count", {" FrameSameText :False"}, [] { return !ApplicationGlobals.FrameSameText; }},
+        {"blanks inside the key do not count either", {"Note Not Frame:True"},
+         [] { return ApplicationGlobals.NoteNotFrame; }},
         {"an empty value takes the ini default", {"FrameColor:"}, [] { return ApplicationGlobals.FrameColor == QStringLiteral("黒"); }},
         {"a value keeps what follows its first colon, blanks included", {"PrinterText2: a:b "},
          [] { return RS.extraText[1] == QStringLiteral(" a:b "); }},
