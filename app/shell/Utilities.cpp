@@ -133,8 +133,12 @@ void TemporaryFileDelete(const FilePart& p1, const FilePart& p2, const FilePart&
 {
     const Parts parts = Normalise(p1, p2, p3, p4, p5, p6);
 
-    if (parts[0].startsWith(utilities.TemporaryPrefix) && parts[0].endsWith(QStringLiteral("tmp")) &&
-        parts[1].isEmpty()) {
+    // The names handed out are absolute; a temporary folder given relative to the current one
+    // makes the prefix differ from how they begin.
+    const bool ownName = parts[0].startsWith(utilities.TemporaryPrefix) ||
+                         (!utilities.TemporaryPrefixAbsolute.isEmpty() &&
+                          parts[0].startsWith(utilities.TemporaryPrefixAbsolute));
+    if (ownName && parts[0].endsWith(QStringLiteral("tmp")) && parts[1].isEmpty()) {
         for (TemporaryFileEntry& entry : utilities.TemporaryFiles) {
             if (entry.inUse && entry.fileName == parts[0]) {
                 DeleteEntry(entry);

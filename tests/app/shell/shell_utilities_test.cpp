@@ -7,6 +7,7 @@
 
 #include "support/RaisedError.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -149,6 +150,24 @@ TEST_F(UtilitiesTest, AWholeNameDeletesExactlyThatFile)
 
     EXPECT_EQ(Issue({"put", 1}), name);
     EXPECT_TRUE(InUse(name)) << "issuing the name again marks the old entry in use";
+}
+
+TEST_F(UtilitiesTest, AWholeNameDeletesItsFileWhenTheTemporaryFolderIsGivenRelative)
+{
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("work"))));
+    ASSERT_TRUE(QDir::setCurrent(path()));
+    services_->temporaryFolder = QStringLiteral("work");
+    UtilitiesInitialize();
+    const QString name = Issue({"put", 1});
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << name.toStdString();
+    file.close();
+
+    Delete({name});
+    QDir::setCurrent(before);
+    EXPECT_FALSE(QFileInfo::exists(name));
+    EXPECT_FALSE(InUse(name));
 }
 
 TEST_F(UtilitiesTest, TerminateDeletesEveryFileInUseAndEmptiesTheList)
