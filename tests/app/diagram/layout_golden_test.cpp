@@ -227,6 +227,22 @@ TEST_F(LayoutGolden, LoopBodyShorterThanTheLoopIsLaidOutAgainCentredOnItsLine)
     EXPECT_EQ(Str(Box(Find("C")).xy), "900,1200") << "below the loop, not below its body";
 }
 
+TEST_F(LayoutGolden, BodyForcedBelowItsLineBringsTheLineAndItsLoopDownToIt)
+{
+    // The tall body of the first loop fills the column where the second loop's body goes.
+    DocumentParse(Routine({"&&loop", "&&before", "&&text", "P", "&&block", "&&text", "T\r\nT\r\nT\r\nT", "&&end-loop",
+                           "&&loop", "&&before", "&&text", "Q", "&&block", "&&text", "Y", "&&end-loop"}));
+    LayoutRun();
+
+    EXPECT_EQ(Str(Box(Find("P")).xy), "900,200");
+    EXPECT_EQ(Str(Box(Find("T\r\nT\r\nT\r\nT")).xy), "1500,200");
+    EXPECT_EQ(Str(Box(Find("Y")).xy), "1500,1700") << "one vertical gap below the tall body";
+    const BoxRecord& q = Box(Find("Q"));
+    EXPECT_EQ(Str(Sub(q.subIndex).xy[0]), "1300,1700") << "the line comes down to its body's top";
+    EXPECT_EQ(Str(q.xy), "900,1700") << "and with its first sub line the loop box too";
+    EXPECT_EQ(Canvas().header.height, 2450 + 3000 + 480);
+}
+
 TEST_F(LayoutGolden, KeptLayoutWhenAListMayNoLongerAskAgain)
 {
     VerticalLimits.redoPerList = 0;
