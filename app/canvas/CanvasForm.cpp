@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace vellumora {
@@ -75,6 +76,22 @@ bool SameFamily(std::int32_t a, std::int32_t b)
     // The end line of a chain belongs to the vertical lines; kind 0 belongs to no family.
     auto family = [](std::int32_t kind) { return kind == 3 ? 2 : kind; };
     return a != 0 && b != 0 && family(a) == family(b);
+}
+
+// The label and line arrays of a window in their fixed order, for a window and for a const one.
+// A label array's place in the list is its hit kind less one.
+template <class Form>
+auto LabelArraysOf(Form& form)
+{
+    return std::array{&form.lblBox, &form.lblLine, &form.lblSubLine1, &form.lblSubLine2};
+}
+
+template <class Form>
+auto LineArraysOf(Form& form)
+{
+    return std::array{&form.linBoxLeft,    &form.linBoxRight,   &form.linBoxUpper, &form.linBoxLower,
+                      &form.linLowerPage1, &form.linLowerPage2, &form.linSubLeft,  &form.linSubLower,
+                      &form.linSubRight,   &form.linSubUpper,   &form.linRightPage1, &form.linRightPage2};
 }
 
 // Runs a handler the window system called: nothing may escape into the event loop, so an
@@ -240,13 +257,14 @@ CanvasForm::~CanvasForm()
 
 std::vector<CanvasLabelArray*> CanvasForm::LabelArrays()
 {
-    return {&lblBox, &lblLine, &lblSubLine1, &lblSubLine2};
+    const auto arrays = LabelArraysOf(*this);
+    return {arrays.begin(), arrays.end()};
 }
 
 std::vector<CanvasLineArray*> CanvasForm::LineArrays()
 {
-    return {&linBoxLeft, &linBoxRight, &linBoxUpper, &linBoxLower, &linLowerPage1, &linLowerPage2,
-            &linSubLeft, &linSubLower, &linSubRight, &linSubUpper, &linRightPage1, &linRightPage2};
+    const auto arrays = LineArraysOf(*this);
+    return {arrays.begin(), arrays.end()};
 }
 
 std::vector<CanvasShapeArray*> CanvasForm::ShapeArrays()
@@ -261,7 +279,7 @@ void CanvasForm::ControlsChanged()
 
 CanvasHit CanvasForm::HitTest(std::int32_t x, std::int32_t y) const
 {
-    const CanvasLabelArray* const arrays[] = {&lblBox, &lblLine, &lblSubLine1, &lblSubLine2};
+    const auto arrays = LabelArraysOf(*this);
     CanvasHit hit;
     std::int64_t topmost = -1;
     for (std::int32_t kind = 1; kind <= 4; ++kind) {
@@ -305,8 +323,7 @@ void CanvasForm::paintControls(QPainter& painter, const QRect& exposed) const
     };
     std::vector<Item> items;
 
-    const CanvasLabelArray* const labels[] = {&lblBox, &lblLine, &lblSubLine1, &lblSubLine2};
-    for (const CanvasLabelArray* array : labels) {
+    for (const CanvasLabelArray* array : LabelArraysOf(*this)) {
         for (std::int16_t i = 0; i <= array->UBound(); ++i) {
             if (!array->IsLoaded(i))
                 continue;
@@ -333,9 +350,7 @@ void CanvasForm::paintControls(QPainter& painter, const QRect& exposed) const
             }
         }
     }
-    for (const CanvasLineArray* array : {&linBoxLeft, &linBoxRight, &linBoxUpper, &linBoxLower, &linLowerPage1,
-                                         &linLowerPage2, &linSubLeft, &linSubLower, &linSubRight, &linSubUpper,
-                                         &linRightPage1, &linRightPage2}) {
+    for (const CanvasLineArray* array : LineArraysOf(*this)) {
         for (std::int16_t i = 0; i <= array->UBound(); ++i) {
             if (!array->IsLoaded(i))
                 continue;
