@@ -15,6 +15,7 @@
 #include "app/shell/FirstFailure.h"
 #include "app/shell/LayoutRecords.h"
 #include "app/shell/PrintRecords.h"
+#include "app/shell/Processing.h"
 #include "app/shell/Utilities.h"
 #include "platform/system/System.h"
 #include "platform/vbrt/Error.h"
@@ -45,13 +46,6 @@ CanvasRecord ZeroCanvasRecord()
     h.freeBox = 0;
     h.freeSub = 0;
     return record;
-}
-
-QString ErrorText(const std::exception& e)
-{
-    if (const auto* error = dynamic_cast<const platform::vbrt::Error*>(&e))
-        return error->description();
-    return QString::fromLocal8Bit(e.what());
 }
 
 // Runs a clean-up step of an abandoned start-up; its own failure must not hide the first one.
@@ -174,7 +168,7 @@ int Main()
             step.run();
         }
     } catch (const std::exception& e) {
-        ErrorMessageBox(ErrorText(e), {});
+        ErrorMessageBox(FailureText(e), {});
         StartupAbandon(started);
         return 1;
     }
@@ -183,14 +177,14 @@ int Main()
     try {
         code = Runner() ? Runner()() : 0;
     } catch (const std::exception& e) {
-        ErrorMessageBox(ErrorText(e), {});
+        ErrorMessageBox(FailureText(e), {});
         code = 1;
     }
 
     try {
         AppTerminate();
     } catch (const std::exception& e) {
-        ErrorMessageBox(ErrorText(e), {});
+        ErrorMessageBox(FailureText(e), {});
         return 1;
     }
     return code;

@@ -252,6 +252,30 @@ void ProcessingEnd(QWidget* form, bool suspend, bool force)
     failure.Rethrow();
 }
 
+namespace {
+
+// ProcessingEnd at the close of a command; its own failure is shown at once, as nothing after
+// it would show it. Returns false when it failed.
+bool ProcessingEndReported(QWidget* form, bool force)
+{
+    try {
+        ProcessingEnd(form, false, force);
+        return true;
+    } catch (const std::exception& e) {
+        ErrorMessageBox(FailureText(e), {});
+        return false;
+    }
+}
+
+} // namespace
+
+QString FailureText(const std::exception& e)
+{
+    if (const auto* error = dynamic_cast<const platform::vbrt::Error*>(&e))
+        return error->description();
+    return QString::fromLocal8Bit(e.what());
+}
+
 bool RunCommand(QWidget* form, const std::function<void()>& command, bool force)
 {
     QPointer<QWidget> guarded(form);
@@ -259,26 +283,15 @@ bool RunCommand(QWidget* form, const std::function<void()>& command, bool force)
     try {
         ProcessingStart(form);
         command();
-    } catch (const platform::vbrt::Error& e) {
-        failure = e.description();
     } catch (const std::exception& e) {
-        failure = QString::fromLocal8Bit(e.what());
+        failure = FailureText(e);
     }
     if (failure) {
         // Shown once by ProcessingEnd, after painting was released; it hides any information.
         QString& deferred = ApplicationGlobals.DeferredError;
         deferred = deferred.isEmpty() ? *failure : deferred + QStringLiteral("\r\n") + *failure;
     }
-    try {
-        ProcessingEnd(guarded.data(), false, force);
-    } catch (const platform::vbrt::Error& e) {
-        ErrorMessageBox(e.description(), {});
-        return false;
-    } catch (const std::exception& e) {
-        ErrorMessageBox(QString::fromLocal8Bit(e.what()), {});
-        return false;
-    }
-    return !failure;
+    return ProcessingEndReported(guarded.data(), force) && !failure;
 }
 
 ProcessingScope::ProcessingScope(QWidget* form, bool force) : form_(form), force_(force)
@@ -288,13 +301,7 @@ ProcessingScope::ProcessingScope(QWidget* form, bool force) : form_(form), force
 
 ProcessingScope::~ProcessingScope()
 {
-    try {
-        ProcessingEnd(form_, false, force_);
-    } catch (const platform::vbrt::Error& e) {
-        ErrorMessageBox(e.description(), {});
-    } catch (const std::exception& e) {
-        ErrorMessageBox(QString::fromLocal8Bit(e.what()), {});
-    }
+    ProcessingEndReported(form_, force_);
 }
 
 void PaintEventReleaseAll(bool suspend, bool force)

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 
 class QComboBox;
@@ -36,6 +37,10 @@ void ProcessingEnd(QWidget* form, bool suspend = false, bool force = false);
 // command raises is shown in one error box after painting was released; ProcessingEnd always runs.
 // Returns false when the command raised.
 bool RunCommand(QWidget* form, const std::function<void()>& command, bool force = false);
+
+// The text an error box shows for a failure: a raised error's description, else what the
+// exception says of itself.
+QString FailureText(const std::exception& e);
 
 // ProcessingStart now, ProcessingEnd when the scope ends (also when an error leaves it; an error
 // of ProcessingEnd itself is shown). Errors of the scope's body still need a boundary around it.

@@ -105,13 +105,6 @@ private:
     std::function<void(QEvent*)> handler_;
 };
 
-QString FailureText(const std::exception& e)
-{
-    if (const auto* error = dynamic_cast<const vbrt::Error*>(&e))
-        return error->description();
-    return QString::fromLocal8Bit(e.what());
-}
-
 } // namespace
 
 // One direction of scrolling: its strip, bar, handle and scale, and the member of a Point that
