@@ -108,15 +108,6 @@ InputBlocker* Blocker()
     return blocker;
 }
 
-// An open canvas whose window is shown and not minimised.
-CanvasForm* ShownCanvasWindow(const CanvasRecord& record)
-{
-    CanvasForm* form = record.form.data();
-    if (record.header.state != CanvasState::Open || !form || !FormVisible(form) || form->WindowState() == 1)
-        return nullptr;
-    return form;
-}
-
 QString ResolveDocument(const QString& text)
 {
     return text == CurrentDocument ? ApplicationGlobals.DocumentName : text;
@@ -302,6 +293,14 @@ ProcessingScope::ProcessingScope(QWidget* form, bool force) : form_(form), force
 ProcessingScope::~ProcessingScope()
 {
     ProcessingEndReported(form_, force_);
+}
+
+CanvasForm* ShownCanvasWindow(const CanvasRecord& record)
+{
+    CanvasForm* form = record.form.data();
+    if (record.header.state != CanvasState::Open || !form || !FormVisible(form) || form->WindowState() == 1)
+        return nullptr;
+    return form;
 }
 
 void PaintEventReleaseAll(bool suspend, bool force)

@@ -16,6 +16,8 @@ class QWidget;
 
 namespace vellumora {
 
+class CanvasForm;
+
 // Window kind tags: "B" the main window, "CM" a canvas window, "EM" a box editor; dialogs have
 // none. A letter is tested by containment: "C" canvas, "E" editor, "M" child of the main window.
 // The tag is the window's "Tag" property.
@@ -57,6 +59,9 @@ private:
     QWidget* form_;
     bool force_;
 };
+
+// The window of an open canvas when it is shown and not minimised, else null.
+CanvasForm* ShownCanvasWindow(const CanvasRecord& record);
 
 void PaintEventReleaseAll(bool suspend, bool force);
 void CanvasTimersStop();

@@ -51,8 +51,8 @@ std::int32_t Twips(double pixels)
 // and not minimised. Only these reach into the workspace, and only these move.
 QWidget* CountedFrame(const CanvasRecord& record, const QWidget* viewport)
 {
-    CanvasForm* form = record.form.data();
-    if (record.header.state != CanvasState::Open || !form || !FormVisible(form) || form->WindowState() == 1)
+    CanvasForm* form = ShownCanvasWindow(record);
+    if (!form)
         return nullptr;
     auto* frame = qobject_cast<QMdiSubWindow*>(form->parentWidget());
     if (!frame || frame->parentWidget() != viewport)
