@@ -14,11 +14,6 @@ namespace {
 
 using namespace layout;
 
-std::int64_t MinWidth()
-{
-    return 2 * static_cast<std::int64_t>(LO.horizontalGap);
-}
-
 // The stub from the middle of the box to the chain below its first sub line, when there is one.
 void MiddleStub(CanvasRecord& c, const BoxRecord& box, const char* source)
 {

@@ -15,12 +15,6 @@ namespace {
 
 using namespace layout;
 
-// Most shapes are at least two horizontal gaps wide.
-std::int64_t MinWidth()
-{
-    return 2 * static_cast<std::int64_t>(LO.horizontalGap);
-}
-
 struct XRun {
     std::int16_t canvas;
     WalkGuard boxes;

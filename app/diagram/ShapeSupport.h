@@ -27,6 +27,12 @@ inline std::int64_t FloorDiv(std::int64_t a, std::int64_t b)
     return q;
 }
 
+// Most shapes are at least two horizontal gaps wide.
+inline std::int64_t MinWidth()
+{
+    return 2 * static_cast<std::int64_t>(LO.horizontalGap);
+}
+
 // Links that come back to a slot already passed would walk for ever; a walk never takes more
 // steps than the list has slots.
 [[noreturn]] inline void RaiseBrokenLinks(const char* source)
