@@ -2,6 +2,7 @@
 
 #include "app/diagram/BoxList.h"
 #include "app/diagram/FontAndColor.h"
+#include "app/diagram/ShapeSupport.h"
 #include "app/diagram/TagTable.h"
 #include "app/shell/ApplicationGlobals.h"
 #include "app/shell/Processing.h"
@@ -21,13 +22,10 @@ using platform::graphics::TwipsPerPixel;
 
 const QString CrLf = QStringLiteral("\r\n");
 
-// Int of a quotient: rounds down, also below zero.
+// The layout's rounded-down quotient, for the 32-bit positions of the controls.
 std::int32_t FloorDiv(std::int32_t value, std::int32_t divisor)
 {
-    std::int32_t q = value / divisor;
-    if ((value % divisor != 0) && ((value < 0) != (divisor < 0)))
-        --q;
-    return q;
+    return static_cast<std::int32_t>(layout::FloorDiv(value, divisor));
 }
 
 // The window keeps whole pixels: a size it shows in full is as large as asked, to the pixel.
