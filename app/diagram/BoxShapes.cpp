@@ -227,7 +227,6 @@ void FreeStyleXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
     const std::int64_t cTop = ((LU == Corner::Curve || RU == Corner::Curve) && upper.full) ? std::max(g, fsV) : fsV;
     const std::int64_t d = ((LL == Corner::Curve || RL == Corner::Curve) && lower.full) ? std::max(g, fsV) : fsV;
 
-    box.levelNo = level;
     box.text.xy = {Twips(a + LO.innerLeft, kSource), Twips(cTop + LO.innerTop, kSource)};
     const std::int32_t W = Twips(std::max(a + LO.innerLeft + t.w + LO.innerRight + b, MinWidth()), kSource);
     const std::int32_t H = Twips(cTop + LO.innerTop + t.h + LO.innerBottom + d, kSource);
