@@ -379,15 +379,9 @@ PadInfoRecord GetPadInfo()
 
     QString raw;
     while (NextLine(raw)) {
-        bool ended = false;
-        while (raw.startsWith(QLatin1Char('#'))) {
-            if (!NextLine(raw)) {
-                ended = true;
-                break;
-            }
-        }
-        if (ended)
-            break;
+        // A line that begins with "#" is a comment.
+        if (raw.startsWith(QLatin1Char('#')))
+            continue;
         const QString line = Normalize(raw, false);
         if (tagLine.isEmpty()) {
             tagLine = line;
