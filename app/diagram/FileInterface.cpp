@@ -533,7 +533,7 @@ void BoxListWrite(std::int16_t canvas, std::int16_t startBox, bool withSubs, boo
     bool frameOpened = false;
     if (startBox < 0) {
         box = c.header.firstBox;
-        if (box < 0 || c.BoxList.at(box).tagType != TagId::Routine) {
+        if (box < 0 || BoxAt(c, box, "BoxListWrite").tagType != TagId::Routine) {
             PadInfoRecord frame = PadInfoMake(TagId::Routine, QString());
             if (withNames)
                 frame.nameText = c.header.name;
@@ -543,7 +543,7 @@ void BoxListWrite(std::int16_t canvas, std::int16_t startBox, bool withSubs, boo
         }
     }
     while (box >= 0) {
-        const BoxRecord& b = c.BoxList.at(box);
+        const BoxRecord& b = BoxAt(c, box, "BoxListWrite");
         PadInfoRecord record = PadInfoMake(b.tagType, b.text.text);
         record.color = ColorName(b.colorCode);
         record.font = FontModifyText(b.fontCode);
@@ -555,7 +555,7 @@ void BoxListWrite(std::int16_t canvas, std::int16_t startBox, bool withSubs, boo
         if (b.tagType == TagId::Routine)
             record.obstinate = ObstinateNameGet(canvas);
         if ((record.flags & TagAttribute::SubLevel) && b.tagType != TagId::Branch && b.subIndex > 0)
-            record.rightPage = (c.SubList.at(b.subIndex).flags & SubFlag::RightPage) != 0;
+            record.rightPage = (SubAt(c, b.subIndex, "BoxListWrite").flags & SubFlag::RightPage) != 0;
         if (b.tagType == TagId::FreeStyle) {
             QStringList lines;
             for (std::size_t row = 0; row < b.style.size() && row < PR.StyleAttributeTable.size(); ++row) {
@@ -569,7 +569,7 @@ void BoxListWrite(std::int16_t canvas, std::int16_t startBox, bool withSubs, boo
         PadInfoWrite(record);
 
         for (std::int16_t sub = b.subIndex; sub >= 0;) {
-            const SubRecord& line = c.SubList.at(sub);
+            const SubRecord& line = SubAt(c, sub, "BoxListWrite");
             if (b.tagType == TagId::Branch) {
                 PadInfoRecord caseRecord = PadInfoMake(TagId::Case, line.text.text);
                 if (caseNumbers)
