@@ -225,8 +225,6 @@ void PadTablesClear()
 {
     PR.TagAttributeTable.clear();
     PR.TagTable.clear();
-    for (StyleAttributeRecord& row : PR.StyleAttributeTable)
-        row.values.clear();
     PR.StyleAttributeTable.clear();
 }
 
