@@ -52,11 +52,7 @@ inline ::testing::Environment* const kProgram = ::testing::AddGlobalTestEnvironm
 // Drops every canvas and its window.
 inline void CanvasesDrop()
 {
-    ApplicationGlobals.ApplicationClosing = true;
-    for (std::size_t c = B.size(); c-- > 1;)
-        CanvasRelease(static_cast<std::int16_t>(c));
-    ApplicationGlobals.ApplicationClosing = false;
-    B.resize(1);
+    CanvasesRelease(1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
