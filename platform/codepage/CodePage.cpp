@@ -64,6 +64,10 @@ int ByteWidth(const QString& text)
     int width = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
+        if (c.unicode() < 0x80) {
+            ++width; // ASCII is one byte: no conversion needed
+            continue;
+        }
         if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
             width += 2; // no Shift_JIS form
             ++i;

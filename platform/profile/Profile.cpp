@@ -59,7 +59,7 @@ QString CutToBytes(const QString& text, int limit)
     qsizetype i = 0;
     while (i < text.size()) {
         const qsizetype step = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        const int width = text.at(i).unicode() < 0x80 ? 1 : codepage::ByteWidth(text.mid(i, step));
+        const int width = codepage::ByteWidth(text.mid(i, step));
         if (used + width > limit)
             break;
         used += width;
