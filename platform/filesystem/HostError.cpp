@@ -35,11 +35,6 @@ std::int32_t HostErrorNumber(int hostError, Missing missing)
     }
 }
 
-void RaiseNumber(std::int32_t number, const QString& source, const QString& path)
-{
-    vbrt::RaiseNumber(number, source, path);
-}
-
 void RaiseHostError(int hostError, const QString& source, const QString& path, Missing missing)
 {
     namespace E = vbrt::ErrorNumber;

@@ -3,6 +3,8 @@
 // The one translation of a host error (errno) into the program's error numbers, for the layers
 // that touch files (filesystem, zipfolder).
 
+#include "platform/vbrt/Error.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -16,6 +18,7 @@ std::int32_t HostErrorNumber(int hostError, Missing missing);
 
 // Raises platform::vbrt::Error with the number and the usual text for it, the path appended.
 [[noreturn]] void RaiseHostError(int hostError, const QString& source, const QString& path, Missing missing);
-[[noreturn]] void RaiseNumber(std::int32_t number, const QString& source, const QString& path);
+// A numbered failure of a file operation: the usual text, the path after it.
+using vbrt::RaiseNumber;
 
 } // namespace platform::filesystem
