@@ -282,21 +282,30 @@ void TextStream::WriteBytes(const QByteArray& bytes)
         RaiseHostError(err, QStringLiteral("Write"), path_, Missing::Path);
 }
 
-bool TextStream::AtEndOfStream()
+// Appends the next bytes of the file to those read ahead; false once the file has no more.
+bool TextStream::ReadMore(const char* what)
 {
-    Require(IOMode::ForReading, "AtEndOfStream");
-    while (pending_.isEmpty() && !eof_) {
-        char buffer[65536];
+    char buffer[65536];
+    for (;;) {
         const ssize_t n = ::read(fd_, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            RaiseHostError(errno, QStringLiteral("Read"), path_, Missing::File);
-        if (n == 0)
+            RaiseHostError(errno, QString::fromLatin1(what), path_, Missing::File);
+        if (n == 0) {
             eof_ = true;
-        else
-            pending_.append(buffer, n);
+            return false;
+        }
+        pending_.append(buffer, n);
+        return true;
     }
+}
+
+bool TextStream::AtEndOfStream()
+{
+    Require(IOMode::ForReading, "AtEndOfStream");
+    while (pending_.isEmpty() && !eof_)
+        ReadMore("Read");
     return pending_.isEmpty() && eof_;
 }
 
@@ -308,20 +317,8 @@ QString TextStream::ReadLine()
     qsizetype lf = pending_.indexOf('\n');
     while (lf < 0 && !eof_) {
         const qsizetype before = pending_.size();
-        char buffer[65536];
-        const ssize_t n = ::read(fd_, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            RaiseHostError(errno, QStringLiteral("ReadLine"), path_, Missing::File);
-        if (n == 0) {
-            eof_ = true;
-            break;
-        }
-        pending_.append(buffer, n);
-        const qsizetype found = pending_.indexOf('\n', before);
-        if (found >= 0)
-            lf = found;
+        if (ReadMore("ReadLine"))
+            lf = pending_.indexOf('\n', before);
     }
     QByteArray line;
     if (lf < 0) {

@@ -42,6 +42,7 @@ private:
     friend struct StreamOpener;
     TextStream(QString path, IOMode mode, int fd);
     void Require(IOMode mode, const char* what) const;
+    bool ReadMore(const char* what);
 
     QString path_;
     IOMode mode_;
