@@ -35,11 +35,15 @@ QStringList NameFilters(const QString& filter)
     return out;
 }
 
+// The default extension may be given with its dot or without.
+QString ExtensionWithoutDot(const QString& defaultExt)
+{
+    return defaultExt.startsWith(QLatin1Char('.')) ? defaultExt.mid(1) : defaultExt;
+}
+
 QString WithDefaultExtension(const QString& path, const QString& defaultExt)
 {
-    QString ext = defaultExt;
-    if (ext.startsWith(QLatin1Char('.')))
-        ext.remove(0, 1);
+    const QString ext = ExtensionWithoutDot(defaultExt);
     if (ext.isEmpty() || !QFileInfo(path).suffix().isEmpty())
         return path;
     return path + QLatin1Char('.') + ext;
@@ -59,10 +63,7 @@ std::optional<QString> AskUser(CommonDialog& d, bool save)
         if (d.FilterIndex >= 1 && d.FilterIndex <= filters.size())
             dialog.selectNameFilter(filters[d.FilterIndex - 1]);
     }
-    QString ext = d.DefaultExt;
-    if (ext.startsWith(QLatin1Char('.')))
-        ext.remove(0, 1);
-    dialog.setDefaultSuffix(ext);
+    dialog.setDefaultSuffix(ExtensionWithoutDot(d.DefaultExt));
     if (!d.FileName.isEmpty())
         dialog.selectFile(d.FileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
