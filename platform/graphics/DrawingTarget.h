@@ -5,6 +5,7 @@
 // arcs, line styles, text metrics, and the retained drawing a window repaints from.
 
 #include "platform/printer/TextMeasure.h"
+#include "platform/vbrt/Value.h"
 
 #include <QColor>
 #include <QRect>
@@ -19,7 +20,7 @@ class QPainter;
 namespace platform::graphics {
 
 // On screen 15 twips make one pixel (96 dpi), fixed.
-constexpr std::int32_t TwipsPerPixel = 15;
+using vbrt::TwipsPerPixel;
 
 // The program's colour value is red + 256 x green + 65536 x blue; QRgb packs 0xRRGGBB, the other way
 // round. These two are the only crossing between the two. A value outside 0 to 0xFFFFFF (the default

@@ -2,13 +2,13 @@
 
 #include "platform/graphics/DrawingTarget.h"
 #include "platform/printer/TextMeasure.h"
+#include "platform/vbrt/Value.h"
 
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextEdit>
 
 #include <algorithm>
-#include <cmath>
 
 namespace platform::richtext {
 
@@ -20,8 +20,7 @@ constexpr int RequestedFontName = QTextFormat::UserProperty + 1;
 
 int ToPixels(std::int32_t twips)
 {
-    // Halves go to the even neighbour, like every rounding of the program.
-    return static_cast<int>(std::nearbyint(static_cast<double>(twips) / TwipsPerPixel));
+    return static_cast<int>(platform::vbrt::RoundHalfEven(static_cast<double>(twips) / TwipsPerPixel));
 }
 
 using platform::graphics::FromQColor;
