@@ -9,7 +9,22 @@
 
 #include <benchmark/benchmark.h>
 
+#include "app/shell/AppMain.h"
+#include "support/PrivateFolders.h"
+
 namespace benchsupport {
+
+// Before main: the program's folders point into a temporary folder of its own, like a test's,
+// and the lower modules reach the upper ones as after start-up.
+struct ProgramEnvironment {
+    QTemporaryDir root{QDir::tempPath() + QStringLiteral("/vellumora-bench-XXXXXX")};
+    ProgramEnvironment()
+    {
+        testsupport::UsePrivateFolders(root.path());
+        vellumora::ModuleLinksRegister();
+    }
+};
+inline ProgramEnvironment Environment;
 
 // Created on first use and removed when the program ends.
 inline QTemporaryDir* Folder()

@@ -3,7 +3,7 @@
 
 #include "app/diagram/BoxList.h"
 #include "app/diagram/TagTable.h"
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 
 #include <QApplication>
 

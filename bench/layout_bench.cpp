@@ -11,7 +11,7 @@
 #include "app/diagram/ListPreparation.h"
 #include "app/diagram/TagTable.h"
 #include "app/diagram/VerticalPass.h"
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/vbrt/Value.h"
 

@@ -5,7 +5,7 @@
 #include "app/diagram/BoxList.h"
 #include "app/diagram/PadDraw.h"
 #include "app/shell/AppMain.h"
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "platform/codepage/CodePage.h"
 
 #include <QApplication>

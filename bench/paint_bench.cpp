@@ -8,7 +8,7 @@
 #include "app/diagram/CanvasPartsArrange.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/TagTable.h"
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "tests/app/diagram/paint_chart.h"
 
 #include <QApplication>
@@ -49,7 +49,7 @@ std::int16_t ChartMake()
     B.assign(1, CanvasRecord{});
     BoxListClear(0);
     const std::int16_t canvas = CanvasSlotSetup(-1, 0);
-    CanvasForm* form = B[canvas].form.data();
+    CanvasForm* form = CanvasWindowOf(B[canvas]);
     form->timRefresh->stop();
     std::int16_t loop = -1;
     for (int row = 0; row < kRows; ++row) {
@@ -82,7 +82,7 @@ void ChartRelease()
 void BM_Expose1000x800PixelsOfA10000BoxCanvas(benchmark::State& state)
 {
     const std::int16_t canvas = ChartMake();
-    CanvasForm* form = B[canvas].form.data();
+    CanvasForm* form = CanvasWindowOf(B[canvas]);
     const QRect exposed(4000, 1500, 1000, 800); // pixels, in the middle of the chart
     for (auto _ : state)
         benchmark::DoNotOptimize(form->grab(exposed));
@@ -94,7 +94,7 @@ BENCHMARK(BM_Expose1000x800PixelsOfA10000BoxCanvas)->Unit(benchmark::kMillisecon
 void BM_DrawTheWhole10000BoxCanvas(benchmark::State& state)
 {
     const std::int16_t canvas = ChartMake();
-    CanvasForm* form = B[canvas].form.data();
+    CanvasForm* form = CanvasWindowOf(B[canvas]);
     for (auto _ : state) {
         form->Cls();
         BoxListDraw(canvas, SubRecord::Default);

@@ -1,17 +1,7 @@
 #include "app/canvas/BoxEditing.h"
 
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 
 namespace vellumora {
-
-void SetModifyFlag(bool value)
-{
-    ApplicationGlobals.ModifyFlag = value;
-}
-
-bool GetModifyFlag()
-{
-    return ApplicationGlobals.ModifyFlag;
-}
 
 } // namespace vellumora

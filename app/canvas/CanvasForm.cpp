@@ -1,8 +1,9 @@
 #include "app/canvas/CanvasForm.h"
 
 #include "app/diagram/BoxMake.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/Processing.h"
+#include "app/diagram/PadDraw.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/Processing.h"
 #include "platform/richtext/RichTextBox.h"
 #include "platform/vbrt/Error.h"
 
@@ -39,12 +40,6 @@ void ChartDraw(std::int16_t canvas)
         BoxListDraw(canvas, SubRecord::Default);
 }
 
-[[noreturn]] void RaiseControl(std::int32_t number, const char* arrayName, std::int16_t index)
-{
-    platform::vbrt::RaiseNumber(number, QStringLiteral("CanvasForm"),
-                                QStringLiteral("%1(%2)").arg(QLatin1String(arrayName)).arg(index));
-}
-
 int ToPixels(std::int32_t twips)
 {
     return static_cast<int>(std::floor(static_cast<double>(twips) / TwipsPerPixel));
@@ -58,40 +53,11 @@ std::int32_t ToTwips(int pixels)
 // Frame colour of the selection lines and of the range rectangle: red.
 constexpr std::int32_t FrameLineColor = 0x0000FF;
 
-template <class Element>
-QRect ControlTwips(const Element& c)
-{
-    return QRect(c.Left, c.Top, std::max(c.Width, 1), std::max(c.Height, 1));
-}
-
-QRect LineTwips(const CanvasLine& line)
-{
-    const std::int32_t margin = std::max<std::int32_t>(1, line.BorderWidth) * TwipsPerPixel;
-    return QRect(QPoint(std::min(line.X1, line.X2) - margin, std::min(line.Y1, line.Y2) - margin),
-                 QPoint(std::max(line.X1, line.X2) + margin, std::max(line.Y1, line.Y2) + margin));
-}
-
 bool SameFamily(std::int32_t a, std::int32_t b)
 {
     // The end line of a chain belongs to the vertical lines; kind 0 belongs to no family.
     auto family = [](std::int32_t kind) { return kind == 3 ? 2 : kind; };
     return a != 0 && b != 0 && family(a) == family(b);
-}
-
-// The label and line arrays of a window in their fixed order, for a window and for a const one.
-// A label array's place in the list is its hit kind less one.
-template <class Form>
-auto LabelArraysOf(Form& form)
-{
-    return std::array{&form.lblBox, &form.lblLine, &form.lblSubLine1, &form.lblSubLine2};
-}
-
-template <class Form>
-auto LineArraysOf(Form& form)
-{
-    return std::array{&form.linBoxLeft,    &form.linBoxRight,   &form.linBoxUpper, &form.linBoxLower,
-                      &form.linLowerPage1, &form.linLowerPage2, &form.linSubLeft,  &form.linSubLower,
-                      &form.linSubRight,   &form.linSubUpper,   &form.linRightPage1, &form.linRightPage2};
 }
 
 // Runs a handler the window system called: nothing may escape into the event loop, so an
@@ -112,88 +78,6 @@ void EventBoundary(Handler&& handler)
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
-// Control arrays
-
-template <class Element>
-CanvasControlArray<Element>::CanvasControlArray(CanvasForm* owner, const char* name)
-    : owner_(owner), name_(name), slots_(1)
-{
-    slots_[0].loaded = true;
-    slots_[0].element.zOrder = owner_ ? owner_->NextZOrder() : 0;
-}
-
-template <class Element>
-void CanvasControlArray<Element>::Load(std::int16_t index)
-{
-    if (index < 0)
-        RaiseControl(CanvasControlError::ElementMissing, name_, index);
-    if (IsLoaded(index))
-        RaiseControl(CanvasControlError::AlreadyLoaded, name_, index);
-    if (index >= static_cast<std::int16_t>(slots_.size()))
-        slots_.resize(static_cast<std::size_t>(index) + 1);
-    Slot& slot = slots_[static_cast<std::size_t>(index)];
-    slot.element = slots_[0].element;
-    slot.element.Visible = false;
-    slot.element.zOrder = owner_ ? owner_->NextZOrder() : 0;
-    slot.loaded = true;
-}
-
-template <class Element>
-void CanvasControlArray<Element>::Unload(std::int16_t index)
-{
-    if (index == 0)
-        RaiseControl(CanvasControlError::DesignElement, name_, index);
-    if (!IsLoaded(index))
-        RaiseControl(CanvasControlError::ElementMissing, name_, index);
-    const bool wasVisible = slots_[static_cast<std::size_t>(index)].element.Visible;
-    slots_[static_cast<std::size_t>(index)] = Slot{};
-    while (slots_.size() > 1 && !slots_.back().loaded)
-        slots_.pop_back();
-    if (wasVisible && owner_)
-        owner_->ControlsChanged();
-}
-
-template <class Element>
-bool CanvasControlArray<Element>::IsLoaded(std::int16_t index) const
-{
-    return index >= 0 && index < static_cast<std::int16_t>(slots_.size()) && slots_[static_cast<std::size_t>(index)].loaded;
-}
-
-template <class Element>
-const typename CanvasControlArray<Element>::Slot& CanvasControlArray<Element>::slotAt(std::int16_t index) const
-{
-    if (!IsLoaded(index))
-        RaiseControl(CanvasControlError::ElementMissing, name_, index);
-    return slots_[static_cast<std::size_t>(index)];
-}
-
-template <class Element>
-Element& CanvasControlArray<Element>::operator[](std::int16_t index)
-{
-    auto& slot = const_cast<Slot&>(slotAt(index));
-    if (owner_)
-        owner_->ControlsChanged();
-    return slot.element;
-}
-
-template <class Element>
-const Element& CanvasControlArray<Element>::operator[](std::int16_t index) const
-{
-    return slotAt(index).element;
-}
-
-template <class Element>
-void CanvasControlArray<Element>::ZOrder(std::int16_t index)
-{
-    Element& element = (*this)[index];
-    element.zOrder = owner_ ? owner_->NextZOrder() : element.zOrder;
-}
-
-template class CanvasControlArray<CanvasLabel>;
-template class CanvasControlArray<CanvasLine>;
-template class CanvasControlArray<CanvasShape>;
-
-// ---------------------------------------------------------------------------------------------
 // The window
 
 void CanvasForm::SetCanvasPainter(CanvasPainter painter)
@@ -202,18 +86,7 @@ void CanvasForm::SetCanvasPainter(CanvasPainter painter)
 }
 
 CanvasForm::CanvasForm(QWidget* parent)
-    : QWidget(parent),
-      rtxBoxOwner_(std::make_unique<platform::richtext::RichTextBox>(this)),
-      lblBox(this, "lblBox"), lblLine(this, "lblLine"),
-      linBoxLeft(this, "linBoxLeft"), linBoxRight(this, "linBoxRight"), linBoxUpper(this, "linBoxUpper"),
-      linBoxLower(this, "linBoxLower"), linLowerPage1(this, "linLowerPage1"), linLowerPage2(this, "linLowerPage2"),
-      lblSubLine1(this, "lblSubLine1"), lblSubLine2(this, "lblSubLine2"),
-      linSubLeft(this, "linSubLeft"), linSubLower(this, "linSubLower"), linSubRight(this, "linSubRight"),
-      linSubUpper(this, "linSubUpper"), linRightPage1(this, "linRightPage1"), linRightPage2(this, "linRightPage2"),
-      shpRange(this, "shpRange"),
-      rtxBox(*rtxBoxOwner_),
-      timCanvasForm(new QTimer(this)),
-      timRefresh(new QTimer(this))
+    : CanvasSurface(parent)
 {
     setObjectName(QStringLiteral("CanvasForm"));
     // The kind tag: "C" a canvas window, "M" a child of the main window.
@@ -241,12 +114,10 @@ CanvasForm::CanvasForm(QWidget* parent)
     timRefresh->start();
 
     SetChangedHandler([this](const QRect& twips) {
-        if (twips.isEmpty()) {
+        if (twips.isEmpty())
             update();
-            return;
-        }
-        update(QRect(QPoint(ToPixels(twips.left()), ToPixels(twips.top())),
-                     QPoint(ToPixels(twips.right()) + 1, ToPixels(twips.bottom()) + 1)));
+        else
+            updateTwips(twips);
     });
 }
 
@@ -255,31 +126,9 @@ CanvasForm::~CanvasForm()
     SetChangedHandler({});
 }
 
-std::vector<CanvasLabelArray*> CanvasForm::LabelArrays()
-{
-    const auto arrays = LabelArraysOf(*this);
-    return {arrays.begin(), arrays.end()};
-}
-
-std::vector<CanvasLineArray*> CanvasForm::LineArrays()
-{
-    const auto arrays = LineArraysOf(*this);
-    return {arrays.begin(), arrays.end()};
-}
-
-std::vector<CanvasShapeArray*> CanvasForm::ShapeArrays()
-{
-    return {&shpRange};
-}
-
-void CanvasForm::ControlsChanged()
-{
-    update();
-}
-
 CanvasHit CanvasForm::HitTest(std::int32_t x, std::int32_t y) const
 {
-    const auto arrays = LabelArraysOf(*this);
+    const auto arrays = LabelArrays();
     CanvasHit hit;
     std::int64_t topmost = -1;
     for (std::int32_t kind = 1; kind <= 4; ++kind) {
@@ -323,12 +172,12 @@ void CanvasForm::paintControls(QPainter& painter, const QRect& exposed) const
     };
     std::vector<Item> items;
 
-    for (const CanvasLabelArray* array : LabelArraysOf(*this)) {
+    for (const CanvasLabelArray* array : LabelArrays()) {
         for (std::int16_t i = 0; i <= array->UBound(); ++i) {
             if (!array->IsLoaded(i))
                 continue;
             const CanvasLabel& label = (*array)[i];
-            if (!label.Visible || !ControlTwips(label).intersects(exposedTwips))
+            if (!label.Visible || !ControlArea(label).intersects(exposedTwips))
                 continue;
             // The background stays unpainted: the chart beneath shows through.
             if (label.BorderStyle == 1 && label.Width > 0 && label.Height > 0) {
@@ -350,12 +199,12 @@ void CanvasForm::paintControls(QPainter& painter, const QRect& exposed) const
             }
         }
     }
-    for (const CanvasLineArray* array : LineArraysOf(*this)) {
+    for (const CanvasLineArray* array : LineArrays()) {
         for (std::int16_t i = 0; i <= array->UBound(); ++i) {
             if (!array->IsLoaded(i))
                 continue;
             const CanvasLine& line = (*array)[i];
-            if (!line.Visible || !LineTwips(line).intersects(exposedTwips))
+            if (!line.Visible || !ControlArea(line).intersects(exposedTwips))
                 continue;
             DrawRecord stroke;
             stroke.kind = DrawRecord::Kind::Line;
@@ -367,7 +216,7 @@ void CanvasForm::paintControls(QPainter& painter, const QRect& exposed) const
         }
     }
     const CanvasShape& range = shpRange[0];
-    if (range.Visible && ControlTwips(range).intersects(exposedTwips)) {
+    if (range.Visible && ControlArea(range).intersects(exposedTwips)) {
         DrawRecord frame;
         frame.kind = DrawRecord::Kind::Rectangle;
         frame.p1 = QPoint(range.Left, range.Top);

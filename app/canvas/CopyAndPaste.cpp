@@ -1,6 +1,6 @@
 #include "app/canvas/CopyAndPaste.h"
 
-#include "app/shell/Utilities.h"
+#include "app/core/Utilities.h"
 
 namespace vellumora {
 

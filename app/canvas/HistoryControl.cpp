@@ -1,6 +1,6 @@
 #include "app/canvas/HistoryControl.h"
 
-#include "app/shell/Utilities.h"
+#include "app/core/Utilities.h"
 
 namespace vellumora {
 

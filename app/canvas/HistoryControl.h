@@ -2,7 +2,7 @@
 
 // Undo and redo over a ring of 20 snapshots kept in per-process work files.
 
-#include "app/shell/Utilities.h"
+#include "app/core/Utilities.h"
 
 #include <QString>
 

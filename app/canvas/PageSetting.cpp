@@ -4,11 +4,11 @@
 #include "app/diagram/BoxList.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/PadDraw.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/MainWindowLink.h"
-#include "app/shell/Processing.h"
-#include "app/shell/RecordAccess.h"
-#include "app/shell/Utilities.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/MainWindowLink.h"
+#include "app/core/Processing.h"
+#include "app/core/RecordAccess.h"
+#include "app/core/Utilities.h"
 #include "platform/printer/Printer.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
@@ -76,17 +76,6 @@ void CanvasOrderReset()
     CanvasOrder.clear();
 }
 
-void LayoutGapsSet(LayoutConstants& lo)
-{
-    lo.horizontalGap = std::max(2 * lo.charWidth, 50);
-    lo.verticalGap = std::max(lo.charHeight, 50);
-    lo.lineLabelHeight = 3 * lo.verticalGap / 5;
-    lo.subLineLabelWidth = 2 * lo.horizontalGap / 3;
-    lo.newPageMark = 4 * std::min(lo.horizontalGap, lo.verticalGap) / 5;
-    lo.blockHorizontalGap = lo.horizontalGap;
-    lo.blockVerticalGap = lo.verticalGap;
-}
-
 std::int16_t CanvasSlotSetup(std::int16_t n, std::int32_t kindFlags)
 {
     if (n < 0) {
@@ -106,7 +95,7 @@ std::int16_t CanvasSlotSetup(std::int16_t n, std::int32_t kindFlags)
         const bool created = slot.form.isNull();
         if (created)
             slot.form = new CanvasForm();
-        CanvasForm* form = slot.form.data();
+        CanvasForm* form = CanvasWindowOf(slot);
         slot.header.number = n;
         slot.header.activateStamp = static_cast<std::int16_t>(-n);
         slot.header.kindFlags = kindFlags & 0x7C000;
@@ -125,7 +114,7 @@ std::int16_t CanvasSlotSetup(std::int16_t n, std::int32_t kindFlags)
 void CanvasControlsUnload(std::int16_t canvas, bool unloadForm)
 {
     CanvasRecord& slot = CanvasAt(canvas, "CanvasControlsUnload");
-    CanvasForm* form = slot.form.data();
+    CanvasForm* form = CanvasWindowOf(slot);
     if (!form)
         return;
     CanvasBusyWait(canvas);
@@ -147,39 +136,6 @@ void CanvasControlsUnload(std::int16_t canvas, bool unloadForm)
         slot.form = nullptr;
         form->Unload();
     }
-}
-
-void CanvasSizeLoad()
-{
-    CanvasSize = CanvasSizeRecord::Default;
-    struct Key {
-        const char* name;
-        std::int32_t CanvasSizeRecord::*member;
-    };
-    static const Key keys[] = {
-        {"Width", &CanvasSizeRecord::Width},         {"Height", &CanvasSizeRecord::Height},
-        {"LeftSpace", &CanvasSizeRecord::LeftSpace}, {"RightSpace", &CanvasSizeRecord::RightSpace},
-        {"TopSpace", &CanvasSizeRecord::TopSpace},   {"BottomSpace", &CanvasSizeRecord::BottomSpace},
-    };
-    for (const Key& key : keys) {
-        const QString text = CommonServices
-                                 ? CommonServices->GetInitFile(QStringLiteral("CanvasSize"), QString::fromLatin1(key.name))
-                                 : QString();
-        // A missing or broken value must not keep the program from starting: its member stays 0.
-        if (!platform::vbrt::IsNumeric(text))
-            continue;
-        try {
-            CanvasSize.*key.member = CentimeterToTwip(static_cast<float>(platform::vbrt::CDbl(text)));
-        } catch (const Error& e) {
-            if (e.number() != ErrorNumber::Overflow)
-                throw;
-        }
-    }
-}
-
-void PrinterDocEnd()
-{
-    platform::printer::SystemPrinter().EndDoc();
 }
 
 void CanvasActivateStamp(std::int16_t canvas)
@@ -228,7 +184,7 @@ void CanvasOrderRestore()
         // A slot dropped since the order was saved has nothing to restore.
         if (c < 1 || static_cast<std::size_t>(c) >= B.size())
             continue;
-        CanvasForm* form = B[static_cast<std::size_t>(c)].form.data();
+        CanvasForm* form = CanvasWindowOf(B[static_cast<std::size_t>(c)]);
         if (!form)
             continue;
         if (B[static_cast<std::size_t>(c)].header.windowState != 1 && form->Visible()) {

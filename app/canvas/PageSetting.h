@@ -3,30 +3,13 @@
 // Canvas slots and their windows, the canvas size from the ini file, the stacking order of the
 // canvas windows across full redraws, and closing the box editors open on canvases.
 
-#include "app/shell/LayoutRecords.h"
+#include "app/core/CanvasSize.h"
 
 #include <array>
 #include <cstdint>
 #include <vector>
 
 namespace vellumora {
-
-// The canvas size read from the ini [CanvasSize] section, twips.
-struct CanvasSizeRecord {
-    std::int32_t Width = 0;        // kept; the layout does not use it
-    std::int32_t Height = 0;       // kept; the layout does not use it
-    std::int32_t LeftSpace = 0;    // x of the first box of a canvas
-    std::int32_t RightSpace = 0;   // margin right of the rightmost box
-    std::int32_t TopSpace = 0;     // y of the first box
-    std::int32_t BottomSpace = 0;  // margin below the lowest box
-
-    friend bool operator==(const CanvasSizeRecord&, const CanvasSizeRecord&) = default;
-
-    static const CanvasSizeRecord Default;
-};
-inline const CanvasSizeRecord CanvasSizeRecord::Default{};
-
-inline CanvasSizeRecord CanvasSize;
 
 // The last activation stamp handed out.
 inline std::int16_t CanvasActivateCount = 0;
@@ -44,11 +27,6 @@ std::int16_t CanvasSlotSetup(std::int16_t n, std::int32_t kindFlags);
 // Unloads every loaded control above element 0 of the canvas's window; with unloadForm the
 // window too, and the slot forgets it. Nothing happens when the canvas has no window.
 void CanvasControlsUnload(std::int16_t canvas, bool unloadForm);
-// CanvasSize := its default, then the six [CanvasSize] values (centimetres) in twips. A value
-// that is missing or no usable number leaves its member 0.
-void CanvasSizeLoad();
-// Ends the printer's document after text was measured on it, so no job stays open.
-void PrinterDocEnd();
 
 // The next stamp for the canvas.
 void CanvasActivateStamp(std::int16_t canvas);
@@ -62,8 +40,5 @@ void CanvasOrderRestore();
 bool BoxEditorCloseCheck(bool ask, std::int16_t canvas);
 // Asks once whether open editors may be discarded; Yes sets ask to false. True when refused.
 bool BoxEditorQuitConfirm(bool& ask);
-
-// The gap members of LO from the measured character width and height.
-void LayoutGapsSet(LayoutConstants& lo);
 
 } // namespace vellumora

@@ -1,11 +1,11 @@
 #include "app/diagram/BoxList.h"
 
-#include "app/canvas/CanvasForm.h"
-#include "app/canvas/PageSetting.h"
+#include "app/core/CanvasSurface.h"
+#include "app/core/ModuleLinks.h"
 #include "app/diagram/FontAndColor.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/Processing.h"
-#include "app/shell/RecordAccess.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/Processing.h"
+#include "app/core/RecordAccess.h"
 #include "platform/vbrt/Error.h"
 
 #include <QMdiSubWindow>
@@ -106,7 +106,7 @@ void ControlUnload(Array& array, std::int16_t n)
 
 // The control arrays of the window that hold one element per box slot, and per sub-line slot.
 template <class Action>
-void ForEachBoxControl(CanvasForm& form, Action action)
+void ForEachBoxControl(CanvasSurface& form, Action action)
 {
     action(form.lblBox);
     action(form.lblLine);
@@ -119,7 +119,7 @@ void ForEachBoxControl(CanvasForm& form, Action action)
 }
 
 template <class Action>
-void ForEachSubControl(CanvasForm& form, Action action)
+void ForEachSubControl(CanvasSurface& form, Action action)
 {
     action(form.lblSubLine1);
     action(form.lblSubLine2);
@@ -131,22 +131,22 @@ void ForEachSubControl(CanvasForm& form, Action action)
     action(form.linRightPage2);
 }
 
-void BoxControlsLoad(CanvasForm& form, std::int16_t n)
+void BoxControlsLoad(CanvasSurface& form, std::int16_t n)
 {
     ForEachBoxControl(form, [n](auto& array) { ControlLoad(array, n); });
 }
 
-void BoxControlsUnload(CanvasForm& form, std::int16_t n)
+void BoxControlsUnload(CanvasSurface& form, std::int16_t n)
 {
     ForEachBoxControl(form, [n](auto& array) { ControlUnload(array, n); });
 }
 
-void SubControlsLoad(CanvasForm& form, std::int16_t n)
+void SubControlsLoad(CanvasSurface& form, std::int16_t n)
 {
     ForEachSubControl(form, [n](auto& array) { ControlLoad(array, n); });
 }
 
-void SubControlsUnload(CanvasForm& form, std::int16_t n)
+void SubControlsUnload(CanvasSurface& form, std::int16_t n)
 {
     ForEachSubControl(form, [n](auto& array) { ControlUnload(array, n); });
 }
@@ -186,7 +186,7 @@ std::int16_t BoxAdd(std::int16_t canvas, const PadInfoRecord& record, std::int16
     box.fontCode = fontCode;
     if (record.lowerPage)
         box.flags |= BoxFlag::LowerPage;
-    if (CanvasForm* form = c.form.data())
+    if (CanvasSurface* form = c.form.data())
         BoxControlsLoad(*form, n);
     return n;
 }
@@ -201,7 +201,7 @@ std::int16_t SubLineAdd(std::int16_t canvas, std::int16_t before, std::int16_t u
     sub.upper = upper;
     sub.before = before;
     sub.no = number;
-    if (CanvasForm* form = c.form.data())
+    if (CanvasSurface* form = c.form.data())
         SubControlsLoad(*form, n);
     return n;
 }
@@ -234,7 +234,7 @@ void BoxDelete(std::int16_t canvas, std::int16_t box, bool withBoxes)
 
     // Deleting never grows a list, so the references above still hold.
     SlotFree(c.BoxList, c.header.freeBox, box);
-    if (CanvasForm* form = c.form.data()) {
+    if (CanvasSurface* form = c.form.data()) {
         CanvasBusyWait(canvas);
         BoxControlsUnload(*form, box);
     }
@@ -265,7 +265,7 @@ void SubLineDelete(std::int16_t canvas, std::int16_t sub, bool withBoxes)
     }
 
     SlotFree(c.SubList, c.header.freeSub, sub);
-    if (CanvasForm* form = c.form.data()) {
+    if (CanvasSurface* form = c.form.data()) {
         CanvasBusyWait(canvas);
         SubControlsUnload(*form, sub);
     }
@@ -291,7 +291,7 @@ void CanvasRelease(std::int16_t canvas)
     c.header.freeSub = -1;
     PR.yAdjust.clear();
     PR.peakSet.clear();
-    CanvasControlsUnload(canvas, true);
+    Links().CanvasControlsUnload(canvas, true);
 }
 
 void CanvasesRelease(std::size_t first)

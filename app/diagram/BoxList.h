@@ -4,7 +4,7 @@
 // each list is a spare; freed slots are reused before a list grows, and the index of a
 // slot in use never changes while the canvas lives, so records link by index.
 
-#include "app/shell/DiagramRecords.h"
+#include "app/core/DiagramRecords.h"
 
 #include <QString>
 

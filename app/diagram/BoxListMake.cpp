@@ -3,8 +3,8 @@
 #include "app/diagram/BoxList.h"
 #include "app/diagram/FileInterface.h"
 #include "app/diagram/TagTable.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/Processing.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/Processing.h"
 #include "platform/vbrt/Error.h"
 
 namespace vellumora {

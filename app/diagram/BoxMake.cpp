@@ -3,8 +3,8 @@
 #include "app/diagram/DrawCanvas.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/TagTable.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/RecordAccess.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/RecordAccess.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 

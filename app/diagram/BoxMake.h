@@ -3,7 +3,7 @@
 // Painting of a laid-out canvas: the box tree walked chain by chain, each shown box drawn with
 // its texts, frame and figures, then its sub lines and the chains below them.
 
-#include "app/shell/DiagramRecords.h"
+#include "app/core/DiagramRecords.h"
 
 #include <cstdint>
 

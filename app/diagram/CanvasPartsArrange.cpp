@@ -1,12 +1,13 @@
 #include "app/diagram/CanvasPartsArrange.h"
+#include "app/diagram/PadDraw.h"
 
 #include "app/diagram/BoxList.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/ShapeSupport.h"
 #include "app/diagram/TagTable.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/Processing.h"
-#include "app/shell/RecordAccess.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/Processing.h"
+#include "app/core/RecordAccess.h"
 #include "platform/graphics/DrawingTarget.h"
 #include "platform/richtext/RichTextBox.h"
 #include "platform/vbrt/Error.h"
@@ -42,7 +43,7 @@ void AppendOnce(std::vector<FigureData>& figures, const FigureData& figure)
 
 // Steps 2 to 6 of a whole-canvas arrangement: the window fitted, cleared into retained drawing,
 // every control hidden.
-void WindowPrepare(std::int16_t canvas, CanvasRecord& record, CanvasForm& form)
+void WindowPrepare(std::int16_t canvas, CanvasRecord& record, CanvasSurface& form)
 {
     // A window coming back from minimised releases its painting when it becomes normal; the
     // retained drawing is switched on after that so the arrangement leaves it on.
@@ -150,14 +151,14 @@ private:
         stack_.push_back(chain);
     }
 
-    void label(CanvasLabelArray CanvasForm::*array, std::int16_t index, std::int32_t left, std::int32_t top,
+    void label(CanvasLabelArray CanvasSurface::*array, std::int16_t index, std::int32_t left, std::int32_t top,
                std::int32_t width, std::int32_t height, bool border)
     {
         if (form_)
             BoxControlSet((form_->*array)[index], left, top, width, height, labelColor_, border);
     }
 
-    void pageMark(CanvasLabelArray CanvasForm::*array, std::int16_t index, std::int16_t boxIndex, std::int16_t subIndex)
+    void pageMark(CanvasLabelArray CanvasSurface::*array, std::int16_t index, std::int16_t boxIndex, std::int16_t subIndex)
     {
         if (form_)
             PageBreakMarkShow(canvas_, static_cast<const CanvasLabelArray&>(form_->*array)[index], boxIndex, subIndex);
@@ -235,8 +236,8 @@ private:
             c.q = Point{line.xy[0].xw + line.sizeP.xw, line.xy[0].yh};
         else if (b.tagAttr & TagAttribute::SubLevel)
             c.q = Point{line.xy[0].xw + line.sizeP.xw, line.xy[0].yh + FloorDiv(line.sizeP.yh, 2)};
-        label(&CanvasForm::lblSubLine2, s, c.q.xw, c.q.yh - L_, empty ? S_ : hG_, 2 * L_, false);
-        pageMark(&CanvasForm::lblSubLine2, s, -1, s);
+        label(&CanvasSurface::lblSubLine2, s, c.q.xw, c.q.yh - L_, empty ? S_ : hG_, 2 * L_, false);
+        pageMark(&CanvasSurface::lblSubLine2, s, -1, s);
         if (line.flags & SubFlag::CaseTextShown) {
             line.xy[1] = Point{line.xy[0].xw, line.xy[0].yh + line.sizeP.yh};
             if (b.tagType == TagId::Branch) {
@@ -256,14 +257,14 @@ private:
         const std::int32_t tag = b.tagType;
         const bool temporary = (b.flags & BoxFlag::Temporary) != 0;
         if (!temporary && tag != TagId::Chink && tag != TagId::Egg)
-            label(&CanvasForm::lblBox, n, b.xy.xw, b.xy.yh, b.sizeP.xw, b.sizeP.yh, false);
+            label(&CanvasSurface::lblBox, n, b.xy.xw, b.xy.yh, b.sizeP.xw, b.sizeP.yh, false);
 
         if (c.stubPending && tag != TagId::Egg) {
             c.stubPending = false;
             SubRecord& top = sub0();
             top.flags = static_cast<std::int16_t>(top.flags | (tag == TagId::Routine ? SubFlag::PlacementMark10
                                                                                       : SubFlag::PlacementMark8));
-            label(&CanvasForm::lblSubLine2, 0, b.xy.xw - S_, b.xy.yh + FloorDiv(b.sizeP.yh, 2) - L_, S_, 2 * L_, false);
+            label(&CanvasSurface::lblSubLine2, 0, b.xy.xw - S_, b.xy.yh + FloorDiv(b.sizeP.yh, 2) - L_, S_, 2 * L_, false);
         }
 
         if (tag == TagId::Chink) {
@@ -278,10 +279,10 @@ private:
         if (tag != TagId::Routine) {
             const std::int32_t gap = b.xy.yh - c.yb;
             if (gap >= Hl_)
-                label(&CanvasForm::lblLine, n, c.x - L_, c.yb, 2 * L_, gap, tag == TagId::Egg);
+                label(&CanvasSurface::lblLine, n, c.x - L_, c.yb, 2 * L_, gap, tag == TagId::Egg);
             else
-                label(&CanvasForm::lblLine, n, c.x - L_, c.yb - FloorDiv(Hl_ - gap, 2), 2 * L_, Hl_, false);
-            pageMark(&CanvasForm::lblLine, n, n, -1);
+                label(&CanvasSurface::lblLine, n, c.x - L_, c.yb - FloorDiv(Hl_ - gap, 2), 2 * L_, Hl_, false);
+            pageMark(&CanvasSurface::lblLine, n, n, -1);
         }
 
         c.p2 = b.xy;
@@ -297,7 +298,7 @@ private:
         segmentEnd(c);
         if (c.lastBox > 0 && c.kind != TagId::Routine && c.kind != TagId::Egg) {
             const std::int16_t upper = boxExists(c.start) ? box(c.start).upper : -1;
-            label(&CanvasForm::lblSubLine1, std::max<std::int16_t>(upper, 0), c.x - L_, c.yb, 2 * L_, Hl_, false);
+            label(&CanvasSurface::lblSubLine1, std::max<std::int16_t>(upper, 0), c.x - L_, c.yb, 2 * L_, Hl_, false);
         }
     }
 
@@ -316,7 +317,7 @@ private:
     }
 
     std::int16_t canvas_;
-    CanvasForm* form_;
+    CanvasSurface* form_;
     std::int32_t labelColor_ = platform::graphics::DefaultBackColor;
     const std::int32_t L_;
     const std::int32_t Hl_;
@@ -368,7 +369,7 @@ void SubBaseAdd(std::int16_t canvas, const Point& p0, const Point& p1, const Poi
 void PageBreakMarkShow(std::int16_t canvas, const CanvasLabel& label, std::int16_t box, std::int16_t sub)
 {
     CanvasRecord& record = CanvasAt(canvas, "PageBreakMarkShow");
-    CanvasForm* form = record.form.data();
+    CanvasSurface* form = record.form.data();
     bool set = false;
     CanvasLineArray* stroke1 = nullptr;
     CanvasLineArray* stroke2 = nullptr;
@@ -429,14 +430,14 @@ void CanvasPartsArrange(std::int16_t canvas, const SubRecord& sub)
     std::int16_t start = sub.boxIndex;
     if (whole) {
         CanvasBusyWait(canvas);
-        if (CanvasForm* form = record.form.data())
+        if (CanvasSurface* form = record.form.data())
             WindowPrepare(canvas, record, *form);
         start = record.header.firstBox;
     }
     Arranger(canvas, record).Run(start, whole);
     if (!whole)
         return;
-    CanvasForm* form = record.form.data();
+    CanvasSurface* form = record.form.data();
     if (!form)
         return;
     if (!form->Visible()) {

@@ -5,8 +5,8 @@
 // the top chain), the page-break markers, the vertical base line of every chain segment and the
 // notches of branch cases.
 
-#include "app/canvas/CanvasForm.h"
-#include "app/shell/DiagramRecords.h"
+#include "app/core/CanvasSurface.h"
+#include "app/core/DiagramRecords.h"
 
 #include <cstdint>
 

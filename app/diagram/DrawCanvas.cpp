@@ -1,8 +1,8 @@
 #include "app/diagram/DrawCanvas.h"
 
-#include "app/canvas/CanvasForm.h"
+#include "app/core/CanvasSurface.h"
 #include "app/diagram/FontAndColor.h"
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "platform/graphics/DrawingTarget.h"
 #include "platform/printer/Printer.h"
 #include "platform/vbrt/Value.h"
@@ -27,7 +27,7 @@ DrawingTarget* TargetOf(std::int16_t canvas)
         return &platform::printer::SystemPrinter();
     if (static_cast<std::size_t>(canvas) >= B.size())
         return nullptr;
-    CanvasForm* form = B[static_cast<std::size_t>(canvas)].form.data();
+    CanvasSurface* form = B[static_cast<std::size_t>(canvas)].form.data();
     return form ? static_cast<DrawingTarget*>(form) : nullptr;
 }
 

@@ -5,7 +5,7 @@
 // origin in the font and colours selected on the target: texts in its fore colour, frames and
 // figures in the drawColor of its FontColorState.
 
-#include "app/shell/DiagramRecords.h"
+#include "app/core/DiagramRecords.h"
 
 #include <cstdint>
 

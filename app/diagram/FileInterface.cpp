@@ -2,14 +2,14 @@
 
 #include "app/diagram/PadDraw.h"
 
-#include "app/canvas/CopyAndPaste.h"
+#include "app/core/ModuleLinks.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/PadUtilities.h"
 #include "app/diagram/TagTable.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/Processing.h"
-#include "app/shell/RecordAccess.h"
-#include "app/shell/Utilities.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/Processing.h"
+#include "app/core/RecordAccess.h"
+#include "app/core/Utilities.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/commondialog/CommonDialog.h"
 #include "platform/filesystem/FileSystem.h"
@@ -773,7 +773,7 @@ void PadFileSave()
         PadFileAbandon();
         throw;
     }
-    ClipboardReset();
+    Links().ClipboardReset();
     ApplicationGlobals.ModifyFlag = false;
 }
 

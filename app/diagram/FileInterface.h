@@ -9,7 +9,7 @@
 // when it is opened; a character without a Shift_JIS form raises instead of being written as "?".
 // Outputs are put in place whole when they are finished, so a failed save leaves the old file.
 
-#include "app/shell/DiagramRecords.h"
+#include "app/core/DiagramRecords.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 #include "app/diagram/FontAndColor.h"
 
-#include "app/canvas/CanvasForm.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/Processing.h"
-#include "app/shell/Utilities.h"
+#include "app/core/CanvasSurface.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/Processing.h"
+#include "app/core/Utilities.h"
 #include "platform/printer/Printer.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
@@ -109,7 +109,7 @@ DrawingTarget* WindowOf(std::int16_t canvas)
 {
     if (canvas < 1 || std::size_t(canvas) >= B.size())
         return nullptr;
-    CanvasForm* form = B[std::size_t(canvas)].form.data();
+    CanvasSurface* form = B[std::size_t(canvas)].form.data();
     return form ? static_cast<DrawingTarget*>(form) : nullptr;
 }
 
@@ -592,6 +592,11 @@ QString TabToNewLine(const QString& text)
     QString s = text;
     s.replace(QLatin1Char('\t'), QStringLiteral("\r\n    "));
     return s;
+}
+
+void PrinterDocEnd()
+{
+    platform::printer::SystemPrinter().EndDoc();
 }
 
 } // namespace vellumora

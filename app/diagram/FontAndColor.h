@@ -5,7 +5,7 @@
 // printer (applied only when they change), text measuring, and the layout constants LO that follow
 // the printer's font.
 
-#include "app/shell/LayoutRecords.h"
+#include "app/core/LayoutRecords.h"
 
 #include <QString>
 
@@ -65,5 +65,8 @@ std::int32_t TextWidthGet(const QString& text, std::int16_t canvas);
 std::int32_t TextHeightGet(const QString& text, std::int16_t canvas, bool split);
 // Every TAB becomes CR LF and four blanks.
 QString TabToNewLine(const QString& text);
+
+// Ends the printer's document after text was measured on it, so no job stays open.
+void PrinterDocEnd();
 
 } // namespace vellumora

@@ -1,7 +1,7 @@
 #include "app/diagram/HorizontalPass.h"
 
-#include "app/canvas/CanvasForm.h"
-#include "app/canvas/PageSetting.h"
+#include "app/core/CanvasSurface.h"
+#include "app/core/CanvasSize.h"
 #include "app/diagram/BoxListMake.h"
 #include "app/diagram/BoxShapes.h"
 #include "app/diagram/ShapeSupport.h"
@@ -160,7 +160,7 @@ void BoxTreeXPosition(std::int16_t canvas, std::int16_t start, std::int32_t x, s
         c.header.maxLevel = 0;
         c.header.extentX = 0;
         c.header.boxCount = 0;
-        if (CanvasForm* form = c.form.data())
+        if (CanvasSurface* form = c.form.data())
             form->SetAutoRedraw(false);
         DrawStateReset(canvas);
         start = c.header.firstBox;

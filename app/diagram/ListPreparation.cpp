@@ -2,9 +2,9 @@
 
 #include "app/diagram/BoxList.h"
 #include "app/diagram/TagTable.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/RecordAccess.h"
-#include "app/shell/Utilities.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/RecordAccess.h"
+#include "app/core/Utilities.h"
 #include "platform/vbrt/Error.h"
 
 #include <map>

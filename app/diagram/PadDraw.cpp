@@ -1,8 +1,8 @@
 #include "app/diagram/PadDraw.h"
 
-#include "app/canvas/BoxEditing.h"
-#include "app/canvas/CanvasForm.h"
-#include "app/canvas/PageSetting.h"
+#include "app/core/CanvasSurface.h"
+#include "app/core/CanvasSize.h"
+#include "app/core/ModuleLinks.h"
 #include "app/diagram/BoxList.h"
 #include "app/diagram/BoxListMake.h"
 #include "app/diagram/CanvasPartsArrange.h"
@@ -13,12 +13,12 @@
 #include "app/diagram/PadUtilities.h"
 #include "app/diagram/TagTable.h"
 #include "app/diagram/VerticalPass.h"
-#include "app/dialogs/SearchEngine.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/Processing.h"
-#include "app/shell/RecordAccess.h"
-#include "app/shell/RecordDump.h"
-#include "app/shell/Utilities.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/EditState.h"
+#include "app/core/Processing.h"
+#include "app/core/RecordAccess.h"
+#include "app/diagram/RecordDump.h"
+#include "app/core/Utilities.h"
 #include "platform/graphics/DrawingTarget.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
@@ -85,7 +85,7 @@ void CanvasesRead()
         case TagId::Routine:
         case TagId::Note: {
             UngetPadInfo();
-            const std::int16_t canvas = CanvasSlotSetup(-1, 0);
+            const std::int16_t canvas = Links().CanvasSlotSetup(-1, 0);
             BoxListClear(canvas);
             BoxListMake(canvas, -1);
             CanvasStateSet(canvas, CanvasState::Open);
@@ -161,15 +161,15 @@ void PadDrawGetData(const QString& path)
 
 void PadDrawRefresh(std::int16_t canvas)
 {
-    SearchHighlightHide(false);
-    SearchReset();
+    Links().SearchHighlightHide(false);
+    Links().SearchReset();
     if (B.size() < 2)
         return;
     for (auto c = static_cast<std::int16_t>(B.size() - 1); c >= 1; --c) {
         if (canvas >= 0 && c != canvas)
             continue;
         if (!IsOpen(static_cast<std::size_t>(c))) {
-            if (CanvasForm* form = B[static_cast<std::size_t>(c)].form.data())
+            if (CanvasSurface* form = B[static_cast<std::size_t>(c)].form.data())
                 form->SetVisible(false);
             continue;
         }
@@ -177,7 +177,7 @@ void PadDrawRefresh(std::int16_t canvas)
         BoxTreeXPosition(c, -1, 0, 0);
         BoxTreeYPosition(c, -1);
         const CanvasRecord& record = B[static_cast<std::size_t>(c)];
-        CanvasForm* form = record.form.data();
+        CanvasSurface* form = record.form.data();
         if (!form)
             continue;
         // A minimised or hidden window is arranged when it is restored or shown again.
@@ -222,7 +222,7 @@ void CanvasZOrderArrange()
 {
     const std::vector<std::int16_t> list = CanvasSequenceList();
     for (std::size_t i = list.size(); i-- > 1;) {
-        CanvasForm* form = B[static_cast<std::size_t>(list[i])].form.data();
+        CanvasSurface* form = B[static_cast<std::size_t>(list[i])].form.data();
         if (!form)
             continue;
         FormEnable(form, true);
@@ -247,7 +247,7 @@ void CanvasVisibleSet(std::int16_t canvas, bool visible)
     CanvasRecord& record = CanvasAt(canvas, "CanvasVisibleSet");
     if (record.header.state != CanvasState::Open)
         return;
-    if (CanvasForm* form = record.form.data())
+    if (CanvasSurface* form = record.form.data())
         form->SetVisible(visible);
     record.header.windowState = -1;
 }
@@ -257,7 +257,7 @@ void CanvasCaptionRefresh()
     for (std::size_t c = 1; c < B.size(); ++c) {
         if (!IsOpen(c))
             continue;
-        if (CanvasForm* form = B[c].form.data())
+        if (CanvasSurface* form = B[c].form.data())
             form->SetCaption(CanvasCaptionMake(static_cast<std::int16_t>(c), QStringLiteral("\t")));
     }
 }
@@ -288,13 +288,26 @@ void CanvasWindowsCascade()
     std::int32_t offset = 0;
     const std::vector<std::int16_t> list = CanvasSequenceList();
     for (std::size_t i = 1; i < list.size(); ++i) {
-        CanvasForm* form = B[static_cast<std::size_t>(list[i])].form.data();
+        CanvasSurface* form = B[static_cast<std::size_t>(list[i])].form.data();
         if (!form || !form->Visible() || form->WindowState() != 0)
             continue;
         form->SetLeft(offset);
         form->SetTop(offset);
         offset += Step;
     }
+}
+
+void CanvasWindowStateSet(std::int16_t canvas, std::int16_t windowState)
+{
+    CanvasRecord& record = CanvasAt(canvas, "CanvasWindowStateSet");
+    const std::int16_t old = record.header.windowState;
+    record.header.windowState = windowState;
+    // Redraws skip the arrangement of a minimised window: one back from being minimised is
+    // arranged again, without a new layout. Any other change only needs the window painted.
+    if (old == 1 && windowState != 1)
+        PadDrawRepaint(canvas);
+    else if (record.form)
+        record.form->update();
 }
 
 } // namespace vellumora

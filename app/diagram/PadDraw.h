@@ -54,4 +54,7 @@ using CanvasCascadeHandler = std::function<void()>;
 void SetCanvasCascadeHandler(CanvasCascadeHandler handler);
 void CanvasWindowsCascade();
 
+// Records a canvas window's state; a window back from being minimised is arranged again.
+void CanvasWindowStateSet(std::int16_t canvas, std::int16_t windowState);
+
 } // namespace vellumora

@@ -1,9 +1,9 @@
 #include "app/diagram/PadUtilities.h"
 
-#include "app/print/ReportSetting.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/PrintRecords.h"
-#include "app/shell/Utilities.h"
+#include "app/core/ModuleLinks.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/PrintRecords.h"
+#include "app/core/Utilities.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 
@@ -206,7 +206,7 @@ QString DocumentSettingsText(bool writeMode, const QString& text)
     for (const SettingItem& item : items)
         SettingItemRead(lines, item);
     settings.Store();
-    ReportSettingApply();
+    Links().ReportSettingApply();
     return text;
 }
 

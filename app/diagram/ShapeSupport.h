@@ -6,8 +6,8 @@
 
 #include "app/diagram/BoxList.h"
 #include "app/diagram/FontAndColor.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/RecordAccess.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/RecordAccess.h"
 #include "platform/vbrt/Error.h"
 
 #include <QString>

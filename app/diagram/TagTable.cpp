@@ -1,10 +1,12 @@
 #include "app/diagram/TagTable.h"
 
 #include "app/diagram/PadUtilities.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/DebugLog.h"
-#include "app/shell/PrintRecords.h"
-#include "app/shell/RecordAccess.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/DebugLog.h"
+#include "app/core/Processing.h"
+#include "app/core/PrintRecords.h"
+#include "app/core/RecordAccess.h"
+#include "app/core/Utilities.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 
@@ -249,6 +251,35 @@ PadInfoRecord PadInfoMake(std::int32_t tagId, const QString& text)
 void FreeStyleParse(std::int16_t canvas, std::int16_t box, const PadInfoRecord& record)
 {
     FreeStyleApply(BoxAt(CanvasAt(canvas, "FreeStyleParse"), box, "FreeStyleParse").style, record.style);
+}
+
+bool InputTextCheck(const QString& text, std::int32_t tagId, std::int32_t maxChars, std::int32_t maxLines)
+{
+    QString prefix;
+    if (maxChars <= 0 || maxLines <= 0) {
+        const TagTableRecord row = TagTableGet(tagId);
+        prefix = row.boxName + QStringLiteral("の");
+        if (row.flags & TagAttribute::LargeText) {
+            maxChars = 500;
+            maxLines = 200;
+        } else if (row.flags & TagAttribute::SmallText) {
+            maxChars = 50;
+            maxLines = 3;
+        } else {
+            maxChars = 500;
+            maxLines = 20;
+        }
+    }
+    const QStringList lines = text.isEmpty() ? QStringList() : text.split(QStringLiteral("\r\n"));
+    bool tooLong = lines.size() > maxLines;
+    for (qsizetype i = 0; !tooLong && i < lines.size(); ++i)
+        tooLong = lines.at(i).size() > maxChars;
+    if (tooLong)
+        ErrorMessageBox(prefix + QStringLiteral("入力ﾃｷｽﾄは ") + QString::number(maxLines) + QStringLiteral("行以内、") +
+                            QStringLiteral("1行の文字数は ") + QString::number(maxChars) +
+                            QStringLiteral("文字以内として下さい。"),
+                        {});
+    return tooLong;
 }
 
 } // namespace vellumora

@@ -4,7 +4,7 @@
 // diagram, with their attribute bits. The tables live in PR and are built once at
 // start-up; they are read-only afterwards.
 
-#include "app/shell/DiagramRecords.h"
+#include "app/core/DiagramRecords.h"
 
 #include <QString>
 
@@ -92,5 +92,9 @@ TagTableRecord TagTableGet(std::int32_t tagId);
 PadInfoRecord PadInfoMake(std::int32_t tagId, const QString& text);
 // Fills the style bytes of a box from the record's style text; raises on a bad item.
 void FreeStyleParse(std::int16_t canvas, std::int16_t box, const PadInfoRecord& record);
+
+// Shows the message and returns true when the text is too long; with a maximum of 0 or less the
+// box kind of tagId decides both limits.
+bool InputTextCheck(const QString& text, std::int32_t tagId, std::int32_t maxChars = 0, std::int32_t maxLines = 0);
 
 } // namespace vellumora

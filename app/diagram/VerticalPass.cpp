@@ -1,6 +1,6 @@
 #include "app/diagram/VerticalPass.h"
 
-#include "app/canvas/PageSetting.h"
+#include "app/core/CanvasSize.h"
 #include "app/diagram/BoxListMake.h"
 #include "app/diagram/ShapeSupport.h"
 #include "app/diagram/TagTable.h"

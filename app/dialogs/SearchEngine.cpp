@@ -1,6 +1,6 @@
 #include "app/dialogs/SearchEngine.h"
 
-#include "app/shell/Processing.h"
+#include "app/core/Processing.h"
 
 namespace vellumora {
 

@@ -2,7 +2,7 @@
 
 // The search over the box texts of the open canvases: one search at a time, held here.
 
-#include "app/shell/DiagramRecords.h"
+#include "app/core/DiagramRecords.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "app/dialogs/SearchReplace.h"
 
-#include "app/shell/BaseForm.h"
-#include "app/shell/Processing.h"
+#include "app/core/MainWindowLink.h"
+#include "app/core/Processing.h"
 
 namespace vellumora {
 
@@ -11,10 +11,8 @@ void SearchReplace::ShowModeless()
 {
     // The dialog's pages are not built yet: it closes at once, handing control back to the main
     // window as a closing dialog does, so the main window never stays disabled.
-    if (BaseForm* main = BaseFormWindow()) {
-        main->SearchReplaceShow = false;
-        main->RegainLeadership(false);
-    }
+    if (MainWindowLink* main = MainWindow())
+        main->searchReplaceClosed();
     ModalWindowShow(QString());
     deleteLater();
 }

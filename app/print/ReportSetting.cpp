@@ -1,8 +1,8 @@
 #include "app/print/ReportSetting.h"
 
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/PrintRecords.h"
-#include "app/shell/RecordAccess.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/PrintRecords.h"
+#include "app/core/RecordAccess.h"
 #include "platform/printer/Printer.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"

@@ -7,16 +7,18 @@
 #include "app/diagram/FileInterface.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/TagTable.h"
+#include "app/shell/DebugClassSet.h"
 #include "app/dialogs/SearchEngine.h"
 #include "app/print/ReportSetting.h"
-#include "app/shell/AddOnHooks.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/DebugLog.h"
-#include "app/shell/FirstFailure.h"
-#include "app/shell/LayoutRecords.h"
-#include "app/shell/PrintRecords.h"
-#include "app/shell/Processing.h"
-#include "app/shell/Utilities.h"
+#include "app/core/AddOnHooks.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/DebugLog.h"
+#include "app/core/FirstFailure.h"
+#include "app/core/LayoutRecords.h"
+#include "app/core/ModuleLinks.h"
+#include "app/core/PrintRecords.h"
+#include "app/core/Processing.h"
+#include "app/core/Utilities.h"
 #include "platform/system/System.h"
 #include "platform/vbrt/Error.h"
 
@@ -143,8 +145,21 @@ std::vector<LifecycleStep> ShutdownSequence()
     };
 }
 
+void ModuleLinksRegister()
+{
+    ModuleLinks& links = Links();
+    links.CanvasSlotSetup = CanvasSlotSetup;
+    links.CanvasControlsUnload = CanvasControlsUnload;
+    links.ClipboardReset = ClipboardReset;
+    links.SearchHighlightHide = SearchHighlightHide;
+    links.SearchReset = SearchReset;
+    links.ReportSettingApply = ReportSettingApply;
+    links.DebugClassSetShow = DebugClassSetShow;
+}
+
 void AppInitialize()
 {
+    ModuleLinksRegister();
     for (const LifecycleStep& step : StartupSequence())
         step.run();
 }

@@ -14,11 +14,11 @@
 #include "app/print/PrintCanvas.h"
 #include "app/print/PrintSetting.h"
 #include "app/print/ReportSetting.h"
-#include "app/shell/AddOnHooks.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/MainWindowLink.h"
-#include "app/shell/Processing.h"
-#include "app/shell/Utilities.h"
+#include "app/core/AddOnHooks.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/MainWindowLink.h"
+#include "app/core/Processing.h"
+#include "app/core/Utilities.h"
 #include "app/shell/VersionInfo.h"
 #include "app/shell/WorkspaceScroll.h"
 #include "platform/system/System.h"
@@ -136,6 +136,11 @@ public:
     {
         if (auto it = form_->panels_.find(key); it != form_->panels_.end())
             it->second->setText(text);
+    }
+    void searchReplaceClosed() override
+    {
+        form_->SearchReplaceShow = false;
+        form_->RegainLeadership(false);
     }
 
 private:
@@ -771,7 +776,7 @@ void BaseForm::DocumentAppend(const QString& path, const QString& caption)
     ClipboardInitialize();
     FormEnable(this, true);
     if (first < B.size()) {
-        if (CanvasForm* form = B[first].form.data()) {
+        if (CanvasForm* form = CanvasWindowOf(B[first])) {
             FormEnable(form, true);
             form->setFocus();
         }
@@ -1002,7 +1007,7 @@ void BaseForm::Menu_EditCanvasInsertObstinate_Click(int Index)
         BoxListClear(c);
         CanvasSequenceRenumber();
         PadDrawRefresh(c);
-        if (CanvasForm* form = B[static_cast<std::size_t>(c)].form.data()) {
+        if (CanvasForm* form = CanvasWindowOf(B[static_cast<std::size_t>(c)])) {
             form->ZOrder();
             if (auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget()))
                 workspace->setActiveSubWindow(sub);

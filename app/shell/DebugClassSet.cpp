@@ -1,9 +1,9 @@
 #include "app/shell/DebugClassSet.h"
 
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/DebugLog.h"
-#include "app/shell/Processing.h"
-#include "app/shell/Utilities.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/DebugLog.h"
+#include "app/core/Processing.h"
+#include "app/core/Utilities.h"
 #include "platform/vbrt/Value.h"
 
 #include <QCheckBox>

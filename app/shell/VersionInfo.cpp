@@ -1,6 +1,6 @@
 #include "app/shell/VersionInfo.h"
 
-#include "app/shell/DebugLog.h"
+#include "app/core/DebugLog.h"
 
 #include <QApplication>
 #include <QGridLayout>

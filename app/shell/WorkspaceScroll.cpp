@@ -1,9 +1,9 @@
 #include "app/shell/WorkspaceScroll.h"
 
 #include "app/canvas/CanvasForm.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/Processing.h"
-#include "app/shell/Utilities.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/Processing.h"
+#include "app/core/Utilities.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 
@@ -51,7 +51,7 @@ std::int32_t Twips(double pixels)
 // and not minimised. Only these reach into the workspace, and only these move.
 QWidget* CountedFrame(const CanvasRecord& record, const QWidget* viewport)
 {
-    CanvasForm* form = ShownCanvasWindow(record);
+    CanvasSurface* form = ShownCanvasWindow(record);
     if (!form)
         return nullptr;
     auto* frame = qobject_cast<QMdiSubWindow*>(form->parentWidget());

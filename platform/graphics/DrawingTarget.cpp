@@ -71,8 +71,8 @@ void DrawingTarget::Print(const QString& text)
 {
     const std::int32_t x = currentX_;
     const std::int32_t y = currentY_;
-    const double lineHeight = printer::MeasureTextHeight(font_, QString());
-    const QStringList lines = printer::SplitTextLines(text);
+    const double lineHeight = textmeasure::MeasureTextHeight(font_, QString());
+    const QStringList lines = textmeasure::SplitTextLines(text);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         currentX_ = x;
         currentY_ = y + static_cast<std::int32_t>(std::lround(lineHeight * double(i)));
@@ -85,8 +85,8 @@ void DrawingTarget::Print(const QString& text)
 
 void DrawingTarget::PrintContinued(const QString& text)
 {
-    const double width = printer::MeasureTextWidth(font_, text);
-    const double height = printer::MeasureTextHeight(font_, text);
+    const double width = textmeasure::MeasureTextWidth(font_, text);
+    const double height = textmeasure::MeasureTextHeight(font_, text);
     DrawRecord r;
     r.kind = DrawRecord::Kind::Text;
     r.p1 = QPoint(currentX_, currentY_);
@@ -161,12 +161,12 @@ void DrawingTarget::Arc(std::int32_t x, std::int32_t y, std::int32_t radius, std
 
 double DrawingTarget::TextWidth(const QString& text) const
 {
-    return printer::MeasureTextWidth(font_, text);
+    return textmeasure::MeasureTextWidth(font_, text);
 }
 
 double DrawingTarget::TextHeight(const QString& text) const
 {
-    return printer::MeasureTextHeight(font_, text);
+    return textmeasure::MeasureTextHeight(font_, text);
 }
 
 void DrawingTarget::Cls()
@@ -217,7 +217,7 @@ void RetainedDrawing::Render(QPainter& painter, const QRect& exposedPixels) cons
 void PaintRecord(QPainter& painter, const DrawRecord& record)
 {
     if (record.kind == DrawRecord::Kind::Text) {
-        const QFont font = printer::MakeQFont(record.font);
+        const QFont font = textmeasure::MakeQFont(record.font);
         painter.setFont(font);
         painter.setPen(DrawnColor(record.color));
         // Text hangs from the current position; Qt places the baseline.

@@ -4,7 +4,7 @@
 // target, text printed top-anchored at the current position, lines, rectangle outlines, circles and
 // arcs, line styles, text metrics, and the retained drawing a window repaints from.
 
-#include "platform/printer/TextMeasure.h"
+#include "platform/textmeasure/TextMeasure.h"
 #include "platform/vbrt/Value.h"
 
 #include <QColor>
@@ -55,7 +55,7 @@ struct DrawRecord {
     std::int16_t drawStyle = DrawStyle::Solid;
     std::int16_t drawWidth = 1; // pixels
     QString text;             // text: one line
-    printer::FontSpec font;   // text
+    textmeasure::FontSpec font;   // text
     QRect bounds;             // twips covered, for repainting only what is exposed
 };
 
@@ -65,7 +65,7 @@ class DrawingTarget {
 public:
     virtual ~DrawingTarget() = default;
 
-    const printer::FontSpec& Font() const { return font_; }
+    const textmeasure::FontSpec& Font() const { return font_; }
     const QString& FontName() const { return font_.name; }
     void SetFontName(const QString& name) { font_.name = name; }
     float FontSize() const { return font_.size; }
@@ -128,7 +128,7 @@ private:
     DrawRecord Stroke(DrawRecord::Kind kind, std::int32_t color) const;
     void Segment(DrawRecord::Kind kind, QPoint from, QPoint to, std::int32_t color);
 
-    printer::FontSpec font_;
+    textmeasure::FontSpec font_;
     std::int32_t foreColor_ = 0;
     std::int32_t fillColor_ = 0;
     std::int32_t backColor_ = DefaultBackColor;

@@ -1,7 +1,7 @@
 #include "platform/richtext/RichTextBox.h"
 
 #include "platform/graphics/DrawingTarget.h"
-#include "platform/printer/TextMeasure.h"
+#include "platform/textmeasure/TextMeasure.h"
 #include "platform/vbrt/Value.h"
 
 #include <QTextCharFormat>
@@ -175,7 +175,7 @@ QString RichTextBox::SelFontName() const
 void RichTextBox::SetSelFontName(const QString& name)
 {
     QTextCharFormat format;
-    format.setFontFamilies({platform::printer::SubstituteFontFamily(name)});
+    format.setFontFamilies({platform::textmeasure::SubstituteFontFamily(name)});
     format.setProperty(RequestedFontName, name);
     MergeIntoSelection(edit_, format);
 }

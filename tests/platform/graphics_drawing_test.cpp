@@ -17,7 +17,7 @@ constexpr std::int32_t kBlue = 255 * 65536;
 // Draws through a retained drawing and renders it into an image of w x h pixels.
 class GraphicsDrawing : public ::testing::Test {
 protected:
-    void SetUp() override { platform::printer::UseFakeTextMeasurer(false); }
+    void SetUp() override { platform::textmeasure::UseFakeTextMeasurer(false); }
 
     QImage Render(int w = 100, int h = 100, QRect exposed = {})
     {

@@ -1,5 +1,5 @@
 #include "platform/printer/Printer.h"
-#include "platform/printer/TextMeasure.h"
+#include "platform/textmeasure/TextMeasure.h"
 
 #include "support/RaisedError.h"
 
@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace platform::printer;
+using namespace platform::textmeasure;
 
 namespace {
 

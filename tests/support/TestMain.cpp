@@ -5,6 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/PrivateFolders.h"
+
+#ifdef VELLUMORA_APP_TESTS
+#include "app/shell/AppMain.h"
+#endif
+
 #include <cstdlib>
 
 int main(int argc, char* argv[])
@@ -12,16 +18,12 @@ int main(int argc, char* argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir root(QDir::tempPath() + QStringLiteral("/vellumora-test-XXXXXX"));
     root.setAutoRemove(!qEnvironmentVariableIsSet("VELLUMORA_KEEP_TEST_DIRS"));
-    const QString base = root.path();
-    for (const char* name : {"home", "config", "runtime", "tmp"})
-        QDir(base).mkpath(QString::fromLatin1(name));
-    QFile::setPermissions(base + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("HOME", (base + "/home").toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (base + "/config").toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", (base + "/runtime").toLocal8Bit());
-    qputenv("TMPDIR", (base + "/tmp").toLocal8Bit());
+    testsupport::UsePrivateFolders(root.path());
 
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+#ifdef VELLUMORA_APP_TESTS
+    vellumora::ModuleLinksRegister();
+#endif
     return RUN_ALL_TESTS();
 }

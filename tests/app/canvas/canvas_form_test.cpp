@@ -2,7 +2,7 @@
 // the paint deferral, hit testing and the selection frames.
 #include "app/canvas/CanvasForm.h"
 
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "platform/richtext/RichTextBox.h"
 #include "support/RaisedError.h"
 

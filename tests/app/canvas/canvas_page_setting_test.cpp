@@ -4,9 +4,9 @@
 
 #include "app/canvas/CanvasForm.h"
 #include "app/diagram/FontAndColor.h"
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "platform/msgbox/MsgBox.h"
-#include "platform/printer/TextMeasure.h"
+#include "platform/textmeasure/TextMeasure.h"
 #include "support/TempFolder.h"
 
 #include <QCoreApplication>
@@ -35,7 +35,7 @@ protected:
         // The program's own ini file gives the colours and fonts a canvas is set up with.
         ApplicationGlobals = ApplicationGlobalsRecord::Default;
         startServices(read(QStringLiteral(VELLUMORA_SOURCE_DIR "/config/Vellumora.ini")));
-        platform::printer::UseFakeTextMeasurer(true);
+        platform::textmeasure::UseFakeTextMeasurer(true);
         FontAndColorLoad();
         B.assign(1, CanvasRecord{});
         msgbox::ClearQueue();
@@ -47,7 +47,7 @@ protected:
             delete c.form.data();
         FlushDeletes();
         BasicDefineTerminate();
-        platform::printer::UseFakeTextMeasurer(false);
+        platform::textmeasure::UseFakeTextMeasurer(false);
     }
 
     void startServices(const QByteArray& ini)
@@ -158,7 +158,7 @@ TEST_F(PageSettingTest, SettingUpAnExistingSlotKeepsItsWindowAndNameAndClosesEdi
 {
     for (int i = 0; i < 3; ++i)
         addCanvas(0x4000);
-    CanvasForm* window = B[2].form.data();
+    CanvasForm* window = CanvasWindowOf(B[2]);
     B[2].header.name = QStringLiteral("二番目");
     const QPointer<QWidget> editor = openBoxEditor(2, BoxFlag::ModifyEditorOpen);
     const QPointer<QWidget> other = openBoxEditor(3, BoxFlag::ModifyEditorOpen);
@@ -180,7 +180,7 @@ TEST_F(PageSettingTest, SettingUpAnExistingSlotKeepsItsWindowAndNameAndClosesEdi
 TEST_F(PageSettingTest, UnloadingControlsKeepsElementZeroAndUnloadingTheWindowForgetsIt)
 {
     const std::int16_t c = addCanvas();
-    CanvasForm* form = B[c].form.data();
+    CanvasForm* form = CanvasWindowOf(B[c]);
     form->lblBox.Load(1);
     form->lblBox.Load(5);
     form->linSubUpper.Load(2);

@@ -1,8 +1,8 @@
 #include "app/canvas/CopyAndPaste.h"
 #include "app/canvas/HistoryControl.h"
 
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/Utilities.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/Utilities.h"
 #include "../shell/shell_fake_services.h"
 
 #include <QFileInfo>

@@ -27,7 +27,7 @@ protected:
         PadDrawTest::TearDown();
     }
 
-    static CanvasForm& form() { return *Canvas(1).form; }
+    static CanvasForm& form() { return *CanvasWindowOf(Canvas(1)); }
 
     // Pixels (every second one) that differ from the window's bottom-right corner.
     static int PaintedPixels()

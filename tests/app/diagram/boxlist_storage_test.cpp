@@ -2,7 +2,7 @@
 
 #include "app/canvas/CanvasForm.h"
 #include "app/diagram/TagTable.h"
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "support/RaisedError.h"
 
 #include <QPointer>

@@ -3,7 +3,7 @@
 #include "app/diagram/CanvasPartsArrange.h"
 
 #include "app/diagram/BoxMake.h"
-#include "app/shell/Processing.h"
+#include "app/core/Processing.h"
 #include "paint_fixture.h"
 #include "platform/richtext/RichTextBox.h"
 

@@ -24,7 +24,7 @@ TEST_F(CanvasPartsRestoreTest, RestoringAMinimisedWindowPilesNothingUp)
         CanvasRecord& canvas = Canvas(c);
         const std::vector<BoxRecord> boxes = canvas.BoxList;
         const std::vector<SubRecord> subs = canvas.SubList;
-        CanvasForm& form = *canvas.form;
+        CanvasForm& form = *CanvasWindowOf(canvas);
         for (int round = 0; round < 2; ++round) {
             form.SetWindowState(1);
             form.SetWindowState(0);

@@ -2,7 +2,7 @@
 
 #include "fileinterface_support.h"
 
-#include "app/shell/Processing.h"
+#include "app/core/Processing.h"
 #include "platform/commondialog/CommonDialog.h"
 #include "platform/zipfolder/ZipFolder.h"
 #include "support/RaisedError.h"

@@ -4,7 +4,7 @@
 #include "fileinterface_support.h"
 
 #include "app/diagram/PadUtilities.h"
-#include "app/shell/PrintRecords.h"
+#include "app/core/PrintRecords.h"
 #include "support/RaisedError.h"
 #include "support/TempFolder.h"
 

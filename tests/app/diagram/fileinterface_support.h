@@ -5,8 +5,8 @@
 
 #include "app/diagram/FileInterface.h"
 #include "app/diagram/TagTable.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/Utilities.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/Utilities.h"
 #include "platform/codepage/CodePage.h"
 
 #include <QDir>

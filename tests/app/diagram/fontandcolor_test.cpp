@@ -1,9 +1,9 @@
 #include "app/diagram/FontAndColor.h"
 
 #include "app/canvas/CanvasForm.h"
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "platform/printer/Printer.h"
-#include "platform/printer/TextMeasure.h"
+#include "platform/textmeasure/TextMeasure.h"
 #include "support/FakeServices.h"
 #include "support/RaisedError.h"
 
@@ -20,21 +20,21 @@ namespace {
 
 // Measures like the fake measurer but with a line height that has a fraction, and records what it
 // was asked to measure, so that texts cut into pieces show.
-class RecordingMeasurer : public platform::printer::TextMeasurer {
+class RecordingMeasurer : public platform::textmeasure::TextMeasurer {
 public:
     mutable QStringList widths;
     mutable int heights = 0;
-    double LineWidth(const platform::printer::FontSpec& f, const QString& line) const override
+    double LineWidth(const platform::textmeasure::FontSpec& f, const QString& line) const override
     {
         widths << line;
         return fake.LineWidth(f, line);
     }
-    double LineHeight(const platform::printer::FontSpec&) const override
+    double LineHeight(const platform::textmeasure::FontSpec&) const override
     {
         ++heights;
         return 250.4;
     }
-    platform::printer::FakeTextMeasurer fake;
+    platform::textmeasure::FakeTextMeasurer fake;
 };
 
 // The call raised the program's own error from this procedure with this description.
@@ -60,7 +60,7 @@ class FontAndColor : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        platform::printer::UseFakeTextMeasurer(true);
+        platform::textmeasure::UseFakeTextMeasurer(true);
         ApplicationGlobals = ApplicationGlobalsRecord::Default;
         B.clear();
         LO = LayoutConstants::Default;
@@ -82,7 +82,7 @@ protected:
 
     void TearDown() override
     {
-        platform::printer::SetTextMeasurer(nullptr);
+        platform::textmeasure::SetTextMeasurer(nullptr);
         B.clear();
         CommonServices.reset();
     }
@@ -92,8 +92,8 @@ protected:
     {
         B.resize(2);
         B[1].form = new CanvasForm();
-        window_.reset(B[1].form.data());
-        return *B[1].form;
+        window_.reset(CanvasWindowOf(B[1]));
+        return *window_;
     }
 
     std::unique_ptr<CanvasForm> window_;
@@ -408,7 +408,7 @@ TEST_F(FontAndColor, ColoursResolveTheDefaultAndFollowTheFrameRule)
 TEST_F(FontAndColor, LongTextsAreMeasuredInPieces)
 {
     RecordingMeasurer measurer;
-    platform::printer::SetTextMeasurer(&measurer);
+    platform::textmeasure::SetTextMeasurer(&measurer);
     FontSelect(Size(100), 0);
     LO.maxTextColumns = 4;
     LO.maxTextLines = 10;
@@ -437,7 +437,7 @@ TEST_F(FontAndColor, LongTextsAreMeasuredInPieces)
 TEST_F(FontAndColor, BoldTextIsMeasuredATenthWiderRoundedDown)
 {
     RecordingMeasurer measurer;
-    platform::printer::SetTextMeasurer(&measurer);
+    platform::textmeasure::SetTextMeasurer(&measurer);
     CanvasForm& window = OpenCanvas();
     FontSelect(Size(105) | Bold, 1);
     EXPECT_TRUE(window.FontBold());

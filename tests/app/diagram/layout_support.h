@@ -10,7 +10,7 @@
 #include "app/diagram/HorizontalPass.h"
 #include "app/diagram/ListPreparation.h"
 #include "app/diagram/VerticalPass.h"
-#include "platform/printer/TextMeasure.h"
+#include "platform/textmeasure/TextMeasure.h"
 #include "platform/vbrt/Value.h"
 
 #include <string>
@@ -86,7 +86,7 @@ protected:
 
     void SetUp() override
     {
-        platform::printer::UseFakeTextMeasurer(fake_);
+        platform::textmeasure::UseFakeTextMeasurer(fake_);
         ApplicationGlobals.NoteNotShow = false;
         ApplicationGlobals.ReplaceJump = false;
         DocumentFontApply();
@@ -100,7 +100,7 @@ protected:
         ApplicationGlobals.NoteNotShow = false;
         ApplicationGlobals.ReplaceJump = false;
         VerticalLimits = VerticalPassLimits{};
-        platform::printer::UseFakeTextMeasurer(false);
+        platform::textmeasure::UseFakeTextMeasurer(false);
     }
 
 private:

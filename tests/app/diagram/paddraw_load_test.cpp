@@ -90,7 +90,7 @@ TEST_F(PadDrawTest, TheHeaderSetsTheDocumentFontColourAndSettingsOnlyOnAReload)
 TEST_F(PadDrawTest, AppendingKeepsTheOpenCanvasesAndAddsTheFilesAfterThem)
 {
     open(document(QStringLiteral("main.txt"), DocumentLines(RoutineLines(QStringLiteral("Main"), QStringLiteral("a")))));
-    QPointer<CanvasForm> window = Canvas(1).form;
+    QPointer<CanvasSurface> window = Canvas(1).form;
     PadDrawGetData(document(QStringLiteral("more.txt"),
                             DocumentLines(RoutineLines(QStringLiteral("Added"), QStringLiteral("b")))) +
                    QStringLiteral("\t(ignored title)"));
@@ -200,7 +200,7 @@ TEST_F(PadDrawTest, AFailedAppendLeavesTheOpenDocumentAsItWas)
         const QString main = document(QStringLiteral("main.txt"),
                                       DocumentLines(RoutineLines(QStringLiteral("Main"), QStringLiteral("a"))));
         open(main);
-        QPointer<CanvasForm> window = Canvas(1).form;
+        QPointer<CanvasSurface> window = Canvas(1).form;
         const QString broken = write(QStringLiteral("broken.txt"), row.lines.isEmpty() ? QByteArray() : DocumentBytes(row.lines));
 
         EXPECT_THROW(PadDrawGetData(broken), platform::vbrt::Error);

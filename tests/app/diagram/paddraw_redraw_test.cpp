@@ -5,7 +5,7 @@
 #include "app/canvas/CanvasForm.h"
 #include "app/canvas/PageSetting.h"
 #include "app/diagram/FontAndColor.h"
-#include "app/shell/Processing.h"
+#include "app/core/Processing.h"
 #include "platform/vbrt/Value.h"
 #include "support/SampleDocuments.h"
 
@@ -30,7 +30,7 @@ protected:
             body << RoutineLines(QStringLiteral("C%1").arg(i), QStringLiteral("block %1").arg(i));
         open(document(QStringLiteral("canvases.txt"), DocumentLines(body)));
     }
-    static CanvasForm& Form(std::int16_t c) { return *Canvas(c).form; }
+    static CanvasForm& Form(std::int16_t c) { return *CanvasWindowOf(Canvas(c)); }
     // Whether the canvas window was arranged: its first box has its hit area.
     static bool Arranged(std::int16_t c)
     {

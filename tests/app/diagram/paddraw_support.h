@@ -7,11 +7,11 @@
 #include "app/diagram/FileInterface.h"
 #include "app/diagram/PadDraw.h"
 #include "app/shell/AppMain.h"
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "app/diagram/BoxList.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/msgbox/MsgBox.h"
-#include "platform/printer/TextMeasure.h"
+#include "platform/textmeasure/TextMeasure.h"
 #include "support/TempFolder.h"
 
 #include <QCoreApplication>
@@ -34,13 +34,13 @@ public:
         ASSERT_TRUE(QFile::copy(QStringLiteral(VELLUMORA_SOURCE_DIR "/config/Vellumora.ini"),
                                 QDir(folder_.path()).filePath(QStringLiteral("vellumora.ini"))));
         SetApplicationObject(folder_.path(), QStringLiteral("vellumora"));
-        platform::printer::UseFakeTextMeasurer(true);
+        platform::textmeasure::UseFakeTextMeasurer(true);
         AppInitialize();
     }
     void TearDown() override
     {
         AppTerminate();
-        platform::printer::UseFakeTextMeasurer(false);
+        platform::textmeasure::UseFakeTextMeasurer(false);
     }
 
 private:

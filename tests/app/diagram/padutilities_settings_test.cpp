@@ -3,7 +3,7 @@
 
 #include "app/diagram/PadUtilities.h"
 
-#include "app/shell/PrintRecords.h"
+#include "app/core/PrintRecords.h"
 #include "fileinterface_support.h"
 #include "support/RaisedError.h"
 

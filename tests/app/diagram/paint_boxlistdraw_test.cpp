@@ -4,7 +4,7 @@
 
 #include "paint_fixture.h"
 #include "platform/graphics/DrawingTarget.h"
-#include "platform/printer/TextMeasure.h"
+#include "platform/textmeasure/TextMeasure.h"
 
 #include <QImage>
 #include <QPainter>
@@ -162,20 +162,20 @@ TEST_F(PaintTest, TextsNotDrawnOrEmptyPrintNothing)
 }
 
 // Lines of a text are spread over the height measured for the whole text.
-class FractionalHeight : public platform::printer::TextMeasurer {
+class FractionalHeight : public platform::textmeasure::TextMeasurer {
 public:
-    double LineWidth(const platform::printer::FontSpec&, const QString& line) const override { return 100.0 * line.size(); }
-    double LineHeight(const platform::printer::FontSpec&) const override { return 700.0 / 3.0; }
+    double LineWidth(const platform::textmeasure::FontSpec&, const QString& line) const override { return 100.0 * line.size(); }
+    double LineHeight(const platform::textmeasure::FontSpec&) const override { return 700.0 / 3.0; }
 };
 
 TEST_F(PaintTest, TheLinesOfATextAreSpacedEvenlyOverItsMeasuredHeight)
 {
     FractionalHeight measurer;
-    platform::printer::SetTextMeasurer(&measurer);
+    platform::textmeasure::SetTextMeasurer(&measurer);
     const std::int16_t n = Add(TagId::Block, QStringLiteral("one\r\ntwo\r\nthree"), {1000, 2000}, {900, 900});
     box(n).text.xy = {30, 40};
     Paint();
-    platform::printer::SetTextMeasurer(nullptr);
+    platform::textmeasure::SetTextMeasurer(nullptr);
 
     const std::vector<DrawRecord> texts = Of(DrawRecord::Kind::Text);
     ASSERT_EQ(texts.size(), 3u);

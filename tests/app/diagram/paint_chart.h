@@ -4,7 +4,7 @@
 // and boxes added with the storage routines and linked into their chain.
 
 #include "app/diagram/BoxList.h"
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 
 #include <QString>
 #include <QStringList>

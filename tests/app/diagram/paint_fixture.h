@@ -8,9 +8,9 @@
 #include "app/diagram/BoxList.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/TagTable.h"
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "paint_chart.h"
-#include "platform/printer/TextMeasure.h"
+#include "platform/textmeasure/TextMeasure.h"
 
 #include <QTimer>
 
@@ -42,14 +42,14 @@ class CanvasFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        platform::printer::UseFakeTextMeasurer(true);
+        platform::textmeasure::UseFakeTextMeasurer(true);
         PlainDocumentGlobalsSet();
         LO = LayoutConstants::Default;
         CurrentFontColorState = FontColorState::Default;
         B.assign(1, CanvasRecord{});
         BoxListClear(0);
         canvas = CanvasSlotSetup(-1, 0);
-        form = B[canvas].form.data();
+        form = CanvasWindowOf(B[canvas]);
         form->timRefresh->stop();
     }
 
@@ -58,7 +58,7 @@ protected:
         for (CanvasRecord& record : B)
             delete record.form.data();
         B.clear();
-        platform::printer::UseFakeTextMeasurer(false);
+        platform::textmeasure::UseFakeTextMeasurer(false);
     }
 
     BoxRecord& box(std::int16_t n) { return B[canvas].BoxList[n]; }

@@ -52,7 +52,7 @@ TEST_F(PaintSamplesTest, EveryPaintedBoxIsInkedAndFramedWhereTheLayoutPutIt)
         for (std::int16_t c = 1; c < static_cast<std::int16_t>(B.size()); ++c) {
             SCOPED_TRACE(c);
             CanvasRecord& canvas = Canvas(c);
-            CanvasForm& form = *canvas.form;
+            CanvasForm& form = *CanvasWindowOf(canvas);
             form.Cls();
             BoxListDraw(c, SubRecord::Default);
 

@@ -1,7 +1,7 @@
 #include "app/diagram/TagTable.h"
 
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/PrintRecords.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/PrintRecords.h"
 #include "support/RaisedError.h"
 
 #include <QDir>

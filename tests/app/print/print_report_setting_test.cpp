@@ -1,7 +1,7 @@
 #include "app/print/ReportSetting.h"
 
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/PrintRecords.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/PrintRecords.h"
 #include "../shell/shell_fake_services.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Add-on tables and menu entries, the calls into add-ons, and cleaning up only in the first copy.
 
-#include "app/shell/AddOnHooks.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/Utilities.h"
+#include "app/core/AddOnHooks.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/Utilities.h"
 #include "platform/vbrt/Error.h"
 #include "shell_fake_services.h"
 #include "support/RaisedError.h"

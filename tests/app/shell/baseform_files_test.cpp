@@ -4,7 +4,7 @@
 
 #include "app/canvas/HistoryControl.h"
 #include "app/diagram/FileInterface.h"
-#include "app/shell/AddOnHooks.h"
+#include "app/core/AddOnHooks.h"
 
 #include <QFileInfo>
 

@@ -6,10 +6,10 @@
 #include "app/canvas/BoxEditing.h"
 #include "app/canvas/CanvasForm.h"
 #include "app/shell/AppMain.h"
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "app/shell/BaseForm.h"
-#include "app/shell/MainWindowLink.h"
-#include "app/shell/Processing.h"
+#include "app/core/MainWindowLink.h"
+#include "app/core/Processing.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/commondialog/CommonDialog.h"
 #include "platform/msgbox/MsgBox.h"
@@ -114,7 +114,7 @@ protected:
     {
         std::vector<CanvasForm*> shown;
         for (std::size_t c = 1; c < B.size(); ++c) {
-            CanvasForm* canvas = B[c].form.data();
+            CanvasForm* canvas = CanvasWindowOf(B[c]);
             if (canvas && qobject_cast<QMdiSubWindow*>(canvas->parentWidget()) &&
                 canvas->parentWidget()->parentWidget() && canvas->Visible())
                 shown.push_back(canvas);

@@ -5,7 +5,7 @@
 #include "app/canvas/CopyAndPaste.h"
 #include "app/canvas/HistoryControl.h"
 #include "app/diagram/BoxList.h"
-#include "app/shell/Processing.h"
+#include "app/core/Processing.h"
 #include "platform/system/System.h"
 #include "platform/vbrt/Error.h"
 
@@ -275,7 +275,7 @@ TEST_F(MainWindowTest, FontCombosApplyOnlyAChosenEntryToTheCanvasTheyDescribe)
     ASSERT_TRUE(first);
     form().Menu_EditCanvasInsertObstinate_Click(0);
     ASSERT_EQ(B.size(), 3u);
-    CanvasForm* second = B[2].form.data();
+    CanvasForm* second = CanvasWindowOf(B[2]);
     ASSERT_TRUE(second);
     selectBox(first);
     selectBox(second);

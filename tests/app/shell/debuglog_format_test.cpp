@@ -1,9 +1,9 @@
 // The debug log byte for byte: Shift_JIS lines ended by CR LF, a fixed time stamp, labels padded
 // to 20 bytes, the banner once per run; and a log that cannot be written never stops the caller.
 
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "app/shell/DebugClassSet.h"
-#include "app/shell/DebugLog.h"
+#include "app/core/DebugLog.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/system/System.h"
 #include "shell_fake_services.h"

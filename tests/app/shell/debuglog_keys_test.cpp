@@ -1,8 +1,8 @@
 // The hidden key combination, the debug-class dialog and the version dialog.
 
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "app/shell/DebugClassSet.h"
-#include "app/shell/DebugLog.h"
+#include "app/core/DebugLog.h"
 #include "app/shell/VersionInfo.h"
 #include "shell_fake_services.h"
 

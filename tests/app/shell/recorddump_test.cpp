@@ -1,10 +1,10 @@
 // Dumps of box trees and of the print job's records to the debug log.
 
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/DebugLog.h"
-#include "app/shell/LayoutRecords.h"
-#include "app/shell/PrintRecords.h"
-#include "app/shell/RecordDump.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/DebugLog.h"
+#include "app/core/LayoutRecords.h"
+#include "app/core/PrintRecords.h"
+#include "app/diagram/RecordDump.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/system/System.h"
 #include "shell_fake_services.h"

@@ -1,8 +1,8 @@
 #include "app/shell/AppMain.h"
 
 #include "app/diagram/FileInterface.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/Utilities.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/Utilities.h"
 #include "platform/msgbox/MsgBox.h"
 #include "platform/vbrt/Error.h"
 #include "shell_fake_services.h"

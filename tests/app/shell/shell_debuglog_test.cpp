@@ -1,6 +1,6 @@
-#include "app/shell/DebugLog.h"
+#include "app/core/DebugLog.h"
 
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "platform/codepage/CodePage.h"
 #include "shell_fake_services.h"
 

@@ -3,8 +3,8 @@
 // The shell's tests: the shared fake services object, a fixture that installs it, and a fake
 // main window.
 
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/MainWindowLink.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/MainWindowLink.h"
 
 #include "support/FakeServices.h"
 #include "support/TempFolder.h"

@@ -1,8 +1,8 @@
-#include "app/shell/Processing.h"
+#include "app/core/Processing.h"
 
 #include "app/canvas/CanvasForm.h"
 #include "app/diagram/TagTable.h"
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "platform/msgbox/MsgBox.h"
 #include "platform/vbrt/Error.h"
 #include "shell_fake_services.h"

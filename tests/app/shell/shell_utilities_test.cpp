@@ -1,6 +1,6 @@
-#include "app/shell/Utilities.h"
+#include "app/core/Utilities.h"
 
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "platform/msgbox/MsgBox.h"
 #include "platform/vbrt/Format.h"
 #include "shell_fake_services.h"

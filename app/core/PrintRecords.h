@@ -4,7 +4,7 @@
 // A default-constructed record is the default record; a working record is reset by
 // copying Default over it whole, and a new list element starts as a copy of Default.
 
-#include "app/shell/DiagramRecords.h"
+#include "app/core/DiagramRecords.h"
 
 #include <QString>
 

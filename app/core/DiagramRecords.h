@@ -16,7 +16,7 @@
 
 namespace vellumora {
 
-class CanvasForm;
+class CanvasSurface;
 
 // A position or a size in twips.
 struct Point {
@@ -222,7 +222,7 @@ inline const FontColorState FontColorState::Default{};
 struct CanvasRecord {
     CanvasHeader header;
     FontColorState fontColor;
-    QPointer<CanvasForm> form;     // null for slot 0 and a released canvas
+    QPointer<CanvasSurface> form;     // null for slot 0 and a released canvas
     std::vector<BoxRecord> BoxList; // empty = released; slot 0 is a spare
     std::vector<SubRecord> SubList;
 };

@@ -1,10 +1,10 @@
-#include "app/shell/RecordDump.h"
+#include "app/diagram/RecordDump.h"
 
 #include "app/diagram/TagTable.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/DebugLog.h"
-#include "app/shell/LayoutRecords.h"
-#include "app/shell/PrintRecords.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/DebugLog.h"
+#include "app/core/LayoutRecords.h"
+#include "app/core/PrintRecords.h"
 
 #include <QStringList>
 #include <QVariant>

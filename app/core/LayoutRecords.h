@@ -2,7 +2,7 @@
 
 // The layout constants LO, the printer's font and colour state, and the named colours of the ini file.
 
-#include "app/shell/DiagramRecords.h"
+#include "app/core/DiagramRecords.h"
 
 #include <QString>
 

@@ -28,6 +28,8 @@ public:
     virtual void CaptionSet(const QString& text) = 0;
     // The text of the status-bar panel with that key.
     virtual void setStatusPanelText(const QString& key, const QString& text) = 0;
+    // The search and replace dialog has closed: the main window takes the lead back.
+    virtual void searchReplaceClosed() {}
 };
 
 void SetMainWindowLink(MainWindowLink* link);

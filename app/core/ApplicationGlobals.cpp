@@ -1,6 +1,6 @@
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 
-#include "app/shell/AddOnHooks.h"
+#include "app/core/AddOnHooks.h"
 #include "platform/automation/Automation.h"
 
 #include <QCoreApplication>

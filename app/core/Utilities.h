@@ -3,7 +3,7 @@
 // Small routines used all over the program: per-process work-file names and their deletion
 // by parts, the four message boxes, centimetres and twips, and Point arithmetic.
 
-#include "app/shell/DiagramRecords.h"
+#include "app/core/DiagramRecords.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "platform/printer/TextMeasure.h"
+#include "platform/textmeasure/TextMeasure.h"
 
 #include "platform/codepage/CodePage.h"
 
@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <optional>
 
-namespace platform::printer {
+namespace platform::textmeasure {
 
 namespace {
 
@@ -153,4 +153,4 @@ double MeasureTextHeight(const FontSpec& font, const QString& text)
     return gMeasurer->LineHeight(font) * double(SplitTextLines(text).size());
 }
 
-} // namespace platform::printer
+} // namespace platform::textmeasure

@@ -5,7 +5,7 @@
 // "subscript out of range", a value outside its width "overflow", from the procedure named; the
 // program never reads past a list nor lets a value wrap.
 
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "platform/vbrt/Error.h"
 
 #include <QString>

@@ -9,7 +9,7 @@
 
 #include <memory>
 
-namespace platform::printer {
+namespace platform::textmeasure {
 
 // A font as the program selects it: a name (a Windows name is kept as written), a size in
 // points (single precision, as the old platform holds it) and four styles.
@@ -73,4 +73,4 @@ double MeasureTextWidth(const FontSpec& font, const QString& text);
 // Height of a text: one line height per line (an empty text is one line).
 double MeasureTextHeight(const FontSpec& font, const QString& text);
 
-} // namespace platform::printer
+} // namespace platform::textmeasure

@@ -1,7 +1,7 @@
-#include "app/shell/AddOnHooks.h"
+#include "app/core/AddOnHooks.h"
 
-#include "app/shell/Processing.h"
-#include "app/shell/Utilities.h"
+#include "app/core/Processing.h"
+#include "app/core/Utilities.h"
 #include "platform/automation/Automation.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"

@@ -1,13 +1,11 @@
-#include "app/shell/Processing.h"
+#include "app/core/Processing.h"
 
-#include "app/canvas/CanvasForm.h"
-#include "app/diagram/PadDraw.h"
-#include "app/diagram/TagTable.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/FirstFailure.h"
-#include "app/shell/MainWindowLink.h"
-#include "app/shell/RecordAccess.h"
-#include "app/shell/Utilities.h"
+#include "app/core/CanvasSurface.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/FirstFailure.h"
+#include "app/core/MainWindowLink.h"
+#include "app/core/RecordAccess.h"
+#include "app/core/Utilities.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 
@@ -295,9 +293,9 @@ ProcessingScope::~ProcessingScope()
     ProcessingEndReported(form_, force_);
 }
 
-CanvasForm* ShownCanvasWindow(const CanvasRecord& record)
+CanvasSurface* ShownCanvasWindow(const CanvasRecord& record)
 {
-    CanvasForm* form = record.form.data();
+    CanvasSurface* form = record.form.data();
     if (record.header.state != CanvasState::Open || !form || !FormVisible(form) || form->WindowState() == 1)
         return nullptr;
     return form;
@@ -311,7 +309,7 @@ void PaintEventReleaseAll(bool suspend, bool force)
     // Every window gets its release even when one of them fails; the first error is passed on.
     FirstFailure failure;
     for (std::size_t c = 1; c < B.size(); ++c)
-        if (CanvasForm* form = ShownCanvasWindow(B[c]))
+        if (CanvasSurface* form = ShownCanvasWindow(B[c]))
             failure.Run([&] { form->PaintEventRelease(force); });
     failure.Rethrow();
 }
@@ -319,7 +317,7 @@ void PaintEventReleaseAll(bool suspend, bool force)
 void CanvasTimersStop()
 {
     for (std::size_t c = 1; c < B.size(); ++c)
-        if (CanvasForm* form = ShownCanvasWindow(B[c]); form && form->timCanvasForm)
+        if (CanvasSurface* form = ShownCanvasWindow(B[c]); form && form->timCanvasForm)
             form->timCanvasForm->stop();
 }
 
@@ -363,19 +361,6 @@ void CanvasStateSet(std::int16_t canvas, std::int32_t state)
         header.windowState = -1;
 }
 
-void CanvasWindowStateSet(std::int16_t canvas, std::int16_t windowState)
-{
-    CanvasRecord& record = CanvasAt(canvas, "CanvasWindowStateSet");
-    const std::int16_t old = record.header.windowState;
-    record.header.windowState = windowState;
-    // Redraws skip the arrangement of a minimised window: one back from being minimised is
-    // arranged again, without a new layout. Any other change only needs the window painted.
-    if (old == 1 && windowState != 1)
-        PadDrawRepaint(canvas);
-    else if (record.form)
-        record.form->update();
-}
-
 void PartsLockSet(std::int16_t canvas, bool lock)
 {
     if (canvas > 0)
@@ -387,7 +372,7 @@ void PartsLockSet(std::int16_t canvas, bool lock)
             continue;
         B[c].header.partsLock = 0;
         if (B[c].form)
-            B[c].form->PartsLock();
+            B[c].form->PartsLockClear();
     }
 }
 
@@ -551,35 +536,6 @@ QString DocumentFileName(bool fullPath)
 bool DocumentOpened()
 {
     return !IsBlank(ApplicationGlobals.DocumentName);
-}
-
-bool InputTextCheck(const QString& text, std::int32_t tagId, std::int32_t maxChars, std::int32_t maxLines)
-{
-    QString prefix;
-    if (maxChars <= 0 || maxLines <= 0) {
-        const TagTableRecord row = TagTableGet(tagId);
-        prefix = row.boxName + QStringLiteral("の");
-        if (row.flags & TagAttribute::LargeText) {
-            maxChars = 500;
-            maxLines = 200;
-        } else if (row.flags & TagAttribute::SmallText) {
-            maxChars = 50;
-            maxLines = 3;
-        } else {
-            maxChars = 500;
-            maxLines = 20;
-        }
-    }
-    const QStringList lines = text.isEmpty() ? QStringList() : text.split(QStringLiteral("\r\n"));
-    bool tooLong = lines.size() > maxLines;
-    for (qsizetype i = 0; !tooLong && i < lines.size(); ++i)
-        tooLong = lines.at(i).size() > maxChars;
-    if (tooLong)
-        ErrorMessageBox(prefix + QStringLiteral("入力ﾃｷｽﾄは ") + QString::number(maxLines) + QStringLiteral("行以内、") +
-                            QStringLiteral("1行の文字数は ") + QString::number(maxChars) +
-                            QStringLiteral("文字以内として下さい。"),
-                        {});
-    return tooLong;
 }
 
 void FormControlsClear(QWidget* form, bool resetBackColor)

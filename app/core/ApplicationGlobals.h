@@ -4,8 +4,8 @@
 // object CommonServices, with the routines that create and release them.
 
 #include "TavelinCom.h"
-#include "app/shell/DiagramRecords.h"
-#include "app/shell/LayoutRecords.h"
+#include "app/core/DiagramRecords.h"
+#include "app/core/LayoutRecords.h"
 
 #include <QObject>
 #include <QString>

@@ -3,7 +3,7 @@
 // Dumps of whole records to the debug log, one labelled entry per member: the box tree of a
 // canvas, and the layout constants, report settings and pages of a print job.
 
-#include "app/shell/DiagramRecords.h"
+#include "app/core/DiagramRecords.h"
 
 #include <QString>
 

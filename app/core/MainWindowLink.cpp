@@ -1,4 +1,4 @@
-#include "app/shell/MainWindowLink.h"
+#include "app/core/MainWindowLink.h"
 
 namespace vellumora {
 

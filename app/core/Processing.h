@@ -3,7 +3,7 @@
 // The busy protocol around every command, canvas bookkeeping on B, the status bar, the
 // document-name accessors and the small routines every dialog uses.
 
-#include "app/shell/DiagramRecords.h"
+#include "app/core/DiagramRecords.h"
 
 #include <QString>
 
@@ -16,7 +16,7 @@ class QWidget;
 
 namespace vellumora {
 
-class CanvasForm;
+class CanvasSurface;
 
 // Window kind tags: "B" the main window, "CM" a canvas window, "EM" a box editor; dialogs have
 // none. A letter is tested by containment: "C" canvas, "E" editor, "M" child of the main window.
@@ -61,7 +61,7 @@ private:
 };
 
 // The window of an open canvas when it is shown and not minimised, else null.
-CanvasForm* ShownCanvasWindow(const CanvasRecord& record);
+CanvasSurface* ShownCanvasWindow(const CanvasRecord& record);
 
 void PaintEventReleaseAll(bool suspend, bool force);
 void CanvasTimersStop();
@@ -75,7 +75,6 @@ CanvasHeader CanvasDataGet(std::int16_t canvas);
 BoxRecord BoxDataGet(std::int16_t canvas, std::int16_t box);
 SubRecord SubDataGet(std::int16_t canvas, std::int16_t sub);
 void CanvasStateSet(std::int16_t canvas, std::int32_t state);
-void CanvasWindowStateSet(std::int16_t canvas, std::int16_t windowState);
 void PartsLockSet(std::int16_t canvas, bool lock);
 // A name of exactly one TAB leaves the stored name as it is.
 QString CanvasCaptionMake(std::int16_t canvas, const QString& name);
@@ -101,9 +100,7 @@ QString DocumentSavePath(const QString& text);
 QString DocumentFileName(bool fullPath);
 bool DocumentOpened();
 
-// Dialog routines. InputTextCheck shows the message and returns true when the text is too long;
-// with a maximum of 0 or less the box kind of tagId decides both limits.
-bool InputTextCheck(const QString& text, std::int32_t tagId, std::int32_t maxChars = 0, std::int32_t maxLines = 0);
+// Dialog routines.
 void FormControlsClear(QWidget* form, bool resetBackColor);
 // Ctrl+F4 closes the form; Ctrl+arrow moves it 100 twips and consumes the key (keyCode := 0).
 // keyCode is a Qt key, shift the Qt keyboard modifiers.

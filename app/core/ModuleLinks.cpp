@@ -1,0 +1,11 @@
+#include "app/core/ModuleLinks.h"
+
+namespace vellumora {
+
+ModuleLinks& Links()
+{
+    static ModuleLinks links;
+    return links;
+}
+
+} // namespace vellumora
