@@ -9,7 +9,7 @@
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/TagTable.h"
 #include "app/core/ApplicationGlobals.h"
-#include "tests/app/diagram/paint_chart.h"
+#include "support/PaintChart.h"
 
 #include <QApplication>
 #include <QPixmap>

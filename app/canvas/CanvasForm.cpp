@@ -3,6 +3,7 @@
 #include "app/diagram/BoxMake.h"
 #include "app/diagram/PadDraw.h"
 #include "app/core/ApplicationGlobals.h"
+#include "app/core/MainWindowLink.h"
 #include "app/core/Processing.h"
 #include "platform/richtext/RichTextBox.h"
 #include "platform/vbrt/Error.h"
@@ -58,21 +59,6 @@ bool SameFamily(std::int32_t a, std::int32_t b)
     // The end line of a chain belongs to the vertical lines; kind 0 belongs to no family.
     auto family = [](std::int32_t kind) { return kind == 3 ? 2 : kind; };
     return a != 0 && b != 0 && family(a) == family(b);
-}
-
-// Runs a handler the window system called: nothing may escape into the event loop, so an
-// error waits in DeferredError for the next command end to show it.
-template <class Handler>
-void EventBoundary(Handler&& handler)
-{
-    try {
-        handler();
-    } catch (const platform::vbrt::Error& e) {
-        QString& deferred = ApplicationGlobals.DeferredError;
-        if (!deferred.isEmpty())
-            deferred += QStringLiteral("\r\n");
-        deferred += e.description();
-    }
 }
 
 } // namespace
@@ -499,18 +485,11 @@ void CanvasForm::SetCaption(const QString& caption)
 
 void CanvasForm::Show()
 {
-    if (frame() == this && parentWidget() == nullptr) {
-        // A canvas window lives in the main window's workspace when there is one.
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            auto* main = qobject_cast<QMainWindow*>(top);
-            auto* workspace = main ? qobject_cast<QMdiArea*>(main->centralWidget()) : nullptr;
-            if (workspace) {
-                clientSize_ = size();
-                QMdiSubWindow* sub = workspace->addSubWindow(this);
-                sub->resize(sub->sizeHint());
-                break;
-            }
-        }
+    // A canvas window lives in the main window's workspace when there is one.
+    if (frame() == this && parentWidget() == nullptr && MainWindow()) {
+        clientSize_ = size();
+        if (QMdiSubWindow* sub = MainWindow()->placeInWorkspace(this))
+            sub->resize(sub->sizeHint());
     }
     QWidget* f = frame();
     if (f != this)

@@ -231,7 +231,6 @@ bool AddOnGetData(const QString& menu, std::int16_t position, QString& result)
         QVariantList args{fileName, entry.caption};
         answer = platform::vbrt::CStr(AddOnCall(AddOnOf(entry), QStringLiteral("GetData"), args));
     }
-    QCoreApplication::processEvents();
     if (answer.isEmpty())
         return false;
     result = fileName + QLatin1Char('\t') + answer;
@@ -250,7 +249,6 @@ bool AddOnReport(const QString& menu, std::int16_t position)
         QVariantList args{entry.caption};
         answer = AddOnCall(AddOnOf(entry), QStringLiteral("Report"), args);
     }
-    QCoreApplication::processEvents();
     return platform::vbrt::CBool(answer);
 }
 

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+class QMdiSubWindow;
 class QWidget;
 
 namespace vellumora {
@@ -30,6 +31,8 @@ public:
     virtual void setStatusPanelText(const QString& key, const QString& text) = 0;
     // The search and replace dialog has closed: the main window takes the lead back.
     virtual void searchReplaceClosed() {}
+    // Puts a child window (a canvas window, a box editor) into the workspace; its frame.
+    virtual QMdiSubWindow* placeInWorkspace(QWidget* child) = 0;
 };
 
 void SetMainWindowLink(MainWindowLink* link);

@@ -247,22 +247,73 @@ namespace {
 // it would show it. Returns false when it failed.
 bool ProcessingEndReported(QWidget* form, bool force)
 {
-    try {
-        ProcessingEnd(form, false, force);
-        return true;
-    } catch (const std::exception& e) {
-        ErrorMessageBox(FailureText(e), {});
-        return false;
-    }
+    return Guarded([&] { ProcessingEnd(form, false, force); });
 }
 
 } // namespace
 
 QString FailureText(const std::exception& e)
 {
-    if (const auto* error = dynamic_cast<const platform::vbrt::Error*>(&e))
-        return error->description();
+    if (const auto* error = dynamic_cast<const platform::vbrt::Error*>(&e)) {
+        if (error->number() >= platform::vbrt::ErrorNumber::Application)
+            return error->description();
+        return error->description() + QLatin1Char('(') + QString::number(error->number()) + QStringLiteral(") ") +
+               error->source();
+    }
     return QString::fromLocal8Bit(e.what());
+}
+
+QString FailureText(std::exception_ptr failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& e) {
+        return FailureText(e);
+    } catch (...) {
+        return QStringLiteral("予期しないエラーが発生しました。");
+    }
+}
+
+bool Guarded(const std::function<void()>& step)
+{
+    try {
+        step();
+        return true;
+    } catch (...) {
+        ErrorMessageBox(FailureText(std::current_exception()), {});
+        return false;
+    }
+}
+
+namespace {
+
+void DeferredErrorAdd(const QString& text)
+{
+    // A handler failing on every paint must not pile up the same line.
+    QString& deferred = ApplicationGlobals.DeferredError;
+    if (deferred.split(QStringLiteral("\r\n")).contains(text))
+        return;
+    deferred = deferred.isEmpty() ? text : deferred + QStringLiteral("\r\n") + text;
+}
+
+} // namespace
+
+void EventBoundary(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (...) {
+        DeferredErrorAdd(FailureText(std::current_exception()));
+        // Outside a command nothing else would show it: the event loop shows it next, unless a
+        // command's end has shown it by then.
+        QTimer::singleShot(0, qApp, [] {
+            const QString error = ApplicationGlobals.DeferredError;
+            if (error.isEmpty() || ApplicationGlobals.PaintSuspended)
+                return;
+            ApplicationGlobals.DeferredError.clear();
+            ErrorMessageBox(error, {});
+        });
+    }
 }
 
 bool RunCommand(QWidget* form, const std::function<void()>& command, bool force)
@@ -272,14 +323,12 @@ bool RunCommand(QWidget* form, const std::function<void()>& command, bool force)
     try {
         ProcessingStart(form);
         command();
-    } catch (const std::exception& e) {
-        failure = FailureText(e);
+    } catch (...) {
+        failure = FailureText(std::current_exception());
     }
-    if (failure) {
-        // Shown once by ProcessingEnd, after painting was released; it hides any information.
-        QString& deferred = ApplicationGlobals.DeferredError;
-        deferred = deferred.isEmpty() ? *failure : deferred + QStringLiteral("\r\n") + *failure;
-    }
+    // Shown once by ProcessingEnd, after painting was released; it hides any information.
+    if (failure)
+        DeferredErrorAdd(*failure);
     return ProcessingEndReported(guarded.data(), force) && !failure;
 }
 

@@ -40,9 +40,21 @@ void ProcessingEnd(QWidget* form, bool suspend = false, bool force = false);
 // Returns false when the command raised.
 bool RunCommand(QWidget* form, const std::function<void()>& command, bool force = false);
 
-// The text an error box shows for a failure: a raised error's description, else what the
-// exception says of itself.
+// The text an error box shows for a failure, one rule for every window: the program's own
+// errors show their description, the runtime's errors their description, number and source
+// ("...(13) source"); any other exception what it says of itself, anything else a fixed line.
 QString FailureText(const std::exception& e);
+QString FailureText(std::exception_ptr failure);
+
+// Runs one step as an error boundary: whatever it throws is shown in one error box and goes no
+// further. Returns false when the step failed.
+bool Guarded(const std::function<void()>& step);
+
+// The boundary of a handler the window system calls that is no command of its own (paint,
+// resize, mouse, key, timer): nothing escapes into the event loop; a failure is shown in one
+// error box once the event loop is back in control (never from inside a paint), or by the end
+// of the command that is running.
+void EventBoundary(const std::function<void()>& handler);
 
 // ProcessingStart now, ProcessingEnd when the scope ends (also when an error leaves it; an error
 // of ProcessingEnd itself is shown). Errors of the scope's body still need a boundary around it.

@@ -267,18 +267,6 @@ QByteArray ReadWholeFile(const QString& path)
     return bytes;
 }
 
-// A member name that could land outside the work folder.
-bool UnsafeMemberName(const QString& name)
-{
-    if (name.startsWith(QLatin1Char('/')) || name.contains(QLatin1Char('\\'))
-        || (name.size() > 1 && name[1] == QLatin1Char(':')))
-        return true;
-    for (const QString& part : name.split(QLatin1Char('/')))
-        if (part == QLatin1String(".."))
-            return true;
-    return false;
-}
-
 // The bytes of the document member of a ".pad"; nothing else of the archive is extracted.
 QByteArray ReadPadMember(const QString& path)
 {
@@ -294,7 +282,7 @@ QByteArray ReadPadMember(const QString& path)
     }
     QString member;
     for (const QString& entry : names) {
-        if (UnsafeMemberName(entry))
+        if (!zf::MemberNameRefusal(entry).isEmpty())
             vbrt::Raise(source, QStringLiteral("%1 に安全でない項目 %2 があるため開けません。").arg(name, entry));
         if (member.isEmpty() && entry.compare(kMemberName, Qt::CaseInsensitive) == 0)
             member = entry;

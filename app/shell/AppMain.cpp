@@ -176,32 +176,24 @@ void AppTerminate()
 
 int Main()
 {
+    ModuleLinksRegister();
     QSet<QString> started;
-    try {
+    const bool startedUp = Guarded([&] {
         for (const LifecycleStep& step : StartupSequence()) {
             started.insert(step.name);
             step.run();
         }
-    } catch (const std::exception& e) {
-        ErrorMessageBox(FailureText(e), {});
+    });
+    if (!startedUp) {
         StartupAbandon(started);
         return 1;
     }
 
     int code = 0;
-    try {
-        code = Runner() ? Runner()() : 0;
-    } catch (const std::exception& e) {
-        ErrorMessageBox(FailureText(e), {});
+    if (!Guarded([&] { code = Runner() ? Runner()() : 0; }))
         code = 1;
-    }
-
-    try {
-        AppTerminate();
-    } catch (const std::exception& e) {
-        ErrorMessageBox(FailureText(e), {});
+    if (!Guarded(AppTerminate))
         return 1;
-    }
     return code;
 }
 

@@ -137,6 +137,7 @@ public:
         if (auto it = form_->panels_.find(key); it != form_->panels_.end())
             it->second->setText(text);
     }
+    QMdiSubWindow* placeInWorkspace(QWidget* child) override { return form_->workspace->addSubWindow(child); }
     void searchReplaceClosed() override
     {
         form_->SearchReplaceShow = false;
@@ -200,17 +201,6 @@ BaseForm::~BaseForm()
 BaseForm* BaseFormWindow()
 {
     return theBaseForm;
-}
-
-QString ErrorRuleMessage(const std::exception& e)
-{
-    if (const auto* error = dynamic_cast<const vbrt::Error*>(&e)) {
-        if (error->number() >= vbrt::ErrorNumber::Application)
-            return error->description();
-        return error->description() + QLatin1Char('(') + QString::number(error->number()) + QStringLiteral(") ") +
-               error->source();
-    }
-    return QString::fromLocal8Bit(e.what());
 }
 
 int BaseFormRun()
@@ -564,7 +554,7 @@ void BaseForm::MDIForm_Activate()
     if (activating_)
         return;
     activating_ = true;
-    try {
+    Guarded([&] {
         const std::vector<AddOnMenuRecord> fileRows = AddOnMenuList(QStringLiteral("Menu_File"));
         for (std::size_t i = 0; i < fileRows.size() && i < Menu_FileAddOn.size(); ++i) {
             Menu_FileAddOn[i]->setText(fileRows[i].caption);
@@ -615,9 +605,7 @@ void BaseForm::MDIForm_Activate()
             FirstActivation = false;
             CommandLineOpen();
         }
-    } catch (const std::exception& e) {
-        ErrorMessageBox(ErrorRuleMessage(e), QString());
-    }
+    });
     CommandEnd();
     activating_ = false;
 }
@@ -659,25 +647,17 @@ void BaseForm::CommandLineOpen()
 
 void BaseForm::Command(bool hideHighlight, bool checkEditors, const std::function<void()>& work, bool force)
 {
-    try {
-        ProcessingStart(this);
+    RunCommand(this, [&] {
         if (hideHighlight)
             SearchHighlightHide(true);
         if (!checkEditors || !BoxEditorCloseCheck(true, -1))
             work();
-    } catch (const std::exception& e) {
-        ErrorMessageBox(ErrorRuleMessage(e), QString());
-    }
-    CommandEnd(force);
+    }, force);
 }
 
 void BaseForm::CommandEnd(bool force)
 {
-    try {
-        ProcessingEnd(this, false, force);
-    } catch (const std::exception& e) {
-        ErrorMessageBox(ErrorRuleMessage(e), QString());
-    }
+    Guarded([&] { ProcessingEnd(this, false, force); });
 }
 
 bool BaseForm::SavePrompt()
@@ -967,12 +947,10 @@ void BaseForm::Menu_FilePrint_Click()
 
 void BaseForm::Menu_FileClose_Click()
 {
-    try {
+    Guarded([this] {
         ProcessingStart(this);
         SearchHighlightHide(true);
-    } catch (const std::exception& e) {
-        ErrorMessageBox(ErrorRuleMessage(e), QString());
-    }
+    });
     // A cancelled close ends the busy state itself.
     close();
 }
@@ -1027,7 +1005,7 @@ void BaseForm::Menu_EditReplace_Click()
 
 void BaseForm::SearchDialogShow(bool replace)
 {
-    try {
+    const bool shown = Guarded([&] {
         ProcessingStart(this);
         if (replace && BoxEditorCloseCheck(true, -1)) {
             CommandEnd();
@@ -1037,10 +1015,9 @@ void BaseForm::SearchDialogShow(bool replace)
         auto* dialog = new SearchReplace(this);
         dialog->TrayReplace = replace;
         dialog->ShowModeless();
-    } catch (const std::exception& e) {
-        ErrorMessageBox(ErrorRuleMessage(e), QString());
+    });
+    if (!shown)
         CommandEnd();
-    }
 }
 
 void BaseForm::Menu_EditSearchNext_Click()
@@ -1206,16 +1183,14 @@ void BaseForm::tlbBaseForm_ButtonClick(const QString& key)
     else if (key == QLatin1String("Search"))
         Menu_EditSearch_Click();
     else if (key == QLatin1String("Preview") || key == QLatin1String("Print")) {
-        if (BoxEditorCloseCheck(true, -1))
-            return;
-        Command(false, false, [&] {
+        Command(false, true, [&] {
             PrintCanvas dialog(this);
             dialog.TrayCaption = MenuCaption(Menu_FilePrint);
             dialog.TrayCommandOperation = key == QLatin1String("Preview") ? QStringLiteral("/V") : QStringLiteral("/P");
             dialog.ShowModal();
         });
     } else if (CanvasForm* canvas = AsCanvas(ActiveForm())) {
-        try {
+        Guarded([&] {
             if (key == QLatin1String("Cut"))
                 canvas->Menu_EditCut_Click();
             else if (key == QLatin1String("Copy"))
@@ -1224,15 +1199,9 @@ void BaseForm::tlbBaseForm_ButtonClick(const QString& key)
                 canvas->Menu_EditPaste_Click();
             else if (key == QLatin1String("Editor"))
                 canvas->Menu_EditEditor_Click();
-        } catch (const std::exception& e) {
-            ErrorMessageBox(ErrorRuleMessage(e), QString());
-        }
+        });
     }
-    try {
-        PartsLockSet(-1, true);
-    } catch (const std::exception& e) {
-        ErrorMessageBox(ErrorRuleMessage(e), QString());
-    }
+    Guarded([] { PartsLockSet(-1, true); });
     ToolBarArrange();
 }
 
@@ -1246,15 +1215,13 @@ void BaseForm::StyleButtonClick(const QString& key, bool pressed)
         ToolbarFontState.ToolbarFontStrikethru = pressed;
     else if (key == QLatin1String("Underline"))
         ToolbarFontState.ToolbarFontUnderline = pressed;
-    try {
+    Guarded([&] {
         if (CanvasForm* canvas = FontTarget()) {
             canvas->FontSettingMenuSkip = true;
             canvas->Menu_BoxFontChange_Click();
         }
         PartsLockSet(-1, true);
-    } catch (const std::exception& e) {
-        ErrorMessageBox(ErrorRuleMessage(e), QString());
-    }
+    });
     ToolBarArrange();
 }
 
@@ -1314,12 +1281,10 @@ void BaseForm::ComboLostFocus(QComboBox* combo)
         return;
     }
     ComboVariable(combo) = text;
-    try {
+    Guarded([&] {
         canvas->FontSettingMenuSkip = true;
         canvas->Menu_BoxFontChange_Click();
-    } catch (const std::exception& e) {
-        ErrorMessageBox(ErrorRuleMessage(e), QString());
-    }
+    });
     ComboEventSkip = false;
 }
 
@@ -1384,13 +1349,9 @@ bool BaseForm::QueryUnload()
 
 void BaseForm::closeEvent(QCloseEvent* event)
 {
+    // Not saved after a failure: the program stays, with the document as it is.
     bool goAhead = false;
-    try {
-        goAhead = QueryUnload();
-    } catch (const std::exception& e) {
-        // Not saved: the program stays, with the document as it is.
-        ErrorMessageBox(ErrorRuleMessage(e), QString());
-    }
+    Guarded([&] { goAhead = QueryUnload(); });
     if (!goAhead) {
         event->ignore();
         CommandEnd();
@@ -1409,7 +1370,7 @@ void BaseForm::resizeEvent(QResizeEvent* event)
 
 void BaseForm::Form_Resize()
 {
-    try {
+    EventBoundary([&] {
         CanvasTimersStop();
         if (isMinimized())
             return;
@@ -1418,9 +1379,7 @@ void BaseForm::Form_Resize()
             PaintEventReleaseAll(false, true);
         timBaseForm->stop();
         timBaseForm->start();
-    } catch (const std::exception& e) {
-        ErrorMessageBox(ErrorRuleMessage(e), QString());
-    }
+    });
 }
 
 bool BaseForm::eventFilter(QObject* watched, QEvent* event)

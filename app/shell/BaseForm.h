@@ -195,10 +195,6 @@ private:
 // The main window while it exists.
 BaseForm* BaseFormWindow();
 
-// The message a command shows for an error: the description alone for the program's own errors
-// (number -2147220991 or above); below that, "(", the number, ") " and the source follow.
-QString ErrorRuleMessage(const std::exception& error);
-
 // Shows the main window and runs the program's events until it has closed.
 int BaseFormRun();
 

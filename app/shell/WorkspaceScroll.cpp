@@ -350,7 +350,7 @@ void WorkspaceScroll::ScrollStep(const Axis& axis)
 {
     if (arranging_)
         return;
-    try {
+    const bool stepped = Guarded([&] {
         PaintEventReleaseAll(true, false);
         if (timBaseForm_)
             timBaseForm_->stop();
@@ -389,10 +389,9 @@ void WorkspaceScroll::ScrollStep(const Axis& axis)
             timBaseFormSlide_->stop();
             timBaseFormSlide_->start();
         }
-    } catch (const std::exception& e) {
+    });
+    if (!stepped)
         ScrollInProgress = false;
-        ErrorMessageBox(FailureText(e));
-    }
 }
 
 void WorkspaceScroll::HandleMouseDown(const Axis& axis, QMouseEvent* event)
@@ -440,7 +439,7 @@ void WorkspaceScroll::HandleMouseUp(const Axis& axis)
 void WorkspaceScroll::HandleMouse(bool across, QEvent* event)
 {
     const Axis axis = across ? horizontal() : vertical();
-    try {
+    const bool handled = Guarded([&] {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
             HandleMouseDown(axis, static_cast<QMouseEvent*>(event));
@@ -454,10 +453,9 @@ void WorkspaceScroll::HandleMouse(bool across, QEvent* event)
         default:
             break;
         }
-    } catch (const std::exception& e) {
+    });
+    if (!handled)
         HandleDragging = false;
-        ErrorMessageBox(FailureText(e));
-    }
 }
 
 void WorkspaceScroll::timBaseFormSlide_Timer()
@@ -466,11 +464,7 @@ void WorkspaceScroll::timBaseFormSlide_Timer()
     if (timBaseForm_)
         timBaseForm_->start();
     ScrollInProgress = false;
-    try {
-        PaintEventReleaseAll(false, false);
-    } catch (const std::exception& e) {
-        ErrorMessageBox(FailureText(e));
-    }
+    Guarded([] { PaintEventReleaseAll(false, false); });
 }
 
 void WorkspaceScroll::timBaseForm_Timer()

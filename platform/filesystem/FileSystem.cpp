@@ -418,12 +418,35 @@ AtomicWriter::~AtomicWriter()
     }
 }
 
+namespace {
+
+std::function<int(qint64, qint64)>& AtomicWriteFault()
+{
+    static std::function<int(qint64, qint64)> fault;
+    return fault;
+}
+
+} // namespace
+
+void SetAtomicWriteFault(std::function<int(qint64 written, qint64 size)> fault)
+{
+    AtomicWriteFault() = std::move(fault);
+}
+
 void AtomicWriter::Write(const char* data, qsizetype size)
 {
     if (fd_ < 0)
         RaiseNumber(E::BadFileNameOrNumber, procedure_, target_);
+    if (AtomicWriteFault()) {
+        if (const int err = AtomicWriteFault()(written_, size)) {
+            // Part of the piece lands first, as a write that fails on the way does.
+            WriteAll(fd_, data, size / 2);
+            RaiseHostError(err, procedure_, target_, Missing::Path);
+        }
+    }
     if (const int err = WriteAll(fd_, data, size))
         RaiseHostError(err, procedure_, target_, Missing::Path);
+    written_ += size;
 }
 
 void AtomicWriter::SetPermissions(unsigned mode)

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace platform::filesystem {
@@ -117,9 +118,15 @@ private:
     QString procedure_;
     QString tempPath_;
     int fd_ = -1;
+    qint64 written_ = 0;
 };
 
 void WriteFileAtomically(const QString& path, const QByteArray& bytes);
+
+// Testing seam: asked before each write of an atomic writer with the bytes written so far and the
+// size of the next piece; a non-zero host error number fails that write as the host would (a full
+// disk, a lost device), whoever runs the test. An empty hook restores plain writing.
+void SetAtomicWriteFault(std::function<int(qint64 written, qint64 size)> fault);
 
 bool FileExists(const QString& path);
 bool FolderExists(const QString& path);

@@ -19,6 +19,20 @@
 
 namespace platform::zipfolder {
 
+QString MemberNameRefusal(const QString& name)
+{
+    QString path = name;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/')); // some old tools store backslashes
+    const bool drive = path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter() &&
+                       path.at(0).unicode() < 128;
+    if (path.startsWith(QLatin1Char('/')) || drive)
+        return QStringLiteral("絶対パスの項目は展開できません。");
+    for (const QString& part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts))
+        if (part == QLatin1String(".."))
+            return QStringLiteral("\"..\" を含む項目は展開できません。");
+    return {};
+}
+
 namespace {
 
 namespace E = vbrt::ErrorNumber;
@@ -126,22 +140,18 @@ Member CheckMember(const Archive& archive, zip_uint64_t index)
     if (zip_stat_index(archive.get(), index, 0, &st) != 0)
         refuse(QStringLiteral("zip 書庫が壊れています。"));
 
+    const QString refusal = MemberNameRefusal(name);
+    if (!refusal.isEmpty())
+        refuse(refusal);
     QString path = name;
     path.replace(QLatin1Char('\\'), QLatin1Char('/')); // some old tools store backslashes
     Member member;
     member.index = index;
     member.folder = path.endsWith(QLatin1Char('/'));
     member.modified = (st.valid & ZIP_STAT_MTIME) ? st.mtime : 0;
-    const bool drive = path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter() &&
-                       path.at(0).unicode() < 128;
-    if (path.startsWith(QLatin1Char('/')) || drive)
-        refuse(QStringLiteral("絶対パスの項目は展開できません。"));
-    for (const QString& part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        if (part == QLatin1String(".."))
-            refuse(QStringLiteral("\"..\" を含む項目は展開できません。"));
+    for (const QString& part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts))
         if (part != QLatin1String("."))
             member.parts.append(part);
-    }
     if (member.parts.isEmpty())
         refuse(QStringLiteral("名前のない項目は展開できません。"));
 

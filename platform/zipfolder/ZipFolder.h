@@ -34,6 +34,9 @@ void CopyItemHere(const QString& item, const QString& target);
 
 // Names of the archive's members, folders ending in "/", in the archive's order.
 QStringList MemberNames(const QString& archive);
+// Why a member of that name must not be extracted (an absolute name, a drive, a ".." component,
+// with "/" or "\\" between the parts), or empty when its name is safe.
+QString MemberNameRefusal(const QString& name);
 
 // Extracts one member (a file) of the archive into the target folder; raises 53 when the archive
 // has no member of that name.

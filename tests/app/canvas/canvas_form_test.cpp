@@ -1,5 +1,6 @@
 // The canvas window driven offscreen: control arrays, drawing in twips, retained drawing and
 // the paint deferral, hit testing and the selection frames.
+#include "support/Workspace.h"
 #include "app/canvas/CanvasForm.h"
 
 #include "app/core/ApplicationGlobals.h"
@@ -191,9 +192,7 @@ TEST_F(CanvasFormTest, AFailedPaintReachesTheCallerAndLeavesTheCanvasNotBusy)
 
 TEST_F(CanvasFormTest, MinimisingKeepsThePictureAndRestoringRepaintsTheWholeCanvas)
 {
-    QMainWindow main;
-    auto* workspace = new QMdiArea;
-    main.setCentralWidget(workspace);
+    testsupport::Workspace main;
     main.show();
     B.resize(2);
     auto* window = new CanvasForm; // owned by the workspace

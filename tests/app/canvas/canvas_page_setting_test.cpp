@@ -1,5 +1,6 @@
 // Canvas slots, the canvas size from the ini file, the stacking order of canvas windows and
 // closing the box editors open on canvases.
+#include "support/Workspace.h"
 #include "app/canvas/PageSetting.h"
 
 #include "app/canvas/CanvasForm.h"
@@ -202,9 +203,8 @@ TEST_F(PageSettingTest, UnloadingControlsKeepsElementZeroAndUnloadingTheWindowFo
 
 TEST_F(PageSettingTest, RestoringTheOrderStacksByStampAndRenumbers)
 {
-    QMainWindow main;
-    auto* workspace = new QMdiArea;
-    main.setCentralWidget(workspace);
+    testsupport::Workspace main;
+    QMdiArea* workspace = main.workspace;
     main.show();
     for (int i = 0; i < 4; ++i) {
         addCanvas();

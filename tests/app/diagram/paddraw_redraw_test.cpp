@@ -1,5 +1,6 @@
 // Redrawing canvases (layout and arrangement, minimised and hidden windows), the display order,
 // showing and hiding, captions, the default font of a new canvas, and every sample document.
+#include "support/Workspace.h"
 #include "paddraw_support.h"
 
 #include "app/canvas/CanvasForm.h"
@@ -175,9 +176,8 @@ TEST_F(PadDrawRedrawTest, CaptionsNameEachOpenCanvasWithItsNumber)
 
 TEST_F(PadDrawRedrawTest, TheFirstCanvasInDisplayOrderEndsOnTop)
 {
-    QMainWindow main;
-    auto* workspace = new QMdiArea;
-    main.setCentralWidget(workspace);
+    testsupport::Workspace main;
+    QMdiArea* workspace = main.workspace;
     main.show();
     openCanvases(3);
     PadDrawRefresh(-1);

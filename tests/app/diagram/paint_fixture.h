@@ -9,7 +9,7 @@
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/TagTable.h"
 #include "app/core/ApplicationGlobals.h"
-#include "paint_chart.h"
+#include "support/PaintChart.h"
 #include "platform/textmeasure/TextMeasure.h"
 
 #include <QTimer>

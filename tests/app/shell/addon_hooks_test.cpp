@@ -187,8 +187,9 @@ TEST_F(AddOnHooks, OnlyTheFirstRunningCopyAsksAddOnsToCleanUp)
         const QString lockName = AddOnInstanceFolder() + QStringLiteral("/instance.3.lock");
         QDir().mkpath(AddOnInstanceFolder());
         QLockFile other(lockName);
-        if (row.other == Other::Running)
+        if (row.other == Other::Running) {
             ASSERT_TRUE(other.tryLock(0));
+        }
         if (row.other == Other::Crashed) {
             // The holder's process id, program and host, as a lock file keeps them; no such process.
             QFile file(lockName);

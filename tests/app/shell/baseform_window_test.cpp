@@ -95,7 +95,7 @@ TEST(MainWindowErrorRule, OnlyForeignErrorsShowTheirNumberAndSource)
         SCOPED_TRACE(row.why);
         const platform::vbrt::Error error(row.number, QStringLiteral("PadDrawGetData"),
                                           QStringLiteral("有効なpadﾀｸﾞがありません。"));
-        EXPECT_EQ(ErrorRuleMessage(error), row.message);
+        EXPECT_EQ(FailureText(error), row.message);
     }
 }
 

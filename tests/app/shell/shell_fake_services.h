@@ -51,6 +51,7 @@ public:
     void ScrollBarArrange() override { events << QStringLiteral("scroll bars"); }
     void CaptionSet(const QString& text) override { caption = text; }
     void setStatusPanelText(const QString& key, const QString& text) override { panels[key] = text; }
+    QMdiSubWindow* placeInWorkspace(QWidget*) override { return nullptr; }
 };
 
 } // namespace shell_test
