@@ -116,8 +116,9 @@ void SnapshotPut(std::int16_t block, const Snapshot& snapshot)
 // One call of the placement: one chain on one level, in one block.
 class ChainPlacement {
 public:
-    ChainPlacement(std::int16_t first, std::int32_t xa, std::int16_t levelNo, std::int16_t block, std::int32_t downShift)
-        : first_(first), xa_(xa), levelNo_(levelNo), block_(block), downShift_(downShift)
+    ChainPlacement(std::int16_t first, std::int32_t xa, std::int16_t levelNo, std::int16_t block, std::int32_t downShift,
+                   bool continuation)
+        : first_(first), xa_(xa), levelNo_(levelNo), block_(block), downShift_(downShift), continuation_(continuation)
     {
     }
 
@@ -164,6 +165,9 @@ private:
     std::int16_t levelNo_;
     std::int16_t block_;
     std::int32_t downShift_;
+    // The rest of a chain cut by a page break: the call that began the chain restored all of it,
+    // and only the box at the cut has been placed since.
+    bool continuation_;
 
     XYPositionState result_;
     XYPositionState state_;
@@ -256,7 +260,12 @@ void ChainPlacement::Entry()
     entryFlags_ = block().flags;
     ClearFlag(block().flags, BlockFlag::Entry);
 
-    BoxDivideRestore(boxIndex_, -1);
+    if (continuation_) {
+        if (boxIndex_ >= 1)
+            BoxDivideRestoreBox(boxIndex_);
+    } else {
+        BoxDivideRestore(boxIndex_, -1);
+    }
 
     runTopXY_ = topXY_;
     runTopSize_ = {};
@@ -836,10 +845,10 @@ XYPositionState BlockMakeXYPosition(std::int16_t& first, std::int32_t xa, std::i
                       0, 6);
     // A chain cut by a page break goes on in a new block on the same level; the rest is placed by
     // the same loop, not by a deeper call, so a chain of any length needs no deeper stack.
-    ChainPlacement call(first, xa, levelNo, blockIndex, downShift);
+    ChainPlacement call(first, xa, levelNo, blockIndex, downShift, false);
     XYPositionState result = call.Run();
     while (call.continues && !result.errFlag) {
-        call = ChainPlacement(call.nextFirst, 0, levelNo, call.nextBlock, 0);
+        call = ChainPlacement(call.nextFirst, 0, levelNo, call.nextBlock, 0, true);
         result = XYPositionState{call.Run().errFlag, false, false, 0, 0};
     }
     return result;

@@ -280,6 +280,54 @@ bool BoxTextDivide(std::int16_t box, std::int32_t fit)
     return false;
 }
 
+void BoxDivideRestoreBox(std::int16_t b)
+{
+    while ((BoxOf(b).flags & BoxFlag::PageMark2) && BoxOf(b).after >= 1) {
+        const std::int16_t c = BoxOf(b).after;
+        if (BoxOf(c).tagType != BoxOf(b).tagType)
+            break;
+        const std::int16_t cSub = BoxOf(c).subIndex;
+        const std::int16_t cCount = BoxOf(c).subCount;
+        const std::int16_t cAfter = BoxOf(c).after;
+        const QString cText = BoxOf(c).text.text;
+        const QString cText2 = BoxOf(c).text2.text;
+        const bool cDivided = BoxOf(c).flags & BoxFlag::PageMark2;
+        BoxOf(c).subIndex = -1;
+        BoxOf(c).subCount = 0;
+        BoxDelete(kWork, c, false);
+        BoxOf(b).after = cAfter;
+        if (cSub >= 1) {
+            if (BoxOf(b).subIndex >= 1) {
+                std::int16_t last = BoxOf(b).subIndex;
+                std::size_t subSteps = 0;
+                while (SubOf(last).after >= 1 && subSteps++ < Work().SubList.size())
+                    last = SubOf(last).after;
+                SubOf(last).after = cSub;
+                SubOf(cSub).before = last;
+            } else {
+                BoxOf(b).subIndex = cSub;
+            }
+            std::size_t subSteps = 0;
+            for (std::int16_t s = cSub; s >= 1 && subSteps++ < Work().SubList.size(); s = SubOf(s).after)
+                SubOf(s).upper = b;
+        }
+        BoxOf(b).subCount = Short(std::int64_t(BoxOf(b).subCount) + cCount, "BoxDivideRestore");
+        if (BoxOf(b).tagType != TagId::Branch) {
+            BoxOf(b).text.text += kCrLf + cText;
+            BoxOf(b).text2.text += kCrLf + cText2;
+        }
+        if (cDivided)
+            BoxOf(b).flags = static_cast<std::int16_t>(BoxOf(b).flags | BoxFlag::PageMark2);
+        else
+            BoxOf(b).flags = static_cast<std::int16_t>(BoxOf(b).flags & ~BoxFlag::PageMark2);
+    }
+    BoxOf(b).flags = static_cast<std::int16_t>(BoxOf(b).flags & ~BoxFlag::PageMark1);
+    std::size_t subSteps = 0;
+    for (std::int16_t s = BoxOf(b).subIndex; s >= 1 && subSteps++ < Work().SubList.size(); s = SubOf(s).after)
+        SubOf(s).flags = static_cast<std::int16_t>(SubOf(s).flags & ~(SubFlag::PageMark100 | SubFlag::PageMark200));
+    BoxDivideRestore(-1, BoxOf(b).subIndex);
+}
+
 void BoxDivideRestore(std::int16_t box, std::int16_t sub)
 {
     if (box < 1) {
@@ -293,52 +341,8 @@ void BoxDivideRestore(std::int16_t box, std::int16_t sub)
     }
     const std::size_t limit = Work().BoxList.size();
     std::size_t steps = 0;
-    for (std::int16_t b = box; b >= 1 && steps++ < limit; b = BoxOf(b).after) {
-        while ((BoxOf(b).flags & BoxFlag::PageMark2) && BoxOf(b).after >= 1) {
-            const std::int16_t c = BoxOf(b).after;
-            if (BoxOf(c).tagType != BoxOf(b).tagType)
-                break;
-            const std::int16_t cSub = BoxOf(c).subIndex;
-            const std::int16_t cCount = BoxOf(c).subCount;
-            const std::int16_t cAfter = BoxOf(c).after;
-            const QString cText = BoxOf(c).text.text;
-            const QString cText2 = BoxOf(c).text2.text;
-            const bool cDivided = BoxOf(c).flags & BoxFlag::PageMark2;
-            BoxOf(c).subIndex = -1;
-            BoxOf(c).subCount = 0;
-            BoxDelete(kWork, c, false);
-            BoxOf(b).after = cAfter;
-            if (cSub >= 1) {
-                if (BoxOf(b).subIndex >= 1) {
-                    std::int16_t last = BoxOf(b).subIndex;
-                    std::size_t subSteps = 0;
-                    while (SubOf(last).after >= 1 && subSteps++ < Work().SubList.size())
-                        last = SubOf(last).after;
-                    SubOf(last).after = cSub;
-                    SubOf(cSub).before = last;
-                } else {
-                    BoxOf(b).subIndex = cSub;
-                }
-                std::size_t subSteps = 0;
-                for (std::int16_t s = cSub; s >= 1 && subSteps++ < Work().SubList.size(); s = SubOf(s).after)
-                    SubOf(s).upper = b;
-            }
-            BoxOf(b).subCount = Short(std::int64_t(BoxOf(b).subCount) + cCount, "BoxDivideRestore");
-            if (BoxOf(b).tagType != TagId::Branch) {
-                BoxOf(b).text.text += kCrLf + cText;
-                BoxOf(b).text2.text += kCrLf + cText2;
-            }
-            if (cDivided)
-                BoxOf(b).flags = static_cast<std::int16_t>(BoxOf(b).flags | BoxFlag::PageMark2);
-            else
-                BoxOf(b).flags = static_cast<std::int16_t>(BoxOf(b).flags & ~BoxFlag::PageMark2);
-        }
-        BoxOf(b).flags = static_cast<std::int16_t>(BoxOf(b).flags & ~BoxFlag::PageMark1);
-        std::size_t subSteps = 0;
-        for (std::int16_t s = BoxOf(b).subIndex; s >= 1 && subSteps++ < Work().SubList.size(); s = SubOf(s).after)
-            SubOf(s).flags = static_cast<std::int16_t>(SubOf(s).flags & ~(SubFlag::PageMark100 | SubFlag::PageMark200));
-        BoxDivideRestore(-1, BoxOf(b).subIndex);
-    }
+    for (std::int16_t b = box; b >= 1 && steps++ < limit; b = BoxOf(b).after)
+        BoxDivideRestoreBox(b);
 }
 
 } // namespace vellumora

@@ -34,5 +34,7 @@ void TextLineCount(InternalCode& text);
 // Joins divided boxes again and clears the layout marks: a chain of boxes from box (sub below 1),
 // or a chain of sub lines from sub (box below 1), with everything below them.
 void BoxDivideRestore(std::int16_t box, std::int16_t sub);
+// The same for one box and everything below it, not the boxes after it.
+void BoxDivideRestoreBox(std::int16_t box);
 
 } // namespace vellumora

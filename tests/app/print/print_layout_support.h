@@ -90,3 +90,48 @@ protected:
 };
 
 } // namespace print_test
+
+namespace print_test {
+
+// The blocks of the job as text, one per line: "#n f<flags> c<connectorNo> base<level>
+// n<boxes> <size>", its marks "m<no>@x,y" and lines; then every box of the work copy in chain
+// order, "text@block:x,y wxh" (text up to its first line break), indented by level, and for
+// each case line with a chain "-line@block:x,y c<no> f<flags>".
+inline std::string BlockPicture()
+{
+    std::string out;
+    for (std::size_t n = 1; n < RW.BlockList.size(); ++n) {
+        const BlockRecord& b = RW.BlockList[n];
+        out += "#" + std::to_string(n) + " f" + std::to_string(b.flags) + " c" + std::to_string(b.connectorNo) +
+               " base" + std::to_string(b.baseLevel) + " n" + std::to_string(b.editBoxCount) + " " + Str(b.size);
+        for (const ConnectorRecord& m : b.connector)
+            out += " m" + std::to_string(m.connectorNo) + "@" + Str(m.xy);
+        if (!b.draw.empty())
+            out += " " + Str(b.draw);
+        out += "\n";
+    }
+    auto chain = [&](auto&& self, std::int16_t first, int depth) -> void {
+        for (std::int16_t n = first; n >= 1; n = WorkBox(n).after) {
+            const BoxRecord& box = WorkBox(n);
+            out += std::string(std::size_t(depth) * 2, ' ') + box.text.text.section(QStringLiteral("\r\n"), 0, 0).toStdString() +
+                   "@" + std::to_string(box.blockIndex) + ":" + Str(box.xy) + " " + std::to_string(box.sizeP.xw) + "x" +
+                   std::to_string(box.sizeP.yh);
+            if (box.flags & (BoxFlag::PageMark1 | BoxFlag::PageMark2))
+                out += " f" + std::to_string((box.flags & 0x3000) >> 12);
+            out += "\n";
+            for (std::int16_t s = box.subIndex; s >= 1; s = WorkSub(s).after) {
+                const SubRecord& line = WorkSub(s);
+                if (line.boxIndex < 1)
+                    continue;
+                out += std::string(std::size_t(depth) * 2 + 1, ' ') + "-line@" + std::to_string(line.blockIndex) + ":" +
+                       Str(line.xy[0]) + " c" + std::to_string(line.connectorNo) + " f" +
+                       std::to_string(line.flags & 0x3C0) + "\n";
+                self(self, line.boxIndex, depth + 1);
+            }
+        }
+    };
+    chain(chain, B[0].header.firstBox, 0);
+    return out;
+}
+
+} // namespace print_test
