@@ -819,7 +819,10 @@ XYPositionState ChainPlacement::End()
         if (Blk(added).connectorNo >= 1) {
             ConnectorRecord mark = MarkMake(kMarkDown, Blk(added).connectorNo);
             mark.xy.xw = xa_ - Half(mark.sizeP.xw);
-            mark.xy.yh = SkylineGetY(block_, mark.xy.xw, mark.sizeP.xw, 0);
+            // A branch box checks only its first two cases against the page bottom, so the rest
+            // of it may reach lower than the room kept for this mark: the mark stays on the page.
+            mark.xy.yh = std::max(0, std::min(SkylineGetY(block_, mark.xy.xw, mark.sizeP.xw, 0),
+                                               RS.reportHeight - mark.sizeP.yh));
             SkylineRegister(block_, mark.xy, mark.sizeP, true);
             block().connector.push_back(mark);
             runLastXY_ = {xa_, mark.xy.yh};
