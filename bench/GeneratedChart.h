@@ -3,13 +3,13 @@
 // A generated chart for the benchmarks: routines of nine-box groups of every common kind, written
 // as a tagged-text document and read into one canvas per routine.
 
-#include "app/canvas/PageSetting.h"
+#include "app/core/CanvasSize.h"
 #include "app/diagram/BoxList.h"
 #include "app/diagram/BoxListMake.h"
 #include "app/diagram/FileInterface.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/TagTable.h"
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/vbrt/Value.h"
 
