@@ -62,20 +62,9 @@ void ProgramState()
     FontSelect(0, 0);
     LO.blockHorizontalGap = 200;
     LO.blockVerticalGap = 200;
-    RS = ReportSettingRecord::Default;
-    RS.paperSize = 9;
-    RS.orientation = 1;
-    RS.margin = {567, 567, 567, 567};
-    RS.space = {283, 283, 283, 283};
-    RS.headerHeight = 850;
-    RS.footerHeight = 850;
-    RS.printWidth = 10772;
-    RS.printHeight = 15694;
-    RS.reportWidth = 10206;
-    RS.reportHeight = 13428;
+    printrender_test::ReportSettingsA4();
     RS.frameShow = {true, false, false};
-    RS.descriptionList = {{QStringLiteral("ﾍﾟｰｼﾞ番号/総ﾍﾟｰｼﾞ数"), 4, 2, true}};
-    RS.explain[2] = RS.descriptionList[0].description;
+    RS.explain[2] = QStringLiteral("ﾍﾟｰｼﾞ番号/総ﾍﾟｰｼﾞ数");
 }
 
 // Slot 0 as the layout leaves it: one chain of framed boxes cut into blocks of 25, each block
