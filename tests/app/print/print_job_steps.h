@@ -1,8 +1,9 @@
 #pragma once
 
-// The report settings of the tests, and the steps of a print job around the parts under test, as
-// the layout engine and the job driver run them: closing a canvas's block files, assigning its pages from the root block, and rendering
-// every page of the job from its draw work files into the book. Shared by tests and benchmarks.
+// The report settings of the tests, and the steps of a print job around the parts under test as
+// the layout engine and the job driver run them: closing a canvas's block files, assigning its
+// pages from the root block, and rendering every page from its draw work files into the book.
+// Shared by tests and benchmarks.
 
 #include "app/print/DrawWorkFile.h"
 #include "app/print/ImagePrint.h"
