@@ -2,7 +2,12 @@
 
 #include "support/TempFolder.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QTest>
+
+#include <csignal>
+#include <vector>
 
 #include <unistd.h>
 
@@ -78,4 +83,39 @@ TEST_F(SystemServices, OffscreenWithoutAnOpenerNothingIsLaunched)
     write("doc.pdf", "%PDF");
     EXPECT_EQ(OpenWithApplication("doc.pdf", path()), OpenResult::Opened);
     EXPECT_EQ(OpenedFiles(), QStringList({path("doc.pdf")}));
+}
+
+TEST(TerminationSignals, ReachTheHandlerInTheEventLoopOneAtATime)
+{
+    std::vector<int> handled;
+    std::vector<int> ended;
+    SetProcessEnd([&](int signal) { ended.push_back(signal); });
+    SetTerminationHandler([&](int signal) {
+        handled.push_back(signal);
+        // A second request while the first is being handled is not handled again.
+        ::raise(SIGTERM);
+        QCoreApplication::processEvents();
+    });
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        handled.clear();
+        ::raise(signal);
+        EXPECT_TRUE(handled.empty()) << "nothing runs inside the signal handler";
+        QTRY_VERIFY(!handled.empty());
+        ASSERT_EQ(handled.size(), 1u);
+        EXPECT_EQ(handled.front(), signal);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(handled.size(), 1u);
+    }
+
+    // Without a handler of the program's the request ends the process as the signal would.
+    SetTerminationHandler([](int signal) { EndBySignal(signal); });
+    ::raise(SIGHUP);
+    QTRY_VERIFY(!ended.empty());
+    ASSERT_EQ(ended.size(), 1u);
+    EXPECT_EQ(ended.front(), SIGHUP);
+
+    SetProcessEnd({});
+    SetTerminationHandler({});
 }
