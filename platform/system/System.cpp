@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QStyleHints>
+#include <QTranslator>
 #include <QUrl>
 
 #include <unistd.h>
@@ -35,6 +37,21 @@ QDateTime Now()
 }
 
 void SetClock(Clock clock) { InstalledClock() = std::move(clock); }
+
+bool UseJapaneseToolkitTexts()
+{
+    static QTranslator* translator = nullptr;
+    if (translator)
+        return true;
+    auto* loaded = new QTranslator(QCoreApplication::instance());
+    if (!loaded->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete loaded;
+        return false;
+    }
+    QCoreApplication::installTranslator(loaded);
+    translator = loaded;
+    return true;
+}
 
 std::int32_t ProcessId() { return static_cast<std::int32_t>(::getpid()); }
 

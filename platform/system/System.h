@@ -47,6 +47,11 @@ using FileOpener = std::function<bool(const QString& absolutePath)>;
 void SetFileOpener(FileOpener opener);
 QStringList& OpenedFiles();
 
+// Qt's own texts (file dialogs, standard buttons, edit menus) in Japanese, as the program's are,
+// whatever the desktop's language; false when the translation is not installed. Needs the
+// application object.
+bool UseJapaneseToolkitTexts();
+
 // Requests from outside to end the program (SIGTERM from kill or a shutdown, SIGHUP from a logout)
 // reach the handler in the event loop of the window thread, where it is safe to clean up, with the
 // signal's number; one request at a time, and no second one while the handler runs. An empty

@@ -119,3 +119,11 @@ TEST(TerminationSignals, ReachTheHandlerInTheEventLoopOneAtATime)
     SetProcessEnd({});
     SetTerminationHandler({});
 }
+
+TEST(ToolkitTexts, QtsOwnTextsAreJapanese)
+{
+    ASSERT_TRUE(UseJapaneseToolkitTexts()) << "Qt's Japanese translation is installed by the set-up";
+    EXPECT_TRUE(UseJapaneseToolkitTexts()) << "a second call keeps the one translation";
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("アドレス:"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("キャンセル"));
+}
