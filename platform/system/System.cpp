@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLibraryInfo>
+#include <QStandardPaths>
 #include <QStyleHints>
 #include <QTranslator>
 #include <QUrl>
@@ -51,6 +53,21 @@ bool UseJapaneseToolkitTexts()
     QCoreApplication::installTranslator(loaded);
     translator = loaded;
     return true;
+}
+
+void UseDesktopIconTheme()
+{
+    const QString installed = QStringLiteral("Adwaita");
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString& folder :
+         QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"), QStandardPaths::LocateDirectory))
+        if (!paths.contains(folder))
+            paths << folder;
+    QIcon::setThemeSearchPaths(paths);
+    if (QIcon::themeName().isEmpty())
+        QIcon::setThemeName(installed);
+    if (QIcon::fallbackThemeName().isEmpty())
+        QIcon::setFallbackThemeName(installed);
 }
 
 std::int32_t ProcessId() { return static_cast<std::int32_t>(::getpid()); }

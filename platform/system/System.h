@@ -52,6 +52,11 @@ QStringList& OpenedFiles();
 // application object.
 bool UseJapaneseToolkitTexts();
 
+// Standard pictures (open, save, print, cut, ...) come from the desktop's icon theme; where the
+// desktop names none (no desktop session, a bare window manager), from the Adwaita theme that the
+// set-up installs. Needs the application object.
+void UseDesktopIconTheme();
+
 // Requests from outside to end the program (SIGTERM from kill or a shutdown, SIGHUP from a logout)
 // reach the handler in the event loop of the window thread, where it is safe to clean up, with the
 // signal's number; one request at a time, and no second one while the handler runs. An empty

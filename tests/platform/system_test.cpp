@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QIcon>
 #include <QTest>
 
 #include <csignal>
@@ -126,4 +127,14 @@ TEST(ToolkitTexts, QtsOwnTextsAreJapanese)
     EXPECT_TRUE(UseJapaneseToolkitTexts()) << "a second call keeps the one translation";
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("アドレス:"));
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("キャンセル"));
+}
+
+TEST(ToolkitTexts, StandardPicturesComeFromAnIconTheme)
+{
+    UseDesktopIconTheme();
+    for (const char* name : {"document-open", "document-save", "document-print", "document-print-preview", "edit-cut",
+                             "edit-copy", "edit-paste", "edit-undo", "edit-redo", "edit-find"}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(QIcon::fromTheme(QString::fromLatin1(name)).isNull());
+    }
 }
