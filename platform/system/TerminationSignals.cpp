@@ -49,8 +49,9 @@ void Dispatch()
     if (state.running)
         return;
     state.running = true;
-    if (state.handler)
-        state.handler(number);
+    // A copy runs: the handler may install another one while it runs.
+    if (const TerminationHandler handler = state.handler)
+        handler(number);
     else
         EndBySignal(number);
     state.running = false;
