@@ -239,7 +239,9 @@ void PaintRecord(QPainter& painter, const DrawRecord& record)
     painter.setBrush(Qt::NoBrush);
     switch (record.kind) {
     case DrawRecord::Kind::Line:
-        painter.drawLine(record.p1, record.p2);
+        // A line of no length (a window's line control can be one) leaves no dot.
+        if (record.p1 != record.p2)
+            painter.drawLine(record.p1, record.p2);
         break;
     case DrawRecord::Kind::Rectangle:
         painter.drawRect(QRectF(QPointF(record.p1), QPointF(record.p2)).normalized());

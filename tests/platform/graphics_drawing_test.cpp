@@ -134,6 +134,20 @@ TEST_F(GraphicsDrawing, ALineOfNoLengthDrawsNothingButMovesThePosition)
         EXPECT_EQ(drawing.CurrentX(), row.x);
         EXPECT_EQ(drawing.CurrentY(), row.y);
         EXPECT_EQ(CountColoured(Render(), QRect(0, 0, 100, 100)), 0);
+
+        // Nor does such a line painted as a record, as windows paint their line controls.
+        DrawRecord line;
+        line.kind = DrawRecord::Kind::Line;
+        line.p1 = line.p2 = QPoint(row.x, row.y);
+        line.color = kRed;
+        line.drawWidth = row.width;
+        QImage image(100, 100, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.scale(1.0 / TwipsPerPixel, 1.0 / TwipsPerPixel);
+        PaintRecord(painter, line);
+        painter.end();
+        EXPECT_EQ(CountColoured(image, QRect(0, 0, 100, 100)), 0);
     }
 }
 
