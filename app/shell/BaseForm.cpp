@@ -405,7 +405,7 @@ void BaseForm::createStatusBar()
     panels_ = new platform::statusbar::StatusPanels(stbBaseForm);
     for (const Panel& p : panels)
         panels_->AddPanel(QString::fromLatin1(p.key), Pixels(p.widthTwips), QString::fromUtf8(p.tip));
-    stbBaseForm->addWidget(panels_, 1);
+    stbBaseForm->addPermanentWidget(panels_, 1);
     // The lock keys' states are not known to the program here: their panels show their names dimmed.
     panels_->SetText(QStringLiteral("Caps"), QStringLiteral("CAPS"));
     panels_->SetText(QStringLiteral("Num"), QStringLiteral("NUM"));
