@@ -64,9 +64,12 @@ void UseDesktopIconTheme()
         if (!paths.contains(folder))
             paths << folder;
     QIcon::setThemeSearchPaths(paths);
-    if (QIcon::themeName().isEmpty())
+    // "hicolor" is what a session without a desktop names: the base every theme falls back to,
+    // which holds no standard pictures of its own.
+    const auto unnamed = [](const QString& theme) { return theme.isEmpty() || theme == QLatin1String("hicolor"); };
+    if (unnamed(QIcon::themeName()))
         QIcon::setThemeName(installed);
-    if (QIcon::fallbackThemeName().isEmpty())
+    if (unnamed(QIcon::fallbackThemeName()))
         QIcon::setFallbackThemeName(installed);
 }
 
