@@ -189,12 +189,28 @@ int Main()
         return 1;
     }
 
+    EndOnTerminationRequest();
     int code = 0;
     if (!Guarded([&] { code = Runner() ? Runner()() : 0; }))
         code = 1;
+    // Past shutdown a request from outside ends the process at once.
+    platform::system::SetTerminationHandler({});
     if (!Guarded(AppTerminate))
         return 1;
     return code;
+}
+
+void EndOnTerminationRequest()
+{
+    platform::system::SetTerminationHandler([](int signal) {
+        ApplicationGlobals.ApplicationClosing = true;
+        try {
+            AppTerminate();
+        } catch (const std::exception&) {
+            // Ending goes on: the process must not outlive the request.
+        }
+        platform::system::EndBySignal(signal);
+    });
 }
 
 void SetMainWindowRunner(MainWindowRunner runner)
