@@ -21,7 +21,7 @@ using namespace vellumora;
 inline QStringList ChartLines()
 {
     return QStringLiteral(
-               "&&routine|&&text|R|&&branch|&&text|B|&&case|&&text|c1|&&block|&&text|b1|&&case|&&text|c2|"
+               "&&routine|&&obstinate|Obstinate1|&&text|R|&&branch|&&text|B|&&case|&&text|c1|&&block|&&text|b1|&&case|&&text|c2|"
                "&&block|&&text|b2|&&case|&&rightPage|&&text|c3|&&block|&&text|b3|&&end-branch|&&loop|&&before|"
                "&&text|L|&&block|&&text|l1|&&end-loop|&&block|&&text|z|&&end-routine")
         .split(QLatin1Char('|'));
