@@ -6,7 +6,7 @@
 #include "app/diagram/PadDraw.h"
 #include "app/dialogs/BoxEditor.h"
 #include "app/shell/AppMain.h"
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "platform/codepage/CodePage.h"
 
 #include <QApplication>
@@ -141,7 +141,6 @@ int main(int argc, char** argv)
         return 1;
     SetApplicationObject(Folder()->path(), QStringLiteral("vellumora"));
     AppInitialize();
-    BoxEditorLinkRegister();
 
     benchsupport::BenchmarksRun(argc, argv);
 

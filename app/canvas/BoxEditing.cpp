@@ -86,9 +86,6 @@ void BoxEditOpen(std::int16_t canvas, std::int16_t index, std::int32_t mode)
             BitClear(*session.flags, row.bit);
         }
     }
-    BoxEditorLink* windows = BoxEditorWindows();
-    if (!windows)
-        vbrt::Raise(QString::fromLatin1(source), QStringLiteral("BOX編集を開けません。"));
 
     const QString modeText = QString::fromLatin1(row.text);
     BoxEditorTray tray;
@@ -111,7 +108,7 @@ void BoxEditOpen(std::int16_t canvas, std::int16_t index, std::int32_t mode)
         throw;
     }
 
-    QWidget* editor = windows->EditorShow(tray);
+    QWidget* editor = BoxEditorLink().EditorShow(tray);
     // Showing the window may have run code that grew the lists: the records are looked up again.
     SessionRef session = SessionOf(CanvasAt(canvas, source), index, row, source);
     *session.editor = editor;
@@ -506,6 +503,13 @@ void BoxEditReturn(QString& putFile, QString& getFile, std::int16_t& canvas, std
     const std::int16_t target = SessionTarget(canvas, index, mode, upper, before, after);
     if (target >= 1)
         BoxEditApply(canvas, records, target);
+}
+
+void BoxEditTrayReturn(const BoxEditorTray& tray, bool cancel)
+{
+    BoxEditorTray copy = tray;
+    BoxEditReturn(copy.TrayPutFileName, copy.TrayGetFileName, copy.TrayBaseIndex, copy.TrayBoxSubIndex,
+                  copy.TrayEditMode, cancel);
 }
 
 void BoxEditUpdate(std::int16_t canvas, const QString& getFile, std::int16_t box)

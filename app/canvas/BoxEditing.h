@@ -5,6 +5,7 @@
 // work files between the canvas and the editor, and the splice of the editor's result into the
 // chains.
 
+#include "app/core/BoxEditorLink.h"
 #include "app/core/EditState.h"
 
 #include <QPointer>
@@ -14,15 +15,6 @@
 #include <cstdint>
 
 namespace vellumora {
-
-// Session modes: the value the editor receives as TrayEditMode.
-namespace BoxEditMode {
-constexpr std::int32_t Modify = 1; // the box itself is changed
-constexpr std::int32_t Before = 2; // a new box before the box
-constexpr std::int32_t After = 3;  // a new box after the box
-constexpr std::int32_t Upper = 4;  // a new routine above the canvas's whole top chain (on sub line 0)
-constexpr std::int32_t Lower = 5;  // a new first box below an empty sub line
-} // namespace BoxEditMode
 
 // Open a session of their mode on a box or a sub line, or bring the open one to the front.
 void BoxEditModify(std::int16_t canvas, std::int16_t box);
@@ -39,6 +31,8 @@ void EditorWindowFront(QWidget* editor);
 // A session whose box, sub line or canvas is gone only has its files deleted.
 void BoxEditReturn(QString& putFile, QString& getFile, std::int16_t& canvas, std::int16_t& index, std::int32_t& mode,
                    bool& cancel);
+// The same for the editor's tray.
+void BoxEditTrayReturn(const BoxEditorTray& tray, bool cancel);
 // Applies the records of a get file to a box and its sub lines (kind, text, font, colour, loop
 // side, free style; the case merge of a branch; sub levels dropped that the new kind lacks).
 void BoxEditUpdate(std::int16_t canvas, const QString& getFile, std::int16_t box);

@@ -2,11 +2,10 @@
 
 namespace vellumora {
 
-namespace {
-BoxEditorLink* boxEditorLink = nullptr;
+BoxEditorLinks& BoxEditorLink()
+{
+    static BoxEditorLinks links;
+    return links;
 }
-
-void SetBoxEditorLink(BoxEditorLink* link) { boxEditorLink = link; }
-BoxEditorLink* BoxEditorWindows() { return boxEditorLink; }
 
 } // namespace vellumora

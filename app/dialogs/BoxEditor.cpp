@@ -1,7 +1,5 @@
 #include "app/dialogs/BoxEditor.h"
 
-#include "app/canvas/BoxEditing.h"
-#include "app/canvas/HistoryControl.h"
 #include "app/diagram/FileInterface.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/PadDraw.h"
@@ -9,6 +7,7 @@
 #include "app/core/AddOnHooks.h"
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/BoxEditorLink.h"
+#include "app/core/EditState.h"
 #include "app/core/MainMenuLink.h"
 #include "app/core/MainWindowLink.h"
 #include "app/core/Processing.h"
@@ -81,26 +80,6 @@ std::int32_t WindowBackColor(const QWidget* widget)
     const QColor c = widget->palette().color(QPalette::Window);
     return c.red() + 256 * c.green() + 65536 * c.blue();
 }
-
-class EditorWindows : public BoxEditorLink {
-public:
-    QWidget* EditorShow(const BoxEditorTray& tray) override
-    {
-        auto* editor = new BoxEditor;
-        editor->TrayPutFileName = tray.TrayPutFileName;
-        editor->TrayGetFileName = tray.TrayGetFileName;
-        editor->TrayBaseIndex = tray.TrayBaseIndex;
-        editor->TrayBoxSubIndex = tray.TrayBoxSubIndex;
-        editor->TrayEditMode = tray.TrayEditMode;
-        try {
-            editor->Show();
-        } catch (...) {
-            editor->Unload();
-            throw;
-        }
-        return editor;
-    }
-};
 
 } // namespace
 
@@ -320,8 +299,7 @@ BoxEditor::~BoxEditor()
     if (!editFinished_) {
         editFinished_ = true;
         try {
-            bool cancel = true;
-            BoxEditReturn(TrayPutFileName, TrayGetFileName, TrayBaseIndex, TrayBoxSubIndex, TrayEditMode, cancel);
+            SessionReturn(true);
         } catch (...) {
             // The window is going whatever happens; work files left over go at shutdown.
         }
@@ -1251,7 +1229,7 @@ void BoxEditor::cmdUpdate_Click()
         if (!editFinished_) {
             editFinished_ = true;
             SetModifyFlag(true);
-            HistoryAdd(QStringLiteral("BOX編集(&E)"), TrayBaseIndex);
+            BoxEditorLink().HistoryAdd(QStringLiteral("BOX編集(&E)"), TrayBaseIndex);
             const std::int16_t canvas = TrayBaseIndex;
             SessionReturn(false);
             PadDrawRefresh(canvas);
@@ -1262,12 +1240,13 @@ void BoxEditor::cmdUpdate_Click()
 void BoxEditor::SessionReturn(bool cancel)
 {
     // The call unloads this window: the tray is copied first, as the window may go meanwhile.
-    QString put = TrayPutFileName;
-    QString get = TrayGetFileName;
-    std::int16_t canvas = TrayBaseIndex;
-    std::int16_t index = TrayBoxSubIndex;
-    std::int32_t mode = TrayEditMode;
-    BoxEditReturn(put, get, canvas, index, mode, cancel);
+    BoxEditorTray tray;
+    tray.TrayPutFileName = TrayPutFileName;
+    tray.TrayGetFileName = TrayGetFileName;
+    tray.TrayBaseIndex = TrayBaseIndex;
+    tray.TrayBoxSubIndex = TrayBoxSubIndex;
+    tray.TrayEditMode = TrayEditMode;
+    BoxEditorLink().EditorReturn(tray, cancel);
 }
 
 void BoxEditor::cmdCancel_Click()
@@ -1374,10 +1353,22 @@ bool BoxEditor::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void BoxEditorLinkRegister()
+QWidget* BoxEditorShow(const BoxEditorTray& tray)
 {
-    static EditorWindows windows;
-    SetBoxEditorLink(&windows);
+    auto* editor = new BoxEditor;
+    editor->TrayPutFileName = tray.TrayPutFileName;
+    editor->TrayGetFileName = tray.TrayGetFileName;
+    editor->TrayBaseIndex = tray.TrayBaseIndex;
+    editor->TrayBoxSubIndex = tray.TrayBoxSubIndex;
+    editor->TrayEditMode = tray.TrayEditMode;
+    try {
+        editor->Show();
+    } catch (...) {
+        // A window that could not load hands its session back and goes.
+        editor->Unload();
+        throw;
+    }
+    return editor;
 }
 
 } // namespace vellumora

@@ -5,6 +5,7 @@
 // free-style box). It reads the box from its session's put file and hands the result back through
 // the get file; every way of closing it hands its session back exactly once.
 
+#include "app/core/BoxEditorLink.h"
 #include "app/core/DiagramRecords.h"
 
 #include <QString>
@@ -226,7 +227,7 @@ private:
     static const std::array<std::array<const char*, 2>, 4> FreeSegmentNames;
 };
 
-// Registers the editor windows with the canvas side (BoxEditorLink).
-void BoxEditorLinkRegister();
+// A new editor for a session, given the tray and shown (the window step of BoxEditorLink).
+QWidget* BoxEditorShow(const BoxEditorTray& tray);
 
 } // namespace vellumora

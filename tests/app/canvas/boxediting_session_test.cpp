@@ -1,7 +1,7 @@
 // Box-editor sessions: opening one per box and mode, the work files, the splice of new boxes in
 // each mode, the case merge of a branch, kind changes that drop sub levels, closing sessions.
 #include "app/canvas/PageSetting.h"
-#include "app/shell/BoxEditorLink.h"
+#include "app/core/BoxEditorLink.h"
 #include "boxediting_support.h"
 
 #include <QCloseEvent>
@@ -45,10 +45,10 @@ protected:
     }
 };
 
-class FakeEditors : public BoxEditorLink {
+class FakeEditors {
 public:
     std::vector<QPointer<FakeEditor>> opened;
-    QWidget* EditorShow(const BoxEditorTray& tray) override
+    QWidget* EditorShow(const BoxEditorTray& tray)
     {
         auto* editor = new FakeEditor;
         editor->tray = tray;
@@ -68,7 +68,8 @@ protected:
     void SetUp() override
     {
         PadDrawTest::SetUp();
-        SetBoxEditorLink(&editors);
+        saved = BoxEditorLink().EditorShow;
+        BoxEditorLink().EditorShow = [this](const BoxEditorTray& tray) { return editors.EditorShow(tray); };
         open(document(QStringLiteral("chart.txt"), DocumentLines(ChartLines())));
         ASSERT_EQ(B.size(), 2u);
     }
@@ -78,7 +79,7 @@ protected:
             delete e.data();
         editors.opened.clear();
         FlushDeletes();
-        SetBoxEditorLink(nullptr);
+        BoxEditorLink().EditorShow = saved;
         PadDrawTest::TearDown();
     }
 
@@ -87,6 +88,7 @@ protected:
     static bool Exists(const QString& path) { return QFileInfo::exists(path); }
 
     FakeEditors editors;
+    std::function<QWidget*(const BoxEditorTray&)> saved;
 };
 
 TEST_F(BoxEditingTest, ModifySessionWritesTheBoxWithNumberedCasesAndOpensOneEditor)

@@ -7,7 +7,7 @@
 #include "app/diagram/FileInterface.h"
 #include "app/diagram/TagTable.h"
 #include "app/diagram/paddraw_support.h"
-#include "app/shell/Utilities.h"
+#include "app/core/Utilities.h"
 
 #include <QFileInfo>
 #include <QStringList>

@@ -3,7 +3,6 @@
 #include "app/dialogs/BoxEditor.h"
 
 #include "app/canvas/boxediting_support.h"
-#include "app/shell/BoxEditorLink.h"
 #include "platform/grid/Grid.h"
 #include "support/SampleDocuments.h"
 
@@ -31,7 +30,6 @@ protected:
     void SetUp() override
     {
         PadDrawTest::SetUp();
-        BoxEditorLinkRegister();
     }
     void TearDown() override
     {
@@ -39,7 +37,6 @@ protected:
             if (auto* editor = qobject_cast<BoxEditor*>(w))
                 editor->Unload();
         FlushDeletes();
-        SetBoxEditorLink(nullptr);
         PadDrawTest::TearDown();
     }
 
