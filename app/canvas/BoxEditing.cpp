@@ -108,32 +108,34 @@ void BoxEditOpen(std::int16_t canvas, std::int16_t index, std::int32_t mode)
         throw;
     }
 
-    QWidget* editor = BoxEditorLink().EditorShow(tray);
+    QWidget* editor = nullptr;
+    try {
+        editor = BoxEditorLink().EditorShow(tray);
+    } catch (...) {
+        TemporaryFileDelete(tray.TrayPutFileName);
+        TemporaryFileDelete(tray.TrayGetFileName);
+        throw;
+    }
     // Showing the window may have run code that grew the lists: the records are looked up again.
     SessionRef session = SessionOf(CanvasAt(canvas, source), index, row, source);
     *session.editor = editor;
     *session.flags = static_cast<std::int16_t>(*session.flags | row.bit);
 }
 
-// The boxes of a chain from its first box along after; a broken chain that loops or leaves the
-// list ends the walk.
-std::vector<std::int16_t> BoxChain(const CanvasRecord& c, std::int16_t first)
+// The records of a chain from its first one along after; a broken chain that loops or leaves
+// the list ends the walk.
+template <class Record>
+std::vector<std::int16_t> Chain(const std::vector<Record>& list, std::int16_t first)
 {
     std::vector<std::int16_t> chain;
-    for (std::int16_t n = first; n >= 1 && static_cast<std::size_t>(n) < c.BoxList.size() && chain.size() < c.BoxList.size();
-         n = c.BoxList[static_cast<std::size_t>(n)].after)
+    for (std::int16_t n = first; n >= 1 && static_cast<std::size_t>(n) < list.size() && chain.size() < list.size();
+         n = list[static_cast<std::size_t>(n)].after)
         chain.push_back(n);
     return chain;
 }
 
-std::vector<std::int16_t> SubChain(const CanvasRecord& c, std::int16_t first)
-{
-    std::vector<std::int16_t> chain;
-    for (std::int16_t n = first; n >= 1 && static_cast<std::size_t>(n) < c.SubList.size() && chain.size() < c.SubList.size();
-         n = c.SubList[static_cast<std::size_t>(n)].after)
-        chain.push_back(n);
-    return chain;
-}
+std::vector<std::int16_t> BoxChain(const CanvasRecord& c, std::int16_t first) { return Chain(c.BoxList, first); }
+std::vector<std::int16_t> SubChain(const CanvasRecord& c, std::int16_t first) { return Chain(c.SubList, first); }
 
 // The records of a get file: the box record first, then the case records in file order. A file
 // without a box record cannot be applied and is refused before anything changes.

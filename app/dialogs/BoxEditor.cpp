@@ -7,6 +7,7 @@
 #include "app/core/AddOnHooks.h"
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/BoxEditorLink.h"
+#include "app/core/DebugLog.h"
 #include "app/core/EditState.h"
 #include "app/core/MainMenuLink.h"
 #include "app/core/MainWindowLink.h"
@@ -842,17 +843,24 @@ void BoxEditor::Menu_File_Click()
     });
 }
 
+bool BoxEditor::KindAccepted(int index)
+{
+    // The canvas may have changed since the list was filled: the rules are applied afresh.
+    BoxTypeModeSet();
+    bool allowed = false;
+    BoxTypeAllowed(cmbBoxType->itemData(index).toInt(), allowed);
+    if (!allowed)
+        ErrorMessageBox(QStringLiteral("現在") + cmbBoxType->itemText(index) + QStringLiteral("は指定出来ません。"));
+    return allowed;
+}
+
 void BoxEditor::cmbBoxType_Click()
 {
     const int index = cmbBoxType->currentIndex();
     if (index < 0)
         return;
     const std::int32_t tagId = cmbBoxType->itemData(index).toInt();
-    BoxTypeModeSet();
-    bool allowed = false;
-    BoxTypeAllowed(tagId, allowed);
-    if (!allowed) {
-        ErrorMessageBox(QStringLiteral("現在") + cmbBoxType->itemText(index) + QStringLiteral("は指定出来ません。"));
+    if (!KindAccepted(index)) {
         try {
             ProcessingEnd(this);
         } catch (const std::exception& e) {
@@ -943,7 +951,7 @@ void BoxEditor::SetBoxText(const QString& text)
 
 bool BoxEditor::TextZoom(QString& text, const QString& caption, std::int32_t tagType)
 {
-    // The enlarged text editor is not part of this window; until it is at hand the text stays.
+    // The enlarged text editor (ZoomScreen) opens here; without it the text is kept as it is.
     Q_UNUSED(text);
     Q_UNUSED(caption);
     Q_UNUSED(tagType);
@@ -1148,11 +1156,7 @@ void BoxEditor::cmdUpdate_Click()
             return;
         }
         const std::int32_t tagId = cmbBoxType->itemData(index).toInt();
-        BoxTypeModeSet();
-        bool allowed = false;
-        BoxTypeAllowed(tagId, allowed);
-        if (!allowed) {
-            ErrorMessageBox(QStringLiteral("現在") + cmbBoxType->itemText(index) + QStringLiteral("は指定出来ません。"));
+        if (!KindAccepted(index)) {
             cmbBoxType->setFocus();
             return;
         }
@@ -1302,6 +1306,8 @@ bool BoxEditor::Form_KeyDown(int key, Qt::KeyboardModifiers modifiers)
         return true;
     int code = key;
     DialogKeyDown(code, static_cast<int>(modifiers), this);
+    if (code != 0 && !unloaded_)
+        DebugKeyCheck(code, static_cast<int>(modifiers), this);
     if (code == 0 || unloaded_)
         return true;
     if (key == Qt::Key_F4 && (modifiers & Qt::ControlModifier))

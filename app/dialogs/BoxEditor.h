@@ -202,6 +202,8 @@ private:
     void createMenus();
     void BoxTypeModeSet();
     void BoxTypeAllowed(std::int32_t tagId, bool& allowed) const;
+    // True when the kind of the list entry may be chosen now; else the refusal is shown.
+    bool KindAccepted(int index);
     bool Form_KeyDown(int key, Qt::KeyboardModifiers modifiers);
     void SessionReturn(bool cancel);
     void MenusRefresh();

@@ -316,4 +316,46 @@ TEST_F(BoxEditorTest, FreeStyleButtonsCycleTrimAndRoundTripThroughTheDocument)
     EXPECT_EQ(reopened->StyleValues(), chosen);
 }
 
+TEST_F(BoxEditorTest, KeyboardPathRunsThroughTheCaseGrid)
+{
+    openChart();
+    BoxEditor* editor = ModifyEditor(BoxOf(QStringLiteral("B")));
+    ASSERT_NE(editor, nullptr);
+    editor->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
+    const GridModel& grid = editor->sprCase->model();
+
+    // Tab from the add button enters the grid at the first row's text.
+    editor->cmdInsert->setFocus();
+    QTest::keyClick(editor->cmdInsert, Qt::Key_Tab);
+    EXPECT_EQ(grid.ActiveCol(), CaseColumn::Text);
+    EXPECT_EQ(grid.ActiveRow(), 1);
+
+    // Past a row's drop-down to the next row's text; column 4 is never entered.
+    editor->sprCase->SetActiveCell(CaseColumn::Operation, 1);
+    editor->sprCase->KeyboardMove(true);
+    EXPECT_EQ(grid.ActiveCol(), CaseColumn::Text);
+    EXPECT_EQ(grid.ActiveRow(), 2);
+    editor->sprCase->KeyboardMove(false);
+    EXPECT_EQ(grid.ActiveCol(), CaseColumn::Operation);
+    EXPECT_EQ(grid.ActiveRow(), 1);
+
+    // From the last row's drop-down Tab leaves for Update; Shift+Tab comes back to it.
+    editor->sprCase->SetActiveCell(CaseColumn::Operation, 3);
+    editor->sprCase->KeyboardMove(true);
+    EXPECT_TRUE(editor->cmdUpdate->hasFocus());
+    editor->sprCase->SetActiveCell(CaseColumn::Text, 1);
+    QTest::keyClick(editor->cmdUpdate, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(grid.ActiveCol(), CaseColumn::Operation);
+    EXPECT_EQ(grid.ActiveRow(), 3);
+
+    // Enter in the grid does not press Update; Esc cancels.
+    QTest::keyClick(editor->sprCase, Qt::Key_Return);
+    EXPECT_FALSE(editor->EditFinished());
+    QPointer<BoxEditor> alive = editor;
+    QTest::keyClick(editor->sprCase, Qt::Key_Escape);
+    FlushDeletes();
+    EXPECT_TRUE(alive.isNull());
+}
+
 } // namespace
