@@ -25,7 +25,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -591,13 +590,12 @@ void BoxEditor::Command(const std::function<void()>& work)
 
 void BoxEditor::Show()
 {
-    if (parentWidget() == nullptr) {
-        auto* main = MainWindow() ? qobject_cast<QMainWindow*>(MainWindow()->window()) : nullptr;
-        if (auto* workspace = main ? qobject_cast<QMdiArea*>(main->centralWidget()) : nullptr) {
-            QMdiSubWindow* sub = workspace->addSubWindow(this);
-            connect(workspace, &QMdiArea::subWindowActivated, this, [this, sub](QMdiSubWindow* active) {
+    // A box editor lives in the main window's workspace when there is one.
+    if (parentWidget() == nullptr && MainWindow()) {
+        if (QMdiSubWindow* sub = MainWindow()->placeInWorkspace(this); sub && sub->mdiArea()) {
+            connect(sub->mdiArea(), &QMdiArea::subWindowActivated, this, [this, sub](QMdiSubWindow* active) {
                 if (active == sub && !unloaded_ && !firstActivate_)
-                    Form_Activate();
+                    EventBoundary([this] { Form_Activate(); });
             });
         }
     }
@@ -1287,7 +1285,7 @@ void BoxEditor::Unload()
 
 void BoxEditor::closeEvent(QCloseEvent* event)
 {
-    Unload();
+    EventBoundary([this] { Unload(); });
     event->accept();
 }
 
@@ -1296,7 +1294,7 @@ void BoxEditor::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     // A window of its own (no workspace) is activated by the window system.
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && frame() == this && !firstActivate_ && !unloaded_)
-        Form_Activate();
+        EventBoundary([this] { Form_Activate(); });
 }
 
 bool BoxEditor::Form_KeyDown(int key, Qt::KeyboardModifiers modifiers)
@@ -1335,7 +1333,9 @@ bool BoxEditor::eventFilter(QObject* watched, QEvent* event)
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
         // A key reaches the window before its controls; the grid's own cells included.
-        if (Form_KeyDown(key->key(), key->modifiers()))
+        bool consumed = false;
+        EventBoundary([&] { consumed = Form_KeyDown(key->key(), key->modifiers()); });
+        if (consumed)
             return true;
         break;
     }
