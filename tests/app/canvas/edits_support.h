@@ -36,7 +36,8 @@ inline QStringList Expand(const QString& shortForm)
 {
     QStringList lines;
     for (const QString& word : shortForm.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        if (!word.startsWith(QLatin1String("&&")))
+        // The chart kind follows its section tag as it is.
+        if (!word.startsWith(QLatin1String("&&")) && lines.value(lines.size() - 1) != QLatin1String("&&obstinate"))
             lines << QStringLiteral("&&text");
         lines << word;
     }
