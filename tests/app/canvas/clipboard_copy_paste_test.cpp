@@ -178,7 +178,7 @@ TEST_F(ClipboardTest, ACopyForAnotherInstanceLeavesTheLocalCopysKindAlone)
     EXPECT_EQ(ChartText(1), QStringLiteral("&&routine P &&block A &&block A &&end-routine"));
 }
 
-TEST_F(ClipboardTest, TheExchangeFileIsFetchedAndPastedAndAnEmptyOneLinksNothing)
+TEST_F(ClipboardTest, TheExchangeFileIsFetchedAndPastedWhileAnEmptyOrBrokenOneChangesNothing)
 {
     openCharts({kFirst, kSecond});
     ClipboardTaskCopyOpen();
@@ -201,6 +201,16 @@ TEST_F(ClipboardTest, TheExchangeFileIsFetchedAndPastedAndAnEmptyOneLinksNothing
     Paste(1, "L", false, 1, true);
     EXPECT_EQ(ChartText(1), kFirst);
     EXPECT_EQ(LinkFault(1), QString());
+
+    // A file that does not parse raises and leaves the chart as it was.
+    PadFileCreate(CopyAndPaste.ClipboardTaskFile);
+    for (const QString& line : Expand(QStringLiteral("&&block N1 &&loop N2 &&block N3 &&end-branch")))
+        PadLineWrite(line);
+    PadFileFinish();
+    ASSERT_TRUE(ClipboardTaskPasteFetch(1));
+    EXPECT_THROW(Paste(1, "A", false, 0, true), platform::vbrt::Error);
+    EXPECT_EQ(ChartText(1), kFirst);
+    EXPECT_EQ(LinkFault(1), QString()) << "no box of the broken copy is left behind";
 
     // After a reset the published file is gone: another instance finds nothing.
     ClipboardReset();

@@ -107,6 +107,22 @@ TEST_F(HistoryTest, NineteenStepsUndoAndTheTwentiethIsRefusedChangingNothing)
     EXPECT_EQ(Prompts(), QStringList{QStringLiteral("これ以上やり直すことは出来ません。")});
 }
 
+TEST_F(HistoryTest, ASnapshotThatCannotBeWrittenIsNeverOffered)
+{
+    openCharts({Routine("R1", "A")});
+    Edit(1, [] { Retext(1, "A", "A1"); });
+    const HistoryState before = History;
+    // A folder in the way of the next snapshot's canvas file.
+    ASSERT_TRUE(QDir().mkpath(HistoryFileName(2, 1)));
+    EXPECT_THROW(HistoryAdd(QStringLiteral("編集"), 1), platform::vbrt::Error);
+    EXPECT_EQ(History.HistoryIndex, before.HistoryIndex);
+    EXPECT_EQ(History.HistoryList, before.HistoryList);
+    QDir().rmdir(HistoryFileName(2, 1));
+
+    HistoryRestore(true);
+    EXPECT_EQ(ChartText(1), Routine("R1", "A")) << "the step before still undoes";
+}
+
 TEST_F(HistoryTest, AStepOfEveryCanvasRestoresThemWithTheirDisplayAndWindowOrder)
 {
     openCharts({Routine("R1", "A"), Routine("R2", "X")});
