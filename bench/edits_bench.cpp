@@ -2,19 +2,16 @@
 // (an undo or a redo, with the redraw of the canvas), and copying and pasting a subtree of 1,000
 // boxes.
 
-#include "app/canvas/BoxEditing.h"
 #include "app/canvas/CopyAndPaste.h"
 #include "app/canvas/HistoryControl.h"
 #include "app/canvas/PageSetting.h"
+#include "app/canvas/StructuralEdits.h"
+#include "app/core/ApplicationGlobals.h"
 #include "app/diagram/BoxList.h"
 #include "app/diagram/PadDraw.h"
-#include "app/shell/AppMain.h"
-#include "app/shell/ApplicationGlobals.h"
 #include "platform/codepage/CodePage.h"
 
-#include <QApplication>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QStringList>
 

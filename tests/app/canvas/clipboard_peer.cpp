@@ -13,8 +13,8 @@
 #include "app/diagram/BoxList.h"
 #include "app/diagram/PadDraw.h"
 #include "app/shell/AppMain.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "platform/printer/TextMeasure.h"
+#include "app/core/ApplicationGlobals.h"
+#include "platform/textmeasure/TextMeasure.h"
 
 #include <QApplication>
 #include <QDir>
@@ -64,7 +64,7 @@ int main(int argc, char* argv[])
     QFile::copy(QStringLiteral(VELLUMORA_SOURCE_DIR "/config/Vellumora.ini"),
                 QDir(folder.path()).filePath(QStringLiteral("vellumora.ini")));
     SetApplicationObject(folder.path(), QStringLiteral("vellumora"));
-    platform::printer::UseFakeTextMeasurer(true);
+    platform::textmeasure::UseFakeTextMeasurer(true);
     AppInitialize();
 
     std::string line;

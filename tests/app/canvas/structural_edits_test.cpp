@@ -13,12 +13,12 @@ namespace {
 
 namespace msgbox = platform::msgbox;
 
-class BoxEditingTest : public EditsTest {};
+class StructuralEditsTest : public EditsTest {};
 
 const QString kAbc = QStringLiteral("&&routine R &&block A &&block B &&block C &&end-routine");
 const QString kLoop = QStringLiteral("&&routine R &&block A &&loop L &&block B &&end-loop &&block C &&end-routine");
 
-TEST_F(BoxEditingTest, EditsLeaveTheChartAsExpectedWithEveryLinkInPlace)
+TEST_F(StructuralEditsTest, EditsLeaveTheChartAsExpectedWithEveryLinkInPlace)
 {
     struct Row {
         const char* why;
@@ -91,7 +91,7 @@ TEST_F(BoxEditingTest, EditsLeaveTheChartAsExpectedWithEveryLinkInPlace)
     }
 }
 
-TEST_F(BoxEditingTest, OpenEditorsRefuseOnlyTheDeletesThatReachThem)
+TEST_F(StructuralEditsTest, OpenEditorsRefuseOnlyTheDeletesThatReachThem)
 {
     const QString refusal = QStringLiteral("編集中のBOXがあります。\r\n削除できません。");
     struct Row {
@@ -127,7 +127,7 @@ TEST_F(BoxEditingTest, OpenEditorsRefuseOnlyTheDeletesThatReachThem)
     }
 }
 
-TEST_F(BoxEditingTest, TheDeleteGoesOnOnlyWhenTheUserAnswersYes)
+TEST_F(StructuralEditsTest, TheDeleteGoesOnOnlyWhenTheUserAnswersYes)
 {
     struct Row {
         bool lump;
@@ -153,7 +153,7 @@ TEST_F(BoxEditingTest, TheDeleteGoesOnOnlyWhenTheUserAnswersYes)
     }
 }
 
-TEST_F(BoxEditingTest, AFontChangeReachesTheChainAndWithLumpEverythingBelow)
+TEST_F(StructuralEditsTest, AFontChangeReachesTheChainAndWithLumpEverythingBelow)
 {
     ToolbarFontState = {};
     ToolbarFontState.ToolbarFontName = ApplicationGlobals.FontNameList.value(1);
@@ -191,7 +191,7 @@ TEST_F(BoxEditingTest, AFontChangeReachesTheChainAndWithLumpEverythingBelow)
     }
 }
 
-TEST_F(BoxEditingTest, TheFontDialogIsPresetFromTheFirstShownBoxAndKeepsWhatIsAccepted)
+TEST_F(StructuralEditsTest, TheFontDialogIsPresetFromTheFirstShownBoxAndKeepsWhatIsAccepted)
 {
     openCharts({kAbc});
     const std::int16_t a = BoxOf(1, QStringLiteral("A"));
@@ -227,7 +227,7 @@ TEST_F(BoxEditingTest, TheFontDialogIsPresetFromTheFirstShownBoxAndKeepsWhatIsAc
     EXPECT_TRUE(BoxFontDialog(1, a, -1, QString())) << "without a dialog nothing can be chosen";
 }
 
-TEST_F(BoxEditingTest, PageBreaksGoFromOpenCanvasesOnly)
+TEST_F(StructuralEditsTest, PageBreaksGoFromOpenCanvasesOnly)
 {
     openCharts({kLoop, kAbc});
     for (std::int16_t c : {1, 2}) {
