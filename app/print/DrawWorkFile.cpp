@@ -16,7 +16,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QFile>
 
 #include <charconv>
 #include <map>
@@ -232,13 +232,14 @@ void DrawFileClose(std::int16_t fileNo)
 {
     const OpenDrawFile file = FileOf(fileNo, "DrawFileClose");
     gOpenFiles.erase(fileNo);
-    QSaveFile out(file.path);
-    if (!out.open(QIODevice::WriteOnly)) {
+    // A work file of this process: written whole at once, without the cost of a safe replace.
+    QFile out(file.path);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         const bool folderMissing = !QFileInfo(file.path).absoluteDir().exists();
         vbrt::RaiseNumber(folderMissing ? vbrt::ErrorNumber::PathNotFound : vbrt::ErrorNumber::PathFileAccessError,
                           QStringLiteral("DrawFileClose"), file.path);
     }
-    if (out.write(file.bytes) != file.bytes.size() || !out.commit())
+    if (out.write(file.bytes) != file.bytes.size() || !out.flush())
         vbrt::RaiseNumber(vbrt::ErrorNumber::IoError, QStringLiteral("DrawFileClose"), file.path);
 }
 

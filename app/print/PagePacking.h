@@ -37,7 +37,7 @@ std::int16_t& PageMapAt(std::int16_t page);
 
 // A search that has tried this many placements without placing every block gives up: the block
 // it was trying for keeps its own page.
-constexpr int PackSearchLimit = 20000;
+constexpr int PackSearchLimit = 4000;
 
 // A fresh skyline for the report width: one column per horizontal block gap, all 0.
 std::vector<std::int32_t> PageSkylineMake();

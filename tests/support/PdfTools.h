@@ -3,6 +3,8 @@
 // Reads PDF files back with the poppler tools (pdfinfo, pdftotext), which scripts/setup installs.
 // A missing tool fails the test that needs it with a clear message; it never skips.
 
+#include <QDir>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -59,6 +61,19 @@ inline QString PdfText(const QString& path)
 {
     return PopplerRun(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
                                                     QStringLiteral("-")});
+}
+
+// One page (from 1) of a PDF file rasterised by pdftoppm at the given resolution.
+inline QImage PdfRaster(const QString& path, int page, int dpi)
+{
+    const QString stem = path + QStringLiteral(".page%1").arg(page);
+    PopplerRun(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
+                                            QString::number(page), QStringLiteral("-l"), QString::number(page),
+                                            QStringLiteral("-png"), QStringLiteral("-singlefile"), path, stem});
+    QImage image(stem + QStringLiteral(".png"));
+    if (image.isNull())
+        ADD_FAILURE() << "pdftoppm gave no image of page " << page;
+    return image;
 }
 
 } // namespace testsupport

@@ -6,8 +6,6 @@
 #include "support/RaisedError.h"
 
 #include <QDir>
-#include <QImage>
-#include <QPainter>
 
 using namespace printrender_test;
 using platform::report::Control;
@@ -239,32 +237,30 @@ TEST_F(ImagePrintChart, HandMadeBlocksBecomeAnA4PdfWithEveryTextAndBothContinuat
 TEST_F(ImagePrintChart, TheBlocksInkStaysInsideTheirAreaAndTheMargins)
 {
     Build();
-    ASSERT_TRUE(ImageBook);
-    const platform::report::Page& page = ImageBook->Pages().front();
-    const QSize paper = platform::report::PaperTwips(page.setup);
-    QImage image(paper.width() / 15, paper.height() / 15, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        painter.scale(1.0 / 15.0, 1.0 / 15.0);
-        platform::report::PaintPage(painter, page);
-    }
+    RS.pdfPath = path(QStringLiteral("chart.pdf"));
+    ImageBookOutput(ImageOutput::Pdf);
+    // At 96 dpi a pixel is 15 twips.
+    const QImage image = testsupport::PdfRaster(RS.pdfPath, 1, 96).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(image.isNull());
     const auto ink = [&](const QRect& twips) {
         const QRect px(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15);
         for (int y = px.top(); y <= px.bottom(); ++y)
             for (int x = px.left(); x <= px.right(); ++x)
-                if (image.pixel(x, y) != qRgb(255, 255, 255))
+                if (qGray(image.pixel(x, y)) < 200)
                     return true;
         return false;
     };
+    const int width = image.width() * 15;
+    const int height = image.height() * 15;
     // The block's top-left corner on the paper: margin, space, and below the header band.
     const int left = 567 + 283;
     const int top = 567 + 850 + 283;
     EXPECT_TRUE(ink(QRect(left + 500, top + 500, 3000, 600))) << "the first box";
     EXPECT_FALSE(ink(QRect(left + 6100, top + 100, 3000, 9000))) << "nothing right of the block inside the body";
-    EXPECT_FALSE(ink(QRect(0, 0, 540, paper.height()))) << "the left margin";
-    EXPECT_FALSE(ink(QRect(0, 0, paper.width(), 540))) << "the top margin";
-    EXPECT_FALSE(ink(QRect(paper.width() - 540, 0, 540, paper.height()))) << "the right margin";
+    EXPECT_FALSE(ink(QRect(0, 0, 540, height))) << "the left margin";
+    EXPECT_FALSE(ink(QRect(0, 0, width, 540))) << "the top margin";
+    EXPECT_FALSE(ink(QRect(width - 540, 0, 540, height))) << "the right margin";
+    EXPECT_FALSE(ink(QRect(0, height - 540, width, 540))) << "the bottom margin";
 }
 
 TEST_F(ImagePrintChart, PrintingThroughThePrinterGivesTheSamePagesAsThePdf)

@@ -89,10 +89,11 @@ TEST_F(PagePacking, ABlockListedTwiceAmongChildrenIsPagedOnce)
 
 TEST_F(PagePacking, TheSearchGivesUpWithinItsBoundAndTheCandidateKeepsItsOwnPage)
 {
-    // Twenty small blocks already share the host's page; a candidate that fits nowhere beside them
-    // would make the search try every arrangement of the twenty (3 to the 20th) before failing.
+    // Thirty small blocks already share the host's page; a candidate that fits nowhere beside them
+    // would make an unbounded search try every arrangement of the thirty before failing, which
+    // takes hours.
     const std::int16_t host = Block(500, 500);
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < 30; ++i) {
         const std::int16_t small = Block(300, 300);
         At(host).joinBlocks.push_back(small);
         At(small).joined = true;
