@@ -13,6 +13,7 @@
 #include "app/shell/Utilities.h"
 #include "platform/printer/Printer.h"
 #include "support/FakeServices.h"
+#include "tests/app/print/print_job_steps.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -112,54 +113,15 @@ void LaidOutChart()
     B[0].header.firstBox = 1;
 }
 
-void PagesAssign(std::int16_t root)
-{
-    PageGroupMake(root);
-    PageMapReset(1);
-    PagePackBlocks(root);
-    PageMapMark(root);
-    std::int16_t k = 1;
-    for (std::int16_t& entry : pageMap.entries)
-        if (entry > 0)
-            entry = k++;
-    RW.pageCount = std::int16_t(k - 1);
-    RW.PageList.resize(std::size_t(RW.pageCount) + 1);
-    PageNumberAssign(root);
-}
-
-void PagesRender()
-{
-    ImageBookStart();
-    for (std::int16_t page = 1; page <= RW.pageCount; ++page) {
-        ImageOriginX = 0;
-        ImageOriginY = 0;
-        ImagePageStart(page);
-        ImageFileDraw(RW.commonFileName);
-        ImageFileDraw(RW.PageList[std::size_t(page)].fileName);
-        for (const std::int16_t block : RW.PageList[std::size_t(page)].blocks) {
-            const BlockRecord& b = RW.BlockList[std::size_t(block)];
-            ImageOriginX = RS.space[0] + b.pagePos.xw;
-            ImageOriginY = RS.headerHeight + RS.space[2] + b.pagePos.yh;
-            ImageFileDraw(b.fileName);
-        }
-        ImagePageAppend();
-    }
-}
-
 // Work files written, pages packed and rendered: the whole job but its delivery.
 void JobToBook()
 {
     LaidOutChart();
     const std::int16_t top = BlockDrawFileWrite(-1);
-    for (std::size_t n = 1; n < RW.BlockList.size(); ++n) {
-        if (RW.BlockList[n].fileNo > 0) {
-            DrawFileClose(RW.BlockList[n].fileNo);
-            RW.BlockList[n].fileNo = -1;
-        }
-    }
-    PagesAssign(top);
+    printrender_test::BlockFilesClose();
+    printrender_test::PagesAssign(top);
     PageFilesWrite();
-    PagesRender();
+    printrender_test::PagesRender();
 }
 
 void BM_PrintA10000BoxChartToPdf(benchmark::State& state)

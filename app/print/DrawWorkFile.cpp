@@ -304,6 +304,9 @@ std::int16_t BlockDrawFileWrite(std::int16_t box)
     if (box < 0) {
         box = slot.header.firstBox;
         platform::printer::SystemPrinter().SetDrawStyle(0);
+        // A canvas without boxes has nothing to draw and no block tree.
+        if (box < 1)
+            return -1;
     }
     const std::int16_t block = BoxAt(slot, box, "BlockDrawFileWrite").blockIndex;
     BlockColorsReset();

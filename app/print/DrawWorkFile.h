@@ -14,7 +14,8 @@
 namespace vellumora {
 
 // Writes the block of a box of the print work slot 0 (-1: the canvas's first box) and every block
-// that continues from it; returns the block of the box. Block files stay open until DrawFileClose.
+// that continues from it; returns the block of the box, -1 for a canvas without boxes. Block files
+// stay open until DrawFileClose.
 std::int16_t BlockDrawFileWrite(std::int16_t box);
 
 // The writers of single records on an open draw work file, positions relative to the origin.

@@ -98,7 +98,7 @@ bool NumericField(const QString& field, std::int32_t& value)
 {
     if (field.size() >= 10 || !vbrt::IsNumeric(field))
         return false;
-    value = static_cast<std::int32_t>(vbrt::RoundHalfEven(vbrt::CDbl(field)));
+    value = vbrt::CLng(vbrt::CDbl(field));
     return true;
 }
 
@@ -140,14 +140,13 @@ void ImageLineSplit(std::array<QString, 16>& strings, std::array<std::int32_t, 1
     for (std::int16_t i = 0; i < last; ++i) {
         numbers[std::size_t(i)] = 0;
         const qsizetype c = line.indexOf(QLatin1Char(','), p + 1);
+        // Every field before the last ends at a comma.
+        if (c < 0)
+            vbrt::RaiseNumber(vbrt::ErrorNumber::InvalidProcedureCall, QStringLiteral("ImageLineSplit"));
         if (i >= 1) {
-            if (c < 0)
-                vbrt::RaiseNumber(vbrt::ErrorNumber::InvalidProcedureCall, QStringLiteral("ImageLineSplit"));
             strings[std::size_t(i)] = line.mid(p + 1, c - p - 1);
             NumericField(strings[std::size_t(i)], numbers[std::size_t(i)]);
         }
-        if (c < 0 && i == 0)
-            vbrt::RaiseNumber(vbrt::ErrorNumber::InvalidProcedureCall, QStringLiteral("ImageLineSplit"));
         p = c;
     }
     strings[std::size_t(last)] = line.mid(p + 1);

@@ -207,6 +207,9 @@ void NumberAssign(std::int16_t block, TreeWalk& walk)
 template <class Step>
 void WalkFrom(std::int16_t block, Step step)
 {
+    // A canvas without boxes has no block tree (its root is -1) and takes no page.
+    if (block < 1)
+        return;
     TreeWalk walk;
     walk.Enter(block);
     step(block, walk);

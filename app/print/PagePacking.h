@@ -42,6 +42,7 @@ constexpr int PackSearchLimit = 4000;
 // A fresh skyline for the report width: one column per horizontal block gap, all 0.
 std::vector<std::int32_t> PageSkylineMake();
 
+// Each walks the tree from its root block; a root of -1 (a canvas without boxes) does nothing.
 void PageGroupMake(std::int16_t block);
 void PagePackBlocks(std::int16_t block);
 // Places the pending blocks of the state one after another, trying again with earlier blocks

@@ -69,11 +69,7 @@ protected:
         RS.explain[2] = QStringLiteral("ﾍﾟｰｼﾞ番号/総ﾍﾟｰｼﾞ数");
         RS.frameShow = {true, false, false};
         const std::int16_t top = BlockDrawFileWrite(-1);
-        for (std::size_t n = 1; n < RW.BlockList.size(); ++n)
-            if (RW.BlockList[n].fileNo > 0) {
-                DrawFileClose(RW.BlockList[n].fileNo);
-                RW.BlockList[n].fileNo = -1;
-            }
+        BlockFilesClose();
         PagesAssign(top);
         PageFilesWrite();
         PagesRender();
@@ -210,6 +206,20 @@ TEST_F(ImagePrint, AnEmptyBookSaysSoAndDeliversNothing)
     }
     EXPECT_TRUE(delivered_.empty());
     EXPECT_FALSE(QFile::exists(RS.pdfPath));
+}
+
+TEST_F(ImagePrint, ACanvasWithoutBoxesTakesNoPage)
+{
+    Block(1000, 1000);  // the root block the layout made for it
+    EXPECT_EQ(BlockDrawFileWrite(-1), -1);
+    PagesAssign(-1);
+    EXPECT_EQ(RW.pageCount, 0);
+    PageFilesWrite();
+    PagesRender();
+    ImageBookOutput(ImageOutput::Preview);
+    ASSERT_EQ(platform::msgbox::ShownBoxes().size(), 1u);
+    EXPECT_EQ(platform::msgbox::ShownBoxes()[0].prompt, QStringLiteral("出力する情報がありません。"));
+    EXPECT_TRUE(delivered_.empty());
 }
 
 TEST_F(ImagePrintChart, HandMadeBlocksBecomeAnA4PdfWithEveryTextAndBothContinuationMarks)

@@ -16,6 +16,7 @@
 #include "app/shell/Utilities.h"
 #include "platform/printer/Printer.h"
 #include "platform/printer/TextMeasure.h"
+#include "print_job_steps.h"
 #include "../shell/shell_fake_services.h"
 
 #include <QFile>
@@ -154,48 +155,6 @@ protected:
         write(fileNo);
         DrawFileClose(fileNo);
         return Lines(file);
-    }
-
-    // The job's output half as the job driver runs it: every page from its work files into the book.
-    static void PagesRender()
-    {
-        ImageBookStart();
-        for (std::int16_t page = 1; page <= RW.pageCount; ++page) {
-            ImageOriginX = 0;
-            ImageOriginY = 0;
-            ImagePageStart(page);
-            ImageFileDraw(RW.commonFileName);
-            ImageFileDraw(RW.PageList[std::size_t(page)].fileName);
-            for (const std::int16_t block : RW.PageList[std::size_t(page)].blocks) {
-                const BlockRecord& b = RW.BlockList[std::size_t(block)];
-                ImageOriginX = RS.space[0] + b.pagePos.xw;
-                ImageOriginY = RS.headerHeight + RS.space[2] + b.pagePos.yh;
-                ImageFileDraw(b.fileName);
-            }
-            ImagePageAppend();
-        }
-    }
-
-    // The page half of a canvas's layout from its root block: groups, packing and numbering.
-    static void PagesAssign(std::int16_t root)
-    {
-        const std::int16_t firstPage = std::int16_t(RW.pageCount + 1);
-        PageGroupMake(root);
-        PageMapReset(firstPage);
-        PagePackBlocks(root);
-        PageMapMark(root);
-        std::int16_t k = firstPage;
-        for (std::int16_t& entry : pageMap.entries)
-            if (entry > 0)
-                entry = k++;
-        RW.pageCount = std::int16_t(k - 1);
-        RW.PageList.resize(std::size_t(RW.pageCount) + 1);
-        for (std::int16_t page = firstPage; page <= RW.pageCount; ++page) {
-            RW.PageList[std::size_t(page)].canvas = 1;
-            RW.PageList[std::size_t(page)].canvasName = QStringLiteral("main");
-            RW.PageList[std::size_t(page)].canvasNumber = 1;
-        }
-        PageNumberAssign(root);
     }
 
 private:
