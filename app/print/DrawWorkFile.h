@@ -5,7 +5,7 @@
 // continue one another), one per page for the header and footer items that change from page to
 // page, and one common file for the items and frames every page shares.
 
-#include "app/shell/DiagramRecords.h"
+#include "app/core/DiagramRecords.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
 #include "app/print/ImagePrint.h"
 
-#include "app/shell/MainWindowLink.h"
-#include "app/shell/PrintRecords.h"
-#include "app/shell/Processing.h"
-#include "app/shell/RecordAccess.h"
-#include "app/shell/Utilities.h"
+#include "app/core/MainWindowLink.h"
+#include "app/core/PrintRecords.h"
+#include "app/core/Processing.h"
+#include "app/core/RecordAccess.h"
+#include "app/core/Utilities.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 

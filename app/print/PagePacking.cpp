@@ -1,8 +1,8 @@
 #include "app/print/PagePacking.h"
 
-#include "app/shell/LayoutRecords.h"
-#include "app/shell/PrintRecords.h"
-#include "app/shell/RecordAccess.h"
+#include "app/core/LayoutRecords.h"
+#include "app/core/PrintRecords.h"
+#include "app/core/RecordAccess.h"
 #include "platform/vbrt/Value.h"
 
 #include <algorithm>

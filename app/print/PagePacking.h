@@ -5,7 +5,7 @@
 // pages, join its page; the joined groups are packed onto their pages over a column skyline; the
 // page numbers left without blocks are dropped and each page lists its blocks.
 
-#include "app/shell/DiagramRecords.h"
+#include "app/core/DiagramRecords.h"
 
 #include <cstdint>
 #include <vector>

@@ -107,7 +107,7 @@ void PaintControl(QPainter& painter, const Control& c)
         if (c.text.isEmpty())
             return;
         // The painter works in twips: a point is 20 of them.
-        painter.setFont(printer::MakeQFont(c.font, 20.0));
+        painter.setFont(textmeasure::MakeQFont(c.font, 20.0));
         painter.setPen(graphics::ToQColor(c.foreColor));
         // A field that cannot grow shows only what fits inside it.
         painter.drawText(rect, AlignmentOf(c) | (c.canGrow ? Qt::TextDontClip : 0), c.text);

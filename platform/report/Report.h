@@ -4,7 +4,7 @@
 // Shape controls, run into pages that are collected, previewed, printed or written as PDF. Every
 // output paints its pages through one routine, so preview, paper and PDF show the same thing.
 
-#include "platform/printer/TextMeasure.h"
+#include "platform/textmeasure/TextMeasure.h"
 
 #include <QRect>
 #include <QSize>
@@ -59,7 +59,7 @@ struct Control {
     QString text;
     std::int16_t alignment = 0;          // 0 left
     std::int16_t verticalAlignment = 0;  // 0 top
-    printer::FontSpec font;
+    textmeasure::FontSpec font;
     std::int32_t foreColor = 0;
     std::int16_t backStyle = 0;          // 0 transparent, 1 opaque
     std::int32_t backColor = 0xFFFFFF;

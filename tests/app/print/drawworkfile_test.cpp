@@ -62,7 +62,7 @@ TEST_F(DrawWorkFile, ACommaInAFontNameCannotShiftTheFieldsOfATextRecord)
     EXPECT_EQ(fields[5], QStringLiteral("Odd，Font"));
     EXPECT_EQ(fields[8], QStringLiteral("10.5")) << "the size keeps its fraction";
     EXPECT_EQ(fields[14], QStringLiteral("x"));
-    EXPECT_EQ(platform::printer::SubstituteFontFamily(fields[5]), platform::printer::SubstituteFontFamily("Odd,Font"));
+    EXPECT_EQ(platform::textmeasure::SubstituteFontFamily(fields[5]), platform::textmeasure::SubstituteFontFamily("Odd,Font"));
 }
 
 TEST_F(DrawWorkFile, FiguresAndFramesAreWrittenRelativeToTheirOrigin)

@@ -7,7 +7,7 @@
 #include "app/print/DrawWorkFile.h"
 #include "app/print/ImagePrint.h"
 #include "app/print/PagePacking.h"
-#include "app/shell/PrintRecords.h"
+#include "app/core/PrintRecords.h"
 
 namespace printrender_test {
 

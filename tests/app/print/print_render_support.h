@@ -10,12 +10,12 @@
 #include "app/print/DrawWorkFile.h"
 #include "app/print/ImagePrint.h"
 #include "app/print/PagePacking.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/LayoutRecords.h"
-#include "app/shell/PrintRecords.h"
-#include "app/shell/Utilities.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/LayoutRecords.h"
+#include "app/core/PrintRecords.h"
+#include "app/core/Utilities.h"
 #include "platform/printer/Printer.h"
-#include "platform/printer/TextMeasure.h"
+#include "platform/textmeasure/TextMeasure.h"
 #include "print_job_steps.h"
 #include "../shell/shell_fake_services.h"
 
@@ -59,7 +59,7 @@ protected:
     void SetUp() override
     {
         ServicesFolder::SetUp();
-        platform::printer::UseFakeTextMeasurer(!realFonts_);
+        platform::textmeasure::UseFakeTextMeasurer(!realFonts_);
         ApplicationGlobals = ApplicationGlobalsRecord::Default;
         ApplicationGlobals.ColorTable = {{QString(), QStringLiteral("標準"), 0, 0, 0, -1},
                                          {QStringLiteral("Red"), QStringLiteral("赤"), 255, 0, 0, 255}};
@@ -96,7 +96,7 @@ protected:
         TemporaryFileDelete();
         B.clear();
         RW = PrintWorkRecord::Default;
-        platform::printer::UseFakeTextMeasurer(false);
+        platform::textmeasure::UseFakeTextMeasurer(false);
         ServicesFolder::TearDown();
     }
 
