@@ -9,7 +9,7 @@
 #include "app/diagram/FileInterface.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/TagTable.h"
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/vbrt/Value.h"
 

@@ -7,7 +7,7 @@
 #include "app/diagram/VerticalPass.h"
 #include "app/print/BoxFitting.h"
 #include "app/print/PrintLayout.h"
-#include "app/shell/PrintRecords.h"
+#include "app/core/PrintRecords.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

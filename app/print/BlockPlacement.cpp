@@ -7,12 +7,12 @@
 #include "app/print/BlockSkyline.h"
 #include "app/print/BoxFitting.h"
 #include "app/print/PrintLayout.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/DebugLog.h"
-#include "app/shell/LayoutRecords.h"
-#include "app/shell/PrintRecords.h"
-#include "app/shell/RecordAccess.h"
-#include "app/shell/Utilities.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/DebugLog.h"
+#include "app/core/LayoutRecords.h"
+#include "app/core/PrintRecords.h"
+#include "app/core/RecordAccess.h"
+#include "app/core/Utilities.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,8 +2,8 @@
 
 #include "app/diagram/BoxList.h"
 #include "app/diagram/FontAndColor.h"
-#include "app/shell/LayoutRecords.h"
-#include "app/shell/RecordAccess.h"
+#include "app/core/LayoutRecords.h"
+#include "app/core/RecordAccess.h"
 
 #include <QString>
 

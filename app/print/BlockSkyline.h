@@ -5,7 +5,7 @@
 // registering a placed item in the skyline and the block's extent, and the label of a
 // continuation mark. Lengths are twips relative to the block's top-left corner.
 
-#include "app/shell/PrintRecords.h"
+#include "app/core/PrintRecords.h"
 
 #include <cstdint>
 

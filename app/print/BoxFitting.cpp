@@ -4,10 +4,10 @@
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/HorizontalPass.h"
 #include "app/diagram/TagTable.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/LayoutRecords.h"
-#include "app/shell/PrintRecords.h"
-#include "app/shell/RecordAccess.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/LayoutRecords.h"
+#include "app/core/PrintRecords.h"
+#include "app/core/RecordAccess.h"
 #include "platform/vbrt/Value.h"
 
 #include <algorithm>

@@ -8,7 +8,7 @@
 // Wrapping never breaks a line into separate lines: it puts a TAB at each break, which measuring
 // and drawing show as a new line indented by four spaces, and which TextLineCount removes again.
 
-#include "app/shell/DiagramRecords.h"
+#include "app/core/DiagramRecords.h"
 
 #include <QStringList>
 

@@ -5,7 +5,7 @@
 // B, laying one canvas out into blocks, and clearing the job again. Progress goes to hooks that
 // the job sets; each progress call answers whether the user asked to cancel.
 
-#include "app/shell/PrintRecords.h"
+#include "app/core/PrintRecords.h"
 
 #include <QString>
 

@@ -11,7 +11,7 @@
 #include "app/print/BlockSkyline.h"
 #include "app/print/BoxFitting.h"
 #include "app/print/PrintLayout.h"
-#include "app/shell/PrintRecords.h"
+#include "app/core/PrintRecords.h"
 #include "platform/msgbox/MsgBox.h"
 #include "platform/vbrt/Error.h"
 
