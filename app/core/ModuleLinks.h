@@ -5,6 +5,10 @@
 // registers every step once at start-up; calling a step nobody registered raises
 // std::bad_function_call, which the command's error boundary reports.
 
+#include "app/core/EditState.h"
+
+#include <QString>
+
 #include <cstdint>
 #include <functional>
 
@@ -24,6 +28,16 @@ struct ModuleLinks {
     std::function<void()> ReportSettingApply;
     // Opens the debug-class dialog.
     std::function<void()> DebugClassSetShow;
+    // The undo snapshot taken before a change (canvas 0: the document settings alone).
+    std::function<void(const QString& caption, std::int16_t canvas)> HistoryAdd;
+    // The font dialog for a font of boxes or report slots: the choice goes in and comes back;
+    // false when it was cancelled.
+    std::function<bool(const QString& caption, ToolbarFontStateRecord& choice)> FontChoiceDialog;
+    // The zoom editor for a text with its limits (characters a line, lines): the text goes in and
+    // comes back; false when it was cancelled.
+    std::function<bool(const QString& caption, QString& text, std::int32_t tagType, std::int32_t maxWidth,
+                       std::int32_t maxHeight)>
+        ZoomEditDialog;
 };
 
 ModuleLinks& Links();
