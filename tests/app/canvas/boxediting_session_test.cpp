@@ -4,6 +4,8 @@
 #include "app/core/BoxEditorLink.h"
 #include "boxediting_support.h"
 
+#include "app/canvas/StructuralEdits.h"
+
 #include <QCloseEvent>
 #include <QPointer>
 

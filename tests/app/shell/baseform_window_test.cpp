@@ -7,6 +7,7 @@
 #include "app/diagram/BoxList.h"
 #include "app/core/Processing.h"
 #include "app/diagram/PadDraw.h"
+#include "platform/report/Report.h"
 #include "platform/system/System.h"
 #include "platform/vbrt/Error.h"
 
@@ -486,8 +487,13 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
         {"a folder is no file", {folder}, {}, false, QStringLiteral("ファイルが見つかりません。 (%1)").arg(folder)},
         {"print in lower case prints and ends", {sample, QStringLiteral("/p")}, sample, true, {}},
     };
+    // What the print dialog delivers is recorded, not sent to a printer.
+    std::vector<platform::report::Delivery> delivered;
+    platform::report::SetDeliveryRecorder(
+        [&](platform::report::Delivery d, const platform::report::Report&) { delivered.push_back(d); });
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
+        delivered.clear();
         ApplicationGlobals.DocumentName.clear();
         ApplicationGlobals.CommandArguments = QStringList{QString()} + row.arguments;
         auto window = std::make_unique<BaseForm>();
@@ -497,6 +503,7 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
         EXPECT_EQ(ApplicationGlobals.DocumentName, row.opened);
         EXPECT_EQ(B.size() > 1, !row.opened.isEmpty());
         EXPECT_EQ(unloaded.count(), row.ends ? 1 : 0);
+        EXPECT_EQ(delivered.size(), row.ends ? 1u : 0u);
         if (row.prompt.isEmpty()) {
             EXPECT_TRUE(prompts().empty());
         } else {
@@ -514,6 +521,7 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
             CanvasRelease(static_cast<std::int16_t>(c));
         B.resize(1);
     }
+    platform::report::SetDeliveryRecorder(nullptr);
 }
 
 } // namespace
