@@ -23,5 +23,7 @@ void ClipboardInitialize();
 // the per-user store keeps its values.
 void ClipboardReset();
 bool ClipboardExist();
+// Another instance has published a copy that is still there.
+bool ClipboardTaskExist();
 
 } // namespace vellumora

@@ -5,6 +5,8 @@
 // registers every step once at start-up; calling a step nobody registered raises
 // std::bad_function_call, which the command's error boundary reports.
 
+#include <QString>
+
 #include <cstdint>
 #include <functional>
 
@@ -20,10 +22,21 @@ struct ModuleLinks {
     // Hides the search highlight (clear: also forgets the shown match) and ends the search.
     std::function<void(bool clear)> SearchHighlightHide;
     std::function<void()> SearchReset;
+    // Whether a search match is shown.
+    std::function<bool()> SearchFound;
     // Derives the printable sizes from the report settings.
     std::function<void()> ReportSettingApply;
     // Opens the debug-class dialog.
     std::function<void()> DebugClassSetShow;
+    // The font dialog for the document's default font: the texts go in as the current choice and
+    // come back as the new one; false when it was cancelled.
+    std::function<bool(const QString& caption, QString& fontName, QString& fontSize, QString& colorName)>
+        DefaultFontDialog;
+    // The undo snapshot taken before a change (canvas 0: the document settings alone).
+    std::function<void(const QString& caption, std::int16_t canvas)> HistoryAdd;
+    // Remember and restore the stacking order of the canvas windows around a full redraw.
+    std::function<void()> CanvasOrderSave;
+    std::function<void()> CanvasOrderRestore;
 };
 
 ModuleLinks& Links();

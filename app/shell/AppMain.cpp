@@ -8,6 +8,7 @@
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/TagTable.h"
 #include "app/shell/DebugClassSet.h"
+#include "app/dialogs/FontSetting.h"
 #include "app/dialogs/SearchEngine.h"
 #include "app/print/ReportSetting.h"
 #include "app/core/AddOnHooks.h"
@@ -155,6 +156,11 @@ void ModuleLinksRegister()
     links.SearchReset = SearchReset;
     links.ReportSettingApply = ReportSettingApply;
     links.DebugClassSetShow = DebugClassSetShow;
+    links.SearchFound = SearchFound;
+    links.DefaultFontDialog = DefaultFontDialog;
+    links.HistoryAdd = HistoryAdd;
+    links.CanvasOrderSave = CanvasOrderSave;
+    links.CanvasOrderRestore = CanvasOrderRestore;
 }
 
 void AppInitialize()

@@ -138,6 +138,7 @@ public:
             it->second->setText(text);
     }
     QMdiSubWindow* placeInWorkspace(QWidget* child) override { return form_->workspace->addSubWindow(child); }
+    void ToolBarArrange() override { form_->ToolBarArrange(); }
     void searchReplaceClosed() override
     {
         form_->SearchReplaceShow = false;

@@ -5,8 +5,8 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/Utilities.h"
 
-#include <QMainWindow>
-#include <QMdiArea>
+#include "support/Workspace.h"
+
 #include <QMdiSubWindow>
 #include <QTest>
 #include <QTimer>
@@ -68,7 +68,6 @@ protected:
     {
         ApplicationGlobals = ApplicationGlobalsRecord::Default;
         B.assign(2, CanvasRecord{});
-        main.setCentralWidget(workspace);
         main.resize(800, 600);
         main.show();
         form = new CanvasForm;
@@ -98,8 +97,7 @@ protected:
         return QRect(viewport->mapToGlobal(QPoint(0, 0)) * 15, viewport->size() * 15);
     }
 
-    QMainWindow main;
-    QMdiArea* workspace = new QMdiArea;
+    testsupport::Workspace main;
     CanvasForm* form = nullptr;
 };
 
