@@ -1,15 +1,27 @@
 #include "app/canvas/CanvasForm.h"
 
+#include "app/canvas/BoxEditing.h"
+#include "app/canvas/CopyAndPaste.h"
 #include "app/diagram/BoxMake.h"
 #include "app/diagram/PadDraw.h"
 #include "app/core/ApplicationGlobals.h"
+#include "app/core/DebugLog.h"
+#include "app/core/FirstFailure.h"
 #include "app/core/MainWindowLink.h"
+#include "app/core/ModuleLinks.h"
 #include "app/core/Processing.h"
+#include "app/core/Utilities.h"
 #include "platform/richtext/RichTextBox.h"
 #include "platform/vbrt/Error.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -20,6 +32,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 namespace vellumora {
 
@@ -27,6 +40,48 @@ namespace {
 
 using platform::graphics::DrawRecord;
 using platform::graphics::TwipsPerPixel;
+
+CanvasForm::PopupRunner& PopupRunnerHook()
+{
+    static CanvasForm::PopupRunner runner;
+    return runner;
+}
+
+// Tag id of the chink box that marks a cut vertical line.
+constexpr std::int32_t ChinkTag = 21;
+
+// A part by kind and index, for the set of listed parts.
+std::int32_t PartKey(std::int32_t kind, std::int16_t index)
+{
+    return kind * 65536 + index;
+}
+
+int MouseButtonOf(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+// Where a mouse event happened, in window twips.
+std::pair<std::int32_t, std::int32_t> TwipsAt(const QMouseEvent& event)
+{
+    return {static_cast<std::int32_t>(std::floor(event.position().x() * TwipsPerPixel)),
+            static_cast<std::int32_t>(std::floor(event.position().y() * TwipsPerPixel))};
+}
+
+int ShiftOf(Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
+           (modifiers & Qt::AltModifier ? 4 : 0);
+}
 
 CanvasForm::CanvasPainter& Painter()
 {
@@ -91,6 +146,9 @@ CanvasForm::CanvasForm(QWidget* parent)
     rtxBox.SetEnabled(false);
     rtxBox.SetLocked(true);
     rtxBox.SetVisible(false);
+
+    setFocusPolicy(Qt::StrongFocus);
+    menusCreate();
 
     timCanvasForm->setInterval(500);
     connect(timCanvasForm, &QTimer::timeout, this, &CanvasForm::timCanvasForm_Timer);
@@ -222,15 +280,18 @@ void CanvasForm::paintControls(QPainter& painter, const QRect& exposed) const
     painter.restore();
 }
 
-void CanvasForm::setBusyCount(std::int16_t value)
+void CanvasForm::busyCountAdd(std::int16_t delta)
 {
-    if (CanvasIndex >= 0 && static_cast<std::size_t>(CanvasIndex) < B.size())
-        B[static_cast<std::size_t>(CanvasIndex)].header.busyCount = value;
+    // A count, not a mark: a paint inside a paint must not clear the outer one's busy state.
+    if (CanvasIndex >= 0 && static_cast<std::size_t>(CanvasIndex) < B.size()) {
+        std::int16_t& count = B[static_cast<std::size_t>(CanvasIndex)].header.busyCount;
+        count = static_cast<std::int16_t>(std::max(0, count + delta));
+    }
 }
 
 void CanvasForm::Form_Paint()
 {
-    setBusyCount(1);
+    busyCountAdd(1);
     if (timRefresh->isActive()) {
         // Held off after a click: nothing is drawn and nothing is remembered.
         ClipControls = false;
@@ -251,14 +312,14 @@ void CanvasForm::Form_Paint()
             // A failed drawing must not leave the canvas marked busy: every wait on it would hang.
             painting_ = 0;
             unsetCursor();
-            setBusyCount(0);
+            busyCountAdd(-1);
             throw;
         }
         painting_ = 0;
         unsetCursor();
         ClipControls = false;
     }
-    setBusyCount(0);
+    busyCountAdd(-1);
 }
 
 void CanvasForm::Refresh()
@@ -317,10 +378,38 @@ void CanvasForm::timRefresh_Timer()
         update();
 }
 
+void CanvasForm::CanvasSlideStart(std::int32_t mode)
+{
+    SlideMode = mode;
+    if (mode >= 1 && mode <= 8) {
+        // The main window's size in whole twips, over the step.
+        const QWidget* main = MainWindow() ? MainWindow()->window() : nullptr;
+        const std::int32_t width = main ? ToTwips(main->width()) : 0;
+        const std::int32_t height = main ? ToTwips(main->height()) : 0;
+        const bool across = mode == 1 || mode == 2 || mode == 5 || mode == 6;
+        const std::int32_t step = mode <= 4 ? 100 : 300;
+        SlideCount = (across ? width : height) / step;
+    }
+    timCanvasForm->start();
+}
+
 void CanvasForm::timCanvasForm_Timer()
 {
-    // The slide steps come with the canvas menu; until then a tick only ends the slide.
-    timCanvasForm->stop();
+    switch (SlideMode) {
+    case 1: SetLeft(Left() - 100); break;
+    case 2: SetLeft(Left() + 100); break;
+    case 3: SetTop(Top() - 100); break;
+    case 4: SetTop(Top() + 100); break;
+    case 5: SetLeft(Left() - 300); break;
+    case 6: SetLeft(Left() + 300); break;
+    case 7: SetTop(Top() - 300); break;
+    case 8: SetTop(Top() + 300); break;
+    default: break;
+    }
+    // At least one step is made, even for a count that started at 0.
+    --SlideCount;
+    if (SlideCount <= 0)
+        timCanvasForm->stop();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -331,6 +420,10 @@ void CanvasForm::Form_Load()
     lockPartsReset();
     FontSettingMenuSkip = false;
     FirstActivate = true;
+    RangeDragging = false;
+    WindowDragging = false;
+    MouseButton = 0;
+    MouseShift = 0;
     painting_ = 0;
     // Lines and shapes hidden, labels in the window's colour.
     for (CanvasLineArray* lines : LineArrays())
@@ -353,8 +446,29 @@ void CanvasForm::Form_Load()
 void CanvasForm::Form_Activate()
 {
     timRefresh->stop();
-    if (FirstActivate)
-        FirstActivate = false;
+    // The menus live on the main window's one menu bar, which fills its ini and chart-kind
+    // entries itself; the window only tells the status bar and the tool bar that it is in front.
+    FirstActivate = false;
+    FocusCanvasShow(Caption());
+    EditModeShow();
+    toolBarArrange();
+}
+
+void CanvasForm::Form_GotFocus()
+{
+    ApplicationGlobals.CurrentCanvasIndex = CanvasIndex;
+    PaintEventRelease(true);
+}
+
+void CanvasForm::subWindowActivating()
+{
+    EventBoundary([this] { Form_Activate(); });
+}
+
+void CanvasForm::focusInEvent(QFocusEvent* event)
+{
+    CanvasSurface::focusInEvent(event);
+    EventBoundary([this] { Form_GotFocus(); });
 }
 
 QWidget* CanvasForm::frame() const
@@ -368,8 +482,13 @@ bool CanvasForm::event(QEvent* event)
 {
     // Whoever puts the window into a workspace, its frame's state changes reach Form_Resize.
     if (event->type() == QEvent::ParentChange) {
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
             sub->installEventFilter(this);
+            // Activation is taken up once the focus has moved: a control of the main window that
+            // loses the focus to this window first hands its entry to the window it described.
+            connect(sub, &QMdiSubWindow::aboutToActivate, this, &CanvasForm::subWindowActivating,
+                    Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+        }
     }
     return QWidget::event(event);
 }
@@ -378,6 +497,15 @@ bool CanvasForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == parentWidget() && event->type() == QEvent::WindowStateChange)
         EventBoundary([this] { Form_Resize(); });
+    if (watched == parentWidget() && event->type() == QEvent::Close) {
+        // The frame's close box and its own Ctrl+F4 close the canvas window: it hides.
+        bool unload = false;
+        EventBoundary([&] { unload = Form_Unload(); });
+        if (!unload) {
+            event->ignore();
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -607,7 +735,10 @@ void CanvasForm::PartsLockClear()
     if (static_cast<const CanvasShapeArray&>(shpRange)[0].Visible)
         shpRange[0].Visible = false;
     lockPartsList_.clear();
+    listedParts_.clear();
     lockPartsReset();
+    // Only the highlight goes: the search itself goes on.
+    Links().SearchHighlightHide(false);
 }
 
 void CanvasForm::PartsLock(std::int32_t partsKind, std::int16_t partsIndex, std::int16_t partsShift, bool visibleForce)
@@ -622,25 +753,16 @@ void CanvasForm::PartsLock(std::int32_t partsKind, std::int16_t partsIndex, std:
         PartsLockClear();
     }
     bool visible = false;
-    if (partsIndex >= 0) {
-        switch (partsKind) {
-        case 1:
-            visible = partsFrameShow(partsIndex, -1, &static_cast<const CanvasLabelArray&>(lblBox)[partsIndex], visibleForce);
-            break;
-        case 2:
-            visible = partsFrameShow(partsIndex, -1, &static_cast<const CanvasLabelArray&>(lblLine)[partsIndex], visibleForce);
-            break;
-        case 3:
-            visible = partsFrameShow(-1, partsIndex, &static_cast<const CanvasLabelArray&>(lblSubLine1)[partsIndex], visibleForce);
-            break;
-        case 4:
-            visible = partsFrameShow(-1, partsIndex, &static_cast<const CanvasLabelArray&>(lblSubLine2)[partsIndex], visibleForce);
-            break;
-        default:
-            break;
-        }
+    if (partsIndex >= 0 && partsKind >= 1 && partsKind <= 4) {
+        const CanvasLabel& label = partLabel(partsKind, partsIndex);
+        if (partsKind <= 2)
+            visible = partsFrameShow(partsIndex, -1, &label, visibleForce);
+        else
+            visible = partsFrameShow(-1, partsIndex, &label, visibleForce);
     }
-    if (visible) {
+    // A part is listed once however often it is framed: commands that free the listed parts
+    // would otherwise free one twice.
+    if (visible && listedParts_.insert(PartKey(partsKind, partsIndex)).second) {
         if (lockPartsList_.empty())
             LockPartsKind = partsKind;
         lockPartsList_.push_back({partsKind, partsIndex});
@@ -650,6 +772,175 @@ void CanvasForm::PartsLock(std::int32_t partsKind, std::int16_t partsIndex, std:
         lockPartsReset();
     if (CanvasIndex > 0 && static_cast<std::size_t>(CanvasIndex) < B.size())
         PartsLockSet(CanvasIndex, selected);
+}
+
+const CanvasLabel& CanvasForm::partLabel(std::int32_t kind, std::int16_t index) const
+{
+    return (*LabelArrays()[static_cast<std::size_t>(kind - 1)])[index];
+}
+
+bool CanvasForm::partFramed(std::int32_t kind, std::int16_t index) const
+{
+    const CanvasLineArray& frameLine = kind <= 2 ? static_cast<const CanvasLineArray&>(linBoxLeft)
+                                                 : static_cast<const CanvasLineArray&>(linSubLeft);
+    return index >= 0 && frameLine.IsLoaded(index) && frameLine[index].Visible;
+}
+
+void CanvasForm::PartsLockMenuSet(std::int32_t partsKind, std::int16_t partsIndex)
+{
+    LockPartsFlags = 0;
+    LockPartsCopyEnabled = LockPartsEditorEnabled = LockPartsFontEnabled = false;
+    LockPartsChinkEnabled = LockPartsConnectEnabled = LockPartsNewPageEnabled = false;
+    LockPartsFontCode = 0;
+    LockPartsColorCode = 0;
+    LockPartsTarget = -1;
+
+    const bool selected = partsKind == 0 || partsIndex < 0 || partFramed(partsKind, partsIndex);
+    if (selected) {
+        // Parts whose frame a Shift+click switched off leave the list here.
+        std::vector<LockPartsRecord> kept;
+        for (const LockPartsRecord& part : lockPartsList_)
+            if (partFramed(part.partsKind, part.partsIndex))
+                kept.push_back(part);
+        if (kept.empty()) {
+            PartsLock();
+            return;
+        }
+        lockPartsList_ = std::move(kept);
+        listedParts_.clear();
+        for (const LockPartsRecord& part : lockPartsList_)
+            listedParts_.insert(PartKey(part.partsKind, part.partsIndex));
+    } else {
+        // A popup on a part outside the selection works on that part alone, unframed.
+        PartsLock();
+        lockPartsList_ = {{partsKind, partsIndex}};
+        listedParts_ = {PartKey(partsKind, partsIndex)};
+        LockPartsKind = partsKind;
+    }
+
+    bool copy = true, editor = true, font = true, chink = true, connect = true, newPage = true;
+    std::int16_t flags = 0;
+    std::int16_t owner = 0;
+    for (std::size_t i = 0; i < lockPartsList_.size(); ++i) {
+        const LockPartsRecord& part = lockPartsList_[i];
+        const bool first = i == 0;
+        LockPartsTarget = part.partsIndex;
+        switch (part.partsKind) {
+        case 1: {
+            const BoxRecord box = BoxDataGet(CanvasIndex, part.partsIndex);
+            flags |= box.flags;
+            if (first) {
+                owner = box.upper;
+                LockPartsFontCode = box.fontCode;
+                LockPartsColorCode = box.colorCode;
+            } else {
+                copy = copy && box.upper == owner;
+            }
+            font = true;
+            editor = editor && first;
+            chink = connect = newPage = false;
+            break;
+        }
+        case 2: {
+            const BoxRecord box = BoxDataGet(CanvasIndex, part.partsIndex);
+            const bool live = (box.flags & BoxFlag::Temporary) == 0;
+            flags |= box.flags;
+            copy = false;
+            font = false;
+            editor = editor && live && first;
+            chink = chink && (box.flags & BoxFlag::FollowsChink) == 0 && box.tagType != ChinkTag && live && first;
+            connect = connect && (box.flags & BoxFlag::ChainHead) == 0 && live && first && box.before > 0 &&
+                      BoxDataGet(CanvasIndex, box.before).tagType == ChinkTag;
+            newPage = newPage && live && box.before > 0 && first;
+            break;
+        }
+        case 3:
+            LockPartsTarget = SubDataGet(CanvasIndex, part.partsIndex).last;
+            editor = editor && first;
+            copy = font = chink = connect = newPage = false;
+            break;
+        case 4: {
+            const SubRecord sub = SubDataGet(CanvasIndex, part.partsIndex);
+            flags |= sub.flags;
+            if (first)
+                owner = sub.upper;
+            else
+                copy = copy && sub.upper == owner;
+            const std::int16_t placed = SubFlag::PlacementMark8 | SubFlag::PlacementMark10;
+            // Sub lines are copied and their fonts changed only with boxes below them, or as
+            // the line above the top chain.
+            const bool withBoxes = (sub.flags & placed) != 0 || (sub.flags & SubFlag::EmptyLine) == 0;
+            copy = copy && withBoxes;
+            font = font && withBoxes;
+            editor = editor && first && (sub.flags & SubFlag::EmptyLine) != 0 && (sub.flags & placed) == 0;
+            newPage = newPage && first && (sub.flags & (placed | SubFlag::EmptyLine)) == 0;
+            chink = connect = false;
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    LockPartsFlags = flags;
+    LockPartsCopyEnabled = copy;
+    LockPartsEditorEnabled = editor;
+    LockPartsFontEnabled = font;
+    LockPartsChinkEnabled = chink;
+    LockPartsConnectEnabled = connect;
+    LockPartsNewPageEnabled = newPage;
+}
+
+void CanvasForm::RangeFrameShow(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height)
+{
+    CanvasShape& range = shpRange[0];
+    range.Left = left;
+    range.Top = top;
+    range.Width = width;
+    range.Height = height;
+    range.Visible = true;
+}
+
+bool CanvasForm::RangeCross(const RangeEdges& rangeHorizontal, const RangeEdges& rangeVertical, const CanvasLabel& ctl)
+{
+    const auto between = [](std::int32_t v, std::int32_t a, std::int32_t b) {
+        return std::min(a, b) <= v && v <= std::max(a, b);
+    };
+    const std::int32_t left = ctl.Left;
+    const std::int32_t top = ctl.Top;
+    const std::int32_t right = ctl.Left + ctl.Width;
+    const std::int32_t bottom = ctl.Top + ctl.Height;
+    const RangeEdge& first = rangeHorizontal[0];
+    const RangeEdge& firstVertical = rangeVertical[0];
+    for (std::int32_t x : {left, right})
+        for (std::int32_t y : {top, bottom})
+            if (between(x, first.x1, first.x2) && between(y, firstVertical.y1, firstVertical.y2))
+                return true;
+    for (const RangeEdge& h : rangeHorizontal)
+        for (std::int32_t x : {left, right})
+            if (between(x, h.x1, h.x2) && between(h.y1, top, bottom))
+                return true;
+    for (const RangeEdge& v : rangeVertical)
+        for (std::int32_t y : {top, bottom})
+            if (between(y, v.y1, v.y2) && between(v.x1, left, right))
+                return true;
+    return false;
+}
+
+void CanvasForm::RangeSelect()
+{
+    PartsLock();
+    const std::int32_t x1 = RangeStart.xw, y1 = RangeStart.yh, x2 = RangeEnd.xw, y2 = RangeEnd.yh;
+    const RangeEdges horizontal = {RangeEdge{x1, y1, x2, y1}, RangeEdge{x1, y2, x2, y2}};
+    const RangeEdges vertical = {RangeEdge{x1, y1, x1, y2}, RangeEdge{x2, y1, x2, y2}};
+    const CanvasLabelArray& boxes = lblBox;
+    for (std::int16_t i = 1; i <= boxes.UBound() && i > 0; ++i) {
+        if (!boxes.IsLoaded(i))
+            continue;
+        const CanvasLabel& label = boxes[i];
+        if (label.Visible && label.Enabled && RangeCross(horizontal, vertical, label))
+            PartsLock(1, i, 1, false);
+    }
+    PartsLockMenuSet(0, -1);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -662,5 +953,498 @@ void CanvasForm::Menu_EditEditor_Click() {}
 void CanvasForm::Menu_EditUndo_Click() {}
 void CanvasForm::Menu_EditRedo_Click() {}
 void CanvasForm::Menu_BoxFontChange_Click() {}
+
+void CanvasForm::Menu_BoxCut_Click() {}
+void CanvasForm::Menu_BoxCopy_Click() {}
+void CanvasForm::Menu_BoxCopyTask_Click() {}
+void CanvasForm::Menu_BoxDelete_Click() {}
+void CanvasForm::Menu_BoxDeleteLump_Click() {}
+void CanvasForm::Menu_BoxEditor_Click() {}
+void CanvasForm::Menu_BoxFontChangeLump_Click() {}
+void CanvasForm::Menu_VLinePaste_Click() {}
+void CanvasForm::Menu_VLinePasteTask_Click() {}
+void CanvasForm::Menu_VLineAdd_Click() {}
+void CanvasForm::Menu_VLineChink_Click() {}
+void CanvasForm::Menu_VLineConnect_Click() {}
+void CanvasForm::Menu_VLineNewPage_Click() {}
+void CanvasForm::Menu_HLineCut_Click() {}
+void CanvasForm::Menu_HLineCopy_Click() {}
+void CanvasForm::Menu_HLinePaste_Click() {}
+void CanvasForm::Menu_HLineCopyTask_Click() {}
+void CanvasForm::Menu_HLinePasteTask_Click() {}
+void CanvasForm::Menu_HLineDeleteLump_Click() {}
+void CanvasForm::Menu_HLineAdd_Click() {}
+void CanvasForm::Menu_HLineFontChangeLump_Click() {}
+void CanvasForm::Menu_HLineNewPage_Click() {}
+
+// ---------------------------------------------------------------------------------------------
+// The canvas popup
+
+void CanvasForm::Menu_CanvasMinimized_Click()
+{
+    SetWindowState(1);
+}
+
+void CanvasForm::Menu_CanvasNonIndication_Click()
+{
+    close();
+}
+
+void CanvasForm::Menu_CanvasReFresh_Click()
+{
+    CanvasBusyWait(CanvasIndex);
+    SetAutoRedraw(true);
+    Cls();
+    PaintEventRelease(true);
+}
+
+void CanvasForm::menusCreate()
+{
+    const auto popup = [this](QMenu*& menu, const char* name, const QString& caption) {
+        menu = new QMenu(caption, this);
+        menu->setObjectName(QLatin1String(name));
+    };
+    const auto item = [this](QMenu* menu, QAction*& action, const char* name, const QString& caption,
+                             void (CanvasForm::*handler)()) {
+        action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, [this, handler] { EventBoundary([this, handler] { (this->*handler)(); }); });
+    };
+    popup(Menu_Box, "Menu_Box", QStringLiteral("BOXﾒﾆｭｰ"));
+    item(Menu_Box, Menu_BoxCut, "Menu_BoxCut", QStringLiteral("切り取り(&T)"), &CanvasForm::Menu_BoxCut_Click);
+    item(Menu_Box, Menu_BoxCopy, "Menu_BoxCopy", QStringLiteral("ｺﾋﾟｰ(&C)"), &CanvasForm::Menu_BoxCopy_Click);
+    item(Menu_Box, Menu_BoxCopyTask, "Menu_BoxCopyTask", QStringLiteral("他ﾀｽｸへｺﾋﾟｰ"), &CanvasForm::Menu_BoxCopyTask_Click);
+    Menu_Box->addSeparator();
+    item(Menu_Box, Menu_BoxDelete, "Menu_BoxDelete", QStringLiteral("削除(&D)"), &CanvasForm::Menu_BoxDelete_Click);
+    item(Menu_Box, Menu_BoxDeleteLump, "Menu_BoxDeleteLump", QStringLiteral("一括削除"), &CanvasForm::Menu_BoxDeleteLump_Click);
+    Menu_Box->addSeparator();
+    item(Menu_Box, Menu_BoxEditor, "Menu_BoxEditor", QStringLiteral("BOX編集(&E)"), &CanvasForm::Menu_BoxEditor_Click);
+    item(Menu_Box, Menu_BoxFontChange, "Menu_BoxFontChange", QStringLiteral("ﾌｫﾝﾄ変更(&F)"), &CanvasForm::Menu_BoxFontChange_Click);
+    item(Menu_Box, Menu_BoxFontChangeLump, "Menu_BoxFontChangeLump", QStringLiteral("ﾌｫﾝﾄ一括変更(&L)"),
+         &CanvasForm::Menu_BoxFontChangeLump_Click);
+
+    popup(Menu_VLine, "Menu_VLine", QStringLiteral("縦線ﾒﾆｭｰ"));
+    item(Menu_VLine, Menu_VLinePaste, "Menu_VLinePaste", QStringLiteral("貼り付け(&P)"), &CanvasForm::Menu_VLinePaste_Click);
+    item(Menu_VLine, Menu_VLinePasteTask, "Menu_VLinePasteTask", QStringLiteral("他ﾀｽｸから貼り付け"),
+         &CanvasForm::Menu_VLinePasteTask_Click);
+    Menu_VLine->addSeparator();
+    item(Menu_VLine, Menu_VLineAdd, "Menu_VLineAdd", QStringLiteral("追加(&I)"), &CanvasForm::Menu_VLineAdd_Click);
+    item(Menu_VLine, Menu_VLineChink, "Menu_VLineChink", QStringLiteral("切断(&K)"), &CanvasForm::Menu_VLineChink_Click);
+    item(Menu_VLine, Menu_VLineConnect, "Menu_VLineConnect", QStringLiteral("接続(&O)"), &CanvasForm::Menu_VLineConnect_Click);
+    item(Menu_VLine, Menu_VLineNewPage, "Menu_VLineNewPage", QStringLiteral("改ﾍﾟｰｼﾞ(&G)"), &CanvasForm::Menu_VLineNewPage_Click);
+    Menu_VLineNewPage->setCheckable(true);
+
+    popup(Menu_HLine, "Menu_HLine", QStringLiteral("横線ﾒﾆｭｰ"));
+    item(Menu_HLine, Menu_HLineCut, "Menu_HLineCut", QStringLiteral("切り取り(&T)"), &CanvasForm::Menu_HLineCut_Click);
+    item(Menu_HLine, Menu_HLineCopy, "Menu_HLineCopy", QStringLiteral("ｺﾋﾟｰ(&C)"), &CanvasForm::Menu_HLineCopy_Click);
+    item(Menu_HLine, Menu_HLinePaste, "Menu_HLinePaste", QStringLiteral("貼り付け(&P)"), &CanvasForm::Menu_HLinePaste_Click);
+    item(Menu_HLine, Menu_HLineCopyTask, "Menu_HLineCopyTask", QStringLiteral("他ﾀｽｸへｺﾋﾟｰ"),
+         &CanvasForm::Menu_HLineCopyTask_Click);
+    item(Menu_HLine, Menu_HLinePasteTask, "Menu_HLinePasteTask", QStringLiteral("他ﾀｽｸから貼り付け"),
+         &CanvasForm::Menu_HLinePasteTask_Click);
+    Menu_HLine->addSeparator();
+    item(Menu_HLine, Menu_HLineDeleteLump, "Menu_HLineDeleteLump", QStringLiteral("一括削除"),
+         &CanvasForm::Menu_HLineDeleteLump_Click);
+    Menu_HLine->addSeparator();
+    item(Menu_HLine, Menu_HLineAdd, "Menu_HLineAdd", QStringLiteral("追加(&I)"), &CanvasForm::Menu_HLineAdd_Click);
+    item(Menu_HLine, Menu_HLineFontChangeLump, "Menu_HLineFontChangeLump", QStringLiteral("ﾌｫﾝﾄ一括変更(&L)"),
+         &CanvasForm::Menu_HLineFontChangeLump_Click);
+    item(Menu_HLine, Menu_HLineNewPage, "Menu_HLineNewPage", QStringLiteral("改ﾍﾟｰｼﾞ(&G)"), &CanvasForm::Menu_HLineNewPage_Click);
+    Menu_HLineNewPage->setCheckable(true);
+
+    popup(Menu_Canvas, "Menu_Canvas", QStringLiteral("ｷｬﾝﾊﾞｽ制御ﾒﾆｭｰ"));
+    item(Menu_Canvas, Menu_CanvasMinimized, "Menu_CanvasMinimized", QStringLiteral("最小化(&N)"),
+         &CanvasForm::Menu_CanvasMinimized_Click);
+    item(Menu_Canvas, Menu_CanvasNonIndication, "Menu_CanvasNonIndication", QStringLiteral("非表示(&C)"),
+         &CanvasForm::Menu_CanvasNonIndication_Click);
+    item(Menu_Canvas, Menu_CanvasReFresh, "Menu_CanvasReFresh", QStringLiteral("ﾘﾌﾚｯｼｭ(&F)"),
+         &CanvasForm::Menu_CanvasReFresh_Click);
+    Menu_Canvas->addSeparator();
+    item(Menu_Canvas, Menu_CanvasLeft, "Menu_CanvasLeft", QStringLiteral("左へ移動(&L)"), &CanvasForm::Menu_CanvasLeft_Click);
+    item(Menu_Canvas, Menu_CanvasRight, "Menu_CanvasRight", QStringLiteral("右へ移動(&R)"), &CanvasForm::Menu_CanvasRight_Click);
+    item(Menu_Canvas, Menu_CanvasUp, "Menu_CanvasUp", QStringLiteral("上へ移動(&U)"), &CanvasForm::Menu_CanvasUp_Click);
+    item(Menu_Canvas, Menu_CanvasDown, "Menu_CanvasDown", QStringLiteral("下へ移動(&D)"), &CanvasForm::Menu_CanvasDown_Click);
+    item(Menu_Canvas, Menu_CanvasLeft3, "Menu_CanvasLeft3", QStringLiteral("左へ移動3倍(&M)"), &CanvasForm::Menu_CanvasLeft3_Click);
+    item(Menu_Canvas, Menu_CanvasRight3, "Menu_CanvasRight3", QStringLiteral("右へ移動3倍(&S)"),
+         &CanvasForm::Menu_CanvasRight3_Click);
+    item(Menu_Canvas, Menu_CanvasUp3, "Menu_CanvasUp3", QStringLiteral("上へ移動3倍(&V)"), &CanvasForm::Menu_CanvasUp3_Click);
+    item(Menu_Canvas, Menu_CanvasDown3, "Menu_CanvasDown3", QStringLiteral("下へ移動3倍(&E)"), &CanvasForm::Menu_CanvasDown3_Click);
+}
+
+void CanvasForm::SetPopupRunner(PopupRunner runner)
+{
+    PopupRunnerHook() = std::move(runner);
+}
+
+void CanvasForm::popupShow(QMenu* menu)
+{
+    const QPoint at = QCursor::pos();
+    if (PopupRunnerHook())
+        PopupRunnerHook()(menu, at);
+    else
+        menu->exec(at);
+}
+
+void CanvasForm::toolBarArrange()
+{
+    if (MainWindow())
+        MainWindow()->ToolBarArrange();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mouse: Qt's events become the window's and the hit areas' own
+
+void CanvasForm::mousePressEvent(QMouseEvent* event)
+{
+    const auto [x, y] = TwipsAt(*event);
+    const int button = MouseButtonOf(event->button());
+    const int shift = ShiftOf(event->modifiers());
+    mouseCapture_ = HitTest(x, y);
+    mouseCaptured_ = true;
+    afterDoubleClick_ = false;
+    EventBoundary([&] {
+        if (mouseCapture_.partsKind != 0) {
+            const CanvasLabel& label = partLabel(mouseCapture_.partsKind, mouseCapture_.index);
+            Parts_MouseDown(mouseCapture_.partsKind, mouseCapture_.index, button, shift, x - label.Left, y - label.Top);
+        } else {
+            Form_MouseDown(button, shift, x, y);
+        }
+    });
+    event->accept();
+}
+
+void CanvasForm::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double click: DblClick on the part in place of a press.
+    const auto [x, y] = TwipsAt(*event);
+    mouseCapture_ = HitTest(x, y);
+    mouseCaptured_ = true;
+    afterDoubleClick_ = true;
+    if (mouseCapture_.partsKind != 0)
+        EventBoundary([&] { Parts_DblClick(mouseCapture_.partsKind, mouseCapture_.index); });
+    event->accept();
+}
+
+void CanvasForm::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!mouseCaptured_)
+        return;
+    const auto [x, y] = TwipsAt(*event);
+    const Qt::MouseButtons held = event->buttons();
+    const int button = (held & Qt::LeftButton ? 1 : 0) | (held & Qt::RightButton ? 2 : 0) | (held & Qt::MiddleButton ? 4 : 0);
+    const int shift = ShiftOf(event->modifiers());
+    EventBoundary([&] {
+        const CanvasHit target = mouseCapture_;
+        if (target.partsKind != 0 && LabelArrays()[static_cast<std::size_t>(target.partsKind - 1)]->IsLoaded(target.index)) {
+            const CanvasLabel& label = partLabel(target.partsKind, target.index);
+            Parts_MouseMove(target.partsKind, target.index, button, shift, x - label.Left, y - label.Top);
+        } else if (target.partsKind == 0) {
+            Form_MouseMove(button, shift, x, y);
+        }
+    });
+    event->accept();
+}
+
+void CanvasForm::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!mouseCaptured_)
+        return;
+    mouseCaptured_ = false;
+    const auto [x, y] = TwipsAt(*event);
+    const int button = MouseButtonOf(event->button());
+    const int shift = ShiftOf(event->modifiers());
+    const CanvasHit target = mouseCapture_;
+    const bool doubleClick = afterDoubleClick_;
+    afterDoubleClick_ = false;
+    EventBoundary([&] {
+        if (target.partsKind == 0) {
+            Form_MouseUp(button, shift, x, y);
+            return;
+        }
+        if (!LabelArrays()[static_cast<std::size_t>(target.partsKind - 1)]->IsLoaded(target.index))
+            return;
+        const CanvasLabel& label = partLabel(target.partsKind, target.index);
+        const std::int32_t lx = x - label.Left;
+        const std::int32_t ly = y - label.Top;
+        const bool inside = lx >= 0 && ly >= 0 && lx <= label.Width && ly <= label.Height;
+        Parts_MouseUp(target.partsKind, target.index, button, shift, lx, ly);
+        if (inside && !doubleClick)
+            Parts_Click(target.partsKind, target.index);
+    });
+    event->accept();
+}
+
+void CanvasForm::Form_MouseDown(int Button, int Shift, std::int32_t X, std::int32_t Y)
+{
+    MouseButton = Button;
+    MouseShift = Shift;
+    timCanvasForm->stop();
+    if (IsMouseLeft(0) && !RangeDragging) {
+        RangeDragging = true;
+        RangeMoved = false;
+        RangeStart = PointMake(X, Y);
+        PaintEventReleaseAll(true, false);
+    } else if (IsMouseLeft(1) && !WindowDragging) {
+        WindowDragging = true;
+        WindowDragStart = PointMake(X, Y);
+        PaintEventReleaseAll(true, false);
+    } else if (IsMouseRight(0)) {
+        popupShow(Menu_Canvas);
+    }
+}
+
+void CanvasForm::Form_MouseMove(int Button, int Shift, std::int32_t X, std::int32_t Y)
+{
+    if (RangeDragging)
+        rangeFollow(X, Y);
+    if (WindowDragging) {
+        // The window follows the pointer: the point pressed stays under it.
+        SetLeft(Left() + X - WindowDragStart.xw);
+        SetTop(Top() + Y - WindowDragStart.yh);
+    }
+}
+
+void CanvasForm::rangeFollow(std::int32_t x, std::int32_t y)
+{
+    RangeMoved = true;
+    RangeFrameShow(MinValue(RangeStart.xw, x), MinValue(RangeStart.yh, y), std::abs(RangeStart.xw - x),
+                   std::abs(RangeStart.yh - y));
+}
+
+void CanvasForm::rangeRelease(std::int32_t x, std::int32_t y, bool select)
+{
+    RangeDragging = false;
+    RangeEnd = PointMake(x, y);
+    if (std::as_const(shpRange)[0].Visible)
+        shpRange[0].Visible = false;
+    if (select) {
+        RangeSelect();
+        toolBarArrange();
+    }
+    RangeMoved = false;
+}
+
+void CanvasForm::Form_MouseUp(int Button, int Shift, std::int32_t X, std::int32_t Y)
+{
+    if (RangeDragging)
+        rangeRelease(X, Y, RangeMoved);
+    WindowDragging = false;
+    MouseButton = 0;
+    MouseShift = 0;
+    PaintEventReleaseAll(false, false);
+}
+
+void CanvasForm::Parts_MouseDown(std::int32_t kind, std::int16_t Index, int Button, int Shift, std::int32_t X,
+                                 std::int32_t Y)
+{
+    MouseButton = Button;
+    MouseShift = Shift;
+    if (IsMouseLeft(0) && !RangeDragging) {
+        const CanvasLabel& label = partLabel(kind, Index);
+        RangeDragging = true;
+        RangeMoved = false;
+        RangeStart = PointMake(label.Left + X, label.Top + Y);
+        PaintEventReleaseAll(true, false);
+    }
+}
+
+void CanvasForm::Parts_MouseMove(std::int32_t kind, std::int16_t Index, int Button, int Shift, std::int32_t X,
+                                 std::int32_t Y)
+{
+    if (RangeDragging) {
+        const CanvasLabel& label = partLabel(kind, Index);
+        rangeFollow(label.Left + X, label.Top + Y);
+    }
+}
+
+void CanvasForm::Parts_MouseUp(std::int32_t kind, std::int16_t Index, int Button, int Shift, std::int32_t X,
+                               std::int32_t Y)
+{
+    if (RangeDragging) {
+        // A drag that ends on the part it started from is a click on that part.
+        const CanvasLabel& label = partLabel(kind, Index);
+        const bool outside = X < 0 || Y < 0 || X > label.Width || Y > label.Height;
+        rangeRelease(label.Left + X, label.Top + Y, RangeMoved && outside);
+    }
+    PaintEventReleaseAll(false, false);
+}
+
+void CanvasForm::Parts_Click(std::int32_t kind, std::int16_t Index)
+{
+    QMenu* popup = nullptr;
+    bool plain = false;
+    RunCommand(this, [&] {
+        timCanvasForm->stop();
+        if (IsMouseRight(0) || IsMouseLeft(2)) {
+            if (kind == 2)
+                LockPartsInsertSide = QStringLiteral("Before");
+            else if (kind == 3)
+                LockPartsInsertSide = QStringLiteral("After");
+            PartsLockMenuSet(kind, Index);
+            if (kind == 1) {
+                for (QAction* a : {Menu_BoxCut, Menu_BoxCopy, Menu_BoxCopyTask, Menu_BoxDelete, Menu_BoxDeleteLump})
+                    a->setEnabled(LockPartsCopyEnabled);
+                Menu_BoxEditor->setEnabled(LockPartsEditorEnabled);
+                Menu_BoxFontChange->setEnabled(LockPartsFontEnabled);
+                Menu_BoxFontChangeLump->setEnabled(LockPartsFontEnabled);
+                popup = Menu_Box;
+            } else if (kind == 2 || kind == 3) {
+                Menu_VLinePaste->setEnabled(ClipboardExist() && LockPartsEditorEnabled);
+                Menu_VLinePasteTask->setEnabled(ClipboardTaskExist() && LockPartsEditorEnabled);
+                Menu_VLineAdd->setEnabled(LockPartsEditorEnabled);
+                Menu_VLineChink->setEnabled(LockPartsChinkEnabled);
+                Menu_VLineConnect->setEnabled(LockPartsConnectEnabled);
+                Menu_VLineNewPage->setEnabled(LockPartsNewPageEnabled);
+                Menu_VLineNewPage->setChecked((LockPartsFlags & BoxFlag::LowerPage) != 0 && LockPartsNewPageEnabled);
+                popup = Menu_VLine;
+            } else if (kind == 4) {
+                for (QAction* a : {Menu_HLineCut, Menu_HLineCopy, Menu_HLineCopyTask, Menu_HLineDeleteLump})
+                    a->setEnabled(LockPartsCopyEnabled);
+                Menu_HLinePaste->setEnabled(ClipboardExist() && LockPartsEditorEnabled);
+                Menu_HLinePasteTask->setEnabled(ClipboardTaskExist() && LockPartsEditorEnabled);
+                Menu_HLineAdd->setEnabled(LockPartsEditorEnabled);
+                Menu_HLineFontChangeLump->setEnabled(LockPartsFontEnabled);
+                Menu_HLineNewPage->setEnabled(LockPartsNewPageEnabled);
+                Menu_HLineNewPage->setChecked((LockPartsFlags & SubFlag::RightPage) != 0 && LockPartsNewPageEnabled);
+                popup = Menu_HLine;
+            }
+        } else if (IsMouseLeft(0)) {
+            PartsLock(kind, Index, 0, false);
+            PartsLockMenuSet(0, -1);
+            plain = true;
+        } else if (IsMouseLeft(1)) {
+            PartsLock(kind, Index, 1, false);
+            PartsLockMenuSet(0, -1);
+        }
+    });
+    if (popup)
+        popupShow(popup);
+    else if (plain)
+        RefreshTimerRestart();
+    toolBarArrange();
+    MouseButton = 0;
+    MouseShift = 0;
+}
+
+void CanvasForm::Parts_DblClick(std::int32_t kind, std::int16_t Index)
+{
+    RunCommand(this, [&] {
+        PartsLock();
+        switch (kind) {
+        case 1:
+            BoxEditModify(CanvasIndex, Index);
+            break;
+        case 2:
+            BoxEditBefore(CanvasIndex, Index);
+            break;
+        case 3:
+            BoxEditAfter(CanvasIndex, SubDataGet(CanvasIndex, Index).last);
+            break;
+        case 4: {
+            const std::int16_t flags = SubDataGet(CanvasIndex, Index).flags;
+            // Above the top chain only when it does not start with a routine; below a sub line
+            // only when nothing hangs from it.
+            if (flags & SubFlag::PlacementMark8)
+                BoxEditUpper(CanvasIndex, Index);
+            else if (flags & SubFlag::EmptyLine)
+                BoxEditLower(CanvasIndex, Index);
+            break;
+        }
+        default:
+            break;
+        }
+        toolBarArrange();
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keys and closing
+
+void CanvasForm::keyPressEvent(QKeyEvent* event)
+{
+    int keyCode = event->key();
+    EventBoundary([&] { Form_KeyDown(keyCode, int(event->modifiers())); });
+    if (keyCode == 0)
+        event->accept();
+    else
+        CanvasSurface::keyPressEvent(event);
+}
+
+void CanvasForm::keyReleaseEvent(QKeyEvent* event)
+{
+    int keyCode = event->key();
+    EventBoundary([&] { Form_KeyUp(keyCode, int(event->modifiers())); });
+    CanvasSurface::keyReleaseEvent(event);
+}
+
+void CanvasForm::Form_KeyDown(int& KeyCode, int Shift)
+{
+    DialogKeyDown(KeyCode, Shift, this);
+    DebugKeyCheck(KeyCode, Shift, this);
+    QWidget* main = MainWindow() ? MainWindow()->window() : nullptr;
+    if (main && !FormEnabled(main)) {
+        KeyCode = 0;
+    } else if (KeyCode == Qt::Key_Escape) {
+        // Esc first ends the search display, then clears the selection.
+        if (Links().SearchFound()) {
+            Links().SearchHighlightHide(false);
+            Links().SearchReset();
+        } else {
+            PartsLockClear();
+        }
+    }
+    timCanvasForm->stop();
+}
+
+void CanvasForm::Form_KeyUp(int& KeyCode, int Shift)
+{
+    toolBarArrange();
+}
+
+void CanvasForm::closeEvent(QCloseEvent* event)
+{
+    bool unload = false;
+    EventBoundary([&] { unload = Form_Unload(); });
+    if (unload)
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool CanvasForm::Form_Unload()
+{
+    const bool programClosing = ApplicationGlobals.ApplicationClosing;
+    // Ctrl+F4 reaches the window by more than one route, and the frame passes its close on to
+    // the window: a window already hidden, or already unloading, is closed once only.
+    if (closing_)
+        return true;
+    if (!programClosing && !Visible())
+        return false;
+    closing_ = programClosing;
+    FocusCanvasShow(QString());
+    CanvasBusyWait(CanvasIndex);
+    PaintEventReleaseAll(true, false);
+
+    ProcessingStart(this);
+    FirstFailure failure;
+    failure.Run([&] {
+        timCanvasForm->stop();
+        frame()->hide();
+        if (programClosing) {
+            PartsLockClear();
+            if (CanvasIndex > 0 && static_cast<std::size_t>(CanvasIndex) < B.size())
+                CanvasStateSet(CanvasIndex, 3);
+        } else {
+            UnVisibleCanvasShow();
+        }
+        if (CanvasIndex > 0)
+            BoxEditorCloseAll(CanvasIndex);
+    });
+    failure.Run([&] { ProcessingEnd(this, false, false); });
+    // A hidden window stays loaded: it must take input again when it is shown.
+    FormEnable(this, true);
+    failure.Rethrow();
+    return programClosing;
+}
 
 } // namespace vellumora

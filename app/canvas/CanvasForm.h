@@ -7,15 +7,31 @@
 #include "app/core/CanvasSurface.h"
 #include "app/core/DiagramRecords.h"
 
+#include <QPoint>
 #include <QString>
 #include <QWidget>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
+class QAction;
+class QMenu;
+
 namespace vellumora {
+
+// The four edges of a range rectangle or of a control, in twips: horizontal edges run from
+// (x1, y) to (x2, y), vertical edges from (x, y1) to (x, y2).
+struct RangeEdge {
+    std::int32_t x1 = 0;
+    std::int32_t y1 = 0;
+    std::int32_t x2 = 0;
+    std::int32_t y2 = 0;
+};
+using RangeEdges = std::array<RangeEdge, 2>;
 
 class CanvasForm : public CanvasSurface {
     Q_OBJECT
@@ -54,12 +70,29 @@ public:
     void PaintEventRelease(bool force) override;
 
     // Selects a part (kinds 1 to 4), adds it with Shift (partsShift 1), or clears the
-    // selection when called without a part.
+    // selection when called without a part. A part is listed once: visibleForce on a listed part
+    // only forces its frame on.
     void PartsLock(std::int32_t partsKind = 0, std::int16_t partsIndex = -1, std::int16_t partsShift = 0,
                    bool visibleForce = false);
     // Hides every frame and the range rectangle and empties the selection.
     void PartsLockClear() override;
     const std::vector<LockPartsRecord>& LockPartsList() const { return lockPartsList_; }
+    // Settles the selection for a popup on a part (or, with (0, -1), for the current selection)
+    // and recomputes the LockParts members and the target of single-part commands.
+    void PartsLockMenuSet(std::int32_t partsKind, std::int16_t partsIndex);
+    // The index single-part commands work on (-1 none), and the side of it on which the
+    // vertical-line add and paste commands insert ("Before" or "After").
+    std::int16_t LockPartsTargetIndex() const { return LockPartsTarget; }
+    const QString& LockPartsInsertSideText() const { return LockPartsInsertSide; }
+
+    // Places and shows the range rectangle.
+    void RangeFrameShow(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height);
+    // Selects every box the range rectangle between RangeStart and RangeEnd crosses.
+    void RangeSelect();
+    // Whether a range (its two horizontal and two vertical edges) touches a control: a corner of
+    // the control inside the range, or an edge of one crossing an edge of the other; bounds
+    // inclusive. A range wholly inside the control touches nothing.
+    static bool RangeCross(const RangeEdges& rangeHorizontal, const RangeEdges& rangeVertical, const CanvasLabel& ctl);
 
     // Window properties in twips and the window states (0 normal, 1 minimised,
     // 2 maximised). Left and top place the frame in the workspace; width and height size the
@@ -95,15 +128,99 @@ public:
     void Cls() override;
     bool ClipControls = true;
 
-    // Event side of the window.
+    // Event side of the window. Mouse positions are twips relative to the window or, for a
+    // part, to its hit area; Button 1 left, 2 right; Shift 1 Shift, 2 Ctrl, 4 Alt. The window
+    // turns Qt's mouse events into these: moves and the release go to the area pressed, a
+    // release inside a part clicks it, and a double click arrives as Down, Up, Click, DblClick,
+    // Up.
     void Form_Load();
     void Form_Activate();
+    void Form_GotFocus();
+    void Form_KeyDown(int& KeyCode, int Shift);
+    void Form_KeyUp(int& KeyCode, int Shift);
+    void Form_MouseDown(int Button, int Shift, std::int32_t X, std::int32_t Y);
+    void Form_MouseMove(int Button, int Shift, std::int32_t X, std::int32_t Y);
+    void Form_MouseUp(int Button, int Shift, std::int32_t X, std::int32_t Y);
     void Form_Paint();
     void Form_Resize();
+    // Closing: the window hides and its canvas stays open, unless the program is closing.
+    // Returns whether the window really unloads.
+    bool Form_Unload();
     void timRefresh_Timer();
     void timCanvasForm_Timer();
     // Starts the paint hold-off for the double-click time.
     void RefreshTimerRestart();
+
+    // The part hit areas by kind (1 lblBox, 2 lblLine, 3 lblSubLine1, 4 lblSubLine2).
+    void Parts_Click(std::int32_t kind, std::int16_t Index);
+    void Parts_DblClick(std::int32_t kind, std::int16_t Index);
+    void Parts_MouseDown(std::int32_t kind, std::int16_t Index, int Button, int Shift, std::int32_t X, std::int32_t Y);
+    void Parts_MouseMove(std::int32_t kind, std::int16_t Index, int Button, int Shift, std::int32_t X, std::int32_t Y);
+    void Parts_MouseUp(std::int32_t kind, std::int16_t Index, int Button, int Shift, std::int32_t X, std::int32_t Y);
+
+    // Starts a slide of the window: 1 to 8 left, right, up, down by 100 twips a step, then the
+    // same by 300; the number of steps is the main window's width or height over the step.
+    void CanvasSlideStart(std::int32_t mode);
+    std::int32_t SlideStepsLeft() const { return SlideCount; }
+
+    // The popups, shown at the pointer with their items enabled for the selection.
+    QMenu* Menu_Box = nullptr;
+    QAction* Menu_BoxCut = nullptr;
+    QAction* Menu_BoxCopy = nullptr;
+    QAction* Menu_BoxCopyTask = nullptr;
+    QAction* Menu_BoxDelete = nullptr;
+    QAction* Menu_BoxDeleteLump = nullptr;
+    QAction* Menu_BoxEditor = nullptr;
+    QAction* Menu_BoxFontChange = nullptr;
+    QAction* Menu_BoxFontChangeLump = nullptr;
+    QMenu* Menu_VLine = nullptr;
+    QAction* Menu_VLinePaste = nullptr;
+    QAction* Menu_VLinePasteTask = nullptr;
+    QAction* Menu_VLineAdd = nullptr;
+    QAction* Menu_VLineChink = nullptr;
+    QAction* Menu_VLineConnect = nullptr;
+    QAction* Menu_VLineNewPage = nullptr;
+    QMenu* Menu_HLine = nullptr;
+    QAction* Menu_HLineCut = nullptr;
+    QAction* Menu_HLineCopy = nullptr;
+    QAction* Menu_HLinePaste = nullptr;
+    QAction* Menu_HLineCopyTask = nullptr;
+    QAction* Menu_HLinePasteTask = nullptr;
+    QAction* Menu_HLineDeleteLump = nullptr;
+    QAction* Menu_HLineAdd = nullptr;
+    QAction* Menu_HLineFontChangeLump = nullptr;
+    QAction* Menu_HLineNewPage = nullptr;
+    QMenu* Menu_Canvas = nullptr;
+    QAction* Menu_CanvasMinimized = nullptr;
+    QAction* Menu_CanvasNonIndication = nullptr;
+    QAction* Menu_CanvasReFresh = nullptr;
+    QAction* Menu_CanvasLeft = nullptr;
+    QAction* Menu_CanvasRight = nullptr;
+    QAction* Menu_CanvasUp = nullptr;
+    QAction* Menu_CanvasDown = nullptr;
+    QAction* Menu_CanvasLeft3 = nullptr;
+    QAction* Menu_CanvasRight3 = nullptr;
+    QAction* Menu_CanvasUp3 = nullptr;
+    QAction* Menu_CanvasDown3 = nullptr;
+
+    // Shows a popup at a point on the screen and returns when its chosen command has run. By
+    // default the menu runs there; a runner set here (a test's) takes its place, and an empty
+    // one restores it.
+    using PopupRunner = std::function<void(QMenu* menu, const QPoint& globalPos)>;
+    static void SetPopupRunner(PopupRunner runner);
+
+    // The canvas popup's commands.
+    void Menu_CanvasMinimized_Click();
+    void Menu_CanvasNonIndication_Click();
+    void Menu_CanvasReFresh_Click();
+    void Menu_CanvasLeft_Click() { CanvasSlideStart(1); }
+    void Menu_CanvasRight_Click() { CanvasSlideStart(2); }
+    void Menu_CanvasUp_Click() { CanvasSlideStart(3); }
+    void Menu_CanvasDown_Click() { CanvasSlideStart(4); }
+    void Menu_CanvasLeft3_Click() { CanvasSlideStart(5); }
+    void Menu_CanvasRight3_Click() { CanvasSlideStart(6); }
+    void Menu_CanvasUp3_Click() { CanvasSlideStart(7); }
+    void Menu_CanvasDown3_Click() { CanvasSlideStart(8); }
 
     // Commands the main window calls on the active canvas window.
     void Menu_EditCut_Click();
@@ -114,6 +231,29 @@ public:
     void Menu_EditRedo_Click();
     void Menu_BoxFontChange_Click();
 
+    // The commands of the box, vertical-line and horizontal-line popups.
+    void Menu_BoxCut_Click();
+    void Menu_BoxCopy_Click();
+    void Menu_BoxCopyTask_Click();
+    void Menu_BoxDelete_Click();
+    void Menu_BoxDeleteLump_Click();
+    void Menu_BoxEditor_Click();
+    void Menu_BoxFontChangeLump_Click();
+    void Menu_VLinePaste_Click();
+    void Menu_VLinePasteTask_Click();
+    void Menu_VLineAdd_Click();
+    void Menu_VLineChink_Click();
+    void Menu_VLineConnect_Click();
+    void Menu_VLineNewPage_Click();
+    void Menu_HLineCut_Click();
+    void Menu_HLineCopy_Click();
+    void Menu_HLinePaste_Click();
+    void Menu_HLineCopyTask_Click();
+    void Menu_HLinePasteTask_Click();
+    void Menu_HLineDeleteLump_Click();
+    void Menu_HLineAdd_Click();
+    void Menu_HLineFontChangeLump_Click();
+    void Menu_HLineNewPage_Click();
 
 protected:
     bool event(QEvent* event) override;
@@ -121,20 +261,60 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    void menusCreate();
+    void popupShow(QMenu* menu);
+    bool IsMouseLeft(int shift) const { return MouseButton == 1 && MouseShift == shift; }
+    bool IsMouseRight(int shift) const { return MouseButton == 2 && MouseShift == shift; }
+    const CanvasLabel& partLabel(std::int32_t kind, std::int16_t index) const;
+    bool partFramed(std::int32_t kind, std::int16_t index) const;
+    // The range rectangle follows the pointer at x, y (window twips).
+    void rangeFollow(std::int32_t x, std::int32_t y);
+    void rangeRelease(std::int32_t x, std::int32_t y, bool select);
+    void dragEnd();
+    void toolBarArrange();
+    void subWindowActivating();
+
     QWidget* frame() const;
     void paintControls(QPainter& painter, const QRect& exposed) const;
     bool partsFrameShow(std::int16_t boxIndex, std::int16_t subIndex, const CanvasLabel* ctl, bool visibleForce);
     void hideFrame(std::int16_t boxIndex, std::int16_t subIndex);
     void lockPartsReset();
-    void setBusyCount(std::int16_t value);
+    void busyCountAdd(std::int16_t delta);
 
     bool FirstActivate = false;
+    int MouseButton = 0;
+    int MouseShift = 0;
+    std::int16_t LockPartsTarget = -1;
+    QString LockPartsInsertSide;
+    Point RangeStart;
+    Point RangeEnd;
+    bool RangeDragging = false;
+    bool RangeMoved = false;
+    std::int32_t SlideMode = 0;
+    std::int32_t SlideCount = 0;
+    bool WindowDragging = false;
+    Point WindowDragStart;
+    // The area a press went to (kind 0 the background): moves and the release follow it.
+    CanvasHit mouseCapture_;
+    bool mouseCaptured_ = false;
+    bool afterDoubleClick_ = false;
+    bool closing_ = false;
     bool drawn_ = false;          // the retained drawing holds the whole chart
     std::int16_t lastWindowState_ = 0;
     QSize clientSize_;            // pixels asked for by SetWidth and SetHeight
     std::vector<LockPartsRecord> lockPartsList_;
+    // The parts in lockPartsList_, by kind and index, so that none is listed twice.
+    std::unordered_set<std::int32_t> listedParts_;
 };
 
 // The canvas window of a slot, or none.

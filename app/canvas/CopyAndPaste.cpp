@@ -188,6 +188,9 @@ bool ClipboardTaskPasteFetch(std::int16_t canvas)
 
 bool ClipboardTaskExist()
 {
+    // Without the services object there is no store to find another copy's file in.
+    if (!CommonServices)
+        return false;
     const QString name = CommonServices->GetRegistry(kSection, kFilenameKey);
     return !name.isEmpty() && CommonServices->FileExists(name) && CommonServices->GetFileSize(name) > 0;
 }

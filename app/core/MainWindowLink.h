@@ -33,6 +33,8 @@ public:
     virtual void searchReplaceClosed() {}
     // Puts a child window (a canvas window, a box editor) into the workspace; its frame.
     virtual QMdiSubWindow* placeInWorkspace(QWidget* child) = 0;
+    // The tool-bar buttons and font controls as the active window's selection allows.
+    virtual void ToolBarArrange() {}
 };
 
 void SetMainWindowLink(MainWindowLink* link);

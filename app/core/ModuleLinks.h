@@ -5,8 +5,6 @@
 // registers every step once at start-up; calling a step nobody registered raises
 // std::bad_function_call, which the command's error boundary reports.
 
-#include "app/core/EditState.h"
-
 #include <QString>
 
 #include <cstdint>
@@ -24,20 +22,26 @@ struct ModuleLinks {
     // Hides the search highlight (clear: also forgets the shown match) and ends the search.
     std::function<void(bool clear)> SearchHighlightHide;
     std::function<void()> SearchReset;
+    // Whether a search match is shown.
+    std::function<bool()> SearchFound;
     // Derives the printable sizes from the report settings.
     std::function<void()> ReportSettingApply;
     // Opens the debug-class dialog.
     std::function<void()> DebugClassSetShow;
     // The undo snapshot taken before a change (canvas 0: the document settings alone).
     std::function<void(const QString& caption, std::int16_t canvas)> HistoryAdd;
-    // The font dialog for a font of boxes or report slots: the choice goes in and comes back;
-    // false when it was cancelled.
-    std::function<bool(const QString& caption, ToolbarFontStateRecord& choice)> FontChoiceDialog;
     // The zoom editor for a text with its limits (characters a line, lines): the text goes in and
     // comes back; false when it was cancelled.
     std::function<bool(const QString& caption, QString& text, std::int32_t tagType, std::int32_t maxWidth,
                        std::int32_t maxHeight)>
         ZoomEditDialog;
+    // The font dialog for the document's default font: the texts go in as the current choice and
+    // come back as the new one; false when it was cancelled.
+    std::function<bool(const QString& caption, QString& fontName, QString& fontSize, QString& colorName)>
+        DefaultFontDialog;
+    // Remember and restore the stacking order of the canvas windows around a full redraw.
+    std::function<void()> CanvasOrderSave;
+    std::function<void()> CanvasOrderRestore;
 };
 
 ModuleLinks& Links();

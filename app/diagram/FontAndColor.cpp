@@ -2,6 +2,9 @@
 
 #include "app/core/CanvasSurface.h"
 #include "app/core/ApplicationGlobals.h"
+#include "app/core/EditState.h"
+#include "app/core/ModuleLinks.h"
+#include "app/diagram/PadDraw.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
 #include "platform/printer/Printer.h"
@@ -279,8 +282,25 @@ void FontAndColorClear()
 
 bool DefaultFontSetting(const QString& caption)
 {
-    // The font dialog that asks for the document font is not part of this program yet.
-    return false;
+    ApplicationGlobalsRecord& g = ApplicationGlobals;
+    QString fontName = g.DocumentFontName;
+    QString fontSize = g.DocumentFontSize;
+    QString colorName = g.DocumentColorName;
+    if (!Links().DefaultFontDialog(caption, fontName, fontSize, colorName))
+        return false;
+    if (fontName == g.DocumentFontName && fontSize == g.DocumentFontSize && colorName == g.DocumentColorName)
+        return false;
+    // The snapshot holds the document settings as they were.
+    SetModifyFlag(true);
+    Links().HistoryAdd(caption, 0);
+    g.DocumentFontName = fontName;
+    g.DocumentFontSize = fontSize;
+    g.DocumentColorName = colorName;
+    FontAndSizeShow();
+    Links().CanvasOrderSave();
+    PadDrawRefresh(-1);
+    Links().CanvasOrderRestore();
+    return true;
 }
 
 std::int32_t ColorModify(const QString& spec)

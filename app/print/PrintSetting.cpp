@@ -3,6 +3,7 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/DebugLog.h"
 #include "app/core/EditState.h"
+#include "app/core/FontSettingLink.h"
 #include "app/core/ModuleLinks.h"
 #include "app/core/PrintRecords.h"
 #include "app/core/Processing.h"
@@ -371,27 +372,28 @@ void PrintSetting::cmdExplainFont_Click(int index)
 {
     RunCommand(this, [&] {
         const std::size_t slot = std::size_t(index);
-        ToolbarFontStateRecord choice;
-        choice.ToolbarFontName = slotFontName[slot];
-        choice.ToolbarFontSize = slotFontSize[slot];
-        choice.ToolbarFontBold = slotFontBold[slot];
-        choice.ToolbarFontItalic = slotFontItalic[slot];
-        choice.ToolbarFontStrikethru = slotFontStrikethru[slot];
-        choice.ToolbarFontUnderline = slotFontUnderLine[slot];
-        choice.ToolbarColorName = slotColor[slot];
-        const QString caption = windowTitle() + QLatin1Char(':') + cmdExplainFont[slot]->text() + QLatin1Char(':') +
-                                slotCaption[slot];
-        const bool accepted = Links().FontChoiceDialog(caption, choice);
+        FontSettingTray tray;
+        tray.TrayFontSettingMode = true;
+        tray.TrayFontName = slotFontName[slot];
+        tray.TrayFontSize = slotFontSize[slot];
+        tray.TrayFontBold = slotFontBold[slot];
+        tray.TrayFontItalic = slotFontItalic[slot];
+        tray.TrayFontStrikethru = slotFontStrikethru[slot];
+        tray.TrayFontUnderLine = slotFontUnderLine[slot];
+        tray.TrayColor = slotColor[slot];
+        tray.TrayCaption = windowTitle() + QLatin1Char(':') + cmdExplainFont[slot]->text() + QLatin1Char(':') +
+                           slotCaption[slot];
+        FontSettingShowModal(tray);
         ModalWindowShow(windowTitle());
-        if (!accepted)
+        if (tray.TrayCancel)
             return;
-        slotFontName[slot] = choice.ToolbarFontName;
-        slotFontSize[slot] = choice.ToolbarFontSize;
-        slotFontBold[slot] = choice.ToolbarFontBold;
-        slotFontItalic[slot] = choice.ToolbarFontItalic;
-        slotFontStrikethru[slot] = choice.ToolbarFontStrikethru;
-        slotFontUnderLine[slot] = choice.ToolbarFontUnderline;
-        slotColor[slot] = choice.ToolbarColorName;
+        slotFontName[slot] = tray.TrayFontName;
+        slotFontSize[slot] = tray.TrayFontSize;
+        slotFontBold[slot] = tray.TrayFontBold;
+        slotFontItalic[slot] = tray.TrayFontItalic;
+        slotFontStrikethru[slot] = tray.TrayFontStrikethru;
+        slotFontUnderLine[slot] = tray.TrayFontUnderLine;
+        slotColor[slot] = tray.TrayColor;
     });
 }
 

@@ -10,6 +10,9 @@
 #include "app/diagram/TagTable.h"
 #include "app/shell/DebugClassSet.h"
 #include "app/dialogs/BoxEditor.h"
+#include "app/core/FontSettingLink.h"
+#include "app/dialogs/FontSetting.h"
+#include "app/dialogs/ZoomScreen.h"
 #include "app/dialogs/SearchEngine.h"
 #include "app/print/ReportSetting.h"
 #include "app/core/AddOnHooks.h"
@@ -162,6 +165,48 @@ void ModuleLinksRegister()
     editors.EditorShow = BoxEditorShow;
     editors.EditorReturn = BoxEditTrayReturn;
     editors.HistoryAdd = HistoryAdd;
+    links.SearchFound = SearchFound;
+    links.DefaultFontDialog = DefaultFontDialog;
+    links.HistoryAdd = HistoryAdd;
+    links.CanvasOrderSave = CanvasOrderSave;
+    links.CanvasOrderRestore = CanvasOrderRestore;
+    links.ZoomEditDialog = [](const QString& caption, QString& text, std::int32_t tagType, std::int32_t maxWidth,
+                              std::int32_t maxHeight) {
+        ZoomScreen zoom;
+        zoom.TrayEditText = text;
+        zoom.TrayModifyCaption = caption;
+        zoom.TrayTagType = tagType;
+        zoom.TrayMaxTextWidth = maxWidth;
+        zoom.TrayMaxTextHeight = maxHeight;
+        zoom.exec();
+        if (zoom.TrayCancel)
+            return false;
+        text = zoom.TrayEditText;
+        return true;
+    };
+    SetFontSettingShow([](FontSettingTray& tray) {
+        FontSetting dialog;
+        dialog.TrayFontSettingMode = tray.TrayFontSettingMode;
+        dialog.TrayFontName = tray.TrayFontName;
+        dialog.TrayFontSize = tray.TrayFontSize;
+        dialog.TrayFontBold = tray.TrayFontBold;
+        dialog.TrayFontItalic = tray.TrayFontItalic;
+        dialog.TrayFontStrikethru = tray.TrayFontStrikethru;
+        dialog.TrayFontUnderLine = tray.TrayFontUnderLine;
+        dialog.TrayColor = tray.TrayColor;
+        dialog.TrayCaption = tray.TrayCaption;
+        dialog.exec();
+        tray.TrayCancel = dialog.TrayCancel;
+        if (dialog.TrayCancel)
+            return;
+        tray.TrayFontName = dialog.TrayFontName;
+        tray.TrayFontSize = dialog.TrayFontSize;
+        tray.TrayFontBold = dialog.TrayFontBold;
+        tray.TrayFontItalic = dialog.TrayFontItalic;
+        tray.TrayFontStrikethru = dialog.TrayFontStrikethru;
+        tray.TrayFontUnderLine = dialog.TrayFontUnderLine;
+        tray.TrayColor = dialog.TrayColor;
+    });
 }
 
 void AppInitialize()

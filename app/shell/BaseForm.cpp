@@ -141,6 +141,7 @@ public:
         form_->panels_->SetText(key, text);
     }
     QMdiSubWindow* placeInWorkspace(QWidget* child) override { return form_->workspace->addSubWindow(child); }
+    void ToolBarArrange() override { form_->ToolBarArrange(); }
     void searchReplaceClosed() override
     {
         form_->SearchReplaceShow = false;

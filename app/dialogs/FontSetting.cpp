@@ -1,0 +1,160 @@
+#include "app/dialogs/FontSetting.h"
+
+#include "app/core/MainWindowLink.h"
+#include "app/core/Processing.h"
+#include "app/core/Utilities.h"
+#include "platform/vbrt/Value.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace vellumora {
+
+namespace {
+
+constexpr int Pixel = platform::vbrt::TwipsPerPixel;
+constexpr int Margin = 240;
+constexpr int LabelWidth = 1080;
+constexpr int ComboWidth = 3000;
+constexpr int RowHeight = 300;
+constexpr int RowPitch = 420;
+constexpr int ButtonWidth = 1080;
+constexpr int ButtonHeight = 375;
+constexpr int ButtonGap = 120;
+
+QRect Twips(int x, int y, int width, int height)
+{
+    return QRect(x / Pixel, y / Pixel, width / Pixel, height / Pixel);
+}
+
+// Where a check in the form comes from: blanks count as nothing chosen.
+bool Blank(const QString& text)
+{
+    return platform::vbrt::Trim(text).isEmpty();
+}
+
+} // namespace
+
+FontSetting::FontSetting(QWidget* parent) : TrayDialog(parent)
+{
+    setObjectName(QStringLiteral("FontSetting"));
+
+    int y = Margin;
+    const auto row = [&](QLabel*& label, QComboBox*& combo, const QString& name, const QString& caption) {
+        label = new QLabel(caption, this);
+        label->setObjectName(QStringLiteral("lbl") + name);
+        label->setGeometry(Twips(Margin, y, LabelWidth, RowHeight));
+        combo = new QComboBox(this);
+        combo->setObjectName(QStringLiteral("cmb") + name);
+        combo->setGeometry(Twips(Margin + LabelWidth, y, ComboWidth, RowHeight));
+        label->setBuddy(combo);
+        y += RowPitch;
+    };
+    row(lblFontName, cmbFontName, QStringLiteral("FontName"), QStringLiteral("ﾌｫﾝﾄ(&F)"));
+    row(lblFontSize, cmbFontSize, QStringLiteral("FontSize"), QStringLiteral("ｻｲｽﾞ(&S)"));
+    row(lblColor, cmbColor, QStringLiteral("Color"), QStringLiteral("文字色(&C)"));
+
+    const auto check = [&](QCheckBox*& box, const QString& name, const QString& caption, int column) {
+        box = new QCheckBox(caption, this);
+        box->setObjectName(name);
+        box->setGeometry(Twips(Margin + column * (ComboWidth + LabelWidth) / 4, y, (ComboWidth + LabelWidth) / 4, RowHeight));
+    };
+    check(chkFontBold, QStringLiteral("chkFontBold"), QStringLiteral("太字(&B)"), 0);
+    check(chkFontItalic, QStringLiteral("chkFontItalic"), QStringLiteral("斜体(&I)"), 1);
+    check(chkFontStrikethru, QStringLiteral("chkFontStrikethru"), QStringLiteral("取消線(&R)"), 2);
+    check(chkFontUnderLine, QStringLiteral("chkFontUnderLine"), QStringLiteral("下線(&U)"), 3);
+    y += RowPitch + ButtonGap;
+
+    const int width = 2 * Margin + LabelWidth + ComboWidth;
+    cmdUpdate = new QPushButton(QStringLiteral("更新"), this);
+    cmdUpdate->setObjectName(QStringLiteral("cmdUpdate"));
+    cmdUpdate->setGeometry(Twips(width - Margin - 2 * ButtonWidth - ButtonGap, y, ButtonWidth, ButtonHeight));
+    cmdUpdate->setDefault(true);
+    cmdCancel = new QPushButton(QStringLiteral("取消"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setGeometry(Twips(width - Margin - ButtonWidth, y, ButtonWidth, ButtonHeight));
+    cmdCancel->setAutoDefault(false);
+    setFixedSize(Twips(0, 0, width, y + ButtonHeight + Margin).size());
+
+    connect(cmdUpdate, &QPushButton::clicked, this, &FontSetting::cmdUpdate_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &FontSetting::cmdCancel_Click);
+}
+
+FontSetting::~FontSetting() = default;
+
+void FontSetting::Form_Load()
+{
+    FormControlsClear(this, true);
+    // Box fonts may keep the document's own name, size or colour: the lists then begin with
+    // "標準", which an empty current value selects.
+    FontNameComboSet(cmbFontName, TrayFontSettingMode, TrayFontName);
+    FontSizeComboSet(cmbFontSize, TrayFontSettingMode, TrayFontSize);
+    ColorComboSet(cmbColor, TrayFontSettingMode, TrayColor);
+    for (QCheckBox* box : {chkFontBold, chkFontItalic, chkFontStrikethru, chkFontUnderLine}) {
+        box->setEnabled(TrayFontSettingMode);
+        box->setVisible(TrayFontSettingMode);
+    }
+    if (TrayFontSettingMode) {
+        chkFontBold->setChecked(TrayFontBold);
+        chkFontItalic->setChecked(TrayFontItalic);
+        chkFontStrikethru->setChecked(TrayFontStrikethru);
+        chkFontUnderLine->setChecked(TrayFontUnderLine);
+    }
+    TrayCancel = false;
+    const QString caption = MenuCaptionClean(TrayCaption);
+    setWindowTitle(caption);
+    ModalWindowShow(caption);
+}
+
+void FontSetting::cmdUpdate_Click()
+{
+    cmdUpdate->setFocus();
+    ProcessingStart(this);
+    const auto refuse = [this](const QString& message, QComboBox* field) {
+        ErrorMessageBox(message);
+        ProcessingEnd(this, false, false);
+        field->setFocus();
+    };
+    if (Blank(cmbFontName->currentText()))
+        return refuse(QStringLiteral("ﾌｫﾝﾄ名の指定がありません。"), cmbFontName);
+    if (Blank(cmbFontSize->currentText()))
+        return refuse(QStringLiteral("ﾌｫﾝﾄｻｲｽﾞの指定がありません。"), cmbFontSize);
+    if (Blank(cmbColor->currentText()))
+        return refuse(QStringLiteral("色の指定がありません。"), cmbColor);
+    TrayFontName = cmbFontName->currentText();
+    TrayFontSize = cmbFontSize->currentText();
+    TrayColor = cmbColor->currentText();
+    if (TrayFontSettingMode) {
+        TrayFontBold = chkFontBold->isChecked();
+        TrayFontItalic = chkFontItalic->isChecked();
+        TrayFontStrikethru = chkFontStrikethru->isChecked();
+        TrayFontUnderLine = chkFontUnderLine->isChecked();
+    }
+    Confirm();
+}
+
+void FontSetting::cmdCancel_Click()
+{
+    Cancel(cmdCancel);
+}
+
+bool DefaultFontDialog(const QString& caption, QString& fontName, QString& fontSize, QString& colorName)
+{
+    FontSetting dialog(MainWindow() ? MainWindow()->window() : nullptr);
+    dialog.TrayFontSettingMode = false;
+    dialog.TrayFontName = fontName;
+    dialog.TrayFontSize = fontSize;
+    dialog.TrayColor = colorName;
+    dialog.TrayCaption = caption;
+    dialog.exec();
+    if (dialog.TrayCancel)
+        return false;
+    fontName = dialog.TrayFontName;
+    fontSize = dialog.TrayFontSize;
+    colorName = dialog.TrayColor;
+    return true;
+}
+
+} // namespace vellumora

@@ -1,0 +1,60 @@
+#pragma once
+
+// The font dialog: a font name, a size, a text colour and, for box fonts, the four font styles.
+// The default-font command asks it for the document's font, the box-font command for the font
+// of the selected parts.
+
+#include "app/dialogs/TrayDialog.h"
+
+#include <QString>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace vellumora {
+
+class FontSetting : public TrayDialog {
+    Q_OBJECT
+public:
+    explicit FontSetting(QWidget* parent = nullptr);
+    ~FontSetting() override;
+
+    // False: the document's default font; true: the font of boxes (with "標準" entries and the
+    // four styles).
+    bool TrayFontSettingMode = false;
+    QString TrayFontName;
+    QString TrayFontSize;
+    bool TrayFontBold = false;
+    bool TrayFontItalic = false;
+    bool TrayFontStrikethru = false;
+    bool TrayFontUnderLine = false;
+    QString TrayColor;
+    QString TrayCaption;
+
+    QLabel* lblFontName = nullptr;
+    QComboBox* cmbFontName = nullptr;
+    QLabel* lblFontSize = nullptr;
+    QComboBox* cmbFontSize = nullptr;
+    QLabel* lblColor = nullptr;
+    QComboBox* cmbColor = nullptr;
+    QCheckBox* chkFontBold = nullptr;
+    QCheckBox* chkFontItalic = nullptr;
+    QCheckBox* chkFontStrikethru = nullptr;
+    QCheckBox* chkFontUnderLine = nullptr;
+    QPushButton* cmdUpdate = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+    void cmdUpdate_Click();
+    void cmdCancel_Click() override;
+
+protected:
+    void Form_Load() override;
+};
+
+// Opens the font dialog for the document's default font; the three texts go in as the current
+// choice and come back as the new one. False when the dialog was cancelled.
+bool DefaultFontDialog(const QString& caption, QString& fontName, QString& fontSize, QString& colorName);
+
+} // namespace vellumora

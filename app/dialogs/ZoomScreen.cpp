@@ -1,0 +1,202 @@
+#include "app/dialogs/ZoomScreen.h"
+
+#include "app/core/MainWindowLink.h"
+#include "app/core/Processing.h"
+#include "app/diagram/TagTable.h"
+#include "platform/vbrt/Value.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace vellumora {
+
+namespace {
+
+constexpr int Pixel = platform::vbrt::TwipsPerPixel;
+
+// The designed window, in twips.
+constexpr std::int32_t DesignWidth = 7800;
+constexpr std::int32_t DesignHeight = 4560;
+constexpr std::int32_t Margin = 120;
+constexpr std::int32_t LabelHeight = 240;
+constexpr std::int32_t ButtonWidth = 1080;
+constexpr std::int32_t ButtonHeight = 375;
+// Neither the text box nor the buttons' distance from the left or top edge shrinks below this.
+constexpr std::int32_t SmallestRoom = 3000;
+
+QRect Twips(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height)
+{
+    return QRect(x / Pixel, y / Pixel, width / Pixel, height / Pixel);
+}
+
+// The text box holds LF line ends; the callers' texts join lines with CR LF.
+QString ToEditor(const QString& text)
+{
+    QString lines = text;
+    return lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+QString FromEditor(const QString& text)
+{
+    QString lines = text;
+    return lines.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+}
+
+} // namespace
+
+ZoomScreen::ZoomScreen(QWidget* parent) : TrayDialog(parent)
+{
+    setObjectName(QStringLiteral("ZoomScreen"));
+    setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
+
+    lblText = new QLabel(QStringLiteral("ﾃｷｽﾄ(&T)"), this);
+    lblText->setObjectName(QStringLiteral("lblText"));
+    txtZoomEditor = new QPlainTextEdit(this);
+    txtZoomEditor->setObjectName(QStringLiteral("txtZoomEditor"));
+    txtZoomEditor->setTabChangesFocus(true);
+    lblText->setBuddy(txtZoomEditor);
+    cmdUpdate = new QPushButton(QStringLiteral("更新"), this);
+    cmdUpdate->setObjectName(QStringLiteral("cmdUpdate"));
+    cmdCancel = new QPushButton(QStringLiteral("取消"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setAutoDefault(false);
+    cmdUpdate->setDefault(true);
+
+    const std::int32_t textTop = Margin + LabelHeight + 60;
+    const std::int32_t buttonTop = DesignHeight - Margin - ButtonHeight;
+    lblText->setGeometry(Twips(Margin, Margin, 2400, LabelHeight));
+    txtZoomEditor->setGeometry(Twips(Margin, textTop, DesignWidth - 2 * Margin, buttonTop - Margin - textTop));
+    cmdCancel->setGeometry(Twips(DesignWidth - Margin - ButtonWidth, buttonTop, ButtonWidth, ButtonHeight));
+    cmdUpdate->setGeometry(Twips(DesignWidth - 2 * (Margin + ButtonWidth), buttonTop, ButtonWidth, ButtonHeight));
+    resize(Twips(0, 0, DesignWidth, DesignHeight).size());
+
+    connect(cmdUpdate, &QPushButton::clicked, this, &ZoomScreen::cmdUpdate_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &ZoomScreen::cmdCancel_Click);
+    txtZoomEditor->installEventFilter(this);
+}
+
+ZoomScreen::~ZoomScreen() = default;
+
+void ZoomScreen::Form_Load()
+{
+    FormControlsClear(this, true);
+    txtZoomEditor->setPlainText(ToEditor(TrayEditText));
+
+    designWidth_ = width() * Pixel;
+    designHeight_ = height() * Pixel;
+    textWidth_ = txtZoomEditor->width() * Pixel;
+    textHeight_ = txtZoomEditor->height() * Pixel;
+    updateLeft_ = cmdUpdate->x() * Pixel;
+    updateTop_ = cmdUpdate->y() * Pixel;
+    cancelLeft_ = cmdCancel->x() * Pixel;
+    cancelTop_ = cmdCancel->y() * Pixel;
+    const std::int32_t minimumWidth = std::max({designWidth_ - textWidth_, designWidth_ - updateLeft_,
+                                                designWidth_ - cancelLeft_}) + SmallestRoom;
+    const std::int32_t minimumHeight = std::max({designHeight_ - textHeight_, designHeight_ - updateTop_,
+                                                 designHeight_ - cancelTop_}) + SmallestRoom;
+    setMinimumSize(Twips(0, 0, minimumWidth, minimumHeight).size());
+    if (MainWindow() && MainWindow()->window())
+        mainWindowState_ = MainWindow()->window()->windowState();
+
+    const QString caption = QStringLiteral("ｽﾞｰﾑ") + QStringLiteral(" [") + MenuCaptionClean(TrayModifyCaption) +
+                            QStringLiteral("]");
+    setWindowTitle(caption);
+    ModalWindowShow(caption);
+    TrayCancel = false;
+}
+
+void ZoomScreen::showEvent(QShowEvent* event)
+{
+    TrayDialog::showEvent(event);
+    txtZoomEditor->setFocus();
+}
+
+void ZoomScreen::resizeEvent(QResizeEvent* event)
+{
+    TrayDialog::resizeEvent(event);
+    if (designWidth_ > 0)
+        Form_Resize();
+}
+
+void ZoomScreen::changeEvent(QEvent* event)
+{
+    TrayDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && designWidth_ > 0)
+        Form_Resize();
+}
+
+void ZoomScreen::Form_Resize()
+{
+    const std::int32_t w = width() * Pixel;
+    const std::int32_t h = height() * Pixel;
+    // The text box grows with the window; the buttons keep their distance from the right and
+    // lower edges.
+    if (w - (designWidth_ - textWidth_) > SmallestRoom && w - (designWidth_ - updateLeft_) > SmallestRoom &&
+        w - (designWidth_ - cancelLeft_) > SmallestRoom) {
+        txtZoomEditor->resize((w - (designWidth_ - textWidth_)) / Pixel, txtZoomEditor->height());
+        cmdUpdate->move((w - (designWidth_ - updateLeft_)) / Pixel, cmdUpdate->y());
+        cmdCancel->move((w - (designWidth_ - cancelLeft_)) / Pixel, cmdCancel->y());
+    }
+    if (h - (designHeight_ - textHeight_) > SmallestRoom && h - (designHeight_ - updateTop_) > SmallestRoom &&
+        h - (designHeight_ - cancelTop_) > SmallestRoom) {
+        txtZoomEditor->resize(txtZoomEditor->width(), (h - (designHeight_ - textHeight_)) / Pixel);
+        cmdUpdate->move(cmdUpdate->x(), (h - (designHeight_ - updateTop_)) / Pixel);
+        cmdCancel->move(cmdCancel->x(), (h - (designHeight_ - cancelTop_)) / Pixel);
+    }
+    // Minimising the zoom window minimises the whole program; restoring it brings the main
+    // window back as it was.
+    QWidget* main = MainWindow() ? MainWindow()->window() : nullptr;
+    if (!main)
+        return;
+    if (windowState() & Qt::WindowMinimized) {
+        mainWindowState_ = main->windowState();
+        main->setWindowState(main->windowState() | Qt::WindowMinimized);
+    } else if (main->windowState() != mainWindowState_) {
+        main->setWindowState(mainWindowState_);
+    }
+}
+
+bool ZoomScreen::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == txtZoomEditor) {
+        // While the text has the focus, Enter starts a new line instead of pressing 更新.
+        if (event->type() == QEvent::FocusIn) {
+            txtZoomEditor->selectAll();
+            cmdUpdate->setDefault(false);
+        } else if (event->type() == QEvent::FocusOut) {
+            cmdUpdate->setDefault(true);
+        }
+    }
+    return TrayDialog::eventFilter(watched, event);
+}
+
+void ZoomScreen::cmdUpdate_Click()
+{
+    cmdUpdate->setFocus();
+    ProcessingStart(this);
+    const QString text = FromEditor(txtZoomEditor->toPlainText());
+    if (InputTextCheck(text, TrayTagType, TrayMaxTextWidth, TrayMaxTextHeight)) {
+        ProcessingEnd(this, false, false);
+        txtZoomEditor->setFocus();
+        return;
+    }
+    TrayEditText = text;
+    Confirm();
+}
+
+void ZoomScreen::cmdCancel_Click()
+{
+    Cancel(cmdCancel);
+}
+
+void ZoomScreen::Form_Unload()
+{
+    TrayDialog::Form_Unload();
+    ProcessingEnd(this, false, false);
+}
+
+} // namespace vellumora

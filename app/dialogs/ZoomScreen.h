@@ -1,0 +1,65 @@
+#pragma once
+
+// The zoom dialog: edits one text in a large, resizable window and refuses a text that breaks
+// its line or character limit.
+
+#include "app/dialogs/TrayDialog.h"
+
+#include <QString>
+
+#include <cstdint>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace vellumora {
+
+class ZoomScreen : public TrayDialog {
+    Q_OBJECT
+public:
+    explicit ZoomScreen(QWidget* parent = nullptr);
+    ~ZoomScreen() override;
+
+    // The text, lines joined by CR LF; written back only by 更新.
+    QString TrayEditText;
+    // What is being edited; shown in the caption after "ｽﾞｰﾑ".
+    QString TrayModifyCaption;
+    // The box kind whose limits apply when a limit below is not positive.
+    std::int32_t TrayTagType = 0;
+    // Most characters per line and most lines; -1 takes both from TrayTagType.
+    std::int32_t TrayMaxTextWidth = -1;
+    std::int32_t TrayMaxTextHeight = -1;
+
+    QLabel* lblText = nullptr;
+    QPlainTextEdit* txtZoomEditor = nullptr;
+    QPushButton* cmdUpdate = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+    void cmdUpdate_Click();
+    void cmdCancel_Click() override;
+
+protected:
+    void Form_Load() override;
+    void Form_Unload() override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Form_Resize();
+
+    // Sizes as designed, in twips.
+    std::int32_t designWidth_ = 0;
+    std::int32_t designHeight_ = 0;
+    std::int32_t textWidth_ = 0;
+    std::int32_t textHeight_ = 0;
+    std::int32_t updateLeft_ = 0;
+    std::int32_t updateTop_ = 0;
+    std::int32_t cancelLeft_ = 0;
+    std::int32_t cancelTop_ = 0;
+    Qt::WindowStates mainWindowState_ = Qt::WindowNoState;
+};
+
+} // namespace vellumora

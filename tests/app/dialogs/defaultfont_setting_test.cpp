@@ -1,0 +1,108 @@
+// The default-font command: the font dialog asks, and only a changed choice takes an undo
+// snapshot of the document settings, becomes the document's font and redraws the canvases.
+#include "app/diagram/FontAndColor.h"
+
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/EditState.h"
+#include "app/core/ModuleLinks.h"
+#include "app/dialogs/FontSetting.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace vellumora;
+
+namespace {
+
+class DefaultFontSettingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved = Links();
+        ApplicationGlobals = ApplicationGlobalsRecord::Default;
+        ApplicationGlobals.FontNameList = {QStringLiteral("標準"), QStringLiteral("IPAGothic"),
+                                           QStringLiteral("IPAMincho")};
+        ApplicationGlobals.FontSizeList = {QStringLiteral("標準"), QStringLiteral("9"), QStringLiteral("10.5")};
+        ApplicationGlobals.ColorTable = {{QStringLiteral("Default"), QStringLiteral("標準"), 0, 0, 0, -1},
+                                         {QStringLiteral("Black"), QStringLiteral("黒"), 0, 0, 0, 0}};
+        ApplicationGlobals.DocumentFontName = QStringLiteral("IPAGothic");
+        ApplicationGlobals.DocumentFontSize = QStringLiteral("9");
+        ApplicationGlobals.DocumentColorName = QStringLiteral("黒");
+        B.assign(1, CanvasRecord{});
+        Links().HistoryAdd = [this](const QString& caption, std::int16_t canvas) {
+            steps.push_back(QStringLiteral("snapshot %1 %2 of %3 modified %4")
+                                .arg(caption)
+                                .arg(canvas)
+                                .arg(ApplicationGlobals.DocumentFontSize)
+                                .arg(GetModifyFlag()));
+        };
+        Links().CanvasOrderSave = [this] { steps.push_back(QStringLiteral("order saved")); };
+        Links().CanvasOrderRestore = [this] { steps.push_back(QStringLiteral("order restored")); };
+    }
+    void TearDown() override
+    {
+        Links() = saved;
+        B.clear();
+    }
+
+    // Runs the command; act gets the dialog once it is up.
+    bool run(const std::function<void(FontSetting&)>& act)
+    {
+        QTimer::singleShot(0, [act] {
+            if (auto* dialog = qobject_cast<FontSetting*>(QApplication::activeModalWidget()))
+                act(*dialog);
+        });
+        return DefaultFontSetting(QStringLiteral("ﾃﾞﾌｫﾙﾄ･ﾌｫﾝﾄ(&D)"));
+    }
+
+    ModuleLinks saved;
+    std::vector<QString> steps;
+};
+
+TEST_F(DefaultFontSettingTest, OnlyAChangedChoiceIsTakenWithASnapshotFirst)
+{
+    struct Row {
+        const char* why;
+        std::function<void(FontSetting&)> act;
+        bool changed;
+        QString size;
+    };
+    const Row rows[] = {
+        {"closed with the close box",
+         [](FontSetting& d) {
+             d.cmbFontSize->setCurrentIndex(1);
+             d.close();
+         },
+         false, QStringLiteral("9")},
+        {"updated unchanged", [](FontSetting& d) { d.cmdUpdate->click(); }, false, QStringLiteral("9")},
+        {"a new size",
+         [](FontSetting& d) {
+             d.cmbFontSize->setCurrentText(QStringLiteral("10.5"));
+             d.cmdUpdate->click();
+         },
+         true, QStringLiteral("10.5")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        steps.clear();
+        SetModifyFlag(false);
+        ApplicationGlobals.DocumentFontSize = QStringLiteral("9");
+        EXPECT_EQ(run(row.act), row.changed);
+        EXPECT_EQ(ApplicationGlobals.DocumentFontSize, row.size);
+        EXPECT_EQ(ApplicationGlobals.DocumentFontName, QStringLiteral("IPAGothic"));
+        EXPECT_EQ(GetModifyFlag(), row.changed);
+        if (row.changed)
+            EXPECT_EQ(steps, (std::vector<QString>{QStringLiteral("snapshot ﾃﾞﾌｫﾙﾄ･ﾌｫﾝﾄ(&D) 0 of 9 modified 1"),
+                                                   QStringLiteral("order saved"), QStringLiteral("order restored")}));
+        else
+            EXPECT_TRUE(steps.empty());
+    }
+}
+
+} // namespace

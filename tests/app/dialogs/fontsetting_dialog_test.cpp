@@ -1,0 +1,166 @@
+// The font dialog driven offscreen: its two modes, the checks of 更新, and every way out that is
+// not 更新 leaving the caller's values alone.
+#include "app/dialogs/FontSetting.h"
+
+#include "app/core/ApplicationGlobals.h"
+#include "platform/msgbox/MsgBox.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace vellumora;
+namespace mb = platform::msgbox;
+
+namespace {
+
+class FontSettingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ApplicationGlobals = ApplicationGlobalsRecord::Default;
+        ApplicationGlobals.FontNameList = {QStringLiteral("標準"), QStringLiteral("IPAGothic"),
+                                           QStringLiteral("IPAMincho")};
+        ApplicationGlobals.FontSizeList = {QStringLiteral("標準"), QStringLiteral("9"), QStringLiteral("10.5")};
+        ApplicationGlobals.ColorTable = {{QStringLiteral("Default"), QStringLiteral("標準"), 0, 0, 0, -1},
+                                         {QStringLiteral("Black"), QStringLiteral("黒"), 0, 0, 0, 0},
+                                         {QStringLiteral("Red"), QStringLiteral("赤"), 255, 0, 0, 0xFF}};
+        mb::ClearQueue();
+        mb::ShownBoxes().clear();
+    }
+
+    // Runs the dialog; act runs once it is shown. A dialog act leaves open is cancelled.
+    bool run(FontSetting& dialog, const std::function<void()>& act)
+    {
+        bool stayed = false;
+        QTimer::singleShot(0, &dialog, [&] {
+            act();
+            if (dialog.isVisible()) {
+                stayed = true;
+                dialog.cmdCancel->click();
+            }
+        });
+        dialog.exec();
+        return stayed;
+    }
+};
+
+TEST_F(FontSettingTest, DefaultFontModeHasNoStandardEntryAndNoStyles)
+{
+    FontSetting dialog;
+    dialog.TrayFontSettingMode = false;
+    dialog.TrayFontName = QStringLiteral("IPAMincho");
+    dialog.TrayFontSize = QStringLiteral("9");
+    dialog.TrayColor = QStringLiteral("赤");
+    dialog.TrayFontBold = true;
+    dialog.TrayCaption = QStringLiteral("ﾃﾞﾌｫﾙﾄ･ﾌｫﾝﾄ(&D)");
+    QString caption;
+    bool stylesShown = true;
+    int names = 0;
+    const bool stayed = run(dialog, [&] {
+        caption = dialog.windowTitle();
+        stylesShown = dialog.chkFontBold->isVisible();
+        names = dialog.cmbFontName->count();
+        dialog.cmbFontName->setCurrentIndex(0);
+        dialog.cmdUpdate->click();
+    });
+    EXPECT_FALSE(stayed);
+    EXPECT_EQ(caption, QStringLiteral("ﾃﾞﾌｫﾙﾄ･ﾌｫﾝﾄ"));
+    EXPECT_FALSE(stylesShown);
+    EXPECT_EQ(names, 2) << "the list begins after 標準";
+    EXPECT_FALSE(dialog.TrayCancel);
+    EXPECT_EQ(dialog.TrayFontName, QStringLiteral("IPAGothic"));
+    EXPECT_EQ(dialog.TrayFontSize, QStringLiteral("9"));
+    EXPECT_EQ(dialog.TrayColor, QStringLiteral("赤"));
+    EXPECT_TRUE(dialog.TrayFontBold) << "styles are left as they were";
+}
+
+TEST_F(FontSettingTest, BoxFontModeSelectsStandardForAnEmptyValueAndReturnsTheStyles)
+{
+    FontSetting dialog;
+    dialog.TrayFontSettingMode = true;
+    dialog.TrayFontItalic = true;
+    QString shownName;
+    bool italicShown = false;
+    run(dialog, [&] {
+        shownName = dialog.cmbFontName->currentText();
+        italicShown = dialog.chkFontItalic->isChecked() && dialog.chkFontItalic->isVisible();
+        dialog.chkFontItalic->setChecked(false);
+        dialog.chkFontUnderLine->setChecked(true);
+        dialog.cmdUpdate->click();
+    });
+    EXPECT_EQ(shownName, QStringLiteral("標準"));
+    EXPECT_TRUE(italicShown);
+    EXPECT_EQ(dialog.TrayFontName, QStringLiteral("標準"));
+    EXPECT_FALSE(dialog.TrayFontItalic);
+    EXPECT_TRUE(dialog.TrayFontUnderLine);
+}
+
+TEST_F(FontSettingTest, AnEmptyChoiceIsRefusedWithTheFirstFailingCheck)
+{
+    struct Row {
+        const char* why;
+        QString name, size, color;
+        QString message;
+    };
+    const Row rows[] = {
+        {"no font name", QStringLiteral("Unknown"), QStringLiteral("Unknown"), QString(),
+         QStringLiteral("ﾌｫﾝﾄ名の指定がありません。")},
+        {"no size", QStringLiteral("IPAGothic"), QStringLiteral("99"), QStringLiteral("Unknown"),
+         QStringLiteral("ﾌｫﾝﾄｻｲｽﾞの指定がありません。")},
+        {"no colour", QStringLiteral("IPAGothic"), QStringLiteral("9"), QStringLiteral("Unknown"),
+         QStringLiteral("色の指定がありません。")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        mb::ShownBoxes().clear();
+        FontSetting dialog;
+        dialog.TrayFontName = row.name;
+        dialog.TrayFontSize = row.size;
+        dialog.TrayColor = row.color;
+        const bool stayed = run(dialog, [&] { dialog.cmdUpdate->click(); });
+        EXPECT_TRUE(stayed);
+        ASSERT_EQ(mb::ShownBoxes().size(), 1u);
+        EXPECT_EQ(mb::ShownBoxes()[0].prompt, row.message);
+        EXPECT_TRUE(dialog.TrayCancel);
+        EXPECT_EQ(dialog.TrayFontName, row.name);
+    }
+}
+
+TEST_F(FontSettingTest, EveryWayOutButUpdateIsACancel)
+{
+    struct Row {
+        const char* why;
+        std::function<void(FontSetting&)> leave;
+    };
+    const Row rows[] = {
+        {"取消", [](FontSetting& d) { d.cmdCancel->click(); }},
+        {"the close box", [](FontSetting& d) { d.close(); }},
+        {"Esc", [](FontSetting& d) { QTest::keyClick(d.cmbFontName, Qt::Key_Escape); }},
+        {"Ctrl+F4", [](FontSetting& d) { QTest::keyClick(&d, Qt::Key_F4, Qt::ControlModifier); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        FontSetting dialog;
+        dialog.TrayFontSettingMode = true;
+        dialog.TrayFontName = QStringLiteral("IPAMincho");
+        dialog.TrayFontBold = false;
+        const bool stayed = run(dialog, [&] {
+            dialog.cmbFontName->setCurrentIndex(1);
+            dialog.chkFontBold->setChecked(true);
+            row.leave(dialog);
+        });
+        EXPECT_FALSE(stayed);
+        EXPECT_TRUE(dialog.TrayCancel);
+        EXPECT_EQ(dialog.TrayFontName, QStringLiteral("IPAMincho"));
+        EXPECT_FALSE(dialog.TrayFontBold);
+    }
+}
+
+} // namespace

@@ -1,0 +1,138 @@
+// Canvas windows of an opened sample in the main window: closing one hides it and keeps its
+// canvas, a click on a box frames it on screen, and the focus names the current canvas.
+#include "baseform_support.h"
+
+#include <QImage>
+#include <QTimer>
+
+namespace {
+
+using namespace baseform_test;
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class CanvasWindows : public BaseFormTest {
+protected:
+    void openSample()
+    {
+        showActive();
+        cd::QueueFileName(SamplePath(QStringLiteral("order-summary.txt")));
+        form().Menu_FileOpen_Click();
+        ASSERT_GT(B.size(), 2u);
+        ASSERT_EQ(shownCanvases().size(), B.size() - 1);
+    }
+    void saveAs(const QString& path)
+    {
+        cd::QueueFileName(path);
+        form().Menu_FileSaveNamed_Click();
+    }
+    // The first shown box of a canvas window.
+    static std::int16_t firstBox(CanvasForm& canvas)
+    {
+        const CanvasLabelArray& boxes = canvas.lblBox;
+        for (std::int16_t i = 1; i <= boxes.UBound(); ++i)
+            if (boxes.IsLoaded(i) && boxes[i].Visible && boxes[i].Width > 300 && boxes[i].Height > 150)
+                return i;
+        return -1;
+    }
+};
+
+TEST_F(CanvasWindows, ClosingACanvasWindowHidesItAndSaveStillWritesItsCanvas)
+{
+    openSample();
+    const QString before = files_.filePath(QStringLiteral("before.txt"));
+    const QString after = files_.filePath(QStringLiteral("after.txt"));
+    saveAs(before);
+
+    CanvasForm* first = shownCanvases()[0];
+    const std::int16_t canvas = first->GetCanvasIndex();
+    struct Row {
+        const char* why;
+        std::function<void()> close;
+    };
+    const Row rows[] = {
+        {"the frame's close box", [&] { first->parentWidget()->close(); }},
+        {"Ctrl+F4 on the window", [&] { QTest::keyClick(first, Qt::Key_F4, Qt::ControlModifier); }},
+        {"the canvas popup's hide item", [&] { first->Menu_CanvasNonIndication->trigger(); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        first->Show();
+        ASSERT_TRUE(first->Visible());
+        row.close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_FALSE(CanvasWindowOf(B[static_cast<std::size_t>(canvas)]) == nullptr) << "the window stays loaded";
+        EXPECT_FALSE(first->Visible());
+        EXPECT_EQ(B[static_cast<std::size_t>(canvas)].header.state, 2) << "the canvas stays open";
+        EXPECT_TRUE(form().StatusPanelText(QStringLiteral("UnVisibleCanvas")).contains(first->Caption().section(':', 0, 0)));
+        EXPECT_TRUE(FormEnabled(first)) << "a hidden window takes input again once shown";
+    }
+
+    saveAs(after);
+    EXPECT_EQ(ReadAll(after), ReadAll(before)) << "the hidden canvas is saved with the others";
+}
+
+TEST_F(CanvasWindows, AClickOnABoxFramesItInRed)
+{
+    openSample();
+    // The second window, so that the click moves the focus to it.
+    CanvasForm& canvas = *shownCanvases()[1];
+    const std::int16_t box = firstBox(canvas);
+    ASSERT_GT(box, 0);
+    const CanvasLabel label = std::as_const(canvas.lblBox)[box];
+    const QPoint centre((label.Left + label.Width / 2) / 15, (label.Top + label.Height / 2) / 15);
+
+    ApplicationGlobals.CurrentCanvasIndex = 0;
+    QTest::mouseClick(&canvas, Qt::LeftButton, Qt::NoModifier, centre);
+    QTRY_VERIFY(!canvas.LockPartsList().empty());
+    EXPECT_EQ(canvas.LockPartsList(), (std::vector<LockPartsRecord>{{1, box}}));
+    EXPECT_TRUE(canvas.LockPartsEditorEnabled);
+    EXPECT_EQ(ApplicationGlobals.CurrentCanvasIndex, canvas.GetCanvasIndex()) << "the focus names the current canvas";
+
+    // The frame lies 30 twips outside the box: look for red on each of its four sides.
+    const QImage image = canvas.grab().toImage();
+    const int left = (label.Left - 30) / 15, right = (label.Left + label.Width + 30) / 15;
+    const int top = (label.Top - 30) / 15, bottom = (label.Top + label.Height + 30) / 15;
+    const auto red = [&](int x, int y) {
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy) {
+                const QColor c = image.pixelColor(x + dx, y + dy);
+                if (c.red() > 200 && c.green() < 80 && c.blue() < 80)
+                    return true;
+            }
+        return false;
+    };
+    EXPECT_TRUE(red(left, (top + bottom) / 2));
+    EXPECT_TRUE(red(right, (top + bottom) / 2));
+    EXPECT_TRUE(red((left + right) / 2, top));
+    EXPECT_TRUE(red((left + right) / 2, bottom));
+    EXPECT_FALSE(red((left + right) / 2, (top + bottom) / 2)) << "only the outline is red";
+
+    // Esc on the window clears it again.
+    QTest::keyClick(&canvas, Qt::Key_Escape);
+    EXPECT_TRUE(canvas.LockPartsList().empty());
+}
+
+TEST_F(CanvasWindows, SlidesStepByTheMainWindowsSize)
+{
+    openSample();
+    form().resize(800, 600); // 12000 by 9000 twips
+    CanvasForm& canvas = *shownCanvases()[0];
+    canvas.Menu_CanvasLeft->trigger();
+    EXPECT_EQ(canvas.SlideStepsLeft(), 120);
+    EXPECT_TRUE(canvas.timCanvasForm->isActive());
+    const std::int32_t left = canvas.Left();
+    canvas.timCanvasForm_Timer();
+    EXPECT_LT(canvas.Left(), left);
+    EXPECT_EQ(canvas.SlideStepsLeft(), 119);
+    canvas.Menu_CanvasDown3->trigger();
+    EXPECT_EQ(canvas.SlideStepsLeft(), 30) << "a new slide replaces the count";
+    QTest::keyClick(&canvas, Qt::Key_Shift);
+    EXPECT_FALSE(canvas.timCanvasForm->isActive()) << "any key stops a slide";
+}
+
+} // namespace
