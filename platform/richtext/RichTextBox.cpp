@@ -4,7 +4,9 @@
 #include "platform/textmeasure/TextMeasure.h"
 #include "platform/vbrt/Value.h"
 
+#include <QTextBlock>
 #include <QTextCharFormat>
+#include <QTextDocument>
 #include <QTextCursor>
 #include <QTextEdit>
 
@@ -88,8 +90,35 @@ void RichTextBox::SetBackColor(std::int32_t color)
 
 QString RichTextBox::Text() const
 {
-    return edit_->toPlainText();
+    QStringList lines;
+    for (QTextBlock block = edit_->document()->begin(); block.isValid(); block = block.next())
+        lines << block.text();
+    return lines.join(QStringLiteral("\r\n"));
 }
+
+namespace {
+
+// A line break is one position in the document and CR LF, two characters, in the text: offsets
+// into the text are mapped onto the document line by line.
+int DocumentPosition(const QTextDocument* document, std::int32_t offset)
+{
+    int lineStart = 0; // offset of the current line in the text
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        const int length = block.length() - 1; // without its separator
+        if (offset <= lineStart + length || !block.next().isValid())
+            return block.position() + std::clamp(offset - lineStart, 0, length);
+        lineStart += length + 2;
+    }
+    return 0;
+}
+
+std::int32_t TextOffset(const QTextDocument* document, int position)
+{
+    const QTextBlock block = document->findBlock(position);
+    return position + block.blockNumber(); // one more character per line break before it
+}
+
+} // namespace
 
 void RichTextBox::SetText(const QString& text)
 {
@@ -101,31 +130,30 @@ void RichTextBox::SetText(const QString& text)
 
 std::int32_t RichTextBox::SelStart() const
 {
-    return edit_->textCursor().selectionStart();
+    return TextOffset(edit_->document(), edit_->textCursor().selectionStart());
 }
 
 std::int32_t RichTextBox::SelLength() const
 {
     const QTextCursor cursor = edit_->textCursor();
-    return cursor.selectionEnd() - cursor.selectionStart();
+    return TextOffset(edit_->document(), cursor.selectionEnd()) - TextOffset(edit_->document(), cursor.selectionStart());
 }
 
 void RichTextBox::SetSelStart(std::int32_t start)
 {
     // Setting the start collapses the selection, as the old control did.
-    const int end = edit_->document()->characterCount() - 1;
     QTextCursor cursor(edit_->document());
-    cursor.setPosition(std::clamp(start, 0, end));
+    cursor.setPosition(DocumentPosition(edit_->document(), std::max(start, 0)));
     edit_->setTextCursor(cursor);
 }
 
 void RichTextBox::SetSelLength(std::int32_t length)
 {
-    const int end = edit_->document()->characterCount() - 1;
     QTextCursor cursor = edit_->textCursor();
     const int start = cursor.selectionStart();
+    const std::int32_t startOffset = TextOffset(edit_->document(), start);
     cursor.setPosition(start);
-    cursor.setPosition(std::clamp(start + std::max(length, 0), start, end), QTextCursor::KeepAnchor);
+    cursor.setPosition(DocumentPosition(edit_->document(), startOffset + std::max(length, 0)), QTextCursor::KeepAnchor);
     edit_->setTextCursor(cursor);
 }
 

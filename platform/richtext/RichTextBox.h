@@ -43,11 +43,13 @@ public:
     std::int32_t BackColor() const { return backColor_; }
     void SetBackColor(std::int32_t color);
 
-    // The plain text; setting it drops every format and puts the selection at 0, length 0.
+    // The plain text, lines joined by CR LF; setting it drops every format and puts the selection
+    // at 0, length 0.
     QString Text() const;
     void SetText(const QString& text);
 
-    // The selection, in UTF-16 characters; out-of-range values are cut to the text.
+    // The selection, in UTF-16 characters of Text, where a line break counts as its CR and LF;
+    // out-of-range values are cut to the text.
     std::int32_t SelStart() const;
     std::int32_t SelLength() const;
     void SetSelStart(std::int32_t start);
