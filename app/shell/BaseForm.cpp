@@ -1014,6 +1014,7 @@ void BaseForm::SearchDialogShow(bool replace)
         // The dialog ends the busy state and hands the main window back when it closes.
         auto* dialog = new SearchReplace(this);
         dialog->TrayReplace = replace;
+        SearchReplaceShow = true;
         dialog->ShowModeless();
     });
     if (!shown)

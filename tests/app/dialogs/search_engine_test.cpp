@@ -224,7 +224,7 @@ TEST_F(SearchEngineTest, ReplacingLeavesEachTextAsTheShownMatchesSay)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
-        open(document(QStringLiteral("two.txt"), TwoCanvasLines()));
+        open(write(QStringLiteral("two.txt"), paddraw_test::DocumentBytes(TwoCanvasLines())));
         PadDrawRefresh(-1);
         Apply(row.conditions);
         ApplicationGlobals.SearchSettings.ReplaceText = row.replacement;
