@@ -208,6 +208,7 @@ void BoxIntoView(CanvasForm& form, std::int16_t canvas, std::int16_t box)
 void OverlayShow(CanvasForm& form, const SearchMatchRecord& record)
 {
     platform::richtext::RichTextBox& overlay = form.rtxBox;
+    overlay.BeginUpdate();
     overlay.Move(record.BoxXY.xw + record.TextXY.xw - OverlayInset, record.BoxXY.yh + record.TextXY.yh - OverlayInset,
                  record.TextSize.xw + OverlayExtraWidth,
                  record.TextSize.yh + OverlayLineExtra * record.LineCount + OverlayExtraHeight);
@@ -233,9 +234,10 @@ void OverlayShow(CanvasForm& form, const SearchMatchRecord& record)
     overlay.SetSelBold(true);
     overlay.SetSelStart(0);
     overlay.SetSelLength(0);
+    overlay.EndUpdate();
 }
 
-void MatchShow(std::int16_t canvas, std::int16_t box, const SearchMatchRecord& record)
+void MatchShow(std::int16_t canvas, std::int16_t box, const SearchMatchRecord& record, bool overlay)
 {
     CanvasForm* form = WindowOf(canvas);
     if (form && (!form->Visible() || form->WindowState() == 1)) {
@@ -250,7 +252,7 @@ void MatchShow(std::int16_t canvas, std::int16_t box, const SearchMatchRecord& r
     SearchMarkSet(Search.SearchCurrentMatch, true);
     Search.SearchCurrentMatch = record;
     SearchMarkSet(record, false);
-    if (form)
+    if (form && overlay)
         OverlayShow(*form, record);
 }
 
@@ -347,7 +349,7 @@ bool SearchExecute()
     return Search.SearchFoundFlag;
 }
 
-void SearchNextShow()
+void SearchNextShow(bool overlay)
 {
     for (;;) {
         const std::int16_t canvasCursor = Search.SearchCanvasCursor;
@@ -376,7 +378,7 @@ void SearchNextShow()
             continue;
         }
         const SearchMatchRecord record = Search.SearchMatchList[static_cast<std::size_t>(Search.SearchMatchCursor)];
-        MatchShow(canvas, box, record);
+        MatchShow(canvas, box, record, overlay);
         ++Search.SearchMatchCursor;
         return;
     }

@@ -75,8 +75,10 @@ void SearchHighlightHide(bool clear);
 // Starts a search with the current settings over the canvases; true when a box to search exists.
 bool SearchExecute();
 // Shows the next match: its canvas to the front and in view, the box selected and the match
-// highlighted; ends the search when no match is left.
-void SearchNextShow();
+// highlighted; ends the search when no match is left. Without overlay the match is not laid in
+// the overlay: Replace All replaces each match before anything is painted, and parks the overlay
+// when the matches run out, so laying it would show nothing.
+void SearchNextShow(bool overlay = true);
 // Replaces the match shown last in its text; later matches of that text move with it. Nothing is
 // redrawn.
 void ReplaceCurrent();

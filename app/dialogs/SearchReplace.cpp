@@ -496,7 +496,7 @@ void SearchReplace::cmdReplaceAll_Click()
             SearchExecute();
         }
         ApplicationGlobals.SearchSettings.ReplaceText = cmbReplaceText->currentText();
-        SearchNextShow();
+        SearchNextShow(false);
         if (!SearchFound())
             return; // nothing to replace: no undo step, the document stays unmodified
         SetModifyFlag(true);
@@ -504,7 +504,7 @@ void SearchReplace::cmdReplaceAll_Click()
         do {
             ReplaceCurrent();
             replaced_ = true;
-            SearchNextShow();
+            SearchNextShow(false);
         } while (SearchFound());
         PadDrawRefresh(-1);
         raise();
