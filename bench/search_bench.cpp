@@ -7,7 +7,7 @@
 #include "app/dialogs/SearchEngine.h"
 #include "app/dialogs/SearchReplace.h"
 #include "app/shell/AppMain.h"
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "platform/codepage/CodePage.h"
 
 #include <QApplication>

@@ -56,7 +56,7 @@ public:
     // Selects a part (kinds 1 to 4), adds it with Shift (partsShift 1), or clears the
     // selection when called without a part.
     void PartsLock(std::int32_t partsKind = 0, std::int16_t partsIndex = -1, std::int16_t partsShift = 0,
-                   bool visibleForce = false);
+                   bool visibleForce = false) override;
     // Hides every frame and the range rectangle and empties the selection.
     void PartsLockClear() override;
     const std::vector<LockPartsRecord>& LockPartsList() const { return lockPartsList_; }

@@ -1,9 +1,12 @@
 #pragma once
 
-// Steps that the model and the busy protocol take in modules that sit above them (canvas slots,
-// the copy buffer, the search, the report settings, the debug-class dialog). The program
+// Steps that the model, the busy protocol and the dialogs take in modules that sit above or
+// beside them (canvas slots, the undo history, box editors, the copy buffer, the search, the
+// report settings, the debug-class dialog). The program
 // registers every step once at start-up; calling a step nobody registered raises
 // std::bad_function_call, which the command's error boundary reports.
+
+#include <QString>
 
 #include <cstdint>
 #include <functional>
@@ -15,6 +18,11 @@ struct ModuleLinks {
     std::function<std::int16_t(std::int16_t n, std::int32_t kindFlags)> CanvasSlotSetup;
     // Unloads the loaded controls of the canvas's window, with unloadForm the window too.
     std::function<void(std::int16_t canvas, bool unloadForm)> CanvasControlsUnload;
+    // Takes the undo snapshot before a change of the canvas (-1 every canvas).
+    std::function<void(const QString& caption, std::int16_t canvas)> HistoryAdd;
+    // Closes the box editors open on the canvas (-1 every canvas), asking first with ask; true
+    // when the user kept one open.
+    std::function<bool(bool ask, std::int16_t canvas)> BoxEditorCloseCheck;
     // Drops the local copy buffer and the exchange files.
     std::function<void()> ClipboardReset;
     // Hides the search highlight (clear: also forgets the shown match) and ends the search.

@@ -1,13 +1,13 @@
 #include "app/dialogs/SearchEngine.h"
 
-#include "app/canvas/CanvasForm.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/CanvasSurface.h"
+#include "app/core/MainWindowLink.h"
+#include "app/core/Processing.h"
 #include "app/diagram/BoxList.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/PadDraw.h"
 #include "app/diagram/TagTable.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/MainWindowLink.h"
-#include "app/shell/Processing.h"
 #include "platform/regexp/RegExp.h"
 #include "platform/richtext/RichTextBox.h"
 
@@ -31,7 +31,7 @@ bool ValidCanvas(std::int16_t canvas)
     return canvas >= 1 && static_cast<std::size_t>(canvas) < B.size();
 }
 
-CanvasForm* WindowOf(std::int16_t canvas)
+CanvasSurface* WindowOf(std::int16_t canvas)
 {
     return ValidCanvas(canvas) ? B[static_cast<std::size_t>(canvas)].form.data() : nullptr;
 }
@@ -200,12 +200,12 @@ void CanvasShowForSearch(std::int16_t canvas)
 }
 
 // Brings the canvas window to the front with the box in view.
-void BoxIntoView(CanvasForm& form, std::int16_t canvas, std::int16_t box)
+void BoxIntoView(CanvasSurface& form, std::int16_t canvas, std::int16_t box)
 {
     form.ZOrder();
 }
 
-void OverlayShow(CanvasForm& form, const SearchMatchRecord& record)
+void OverlayShow(CanvasSurface& form, const SearchMatchRecord& record)
 {
     platform::richtext::RichTextBox& overlay = form.rtxBox;
     overlay.BeginUpdate();
@@ -239,7 +239,7 @@ void OverlayShow(CanvasForm& form, const SearchMatchRecord& record)
 
 void MatchShow(std::int16_t canvas, std::int16_t box, const SearchMatchRecord& record, bool overlay)
 {
-    CanvasForm* form = WindowOf(canvas);
+    CanvasSurface* form = WindowOf(canvas);
     if (form && (!form->Visible() || form->WindowState() == 1)) {
         CanvasShowForSearch(canvas);
         form = WindowOf(canvas);
@@ -304,7 +304,7 @@ std::int16_t SearchCurrentCanvas()
 void SearchHighlightHide(bool clear)
 {
     SearchMarkSet(Search.SearchCurrentMatch, true);
-    if (CanvasForm* form = WindowOf(SearchCurrentCanvas()))
+    if (CanvasSurface* form = WindowOf(SearchCurrentCanvas()))
         OverlayPark(form->rtxBox);
     if (clear)
         SearchClear();
@@ -329,7 +329,7 @@ bool SearchExecute()
         const std::int16_t c = order[i];
         if (!ValidCanvas(c))
             continue;
-        const CanvasForm* form = WindowOf(c);
+        const CanvasSurface* form = WindowOf(c);
         const bool visible = form && form->Visible();
         if (settings.SearchRange == 1 && !visible)
             continue;

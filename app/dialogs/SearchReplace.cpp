@@ -1,17 +1,16 @@
 #include "app/dialogs/SearchReplace.h"
 
-#include "app/canvas/BoxEditing.h"
-#include "app/canvas/CanvasForm.h"
-#include "app/canvas/HistoryControl.h"
-#include "app/canvas/PageSetting.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/CanvasSurface.h"
+#include "app/core/DebugLog.h"
+#include "app/core/EditState.h"
+#include "app/core/MainWindowLink.h"
+#include "app/core/ModuleLinks.h"
+#include "app/core/Processing.h"
+#include "app/core/Utilities.h"
 #include "app/diagram/PadDraw.h"
 #include "app/diagram/TagTable.h"
 #include "app/dialogs/SearchEngine.h"
-#include "app/shell/ApplicationGlobals.h"
-#include "app/shell/BaseForm.h"
-#include "app/shell/DebugLog.h"
-#include "app/shell/Processing.h"
-#include "app/shell/Utilities.h"
 #include "platform/vbrt/Value.h"
 
 #include <QCheckBox>
@@ -72,10 +71,8 @@ bool HistoryListAdd(QComboBox* list, QStringList& history)
 // out again.
 void MainWindowTakesLead(bool redraw)
 {
-    if (BaseForm* main = BaseFormWindow()) {
-        main->SearchReplaceShow = false;
-        main->RegainLeadership(redraw);
-    }
+    if (MainWindowLink* main = MainWindow())
+        main->searchReplaceClosed(redraw);
 }
 
 // Where the box of the match on display lies on the screen, in twips.
@@ -89,7 +86,7 @@ QRect FoundBoxScreenRect()
     if (at < 0 || static_cast<std::size_t>(at) >= entry.BoxIndexes.size() ||
         static_cast<std::size_t>(entry.CanvasIndex) >= B.size())
         return {};
-    const CanvasForm* form = B[static_cast<std::size_t>(entry.CanvasIndex)].form.data();
+    const CanvasSurface* form = B[static_cast<std::size_t>(entry.CanvasIndex)].form.data();
     const std::int16_t box = entry.BoxIndexes[static_cast<std::size_t>(at)];
     if (!form || !form->lblBox.IsLoaded(box))
         return {};
@@ -455,7 +452,7 @@ void SearchReplace::cmdReplace_Click()
     const bool replaceMode = cmbReplaceText->isEnabled();
     if (!replaceMode) {
         RunCommand(this, [&] {
-            if (BoxEditorCloseCheck(true, -1))
+            if (Links().BoxEditorCloseCheck(true, -1))
                 return;
             replaceControlsEnable(true);
             CaptionRefresh();
@@ -470,7 +467,7 @@ void SearchReplace::cmdReplace_Click()
         ApplicationGlobals.SearchSettings.ReplaceText = cmbReplaceText->currentText();
         if (SearchFound()) {
             SetModifyFlag(true);
-            HistoryAdd(MenuCaptionClean(cmdReplace->text()), SearchCurrentCanvas());
+            Links().HistoryAdd(MenuCaptionClean(cmdReplace->text()), SearchCurrentCanvas());
             ReplaceCurrent();
             replaced_ = true;
             SearchNextShow();
@@ -500,7 +497,7 @@ void SearchReplace::cmdReplaceAll_Click()
         if (!SearchFound())
             return; // nothing to replace: no undo step, the document stays unmodified
         SetModifyFlag(true);
-        HistoryAdd(MenuCaptionClean(cmdReplaceAll->text()), -1);
+        Links().HistoryAdd(MenuCaptionClean(cmdReplaceAll->text()), -1);
         do {
             ReplaceCurrent();
             replaced_ = true;

@@ -150,6 +150,8 @@ void ModuleLinksRegister()
     ModuleLinks& links = Links();
     links.CanvasSlotSetup = CanvasSlotSetup;
     links.CanvasControlsUnload = CanvasControlsUnload;
+    links.HistoryAdd = HistoryAdd;
+    links.BoxEditorCloseCheck = BoxEditorCloseCheck;
     links.ClipboardReset = ClipboardReset;
     links.SearchHighlightHide = SearchHighlightHide;
     links.SearchReset = SearchReset;

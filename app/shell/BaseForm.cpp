@@ -138,10 +138,10 @@ public:
             it->second->setText(text);
     }
     QMdiSubWindow* placeInWorkspace(QWidget* child) override { return form_->workspace->addSubWindow(child); }
-    void searchReplaceClosed() override
+    void searchReplaceClosed(bool redraw) override
     {
         form_->SearchReplaceShow = false;
-        form_->RegainLeadership(false);
+        form_->RegainLeadership(redraw);
     }
 
 private:

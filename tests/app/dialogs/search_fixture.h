@@ -2,7 +2,7 @@
 
 // The document the search tests look through: two canvases whose boxes hold the texts searched.
 
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 
 #include <QStringList>
 

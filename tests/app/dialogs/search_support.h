@@ -6,7 +6,7 @@
 #include "app/canvas/CanvasForm.h"
 #include "app/diagram/paddraw_support.h"
 #include "app/dialogs/SearchEngine.h"
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "search_fixture.h"
 
 namespace search_test {
@@ -29,7 +29,7 @@ protected:
         PadDrawTest::TearDown();
     }
 
-    static CanvasForm& Form(std::int16_t c) { return *Canvas(c).form; }
+    static CanvasForm& Form(std::int16_t c) { return dynamic_cast<CanvasForm&>(*Canvas(c).form); }
     static BoxRecord& Box(std::int16_t c, std::int16_t b) { return Canvas(c).BoxList[static_cast<std::size_t>(b)]; }
 };
 
