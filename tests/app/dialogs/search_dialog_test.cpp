@@ -215,6 +215,22 @@ TEST_F(SearchDialogTest, TheHistoryKeepsEachTextOnceNewestFirstAndAtMost51)
     EXPECT_EQ(d.cmbSearchText->currentText(), QStringLiteral("new"));
 }
 
+TEST_F(SearchDialogTest, SearchNextOfTheMainWindowGoesOnWithTheStoredConditions)
+{
+    ApplicationGlobals.SearchSettings.SearchText = QStringLiteral("APPLE");
+    ApplicationGlobals.SearchSettings.SearchLetterCase = true;
+    form().Menu_EditSearchNext_Click();
+    EXPECT_EQ(Shown(), "0:0:0 0:0") << "no box says APPLE";
+    EXPECT_EQ(prompts(), std::vector<QString>{SearchEnded});
+
+    ApplicationGlobals.SearchSettings.SearchLetterCase = false;
+    form().Menu_EditSearchNext_Click();
+    EXPECT_EQ(Shown(), "1:1:-1 6:5");
+    form().Menu_EditSearchNext_Click();
+    EXPECT_EQ(Shown(), "1:2:-1 4:5") << "the running search goes on";
+    EXPECT_TRUE(FormEnabled(&form()));
+}
+
 TEST(SearchDialogPlace, StepsAsideFromTheFoundBoxOnlyWhenNearIt)
 {
     struct Row {
