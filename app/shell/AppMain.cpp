@@ -156,6 +156,8 @@ void ModuleLinksRegister()
     ModuleLinks& links = Links();
     links.CanvasSlotSetup = CanvasSlotSetup;
     links.CanvasControlsUnload = CanvasControlsUnload;
+    links.HistoryAdd = HistoryAdd;
+    links.BoxEditorCloseCheck = BoxEditorCloseCheck;
     links.ClipboardReset = ClipboardReset;
     links.SearchHighlightHide = SearchHighlightHide;
     links.SearchReset = SearchReset;
@@ -167,7 +169,6 @@ void ModuleLinksRegister()
     editors.HistoryAdd = HistoryAdd;
     links.SearchFound = SearchFound;
     links.DefaultFontDialog = DefaultFontDialog;
-    links.HistoryAdd = HistoryAdd;
     links.CanvasOrderSave = CanvasOrderSave;
     links.CanvasOrderRestore = CanvasOrderRestore;
     links.ZoomEditDialog = [](const QString& caption, QString& text, std::int32_t tagType, std::int32_t maxWidth,

@@ -142,10 +142,10 @@ public:
     }
     QMdiSubWindow* placeInWorkspace(QWidget* child) override { return form_->workspace->addSubWindow(child); }
     void ToolBarArrange() override { form_->ToolBarArrange(); }
-    void searchReplaceClosed() override
+    void searchReplaceClosed(bool redraw) override
     {
         form_->SearchReplaceShow = false;
-        form_->RegainLeadership(false);
+        form_->RegainLeadership(redraw);
     }
 
     bool MenuRun(const QString& handler, int index) override
@@ -1086,6 +1086,7 @@ void BaseForm::SearchDialogShow(bool replace)
         // The dialog ends the busy state and hands the main window back when it closes.
         auto* dialog = new SearchReplace(this);
         dialog->TrayReplace = replace;
+        SearchReplaceShow = true;
         dialog->ShowModeless();
     });
     if (!shown)
