@@ -37,6 +37,12 @@ bool FileHolds(const QString& path, const QByteArray& text)
     return f.open(QIODevice::ReadOnly) && f.readAll().contains(text);
 }
 
+// A store keeps what is written in its file or in the journal beside it.
+bool StoreHolds(const QString& storePath, const QByteArray& text)
+{
+    return FileHolds(storePath, text) || FileHolds(storePath + ".journal", text);
+}
+
 // Runs this test program again as a second running copy that shares our store folders.
 QProcess* StartChild(const QString& mode, const QStringList& args, QObject* parent)
 {
@@ -149,7 +155,7 @@ TEST_F(RegistryStore, LongValuesOfAnyCharacterReadBackWhole)
     const Handle key = Create(QStringLiteral("Software\\Tavelin\\Ωmega"));
     ASSERT_EQ(SetValue(key, QStringLiteral("Påth"), longPath), Status::Success);
     EXPECT_EQ(Get(key, QStringLiteral("Påth")), longPath);
-    EXPECT_TRUE(FileHolds(StoreFilePath(), longPath.toUtf8())) << "kept as UTF-8";
+    EXPECT_TRUE(StoreHolds(StoreFilePath(), longPath.toUtf8())) << "kept as UTF-8";
     CloseKey(key);
 }
 
@@ -160,8 +166,8 @@ TEST_F(RegistryStore, VolatileKeysVanishWithTheSession)
     ASSERT_EQ(SetValue(normal, QStringLiteral("Path"), QStringLiteral("/docs")), Status::Success);
     ASSERT_EQ(SetValue(clip, QStringLiteral("Filename"), QStringLiteral("/tmp/x")), Status::Success);
     EXPECT_TRUE(VolatileStoreFilePath().startsWith(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/"));
-    EXPECT_TRUE(FileHolds(VolatileStoreFilePath(), "/tmp/x"));
-    EXPECT_FALSE(FileHolds(StoreFilePath(), "/tmp/x"));
+    EXPECT_TRUE(StoreHolds(VolatileStoreFilePath(), "/tmp/x"));
+    EXPECT_FALSE(StoreHolds(StoreFilePath(), "/tmp/x"));
 
     Handle h = -1;
     EXPECT_EQ(CreateKey(clip, QStringLiteral("Sub"), false, h), Status::ChildMustBeVolatile);
@@ -169,7 +175,7 @@ TEST_F(RegistryStore, VolatileKeysVanishWithTheSession)
     CloseKey(h);
     // An existing key keeps its kind.
     const Handle again = Create(QStringLiteral("Software\\Tavelin\\App\\File"), true);
-    EXPECT_FALSE(FileHolds(VolatileStoreFilePath(), "App\\\\File\""));
+    EXPECT_FALSE(StoreHolds(VolatileStoreFilePath(), "App\\\\File\""));
     CloseKey(again);
 
     // The session ends: the runtime folder is emptied.
@@ -237,15 +243,15 @@ TEST_F(RegistryStore, AVolatileKeyWhosePersistentParentsAreGoneBlocksNothingBesi
     const Handle file = Create(QStringLiteral("Software\\Tavelin\\App\\File"));
     ASSERT_GT(file, 0);
     EXPECT_EQ(SetValue(file, QStringLiteral("Path"), QStringLiteral("/docs")), Status::Success);
-    EXPECT_TRUE(FileHolds(StoreFilePath(), "/docs"));
+    EXPECT_TRUE(StoreHolds(StoreFilePath(), "/docs"));
     EXPECT_EQ(Get(file, QStringLiteral("Path")), QStringLiteral("/docs"));
     CloseKey(file);
 
     // The volatile key itself stays volatile.
     const Handle clip = Create(QStringLiteral("Software\\Tavelin\\App\\Clipboard"));
     EXPECT_EQ(SetValue(clip, QStringLiteral("Filename"), QStringLiteral("/tmp/x")), Status::Success);
-    EXPECT_TRUE(FileHolds(VolatileStoreFilePath(), "/tmp/x"));
-    EXPECT_FALSE(FileHolds(StoreFilePath(), "/tmp/x"));
+    EXPECT_TRUE(StoreHolds(VolatileStoreFilePath(), "/tmp/x"));
+    EXPECT_FALSE(StoreHolds(StoreFilePath(), "/tmp/x"));
     CloseKey(clip);
 }
 
@@ -261,7 +267,10 @@ TEST_F(RegistryStore, AHalfWrittenFileBesideTheStoreDoesNotDisturbIt)
     EXPECT_EQ(Get(key, QStringLiteral("v")), QStringLiteral("old"));
     EXPECT_EQ(SetValue(key, QStringLiteral("v"), QStringLiteral("new")), Status::Success);
     EXPECT_EQ(Get(key, QStringLiteral("v")), QStringLiteral("new"));
+    // The next time the store file itself is written (a key comes), the leftover goes.
+    CloseKey(Create(kShared + QStringLiteral("\\Sub")));
     EXPECT_FALSE(QFile::exists(StoreFilePath() + ".new"));
+    EXPECT_EQ(Get(key, QStringLiteral("v")), QStringLiteral("new"));
     CloseKey(key);
 }
 
@@ -301,4 +310,45 @@ TEST_F(RegistryStore, AKillDuringAWriteLeavesTheStoreWhole)
     EXPECT_EQ(SetValue(again, QStringLiteral("Big"), QStringLiteral("new")), Status::Success);
     EXPECT_EQ(Get(again, QStringLiteral("Big")), QStringLiteral("new"));
     CloseKey(again);
+}
+
+TEST_F(RegistryStore, ALineCutShortInTheJournalIsIgnoredAndCutOffByTheNextWrite)
+{
+    const Handle key = Create(kShared);
+    ASSERT_EQ(SetValue(key, QStringLiteral("v"), QStringLiteral("kept")), Status::Success);
+    const QString journal = StoreFilePath() + ".journal";
+    ASSERT_TRUE(FileHolds(journal, "kept"));
+    {
+        // A copy killed while appending a value.
+        QFile f(journal);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("S\tSoftware\\\\Tavelin\\\\Shared\tv\thalf");
+    }
+    EXPECT_EQ(Get(key, QStringLiteral("v")), QStringLiteral("kept"));
+    ASSERT_EQ(SetValue(key, QStringLiteral("w"), QStringLiteral("next")), Status::Success);
+    EXPECT_FALSE(FileHolds(journal, "half"));
+    EXPECT_EQ(Get(key, QStringLiteral("v")), QStringLiteral("kept"));
+    EXPECT_EQ(Get(key, QStringLiteral("w")), QStringLiteral("next"));
+    CloseKey(key);
+}
+
+TEST_F(RegistryStore, TheJournalIsFoldedIntoTheStoreOnceItOutgrowsIt)
+{
+    const Handle key = Create(kShared);
+    const QString text(200, QLatin1Char('t'));
+    for (int i = 0; i < 2000; ++i)
+        ASSERT_EQ(SetValue(key, QStringLiteral("V%1").arg(i), text + QString::number(i)), Status::Success);
+    ASSERT_EQ(DeleteValue(key, QStringLiteral("V0")), Status::Success);
+    const qint64 store = QFileInfo(StoreFilePath()).size();
+    EXPECT_GT(store, 200 * 1000) << "the values went into the store";
+    EXPECT_LE(QFileInfo(StoreFilePath() + ".journal").size(), std::max<qint64>(64 * 1024, store));
+    std::int32_t type = 0;
+    QString name, data;
+    int count = 0;
+    while (EnumValue(key, count, name, type, data) == Status::Success)
+        ++count;
+    EXPECT_EQ(count, 1999);
+    EXPECT_EQ(Get(key, QStringLiteral("V0")), QStringLiteral("<status 2>"));
+    EXPECT_EQ(Get(key, QStringLiteral("v1999")), text + "1999");
+    CloseKey(key);
 }
