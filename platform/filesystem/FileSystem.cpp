@@ -102,9 +102,9 @@ bool& UnnamedFilesDisabled()
     return disabled;
 }
 
-std::function<void(qint64)>& AtomicWriteHook()
+std::function<void(const QString&, qint64)>& AtomicWriteHook()
 {
-    static std::function<void(qint64)> hook;
+    static std::function<void(const QString&, qint64)> hook;
     return hook;
 }
 
@@ -518,7 +518,7 @@ void AtomicWriter::Write(const char* data, qsizetype size)
         RaiseHostError(err, procedure_, target_, Missing::Path);
     written_ += size;
     if (AtomicWriteHook())
-        AtomicWriteHook()(written_);
+        AtomicWriteHook()(target_, written_);
 }
 
 void AtomicWriter::SetPermissions(unsigned mode)
@@ -567,7 +567,7 @@ void SetUnnamedTemporaryFiles(bool enabled)
     UnnamedFilesDisabled() = !enabled;
 }
 
-void SetAtomicWriteHook(std::function<void(qint64 written)> hook)
+void SetAtomicWriteHook(std::function<void(const QString& target, qint64 written)> hook)
 {
     AtomicWriteHook() = std::move(hook);
 }

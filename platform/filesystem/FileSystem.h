@@ -126,9 +126,9 @@ private:
 };
 
 // Testing seams: unnamed files off (the hidden named file of file systems without them), and a
-// call after each write of an AtomicWriter with the bytes written so far.
+// call after each write of an AtomicWriter with its target and the bytes written so far.
 void SetUnnamedTemporaryFiles(bool enabled);
-void SetAtomicWriteHook(std::function<void(qint64 written)> hook);
+void SetAtomicWriteHook(std::function<void(const QString& target, qint64 written)> hook);
 
 void WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
