@@ -5,9 +5,9 @@
 #include "app/diagram/BoxMake.h"
 #include "app/diagram/PadDraw.h"
 #include "app/shell/AppMain.h"
-#include "app/shell/ApplicationGlobals.h"
+#include "app/core/ApplicationGlobals.h"
 #include "platform/msgbox/MsgBox.h"
-#include "platform/printer/TextMeasure.h"
+#include "platform/textmeasure/TextMeasure.h"
 #include "platform/vbrt/Error.h"
 
 #include <QApplication>
@@ -52,7 +52,7 @@ void DocumentRun(const QString& name, const std::uint8_t* data, std::size_t size
         PadDrawGetData(QString());
         PadDrawRefresh(-1);
         for (std::int16_t c = 1; c < static_cast<std::int16_t>(B.size()); ++c) {
-            CanvasForm* form = B[static_cast<std::size_t>(c)].form.data();
+            CanvasForm* form = CanvasWindowOf(B[static_cast<std::size_t>(c)]);
             if (!form || B[static_cast<std::size_t>(c)].header.state != CanvasState::Open)
                 continue;
             form->Cls();
@@ -89,7 +89,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     (void)app;
     QFile::copy(QStringLiteral(VELLUMORA_SOURCE_DIR "/config/Vellumora.ini"), base + "/program/vellumora.ini");
     vellumora::SetApplicationObject(base + "/program", QStringLiteral("vellumora"));
-    platform::printer::UseFakeTextMeasurer(true);
+    platform::textmeasure::UseFakeTextMeasurer(true);
+    vellumora::ModuleLinksRegister();
     vellumora::AppInitialize();
     return 0;
 }
