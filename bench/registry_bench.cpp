@@ -70,6 +70,7 @@ void EightCopiesWritingAtOnce(benchmark::State& state)
             auto copy = std::make_unique<QProcess>();
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert(QStringLiteral("REGISTRY_BENCH_COPY"), QString::number(c));
+            env.insert(QStringLiteral("REGISTRY_BENCH_STORE"), folder.path());
             copy->setProcessEnvironment(env);
             copy->start(QCoreApplication::applicationFilePath(), {});
             copies.push_back(std::move(copy));
@@ -116,8 +117,10 @@ int RunCopy(int copy)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (qEnvironmentVariableIsSet("REGISTRY_BENCH_COPY"))
+    if (qEnvironmentVariableIsSet("REGISTRY_BENCH_COPY")) {
+        UseStoreFolders(qEnvironmentVariable("REGISTRY_BENCH_STORE"));
         return RunCopy(qEnvironmentVariableIntValue("REGISTRY_BENCH_COPY"));
+    }
     benchsupport::BenchmarksRun(argc, argv);
     return 0;
 }

@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <map>
@@ -188,7 +189,7 @@ struct FileStamp {
     }
 };
 
-bool ParseStore(const QByteArray& bytes, bool isVolatile, QList<Key>& keys)
+bool ParseStore(const QByteArray& bytes, bool isVolatile, QList<Key>& keys, QString& journal)
 {
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
@@ -197,6 +198,7 @@ bool ParseStore(const QByteArray& bytes, bool isVolatile, QList<Key>& keys)
     const QJsonObject root = doc.object();
     if (root.value(QStringLiteral("format")).toString() != kFormat || !root.value(QStringLiteral("keys")).isArray())
         return false;
+    journal = root.value(QStringLiteral("journal")).toString();
     for (const QJsonValue& k : root.value(QStringLiteral("keys")).toArray()) {
         if (!k.isObject())
             return false;
@@ -250,12 +252,14 @@ void AppendJsonString(QByteArray& out, const QString& text)
 
 // Written by hand rather than through a JSON document: a write of a value rewrites the whole
 // store, and building the document cost more than everything else of the write.
-QByteArray SerializeStore(const QList<Key>& keys, bool isVolatile)
+QByteArray SerializeStore(const QList<Key>& keys, bool isVolatile, const QString& journal)
 {
     QByteArray out;
     out.reserve(4096);
     out += "{\n    \"format\": ";
     AppendJsonString(out, kFormat);
+    out += ",\n    \"journal\": ";
+    AppendJsonString(out, journal);
     out += ",\n    \"keys\": [";
     bool firstKey = true;
     for (const Key& key : keys) {
@@ -294,15 +298,16 @@ void MoveAside(const QString& filePath)
                  qUtf8Printable(filePath), qUtf8Printable(target));
 }
 
-bool LoadFile(const QString& filePath, bool isVolatile, bool locked, QList<Key>& keys)
+bool LoadFile(const QString& filePath, bool isVolatile, bool locked, QList<Key>& keys, QString& journal)
 {
+    journal.clear();
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly))
         return true; // a missing store is an empty one
     const QByteArray bytes = file.readAll();
     file.close();
     QList<Key> loaded;
-    if (ParseStore(bytes, isVolatile, loaded)) {
+    if (ParseStore(bytes, isVolatile, loaded, journal)) {
         keys.append(loaded);
         return true;
     }
@@ -385,7 +390,18 @@ void RemoveValue(Key& key, qsizetype i)
 // Lines: "S", key path, value name, data (set) or "D", key path, value name (delete), separated
 // by TABs; backslash, TAB, CR and LF in the fields are escaped.
 
-QString JournalPath(const QString& storePath) { return storePath + QStringLiteral(".journal"); }
+// Each version of a store file names its own journal: a journal left by a copy killed between
+// writing the store and removing the old journal is never read on top of the new store.
+QString JournalPath(const QString& storePath, const QString& journal)
+{
+    return journal.isEmpty() ? storePath + QStringLiteral(".journal")
+                             : storePath + QLatin1Char('.') + journal + QStringLiteral(".journal");
+}
+
+QString NewJournalName()
+{
+    return QString::number(QRandomGenerator::global()->generate64(), 36);
+}
 
 void AppendJournalField(QByteArray& out, const QString& text)
 {
@@ -483,6 +499,7 @@ struct Store {
     FileStamp stamp;        // the store file as read
     FileStamp journalStamp; // the journal as read (its size changes with every append)
     qint64 journalRead = 0; // the length of its whole lines read
+    QString journal;        // the journal the store file names
 };
 
 // The hive as this process read or wrote it last. Only used under the store's lock, and only
@@ -519,9 +536,15 @@ public:
             if (v == 1 && !volatileReady)
                 continue;
             stores_[v].stamp = FileStamp::Of(StorePath(v));
-            stores_[v].journalStamp = FileStamp::Of(JournalPath(StorePath(v)));
         }
         HiveSnapshot& snapshot = Snapshot();
+        // An unchanged store file names the journal it named before.
+        for (int v = 0; v < 2; ++v) {
+            if (snapshot.valid && snapshot.stores[v].stamp == stores_[v].stamp && stores_[v].stamp.exists) {
+                stores_[v].journal = snapshot.stores[v].journal;
+                stores_[v].journalStamp = FileStamp::Of(JournalPath(StorePath(v), stores_[v].journal));
+            }
+        }
         if (locked && snapshot.valid && snapshot.volatileReady == volatileReady
             && SnapshotStillHolds(snapshot)) {
             keys_ = snapshot.keys;
@@ -538,8 +561,10 @@ public:
         for (int v = 0; v < 2; ++v) {
             if (v == 1 && !volatileReady)
                 continue;
-            if (!LoadFile(StorePath(v), v == 1, locked, keys_))
+            if (!LoadFile(StorePath(v), v == 1, locked, keys_, stores_[v].journal))
                 stores_[v].stamp = FileStamp::Of(StorePath(v)); // moved aside
+            stores_[v].journalRead = 0;
+            stores_[v].journalStamp = FileStamp::Of(JournalPath(StorePath(v), stores_[v].journal));
             Reindex();
             ReplayJournal(v);
         }
@@ -632,25 +657,26 @@ public:
             else if (!(volatileReady = PrivateFolderReady(VolatileFolder(), true)))
                 return Status::WriteFault;
             const QString storePath = StorePath(v);
-            const QString journalPath = JournalPath(storePath);
             Store& store = stores_[v];
+            const QString journalPath = JournalPath(storePath, store.journal);
             // The journal never grows much past the store: then the store is written anew.
             const qint64 limit = std::max<qint64>(64 * 1024, store.stamp.size);
-            if (!rewrite_[v] && store.journalRead + records_[v].size() <= limit) {
+            if (!rewrite_[v] && store.stamp.exists && store.journalRead + records_[v].size() <= limit) {
                 if (!AppendJournal(journalPath, records_[v], store.journalRead))
                     return Status::WriteFault;
                 store.journalRead += records_[v].size();
             } else {
-                if (!SaveFile(storePath, SerializeStore(keys_, v == 1)))
+                const QString journal = NewJournalName();
+                if (!SaveFile(storePath, SerializeStore(keys_, v == 1, journal)))
                     return Status::WriteFault;
-                // A kill here leaves the journal to be read again on top: it holds nothing the
-                // store does not, and reading it again ends in the same values.
-                if (::truncate(QFile::encodeName(journalPath).constData(), 0) != 0 && errno != ENOENT)
-                    return Status::WriteFault;
+                // The new store names a journal of its own: the old one is done with.
+                ::unlink(QFile::encodeName(journalPath).constData());
+                ::unlink(QFile::encodeName(JournalPath(storePath, journal)).constData());
+                store.journal = journal;
                 store.journalRead = 0;
                 store.stamp = FileStamp::Of(storePath);
             }
-            store.journalStamp = FileStamp::Of(journalPath);
+            store.journalStamp = FileStamp::Of(JournalPath(storePath, store.journal));
         }
         Remember(volatileReady);
         return Status::Success;
@@ -674,7 +700,8 @@ private:
     void ReplayJournal(int v)
     {
         QByteArray lines;
-        stores_[v].journalRead = ReadJournal(JournalPath(StorePath(v)), stores_[v].journalRead, lines);
+        stores_[v].journalRead =
+            ReadJournal(JournalPath(StorePath(v), stores_[v].journal), stores_[v].journalRead, lines);
         for (const QByteArray& line : lines.split('\n')) {
             const QList<QByteArray> fields = line.split('\t');
             if (fields.size() < 3 || (fields[0] != "S" && fields[0] != "D") || (fields[0] == "S" && fields.size() < 4))

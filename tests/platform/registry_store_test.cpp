@@ -3,6 +3,8 @@
 #include "support/StoreFolders.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QDir>
 #include <QJsonDocument>
 #include <QProcess>
@@ -37,10 +39,25 @@ bool FileHolds(const QString& path, const QByteArray& text)
     return f.open(QIODevice::ReadOnly) && f.readAll().contains(text);
 }
 
+// The journal files beside a store file.
+QStringList Journals(const QString& storePath)
+{
+    const QFileInfo store(storePath);
+    QStringList paths;
+    for (const QString& name : QDir(store.path()).entryList({store.fileName() + "*.journal"}, QDir::Files))
+        paths << store.path() + "/" + name;
+    return paths;
+}
+
 // A store keeps what is written in its file or in the journal beside it.
 bool StoreHolds(const QString& storePath, const QByteArray& text)
 {
-    return FileHolds(storePath, text) || FileHolds(storePath + ".journal", text);
+    if (FileHolds(storePath, text))
+        return true;
+    for (const QString& journal : Journals(storePath))
+        if (FileHolds(journal, text))
+            return true;
+    return false;
 }
 
 // Runs this test program again as a second running copy that shares our store folders.
@@ -316,7 +333,8 @@ TEST_F(RegistryStore, ALineCutShortInTheJournalIsIgnoredAndCutOffByTheNextWrite)
 {
     const Handle key = Create(kShared);
     ASSERT_EQ(SetValue(key, QStringLiteral("v"), QStringLiteral("kept")), Status::Success);
-    const QString journal = StoreFilePath() + ".journal";
+    ASSERT_EQ(Journals(StoreFilePath()).size(), 1);
+    const QString journal = Journals(StoreFilePath()).first();
     ASSERT_TRUE(FileHolds(journal, "kept"));
     {
         // A copy killed while appending a value.
@@ -341,7 +359,8 @@ TEST_F(RegistryStore, TheJournalIsFoldedIntoTheStoreOnceItOutgrowsIt)
     ASSERT_EQ(DeleteValue(key, QStringLiteral("V0")), Status::Success);
     const qint64 store = QFileInfo(StoreFilePath()).size();
     EXPECT_GT(store, 200 * 1000) << "the values went into the store";
-    EXPECT_LE(QFileInfo(StoreFilePath() + ".journal").size(), std::max<qint64>(64 * 1024, store));
+    ASSERT_EQ(Journals(StoreFilePath()).size(), 1) << "the journals of older stores are gone";
+    EXPECT_LE(QFileInfo(Journals(StoreFilePath()).first()).size(), std::max<qint64>(64 * 1024, store));
     std::int32_t type = 0;
     QString name, data;
     int count = 0;
@@ -350,5 +369,29 @@ TEST_F(RegistryStore, TheJournalIsFoldedIntoTheStoreOnceItOutgrowsIt)
     EXPECT_EQ(count, 1999);
     EXPECT_EQ(Get(key, QStringLiteral("V0")), QStringLiteral("<status 2>"));
     EXPECT_EQ(Get(key, QStringLiteral("v1999")), text + "1999");
+    CloseKey(key);
+}
+
+// A copy killed after it wrote a new store file but before it removed the old journal: that
+// journal, older than the store, must not be read on top of it.
+TEST_F(RegistryStore, AJournalOlderThanTheStoreIsNotReadOnTopOfIt)
+{
+    const Handle key = Create(kShared);
+    ASSERT_EQ(SetValue(key, QStringLiteral("v"), QStringLiteral("1")), Status::Success);
+    ASSERT_EQ(Journals(StoreFilePath()).size(), 1);
+    const QString old = Journals(StoreFilePath()).first();
+    const QByteArray oldLines = read(old);
+    // The store is written anew (a key comes) holding v=2; the old journal says v=1.
+    ASSERT_EQ(SetValue(key, QStringLiteral("v"), QStringLiteral("2")), Status::Success);
+    CloseKey(Create(kShared + QStringLiteral("\\Sub")));
+    ASSERT_TRUE(FileHolds(StoreFilePath(), "\"2\""));
+    {
+        QFile f(old);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(oldLines);
+    }
+    // Read as a copy that has not seen the store before would: the store file is touched.
+    QFile::setFileTime(StoreFilePath(), QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);
+    EXPECT_EQ(Get(key, QStringLiteral("v")), QStringLiteral("2"));
     CloseKey(key);
 }
