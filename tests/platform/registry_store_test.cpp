@@ -3,7 +3,6 @@
 #include "support/StoreFolders.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QFileInfo>
 #include <QDir>
 #include <QJsonDocument>
@@ -11,6 +10,7 @@
 
 #include <csignal>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 using namespace platform::registry;
@@ -391,7 +391,8 @@ TEST_F(RegistryStore, AJournalOlderThanTheStoreIsNotReadOnTopOfIt)
         f.write(oldLines);
     }
     // Read as a copy that has not seen the store before would: the store file is touched.
-    QFile::setFileTime(StoreFilePath(), QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);
+    const struct timespec later[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 5, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(StoreFilePath()).constData(), later, 0), 0);
     EXPECT_EQ(Get(key, QStringLiteral("v")), QStringLiteral("2"));
     CloseKey(key);
 }
