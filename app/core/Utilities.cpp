@@ -5,6 +5,7 @@
 #include "app/core/Processing.h"
 #include "app/core/RecordAccess.h"
 #include "platform/msgbox/MsgBox.h"
+#include "platform/system/EndedCopies.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 
@@ -95,6 +96,8 @@ void UtilitiesInitialize()
                                                      QLatin1Char('.') + QString::number(CommonServices->GetProcessID()));
     utilities.TemporaryPrefixAbsolute = CommonServices->GetAbsolutePathName(utilities.TemporaryPrefix);
     utilities.TemporaryFiles.clear();
+    // Work files of copies that were killed or crashed: nothing else would ever remove them.
+    platform::system::RemoveWorkFilesOfEndedCopies(folder, ApplicationObject().EXEName());
 }
 
 void UtilitiesTerminate()

@@ -35,7 +35,8 @@ struct TemporaryFileEntry {
 };
 
 // Work files. A name is the prefix (temporary folder, program name and process id), a dot and
-// each part up to the first empty one, then ".tmp"; without parts a random name.
+// each part up to the first empty one, then ".tmp"; without parts a random name. Initialising
+// also removes the work files that copies of the program which no longer run left behind.
 void UtilitiesInitialize();
 void UtilitiesTerminate();
 QString TemporaryFileName(const FilePart& p1 = {}, const FilePart& p2 = {}, const FilePart& p3 = {},

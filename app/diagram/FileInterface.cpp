@@ -26,7 +26,13 @@
 #include <QTemporaryDir>
 
 #include <array>
+#include <functional>
 #include <utility>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vellumora {
 
@@ -43,6 +49,8 @@ struct PadInput {
     bool open = false;
     QStringList lines;
     qsizetype next = 0;
+    QString path;               // absolute
+    bool documentReady = false; // opened by PadDocumentOpen, its header waiting unread
 };
 
 // The one output: the encoded text, put in place whole by PadFileFinish.
@@ -269,42 +277,111 @@ QByteArray ReadWholeFile(const QString& path)
     return bytes;
 }
 
-// The bytes of the document member of a ".pad"; nothing else of the archive is extracted.
-QByteArray ReadPadMember(const QString& path)
+// Called with the bytes read so far until it returns true; raises to refuse the document.
+using HeadCheck = std::function<bool(const QByteArray& soFar)>;
+
+[[noreturn]] void RaiseTooLarge(const QString& path)
+{
+    vbrt::Raise(QStringLiteral("PadFileOpen"),
+                QStringLiteral("%1 は %2 MB より大きいため開けません。")
+                    .arg(fs::GetFileName(path))
+                    .arg(DocumentSizeLimit / (1024 * 1024)));
+}
+
+// A path that is no regular file (a folder, a device, a pipe) is refused before it is read.
+void CheckRegularFile(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        vbrt::RaiseNumber(vbrt::ErrorNumber::FileNotFound, QStringLiteral("PadFileOpen"), path);
+    if (S_ISDIR(st.st_mode))
+        throw vbrt::Error(vbrt::ErrorNumber::PermissionDenied, QStringLiteral("PadFileOpen"),
+                          QStringLiteral("ファイル %1 を読めません。").arg(path));
+    if (!S_ISREG(st.st_mode))
+        vbrt::Raise(QStringLiteral("PadFileOpen"),
+                    QStringLiteral("%1 は通常のファイルではないため開けません。").arg(fs::GetFileName(path)));
+}
+
+// A document file: a regular file of at most DocumentSizeLimit bytes, read once, piece by piece,
+// with the head check after each piece until it has decided.
+QByteArray ReadDocumentFile(const QString& path, const HeadCheck& head)
+{
+    CheckRegularFile(path);
+    // Not blocking: what was checked may have been swapped for a pipe meanwhile.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        throw vbrt::Error(vbrt::ErrorNumber::PermissionDenied, QStringLiteral("PadFileOpen"),
+                          QStringLiteral("ファイル %1 を読めません。").arg(path));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        vbrt::Raise(QStringLiteral("PadFileOpen"),
+                    QStringLiteral("%1 は通常のファイルではないため開けません。").arg(fs::GetFileName(path)));
+    if (st.st_size > DocumentSizeLimit)
+        RaiseTooLarge(path);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+
+    QByteArray bytes;
+    bytes.reserve(static_cast<qsizetype>(st.st_size));
+    bool judged = !head;
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw vbrt::Error(vbrt::ErrorNumber::IoError, QStringLiteral("PadFileOpen"),
+                              QStringLiteral("ファイル %1 を読めません。").arg(path));
+        if (n == 0)
+            break;
+        // The file may grow while it is read: the bytes themselves are counted.
+        if (bytes.size() + n > DocumentSizeLimit)
+            RaiseTooLarge(path);
+        bytes.append(buffer, n);
+        if (!judged)
+            judged = head(bytes);
+    }
+    return bytes;
+}
+
+// The bytes of the document member of a ".pad", read straight from the archive: nothing of it
+// is written to disk. Every refusal keeps the zip layer's own reason.
+QByteArray ReadPadMember(const QString& path, const HeadCheck& head)
 {
     const QString source = QStringLiteral("PadFileOpen");
     const QString name = fs::GetFileName(path);
-    if (!QFileInfo(path).isFile())
-        vbrt::RaiseNumber(vbrt::ErrorNumber::FileNotFound, source, path);
+    CheckRegularFile(path);
     QStringList names;
     try {
         names = zf::MemberNames(path);
-    } catch (const vbrt::Error&) {
-        vbrt::Raise(source, QStringLiteral("%1 は壊れているか、.pad ファイル (zip 書庫) ではありません。").arg(name));
+    } catch (const vbrt::Error& e) {
+        vbrt::Raise(source, QStringLiteral("%1 は壊れているか、.pad ファイル (zip 書庫) ではありません。%2")
+                                .arg(name, e.description()));
     }
     QString member;
     for (const QString& entry : names) {
-        if (!zf::MemberNameRefusal(entry).isEmpty())
-            vbrt::Raise(source, QStringLiteral("%1 に安全でない項目 %2 があるため開けません。").arg(name, entry));
-        if (member.isEmpty() && entry.compare(kMemberName, Qt::CaseInsensitive) == 0)
-            member = entry;
+        if (const QString refusal = zf::MemberNameRefusal(entry); !refusal.isEmpty())
+            vbrt::Raise(source, QStringLiteral("%1 に安全でない項目 %2 があるため開けません。%3").arg(name, entry, refusal));
+        if (entry.compare(kMemberName, Qt::CaseInsensitive) != 0)
+            continue;
+        // Archive order must not decide which of two documents opens.
+        if (!member.isEmpty())
+            vbrt::Raise(source, QStringLiteral("%1 には文書が %2 と %3 の二つあるため開けません。").arg(name, member, entry));
+        member = entry;
     }
     if (member.isEmpty())
         vbrt::Raise(source, QStringLiteral("%1 に文書 %2 が入っていません。").arg(name, kMemberName));
 
-    const QString folder = WorkFolder();
-    const QString extracted = folder + QLatin1Char('/') + member;
-    RemoveQuietly(extracted);
-    QByteArray bytes;
     try {
-        zf::ExtractMember(path, member, folder);
-        bytes = ReadWholeFile(extracted);
-    } catch (const vbrt::Error&) {
-        RemoveQuietly(extracted);
-        vbrt::Raise(source, QStringLiteral("%1 は壊れているため読めません。").arg(name));
+        return zf::ReadMember(path, member, DocumentSizeLimit, head);
+    } catch (const vbrt::Error& e) {
+        if (e.source() != QLatin1String("ReadMember"))
+            throw; // the head check's own refusal
+        vbrt::Raise(source, QStringLiteral("%1 は読めません。%2").arg(name, e.description()));
     }
-    RemoveQuietly(extracted);
-    return bytes;
 }
 
 // Packs the text as the single member of a new archive and puts the archive in place whole.
@@ -361,6 +438,7 @@ void StartFolderSet()
 
 PadInfoRecord GetPadInfo()
 {
+    PadInputFile.documentReady = false;
     if (ReaderResetFlag) {
         ReaderResetFlag = false;
         PushBackFlag = false;
@@ -680,23 +758,86 @@ bool IsPadFile(const QString& path)
     return fs::GetExtensionName(path).compare(QLatin1String("pad"), Qt::CaseInsensitive) == 0;
 }
 
-void PadFileOpen(const QString& path)
+namespace {
+
+[[noreturn]] void RaiseNotText(const QString& absolute)
+{
+    vbrt::Raise(QStringLiteral("PadFileOpen"),
+                QStringLiteral("%1 はテキストファイルではありません。").arg(fs::GetFileName(absolute)));
+}
+
+[[noreturn]] void RaiseNotShiftJis(const QString& absolute)
+{
+    vbrt::Raise(QStringLiteral("PadFileOpen"),
+                QStringLiteral("%1 は Shift_JIS のテキストとして読めません。").arg(fs::GetFileName(absolute)));
+}
+
+[[noreturn]] void RaiseNoDocumentHeader(const QString& absolute)
+{
+    vbrt::Raise(QStringLiteral("PadDocumentOpen"),
+                QStringLiteral("%1 は文書の先頭 (&&document) で始まっていません。").arg(fs::GetFileName(absolute)));
+}
+
+// Judges the first record of a document from the first bytes read: its tag line (the first line
+// that is neither a comment nor blank) must be the document header's. Undecided until that line
+// is whole; past the first megabyte the whole read decides.
+HeadCheck DocumentHeadCheck(const QString& absolute)
+{
+    return [absolute](const QByteArray& soFar) {
+        qsizetype start = 0;
+        for (;;) {
+            const qsizetype cr = soFar.indexOf('\r', start);
+            if (cr < 0)
+                return soFar.size() > 1024 * 1024;
+            const QByteArray raw = soFar.mid(start, cr - start);
+            start = cr + 1;
+            if (raw.startsWith('#'))
+                continue;
+            if (raw.contains('\0'))
+                RaiseNotText(absolute);
+            if (!platform::codepage::IsValidShiftJis(raw))
+                RaiseNotShiftJis(absolute);
+            const QString line = Normalize(platform::codepage::FromShiftJis(raw, QStringLiteral("PadFileOpen")), false);
+            if (line.isEmpty())
+                continue;
+            const QString tag = TagOf(line);
+            if (tag == TagTableGet(TagId::Document).mnemonic)
+                return true;
+            // A line that is no tag, or an unknown tag, gets the reader's own message; another
+            // known tag means the document header is missing.
+            const bool known = std::any_of(PR.TagTable.begin(), PR.TagTable.end(),
+                                           [&](const TagTableRecord& row) { return !tag.isEmpty() && row.mnemonic == tag; });
+            if (!known)
+                vbrt::Raise(QStringLiteral("GetPadInfo"), QStringLiteral("定義されていないﾀｸﾞです。"));
+            RaiseNoDocumentHeader(absolute);
+        }
+    };
+}
+
+void OpenInput(const QString& path, const HeadCheck& head)
 {
     const QString absolute = fs::GetAbsolutePathName(path);
-    const QByteArray bytes = IsPadFile(absolute) ? ReadPadMember(absolute) : ReadWholeFile(absolute);
+    const QByteArray bytes = IsPadFile(absolute) ? ReadPadMember(absolute, head) : ReadDocumentFile(absolute, head);
     if (bytes.contains('\0'))
-        vbrt::Raise(QStringLiteral("PadFileOpen"),
-                    QStringLiteral("%1 はテキストファイルではありません。").arg(fs::GetFileName(absolute)));
+        RaiseNotText(absolute);
     if (!platform::codepage::IsValidShiftJis(bytes))
-        vbrt::Raise(QStringLiteral("PadFileOpen"),
-                    QStringLiteral("%1 は Shift_JIS のテキストとして読めません。").arg(fs::GetFileName(absolute)));
+        RaiseNotShiftJis(absolute);
 
     PadInputFile.lines = SplitLines(platform::codepage::FromShiftJis(bytes, QStringLiteral("PadFileOpen")));
     PadInputFile.next = 0;
+    PadInputFile.path = absolute;
+    PadInputFile.documentReady = false;
     PadInputFile.open = true;
     ReaderResetFlag = true;
     PushBackFlag = false;
     PendingTagLine.clear();
+}
+
+} // namespace
+
+void PadFileOpen(const QString& path)
+{
+    OpenInput(path, {});
 }
 
 void PadDocumentOpen(const QString& path)
@@ -713,21 +854,96 @@ void PadDocumentOpen(const QString& path)
         ReaderResetFlag = reset;
         LastPadInfo = last;
     };
+    const QString absolute = fs::GetAbsolutePathName(path);
     try {
-        PadFileOpen(path);
-        const QString name = fs::GetFileName(fs::GetAbsolutePathName(path));
+        // The first record is judged before the rest is read and decoded.
+        OpenInput(path, DocumentHeadCheck(absolute));
         const PadInfoRecord first = GetPadInfo();
         if (first.tagId == 0)
-            vbrt::Raise(QStringLiteral("PadDocumentOpen"), QStringLiteral("%1 には文書が入っていません。").arg(name));
-        if (first.tagId != TagId::Document)
             vbrt::Raise(QStringLiteral("PadDocumentOpen"),
-                        QStringLiteral("%1 は文書の先頭 (&&document) で始まっていません。").arg(name));
+                        QStringLiteral("%1 には文書が入っていません。").arg(fs::GetFileName(absolute)));
+        if (first.tagId != TagId::Document)
+            RaiseNoDocumentHeader(absolute);
         UngetPadInfo();
+        PadInputFile.documentReady = true;
     } catch (...) {
         // A first line that is no tag, or an unknown one, gets the reader's own message.
         restore();
         throw;
     }
+}
+
+bool PadDocumentReady(const QString& path)
+{
+    return PadInputFile.open && PadInputFile.documentReady && PushBackFlag
+           && PadInputFile.path == fs::GetAbsolutePathName(path);
+}
+
+std::size_t PadCanvasCount()
+{
+    if (!PadInputFile.open)
+        return 0;
+    // The tag lines ahead: the one waiting, then the unread lines that are neither comments,
+    // sub-tags nor extra sections.
+    QStringList tags;
+    if (PushBackFlag && !ReaderResetFlag)
+        tags << TagTableGet(LastPadInfo.tagId).mnemonic;
+    if (!PendingTagLine.isEmpty())
+        tags << TagOf(PendingTagLine);
+    SectionBuffers scratch;
+    std::size_t count = 0;
+    int depth = 0;
+    bool inCanvas = false;
+    auto take = [&](const QString& tag) {
+        std::int32_t id = 0;
+        for (const TagTableRecord& row : PR.TagTable) {
+            if (row.mnemonic == tag) {
+                id = row.id;
+                break;
+            }
+        }
+        switch (id) {
+        case TagId::Routine:
+        case TagId::Note:
+            // A top-level routine or note opens a canvas; records up to the end record that
+            // closes the top level belong to it.
+            if (depth == 0 && !inCanvas) {
+                ++count;
+                inCanvas = true;
+            }
+            if (id == TagId::Routine)
+                ++depth;
+            break;
+        case TagId::Branch:
+        case TagId::Loop:
+        case TagId::Tree:
+            ++depth;
+            break;
+        case TagId::EndRoutine:
+        case TagId::EndBranch:
+        case TagId::EndLoop:
+        case TagId::EndTree:
+            if (depth > 0)
+                --depth;
+            if (depth == 0 && id == TagId::EndRoutine)
+                inCanvas = false;
+            break;
+        default:
+            break;
+        }
+    };
+    for (const QString& tag : tags)
+        take(tag);
+    for (qsizetype i = PadInputFile.next; i < PadInputFile.lines.size(); ++i) {
+        const QString& raw = PadInputFile.lines[i];
+        if (raw.startsWith(QLatin1Char('#')))
+            continue;
+        const QString line = Normalize(raw, false);
+        if (!line.startsWith(QLatin1String("&&")) || line.startsWith(QLatin1String("&&extra")) || SubTag(line, scratch))
+            continue;
+        take(TagOf(line));
+    }
+    return count;
 }
 
 void PadFileClose()

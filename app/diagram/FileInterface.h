@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace platform::commondialog {
@@ -26,15 +27,28 @@ namespace vellumora {
 void FileInterfaceInit();
 void FileInterfaceTerm();
 
-// The input. Opening a ".pad" reads its document member only; an archive without it, with an
-// unsafe entry, or that is no zip archive, and a file that is not Shift_JIS, are refused with an
-// error and leave the input as it was.
+// The largest document read: a ".txt" file, or the document member of a ".pad" by its stored
+// size and by the bytes actually unpacked.
+constexpr std::int64_t DocumentSizeLimit = std::int64_t(32) * 1024 * 1024;
+
+// The input. Only a regular file is read, once, and one larger than DocumentSizeLimit is
+// refused. Opening a ".pad" reads its document member only, straight from the archive; an
+// archive without it, with two members of its name apart from letter case, with an unsafe entry,
+// or that is no zip archive, and a file that is not Shift_JIS, are refused with an error (the zip
+// layer's reason included) and leave the input as it was.
 void PadFileOpen(const QString& path);
 void PadFileClose();
 // Opens a document: PadFileOpen, then the first record must be the document header (it waits,
-// pushed back, for the next GetPadInfo). An empty file, or one that does not begin with the
-// header, is refused with an error, and the input open before stays open as it was.
+// pushed back, for the next GetPadInfo). The first record is judged as soon as it has been read,
+// before the rest of the file is. An empty file, or one that does not begin with the header, is
+// refused with an error, and the input open before stays open as it was.
 void PadDocumentOpen(const QString& path);
+// True while the input is the document at path as PadDocumentOpen left it (nothing read since),
+// so a loader can go on from there instead of reading the file again.
+bool PadDocumentReady(const QString& path);
+// The canvases the records ahead would open: one per top-level routine or note, counted from
+// the tags alone and without reading anything.
+std::size_t PadCanvasCount();
 
 // The output. The text is collected and put in place by PadFileFinish (for a ".pad": packed into
 // an archive first); a failure there raises and leaves the target as it was.

@@ -27,6 +27,7 @@
 #include <QMdiSubWindow>
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace vellumora {
@@ -36,6 +37,9 @@ namespace {
 namespace vbrt = platform::vbrt;
 
 const QString StandardName = QStringLiteral("標準");
+
+// Canvas slots are numbered with signed 16-bit numbers from 1.
+constexpr std::size_t MaxCanvasCount = std::numeric_limits<std::int16_t>::max();
 
 bool IsOpen(std::size_t canvas)
 {
@@ -136,8 +140,18 @@ void PadDrawGetData(const QString& path)
     const std::size_t first = B.size();
     std::optional<DocumentLook> look;
     try {
-        // Refuses a file that does not begin with the document header before anything changes.
-        PadDocumentOpen(file);
+        // Refuses a file that does not begin with the document header before anything changes;
+        // a document the caller has just opened is not read again.
+        if (!PadDocumentReady(file))
+            PadDocumentOpen(file);
+        // Every canvas is a window: a document with more than there can be is refused before
+        // the first window is made.
+        const std::size_t canvases = PadCanvasCount();
+        if (B.size() - 1 + canvases > MaxCanvasCount)
+            vbrt::Raise(QStringLiteral("PadDrawGetData"),
+                        QStringLiteral("ｷｬﾝﾊﾞｽが多すぎるため開けません (%1 個、上限 %2 個)。")
+                            .arg(canvases)
+                            .arg(MaxCanvasCount - (B.size() - 1)));
         const PadInfoRecord header = GetPadInfo();
         if (reload) {
             look = DocumentLook::Take();

@@ -767,9 +767,9 @@ void BaseForm::DocumentOpen(const QString& path)
 {
     // A file that cannot be read as a document is refused before anything of the open one is
     // dropped: the open document, its name and its undo history stay. A document an add-on
-    // supplied is named by its work file, a TAB and its title: the file is what is read.
+    // supplied is named by its work file, a TAB and its title: the file is what is read, once:
+    // the loader goes on from the input opened here.
     PadDocumentOpen(DocumentPathPart(path));
-    PadFileClose();
 
     HistoryClear();
     ApplicationGlobals.DocumentName = path;
@@ -805,9 +805,8 @@ void BaseForm::DocumentDrop()
 
 void BaseForm::DocumentAppend(const QString& path, const QString& caption)
 {
-    // Refused before anything changes, like an open.
+    // Refused before anything changes, like an open; the loader goes on from the input opened here.
     PadDocumentOpen(path);
-    PadFileClose();
 
     const bool wasModified = GetModifyFlag();
     SetModifyFlag(true);

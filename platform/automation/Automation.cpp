@@ -27,6 +27,11 @@ constexpr std::array<ProgIdRow, 1> kProgIds{{
                       QStringLiteral("%1: %2").arg(progId, why));
 }
 
+// The libraries loaded (one per identifier at most), held until the process ends. A plain array
+// of pointers has nothing to destroy, so they stay reachable to the very end, where the leak
+// checker looks.
+QLibrary* KeptLibraries[kProgIds.size()] = {};
+
 // A library, once loaded, is never unloaded: texts, error descriptions and type information
 // handed out by its objects may point into its read-only data and outlive the objects.
 FactoryFunction LoadFactory(const QString& progId, const QString& libraryPath)
@@ -41,6 +46,12 @@ FactoryFunction LoadFactory(const QString& progId, const QString& libraryPath)
         const QString why = library->errorString();
         delete library;
         RaiseCannotCreate(progId, why);
+    }
+    for (QLibrary*& kept : KeptLibraries) {
+        if (!kept) {
+            kept = library;
+            break;
+        }
     }
     auto factory = reinterpret_cast<FactoryFunction>(library->resolve(FactorySymbol));
     if (!factory)

@@ -7,12 +7,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QStorageInfo>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -84,7 +86,7 @@ mode_t CreationMode()
 }
 
 // A hidden file beside the target, to be renamed onto it once complete.
-int OpenTempBeside(const QString& target, QString& tempPath)
+int OpenNamedTempBeside(const QString& target, QString& tempPath)
 {
     const QString name = GetFileName(target).left(100);
     QByteArray templ = N(ParentOrCurrent(target) + QStringLiteral("/.") + name + QStringLiteral(".XXXXXX"));
@@ -92,6 +94,95 @@ int OpenTempBeside(const QString& target, QString& tempPath)
     if (fd >= 0)
         tempPath = QFile::decodeName(templ);
     return fd;
+}
+
+bool& UnnamedFilesDisabled()
+{
+    static bool disabled = false;
+    return disabled;
+}
+
+std::function<void(const QString&, qint64)>& AtomicWriteHook()
+{
+    static std::function<void(const QString&, qint64)> hook;
+    return hook;
+}
+
+// The file a target is written to before it takes the target's place: an unnamed file in the
+// target's folder, so that a process killed while writing leaves nothing behind; where the file
+// system has no unnamed files, a hidden named one (tempPath set).
+int OpenTempBeside(const QString& target, QString& tempPath)
+{
+    tempPath.clear();
+#ifdef O_TMPFILE
+    if (!UnnamedFilesDisabled()) {
+        const int fd = ::open(N(ParentOrCurrent(target)).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            return fd;
+    }
+#endif
+    return OpenNamedTempBeside(target, tempPath);
+}
+
+// Gives an unnamed file a name in its folder; the name exists only until the rename that follows.
+int LinkUnnamed(int fd, const QString& target, QString& linked)
+{
+    const QByteArray proc = "/proc/self/fd/" + QByteArray::number(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name = ParentOrCurrent(target) + QStringLiteral("/.") + GetFileName(target).left(100) +
+                             QLatin1Char('.') + QString::number(QRandomGenerator::global()->generate(), 36);
+        int err = 0;
+        if (::linkat(AT_FDCWD, proc.constData(), AT_FDCWD, N(name).constData(), AT_SYMLINK_FOLLOW) != 0) {
+            err = errno;
+            // Without /proc, the file's own descriptor (needs the right to read any file).
+            if (err != EEXIST)
+                err = ::linkat(fd, "", AT_FDCWD, N(name).constData(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+        }
+        if (err == 0) {
+            linked = name;
+            return 0;
+        }
+        if (err != EEXIST)
+            return err;
+    }
+    return EEXIST;
+}
+
+// Copies what was written to an unnamed file that cannot be linked into a named file beside the target.
+int CopyToNamed(int fd, const QString& target, QString& tempPath)
+{
+    const int out = OpenNamedTempBeside(target, tempPath);
+    if (out < 0)
+        return errno;
+    struct stat st;
+    if (::fstat(fd, &st) == 0)
+        ::fchmod(out, st.st_mode & 07777);
+    char buffer[65536];
+    off_t offset = 0;
+    int err = 0;
+    for (;;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            err = errno;
+            break;
+        }
+        if (n == 0)
+            break;
+        if ((err = WriteAll(out, buffer, n)) != 0)
+            break;
+        offset += n;
+    }
+    if (err == 0 && ::fsync(out) != 0)
+        err = errno;
+    if (::close(out) != 0 && err == 0)
+        err = errno;
+    if (err != 0) {
+        ::unlink(N(tempPath).constData());
+        tempPath.clear();
+    }
+    return err;
 }
 
 // Copies a regular file's bytes, mode and modification time; the destination is replaced whole
@@ -414,7 +505,8 @@ AtomicWriter::~AtomicWriter()
 {
     if (fd_ >= 0) {
         ::close(fd_);
-        ::unlink(N(tempPath_).constData());
+        if (!tempPath_.isEmpty())
+            ::unlink(N(tempPath_).constData());
     }
 }
 
@@ -447,6 +539,8 @@ void AtomicWriter::Write(const char* data, qsizetype size)
     if (const int err = WriteAll(fd_, data, size))
         RaiseHostError(err, procedure_, target_, Missing::Path);
     written_ += size;
+    if (AtomicWriteHook())
+        AtomicWriteHook()(target_, written_);
 }
 
 void AtomicWriter::SetPermissions(unsigned mode)
@@ -472,15 +566,32 @@ void AtomicWriter::Commit(bool sync)
     if (fd_ < 0)
         RaiseNumber(E::BadFileNameOrNumber, procedure_, target_);
     int err = !sync || ::fsync(fd_) == 0 ? 0 : errno;
+    if (err == 0 && tempPath_.isEmpty()) {
+        // The unnamed file gets a name only now, for the moment until the rename.
+        err = LinkUnnamed(fd_, target_, tempPath_);
+        if (err != 0 && err != ENOSPC && err != EDQUOT && err != EROFS)
+            err = CopyToNamed(fd_, target_, tempPath_);
+    }
     if (::close(fd_) != 0 && err == 0)
         err = errno;
     fd_ = -1;
     if (err == 0 && ::rename(N(tempPath_).constData(), N(target_).constData()) != 0)
         err = errno;
     if (err != 0) {
-        ::unlink(N(tempPath_).constData());
+        if (!tempPath_.isEmpty())
+            ::unlink(N(tempPath_).constData());
         RaiseHostError(err, procedure_, target_, Missing::Path);
     }
+}
+
+void SetUnnamedTemporaryFiles(bool enabled)
+{
+    UnnamedFilesDisabled() = !enabled;
+}
+
+void SetAtomicWriteHook(std::function<void(const QString& target, qint64 written)> hook)
+{
+    AtomicWriteHook() = std::move(hook);
 }
 
 void WriteFileAtomically(const QString& path, const QByteArray& bytes, bool sync)

@@ -99,6 +99,10 @@ std::shared_ptr<TextStream> CreateTextFile(const QString& path, bool overwrite =
 std::shared_ptr<TextStream> OpenTextFile(const QString& path, IOMode mode = IOMode::ForReading, bool create = false);
 // A file written beside its target and put in place by Commit, so the target is replaced whole
 // or not at all; without Commit the partial file goes away. The target keeps its permissions.
+// While it is written the file has no name (an unnamed file in the target's folder), so a process
+// killed meanwhile leaves nothing beside the target; it gets a hidden name only for the moment
+// between Commit's link and its rename. A file system without unnamed files gets a hidden named
+// file instead.
 class AtomicWriter {
 public:
     // Raises like the host refuses (76 for a missing folder, 70 for a folder in the way, ...).
@@ -118,17 +122,21 @@ public:
 private:
     QString target_;
     QString procedure_;
-    QString tempPath_;
+    QString tempPath_; // empty while the file has no name
     int fd_ = -1;
     qint64 written_ = 0;
 };
 
-void WriteFileAtomically(const QString& path, const QByteArray& bytes, bool sync = true);
-
-// Testing seam: asked before each write of an atomic writer with the bytes written so far and the
-// size of the next piece; a non-zero host error number fails that write as the host would (a full
-// disk, a lost device), whoever runs the test. An empty hook restores plain writing.
+// Testing seams: unnamed files off (the hidden named file of file systems without them), and a
+// call after each write of an AtomicWriter with its target and the bytes written so far.
+void SetUnnamedTemporaryFiles(bool enabled);
+void SetAtomicWriteHook(std::function<void(const QString& target, qint64 written)> hook);
+// Asked before each write of an atomic writer with the bytes written so far and the size of the
+// next piece; a non-zero host error number fails that write as the host would (a full disk, a
+// lost device), whoever runs the test. An empty hook restores plain writing.
 void SetAtomicWriteFault(std::function<int(qint64 written, qint64 size)> fault);
+
+void WriteFileAtomically(const QString& path, const QByteArray& bytes, bool sync = true);
 
 bool FileExists(const QString& path);
 bool FolderExists(const QString& path);

@@ -4,8 +4,11 @@
 //
 // Persistent keys live in one file under $XDG_CONFIG_HOME (default ~/.config), volatile keys in
 // one under $XDG_RUNTIME_DIR (else a private folder in the temporary folder), so they vanish
-// with the session. Every call re-reads the files and every change is written atomically under
-// a lock, so running copies of the program see each other's values at once. Texts are kept as
+// with the session. Every call works under a lock shared by the running copies of the program and
+// sees the store as it is then, so they see each other's values at once: a value written is
+// appended to a journal beside its store file, and the store file is rewritten whole (put in
+// place atomically) when keys come or go or the journal has grown past it. A copy reads again
+// only what changed since its last call. Texts are kept as
 // UTF-8, whole, whatever their length. Key and value names match without regard to case.
 
 #include <QString>

@@ -120,6 +120,11 @@ QString MemberName(zip_t* za, zip_uint64_t index)
     return QString::fromUtf8(zip_get_name(za, index, ZIP_FL_ENC_GUESS));
 }
 
+QString TooLarge(std::int64_t maxSize)
+{
+    return QStringLiteral("%1 MB より大きい項目は展開できません。").arg(maxSize / (1024 * 1024));
+}
+
 struct Member {
     zip_uint64_t index = 0;
     QStringList parts; // the relative path, component by component
@@ -128,7 +133,7 @@ struct Member {
 };
 
 // Checks one entry and gives its safe relative path, or refuses the archive.
-Member CheckMember(const Archive& archive, zip_uint64_t index)
+Member CheckMember(const Archive& archive, zip_uint64_t index, std::int64_t maxSize = MaxMemberSize)
 {
     const QString name = MemberName(archive.get(), index);
     const QString shown = name.isEmpty() ? QStringLiteral("#%1").arg(index) : name;
@@ -171,8 +176,8 @@ Member CheckMember(const Archive& archive, zip_uint64_t index)
         refuse(QStringLiteral("暗号化された項目は展開できません。"));
     if ((st.valid & ZIP_STAT_COMP_METHOD) && !zip_compression_method_supported(st.comp_method, 0))
         refuse(QStringLiteral("この圧縮方式の項目は展開できません。"));
-    if ((st.valid & ZIP_STAT_SIZE) && st.size > static_cast<zip_uint64_t>(MaxMemberSize))
-        refuse(QStringLiteral("大きすぎる項目は展開できません。"));
+    if ((st.valid & ZIP_STAT_SIZE) && st.size > static_cast<zip_uint64_t>(maxSize))
+        refuse(TooLarge(maxSize));
     return member;
 }
 
@@ -239,7 +244,7 @@ void ExtractOne(const Archive& archive, const Member& member, const QString& tar
         total += n;
         // The stored size may lie: the bytes themselves are counted.
         if (total > MaxMemberSize)
-            Refuse(archive.procedure(), path, QStringLiteral("大きすぎる項目は展開できません。"));
+            Refuse(archive.procedure(), path, TooLarge(MaxMemberSize));
         out.Write(buffer.data(), static_cast<qsizetype>(n));
     }
     if (member.modified)
@@ -422,6 +427,47 @@ void ExtractMember(const QString& archivePath, const QString& memberName, const 
             break;
         ExtractOne(archive, member, targetFolder);
         return;
+    }
+    RaiseNumber(E::FileNotFound, procedure, archivePath + QStringLiteral(" : ") + memberName);
+}
+
+QByteArray ReadMember(const QString& archivePath, const QString& memberName, std::int64_t maxBytes,
+                      const std::function<bool(const QByteArray&)>& head)
+{
+    const QString procedure = QStringLiteral("ReadMember");
+    const Archive archive(archivePath, ZIP_RDONLY | ZIP_CHECKCONS, procedure);
+    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        if (MemberName(archive.get(), static_cast<zip_uint64_t>(i)) != memberName)
+            continue;
+        const Member member = CheckMember(archive, static_cast<zip_uint64_t>(i), maxBytes);
+        if (member.folder)
+            break;
+        const QString where = archivePath + QStringLiteral(" : ") + memberName;
+        zip_file_t* file = zip_fopen_index(archive.get(), member.index, 0);
+        if (!file)
+            Refuse(procedure, where, QStringLiteral("zip 書庫が壊れています。") + LibzipText(zip_get_error(archive.get())));
+        struct Closer {
+            zip_file_t* f;
+            ~Closer() { zip_fclose(f); }
+        } closer{file};
+        QByteArray bytes;
+        bool judged = !head;
+        std::vector<char> buffer(1 << 16);
+        for (;;) {
+            const zip_int64_t n = zip_fread(file, buffer.data(), buffer.size());
+            if (n < 0)
+                Refuse(procedure, where, QStringLiteral("zip 書庫が壊れています。") + LibzipText(zip_file_get_error(file)));
+            if (n == 0)
+                break;
+            // The stored size may lie: the bytes themselves are counted.
+            if (bytes.size() + n > maxBytes)
+                Refuse(procedure, where, TooLarge(maxBytes));
+            bytes.append(buffer.data(), static_cast<qsizetype>(n));
+            if (!judged)
+                judged = head(bytes);
+        }
+        return bytes;
     }
     RaiseNumber(E::FileNotFound, procedure, archivePath + QStringLiteral(" : ") + memberName);
 }

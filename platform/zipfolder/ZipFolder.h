@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 
 namespace platform::zipfolder {
 
@@ -41,5 +42,13 @@ QString MemberNameRefusal(const QString& name);
 // Extracts one member (a file) of the archive into the target folder; raises 53 when the archive
 // has no member of that name.
 void ExtractMember(const QString& archive, const QString& memberName, const QString& targetFolder);
+
+// Reads one member (a file) of the archive into memory, checked as an extraction is. A member
+// whose stored size, or whose bytes as they are unpacked, pass maxBytes is refused before more
+// is read. While head is given, it is called after each piece with the bytes read so far until it
+// returns true: it judges the beginning, and raises to refuse the member before the rest is read.
+// Raises 53 when the archive has no member of that name.
+QByteArray ReadMember(const QString& archive, const QString& memberName, std::int64_t maxBytes,
+                      const std::function<bool(const QByteArray& soFar)>& head = {});
 
 } // namespace platform::zipfolder

@@ -145,17 +145,13 @@ TEST_F(Registry, HandleOperations)
 
 TEST_F(Registry, ValuesOfAnotherTypeReadAsEmptyAndAreNotListed)
 {
-    SectionValueSet(state_, "Mixed", "Text", "t");
     // A store file holding a value of another type, as another tool might leave it.
     QFile file(reg::StoreFilePath());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QByteArray bytes = file.readAll();
-    file.close();
-    ASSERT_TRUE(bytes.contains("\"type\": 1"));
-    bytes.replace("\"name\": \"Text\"", "\"name\": \"Number\"").replace("\"type\": 1", "\"type\": 4");
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
+    file.write("{\"format\": \"tavelin-registry 1\", \"keys\": [{\"path\": \"Software\\\\Tavelin\\\\prog\\\\Mixed\", "
+               "\"values\": [{\"name\": \"Number\", \"type\": 4, \"data\": \"4\"}]}]}");
     file.close();
+    QFile::remove(reg::StoreFilePath() + ".journal");
     SectionValueSet(state_, "Mixed", "Text", "t");
 
     EXPECT_EQ(SectionValueGet(state_, "Mixed", "Number"), "");

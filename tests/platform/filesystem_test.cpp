@@ -297,3 +297,39 @@ TEST_F(FileSystem, AtomicWritesKeepPermissionsAndLeaveNothingOnFailure)
     EXPECT_EQ(listing(), QStringList({"doc.txt"}));
     EXPECT_RAISES(WriteFileAtomically(path("none/doc.txt"), "x"), E::PathNotFound);
 }
+
+// Both ways of writing beside a target: the unnamed file (nothing to see while it is written,
+// so nothing stays when the writer is killed) and the hidden named file of file systems without
+// unnamed files.
+TEST_F(FileSystem, AtomicWritesWithAndWithoutUnnamedFiles)
+{
+    struct Row {
+        const char* why;
+        bool unnamed;
+        bool seenWhileWriting;
+    };
+    const Row rows[] = {{"unnamed", true, false}, {"hidden named", false, true}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        SetUnnamedTemporaryFiles(row.unnamed);
+        for (const bool existing : {true, false}) {
+            QFile::remove(path("doc.txt"));
+            if (existing)
+                write("doc.txt", "old");
+            {
+                AtomicWriter out(path("doc.txt"), "test");
+                out.Write("new ");
+                out.Write("text");
+                EXPECT_EQ(listing().size(), (existing ? 1 : 0) + (row.seenWhileWriting ? 1 : 0)) << listing().join(",").toStdString();
+                out.SetPermissions(0604);
+                out.Commit();
+            }
+            EXPECT_EQ(listing(), QStringList({"doc.txt"}));
+            EXPECT_EQ(read(path("doc.txt")), "new text");
+            struct stat st;
+            ASSERT_EQ(::stat(QFile::encodeName(path("doc.txt")).constData(), &st), 0);
+            EXPECT_EQ(st.st_mode & 0777, 0604u);
+        }
+    }
+    SetUnnamedTemporaryFiles(true);
+}

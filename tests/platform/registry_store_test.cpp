@@ -3,12 +3,14 @@
 #include "support/StoreFolders.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QDir>
 #include <QJsonDocument>
 #include <QProcess>
 
 #include <csignal>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 using namespace platform::registry;
@@ -35,6 +37,27 @@ bool FileHolds(const QString& path, const QByteArray& text)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) && f.readAll().contains(text);
+}
+
+// The journal files beside a store file.
+QStringList Journals(const QString& storePath)
+{
+    const QFileInfo store(storePath);
+    QStringList paths;
+    for (const QString& name : QDir(store.path()).entryList({store.fileName() + "*.journal"}, QDir::Files))
+        paths << store.path() + "/" + name;
+    return paths;
+}
+
+// A store keeps what is written in its file or in the journal beside it.
+bool StoreHolds(const QString& storePath, const QByteArray& text)
+{
+    if (FileHolds(storePath, text))
+        return true;
+    for (const QString& journal : Journals(storePath))
+        if (FileHolds(journal, text))
+            return true;
+    return false;
 }
 
 // Runs this test program again as a second running copy that shares our store folders.
@@ -149,7 +172,7 @@ TEST_F(RegistryStore, LongValuesOfAnyCharacterReadBackWhole)
     const Handle key = Create(QStringLiteral("Software\\Tavelin\\Ωmega"));
     ASSERT_EQ(SetValue(key, QStringLiteral("Påth"), longPath), Status::Success);
     EXPECT_EQ(Get(key, QStringLiteral("Påth")), longPath);
-    EXPECT_TRUE(FileHolds(StoreFilePath(), longPath.toUtf8())) << "kept as UTF-8";
+    EXPECT_TRUE(StoreHolds(StoreFilePath(), longPath.toUtf8())) << "kept as UTF-8";
     CloseKey(key);
 }
 
@@ -160,8 +183,8 @@ TEST_F(RegistryStore, VolatileKeysVanishWithTheSession)
     ASSERT_EQ(SetValue(normal, QStringLiteral("Path"), QStringLiteral("/docs")), Status::Success);
     ASSERT_EQ(SetValue(clip, QStringLiteral("Filename"), QStringLiteral("/tmp/x")), Status::Success);
     EXPECT_TRUE(VolatileStoreFilePath().startsWith(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/"));
-    EXPECT_TRUE(FileHolds(VolatileStoreFilePath(), "/tmp/x"));
-    EXPECT_FALSE(FileHolds(StoreFilePath(), "/tmp/x"));
+    EXPECT_TRUE(StoreHolds(VolatileStoreFilePath(), "/tmp/x"));
+    EXPECT_FALSE(StoreHolds(StoreFilePath(), "/tmp/x"));
 
     Handle h = -1;
     EXPECT_EQ(CreateKey(clip, QStringLiteral("Sub"), false, h), Status::ChildMustBeVolatile);
@@ -169,7 +192,7 @@ TEST_F(RegistryStore, VolatileKeysVanishWithTheSession)
     CloseKey(h);
     // An existing key keeps its kind.
     const Handle again = Create(QStringLiteral("Software\\Tavelin\\App\\File"), true);
-    EXPECT_FALSE(FileHolds(VolatileStoreFilePath(), "App\\\\File\""));
+    EXPECT_FALSE(StoreHolds(VolatileStoreFilePath(), "App\\\\File\""));
     CloseKey(again);
 
     // The session ends: the runtime folder is emptied.
@@ -237,15 +260,15 @@ TEST_F(RegistryStore, AVolatileKeyWhosePersistentParentsAreGoneBlocksNothingBesi
     const Handle file = Create(QStringLiteral("Software\\Tavelin\\App\\File"));
     ASSERT_GT(file, 0);
     EXPECT_EQ(SetValue(file, QStringLiteral("Path"), QStringLiteral("/docs")), Status::Success);
-    EXPECT_TRUE(FileHolds(StoreFilePath(), "/docs"));
+    EXPECT_TRUE(StoreHolds(StoreFilePath(), "/docs"));
     EXPECT_EQ(Get(file, QStringLiteral("Path")), QStringLiteral("/docs"));
     CloseKey(file);
 
     // The volatile key itself stays volatile.
     const Handle clip = Create(QStringLiteral("Software\\Tavelin\\App\\Clipboard"));
     EXPECT_EQ(SetValue(clip, QStringLiteral("Filename"), QStringLiteral("/tmp/x")), Status::Success);
-    EXPECT_TRUE(FileHolds(VolatileStoreFilePath(), "/tmp/x"));
-    EXPECT_FALSE(FileHolds(StoreFilePath(), "/tmp/x"));
+    EXPECT_TRUE(StoreHolds(VolatileStoreFilePath(), "/tmp/x"));
+    EXPECT_FALSE(StoreHolds(StoreFilePath(), "/tmp/x"));
     CloseKey(clip);
 }
 
@@ -261,7 +284,10 @@ TEST_F(RegistryStore, AHalfWrittenFileBesideTheStoreDoesNotDisturbIt)
     EXPECT_EQ(Get(key, QStringLiteral("v")), QStringLiteral("old"));
     EXPECT_EQ(SetValue(key, QStringLiteral("v"), QStringLiteral("new")), Status::Success);
     EXPECT_EQ(Get(key, QStringLiteral("v")), QStringLiteral("new"));
+    // The next time the store file itself is written (a key comes), the leftover goes.
+    CloseKey(Create(kShared + QStringLiteral("\\Sub")));
     EXPECT_FALSE(QFile::exists(StoreFilePath() + ".new"));
+    EXPECT_EQ(Get(key, QStringLiteral("v")), QStringLiteral("new"));
     CloseKey(key);
 }
 
@@ -301,4 +327,72 @@ TEST_F(RegistryStore, AKillDuringAWriteLeavesTheStoreWhole)
     EXPECT_EQ(SetValue(again, QStringLiteral("Big"), QStringLiteral("new")), Status::Success);
     EXPECT_EQ(Get(again, QStringLiteral("Big")), QStringLiteral("new"));
     CloseKey(again);
+}
+
+TEST_F(RegistryStore, ALineCutShortInTheJournalIsIgnoredAndCutOffByTheNextWrite)
+{
+    const Handle key = Create(kShared);
+    ASSERT_EQ(SetValue(key, QStringLiteral("v"), QStringLiteral("kept")), Status::Success);
+    ASSERT_EQ(Journals(StoreFilePath()).size(), 1);
+    const QString journal = Journals(StoreFilePath()).first();
+    ASSERT_TRUE(FileHolds(journal, "kept"));
+    {
+        // A copy killed while appending a value.
+        QFile f(journal);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("S\tSoftware\\\\Tavelin\\\\Shared\tv\thalf");
+    }
+    EXPECT_EQ(Get(key, QStringLiteral("v")), QStringLiteral("kept"));
+    ASSERT_EQ(SetValue(key, QStringLiteral("w"), QStringLiteral("next")), Status::Success);
+    EXPECT_FALSE(FileHolds(journal, "half"));
+    EXPECT_EQ(Get(key, QStringLiteral("v")), QStringLiteral("kept"));
+    EXPECT_EQ(Get(key, QStringLiteral("w")), QStringLiteral("next"));
+    CloseKey(key);
+}
+
+TEST_F(RegistryStore, TheJournalIsFoldedIntoTheStoreOnceItOutgrowsIt)
+{
+    const Handle key = Create(kShared);
+    const QString text(200, QLatin1Char('t'));
+    for (int i = 0; i < 2000; ++i)
+        ASSERT_EQ(SetValue(key, QStringLiteral("V%1").arg(i), text + QString::number(i)), Status::Success);
+    ASSERT_EQ(DeleteValue(key, QStringLiteral("V0")), Status::Success);
+    const qint64 store = QFileInfo(StoreFilePath()).size();
+    EXPECT_GT(store, 200 * 1000) << "the values went into the store";
+    ASSERT_EQ(Journals(StoreFilePath()).size(), 1) << "the journals of older stores are gone";
+    EXPECT_LE(QFileInfo(Journals(StoreFilePath()).first()).size(), std::max<qint64>(64 * 1024, store));
+    std::int32_t type = 0;
+    QString name, data;
+    int count = 0;
+    while (EnumValue(key, count, name, type, data) == Status::Success)
+        ++count;
+    EXPECT_EQ(count, 1999);
+    EXPECT_EQ(Get(key, QStringLiteral("V0")), QStringLiteral("<status 2>"));
+    EXPECT_EQ(Get(key, QStringLiteral("v1999")), text + "1999");
+    CloseKey(key);
+}
+
+// A copy killed after it wrote a new store file but before it removed the old journal: that
+// journal, older than the store, must not be read on top of it.
+TEST_F(RegistryStore, AJournalOlderThanTheStoreIsNotReadOnTopOfIt)
+{
+    const Handle key = Create(kShared);
+    ASSERT_EQ(SetValue(key, QStringLiteral("v"), QStringLiteral("1")), Status::Success);
+    ASSERT_EQ(Journals(StoreFilePath()).size(), 1);
+    const QString old = Journals(StoreFilePath()).first();
+    const QByteArray oldLines = read(old);
+    // The store is written anew (a key comes) holding v=2; the old journal says v=1.
+    ASSERT_EQ(SetValue(key, QStringLiteral("v"), QStringLiteral("2")), Status::Success);
+    CloseKey(Create(kShared + QStringLiteral("\\Sub")));
+    ASSERT_TRUE(FileHolds(StoreFilePath(), "\"2\""));
+    {
+        QFile f(old);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(oldLines);
+    }
+    // Read as a copy that has not seen the store before would: the store file is touched.
+    const struct timespec later[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 5, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(StoreFilePath()).constData(), later, 0), 0);
+    EXPECT_EQ(Get(key, QStringLiteral("v")), QStringLiteral("2"));
+    CloseKey(key);
 }

@@ -1,0 +1,17 @@
+#pragma once
+
+// Work files that copies of the program left behind when they ended without cleaning up (killed,
+// or crashed). Every copy names its work files and folders in the temporary folder
+// "<program>.<process id>.<anything>".
+
+#include <QString>
+
+namespace platform::system {
+
+// Removes the work files and folders of copies of the program whose process no longer runs:
+// entries of folder named "<programName>.<process id>." and more, owned by this user, of a
+// process id that is not this process's and that no process runs under. A folder goes with
+// everything in it, a link as the link alone. Gives the number of entries removed.
+int RemoveWorkFilesOfEndedCopies(const QString& folder, const QString& programName);
+
+} // namespace platform::system

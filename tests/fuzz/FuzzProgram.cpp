@@ -1,0 +1,96 @@
+#include "FuzzProgram.h"
+
+#include "app/canvas/CanvasForm.h"
+#include "app/diagram/BoxList.h"
+#include "app/diagram/BoxMake.h"
+#include "app/diagram/PadDraw.h"
+#include "app/shell/AppMain.h"
+#include "app/core/ApplicationGlobals.h"
+#include "platform/msgbox/MsgBox.h"
+#include "platform/textmeasure/TextMeasure.h"
+#include "platform/vbrt/Error.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <algorithm>
+
+namespace fuzzing {
+
+namespace {
+
+QTemporaryDir* Root()
+{
+    static QTemporaryDir* root = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/vellumora-fuzz-XXXXXX"));
+    return root;
+}
+
+void CanvasesDrop()
+{
+    vellumora::CanvasesRelease(1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+
+void DocumentRun(const QString& name, const std::uint8_t* data, std::size_t size)
+{
+    using namespace vellumora;
+    const QString path = Root()->path() + QStringLiteral("/work/") + name;
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            abort();
+        file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
+    }
+    ApplicationGlobals.DocumentName = path;
+    try {
+        PadDrawGetData(QString());
+        PadDrawRefresh(-1);
+        for (std::int16_t c = 1; c < static_cast<std::int16_t>(B.size()); ++c) {
+            CanvasForm* form = CanvasWindowOf(B[static_cast<std::size_t>(c)]);
+            if (!form || B[static_cast<std::size_t>(c)].header.state != CanvasState::Open)
+                continue;
+            form->Cls();
+            BoxListDraw(c, SubRecord::Default);
+            QImage image(std::clamp(form->width(), 1, 800), std::clamp(form->height(), 1, 800),
+                         QImage::Format_RGB32);
+            QPainter painter(&image);
+            form->Render(painter, image.rect());
+        }
+    } catch (const platform::vbrt::Error&) {
+        // A refusal: the document is not one the program reads.
+    }
+    CanvasesDrop();
+    ApplicationGlobals.DocumentName.clear();
+    ApplicationGlobals.ModifyFlag = false;
+    platform::msgbox::ClearQueue();
+    platform::msgbox::ShownBoxes().clear();
+}
+
+} // namespace fuzzing
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QString base = fuzzing::Root()->path();
+    for (const char* name : {"home", "config", "runtime", "tmp", "work", "program"})
+        QDir(base).mkpath(QString::fromLatin1(name));
+    QFile::setPermissions(base + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("HOME", QFile::encodeName(base + "/home"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(base + "/config"));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(base + "/runtime"));
+    qputenv("TMPDIR", QFile::encodeName(base + "/tmp"));
+    static QApplication* app = new QApplication(*argc, *argv);
+    (void)app;
+    QFile::copy(QStringLiteral(VELLUMORA_SOURCE_DIR "/config/Vellumora.ini"), base + "/program/vellumora.ini");
+    vellumora::SetApplicationObject(base + "/program", QStringLiteral("vellumora"));
+    platform::textmeasure::UseFakeTextMeasurer(true);
+    vellumora::ModuleLinksRegister();
+    vellumora::AppInitialize();
+    return 0;
+}
