@@ -2,6 +2,7 @@
 
 #include "app/core/CanvasSurface.h"
 #include "app/core/ApplicationGlobals.h"
+#include "app/core/DebugLog.h"
 #include "app/core/FirstFailure.h"
 #include "app/core/MainWindowLink.h"
 #include "app/core/RecordAccess.h"
@@ -13,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -587,6 +589,16 @@ QString DocumentFileName(bool fullPath)
 bool DocumentOpened()
 {
     return !IsBlank(ApplicationGlobals.DocumentName);
+}
+
+bool DialogKeyTaken(QKeyEvent* event, QWidget* form)
+{
+    int keyCode = event->key();
+    const int shift = static_cast<int>(event->modifiers());
+    DialogKeyDown(keyCode, shift, form);
+    if (keyCode != 0)
+        DebugKeyCheck(keyCode, shift, form);
+    return keyCode == 0;
 }
 
 void FormControlsClear(QWidget* form, bool resetBackColor)

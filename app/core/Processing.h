@@ -12,6 +12,7 @@
 #include <functional>
 
 class QComboBox;
+class QKeyEvent;
 class QWidget;
 
 namespace vellumora {
@@ -117,6 +118,9 @@ void FormControlsClear(QWidget* form, bool resetBackColor);
 // Ctrl+F4 closes the form; Ctrl+arrow moves it 100 twips and consumes the key (keyCode := 0).
 // keyCode is a Qt key, shift the Qt keyboard modifiers.
 void DialogKeyDown(int& keyCode, int shift, QWidget* form);
+// A dialog's key handling: DialogKeyDown, then the debug key check. True when one of them took the
+// key; otherwise the dialog handles it as usual.
+bool DialogKeyTaken(QKeyEvent* event, QWidget* form);
 void FontNameComboSet(QComboBox* combo, bool includeDefault, const QString& current);
 void FontSizeComboSet(QComboBox* combo, bool includeDefault, const QString& current);
 void ColorComboSet(QComboBox* combo, bool includeDefault, const QString& current);

@@ -59,11 +59,7 @@ void TrayDialog::reject()
 
 void TrayDialog::keyPressEvent(QKeyEvent* event)
 {
-    int keyCode = event->key();
-    DialogKeyDown(keyCode, int(event->modifiers()), this);
-    if (keyCode != 0)
-        DebugKeyCheck(keyCode, int(event->modifiers()), this);
-    if (keyCode == 0)
+    if (DialogKeyTaken(event, this))
         event->accept();
     else
         QDialog::keyPressEvent(event);

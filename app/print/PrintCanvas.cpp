@@ -405,12 +405,7 @@ void PrintCanvas::Form_Unload()
 
 void PrintCanvas::keyPressEvent(QKeyEvent* event)
 {
-    int key = event->key();
-    const int shift = static_cast<int>(event->modifiers());
-    DialogKeyDown(key, shift, this);
-    if (key != 0)
-        DebugKeyCheck(key, shift, this);
-    if (key != 0)
+    if (!DialogKeyTaken(event, this))
         QDialog::keyPressEvent(event);
 }
 
