@@ -1,5 +1,6 @@
 #include "app/canvas/PageSetting.h"
 
+#include "app/canvas/BoxEditing.h"
 #include "app/canvas/CanvasForm.h"
 #include "app/diagram/BoxList.h"
 #include "app/diagram/FontAndColor.h"
@@ -29,18 +30,6 @@ namespace ErrorNumber = platform::vbrt::ErrorNumber;
 
 const QString StandardName = QStringLiteral("標準");
 
-// Unloads a box editor window; its own close handling hands its session back as cancelled.
-void EditorUnload(QPointer<QWidget>& editor)
-{
-    if (QWidget* window = editor.data()) {
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget()))
-            window = sub;
-        window->close();
-        window->deleteLater();
-    }
-    editor = nullptr;
-}
-
 // Closes the editors whose session bits are set in flags, in the order given; false when the
 // user refused one (the bits and editors up to there are closed).
 struct Session {
@@ -57,7 +46,7 @@ bool SessionsClose(std::int16_t& flags, const std::array<Session, N>& sessions, 
         if (BoxEditorQuitConfirm(ask))
             return false;
         flags = static_cast<std::int16_t>(flags & ~session.bit);
-        EditorUnload(*session.editor);
+        BoxEditorUnload(*session.editor);
     }
     return true;
 }
@@ -86,7 +75,7 @@ std::int16_t CanvasSlotSetup(std::int16_t n, std::int32_t kindFlags)
         n = static_cast<std::int16_t>(B.size() - 1);
     } else {
         CanvasAt(n, "CanvasSlotSetup");
-        BoxEditorCloseCheck(false, n);
+        BoxEditorCloseAll(n);
         BoxListClear(n);
     }
 
@@ -222,7 +211,8 @@ bool BoxEditorCloseCheck(bool ask, std::int16_t canvas)
             if (!SessionsClose(box.flags, sessions, ask))
                 return true;
         }
-        for (std::size_t j = 1; j < B[i].SubList.size(); ++j) {
+        // Sub line 0 is the top line, where the sessions above the top chain live.
+        for (std::size_t j = 0; j < B[i].SubList.size(); ++j) {
             CanvasBusyWait(c);
             SubRecord& sub = B[i].SubList[j];
             const std::array<Session, 2> sessions{{{SubFlag::LowerEditorOpen, &sub.lowerEditor},

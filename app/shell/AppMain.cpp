@@ -1,5 +1,6 @@
 #include "app/shell/AppMain.h"
 
+#include "app/canvas/BoxEditing.h"
 #include "app/canvas/CopyAndPaste.h"
 #include "app/canvas/HistoryControl.h"
 #include "app/canvas/PageSetting.h"
@@ -9,10 +10,12 @@
 #include "app/diagram/TagTable.h"
 #include "app/shell/DebugClassSet.h"
 #include "app/dialogs/FontSetting.h"
+#include "app/dialogs/BoxEditor.h"
 #include "app/dialogs/SearchEngine.h"
 #include "app/print/ReportSetting.h"
 #include "app/core/AddOnHooks.h"
 #include "app/core/ApplicationGlobals.h"
+#include "app/core/BoxEditorLink.h"
 #include "app/core/DebugLog.h"
 #include "app/core/FirstFailure.h"
 #include "app/core/LayoutRecords.h"
@@ -161,6 +164,10 @@ void ModuleLinksRegister()
     links.HistoryAdd = HistoryAdd;
     links.CanvasOrderSave = CanvasOrderSave;
     links.CanvasOrderRestore = CanvasOrderRestore;
+    BoxEditorLinks& editors = BoxEditorLink();
+    editors.EditorShow = BoxEditorShow;
+    editors.EditorReturn = BoxEditTrayReturn;
+    editors.HistoryAdd = HistoryAdd;
 }
 
 void AppInitialize()

@@ -16,6 +16,7 @@
 #include "app/print/ReportSetting.h"
 #include "app/core/AddOnHooks.h"
 #include "app/core/ApplicationGlobals.h"
+#include "app/core/MainMenuLink.h"
 #include "app/core/MainWindowLink.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
@@ -110,8 +111,8 @@ CanvasForm* AsCanvas(QWidget* form)
 
 } // namespace
 
-// What the shell's routines need of the main window.
-class BaseForm::Link : public MainWindowLink {
+// What the shell's routines need of the main window, and the menu commands child windows forward.
+class BaseForm::Link : public MainWindowLink, public MainMenuLink {
 public:
     explicit Link(BaseForm* form) : form_(form) {}
     QWidget* window() override { return form_; }
@@ -144,6 +145,56 @@ public:
         form_->SearchReplaceShow = false;
         form_->RegainLeadership(false);
     }
+
+    bool MenuRun(const QString& handler, int index) override
+    {
+        using Plain = void (BaseForm::*)();
+        using Indexed = void (BaseForm::*)(int);
+        static const std::map<QString, Plain> plain = {
+            {QStringLiteral("Menu_FileOpen_Click"), &BaseForm::Menu_FileOpen_Click},
+            {QStringLiteral("Menu_FileSaveOverWrite_Click"), &BaseForm::Menu_FileSaveOverWrite_Click},
+            {QStringLiteral("Menu_FileSaveNamed_Click"), &BaseForm::Menu_FileSaveNamed_Click},
+            {QStringLiteral("Menu_FileAddInput_Click"), &BaseForm::Menu_FileAddInput_Click},
+            {QStringLiteral("Menu_FileRefresh_Click"), &BaseForm::Menu_FileRefresh_Click},
+            {QStringLiteral("Menu_FilePrintSetting_Click"), &BaseForm::Menu_FilePrintSetting_Click},
+            {QStringLiteral("Menu_FilePrint_Click"), &BaseForm::Menu_FilePrint_Click},
+            {QStringLiteral("Menu_FileClose_Click"), &BaseForm::Menu_FileClose_Click},
+            {QStringLiteral("Menu_EditUndo_Click"), &BaseForm::Menu_EditUndo_Click},
+            {QStringLiteral("Menu_EditRedo_Click"), &BaseForm::Menu_EditRedo_Click},
+            {QStringLiteral("Menu_EditSearch_Click"), &BaseForm::Menu_EditSearch_Click},
+            {QStringLiteral("Menu_EditSearchNext_Click"), &BaseForm::Menu_EditSearchNext_Click},
+            {QStringLiteral("Menu_EditReplace_Click"), &BaseForm::Menu_EditReplace_Click},
+            {QStringLiteral("Menu_ShowToolBar_Click"), &BaseForm::Menu_ShowToolBar_Click},
+            {QStringLiteral("Menu_ShowStatusBar_Click"), &BaseForm::Menu_ShowStatusBar_Click},
+            {QStringLiteral("Menu_HelpVersion_Click"), &BaseForm::Menu_HelpVersion_Click},
+        };
+        static const std::map<QString, Indexed> indexed = {
+            {QStringLiteral("Menu_FileNewFileObstinate_Click"), &BaseForm::Menu_FileNewFileObstinate_Click},
+            {QStringLiteral("Menu_FileAddOn_Click"), &BaseForm::Menu_FileAddOn_Click},
+            {QStringLiteral("Menu_EditCanvasInsertObstinate_Click"), &BaseForm::Menu_EditCanvasInsertObstinate_Click},
+            {QStringLiteral("Menu_ToolAddOn_Click"), &BaseForm::Menu_ToolAddOn_Click},
+            {QStringLiteral("Menu_HelpAdd_Click"), &BaseForm::Menu_HelpAdd_Click},
+        };
+        if (auto it = plain.find(handler); it != plain.end()) {
+            (form_->*(it->second))();
+            return true;
+        }
+        if (auto it = indexed.find(handler); it != indexed.end()) {
+            (form_->*(it->second))(index);
+            return true;
+        }
+        return false;
+    }
+    bool MenuChecked(const QString& item) override
+    {
+        if (item == QLatin1String("Menu_ShowToolBar"))
+            return form_->Menu_ShowToolBar->isChecked();
+        if (item == QLatin1String("Menu_ShowStatusBar"))
+            return form_->Menu_ShowStatusBar->isChecked();
+        return false;
+    }
+    void FormArrange(int arrangement) override { form_->FormArrange(arrangement); }
+    void MDIForm_Activate() override { form_->MDIForm_Activate(); }
 
 private:
     BaseForm* form_;
@@ -183,6 +234,7 @@ BaseForm::BaseForm(QWidget* parent) : QMainWindow(parent), link_(std::make_uniqu
 
     theBaseForm = this;
     SetMainWindowLink(link_.get());
+    SetMainMenuLink(link_.get());
     SetCanvasCascadeHandler([this] { FormArrange(0); });
     Form_Load();
 }
@@ -193,6 +245,7 @@ BaseForm::~BaseForm()
     disconnect(workspace, nullptr, this, nullptr);
     if (MainWindow() == link_.get()) {
         SetMainWindowLink(nullptr);
+        SetMainMenuLink(nullptr);
         SetCanvasCascadeHandler({});
     }
     if (theBaseForm == this)

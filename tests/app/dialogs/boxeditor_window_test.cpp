@@ -1,0 +1,361 @@
+// The box editor window offscreen: loading a box, the kinds offered, Update and Cancel with their
+// work files, the warning before sub levels are dropped, the case grid and the free-style frame.
+#include "app/dialogs/BoxEditor.h"
+
+#include "app/canvas/boxediting_support.h"
+#include "platform/grid/Grid.h"
+#include "support/SampleDocuments.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace boxediting_test;
+using paddraw_test::DocumentLines;
+using platform::grid::GridModel;
+namespace msgbox = platform::msgbox;
+
+namespace {
+
+void FlushDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+class BoxEditorTest : public paddraw_test::PadDrawTest {
+protected:
+    void SetUp() override
+    {
+        PadDrawTest::SetUp();
+    }
+    void TearDown() override
+    {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* editor = qobject_cast<BoxEditor*>(w))
+                editor->Unload();
+        FlushDeletes();
+        PadDrawTest::TearDown();
+    }
+
+    void openChart() { open(document(QStringLiteral("chart.txt"), DocumentLines(ChartLines()))); }
+
+    static BoxEditor* ModifyEditor(std::int16_t box)
+    {
+        BoxEditModify(1, box);
+        return qobject_cast<BoxEditor*>(Chart().BoxList[box].modifyEditor.data());
+    }
+
+    static QStringList Kinds(const BoxEditor* editor)
+    {
+        QStringList kinds;
+        for (int i = 0; i < editor->cmbBoxType->count(); ++i)
+            kinds << editor->cmbBoxType->itemText(i);
+        return kinds;
+    }
+
+    static void KindChoose(BoxEditor* editor, std::int32_t tagId)
+    {
+        editor->cmbBoxType->setCurrentIndex(editor->cmbBoxType->findData(tagId));
+        editor->cmbBoxType_Click();
+    }
+
+    static bool Exists(const QString& path) { return QFileInfo::exists(path); }
+};
+
+TEST_F(BoxEditorTest, OpensWithTheBoxsKindTextFontAndColour)
+{
+    const QStringList samples = testsupport::SampleDocuments().filter(QStringLiteral("order-summary.txt"));
+    ASSERT_EQ(samples.size(), 1);
+    open(samples.first());
+
+    BoxEditor* red = ModifyEditor(BoxOf(QStringLiteral("合計から金額を引く")));
+    ASSERT_NE(red, nullptr);
+    EXPECT_EQ(red->Caption(), QStringLiteral("Box編集"));
+    EXPECT_EQ(red->cmbBoxType->currentText(), QStringLiteral("処理Box"));
+    EXPECT_EQ(red->BoxText(), QStringLiteral("合計から金額を引く"));
+    EXPECT_EQ(red->cmbColor->currentText(), QStringLiteral("赤"));
+    EXPECT_EQ(red->cmbFontSize->currentIndex(), 0);
+
+    BoxEditor* large = ModifyEditor(BoxOf(QStringLiteral("集計表を印刷する")));
+    ASSERT_NE(large, nullptr);
+    EXPECT_EQ(large->cmbBoxType->currentText(), QStringLiteral("出力Box"));
+    EXPECT_EQ(large->cmbFontSize->currentText(), QStringLiteral("12"));
+    EXPECT_TRUE(large->chkFontBold->isChecked());
+    EXPECT_FALSE(large->chkFontItalic->isChecked());
+    EXPECT_EQ(large->cmbColor->currentIndex(), 0);
+}
+
+TEST_F(BoxEditorTest, UpdateChangesTheChartAndCancelChangesNothing)
+{
+    openChart();
+    const std::int16_t z = BoxOf(QStringLiteral("z"));
+    struct Row {
+        const char* why;
+        bool update;
+        QString expected;
+    };
+    const Row rows[] = {{"Cancel", false, QStringLiteral("z")}, {"Update", true, QStringLiteral("line 1\r\nline 2")}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        ApplicationGlobals.ModifyFlag = false;
+        QPointer<BoxEditor> editor = ModifyEditor(z);
+        ASSERT_TRUE(editor);
+        const QString put = editor->TrayPutFileName;
+        const QString get = editor->TrayGetFileName;
+        ASSERT_TRUE(Exists(put));
+        editor->SetBoxText(QStringLiteral("line 1\r\nline 2"));
+        (row.update ? editor->cmdUpdate : editor->cmdCancel)->click();
+        FlushDeletes();
+        EXPECT_TRUE(editor.isNull());
+        EXPECT_EQ(Chart().BoxList[z].text.text, row.expected);
+        EXPECT_EQ(GetModifyFlag(), row.update);
+        EXPECT_FALSE(Exists(put));
+        EXPECT_FALSE(Exists(get));
+        EXPECT_FALSE(Chart().BoxList[z].flags & BoxFlag::ModifyEditorOpen);
+        EXPECT_TRUE(msgbox::ShownBoxes().empty());
+    }
+}
+
+TEST_F(BoxEditorTest, InsertSessionsOfferTheirKinds)
+{
+    openChart();
+    BoxEditUpper(1, 0);
+    auto* upper = qobject_cast<BoxEditor*>(Chart().SubList[0].upperEditor.data());
+    ASSERT_NE(upper, nullptr);
+    EXPECT_EQ(upper->Caption(), QStringLiteral("Box編集(追加)"));
+    EXPECT_EQ(Kinds(upper), (QStringList{QStringLiteral("定義Box"), QStringLiteral("選択Box"), QStringLiteral("反復Box")}));
+    EXPECT_EQ(upper->BoxText(), QString());
+
+    const std::int16_t line = Chart().BoxList[BoxOf(QStringLiteral("L"))].subIndex;
+    BoxEditLower(1, line);
+    auto* lower = qobject_cast<BoxEditor*>(Chart().SubList[line].lowerEditor.data());
+    ASSERT_NE(lower, nullptr);
+    EXPECT_FALSE(Kinds(lower).contains(QStringLiteral("定義Box")));
+    EXPECT_TRUE(Kinds(lower).contains(QStringLiteral("注釈Box")));
+    EXPECT_EQ(lower->cmbBoxType->currentIndex(), 0);
+    lower->SetBoxText(QStringLiteral("first"));
+    lower->cmdUpdate->click();
+    EXPECT_EQ(ChainText(Chart().SubList[line].boxIndex), QStringLiteral("first,l1"));
+}
+
+// A routine that is no longer alone in its chain cannot be chosen again; the kind offered in its
+// place has no body, so Update asks before the body goes, and No keeps everything.
+TEST_F(BoxEditorTest, KindWithFewerSubLevelsWarnsFromTheOriginalKind)
+{
+    openChart();
+    const std::int16_t routine = BoxOf(QStringLiteral("R"));
+    const std::int16_t sibling = BoxAdd(1, PadInfoMake(TagId::Block, QStringLiteral("S")), routine, -1);
+    Chart().BoxList[routine].after = sibling;
+    QPointer<BoxEditor> editor = ModifyEditor(routine);
+    ASSERT_TRUE(editor);
+    EXPECT_FALSE(Kinds(editor).contains(QStringLiteral("定義Box")));
+    EXPECT_EQ(editor->InitialKindRow().id, TagId::Routine);
+    const QString put = editor->TrayPutFileName;
+
+    const int boxes = BoxesInUse();
+    msgbox::QueueAnswer(msgbox::Answer::No);
+    editor->cmdUpdate->click();
+    ASSERT_EQ(msgbox::ShownBoxes().size(), 1u);
+    EXPECT_EQ(msgbox::ShownBoxes()[0].prompt, QStringLiteral("下位の処理が全て削除されます。\r\n宜しいですか？"));
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(Chart().BoxList[routine].tagType, TagId::Routine);
+    EXPECT_EQ(BoxesInUse(), boxes);
+
+    // Closed with Ctrl+F4 after the refused Update: handed back once, as cancelled.
+    QTest::keyClick(editor->txtText, Qt::Key_F4, Qt::ControlModifier);
+    FlushDeletes();
+    EXPECT_TRUE(editor.isNull());
+    EXPECT_FALSE(Exists(put));
+    EXPECT_FALSE(Chart().BoxList[routine].flags & BoxFlag::ModifyEditorOpen);
+    EXPECT_EQ(BoxesInUse(), boxes);
+}
+
+TEST_F(BoxEditorTest, BranchEditedInTheGridMergesIntoTheChart)
+{
+    openChart();
+    const std::int16_t branch = BoxOf(QStringLiteral("B"));
+    BoxEditor* editor = ModifyEditor(branch);
+    ASSERT_NE(editor, nullptr);
+    GridModel& grid = editor->sprCase->model();
+    ASSERT_EQ(grid.MaxRows(), 3);
+    EXPECT_TRUE(editor->sprCase->isEnabled());
+    editor->cmdInsert->click();
+    ASSERT_EQ(grid.MaxRows(), 4);
+    grid.SetText(CaseColumn::Text, 4, QStringLiteral("new"));
+    grid.SetComboCurSel(CaseColumn::Operation, 2, 1); // 削除
+    editor->sprCase_ComboSelChange(CaseColumn::Operation, 2);
+    grid.SetComboCurSel(CaseColumn::Operation, 3, 2); // 上へ
+    editor->sprCase_ComboSelChange(CaseColumn::Operation, 3);
+    EXPECT_EQ(grid.Text(CaseColumn::Text, 2), QStringLiteral("c3"));
+    EXPECT_EQ(grid.Text(CaseColumn::Operation, 3), QStringLiteral("削除"));
+
+    const int boxes = BoxesInUse();
+    msgbox::QueueAnswer(msgbox::Answer::Yes);
+    editor->cmdUpdate->click();
+    ASSERT_EQ(msgbox::ShownBoxes().size(), 1u);
+    EXPECT_EQ(msgbox::ShownBoxes()[0].prompt, QStringLiteral("下位の一部が削除されます。\r\n宜しいですか？"));
+    EXPECT_EQ(CasesText(branch), QStringLiteral("1:c1[b1] 2:c3[b3]! 3:new[]"));
+    EXPECT_EQ(BoxesInUse(), boxes - 1);
+}
+
+TEST_F(BoxEditorTest, CaseGridRules)
+{
+    GridModel grid;
+    CaseGridSetup(grid);
+    for (int i = 1; i <= 3; ++i) {
+        grid.SetMaxRows(i);
+        grid.SetText(CaseColumn::Text, i, QStringLiteral("c%1").arg(i));
+        for (int col : {CaseColumn::Shown, CaseColumn::Number})
+            grid.SetText(col, i, QString::number(i));
+        grid.SetText(CaseColumn::Deleted, i, QStringLiteral("0"));
+        grid.SetText(CaseColumn::Added, i, QStringLiteral("0"));
+    }
+    CaseRowAdd(grid, 0);
+    CaseRowAdd(grid, 0);
+    EXPECT_EQ(grid.Text(CaseColumn::Shown, 5), QStringLiteral("追"));
+    EXPECT_EQ(grid.Text(CaseColumn::Number, 5), QStringLiteral("5"));
+
+    auto choose = [&](int row, int index) {
+        grid.SetComboCurSel(CaseColumn::Operation, row, index);
+        return CaseRowOperation(grid, row);
+    };
+    choose(2, 1);          // 削除
+    choose(2, 0);          // 更新 again: kept
+    EXPECT_EQ(choose(2, 2), 1); // 上へ: rows 1 and 2 change places
+    EXPECT_EQ(grid.Text(CaseColumn::Text, 1), QStringLiteral("c2"));
+    EXPECT_EQ(grid.Text(CaseColumn::Number, 1), QStringLiteral("2"));
+    EXPECT_EQ(grid.Text(CaseColumn::Shown, 2), QStringLiteral("1"));
+    EXPECT_EQ(choose(1, 2), 1); // 上へ on the first row moves nothing
+    EXPECT_EQ(grid.ComboCurSel(CaseColumn::Operation, 1), 0);
+    EXPECT_EQ(choose(5, 3), 5); // 下へ on the last row moves nothing
+    choose(5, 1);          // a new row deleted again
+
+    std::vector<PadInfoRecord> records(1);
+    CaseRecordsMake(grid, records);
+    ASSERT_EQ(records.size(), 6u);
+    const std::pair<const char*, int> expected[] = {{"update", 2}, {"update", 1}, {"update", 3}, {"insert", 4}, {"delete", 5}};
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(records[i + 1].tagId, TagId::Case);
+        EXPECT_EQ(records[i + 1].name, QString::fromLatin1(expected[i].first));
+        EXPECT_EQ(records[i + 1].number, expected[i].second);
+    }
+
+    GridModel empty;
+    CaseGridSetup(empty);
+    std::vector<PadInfoRecord> one(1);
+    CaseRecordsMake(empty, one);
+    ASSERT_EQ(one.size(), 2u);
+    EXPECT_EQ(one[1].name, QStringLiteral("insert"));
+    EXPECT_EQ(one[1].number, 1);
+    EXPECT_EQ(one[1].text, QString());
+}
+
+TEST_F(BoxEditorTest, FreeStyleButtonsCycleTrimAndRoundTripThroughTheDocument)
+{
+    openChart();
+    const std::int16_t z = BoxOf(QStringLiteral("z"));
+    BoxEditor* editor = ModifyEditor(z);
+    ASSERT_NE(editor, nullptr);
+    KindChoose(editor, TagId::FreeStyle);
+    EXPECT_TRUE(editor->frmFree->isEnabled());
+
+    editor->cmdFreeStyle[8]->click(); // overlap without side lines stays off
+    EXPECT_EQ(editor->StyleValues()[8], 0);
+    EXPECT_EQ(editor->cmdFreeStyle[8]->text(), QString());
+    for (int i : {5, 6, 7, 8}) // right, upper and lower lines, overlap horizontal
+        editor->cmdFreeStyle[static_cast<std::size_t>(i)]->click();
+    EXPECT_EQ(editor->cmdFreeStyle[8]->text(), QStringLiteral("←　→"));
+    const FreeStylePreview& p = *editor->preview;
+    EXPECT_FALSE(p.IsVisible(QStringLiteral("linFreeRightVertical")));
+    EXPECT_TRUE(p.IsVisible(QStringLiteral("linFreeRightUpperVertical")));
+    EXPECT_TRUE(p.IsVisible(QStringLiteral("linFreeRightLowerVertical")));
+    for (const char* left : {"linFreeLeftUpperVertical", "linFreeLeftVertical", "linFreeLeftLowerVertical"})
+        EXPECT_FALSE(p.IsVisible(QString::fromLatin1(left))) << left;
+    EXPECT_TRUE(p.IsVisible(QStringLiteral("linFreeUpperHorizontal")));
+
+    editor->cmdFreeStyle[0]->click();
+    editor->cmdFreeStyle[0]->click(); // left upper corner: off, cut, curve
+    EXPECT_TRUE(p.IsVisible(QStringLiteral("shpFreeLeftUpperCurve")));
+    EXPECT_FALSE(p.IsVisible(QStringLiteral("shpFreeLeftUpperOff")));
+    editor->cmdFreeStyle[6]->click(); // upper line off: the lower line still holds overlap
+    EXPECT_EQ(editor->StyleValues()[8], 1);
+    editor->cmdFreeStyle[7]->click(); // lower line off too: overlap goes off with the last one
+    EXPECT_EQ(editor->StyleValues()[8], 0);
+    EXPECT_EQ(editor->cmdFreeStyle[8]->text(), QString());
+    editor->cmdFreeStyle[6]->click();
+    editor->cmdFreeStyle[8]->click();
+    editor->cmdFreeStyle[8]->click(); // vertical
+    EXPECT_EQ(editor->cmdFreeStyle[8]->text(), QStringLiteral("↑　↓"));
+    const std::vector<std::uint8_t> chosen = editor->StyleValues();
+
+    editor->cmdUpdate->click();
+    EXPECT_EQ(Chart().BoxList[z].tagType, TagId::FreeStyle);
+    EXPECT_EQ(Chart().BoxList[z].style, chosen);
+
+    // The document text carries the style, and reading it back gives the same frame.
+    const QString saved = path(QStringLiteral("saved.txt"));
+    PadFileCreate(saved);
+    PadDocumentWrite(true, false);
+    PadFileFinish();
+    const QString text = platform::codepage::FromShiftJis(read(saved), QStringLiteral("test"));
+    EXPECT_TRUE(text.contains(QStringLiteral("leftuppercorner:curve\r\n"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("overlap:vertical\r\n"))) << text.toStdString();
+    open(saved);
+    const std::int16_t again = BoxOf(QStringLiteral("z"));
+    ASSERT_GE(again, 1);
+    EXPECT_EQ(Chart().BoxList[again].tagType, TagId::FreeStyle);
+    EXPECT_EQ(Chart().BoxList[again].style, chosen);
+
+    // And an editor opened on it shows the same values.
+    BoxEditor* reopened = ModifyEditor(again);
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(reopened->StyleValues(), chosen);
+}
+
+TEST_F(BoxEditorTest, KeyboardPathRunsThroughTheCaseGrid)
+{
+    openChart();
+    BoxEditor* editor = ModifyEditor(BoxOf(QStringLiteral("B")));
+    ASSERT_NE(editor, nullptr);
+    editor->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
+    const GridModel& grid = editor->sprCase->model();
+
+    // Tab from the add button enters the grid at the first row's text.
+    editor->cmdInsert->setFocus();
+    QTest::keyClick(editor->cmdInsert, Qt::Key_Tab);
+    EXPECT_EQ(grid.ActiveCol(), CaseColumn::Text);
+    EXPECT_EQ(grid.ActiveRow(), 1);
+
+    // Past a row's drop-down to the next row's text; column 4 is never entered.
+    editor->sprCase->SetActiveCell(CaseColumn::Operation, 1);
+    editor->sprCase->KeyboardMove(true);
+    EXPECT_EQ(grid.ActiveCol(), CaseColumn::Text);
+    EXPECT_EQ(grid.ActiveRow(), 2);
+    editor->sprCase->KeyboardMove(false);
+    EXPECT_EQ(grid.ActiveCol(), CaseColumn::Operation);
+    EXPECT_EQ(grid.ActiveRow(), 1);
+
+    // From the last row's drop-down Tab leaves for Update; Shift+Tab comes back to it.
+    editor->sprCase->SetActiveCell(CaseColumn::Operation, 3);
+    editor->sprCase->KeyboardMove(true);
+    EXPECT_TRUE(editor->cmdUpdate->hasFocus());
+    editor->sprCase->SetActiveCell(CaseColumn::Text, 1);
+    QTest::keyClick(editor->cmdUpdate, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(grid.ActiveCol(), CaseColumn::Operation);
+    EXPECT_EQ(grid.ActiveRow(), 3);
+
+    // Enter in the grid does not press Update; Esc cancels.
+    QTest::keyClick(editor->sprCase, Qt::Key_Return);
+    EXPECT_FALSE(editor->EditFinished());
+    QPointer<BoxEditor> alive = editor;
+    QTest::keyClick(editor->sprCase, Qt::Key_Escape);
+    FlushDeletes();
+    EXPECT_TRUE(alive.isNull());
+}
+
+} // namespace
