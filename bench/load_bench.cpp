@@ -17,7 +17,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "BenchSupport.h"
+#include "ProgramSupport.h"
 
 #include <cstdio>
 #include <cstring>
@@ -105,21 +105,5 @@ BENCHMARK(BM_OpenLayOutAndArrange)->Unit(benchmark::kMillisecond)->Iterations(3)
 
 int main(int argc, char** argv)
 {
-    // The program's per-user store and work files stay inside the benchmark's own folder.
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "TMPDIR"}) {
-        const QString folder = PathOf(QString::fromLatin1(name));
-        QDir().mkpath(folder);
-        qputenv(name, QFile::encodeName(folder));
-    }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    if (!QFile::copy(QStringLiteral(VELLUMORA_SOURCE_DIR "/config/Vellumora.ini"), PathOf(QStringLiteral("vellumora.ini"))))
-        return 1;
-    SetApplicationObject(Folder()->path(), QStringLiteral("vellumora"));
-    AppInitialize();
-
-    benchsupport::BenchmarksRun(argc, argv);
-
-    AppTerminate();
-    return 0;
+    return benchsupport::ProgramBenchmarksRun(argc, argv);
 }

@@ -1,8 +1,94 @@
 #include "app/canvas/CopyAndPaste.h"
 
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/RecordAccess.h"
 #include "app/core/Utilities.h"
+#include "app/diagram/BoxList.h"
+#include "app/diagram/BoxListMake.h"
+#include "app/diagram/FileInterface.h"
+#include "platform/vbrt/Error.h"
+
+#include <vector>
 
 namespace vellumora {
+
+namespace {
+
+const QString kSection = QStringLiteral("Clipboard");
+const QString kFilenameKey = QStringLiteral("Filename");
+const QString kObstinateKey = QStringLiteral("Obstinate");
+const QString kKindDiffers = QStringLiteral("ｷｬﾝﾊﾞｽの形式が異なります。");
+const QString kNothingFromOthers = QStringLiteral("他ﾀｽｸからの情報がありません。");
+
+QString CopyBufferName()
+{
+    return TemporaryFileName(QStringLiteral("copy"));
+}
+
+// The chart-kind name of kindFlags: the first attribute row whose value is its kind bits.
+QString ObstinateNameOf(std::int32_t kindFlags)
+{
+    const std::int32_t kind = kindFlags & 0x7C000;
+    for (const TagAttributeRecord& attribute : PR.TagAttributeTable)
+        if (attribute.value == kind)
+            return attribute.name;
+    return {};
+}
+
+void CopyOutputOpen(const QString& path, bool toTask)
+{
+    PadFileCreate(path);
+    CopyAndPaste.ClipboardCopyToTask = toTask;
+    CopyAndPaste.ClipboardCopyFlags = 0;
+}
+
+// A copy that cannot be finished leaves the file it would have replaced as it was.
+void CopyOutputFinish()
+{
+    try {
+        PadFileFinish();
+    } catch (...) {
+        PadFileAbandon();
+        throw;
+    }
+}
+
+// The boxes of a chain from first along after; a looping list ends after as many steps as it
+// has slots.
+std::vector<std::int16_t> ChainOf(CanvasRecord& c, std::int16_t first)
+{
+    std::vector<std::int16_t> boxes;
+    for (std::int16_t n = first; n >= 1 && boxes.size() < c.BoxList.size(); n = BoxAt(c, n, "ClipboardPaste").after)
+        boxes.push_back(n);
+    return boxes;
+}
+
+// Reads the whole file as one chain of new boxes owned by nobody; returns its first box. A file
+// that does not parse leaves the canvas as it was: the boxes made before the error are freed.
+std::int16_t PastedChainRead(std::int16_t canvas, const QString& path)
+{
+    const std::vector<BoxRecord>& list = B[static_cast<std::size_t>(canvas)].BoxList;
+    std::vector<bool> inUse(list.size());
+    for (std::size_t n = 0; n < list.size(); ++n)
+        inUse[n] = list[n].garbage == -1;
+
+    PadFileOpen(path);
+    std::int16_t first = -1;
+    try {
+        first = BoxListMake(canvas, 0);
+    } catch (...) {
+        PadFileClose();
+        const std::vector<BoxRecord>& grown = B[static_cast<std::size_t>(canvas)].BoxList;
+        for (std::size_t n = grown.size(); n-- > 1;)
+            if (grown[n].garbage == -1 && (n >= inUse.size() || !inUse[n]))
+                BoxDelete(canvas, static_cast<std::int16_t>(n), false);
+        throw;
+    }
+    PadFileClose();
+    return first;
+}
+
+} // namespace
 
 void ClipboardInitialize()
 {
@@ -21,6 +107,150 @@ void ClipboardReset()
 bool ClipboardExist()
 {
     return CopyAndPaste.ClipboardExistFlag;
+}
+
+QString ClipboardObstinateName()
+{
+    return ObstinateNameOf(CopyAndPaste.ClipboardCanvasFlags);
+}
+
+void ClipboardCopyOpen()
+{
+    CopyOutputOpen(CopyBufferName(), false);
+}
+
+void ClipboardTaskCopyOpen()
+{
+    CopyAndPaste.ClipboardTaskFile = TemporaryFileName(QStringLiteral("clipboard"), QStringLiteral("copy"));
+    CopyOutputOpen(CopyAndPaste.ClipboardTaskFile, true);
+}
+
+void ClipboardCopyPart(std::int16_t canvas, std::int16_t box, std::int16_t sub)
+{
+    CanvasRecord& c = CanvasAt(canvas, "ClipboardCopyPart");
+    CopyAndPaste.ClipboardCopyFlags = c.header.kindFlags;
+    if (box >= 1) {
+        BoxListWrite(canvas, box, true, false, false, false);
+        return;
+    }
+    const std::int16_t first = sub >= 1 ? SubAt(c, sub, "ClipboardCopyPart").boxIndex : c.header.firstBox;
+    // An empty chain copies nothing (a start below 1 would write the whole canvas).
+    if (first >= 1)
+        BoxListWrite(canvas, first, true, false, true, false);
+}
+
+void ClipboardCopyClose()
+{
+    CopyOutputFinish();
+    CopyAndPaste.ClipboardCanvasFlags = CopyAndPaste.ClipboardCopyFlags;
+    CopyAndPaste.ClipboardExistFlag = true;
+}
+
+void ClipboardTaskCopyClose()
+{
+    CopyOutputFinish();
+    CommonServices->SetRegistry(kSection, kFilenameKey, CopyAndPaste.ClipboardTaskFile);
+    CommonServices->SetRegistry(kSection, kObstinateKey, ObstinateNameOf(CopyAndPaste.ClipboardCopyFlags));
+}
+
+bool ClipboardObstinateCheck(std::int16_t canvas)
+{
+    if (ClipboardObstinateName() == ObstinateNameGet(canvas))
+        return true;
+    InformationMessageBox(kKindDiffers);
+    return false;
+}
+
+bool ClipboardTaskPasteFetch(std::int16_t canvas)
+{
+    CopyAndPaste.ClipboardPasteFile = TemporaryFileName(QStringLiteral("clipboard"), QStringLiteral("paste"));
+    const QString name = CommonServices->GetRegistry(kSection, kFilenameKey);
+    const QString kind = CommonServices->GetRegistry(kSection, kObstinateKey);
+    if (kind != ObstinateNameGet(canvas)) {
+        InformationMessageBox(kKindDiffers);
+        return false;
+    }
+    // The other instance may replace or delete its file at any moment: only a copy of the size
+    // the file had is taken.
+    if (!name.isEmpty() && CommonServices->FileExists(name)) {
+        try {
+            CommonServices->CopyFile(name, CopyAndPaste.ClipboardPasteFile);
+            const std::int32_t size = CommonServices->GetFileSize(name);
+            if (size >= 0 && size == CommonServices->GetFileSize(CopyAndPaste.ClipboardPasteFile))
+                return true;
+        } catch (const platform::vbrt::Error&) {
+            // The file went away while it was copied: there is nothing to paste.
+        }
+    }
+    InformationMessageBox(kNothingFromOthers);
+    return false;
+}
+
+bool ClipboardTaskExist()
+{
+    const QString name = CommonServices->GetRegistry(kSection, kFilenameKey);
+    return !name.isEmpty() && CommonServices->FileExists(name) && CommonServices->GetFileSize(name) > 0;
+}
+
+void ClipboardPaste(std::int16_t canvas, std::int16_t box, std::int16_t sub, bool before, bool fromTask)
+{
+    CanvasAt(canvas, "ClipboardPaste");
+    const std::int16_t first =
+        PastedChainRead(canvas, fromTask ? CopyAndPaste.ClipboardPasteFile : CopyBufferName());
+    // A file that held no box links nothing: no chain is cut open.
+    if (first < 1)
+        return;
+
+    CanvasRecord& c = B[static_cast<std::size_t>(canvas)];
+    const std::vector<std::int16_t> pasted = ChainOf(c, first);
+    const std::int16_t last = pasted.back();
+    auto box_ = [&](std::int16_t n) -> BoxRecord& { return BoxAt(c, n, "ClipboardPaste"); };
+
+    if (box > 0) {
+        const std::int16_t previous = box_(box).before;
+        const std::int16_t owner = box_(box).upper;
+        const std::int16_t next = box_(box).after;
+        if (before) {
+            if (previous < 1) {
+                if (owner < 1)
+                    c.header.firstBox = first;
+                else
+                    SubAt(c, owner, "ClipboardPaste").boxIndex = first;
+            } else {
+                box_(previous).after = first;
+            }
+            box_(first).before = previous;
+            box_(last).after = box;
+            box_(box).before = last;
+        } else {
+            box_(box).after = first;
+            box_(first).before = box;
+            box_(last).after = next;
+            if (next > 0)
+                box_(next).before = last;
+        }
+        for (std::int16_t n : pasted)
+            box_(n).upper = owner;
+        return;
+    }
+
+    if (sub > 0) {
+        SubRecord& line = SubAt(c, sub, "ClipboardPaste");
+        // A sub line that has boxes keeps them after the pasted ones.
+        const std::int16_t old = line.boxIndex;
+        line.boxIndex = first;
+        if (old > 0) {
+            box_(last).after = old;
+            box_(old).before = last;
+        }
+        for (std::int16_t n : pasted)
+            box_(n).upper = sub;
+        return;
+    }
+
+    // Nowhere to link the chain: its boxes are freed again rather than left unreachable.
+    for (std::int16_t n : pasted)
+        BoxDelete(canvas, n, true);
 }
 
 } // namespace vellumora

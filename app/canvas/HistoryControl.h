@@ -1,6 +1,8 @@
 #pragma once
 
-// Undo and redo over a ring of 20 snapshots kept in per-process work files.
+// Undo and redo over a ring of 20 snapshots kept in per-process work files. A snapshot holds the
+// document header, the list of canvas slots ("ci") and the box trees of the canvases that the step
+// and the step before it change (every open canvas for a step that changes them all).
 
 #include "app/core/Utilities.h"
 
@@ -33,13 +35,21 @@ inline HistoryState History;
 void HistoryClear();
 // Empties every slot and deletes every snapshot file.
 void HistoryReset();
-// Takes the snapshot before a change: the document record and the canvas (every open canvas for -1).
+// Takes the snapshot before a change: the document header, the canvas list and the canvas (every
+// open canvas for -1, none for 0) together with the canvas of the step before.
 void HistoryAdd(const QString& caption, std::int16_t canvas);
-// Undoes (true) or redoes (false) one step; with none left it says so and changes nothing.
+// Undoes (true) or redoes (false) one step and marks the document modified; with none left it
+// says so and changes nothing.
 void HistoryRestore(bool undo);
 bool HistoryCanUndo();
 bool HistoryCanRedo();
 // The snapshot file of a slot: part 0 the document header, "ci" the canvas list, n canvas n.
 QString HistoryFileName(std::int16_t slot, const FilePart& part);
+// The canvas list: one line per slot of B, "index TAB number TAB state TAB stamp TAB kindFlags".
+void HistoryCanvasInfoWrite();
+void HistoryCanvasInfoRead();
+// Loads the open input as the document header (canvas 0 or less) or as canvas c, which keeps the
+// display number and the stacking stamp it has.
+void HistoryCanvasLoad(std::int16_t canvas);
 
 } // namespace vellumora

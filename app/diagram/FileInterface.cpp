@@ -331,6 +331,15 @@ void WritePadArchive(const QString& target, const QByteArray& bytes)
     fs::WriteFileAtomically(target, ReadWholeFile(archive));
 }
 
+// Per-process work files (undo snapshots, copy buffers, editor files) end with the process: they
+// are replaced whole like every output, but not forced to the disk, which would cost every edit
+// the wait.
+bool IsWorkFile(const QString& target)
+{
+    const QString prefix = TemporaryFilePrefix();
+    return !prefix.isEmpty() && target.startsWith(fs::GetAbsolutePathName(prefix) + QLatin1Char('.'));
+}
+
 // The folder the file dialogs start in: the last one of this run, else the stored one, else the
 // program's folder.
 void StartFolderSet()
@@ -742,7 +751,7 @@ void PadFileFinish()
     if (output.pad)
         WritePadArchive(output.target, output.bytes);
     else
-        fs::WriteFileAtomically(output.target, output.bytes);
+        fs::WriteFileAtomically(output.target, output.bytes, !IsWorkFile(output.target));
 }
 
 void PadFileAbandon()

@@ -467,11 +467,11 @@ void AtomicWriter::SetModificationTime(std::int64_t seconds, long nanoseconds)
     ::futimens(fd_, times);
 }
 
-void AtomicWriter::Commit()
+void AtomicWriter::Commit(bool sync)
 {
     if (fd_ < 0)
         RaiseNumber(E::BadFileNameOrNumber, procedure_, target_);
-    int err = ::fsync(fd_) == 0 ? 0 : errno;
+    int err = !sync || ::fsync(fd_) == 0 ? 0 : errno;
     if (::close(fd_) != 0 && err == 0)
         err = errno;
     fd_ = -1;
@@ -483,11 +483,11 @@ void AtomicWriter::Commit()
     }
 }
 
-void WriteFileAtomically(const QString& path, const QByteArray& bytes)
+void WriteFileAtomically(const QString& path, const QByteArray& bytes, bool sync)
 {
     AtomicWriter out(path, QStringLiteral("WriteFile"));
     out.Write(bytes);
-    out.Commit();
+    out.Commit(sync);
 }
 
 // ---- copies, moves, creation and deletion

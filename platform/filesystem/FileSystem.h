@@ -111,7 +111,9 @@ public:
     void Write(const QByteArray& bytes) { Write(bytes.constData(), bytes.size()); }
     void SetPermissions(unsigned mode);
     void SetModificationTime(std::int64_t seconds, long nanoseconds = 0);
-    void Commit();
+    // Puts the file in place; with sync the data reaches the disk first (a file that only lives
+    // as long as the process needs no more than the whole replacement).
+    void Commit(bool sync = true);
 
 private:
     QString target_;
@@ -121,7 +123,7 @@ private:
     qint64 written_ = 0;
 };
 
-void WriteFileAtomically(const QString& path, const QByteArray& bytes);
+void WriteFileAtomically(const QString& path, const QByteArray& bytes, bool sync = true);
 
 // Testing seam: asked before each write of an atomic writer with the bytes written so far and the
 // size of the next piece; a non-zero host error number fails that write as the host would (a full

@@ -1,0 +1,226 @@
+// Undo and redo: the ring of snapshots over several canvases, its depth, steps that touch every
+// canvas or only the document, the canvas list file, and what an undo or redo leaves behind.
+#include "edits_support.h"
+
+#include "app/canvas/PageSetting.h"
+#include "platform/msgbox/MsgBox.h"
+
+#include <QFile>
+
+namespace edits_test {
+namespace {
+
+namespace msgbox = platform::msgbox;
+
+class HistoryTest : public EditsTest {
+protected:
+    // An editing command's frame around a change of one canvas (or every canvas for -1).
+    static void Edit(std::int16_t canvas, const std::function<void()>& change, const QString& caption = {})
+    {
+        SetModifyFlag(true);
+        HistoryAdd(caption.isEmpty() ? QStringLiteral("編集(&E)") : caption, canvas);
+        change();
+        PadDrawRefresh(canvas);
+    }
+    // Gives the box with the text a new text.
+    static void Retext(std::int16_t canvas, const QString& from, const QString& to)
+    {
+        const std::int16_t box = BoxOf(canvas, from);
+        ASSERT_GT(box, 0) << from.toStdString();
+        B[static_cast<std::size_t>(canvas)].BoxList[static_cast<std::size_t>(box)].text = TextInfoMake(to);
+    }
+    static QString Routine(const QString& name, const QString& block)
+    {
+        return QStringLiteral("&&routine %1 &&block %2 &&end-routine").arg(name, block);
+    }
+};
+
+TEST_F(HistoryTest, EditsUndoAndRedoOverTwoCanvasesStepByStep)
+{
+    openCharts({Routine("R1", "A"), Routine("R2", "X")});
+    struct Step {
+        const char* why;
+        std::function<void()> act;
+        const char* first;
+        const char* second;
+        bool canUndo;
+        bool canRedo;
+    };
+    const auto undo = [] { HistoryRestore(true); };
+    const auto redo = [] { HistoryRestore(false); };
+    const std::vector<Step> steps = {
+        {"edit canvas 1", [] { Edit(1, [] { Retext(1, "A", "A1"); }); }, "A1", "X", true, false},
+        {"edit canvas 2", [] { Edit(2, [] { Retext(2, "X", "X1"); }); }, "A1", "X1", true, false},
+        {"undo the edit of canvas 2", undo, "A1", "X", true, true},
+        {"undo the edit of canvas 1", undo, "A", "X", false, true},
+        {"redo canvas 1", redo, "A1", "X", true, true},
+        {"redo canvas 2", redo, "A1", "X1", true, false},
+        {"undo canvas 2 again", undo, "A1", "X", true, true},
+        {"a new edit drops the redo", [] { Edit(1, [] { Retext(1, "A1", "A2"); }); }, "A2", "X", true, false},
+        {"undo the new edit", undo, "A1", "X", true, true},
+        {"undo the first edit", undo, "A", "X", false, true},
+        {"redo the first edit", redo, "A1", "X", true, true},
+        {"redo the new edit", redo, "A2", "X", true, false},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.why);
+        ApplicationGlobals.ModifyFlag = false;  // as after a save
+        step.act();
+        EXPECT_EQ(ChartText(1), Routine("R1", step.first));
+        EXPECT_EQ(ChartText(2), Routine("R2", step.second));
+        EXPECT_EQ(HistoryCanUndo(), step.canUndo);
+        EXPECT_EQ(HistoryCanRedo(), step.canRedo);
+        EXPECT_TRUE(GetModifyFlag()) << "every step leaves the document changed";
+        EXPECT_EQ(LinkFault(1) + LinkFault(2), QString());
+    }
+    EXPECT_EQ(Prompts(), QStringList{});
+    EXPECT_EQ(History.HistoryList[1].caption, QStringLiteral("編集"));
+}
+
+TEST_F(HistoryTest, NineteenStepsUndoAndTheTwentiethIsRefusedChangingNothing)
+{
+    openCharts({Routine("R", "0")});
+    for (int i = 1; i <= 25; ++i)
+        Edit(1, [i] { Retext(1, QString::number(i - 1), QString::number(i)); });
+    for (int i = 1; i <= 19; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(HistoryCanUndo());
+        HistoryRestore(true);
+        EXPECT_EQ(ChartText(1), Routine("R", QString::number(25 - i)));
+    }
+    EXPECT_FALSE(HistoryCanUndo());
+    const HistoryState before = History;
+    ApplicationGlobals.ModifyFlag = false;
+    HistoryRestore(true);
+    EXPECT_EQ(Prompts(), QStringList{QStringLiteral("これ以上元に戻すことは出来ません。")});
+    EXPECT_EQ(msgbox::ShownBoxes().back().buttons & msgbox::Style::Critical, msgbox::Style::Critical);
+    EXPECT_EQ(ChartText(1), Routine("R", "6"));
+    EXPECT_EQ(History.HistoryIndex, before.HistoryIndex);
+    EXPECT_EQ(History.HistoryList, before.HistoryList);
+    EXPECT_FALSE(GetModifyFlag()) << "a refused undo changes nothing";
+
+    for (int i = 1; i <= 19; ++i)
+        HistoryRestore(false);
+    EXPECT_EQ(ChartText(1), Routine("R", "25"));
+    msgbox::ShownBoxes().clear();
+    HistoryRestore(false);
+    EXPECT_EQ(Prompts(), QStringList{QStringLiteral("これ以上やり直すことは出来ません。")});
+}
+
+TEST_F(HistoryTest, ASnapshotThatCannotBeWrittenIsNeverOffered)
+{
+    openCharts({Routine("R1", "A")});
+    Edit(1, [] { Retext(1, "A", "A1"); });
+    const HistoryState before = History;
+    // A folder in the way of the next snapshot's canvas file.
+    ASSERT_TRUE(QDir().mkpath(HistoryFileName(2, 1)));
+    EXPECT_THROW(HistoryAdd(QStringLiteral("編集"), 1), platform::vbrt::Error);
+    EXPECT_EQ(History.HistoryIndex, before.HistoryIndex);
+    EXPECT_EQ(History.HistoryList, before.HistoryList);
+    QDir().rmdir(HistoryFileName(2, 1));
+
+    HistoryRestore(true);
+    EXPECT_EQ(ChartText(1), Routine("R1", "A")) << "the step before still undoes";
+}
+
+TEST_F(HistoryTest, AStepOfEveryCanvasRestoresThemWithTheirDisplayAndWindowOrder)
+{
+    openCharts({Routine("R1", "A"), Routine("R2", "X")});
+    // Canvas 2 is shown first and its window lies on top.
+    B[1].header.number = 2;
+    B[2].header.number = 1;
+    B[1].header.activateStamp = 3;
+    B[2].header.activateStamp = 5;
+    Edit(-1, [] {
+        Retext(1, "A", "A1");
+        Retext(2, "X", "X1");
+        B[1].header.number = 1;
+        B[2].header.number = 2;
+        CanvasActivateStamp(1);
+        const std::int16_t added = CanvasSlotSetup(-1, 0);
+        BoxListClear(added);
+        CanvasStateSet(added, CanvasState::Open);
+    });
+    ASSERT_EQ(B.size(), 4u);
+
+    HistoryRestore(true);
+    EXPECT_EQ(ChartText(1), Routine("R1", "A"));
+    EXPECT_EQ(ChartText(2), Routine("R2", "X"));
+    EXPECT_EQ(B[1].header.number, 2);
+    EXPECT_EQ(B[2].header.number, 1);
+    EXPECT_EQ(CanvasSequenceList(), (std::vector<std::int16_t>{-1, 2, 1}));
+    EXPECT_GT(B[2].header.activateStamp, B[1].header.activateStamp) << "canvas 2's window is on top again";
+    EXPECT_EQ(B[3].header.state, CanvasState::New) << "the canvas added after the snapshot is new again";
+
+    HistoryRestore(false);
+    EXPECT_EQ(ChartText(1), Routine("R1", "A1"));
+    EXPECT_EQ(B[3].header.state, CanvasState::Open);
+    EXPECT_EQ(CanvasSequenceList(), (std::vector<std::int16_t>{-1, 1, 2, 3}));
+}
+
+TEST_F(HistoryTest, AStepOfTheDocumentAloneRestoresTheCanvasListAndTheHeader)
+{
+    openCharts({Routine("R1", "A"), Routine("R2", "X")});
+    const QString font = ApplicationGlobals.DocumentFontName;
+    Edit(0, [] {
+        B[1].header.number = 2;
+        B[2].header.number = 1;
+        ApplicationGlobals.DocumentFontName = ApplicationGlobals.FontNameList.value(2);
+    });
+    EXPECT_FALSE(QFile::exists(HistoryFileName(1, 1))) << "no canvas file";
+    EXPECT_FALSE(QFile::exists(HistoryFileName(1, 2)));
+    HistoryRestore(true);
+    EXPECT_EQ(CanvasSequenceList(), (std::vector<std::int16_t>{-1, 1, 2}));
+    EXPECT_EQ(ApplicationGlobals.DocumentFontName, font);
+    EXPECT_EQ(ChartText(1), Routine("R1", "A"));
+}
+
+TEST_F(HistoryTest, TheCanvasListHasOneLineOfFiveNumbersPerSlot)
+{
+    openCharts({QStringLiteral("&&routine R1 &&obstinate Obstinate1 &&block A &&end-routine"),
+                QStringLiteral("&&routine &&obstinate Obstinate2 &&block M &&end-routine")});
+    B[1].header.number = 2;
+    B[1].header.activateStamp = 3;
+    B[2].header.number = 1;
+    B[2].header.activateStamp = -7;
+    Edit(1, [] {});
+    const CanvasHeader& zero = B[0].header;
+    const QByteArray expected = QStringLiteral("0\t%1\t%2\t%3\t%4\r\n1\t2\t2\t3\t16384\r\n2\t1\t2\t-7\t32768\r\n")
+                                    .arg(zero.number)
+                                    .arg(zero.state)
+                                    .arg(zero.activateStamp)
+                                    .arg(zero.kindFlags)
+                                    .toLatin1();
+    EXPECT_EQ(ReadAll(HistoryFileName(1, "ci")), expected);
+}
+
+TEST_F(HistoryTest, AModuleStructureChartKeepsItsKindThroughUndoAndRedo)
+{
+    openCharts({QStringLiteral("&&routine &&obstinate Obstinate2 &&block M &&end-routine")});
+    ASSERT_EQ(ObstinateNameGet(1), QStringLiteral("Obstinate2"));
+    Edit(1, [] { Retext(1, "M", "M1"); });
+    HistoryRestore(true);
+    EXPECT_EQ(ObstinateNameGet(1), QStringLiteral("Obstinate2"));
+    EXPECT_EQ(ChartText(1), QStringLiteral("&&routine &&block M &&end-routine"));
+    HistoryRestore(false);
+    EXPECT_EQ(ObstinateNameGet(1), QStringLiteral("Obstinate2"));
+    EXPECT_EQ(ChartText(1), QStringLiteral("&&routine &&block M1 &&end-routine"));
+}
+
+TEST_F(HistoryTest, UndoAndRedoDropTheCopyBuffer)
+{
+    openCharts({Routine("R1", "A")});
+    Edit(1, [] { Retext(1, "A", "A1"); });
+    for (bool undo : {true, false}) {
+        SCOPED_TRACE(undo ? "undo" : "redo");
+        ClipboardCopyOpen();
+        ClipboardCopyPart(1, BoxOf(1, undo ? QStringLiteral("A1") : QStringLiteral("A")), -1);
+        ClipboardCopyClose();
+        ASSERT_TRUE(ClipboardExist());
+        HistoryRestore(undo);
+        EXPECT_FALSE(ClipboardExist());
+    }
+}
+
+} // namespace
+} // namespace edits_test
