@@ -46,10 +46,4 @@ void BoxEditorCloseAll(std::int16_t canvas);
 // returns the session as cancelled unless it was handed back already.
 void BoxEditorUnload(QPointer<QWidget>& editor);
 
-// True (after showing why) when a box editor is open on the box (box >= 1), on the owning box of
-// the sub line (sub >= 1), or on the top chain; with lump also anywhere below. Sub-line sessions
-// do not count: deleting the line ends them.
-bool BoxEditingCheck(std::int16_t canvas, std::int16_t box, std::int16_t sub, bool lump);
-bool BoxEditingFind(std::int16_t canvas, std::int16_t box, bool lump, bool anySession, std::int16_t depth);
-
 } // namespace vellumora
