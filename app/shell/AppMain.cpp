@@ -11,6 +11,10 @@
 #include "app/shell/DebugClassSet.h"
 #include "app/dialogs/FontSetting.h"
 #include "app/dialogs/BoxEditor.h"
+#include "app/dialogs/CanvasColor.h"
+#include "app/dialogs/CanvasNameSetting.h"
+#include "app/dialogs/CanvasSequence.h"
+#include "app/dialogs/FrameSetting.h"
 #include "app/dialogs/SearchEngine.h"
 #include "app/print/ReportSetting.h"
 #include "app/core/AddOnHooks.h"
@@ -164,6 +168,10 @@ void ModuleLinksRegister()
     links.HistoryAdd = HistoryAdd;
     links.CanvasOrderSave = CanvasOrderSave;
     links.CanvasOrderRestore = CanvasOrderRestore;
+    links.FrameSettingDialog = FrameSettingShow;
+    links.CanvasColorDialog = CanvasColorShow;
+    links.CanvasNameDialog = CanvasNameSettingShow;
+    links.CanvasSequenceDialog = CanvasSequenceShow;
     BoxEditorLinks& editors = BoxEditorLink();
     editors.EditorShow = BoxEditorShow;
     editors.EditorReturn = BoxEditTrayReturn;
