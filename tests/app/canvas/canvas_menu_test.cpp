@@ -186,8 +186,7 @@ TEST_F(CanvasMenuTest, PageBreakTogglesTheMarkOfTheLineInOneStep)
         HistoryClear();
         SetModifyFlag(false);
         select({row.part});
-        if (!form()->LockPartsNewPageEnabled)
-            continue;
+        ASSERT_TRUE(form()->LockPartsNewPageEnabled);
         row.command(*form());
         EXPECT_TRUE(row.marked());
         EXPECT_TRUE(GetModifyFlag());
