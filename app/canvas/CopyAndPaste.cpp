@@ -188,6 +188,9 @@ bool ClipboardTaskPasteFetch(std::int16_t canvas)
 
 bool ClipboardTaskExist()
 {
+    // Before the services start (and in a window tested without them) nothing was published.
+    if (!CommonServices)
+        return false;
     const QString name = CommonServices->GetRegistry(kSection, kFilenameKey);
     return !name.isEmpty() && CommonServices->FileExists(name) && CommonServices->GetFileSize(name) > 0;
 }

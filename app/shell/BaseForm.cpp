@@ -843,6 +843,8 @@ void BaseForm::Menu_File_Click()
 void BaseForm::CanvasMenusFollow()
 {
     CanvasForm* canvas = AsCanvas(ActiveForm());
+    // A canvas window that went away took its items with it, but the separators stay until
+    // they are taken out here.
     if (canvas == menuCanvas_.data() && (canvas || !canvasSeparators_[0]))
         return;
     if (!canvasSeparators_[0]) {
