@@ -387,10 +387,10 @@ void CanvasForm::Menu_HLineDeleteLump_Click()
 
 void CanvasForm::Menu_BoxFontChange_Click()
 {
-    // The tool bar's request holds for this call only, whichever way it ends.
-    const bool fromToolBar = std::exchange(FontSettingMenuSkip, false);
     if (LockPartsKind != 1 || lockPartsList_.empty())
         return;
+    // The tool bar's request holds for this command only, whichever way it ends.
+    const bool fromToolBar = std::exchange(FontSettingMenuSkip, false);
     const std::vector<LockPartsRecord> parts = lockPartsList_;
     editFrame(Menu_BoxFontChange, CanvasIndex, [&] {
         return fromToolBar ||

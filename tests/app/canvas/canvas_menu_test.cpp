@@ -196,6 +196,27 @@ TEST_F(CanvasMenuTest, PageBreakTogglesTheMarkOfTheLineInOneStep)
     }
 }
 
+TEST_F(CanvasMenuTest, AFontChangeFromTheToolBarAppliesItsFontWithoutADialogInOneStep)
+{
+    openCharts({kLoop});
+    HistoryClear();
+    select({{1, "A"}, {1, "C"}});
+    ToolbarFontState.ToolbarFontName = QStringLiteral("標準");
+    ToolbarFontState.ToolbarFontSize = QStringLiteral("標準");
+    ToolbarFontState.ToolbarFontBold = true;
+    form()->FontSettingMenuSkip = true;
+    form()->Menu_BoxFontChange_Click();
+    EXPECT_FALSE(form()->FontSettingMenuSkip);
+    EXPECT_EQ(History.HistoryIndex, 1);
+    EXPECT_EQ(History.HistoryList[1].caption, QStringLiteral("ﾌｫﾝﾄ変更"));
+    for (const char* text : {"A", "C"}) {
+        SCOPED_TRACE(text);
+        EXPECT_NE(B[1].BoxList[static_cast<std::size_t>(BoxOf(1, QString::fromUtf8(text)))].fontCode & (1 << 26), 0);
+    }
+    EXPECT_EQ(B[1].BoxList[static_cast<std::size_t>(BoxOf(1, QStringLiteral("B")))].fontCode & (1 << 26), 0);
+    ToolbarFontState = ToolbarFontStateRecord{};
+}
+
 TEST_F(CanvasMenuTest, FormatTogglesFollowTheSettingFromEveryWindowAndUndo)
 {
     openCharts({kLoop, kLoop});
