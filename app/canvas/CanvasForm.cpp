@@ -1162,16 +1162,20 @@ void CanvasForm::Form_MouseDown(int Button, int Shift, std::int32_t X, std::int3
 
 void CanvasForm::Form_MouseMove(int Button, int Shift, std::int32_t X, std::int32_t Y)
 {
-    if (RangeDragging) {
-        RangeMoved = true;
-        RangeFrameShow(MinValue(RangeStart.xw, X), MinValue(RangeStart.yh, Y), std::abs(RangeStart.xw - X),
-                       std::abs(RangeStart.yh - Y));
-    }
+    if (RangeDragging)
+        rangeFollow(X, Y);
     if (WindowDragging) {
         // The window follows the pointer: the point pressed stays under it.
         SetLeft(Left() + X - WindowDragStart.xw);
         SetTop(Top() + Y - WindowDragStart.yh);
     }
+}
+
+void CanvasForm::rangeFollow(std::int32_t x, std::int32_t y)
+{
+    RangeMoved = true;
+    RangeFrameShow(MinValue(RangeStart.xw, x), MinValue(RangeStart.yh, y), std::abs(RangeStart.xw - x),
+                   std::abs(RangeStart.yh - y));
 }
 
 void CanvasForm::rangeRelease(std::int32_t x, std::int32_t y, bool select)
@@ -1214,14 +1218,10 @@ void CanvasForm::Parts_MouseDown(std::int32_t kind, std::int16_t Index, int Butt
 void CanvasForm::Parts_MouseMove(std::int32_t kind, std::int16_t Index, int Button, int Shift, std::int32_t X,
                                  std::int32_t Y)
 {
-    if (!RangeDragging)
-        return;
-    const CanvasLabel& label = partLabel(kind, Index);
-    const std::int32_t x = label.Left + X;
-    const std::int32_t y = label.Top + Y;
-    RangeMoved = true;
-    RangeFrameShow(MinValue(RangeStart.xw, x), MinValue(RangeStart.yh, y), std::abs(RangeStart.xw - x),
-                   std::abs(RangeStart.yh - y));
+    if (RangeDragging) {
+        const CanvasLabel& label = partLabel(kind, Index);
+        rangeFollow(label.Left + X, label.Top + Y);
+    }
 }
 
 void CanvasForm::Parts_MouseUp(std::int32_t kind, std::int16_t Index, int Button, int Shift, std::int32_t X,
