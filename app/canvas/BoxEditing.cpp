@@ -533,31 +533,22 @@ void BoxEditorCloseAll(std::int16_t canvas)
 {
     static const char* const source = "BoxEditorCloseAll";
     CanvasAt(canvas, source);
-    for (std::size_t j = 0; j < B[static_cast<std::size_t>(canvas)].BoxList.size(); ++j) {
-        CanvasBusyWait(canvas);
-        for (const ModeRow& row : kModes) {
-            if (row.onSubLine)
-                continue;
-            SessionRef session = SessionOf(B[static_cast<std::size_t>(canvas)], static_cast<std::int16_t>(j), row, source);
-            if (*session.flags & row.bit) {
-                BoxEditorUnload(*session.editor);
-                session = SessionOf(B[static_cast<std::size_t>(canvas)], static_cast<std::int16_t>(j), row, source);
-                *session.editor = nullptr;
-                BitClear(*session.flags, row.bit);
-            }
-        }
-    }
-    for (std::size_t j = 0; j < B[static_cast<std::size_t>(canvas)].SubList.size(); ++j) {
-        CanvasBusyWait(canvas);
-        for (const ModeRow& row : kModes) {
-            if (!row.onSubLine)
-                continue;
-            SessionRef session = SessionOf(B[static_cast<std::size_t>(canvas)], static_cast<std::int16_t>(j), row, source);
-            if (*session.flags & row.bit) {
-                BoxEditorUnload(*session.editor);
-                session = SessionOf(B[static_cast<std::size_t>(canvas)], static_cast<std::int16_t>(j), row, source);
-                *session.editor = nullptr;
-                BitClear(*session.flags, row.bit);
+    CanvasRecord& c = B[static_cast<std::size_t>(canvas)];
+    // The boxes first, then the sub lines, each from slot 0.
+    for (const bool subLines : {false, true}) {
+        for (std::size_t j = 0; j < (subLines ? c.SubList.size() : c.BoxList.size()); ++j) {
+            CanvasBusyWait(canvas);
+            for (const ModeRow& row : kModes) {
+                if (row.onSubLine != subLines)
+                    continue;
+                SessionRef session = SessionOf(c, static_cast<std::int16_t>(j), row, source);
+                if (*session.flags & row.bit) {
+                    BoxEditorUnload(*session.editor);
+                    // The editor's own return may have cleared both already; closing never grows a list.
+                    session = SessionOf(c, static_cast<std::int16_t>(j), row, source);
+                    *session.editor = nullptr;
+                    BitClear(*session.flags, row.bit);
+                }
             }
         }
     }
