@@ -24,61 +24,14 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchSupport.h"
+#include "GeneratedChart.h"
 
 using namespace vellumora;
 
 namespace {
 
-using benchsupport::PathOf;
-
-// One group: a block, a loop before its body around a block and a branch whose first case
-// holds a loop after its body around an input and a block, whose second case holds an output
-// and whose third is empty; then a note. Nine boxes.
-void Group(QStringList& lines, int i)
-{
-    lines << "&&block" << "&&text" << QStringLiteral("件数%1を数える").arg(i)                         //
-          << "&&loop" << "&&before" << "&&text" << "ファイルの終わりまで"                             //
-          << "&&block" << "&&text" << "1件読む" << "合計に加える" << "&&end-loop"                     //
-          << "&&branch" << "&&text" << QStringLiteral("区分%1").arg(i)                               //
-          << "&&case" << "&&text" << "通常"                                                           //
-          << "&&loop" << "&&after" << "&&text" << "3回まで" << "&&input" << "&&text" << "再入力"      //
-          << "&&block" << "&&text" << "金額を加える" << "&&end-loop"                                  //
-          << "&&case" << "&&text" << "返品" << "&&output" << "&&text" << "返品票を印刷する"           //
-          << "&&case" << "&&text" << "その他"                                                         //
-          << "&&end-branch"                                                                           //
-          << "&&note" << "&&text" << "注記";
-}
-
-// A document of routines of about boxesPerCanvas boxes each; returns its path.
-QString DocumentMake(int canvases, int boxesPerCanvas)
-{
-    QStringList lines;
-    for (int c = 0; c < canvases; ++c) {
-        lines << "&&routine" << "&&text" << QStringLiteral("受注処理%1").arg(c);
-        for (int i = 0, boxes = 1; boxes + 9 <= boxesPerCanvas; ++i, boxes += 9)
-            Group(lines, i);
-        lines << "&&end-routine";
-    }
-    const QString path = PathOf(QStringLiteral("chart%1.txt").arg(canvases));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(platform::codepage::ToShiftJis(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
-    return path;
-}
-
-// Reads every routine of the chart into its own canvas.
-void ChartRead(const QString& path, int canvases)
-{
-    B.assign(static_cast<std::size_t>(canvases) + 1, CanvasRecord{});
-    for (std::int16_t c = 0; c <= canvases; ++c)
-        BoxListClear(c);
-    PadFileOpen(path);
-    for (std::int16_t c = 1; c <= canvases; ++c) {
-        BoxListMake(c, -1);
-        GetPadInfo(); // the routine's end
-    }
-    PadFileClose();
-}
+using benchsupport::ChartRead;
+using benchsupport::DocumentMake;
 
 // The three passes, as every redraw runs them.
 void PassesRun(int canvases)
@@ -147,20 +100,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir home;
-    const QString ini = QDir(home.path()).filePath(QStringLiteral("vellumora.ini"));
-    QFile::copy(QStringLiteral(VELLUMORA_SOURCE_DIR "/config/Vellumora.ini"), ini);
-    SetApplicationObject(home.path(), QStringLiteral("vellumora"));
-    BasicDefineInitialize();
-    FontAndColorLoad();
-    TagTableDefine();
-    // The document font and the gaps a canvas slot derives from it.
-    ApplicationGlobals.DocumentFontName = QStringLiteral("ＭＳ ゴシック");
-    ApplicationGlobals.DocumentFontSize = QStringLiteral("10");
-    DrawStateReset(0);
-    FontSelect(0, 0);
-    LO.yAdjustAllow = static_cast<std::int32_t>(platform::vbrt::Int(LO.charHeight / 3.0));
-    LayoutGapsSet(LO);
-    CanvasSize = CanvasSizeRecord{0, 0, 283, 283, 283, 283};
+    benchsupport::DiagramStart(home.path());
 
     benchsupport::BenchmarksRun(argc, argv);
     BasicDefineTerminate();

@@ -73,7 +73,7 @@ public:
     // selection when called without a part. A part is listed once: visibleForce on a listed part
     // only forces its frame on.
     void PartsLock(std::int32_t partsKind = 0, std::int16_t partsIndex = -1, std::int16_t partsShift = 0,
-                   bool visibleForce = false);
+                   bool visibleForce = false) override;
     // Hides every frame and the range rectangle and empties the selection.
     void PartsLockClear() override;
     const std::vector<LockPartsRecord>& LockPartsList() const { return lockPartsList_; }

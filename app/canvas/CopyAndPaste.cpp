@@ -188,7 +188,7 @@ bool ClipboardTaskPasteFetch(std::int16_t canvas)
 
 bool ClipboardTaskExist()
 {
-    // Before the services start (and in a window tested without them) nothing was published.
+    // Without the services object there is no store to find another copy's file in.
     if (!CommonServices)
         return false;
     const QString name = CommonServices->GetRegistry(kSection, kFilenameKey);

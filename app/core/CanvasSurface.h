@@ -187,6 +187,10 @@ public:
     virtual void PaintEventRelease(bool force) = 0;
     // Hides every selection frame and the range rectangle and empties the selection.
     virtual void PartsLockClear() = 0;
+    // Selects a part (kinds 1 to 4), adds it with Shift (partsShift 1), or clears the
+    // selection when called without a part.
+    virtual void PartsLock(std::int32_t partsKind = 0, std::int16_t partsIndex = -1, std::int16_t partsShift = 0,
+                           bool visibleForce = false) = 0;
 
     // Window properties in twips and the window states (0 normal, 1 minimised,
     // 2 maximised). Left and top place the frame in the workspace; width and height size the

@@ -29,8 +29,9 @@ public:
     virtual void CaptionSet(const QString& text) = 0;
     // The text of the status-bar panel with that key.
     virtual void setStatusPanelText(const QString& key, const QString& text) = 0;
-    // The search and replace dialog has closed: the main window takes the lead back.
-    virtual void searchReplaceClosed() {}
+    // The search and replace dialog has closed: the main window takes the lead back and, with
+    // redraw (something was replaced), lays out every canvas again.
+    virtual void searchReplaceClosed(bool redraw) {}
     // Puts a child window (a canvas window, a box editor) into the workspace; its frame.
     virtual QMdiSubWindow* placeInWorkspace(QWidget* child) = 0;
     // The tool-bar buttons and font controls as the active window's selection allows.

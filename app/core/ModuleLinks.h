@@ -1,7 +1,8 @@
 #pragma once
 
-// Steps that the model and the busy protocol take in modules that sit above them (canvas slots,
-// the copy buffer, the search, the report settings, the debug-class dialog). The program
+// Steps that the model, the busy protocol and the dialogs take in modules that sit above or
+// beside them (canvas slots, the undo history, box editors, the copy buffer, the search, the
+// report settings, the debug-class dialog). The program
 // registers every step once at start-up; calling a step nobody registered raises
 // std::bad_function_call, which the command's error boundary reports.
 
@@ -17,6 +18,12 @@ struct ModuleLinks {
     std::function<std::int16_t(std::int16_t n, std::int32_t kindFlags)> CanvasSlotSetup;
     // Unloads the loaded controls of the canvas's window, with unloadForm the window too.
     std::function<void(std::int16_t canvas, bool unloadForm)> CanvasControlsUnload;
+    // Takes the undo snapshot before a change of the canvas (-1 every canvas, 0 the document
+    // settings alone).
+    std::function<void(const QString& caption, std::int16_t canvas)> HistoryAdd;
+    // Closes the box editors open on the canvas (-1 every canvas), asking first with ask; true
+    // when the user kept one open.
+    std::function<bool(bool ask, std::int16_t canvas)> BoxEditorCloseCheck;
     // Drops the local copy buffer and the exchange files.
     std::function<void()> ClipboardReset;
     // Hides the search highlight (clear: also forgets the shown match) and ends the search.
@@ -28,12 +35,15 @@ struct ModuleLinks {
     std::function<void()> ReportSettingApply;
     // Opens the debug-class dialog.
     std::function<void()> DebugClassSetShow;
+    // The zoom editor for a text with its limits (characters a line, lines): the text goes in and
+    // comes back; false when it was cancelled.
+    std::function<bool(const QString& caption, QString& text, std::int32_t tagType, std::int32_t maxWidth,
+                       std::int32_t maxHeight)>
+        ZoomEditDialog;
     // The font dialog for the document's default font: the texts go in as the current choice and
     // come back as the new one; false when it was cancelled.
     std::function<bool(const QString& caption, QString& fontName, QString& fontSize, QString& colorName)>
         DefaultFontDialog;
-    // The undo snapshot taken before a change (canvas 0: the document settings alone).
-    std::function<void(const QString& caption, std::int16_t canvas)> HistoryAdd;
     // Remember and restore the stacking order of the canvas windows around a full redraw.
     std::function<void()> CanvasOrderSave;
     std::function<void()> CanvasOrderRestore;

@@ -420,8 +420,10 @@ void PartsLockSet(std::int16_t canvas, bool lock)
         if (static_cast<std::int16_t>(c) == canvas)
             continue;
         B[c].header.partsLock = 0;
+        // Emptying a selection that is empty touches nothing, so a canvas that holds none costs
+        // no walk over its frames.
         if (B[c].form)
-            B[c].form->PartsLockClear();
+            B[c].form->PartsLock();
     }
 }
 

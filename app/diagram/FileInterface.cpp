@@ -18,8 +18,10 @@
 #include "platform/zipfolder/ZipFolder.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -341,13 +343,15 @@ bool IsWorkFile(const QString& target)
 }
 
 // The folder the file dialogs start in: the last one of this run, else the stored one, else the
-// program's folder.
+// user's documents folder (the home folder when there is none). Never the program's folder: a
+// chart saved there would land in the build tree.
 void StartFolderSet()
 {
     const QString stored =
         CommonServices ? CommonServices->GetRegistry(QStringLiteral("File"), QStringLiteral("Path")) : QString();
-    ApplicationGlobals.LastFolder =
-        StringDefault(StringDefault(ApplicationGlobals.LastFolder, stored), ApplicationObject().Path());
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString user = !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+    ApplicationGlobals.LastFolder = StringDefault(StringDefault(ApplicationGlobals.LastFolder, stored), user);
 }
 
 } // namespace
@@ -541,7 +545,16 @@ void BoxListWrite(std::int16_t canvas, std::int16_t startBox, bool withSubs, boo
     }
     while (box >= 0) {
         const BoxRecord& b = BoxAt(c, box, "BoxListWrite");
-        PadInfoRecord record = PadInfoMake(b.tagType, b.text.text);
+        // What the preparation pass made for display is not the document's: its temporary boxes
+        // (the labels that jumps go to) and the jump texts it gave break and continue boxes. Written,
+        // they would come back as real boxes, more of them after every save.
+        if (b.flags & BoxFlag::Temporary) {
+            box = followNext ? b.after : std::int16_t(-1);
+            continue;
+        }
+        const bool generatedText =
+            (b.tagType == TagId::Break || b.tagType == TagId::Continue) && (b.flags & BoxFlag::LabelReplaced);
+        PadInfoRecord record = PadInfoMake(b.tagType, generatedText ? QString() : b.text.text);
         record.color = ColorName(b.colorCode);
         record.font = FontModifyText(b.fontCode);
         if (withNames && b.tagType == TagId::Routine)
@@ -710,12 +723,9 @@ void PadDocumentOpen(const QString& path)
             vbrt::Raise(QStringLiteral("PadDocumentOpen"),
                         QStringLiteral("%1 は文書の先頭 (&&document) で始まっていません。").arg(name));
         UngetPadInfo();
-    } catch (const vbrt::Error& e) {
+    } catch (...) {
+        // A first line that is no tag, or an unknown one, gets the reader's own message.
         restore();
-        if (e.source() == QLatin1String("GetPadInfo"))
-            vbrt::Raise(QStringLiteral("PadDocumentOpen"),
-                        QStringLiteral("%1 は文書の先頭 (&&document) で始まっていません。")
-                            .arg(fs::GetFileName(fs::GetAbsolutePathName(path))));
         throw;
     }
 }

@@ -1,5 +1,7 @@
 #include "app/dialogs/BoxEditor.h"
 
+#include "app/dialogs/ZoomScreen.h"
+
 #include "app/diagram/FileInterface.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/PadDraw.h"
@@ -949,11 +951,15 @@ void BoxEditor::SetBoxText(const QString& text)
 
 bool BoxEditor::TextZoom(QString& text, const QString& caption, std::int32_t tagType)
 {
-    // The enlarged text editor (ZoomScreen) opens here; without it the text is kept as it is.
-    Q_UNUSED(text);
-    Q_UNUSED(caption);
-    Q_UNUSED(tagType);
-    return false;
+    ZoomScreen zoom(this);
+    zoom.TrayEditText = text;
+    zoom.TrayModifyCaption = caption;
+    zoom.TrayTagType = tagType;
+    zoom.exec();
+    if (zoom.TrayCancel)
+        return false;
+    text = zoom.TrayEditText;
+    return true;
 }
 
 void BoxEditor::cmdZoom_Click()

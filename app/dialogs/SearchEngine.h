@@ -1,10 +1,13 @@
 #pragma once
 
-// The search over the box texts of the open canvases: one search at a time, held here.
+// The search over the box texts of the open canvases: one search at a time, held here. A match
+// is shown in the canvas window's rich-text overlay laid over the box text, the match in blue
+// and bold; the match shown last can be replaced.
 
 #include "app/core/DiagramRecords.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -30,6 +33,9 @@ struct SearchMatchRecord {
     std::int16_t Box = 0;        // -1 for a sub-line text
     std::int16_t Sub = 0;        // -1 for a box text
     std::int16_t Which = 0;      // 1 the first text, 2 the second
+    // What the groups of the pattern held when the match was found; a replacement refers to
+    // these, so lookaheads and empty matches replace what the search showed.
+    QStringList SubMatches;
 
     friend bool operator==(const SearchMatchRecord&, const SearchMatchRecord&) = default;
 
@@ -48,7 +54,7 @@ struct SearchState {
     std::vector<SearchMatchRecord> SearchMatchList;
     std::int16_t SearchCanvasCursor = -1;
     std::int16_t SearchBoxCursor = -1;
-    std::int16_t SearchMatchCursor = -1;
+    std::int16_t SearchMatchCursor = -1; // the next match to show; -1: the box is not matched yet
     bool SearchFoundFlag = false;
     SearchMatchRecord SearchCurrentMatch;
 };
@@ -61,12 +67,20 @@ void SearchTerminate();
 // SearchClear and an empty search-state panel.
 void SearchReset();
 bool SearchFound();
-// Shows the text of the box of the current match again and parks the highlight; with clear, the
+// The canvas of the running search's cursor; only while SearchFound.
+std::int16_t SearchCurrentCanvas();
+// Shows the text of the box of the current match again and parks the overlay; with clear, the
 // search ends too.
 void SearchHighlightHide(bool clear);
-// Starts a search with the current settings over the canvases; true when something was found.
+// Starts a search with the current settings over the canvases; true when a box to search exists.
 bool SearchExecute();
-// Shows the next match: its canvas to the front, the box selected and highlighted.
-void SearchNextShow();
+// Shows the next match: its canvas to the front and in view, the box selected and the match
+// highlighted; ends the search when no match is left. Without overlay the match is not laid in
+// the overlay: Replace All replaces each match before anything is painted, and parks the overlay
+// when the matches run out, so laying it would show nothing.
+void SearchNextShow(bool overlay = true);
+// Replaces the match shown last in its text; later matches of that text move with it. Nothing is
+// redrawn.
+void ReplaceCurrent();
 
 } // namespace vellumora

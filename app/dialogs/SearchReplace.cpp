@@ -1,20 +1,567 @@
 #include "app/dialogs/SearchReplace.h"
 
+#include "app/dialogs/ZoomScreen.h"
+
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/CanvasSurface.h"
+#include "app/core/DebugLog.h"
+#include "app/core/EditState.h"
 #include "app/core/MainWindowLink.h"
+#include "app/core/ModuleLinks.h"
 #include "app/core/Processing.h"
+#include "app/core/Utilities.h"
+#include "app/diagram/PadDraw.h"
+#include "app/diagram/TagTable.h"
+#include "app/dialogs/SearchEngine.h"
+#include "platform/vbrt/Value.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <cmath>
 
 namespace vellumora {
 
-SearchReplace::SearchReplace(QWidget* parent) : QDialog(parent) {}
+namespace {
+
+constexpr qsizetype HistoryLimit = 51;
+constexpr std::int32_t StepAside = 360; // twips between the dialog and the found box
+const QString SearchEnded = QStringLiteral("検索が終了しました。");
+
+int Twips(int pixels)
+{
+    return pixels * platform::vbrt::TwipsPerPixel;
+}
+
+int Pixels(int twips)
+{
+    return twips / platform::vbrt::TwipsPerPixel;
+}
+
+// The text leads the history, followed by the list's entries without it, at most 51 in all; the
+// list then shows the history. True when the text was added.
+bool HistoryListAdd(QComboBox* list, QStringList& history)
+{
+    bool changed = false;
+    const QString text = list->currentText();
+    if (!text.isEmpty()) {
+        QStringList made{text};
+        for (int i = 0; i < list->count() && made.size() < HistoryLimit; ++i)
+            if (list->itemText(i) != text)
+                made << list->itemText(i);
+        history = made;
+        changed = true;
+    }
+    list->clear();
+    list->addItems(history.mid(0, HistoryLimit));
+    return changed;
+}
+
+// The main window takes the lead back as the dialog closes; with redraw every canvas is laid
+// out again.
+void MainWindowTakesLead(bool redraw)
+{
+    if (MainWindowLink* main = MainWindow())
+        main->searchReplaceClosed(redraw);
+}
+
+// Where the box of the match on display lies on the screen, in twips.
+QRect FoundBoxScreenRect()
+{
+    const std::int16_t cursor = Search.SearchCanvasCursor;
+    if (cursor < 0 || static_cast<std::size_t>(cursor) >= Search.SearchCanvasList.size())
+        return {};
+    const SearchCanvasEntry& entry = Search.SearchCanvasList[static_cast<std::size_t>(cursor)];
+    const std::int16_t at = Search.SearchBoxCursor;
+    if (at < 0 || static_cast<std::size_t>(at) >= entry.BoxIndexes.size() ||
+        static_cast<std::size_t>(entry.CanvasIndex) >= B.size())
+        return {};
+    const CanvasSurface* form = B[static_cast<std::size_t>(entry.CanvasIndex)].form.data();
+    const std::int16_t box = entry.BoxIndexes[static_cast<std::size_t>(at)];
+    if (!form || !form->lblBox.IsLoaded(box))
+        return {};
+    const CanvasLabel& label = form->lblBox[box];
+    const QPoint corner = form->mapToGlobal(QPoint(Pixels(label.Left), Pixels(label.Top)));
+    return QRect(Twips(corner.x()), Twips(corner.y()), label.Width, label.Height);
+}
+
+// The dialog slides out of the found box's way.
+void DialogMove(QWidget* dialog, const QPoint& target)
+{
+    dialog->move(Pixels(target.x()), Pixels(target.y()));
+}
+
+} // namespace
+
+std::optional<QPoint> DialogPlaceTarget(const QRect& dialog, const QRect& box, const QSize& screen)
+{
+    const std::int64_t dl = dialog.x(), dt = dialog.y(), dw = dialog.width(), dh = dialog.height();
+    const std::int64_t bx = box.x(), by = box.y(), bw = box.width(), bh = box.height();
+    const std::int64_t sw = screen.width(), sh = screen.height();
+    if (bx - StepAside > dl + dw || bx + bw + StepAside < dl || by - StepAside > dt + dh || by + bh + StepAside < dt)
+        return std::nullopt;
+
+    struct Candidate {
+        std::int64_t x;
+        std::int64_t y;
+        bool allowed;
+    };
+    const std::int64_t cornerX = std::llabs(bx - (dl + dw)) < std::llabs(bx + bw - dl) ? 0 : sw - dw;
+    const std::int64_t cornerY = std::llabs(by - (dt + dh)) < std::llabs(by + bh - dt) ? 0 : sh - dh;
+    const std::array<std::array<Candidate, 4>, 3> groups{{
+        {{{bx - StepAside - dw, dt, dw < bx - StepAside},
+          {bx + bw + StepAside, dt, dw < sw - (bx + bw) - StepAside},
+          {dl, by - StepAside - dh, dh < by - StepAside},
+          {dl, by + bh + StepAside, dh < sh - (by + bh) - StepAside}}},
+        {{{0, dt, dw < bx}, {sw - dw, dt, dw < sw - (bx + bw)}, {dl, 0, dh < by}, {dl, sh - dh, dh < sh - (by + bh)}}},
+        {{{cornerX, cornerY, true}, {0, 0, false}, {0, 0, false}, {0, 0, false}}},
+    }};
+    for (const auto& group : groups) {
+        const auto distance = [&](const Candidate& c) {
+            const double dx = static_cast<double>(c.x - dl);
+            const double dy = static_cast<double>(c.y - dt);
+            return static_cast<std::int64_t>(std::floor(std::sqrt(dx * dx + dy * dy)));
+        };
+        std::int64_t best = std::max(sw, sh);
+        for (const Candidate& c : group)
+            if (c.allowed)
+                best = std::min(best, distance(c));
+        for (const Candidate& c : group)
+            if (c.allowed && distance(c) == best)
+                return QPoint(static_cast<int>(c.x), static_cast<int>(c.y));
+    }
+    return std::nullopt;
+}
+
+SearchReplace::SearchReplace(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("SearchReplace"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    const auto label = [this](QLabel*& member, const char* name, const QString& caption) {
+        member = new QLabel(caption, this);
+        member->setObjectName(QLatin1String(name));
+    };
+    const auto textList = [this](QComboBox*& member, const char* name) {
+        member = new QComboBox(this);
+        member->setObjectName(QLatin1String(name));
+        member->setEditable(true);
+        member->setInsertPolicy(QComboBox::NoInsert);
+        member->setMinimumWidth(Pixels(4200));
+        member->installEventFilter(this);
+    };
+    const auto button = [this](QPushButton*& member, const char* name, const QString& caption) {
+        member = new QPushButton(caption, this);
+        member->setObjectName(QLatin1String(name));
+        member->setAutoDefault(false);
+    };
+    const auto check = [this](QCheckBox*& member, const char* name, const QString& caption) {
+        member = new QCheckBox(caption, this);
+        member->setObjectName(QLatin1String(name));
+    };
+
+    label(lblSearchText, "lblSearchText", QStringLiteral("検索文字列(&F)"));
+    textList(cmbSearchText, "cmbSearchText");
+    lblSearchText->setBuddy(cmbSearchText);
+    label(lblReplaceText, "lblReplaceText", QStringLiteral("置換文字列(&E)"));
+    textList(cmbReplaceText, "cmbReplaceText");
+    lblReplaceText->setBuddy(cmbReplaceText);
+    for (int i = 0; i < 2; ++i) {
+        button(cmdZoom[static_cast<std::size_t>(i)], i == 0 ? "cmdZoom0" : "cmdZoom1", QStringLiteral("ｽﾞｰﾑ(&Z)"));
+        connect(cmdZoom[static_cast<std::size_t>(i)], &QPushButton::clicked, this, [this, i] { cmdZoom_Click(i); });
+    }
+    label(lblSearchMode, "lblSearchMode", QStringLiteral("検索方法"));
+    check(chkMatchWord, "chkMatchWord", QStringLiteral("完全に一致する単語(&C)"));
+    check(chkLetterSize, "chkLetterSize", QStringLiteral("大文字と小文字を区別する(&S)"));
+    check(chkPatternMatching, "chkPatternMatching", QStringLiteral("ﾊﾟﾀｰﾝﾏｯﾁﾝｸﾞを使用する(&P)"));
+    label(lblBoxType, "lblBoxType", QStringLiteral("BOX指定(&X)"));
+    cmbBoxType = new QComboBox(this);
+    cmbBoxType->setObjectName(QStringLiteral("cmbBoxType"));
+    lblBoxType->setBuddy(cmbBoxType);
+    label(lblSearchRange, "lblSearchRange", QStringLiteral("検索範囲(&V)"));
+    frmSearchRange = new QFrame(this);
+    frmSearchRange->setObjectName(QStringLiteral("frmSearchRange"));
+    auto* rangeLayout = new QVBoxLayout(frmSearchRange);
+    const std::array<QString, 3> ranges = {QStringLiteral("全ｷｬﾝﾊﾞｽ"), QStringLiteral("非表示を除く全ｷｬﾝﾊﾞｽ"),
+                                           QStringLiteral("最前面のｷｬﾝﾊﾞｽ")};
+    for (int i = 0; i < 3; ++i) {
+        QRadioButton*& option = optSearchRange[static_cast<std::size_t>(i)];
+        option = new QRadioButton(ranges[static_cast<std::size_t>(i)], frmSearchRange);
+        option->setObjectName(QStringLiteral("optSearchRange%1").arg(i));
+        rangeLayout->addWidget(option);
+        connect(option, &QRadioButton::clicked, this, [this, i] { optSearchRange_Click(i); });
+    }
+    lblSearchRange->setBuddy(optSearchRange[0]);
+    button(cmdSearch, "cmdSearch", QStringLiteral("次を検索(&N)"));
+    button(cmdReplace, "cmdReplace", QStringLiteral("置換(&R)"));
+    button(cmdReplaceAll, "cmdReplaceAll", QStringLiteral("全て置換(&A)"));
+    button(cmdReset, "cmdReset", QStringLiteral("ﾘｾｯﾄ(&T)"));
+    button(cmdCancel, "cmdCancel", QStringLiteral("取消"));
+    cmdSearch->setDefault(true);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(lblSearchText, 0, 0);
+    grid->addWidget(cmbSearchText, 0, 1);
+    grid->addWidget(cmdZoom[0], 0, 2);
+    grid->addWidget(lblReplaceText, 1, 0);
+    grid->addWidget(cmbReplaceText, 1, 1);
+    grid->addWidget(cmdZoom[1], 1, 2);
+    grid->addWidget(lblSearchMode, 2, 0, Qt::AlignTop);
+    auto* modes = new QVBoxLayout;
+    modes->addWidget(chkMatchWord);
+    modes->addWidget(chkLetterSize);
+    modes->addWidget(chkPatternMatching);
+    grid->addLayout(modes, 2, 1);
+    grid->addWidget(lblBoxType, 3, 0);
+    grid->addWidget(cmbBoxType, 3, 1);
+    grid->addWidget(lblSearchRange, 4, 0, Qt::AlignTop);
+    grid->addWidget(frmSearchRange, 4, 1);
+    auto* buttons = new QVBoxLayout;
+    for (QPushButton* b : {cmdSearch, cmdReplace, cmdReplaceAll, cmdReset, cmdCancel})
+        buttons->addWidget(b);
+    buttons->addStretch();
+    auto* top = new QHBoxLayout(this);
+    top->addLayout(grid);
+    top->addLayout(buttons);
+
+    connect(cmdSearch, &QPushButton::clicked, this, &SearchReplace::cmdSearch_Click);
+    connect(cmdReplace, &QPushButton::clicked, this, &SearchReplace::cmdReplace_Click);
+    connect(cmdReplaceAll, &QPushButton::clicked, this, &SearchReplace::cmdReplaceAll_Click);
+    connect(cmdReset, &QPushButton::clicked, this, &SearchReplace::cmdReset_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &SearchReplace::cmdCancel_Click);
+}
 
 void SearchReplace::ShowModeless()
 {
-    // The dialog's pages are not built yet: it closes at once, handing control back to the main
-    // window as a closing dialog does, so the main window never stays disabled.
-    if (MainWindowLink* main = MainWindow())
-        main->searchReplaceClosed();
+    Form_Load();
+    show();
+    raise();
+    activateWindow();
+}
+
+void SearchReplace::Form_Load()
+{
+    const SearchSettingsRecord& settings = ApplicationGlobals.SearchSettings;
+    replaced_ = false;
+    chosenRange_ = settings.SearchRange;
+    FormControlsClear(this, true);
+
+    cmbSearchText->clear();
+    cmbSearchText->addItems(settings.SearchHistory);
+    cmbSearchText->setCurrentIndex(SearchFound() ? static_cast<int>(settings.SearchHistory.indexOf(settings.SearchText)) : -1);
+
+    cmbReplaceText->clear();
+    cmbReplaceText->addItems(settings.ReplaceHistory);
+    cmbReplaceText->setCurrentIndex(TrayReplace && cmbReplaceText->count() > 0 ? 0 : -1);
+
+    replaceControlsEnable(TrayReplace);
+
+    cmbBoxType->clear();
+    cmbBoxType->addItem(QString(), 0);
+    for (std::int32_t id = 1; id <= TagId::Last; ++id) {
+        const TagTableRecord row = TagTableGet(id);
+        if ((row.flags & TagAttribute::BlockTag) && !(row.flags & TagAttribute::TextUnnecessary))
+            cmbBoxType->addItem(row.boxName, id);
+    }
+    cmbBoxType->setCurrentIndex(std::max(0, cmbBoxType->findData(settings.SearchBoxKind)));
+
+    const std::int16_t range = settings.SearchRange >= 0 && settings.SearchRange <= 2 ? settings.SearchRange : 0;
+    optSearchRange[static_cast<std::size_t>(range)]->setChecked(true);
+    optSearchRange_Click(range);
+    chkMatchWord->setChecked(settings.SearchMatchWord);
+    chkLetterSize->setChecked(settings.SearchLetterCase);
+    chkPatternMatching->setChecked(settings.SearchPatternMatching);
+}
+
+void SearchReplace::Form_Activate()
+{
+    ProcessingEnd(this);
+    CaptionRefresh();
+}
+
+void SearchReplace::Form_Unload()
+{
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    ProcessingStart(this);
+    MainWindowTakesLead(replaced_);
     ModalWindowShow(QString());
-    deleteLater();
+}
+
+bool SearchReplace::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return QDialog::event(event);
+}
+
+bool SearchReplace::eventFilter(QObject* watched, QEvent* event)
+{
+    // A text list loses the focus to its own drop-down list without being left.
+    if (event->type() == QEvent::FocusOut && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+        if (watched == cmbSearchText)
+            textListLostFocus(cmbSearchText);
+        else if (watched == cmbReplaceText)
+            textListLostFocus(cmbReplaceText);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void SearchReplace::textListLostFocus(QComboBox* list)
+{
+    SearchSettingsRecord& settings = ApplicationGlobals.SearchSettings;
+    QStringList& history = list == cmbSearchText ? settings.SearchHistory : settings.ReplaceHistory;
+    if (HistoryListAdd(list, history))
+        list->setCurrentIndex(list->count() > 0 ? 0 : -1);
+}
+
+void SearchReplace::keyPressEvent(QKeyEvent* event)
+{
+    int keyCode = event->key();
+    DialogKeyDown(keyCode, int(event->modifiers()), this);
+    if (keyCode != 0)
+        DebugKeyCheck(keyCode, int(event->modifiers()), this);
+    if (keyCode == 0)
+        event->accept();
+    else
+        QDialog::keyPressEvent(event);
+}
+
+void SearchReplace::closeEvent(QCloseEvent* event)
+{
+    // Every way out closes the dialog; the dialog's own close handling would turn it into a
+    // rejection that comes back here.
+    Form_Unload();
+    event->accept();
+}
+
+void SearchReplace::reject()
+{
+    cmdCancel_Click();
+}
+
+void SearchReplace::replaceControlsEnable(bool on)
+{
+    lblReplaceText->setEnabled(on);
+    cmbReplaceText->setEnabled(on);
+    cmdZoom[1]->setEnabled(on);
+    cmdReplaceAll->setEnabled(on);
+}
+
+void SearchReplace::CaptionRefresh()
+{
+    const QString caption = cmbReplaceText->isEnabled() ? QStringLiteral("置換") : QStringLiteral("検索");
+    setWindowTitle(caption);
+    ModalWindowShow(caption);
+}
+
+bool SearchReplace::SearchTextCheck()
+{
+    if (!platform::vbrt::Trim(cmbSearchText->currentText()).isEmpty())
+        return false;
+    ErrorMessageBox(MenuCaptionClean(lblSearchText->text()) + QStringLiteral("を指定して下さい。"));
+    ProcessingEnd(this);
+    cmbSearchText->setFocus();
+    return true;
+}
+
+bool SearchReplace::ConditionCheck()
+{
+    const SearchSettingsRecord& settings = ApplicationGlobals.SearchSettings;
+    const bool changed = cmbSearchText->currentText() != settings.SearchText || chosenRange_ != settings.SearchRange ||
+                         cmbBoxType->currentData().toInt() != settings.SearchBoxKind ||
+                         chkMatchWord->isChecked() != settings.SearchMatchWord ||
+                         chkLetterSize->isChecked() != settings.SearchLetterCase ||
+                         chkPatternMatching->isChecked() != settings.SearchPatternMatching;
+    if (changed) {
+        // The match on display goes with the search it belonged to.
+        SearchHighlightHide(false);
+        SearchReset();
+    }
+    return SearchFound();
+}
+
+void SearchReplace::OptionStore()
+{
+    SearchSettingsRecord& settings = ApplicationGlobals.SearchSettings;
+    settings.SearchText = cmbSearchText->currentText();
+    settings.SearchRange = chosenRange_;
+    settings.SearchBoxKind = cmbBoxType->currentData().toInt();
+    settings.SearchMatchWord = chkMatchWord->isChecked();
+    settings.SearchLetterCase = chkLetterSize->isChecked();
+    settings.SearchPatternMatching = chkPatternMatching->isChecked();
+}
+
+void SearchReplace::DialogPlace()
+{
+    const QRect frame = frameGeometry();
+    const QRect dialog(Twips(frame.x()), Twips(frame.y()), Twips(frame.width()), Twips(frame.height()));
+    const QSize screenSize = screen() ? screen()->geometry().size() : QSize();
+    const std::optional<QPoint> target =
+        DialogPlaceTarget(dialog, FoundBoxScreenRect(), QSize(Twips(screenSize.width()), Twips(screenSize.height())));
+    if (target)
+        DialogMove(this, *target);
+}
+
+void SearchReplace::searchEnded()
+{
+    ProcessingEnd(this);
+    InformationMessageBox(SearchEnded);
+    SearchReset();
+    CaptionRefresh();
+}
+
+void SearchReplace::cmdSearch_Click()
+{
+    cmdSearch->setFocus();
+    RunCommand(this, [&] {
+        if (SearchTextCheck())
+            return;
+        if (ConditionCheck()) {
+            SearchNextShow();
+            DialogPlace();
+            raise();
+        } else {
+            OptionStore();
+            PartsLockSet(0, true);
+            if (SearchExecute()) {
+                SearchNextShow();
+                DialogPlace();
+                raise();
+            }
+        }
+        if (!SearchFound())
+            searchEnded();
+    });
+    cmdSearch->setFocus();
+}
+
+void SearchReplace::cmdReplace_Click()
+{
+    const bool replaceMode = cmbReplaceText->isEnabled();
+    if (!replaceMode) {
+        RunCommand(this, [&] {
+            if (Links().BoxEditorCloseCheck(true, -1))
+                return;
+            replaceControlsEnable(true);
+            CaptionRefresh();
+            replaced_ = false;
+        });
+        if (cmbReplaceText->isEnabled())
+            cmbReplaceText->setFocus();
+        return;
+    }
+    cmdReplace->setFocus();
+    RunCommand(this, [&] {
+        ApplicationGlobals.SearchSettings.ReplaceText = cmbReplaceText->currentText();
+        if (SearchFound()) {
+            SetModifyFlag(true);
+            Links().HistoryAdd(MenuCaptionClean(cmdReplace->text()), SearchCurrentCanvas());
+            ReplaceCurrent();
+            replaced_ = true;
+            SearchNextShow();
+            DialogPlace();
+            raise();
+            if (!SearchFound())
+                searchEnded();
+        } else if (!SearchTextCheck()) {
+            InformationMessageBox(QStringLiteral("先に検索を行って下さい。"));
+        }
+    });
+    cmdReplace->setFocus();
+}
+
+void SearchReplace::cmdReplaceAll_Click()
+{
+    cmdReplaceAll->setFocus();
+    RunCommand(this, [&] {
+        if (SearchTextCheck())
+            return;
+        if (!ConditionCheck()) {
+            OptionStore();
+            SearchExecute();
+        }
+        ApplicationGlobals.SearchSettings.ReplaceText = cmbReplaceText->currentText();
+        SearchNextShow(false);
+        if (!SearchFound())
+            return; // nothing to replace: no undo step, the document stays unmodified
+        SetModifyFlag(true);
+        Links().HistoryAdd(MenuCaptionClean(cmdReplaceAll->text()), -1);
+        do {
+            ReplaceCurrent();
+            replaced_ = true;
+            SearchNextShow(false);
+        } while (SearchFound());
+        PadDrawRefresh(-1);
+        raise();
+    });
+    cmdReplaceAll->setFocus();
+}
+
+void SearchReplace::cmdReset_Click()
+{
+    RunCommand(this, [&] {
+        SearchHighlightHide(false);
+        PartsLockSet(0, true);
+        SearchReset();
+        cmbSearchText->setCurrentIndex(-1);
+        cmbSearchText->clearEditText();
+        cmbReplaceText->setCurrentIndex(-1);
+        cmbReplaceText->clearEditText();
+        cmbBoxType->setCurrentIndex(0);
+        const SearchSettingsRecord& defaults = SearchSettingsRecord::Default;
+        optSearchRange[static_cast<std::size_t>(defaults.SearchRange)]->setChecked(true);
+        optSearchRange_Click(defaults.SearchRange);
+        chkMatchWord->setChecked(defaults.SearchMatchWord);
+        chkLetterSize->setChecked(defaults.SearchLetterCase);
+        chkPatternMatching->setChecked(defaults.SearchPatternMatching);
+        replaceControlsEnable(TrayReplace);
+    });
+    CaptionRefresh();
+    cmbSearchText->setFocus();
+}
+
+void SearchReplace::cmdZoom_Click(int index)
+{
+    RunCommand(this, [&] {
+        QComboBox* list = index == 0 ? cmbSearchText : cmbReplaceText;
+        QLabel* label = index == 0 ? lblSearchText : lblReplaceText;
+        ZoomScreen zoom(this);
+        zoom.TrayEditText = list->currentText();
+        zoom.TrayModifyCaption = windowTitle() + QLatin1Char(':') + label->text();
+        zoom.TrayTagType = 0;
+        zoom.TrayMaxTextWidth = 50;
+        zoom.TrayMaxTextHeight = 1;
+        zoom.exec();
+        if (!zoom.TrayCancel && zoom.TrayEditText != list->currentText())
+            list->setEditText(zoom.TrayEditText);
+        ModalWindowShow(windowTitle());
+    });
+}
+
+void SearchReplace::cmdCancel_Click()
+{
+    cmdCancel->setFocus();
+    ProcessingStart(this);
+    close();
+}
+
+void SearchReplace::optSearchRange_Click(int index)
+{
+    chosenRange_ = static_cast<std::int16_t>(index);
 }
 
 } // namespace vellumora

@@ -7,6 +7,8 @@
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 
+#include <optional>
+
 
 namespace vellumora {
 
@@ -14,6 +16,34 @@ namespace {
 
 // Lengths are 32-bit; a result outside that range raises 6 (overflow) instead of wrapping.
 std::int32_t Checked(std::int64_t value) { return Twips(value, "ReportAreaCalc"); }
+
+bool PaperKnown(std::int16_t paperSize) { return !platform::printer::PaperSizeTwips(paperSize).isEmpty(); }
+
+bool OrientationKnown(std::int16_t orientation)
+{
+    return orientation == platform::printer::Orientation::Portrait ||
+           orientation == platform::printer::Orientation::Landscape;
+}
+
+// A code part of a [ReportSize] entry: a number in the 16-bit range, else nothing.
+std::optional<std::int16_t> CodePart(const QString& part)
+{
+    if (!platform::vbrt::IsNumeric(part))
+        return std::nullopt;
+    const double value = platform::vbrt::CDbl(part);
+    if (!(value > -32768.5 && value < 32767.5))
+        return std::nullopt;
+    return platform::vbrt::CInt(value);
+}
+
+// A bad entry keeps the paper as it was; the user learns of it when the running command ends.
+void EntryRefused(const QString& message, const QString& key, const QString& value)
+{
+    QString& deferred = ApplicationGlobals.DeferredError;
+    if (!deferred.isEmpty())
+        deferred += QStringLiteral("\r\n");
+    deferred += message + QStringLiteral("\r\n") + QStringLiteral("[ReportSize] ") + key + QLatin1Char('=') + value;
+}
 
 } // namespace
 
@@ -25,6 +55,8 @@ void ReportDescriptionAdd(const QString& description, std::int16_t category1, st
 void ReportAreaCalc()
 {
     if (RS.paperSize < 1 || RS.orientation < 1)
+        return;
+    if (!PaperKnown(RS.paperSize) || !OrientationKnown(RS.orientation))
         return;
     platform::printer::Printer& printer = platform::printer::SystemPrinter();
     printer.SetPaperSize(RS.paperSize);
@@ -42,8 +74,8 @@ void ReportAreaCalc()
 void ReportSettingApply()
 {
     for (int i = 1; i <= 100; ++i) {
-        const QString value =
-            CommonServices->GetInitFile(QStringLiteral("ReportSize"), QStringLiteral("PaperStyle") + QString::number(i));
+        const QString key = QStringLiteral("PaperStyle") + QString::number(i);
+        const QString value = CommonServices->GetInitFile(QStringLiteral("ReportSize"), key);
         if (value.isEmpty())
             break;
         QStringList parts = value.split(QLatin1Char(':'));
@@ -51,10 +83,20 @@ void ReportSettingApply()
             part = platform::vbrt::Trim(part);
         if (parts.at(0) != RS.paperStyle)
             continue;
+        std::optional<std::int16_t> paperSize = RS.paperSize;
+        std::optional<std::int16_t> orientation = RS.orientation;
         if (parts.size() > 1)
-            RS.paperSize = platform::vbrt::CInt(platform::vbrt::CDbl(parts.at(1)));
+            paperSize = CodePart(parts.at(1));
         if (parts.size() > 2)
-            RS.orientation = platform::vbrt::CInt(platform::vbrt::CDbl(parts.at(2)));
+            orientation = CodePart(parts.at(2));
+        if (parts.size() > 1 && (!paperSize || !PaperKnown(*paperSize))) {
+            EntryRefused(QStringLiteral("用紙ｻｲｽﾞ指定が不良です。"), key, value);
+        } else if (parts.size() > 2 && (!orientation || !OrientationKnown(*orientation))) {
+            EntryRefused(QStringLiteral("用紙方向指定が不良です。"), key, value);
+        } else {
+            RS.paperSize = *paperSize;
+            RS.orientation = *orientation;
+        }
         break;
     }
 

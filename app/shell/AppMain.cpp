@@ -9,8 +9,10 @@
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/TagTable.h"
 #include "app/shell/DebugClassSet.h"
-#include "app/dialogs/FontSetting.h"
 #include "app/dialogs/BoxEditor.h"
+#include "app/core/FontSettingLink.h"
+#include "app/dialogs/FontSetting.h"
+#include "app/dialogs/ZoomScreen.h"
 #include "app/dialogs/CanvasColor.h"
 #include "app/dialogs/CanvasNameSetting.h"
 #include "app/dialogs/CanvasSequence.h"
@@ -158,24 +160,62 @@ void ModuleLinksRegister()
     ModuleLinks& links = Links();
     links.CanvasSlotSetup = CanvasSlotSetup;
     links.CanvasControlsUnload = CanvasControlsUnload;
+    links.HistoryAdd = HistoryAdd;
+    links.BoxEditorCloseCheck = BoxEditorCloseCheck;
     links.ClipboardReset = ClipboardReset;
     links.SearchHighlightHide = SearchHighlightHide;
     links.SearchReset = SearchReset;
     links.ReportSettingApply = ReportSettingApply;
     links.DebugClassSetShow = DebugClassSetShow;
+    BoxEditorLinks& editors = BoxEditorLink();
+    editors.EditorShow = BoxEditorShow;
+    editors.EditorReturn = BoxEditTrayReturn;
+    editors.HistoryAdd = HistoryAdd;
     links.SearchFound = SearchFound;
     links.DefaultFontDialog = DefaultFontDialog;
-    links.HistoryAdd = HistoryAdd;
     links.CanvasOrderSave = CanvasOrderSave;
     links.CanvasOrderRestore = CanvasOrderRestore;
     links.FrameSettingDialog = FrameSettingShow;
     links.CanvasColorDialog = CanvasColorShow;
     links.CanvasNameDialog = CanvasNameSettingShow;
     links.CanvasSequenceDialog = CanvasSequenceShow;
-    BoxEditorLinks& editors = BoxEditorLink();
-    editors.EditorShow = BoxEditorShow;
-    editors.EditorReturn = BoxEditTrayReturn;
-    editors.HistoryAdd = HistoryAdd;
+    links.ZoomEditDialog = [](const QString& caption, QString& text, std::int32_t tagType, std::int32_t maxWidth,
+                              std::int32_t maxHeight) {
+        ZoomScreen zoom;
+        zoom.TrayEditText = text;
+        zoom.TrayModifyCaption = caption;
+        zoom.TrayTagType = tagType;
+        zoom.TrayMaxTextWidth = maxWidth;
+        zoom.TrayMaxTextHeight = maxHeight;
+        zoom.exec();
+        if (zoom.TrayCancel)
+            return false;
+        text = zoom.TrayEditText;
+        return true;
+    };
+    SetFontSettingShow([](FontSettingTray& tray) {
+        FontSetting dialog;
+        dialog.TrayFontSettingMode = tray.TrayFontSettingMode;
+        dialog.TrayFontName = tray.TrayFontName;
+        dialog.TrayFontSize = tray.TrayFontSize;
+        dialog.TrayFontBold = tray.TrayFontBold;
+        dialog.TrayFontItalic = tray.TrayFontItalic;
+        dialog.TrayFontStrikethru = tray.TrayFontStrikethru;
+        dialog.TrayFontUnderLine = tray.TrayFontUnderLine;
+        dialog.TrayColor = tray.TrayColor;
+        dialog.TrayCaption = tray.TrayCaption;
+        dialog.exec();
+        tray.TrayCancel = dialog.TrayCancel;
+        if (dialog.TrayCancel)
+            return;
+        tray.TrayFontName = dialog.TrayFontName;
+        tray.TrayFontSize = dialog.TrayFontSize;
+        tray.TrayFontBold = dialog.TrayFontBold;
+        tray.TrayFontItalic = dialog.TrayFontItalic;
+        tray.TrayFontStrikethru = dialog.TrayFontStrikethru;
+        tray.TrayFontUnderLine = dialog.TrayFontUnderLine;
+        tray.TrayColor = dialog.TrayColor;
+    });
 }
 
 void AppInitialize()
@@ -210,12 +250,28 @@ int Main()
         return 1;
     }
 
+    EndOnTerminationRequest();
     int code = 0;
     if (!Guarded([&] { code = Runner() ? Runner()() : 0; }))
         code = 1;
+    // Past shutdown a request from outside ends the process at once.
+    platform::system::SetTerminationHandler({});
     if (!Guarded(AppTerminate))
         return 1;
     return code;
+}
+
+void EndOnTerminationRequest()
+{
+    platform::system::SetTerminationHandler([](int signal) {
+        ApplicationGlobals.ApplicationClosing = true;
+        try {
+            AppTerminate();
+        } catch (const std::exception&) {
+            // Ending goes on: the process must not outlive the request.
+        }
+        platform::system::EndBySignal(signal);
+    });
 }
 
 void SetMainWindowRunner(MainWindowRunner runner)

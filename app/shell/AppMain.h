@@ -38,6 +38,11 @@ int Main();
 using MainWindowRunner = std::function<int()>;
 void SetMainWindowRunner(MainWindowRunner runner);
 
+// From now on a request from outside to end the program (kill, a logout) ends it cleanly: nobody
+// is asked and nothing is saved, shutdown removes the work files, and the process ends as the
+// signal would have ended it. Main sets it up after start-up.
+void EndOnTerminationRequest();
+
 void RegistryRenewal();
 // Splits a command-line text: blanks and TABs separate, double quotes group.
 void CommandLineSplit(const QString& commandLine);

@@ -22,6 +22,7 @@
 #include "app/core/Utilities.h"
 #include "app/shell/VersionInfo.h"
 #include "app/shell/WorkspaceScroll.h"
+#include "platform/statusbar/StatusPanels.h"
 #include "platform/system/System.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
@@ -31,6 +32,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
+#include <QFileInfo>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -135,15 +138,14 @@ public:
     void CaptionSet(const QString& text) override { form_->CaptionSet(text); }
     void setStatusPanelText(const QString& key, const QString& text) override
     {
-        if (auto it = form_->panels_.find(key); it != form_->panels_.end())
-            it->second->setText(text);
+        form_->panels_->SetText(key, text);
     }
     QMdiSubWindow* placeInWorkspace(QWidget* child) override { return form_->workspace->addSubWindow(child); }
     void ToolBarArrange() override { form_->ToolBarArrange(); }
-    void searchReplaceClosed() override
+    void searchReplaceClosed(bool redraw) override
     {
         form_->SearchReplaceShow = false;
-        form_->RegainLeadership(false);
+        form_->RegainLeadership(redraw);
     }
 
     bool MenuRun(const QString& handler, int index) override
@@ -211,6 +213,7 @@ BaseForm::BaseForm(QWidget* parent) : QMainWindow(parent), link_(std::make_uniqu
     setCentralWidget(workspace);
     workspace->viewport()->installEventFilter(this);
     connect(workspace, &QMdiArea::subWindowActivated, this, [this] {
+        FocusCaptionFollow();
         // A choice still pending in a font control belongs to the canvas the controls described
         // until now: it goes there before they describe the newly active window.
         for (QComboBox* combo : {cmbFontName, cmbFontSize, cmbColor})
@@ -398,31 +401,35 @@ void BaseForm::createToolBar()
         return box;
     };
 
-    QStyle* s = style();
-    button(QStringLiteral("Open"), QStringLiteral("ﾌｧｲﾙを開く"), s->standardIcon(QStyle::SP_DialogOpenButton));
-    button(QStringLiteral("Save"), QStringLiteral("上書き保存"), s->standardIcon(QStyle::SP_DialogSaveButton));
+    // The desktop's picture where a standard one fits, else the kanji of the command.
+    auto picture = [](const char* name, const QIcon& kanji) { return QIcon::fromTheme(QString::fromLatin1(name), kanji); };
+    button(QStringLiteral("Open"), QStringLiteral("ﾌｧｲﾙを開く"), picture("document-open", TextIcon(QStringLiteral("開"))));
+    button(QStringLiteral("Save"), QStringLiteral("上書き保存"), picture("document-save", TextIcon(QStringLiteral("保"))));
     tlbBaseForm->addSeparator();
-    button(QStringLiteral("Preview"), QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"), s->standardIcon(QStyle::SP_FileDialogContentsView));
-    button(QStringLiteral("Print"), QStringLiteral("印刷"), TextIcon(QStringLiteral("印")));
+    button(QStringLiteral("Preview"), QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"),
+           picture("document-print-preview", TextIcon(QStringLiteral("覧"))));
+    button(QStringLiteral("Print"), QStringLiteral("印刷"), picture("document-print", TextIcon(QStringLiteral("印"))));
     tlbBaseForm->addSeparator();
-    button(QStringLiteral("Undo"), QStringLiteral("元に戻す"), s->standardIcon(QStyle::SP_ArrowBack));
-    button(QStringLiteral("Redo"), QStringLiteral("やり直し"), s->standardIcon(QStyle::SP_ArrowForward));
+    button(QStringLiteral("Undo"), QStringLiteral("元に戻す"), picture("edit-undo", TextIcon(QStringLiteral("戻"))));
+    button(QStringLiteral("Redo"), QStringLiteral("やり直し"), picture("edit-redo", TextIcon(QStringLiteral("進"))));
     tlbBaseForm->addSeparator();
-    button(QStringLiteral("Cut"), QStringLiteral("切り取り"), TextIcon(QStringLiteral("切")));
-    button(QStringLiteral("Copy"), QStringLiteral("ｺﾋﾟｰ"), TextIcon(QStringLiteral("写")));
-    button(QStringLiteral("Paste"), QStringLiteral("貼り付け"), TextIcon(QStringLiteral("貼")));
+    button(QStringLiteral("Cut"), QStringLiteral("切り取り"), picture("edit-cut", TextIcon(QStringLiteral("切"))));
+    button(QStringLiteral("Copy"), QStringLiteral("ｺﾋﾟｰ"), picture("edit-copy", TextIcon(QStringLiteral("写"))));
+    button(QStringLiteral("Paste"), QStringLiteral("貼り付け"), picture("edit-paste", TextIcon(QStringLiteral("貼"))));
     tlbBaseForm->addSeparator();
-    button(QStringLiteral("Search"), QStringLiteral("検索"), TextIcon(QStringLiteral("検")));
+    button(QStringLiteral("Search"), QStringLiteral("検索"), picture("edit-find", TextIcon(QStringLiteral("検"))));
     button(QStringLiteral("Editor"), QStringLiteral("BOX編集"), TextIcon(QStringLiteral("編")));
     tlbBaseForm->addSeparator();
     cmbFontName = combo(QStringLiteral("FontName"), QStringLiteral("ﾌｫﾝﾄ名"), 3600);
     cmbFontSize = combo(QStringLiteral("FontSize"), QStringLiteral("ﾌｫﾝﾄｻｲｽﾞ"), 720);
-    button(QStringLiteral("Bold"), QStringLiteral("太字"), TextIcon(QStringLiteral("B"), true), true);
-    button(QStringLiteral("Italic"), QStringLiteral("斜体"), TextIcon(QStringLiteral("I"), false, true), true);
-    button(QStringLiteral("Strikethru"), QStringLiteral("取消線"), TextIcon(QStringLiteral("S"), false, false, true),
+    button(QStringLiteral("Bold"), QStringLiteral("太字"), picture("format-text-bold", TextIcon(QStringLiteral("B"), true)),
            true);
-    button(QStringLiteral("Underline"), QStringLiteral("下線"), TextIcon(QStringLiteral("U"), false, false, false, true),
-           true);
+    button(QStringLiteral("Italic"), QStringLiteral("斜体"),
+           picture("format-text-italic", TextIcon(QStringLiteral("I"), false, true)), true);
+    button(QStringLiteral("Strikethru"), QStringLiteral("取消線"),
+           picture("format-text-strikethrough", TextIcon(QStringLiteral("S"), false, false, true)), true);
+    button(QStringLiteral("Underline"), QStringLiteral("下線"),
+           picture("format-text-underline", TextIcon(QStringLiteral("U"), false, false, false, true)), true);
     tlbBaseForm->addSeparator();
     cmbColor = combo(QStringLiteral("Color"), QStringLiteral("文字色"), 1080);
 }
@@ -450,27 +457,22 @@ void BaseForm::createStatusBar()
         {"SearchState", 882, "検索状態"},
         {"FontAndSize", 882, "ﾌｫﾝﾄ情報"},
     };
-    for (const Panel& p : panels) {
-        auto* label = new QLabel(stbBaseForm);
-        label->setObjectName(QString::fromLatin1(p.key));
-        label->setToolTip(QString::fromUtf8(p.tip));
-        label->setMinimumWidth(Pixels(p.widthTwips));
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        stbBaseForm->addPermanentWidget(label);
-        panels_[QString::fromLatin1(p.key)] = label;
-    }
+    panels_ = new platform::statusbar::StatusPanels(stbBaseForm);
+    for (const Panel& p : panels)
+        panels_->AddPanel(QString::fromLatin1(p.key), Pixels(p.widthTwips), QString::fromUtf8(p.tip));
+    stbBaseForm->addPermanentWidget(panels_, 1);
     // The lock keys' states are not known to the program here: their panels show their names dimmed.
-    panels_[QStringLiteral("Caps")]->setText(QStringLiteral("CAPS"));
-    panels_[QStringLiteral("Num")]->setText(QStringLiteral("NUM"));
-    panels_[QStringLiteral("Kana")]->setText(QStringLiteral("ｶﾅ"));
+    panels_->SetText(QStringLiteral("Caps"), QStringLiteral("CAPS"));
+    panels_->SetText(QStringLiteral("Num"), QStringLiteral("NUM"));
+    panels_->SetText(QStringLiteral("Kana"), QStringLiteral("ｶﾅ"));
     for (const char* key : {"Caps", "Num", "Kana"})
-        panels_[QString::fromLatin1(key)]->setEnabled(false);
+        panels_->SetEnabled(QString::fromLatin1(key), false);
 
     clock_ = new QTimer(this);
     clock_->setInterval(1000);
     auto tick = [this] {
-        panels_[QStringLiteral("Date")]->setText(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
-        panels_[QStringLiteral("Time")]->setText(QTime::currentTime().toString(QStringLiteral("HH:mm")));
+        panels_->SetText(QStringLiteral("Date"), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+        panels_->SetText(QStringLiteral("Time"), QTime::currentTime().toString(QStringLiteral("HH:mm")));
     };
     connect(clock_, &QTimer::timeout, this, tick);
     tick();
@@ -506,10 +508,23 @@ QWidget* BaseForm::ActiveForm() const
     return sub->widget();
 }
 
+void BaseForm::FocusCaptionFollow()
+{
+    // The child in front is the current one, also while the main window itself is not active
+    // (a dialog is open); a hidden one is in front of nothing.
+    disconnect(focusCaption_);
+    QWidget* front = ActiveForm();
+    FocusCanvasShow(front ? front->windowTitle() : QString());
+    if (front)
+        focusCaption_ = connect(front, &QWidget::windowTitleChanged, this, [this, front](const QString& caption) {
+            if (ActiveForm() == front)
+                FocusCanvasShow(caption);
+        });
+}
+
 QString BaseForm::StatusPanelText(const QString& key) const
 {
-    auto it = panels_.find(key);
-    return it == panels_.end() ? QString() : it->second->text();
+    return panels_->Text(key);
 }
 
 QAction* BaseForm::ToolButton(const QString& key) const
@@ -680,11 +695,14 @@ void BaseForm::CommandLineOpen()
     }
     if (option != QLatin1String("/O") && option != QLatin1String("/P") && option != QLatin1String("/V"))
         file.clear();
-    if (file.isEmpty() || !CommonServices->FileExists(file))
+    if (file.isEmpty())
         return;
 
     bool opened = false;
     Command(false, false, [&] {
+        // A file named on the command line that is not there (or is a folder) is said so.
+        if (!CommonServices->FileExists(file) || QFileInfo(file).isDir())
+            vbrt::RaiseNumber(vbrt::ErrorNumber::FileNotFound, QStringLiteral("CommandLineOpen"), file);
         DocumentOpen(file);
         opened = true;
     });
@@ -1115,6 +1133,7 @@ void BaseForm::SearchDialogShow(bool replace)
         // The dialog ends the busy state and hands the main window back when it closes.
         auto* dialog = new SearchReplace(this);
         dialog->TrayReplace = replace;
+        SearchReplaceShow = true;
         dialog->ShowModeless();
     });
     if (!shown)

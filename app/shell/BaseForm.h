@@ -24,6 +24,10 @@ class QStatusBar;
 class QTimer;
 class QToolBar;
 
+namespace platform::statusbar {
+class StatusPanels;
+}
+
 namespace vellumora {
 
 class CanvasForm;
@@ -183,11 +187,14 @@ private:
     // The canvas window the font controls describe, while it is still the one to apply to.
     CanvasForm* FontTarget() const;
     void FocusActiveForm();
+    // The "FocusCanvas" panel names the child window in front and follows its caption.
+    void FocusCaptionFollow();
     void Form_Resize();
 
     std::unique_ptr<Link> link_;
     std::map<QString, QAction*> toolButtons_;
-    std::map<QString, QLabel*> panels_;
+    platform::statusbar::StatusPanels* panels_ = nullptr;
+    QMetaObject::Connection focusCaption_;
     QPointer<CanvasForm> fontCanvas_;
     // The canvas window whose menus the menu bar shows, and the separators between its items.
     QPointer<CanvasForm> menuCanvas_;

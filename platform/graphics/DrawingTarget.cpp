@@ -113,6 +113,12 @@ DrawRecord DrawingTarget::Stroke(DrawRecord::Kind kind, std::int32_t color) cons
 
 void DrawingTarget::Line(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, std::int32_t color)
 {
+    // A line of no length draws nothing (a pen would leave a dot); the position still moves.
+    if (x1 == x2 && y1 == y2) {
+        currentX_ = x2;
+        currentY_ = y2;
+        return;
+    }
     Segment(DrawRecord::Kind::Line, QPoint(x1, y1), QPoint(x2, y2), color);
 }
 
@@ -233,7 +239,9 @@ void PaintRecord(QPainter& painter, const DrawRecord& record)
     painter.setBrush(Qt::NoBrush);
     switch (record.kind) {
     case DrawRecord::Kind::Line:
-        painter.drawLine(record.p1, record.p2);
+        // A line of no length (a window's line control can be one) leaves no dot.
+        if (record.p1 != record.p2)
+            painter.drawLine(record.p1, record.p2);
         break;
     case DrawRecord::Kind::Rectangle:
         painter.drawRect(QRectF(QPointF(record.p1), QPointF(record.p2)).normalized());

@@ -102,7 +102,8 @@ public:
     // Prints one line the same way but leaves the position right of it (x + width, same y).
     void PrintContinued(const QString& text);
 
-    // A line from (x1, y1) to (x2, y2); the current position becomes (x2, y2).
+    // A line from (x1, y1) to (x2, y2), nothing when the two are one point; the current position
+    // becomes (x2, y2).
     void Line(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, std::int32_t color);
     // The outline of the rectangle with these corners; the current position becomes (x2, y2).
     void Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, std::int32_t color);

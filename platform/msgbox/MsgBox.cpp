@@ -1,6 +1,6 @@
 #include "platform/msgbox/MsgBox.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -60,6 +60,16 @@ std::int16_t EscapeAnswer(const std::vector<std::int16_t>& answers)
     return answers.size() == 1 ? answers.front() : std::int16_t(0);
 }
 
+// A box raised while a dialog is in front belongs to that dialog, whoever asked for it.
+QWidget* OwnerOf(QWidget* parent)
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (parent)
+        return parent->window();
+    return QApplication::activeWindow();
+}
+
 } // namespace
 
 std::int16_t DefaultAnswer(std::int32_t buttons)
@@ -71,7 +81,8 @@ std::int16_t DefaultAnswer(std::int32_t buttons)
 
 std::int16_t MsgBox(const QString& prompt, std::int32_t buttons, const QString& title, QWidget* parent)
 {
-    ShownBoxes().push_back({prompt, buttons, title});
+    QWidget* owner = OwnerOf(parent);
+    ShownBoxes().push_back({prompt, buttons, title, owner});
     if (!Queue().empty()) {
         const std::int16_t answer = Queue().front();
         Queue().pop_front();
@@ -81,7 +92,7 @@ std::int16_t MsgBox(const QString& prompt, std::int32_t buttons, const QString& 
         return DefaultAnswer(buttons);
 
     const auto answers = ButtonsOf(buttons);
-    QMessageBox box(IconOf(buttons), title, prompt, QMessageBox::NoButton, parent);
+    QMessageBox box(IconOf(buttons), title, prompt, QMessageBox::NoButton, owner);
     std::vector<std::pair<QAbstractButton*, std::int16_t>> made;
     for (std::int16_t a : answers) {
         QPushButton* b = box.addButton(Caption(a), QMessageBox::ActionRole);

@@ -14,11 +14,14 @@ struct Paper {
     std::int16_t code;
     double widthMm;
     double heightMm;
+    QPageSize::PageSizeId pageSizeId;
 };
+// B4 and B5 are the Japanese sizes, as on the printers the codes come from.
 constexpr Paper kPapers[] = {
-    {PaperSize::Letter, 215.9, 279.4}, {PaperSize::Legal, 215.9, 355.6}, {PaperSize::A3, 297.0, 420.0},
-    {PaperSize::A4, 210.0, 297.0},     {PaperSize::A5, 148.0, 210.0},    {PaperSize::B4, 257.0, 364.0},
-    {PaperSize::B5, 182.0, 257.0},
+    {PaperSize::Letter, 215.9, 279.4, QPageSize::Letter}, {PaperSize::Legal, 215.9, 355.6, QPageSize::Legal},
+    {PaperSize::A3, 297.0, 420.0, QPageSize::A3},         {PaperSize::A4, 210.0, 297.0, QPageSize::A4},
+    {PaperSize::A5, 148.0, 210.0, QPageSize::A5},         {PaperSize::B4, 257.0, 364.0, QPageSize::JisB4},
+    {PaperSize::B5, 182.0, 257.0, QPageSize::JisB5},
 };
 
 std::int32_t MillimetresToTwips(double mm)
@@ -40,6 +43,15 @@ QSize PaperSizeTwips(std::int16_t paperSize)
             return QSize(MillimetresToTwips(p.widthMm), MillimetresToTwips(p.heightMm));
     }
     return QSize();
+}
+
+QPageSize::PageSizeId PaperPageSizeId(std::int16_t paperSize)
+{
+    for (const Paper& p : kPapers) {
+        if (p.code == paperSize)
+            return p.pageSizeId;
+    }
+    return QPageSize::Custom;
 }
 
 Printer::Printer()

@@ -5,6 +5,7 @@
 
 #include "platform/graphics/DrawingTarget.h"
 
+#include <QPageSize>
 #include <QSize>
 #include <QString>
 
@@ -31,6 +32,9 @@ constexpr std::int16_t Landscape = 2;
 // Width and height in twips of a paper in portrait (A4 = 11906 x 16838); an empty size for a code
 // the printer does not know.
 QSize PaperSizeTwips(std::int16_t paperSize);
+// The page size a Qt printer or PDF writer takes for a paper code; Custom for a code the printer
+// does not know.
+QPageSize::PageSizeId PaperPageSizeId(std::int16_t paperSize);
 
 class Printer : public graphics::DrawingTarget {
 public:

@@ -4,7 +4,9 @@
 #include "platform/textmeasure/TextMeasure.h"
 #include "platform/vbrt/Value.h"
 
+#include <QTextBlock>
 #include <QTextCharFormat>
+#include <QTextDocument>
 #include <QTextCursor>
 #include <QTextEdit>
 
@@ -88,86 +90,143 @@ void RichTextBox::SetBackColor(std::int32_t color)
 
 QString RichTextBox::Text() const
 {
-    return edit_->toPlainText();
+    QStringList lines;
+    for (QTextBlock block = edit_->document()->begin(); block.isValid(); block = block.next())
+        lines << block.text();
+    return lines.join(QStringLiteral("\r\n"));
 }
+
+namespace {
+
+// A line break is one position in the document and CR LF, two characters, in the text: offsets
+// into the text are mapped onto the document line by line.
+int DocumentPosition(const QTextDocument* document, std::int32_t offset)
+{
+    int lineStart = 0; // offset of the current line in the text
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        const int length = block.length() - 1; // without its separator
+        if (offset <= lineStart + length || !block.next().isValid())
+            return block.position() + std::clamp(offset - lineStart, 0, length);
+        lineStart += length + 2;
+    }
+    return 0;
+}
+
+std::int32_t TextOffset(const QTextDocument* document, int position)
+{
+    const QTextBlock block = document->findBlock(position);
+    return position + block.blockNumber(); // one more character per line break before it
+}
+
+} // namespace
 
 void RichTextBox::SetText(const QString& text)
 {
-    edit_->setPlainText(text);
+    if (updating_ > 0)
+        edit_->document()->setPlainText(text);
+    else
+        edit_->setPlainText(text);
     QTextCursor cursor(edit_->document());
     cursor.setPosition(0);
-    edit_->setTextCursor(cursor);
+    setCursor(cursor);
+}
+
+void RichTextBox::BeginUpdate()
+{
+    if (updating_++ > 0)
+        return;
+    cursor_ = edit_->textCursor();
+    QTextCursor(edit_->document()).beginEditBlock();
+}
+
+void RichTextBox::EndUpdate()
+{
+    if (updating_ == 0 || --updating_ > 0)
+        return;
+    QTextCursor(edit_->document()).endEditBlock();
+    edit_->setTextCursor(cursor_);
+}
+
+QTextCursor RichTextBox::cursor() const
+{
+    return updating_ > 0 ? cursor_ : edit_->textCursor();
+}
+
+void RichTextBox::setCursor(const QTextCursor& cursor)
+{
+    // While an update runs the widget's own cursor is left alone: moving it lays the text out.
+    if (updating_ > 0)
+        cursor_ = cursor;
+    else
+        edit_->setTextCursor(cursor);
 }
 
 std::int32_t RichTextBox::SelStart() const
 {
-    return edit_->textCursor().selectionStart();
+    return TextOffset(edit_->document(), cursor().selectionStart());
 }
 
 std::int32_t RichTextBox::SelLength() const
 {
-    const QTextCursor cursor = edit_->textCursor();
-    return cursor.selectionEnd() - cursor.selectionStart();
+    const QTextCursor selection = cursor();
+    return TextOffset(edit_->document(), selection.selectionEnd()) - TextOffset(edit_->document(), selection.selectionStart());
 }
 
 void RichTextBox::SetSelStart(std::int32_t start)
 {
     // Setting the start collapses the selection, as the old control did.
-    const int end = edit_->document()->characterCount() - 1;
-    QTextCursor cursor(edit_->document());
-    cursor.setPosition(std::clamp(start, 0, end));
-    edit_->setTextCursor(cursor);
+    QTextCursor selection(edit_->document());
+    selection.setPosition(DocumentPosition(edit_->document(), std::max(start, 0)));
+    setCursor(selection);
 }
 
 void RichTextBox::SetSelLength(std::int32_t length)
 {
-    const int end = edit_->document()->characterCount() - 1;
-    QTextCursor cursor = edit_->textCursor();
-    const int start = cursor.selectionStart();
-    cursor.setPosition(start);
-    cursor.setPosition(std::clamp(start + std::max(length, 0), start, end), QTextCursor::KeepAnchor);
-    edit_->setTextCursor(cursor);
+    QTextCursor selection = cursor();
+    const int start = selection.selectionStart();
+    const std::int32_t startOffset = TextOffset(edit_->document(), start);
+    selection.setPosition(start);
+    selection.setPosition(DocumentPosition(edit_->document(), startOffset + std::max(length, 0)), QTextCursor::KeepAnchor);
+    setCursor(selection);
 }
 
-namespace {
-
-// The format of the first selected character (of the character at the caret when none is).
-QTextCharFormat SelectionFormat(const QTextEdit* edit)
+QTextCharFormat RichTextBox::selectionFormat() const
 {
-    QTextCursor cursor = edit->textCursor();
-    const int start = cursor.selectionStart();
-    cursor.setPosition(start);
-    if (start < edit->document()->characterCount() - 1)
-        cursor.setPosition(start + 1, QTextCursor::KeepAnchor);
-    return cursor.charFormat();
+    // The format of the first selected character (of the character at the caret when none is).
+    QTextCursor selection = cursor();
+    const int start = selection.selectionStart();
+    selection.setPosition(start);
+    if (start < edit_->document()->characterCount() - 1)
+        selection.setPosition(start + 1, QTextCursor::KeepAnchor);
+    return selection.charFormat();
 }
 
-void MergeIntoSelection(QTextEdit* edit, const QTextCharFormat& format)
+void RichTextBox::mergeIntoSelection(const QTextCharFormat& format)
 {
-    QTextCursor cursor = edit->textCursor();
-    if (cursor.hasSelection())
-        cursor.mergeCharFormat(format);
+    QTextCursor selection = cursor();
+    if (selection.hasSelection())
+        selection.mergeCharFormat(format);
+    else if (updating_ > 0)
+        cursor_.mergeCharFormat(format);
     else
-        edit->mergeCurrentCharFormat(format);
+        edit_->mergeCurrentCharFormat(format);
 }
-
-} // namespace
 
 std::int32_t RichTextBox::SelColor() const
 {
-    return FromQColor(SelectionFormat(edit_).foreground().color());
+    return FromQColor(selectionFormat().foreground().color());
 }
 
 void RichTextBox::SetSelColor(std::int32_t color)
 {
     QTextCharFormat format;
     format.setForeground(ToQColor(color));
-    MergeIntoSelection(edit_, format);
+    mergeIntoSelection(format);
 }
 
 QString RichTextBox::SelFontName() const
 {
-    const QTextCharFormat format = SelectionFormat(edit_);
+    const QTextCharFormat format = selectionFormat();
     return format.hasProperty(RequestedFontName) ? format.stringProperty(RequestedFontName)
                                                  : format.fontFamilies().toStringList().value(0);
 }
@@ -177,55 +236,55 @@ void RichTextBox::SetSelFontName(const QString& name)
     QTextCharFormat format;
     format.setFontFamilies({platform::textmeasure::SubstituteFontFamily(name)});
     format.setProperty(RequestedFontName, name);
-    MergeIntoSelection(edit_, format);
+    mergeIntoSelection(format);
 }
 
 double RichTextBox::SelFontSize() const
 {
-    return SelectionFormat(edit_).fontPointSize();
+    return selectionFormat().fontPointSize();
 }
 
 void RichTextBox::SetSelFontSize(double points)
 {
     QTextCharFormat format;
     format.setFontPointSize(points);
-    MergeIntoSelection(edit_, format);
+    mergeIntoSelection(format);
 }
 
-bool RichTextBox::SelBold() const { return SelectionFormat(edit_).fontWeight() >= QFont::Bold; }
+bool RichTextBox::SelBold() const { return selectionFormat().fontWeight() >= QFont::Bold; }
 
 void RichTextBox::SetSelBold(bool on)
 {
     QTextCharFormat format;
     format.setFontWeight(on ? QFont::Bold : QFont::Normal);
-    MergeIntoSelection(edit_, format);
+    mergeIntoSelection(format);
 }
 
-bool RichTextBox::SelItalic() const { return SelectionFormat(edit_).fontItalic(); }
+bool RichTextBox::SelItalic() const { return selectionFormat().fontItalic(); }
 
 void RichTextBox::SetSelItalic(bool on)
 {
     QTextCharFormat format;
     format.setFontItalic(on);
-    MergeIntoSelection(edit_, format);
+    mergeIntoSelection(format);
 }
 
-bool RichTextBox::SelStrikeThru() const { return SelectionFormat(edit_).fontStrikeOut(); }
+bool RichTextBox::SelStrikeThru() const { return selectionFormat().fontStrikeOut(); }
 
 void RichTextBox::SetSelStrikeThru(bool on)
 {
     QTextCharFormat format;
     format.setFontStrikeOut(on);
-    MergeIntoSelection(edit_, format);
+    mergeIntoSelection(format);
 }
 
-bool RichTextBox::SelUnderline() const { return SelectionFormat(edit_).fontUnderline(); }
+bool RichTextBox::SelUnderline() const { return selectionFormat().fontUnderline(); }
 
 void RichTextBox::SetSelUnderline(bool on)
 {
     QTextCharFormat format;
     format.setFontUnderline(on);
-    MergeIntoSelection(edit_, format);
+    mergeIntoSelection(format);
 }
 
 } // namespace platform::richtext

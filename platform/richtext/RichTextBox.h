@@ -5,9 +5,11 @@
 // found text with the match highlighted.
 
 #include <QString>
+#include <QTextCursor>
 
 #include <cstdint>
 
+class QTextCharFormat;
 class QTextEdit;
 class QWidget;
 
@@ -43,11 +45,13 @@ public:
     std::int32_t BackColor() const { return backColor_; }
     void SetBackColor(std::int32_t color);
 
-    // The plain text; setting it drops every format and puts the selection at 0, length 0.
+    // The plain text, lines joined by CR LF; setting it drops every format and puts the selection
+    // at 0, length 0.
     QString Text() const;
     void SetText(const QString& text);
 
-    // The selection, in UTF-16 characters; out-of-range values are cut to the text.
+    // The selection, in UTF-16 characters of Text, where a line break counts as its CR and LF;
+    // out-of-range values are cut to the text.
     std::int32_t SelStart() const;
     std::int32_t SelLength() const;
     void SetSelStart(std::int32_t start);
@@ -69,11 +73,20 @@ public:
     bool SelUnderline() const;
     void SetSelUnderline(bool on);
 
+    // Changes of text and format between BeginUpdate and EndUpdate are laid out once, at
+    // EndUpdate, instead of after each of them. Pairs nest.
+    void BeginUpdate();
+    void EndUpdate();
+
     // The widget, for tests and for stacking it over the parent's own drawing.
     QTextEdit* widget() const { return edit_; }
 
 private:
     void place();
+    QTextCursor cursor() const;
+    void setCursor(const QTextCursor& cursor);
+    QTextCharFormat selectionFormat() const;
+    void mergeIntoSelection(const QTextCharFormat& format);
 
     QTextEdit* edit_;
     std::int32_t left_ = 0;
@@ -82,6 +95,8 @@ private:
     std::int32_t height_ = 0;
     bool visible_ = false;
     std::int32_t backColor_ = 0xFFFFFF;
+    int updating_ = 0;
+    QTextCursor cursor_; // the selection while an update runs
 };
 
 } // namespace platform::richtext

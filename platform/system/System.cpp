@@ -4,7 +4,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QStandardPaths>
 #include <QStyleHints>
+#include <QTranslator>
 #include <QUrl>
 
 #include <unistd.h>
@@ -35,6 +39,39 @@ QDateTime Now()
 }
 
 void SetClock(Clock clock) { InstalledClock() = std::move(clock); }
+
+bool UseJapaneseToolkitTexts()
+{
+    static QTranslator* translator = nullptr;
+    if (translator)
+        return true;
+    auto* loaded = new QTranslator(QCoreApplication::instance());
+    if (!loaded->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete loaded;
+        return false;
+    }
+    QCoreApplication::installTranslator(loaded);
+    translator = loaded;
+    return true;
+}
+
+void UseDesktopIconTheme()
+{
+    const QString installed = QStringLiteral("Adwaita");
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString& folder :
+         QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"), QStandardPaths::LocateDirectory))
+        if (!paths.contains(folder))
+            paths << folder;
+    QIcon::setThemeSearchPaths(paths);
+    // "hicolor" is what a session without a desktop names: the base every theme falls back to,
+    // which holds no standard pictures of its own.
+    const auto unnamed = [](const QString& theme) { return theme.isEmpty() || theme == QLatin1String("hicolor"); };
+    if (unnamed(QIcon::themeName()))
+        QIcon::setThemeName(installed);
+    if (unnamed(QIcon::fallbackThemeName()))
+        QIcon::setFallbackThemeName(installed);
+}
 
 std::int32_t ProcessId() { return static_cast<std::int32_t>(::getpid()); }
 

@@ -1,7 +1,8 @@
 #pragma once
 
-// Process-wide services of the desktop: process id, current folder, the clock, double-click time
-// and opening a file with the application the desktop associates with it.
+// Process-wide services of the desktop: process id, current folder, the clock, double-click time,
+// opening a file with the application the desktop associates with it, and requests from outside
+// to end the program.
 
 #include <QDateTime>
 #include <QString>
@@ -45,5 +46,29 @@ std::int32_t OpenWithApplication(const QString& file, const QString& workingFold
 using FileOpener = std::function<bool(const QString& absolutePath)>;
 void SetFileOpener(FileOpener opener);
 QStringList& OpenedFiles();
+
+// Qt's own texts (file dialogs, standard buttons, edit menus) in Japanese, as the program's are,
+// whatever the desktop's language; false when the translation is not installed. Needs the
+// application object.
+bool UseJapaneseToolkitTexts();
+
+// Standard pictures (open, save, print, cut, ...) come from the desktop's icon theme; where the
+// desktop names none (no desktop session, a bare window manager), from the Adwaita theme that the
+// set-up installs. Needs the application object.
+void UseDesktopIconTheme();
+
+// Requests from outside to end the program (SIGTERM from kill or a shutdown, SIGHUP from a logout)
+// reach the handler in the event loop of the window thread, where it is safe to clean up, with the
+// signal's number; one request at a time, and no second one while the handler runs. An empty
+// handler gives the signals their default action back. Needs the application object.
+using TerminationHandler = std::function<void(int signal)>;
+void SetTerminationHandler(TerminationHandler handler);
+
+// Ends the process as the signal itself would have, so that whoever started the program sees it
+// ended by that signal. Returns only when a test replaced the ending (SetProcessEnd).
+void EndBySignal(int signal);
+// Test seam: what EndBySignal does instead of ending the process (empty function: end it again).
+using ProcessEnd = std::function<void(int signal)>;
+void SetProcessEnd(ProcessEnd end);
 
 } // namespace platform::system

@@ -15,18 +15,26 @@ namespace platform::textmeasure {
 namespace {
 
 // Windows font names as documents and the ini file hold them, reduced by TableKey, and the installed
-// family that draws each.
+// families that draw each, the first installed one winning. The first choices have a real bold face:
+// a family without one gets its bold faked, and a painter that scales (twips on screen, the page in
+// print and PDF) draws the fake as regular, so bold text would print thin in a box measured for it.
 struct Substitution {
     const char16_t* key;
     const char* family;
+    const char* spare;
 };
+constexpr const char* kGothic = "Noto Sans Mono CJK JP";
+constexpr const char* kPGothic = "Noto Sans CJK JP";
+constexpr const char* kMincho = "Noto Serif CJK JP";
 constexpr Substitution kSubstitutions[] = {
-    {u"msゴシック", "IPAGothic"},   {u"msgothic", "IPAGothic"},     {u"msmincho", "IPAMincho"},
-    {u"ms明朝", "IPAMincho"},       {u"mspゴシック", "IPAPGothic"}, {u"mspgothic", "IPAPGothic"},
-    {u"msuigothic", "IPAPGothic"},  {u"メイリオ", "IPAPGothic"},    {u"meiryo", "IPAPGothic"},
-    {u"meiryoui", "IPAPGothic"},    {u"msp明朝", "IPAPMincho"},     {u"mspmincho", "IPAPMincho"},
+    {u"msゴシック", kGothic, "IPAGothic"},    {u"msgothic", kGothic, "IPAGothic"},
+    {u"msmincho", kMincho, "IPAMincho"},      {u"ms明朝", kMincho, "IPAMincho"},
+    {u"mspゴシック", kPGothic, "IPAPGothic"}, {u"mspgothic", kPGothic, "IPAPGothic"},
+    {u"msuigothic", kPGothic, "IPAPGothic"},  {u"メイリオ", kPGothic, "IPAPGothic"},
+    {u"meiryo", kPGothic, "IPAPGothic"},      {u"meiryoui", kPGothic, "IPAPGothic"},
+    {u"msp明朝", kMincho, "IPAPMincho"},      {u"mspmincho", kMincho, "IPAPMincho"},
 };
-constexpr const char* kFallbackFamily = "IPAGothic";
+constexpr Substitution kFallback = {u"", kGothic, "IPAGothic"};
 
 // Full-width letters and half-width katakana fold onto one form; blanks and letter case do not count.
 QString TableKey(const QString& name)
@@ -36,19 +44,25 @@ QString TableKey(const QString& name)
     return key;
 }
 
+QString InstalledChoice(const Substitution& s)
+{
+    const QString family = QString::fromLatin1(s.family);
+    return QFontDatabase::hasFamily(family) ? family : QString::fromLatin1(s.spare);
+}
+
 QString ResolveFamily(const QString& name)
 {
     const QString key = TableKey(name);
     for (const Substitution& s : kSubstitutions) {
         if (key == QString::fromUtf16(s.key))
-            return QString::fromLatin1(s.family);
+            return InstalledChoice(s);
     }
     const QStringList installed = QFontDatabase::families();
     for (const QString& family : installed) {
         if (TableKey(family) == key)
             return family;
     }
-    return QString::fromLatin1(kFallbackFamily);
+    return InstalledChoice(kFallback);
 }
 
 const FontTextMeasurer kFontMeasurer;

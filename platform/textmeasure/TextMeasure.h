@@ -25,8 +25,9 @@ struct FontSpec {
 };
 
 // The installed family that draws a font name: the substitution table first ("ＭＳ ゴシック" ->
-// IPAGothic, ...; full-width letters, blanks and letter case do not matter), then an installed
-// family of that name, else a Japanese fallback.
+// Noto Sans Mono CJK JP, ...; families with a real bold face, the IPA fonts where those are
+// missing; full-width letters, blanks and letter case do not matter), then an installed family of
+// that name, else a Japanese fallback.
 QString SubstituteFontFamily(const QString& name);
 
 // The Qt font for a spec, sized in the unit of the painter that draws it: unitsPerPoint is 20 for

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numbers>
 
 using namespace platform::graphics;
@@ -111,6 +112,85 @@ TEST_F(GraphicsDrawing, LinesAndRectanglesLandOnTheirPixels)
     EXPECT_EQ(image.pixelColor(20, 60).blue(), 255);
     EXPECT_EQ(image.pixelColor(50, 40).blue(), 255);
     EXPECT_EQ(image.pixelColor(50, 60), QColor(Qt::white)) << "an outline is not filled";
+}
+
+TEST_F(GraphicsDrawing, ALineOfNoLengthDrawsNothingButMovesThePosition)
+{
+    struct Row {
+        const char* why;
+        std::int16_t width;
+        std::int32_t x;
+        std::int32_t y;
+    } rows[] = {
+        {"on a pixel", 1, 750, 750},
+        {"between pixels", 1, 757, 743},
+        {"a wide pen", 3, 750, 750},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        drawing.Cls();
+        drawing.SetDrawWidth(row.width);
+        drawing.Line(row.x, row.y, row.x, row.y, kRed);
+        EXPECT_EQ(drawing.CurrentX(), row.x);
+        EXPECT_EQ(drawing.CurrentY(), row.y);
+        EXPECT_EQ(CountColoured(Render(), QRect(0, 0, 100, 100)), 0);
+
+        // Nor does such a line painted as a record, as windows paint their line controls.
+        DrawRecord line;
+        line.kind = DrawRecord::Kind::Line;
+        line.p1 = line.p2 = QPoint(row.x, row.y);
+        line.color = kRed;
+        line.drawWidth = row.width;
+        QImage image(100, 100, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.scale(1.0 / TwipsPerPixel, 1.0 / TwipsPerPixel);
+        PaintRecord(painter, line);
+        painter.end();
+        EXPECT_EQ(CountColoured(image, QRect(0, 0, 100, 100)), 0);
+    }
+}
+
+TEST_F(GraphicsDrawing, BoldTextIsDrawnBoldAndFillsTheWidthItIsMeasuredWith)
+{
+    // Ink of a text: the darkness summed over the image, and the rightmost column with any.
+    struct Ink {
+        long amount = 0;
+        int right = -1;
+    };
+    auto inkOf = [&](const QImage& image) {
+        Ink ink;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const int dark = 255 - qGray(image.pixel(x, y));
+                ink.amount += dark;
+                if (dark > 64)
+                    ink.right = std::max(ink.right, x);
+            }
+        return ink;
+    };
+    const QString text = QStringLiteral("太字の箱テキスト");
+    for (const char* name : {"ＭＳ ゴシック", "ＭＳ 明朝", "ＭＳ Ｐゴシック"}) {
+        SCOPED_TRACE(name);
+        Ink ink[2];
+        for (const bool bold : {false, true}) {
+            drawing.Cls();
+            drawing.SetFontName(QString::fromUtf8(name));
+            drawing.SetFontSize(12.0f);
+            drawing.SetFontBold(bold);
+            drawing.SetCurrentX(150);
+            drawing.SetCurrentY(150);
+            drawing.Print(text);
+            ink[bold] = inkOf(Render(300, 60));
+            // Drawn with the face it is measured with: the ink ends where the measured width does,
+            // short of it by no more than the last glyph's side bearing.
+            const double measuredRight = (150.0 + drawing.TextWidth(text)) / TwipsPerPixel;
+            EXPECT_LE(ink[bold].right, measuredRight + 1.0) << (bold ? "bold" : "regular");
+            EXPECT_GE(ink[bold].right, measuredRight - 6.0) << (bold ? "bold" : "regular");
+        }
+        EXPECT_GT(double(ink[1].amount), 1.25 * double(ink[0].amount))
+            << "regular " << ink[0].amount << ", bold " << ink[1].amount;
+    }
 }
 
 TEST_F(GraphicsDrawing, DashDotDotLeavesGapsWhereSolidDoesNot)

@@ -1,5 +1,8 @@
 #include "platform/msgbox/MsgBox.h"
 
+#include <QDialog>
+#include <QWidget>
+
 #include <gtest/gtest.h>
 
 using namespace platform::msgbox;
@@ -24,4 +27,26 @@ TEST(MsgBox, QueuedAnswersComeFirstThenTheDefaultButton)
     ASSERT_EQ(ShownBoxes().size(), 5u);
     EXPECT_EQ(ShownBoxes()[0].prompt, QStringLiteral("保存しますか？"));
     EXPECT_EQ(ShownBoxes()[0].title, QStringLiteral("Vellumora"));
+}
+
+TEST(MsgBox, ABoxIsCentredOnTheWindowThatRaisedIt)
+{
+    ClearQueue();
+    QWidget main;
+    QWidget child(&main);
+    main.show();
+    MsgBox("x", Style::OKOnly, "t", &child);
+    ASSERT_EQ(ShownBoxes().size(), 1u);
+    EXPECT_EQ(ShownBoxes().back().owner, &main) << "the parent's window";
+
+    // While a dialog is in front, its boxes belong to it, whatever parent the caller named.
+    QDialog dialog(&main);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    MsgBox("x", Style::OKOnly, "t", &main);
+    EXPECT_EQ(ShownBoxes().back().owner, &dialog);
+    MsgBox("x", Style::OKOnly, "t");
+    EXPECT_EQ(ShownBoxes().back().owner, &dialog) << "also a box raised without a parent";
+    dialog.hide();
+    ClearQueue();
 }

@@ -64,19 +64,30 @@ TEST(PrinterFonts, WindowsNamesMapOntoInstalledJapaneseFonts)
         QString name;
         QString family;
     } rows[] = {
-        {"gothic", QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic")},
-        {"mincho", QStringLiteral("ＭＳ 明朝"), QStringLiteral("IPAMincho")},
-        {"proportional gothic", QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")},
-        {"proportional mincho", QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho")},
-        {"half-width letters and katakana", QStringLiteral("MS ｺﾞｼｯｸ"), QStringLiteral("IPAGothic")},
-        {"ideographic blank, no blank", QStringLiteral("ＭＳ　Ｐ明朝"), QStringLiteral("IPAPMincho")},
-        {"English name in other case", QStringLiteral("ms pgothic"), QStringLiteral("IPAPGothic")},
-        {"unknown name", QStringLiteral("No Such Font 123"), QStringLiteral("IPAGothic")},
-        {"empty name", QString(), QStringLiteral("IPAGothic")},
+        {"gothic", QStringLiteral("ＭＳ ゴシック"), QStringLiteral("Noto Sans Mono CJK JP")},
+        {"mincho", QStringLiteral("ＭＳ 明朝"), QStringLiteral("Noto Serif CJK JP")},
+        {"proportional gothic", QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP")},
+        {"proportional mincho", QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("Noto Serif CJK JP")},
+        {"half-width letters and katakana", QStringLiteral("MS ｺﾞｼｯｸ"), QStringLiteral("Noto Sans Mono CJK JP")},
+        {"ideographic blank, no blank", QStringLiteral("ＭＳ　Ｐ明朝"), QStringLiteral("Noto Serif CJK JP")},
+        {"English name in other case", QStringLiteral("ms pgothic"), QStringLiteral("Noto Sans CJK JP")},
+        {"unknown name", QStringLiteral("No Such Font 123"), QStringLiteral("Noto Sans Mono CJK JP")},
+        {"empty name", QString(), QStringLiteral("Noto Sans Mono CJK JP")},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
         EXPECT_EQ(SubstituteFontFamily(row.name), row.family);
+    }
+}
+
+TEST(PrinterFonts, EveryWindowsNameIsDrawnWithAFamilyThatHasARealBoldFace)
+{
+    // A family without a bold face has its bold faked, and a scaling painter draws the fake thin.
+    for (const char* name : {"ＭＳ ゴシック", "ＭＳ 明朝", "ＭＳ Ｐゴシック", "ＭＳ Ｐ明朝", "メイリオ", "MS UI Gothic", ""}) {
+        SCOPED_TRACE(name);
+        const QString family = SubstituteFontFamily(QString::fromUtf8(name));
+        EXPECT_TRUE(QFontDatabase::styles(family).contains(QStringLiteral("Bold")))
+            << family.toStdString() << ": " << QFontDatabase::styles(family).join(',').toStdString();
     }
 }
 

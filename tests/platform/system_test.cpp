@@ -2,7 +2,13 @@
 
 #include "support/TempFolder.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QIcon>
+#include <QTest>
+
+#include <csignal>
+#include <vector>
 
 #include <unistd.h>
 
@@ -78,4 +84,60 @@ TEST_F(SystemServices, OffscreenWithoutAnOpenerNothingIsLaunched)
     write("doc.pdf", "%PDF");
     EXPECT_EQ(OpenWithApplication("doc.pdf", path()), OpenResult::Opened);
     EXPECT_EQ(OpenedFiles(), QStringList({path("doc.pdf")}));
+}
+
+TEST(TerminationSignals, ReachTheHandlerInTheEventLoopOneAtATime)
+{
+    std::vector<int> handled;
+    std::vector<int> ended;
+    SetProcessEnd([&](int signal) { ended.push_back(signal); });
+    SetTerminationHandler([&](int signal) {
+        handled.push_back(signal);
+        // A second request while the first is being handled is not handled again.
+        ::raise(SIGTERM);
+        QCoreApplication::processEvents();
+    });
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        handled.clear();
+        ::raise(signal);
+        EXPECT_TRUE(handled.empty()) << "nothing runs inside the signal handler";
+        QTRY_VERIFY(!handled.empty());
+        ASSERT_EQ(handled.size(), 1u);
+        EXPECT_EQ(handled.front(), signal);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(handled.size(), 1u);
+    }
+
+    // Without a handler of the program's the request ends the process as the signal would.
+    SetTerminationHandler([](int signal) { EndBySignal(signal); });
+    ::raise(SIGHUP);
+    QTRY_VERIFY(!ended.empty());
+    ASSERT_EQ(ended.size(), 1u);
+    EXPECT_EQ(ended.front(), SIGHUP);
+
+    SetProcessEnd({});
+    SetTerminationHandler({});
+}
+
+TEST(ToolkitTexts, QtsOwnTextsAreJapanese)
+{
+    ASSERT_TRUE(UseJapaneseToolkitTexts()) << "Qt's Japanese translation is installed by the set-up";
+    EXPECT_TRUE(UseJapaneseToolkitTexts()) << "a second call keeps the one translation";
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("アドレス:"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("キャンセル"));
+}
+
+TEST(ToolkitTexts, StandardPicturesComeFromAnIconTheme)
+{
+    // A session without a desktop names only the base theme, which has no standard pictures.
+    QIcon::setThemeName(QStringLiteral("hicolor"));
+    QIcon::setFallbackThemeName(QStringLiteral("hicolor"));
+    UseDesktopIconTheme();
+    for (const char* name : {"document-open", "document-save", "document-print", "document-print-preview", "edit-cut",
+                             "edit-copy", "edit-paste", "edit-undo", "edit-redo", "edit-find"}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(QIcon::fromTheme(QString::fromLatin1(name)).isNull());
+    }
 }

@@ -5,6 +5,8 @@
 #include "app/core/BoxEditorLink.h"
 #include "boxediting_support.h"
 
+#include "app/canvas/StructuralEdits.h"
+
 #include <QCloseEvent>
 #include <QPointer>
 
@@ -206,8 +208,9 @@ TEST_F(BoxEditingTest, KindChangesKeepOrDropSubLevels)
         EXPECT_EQ(b.tagType, row.tagId);
         EXPECT_EQ(b.subIndex >= 1 ? ChainText(Chart().SubList[b.subIndex].boxIndex) : QStringLiteral("-"),
                   QString::fromLatin1(row.expectedBody));
-        if (b.subIndex >= 1)
+        if (b.subIndex >= 1) {
             EXPECT_EQ(Chart().SubList[b.subIndex].after, -1);
+        }
         EXPECT_EQ(BoxesInUse(), boxes - row.boxesFreed);
         EXPECT_EQ(Reachable(Chart().header.firstBox), BoxesInUse() + SubsInUse());
         TearDown();

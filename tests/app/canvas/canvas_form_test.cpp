@@ -343,3 +343,31 @@ TEST_F(CanvasFormTest, TheRichTextBoxStartsParkedAndFormatsItsSelection)
 }
 
 } // namespace
+
+TEST_F(CanvasFormTest, TheRichTextBoxCountsALineBreakAsCarriageReturnAndLineFeed)
+{
+    platform::richtext::RichTextBox& rtx = form.rtxBox;
+    rtx.SetText(QStringLiteral("ab\r\ncd\r\nef"));
+    EXPECT_EQ(rtx.Text(), QStringLiteral("ab\r\ncd\r\nef"));
+
+    struct Row {
+        const char* why;
+        std::int32_t start;
+        std::int32_t length;
+        QString selected;
+    };
+    const Row rows[] = {
+        {"first line", 1, 1, "b"},
+        {"second line", 4, 2, "cd"},
+        {"third line", 9, 1, "f"},
+        {"across a line break", 5, 4, QStringLiteral("d\u2029e")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        rtx.SetSelStart(row.start);
+        rtx.SetSelLength(row.length);
+        EXPECT_EQ(rtx.widget()->textCursor().selectedText(), row.selected);
+        EXPECT_EQ(rtx.SelStart(), row.start);
+        EXPECT_EQ(rtx.SelLength(), row.length);
+    }
+}

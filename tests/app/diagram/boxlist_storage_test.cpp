@@ -129,8 +129,9 @@ TEST_F(BoxListStorage, FreedSlotsAreReusedLastFreedFirstAndLiveIndexesNeverMove)
             EXPECT_EQ(AddBlock(QStringLiteral("new %1").arg(expected)), expected);
         EXPECT_TRUE(ListSound(canvas().BoxList, canvas().header.freeBox));
         for (std::int16_t n = 1; n <= 8; ++n) {
-            if (!freed.count(n))
+            if (!freed.count(n)) {
                 EXPECT_EQ(box(n).text.text, QStringLiteral("box %1").arg(n)) << "live box " << n << " moved";
+            }
         }
     }
 }

@@ -312,7 +312,7 @@ TEST_F(ArrangeTest, DeepNestingIsArrangedAndPaintedWithoutExhaustingTheStack)
     std::int16_t upper = -1;
     for (int level = 0; level < Levels; ++level) {
         const std::int32_t x = 100 + level;
-        const std::int16_t loop = Add(TagId::Loop, QString(), {x, 1000}, {1, 1}, -1, upper);
+        const std::int16_t loop = Add(TagId::Loop, QStringLiteral("x"), {x, 1000}, {1, 1}, -1, upper);
         upper = AddSub(loop, {x + 1, 1000});
     }
     Arrange();

@@ -170,6 +170,35 @@ TEST_F(Files, RefusedInputsLeaveTheOpenInputAsItWas)
     }
 }
 
+TEST_F(Files, AFileThatDoesNotBeginAsADocumentSaysWhy)
+{
+    struct Row {
+        const char* why;
+        QByteArray bytes;
+        QString message;
+    };
+    const Row rows[] = {
+        {"a first line that is no tag at all", "Dear reader,\r\n&&document\r\n", QStringLiteral("定義されていないﾀｸﾞです。")},
+        {"after comments and blank lines", "# a note\r\n\r\n  \r\nplain text\r\n", QStringLiteral("定義されていないﾀｸﾞです。")},
+        {"a tag that is not defined", "&&documents\r\n", QStringLiteral("定義されていないﾀｸﾞです。")},
+        {"a known tag other than the header", "&&routine\r\n&&text\r\nR\r\n",
+         QStringLiteral("doc.txt は文書の先頭 (&&document) で始まっていません。")},
+        {"an empty file", "", QStringLiteral("doc.txt には文書が入っていません。")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        const QString file = write(QStringLiteral("doc.txt"), row.bytes);
+        QString message;
+        try {
+            PadDocumentOpen(file);
+        } catch (const platform::vbrt::Error& e) {
+            EXPECT_EQ(e.number(), ErrorNumber::Application);
+            message = e.description();
+        }
+        EXPECT_EQ(message, row.message);
+    }
+}
+
 TEST_F(Files, AnArchiveWithAnUnsafeEntryIsRefused)
 {
     // The zip tool keeps "../" in a name only when told to; build the archive from a sub folder.
@@ -318,7 +347,7 @@ TEST_F(Files, SaveDialogProposesTheDocumentsNameAndSetsTheNewOne)
     EXPECT_EQ(shown.fileName, QStringLiteral("report"));
     EXPECT_EQ(shown.flags, 0x280006);
     EXPECT_EQ(shown.defaultExt, QStringLiteral(".pad"));
-    EXPECT_FALSE(shown.initDir.isEmpty()) << "starts in the stored or the program's folder";
+    EXPECT_EQ(shown.initDir, QDir::homePath()) << "nothing stored: the home folder, having no documents folder";
 
     // A new document without a file proposes no name; a cancel keeps the document name.
     ApplicationGlobals.DocumentName = QStringLiteral("\t(新規追加)");
@@ -326,6 +355,22 @@ TEST_F(Files, SaveDialogProposesTheDocumentsNameAndSetsTheNewOne)
     EXPECT_FALSE(FileSaveDialog(dialog));
     EXPECT_EQ(cd::ShownDialogs().at(1).fileName, QString());
     EXPECT_EQ(ApplicationGlobals.DocumentName, QStringLiteral("\t(新規追加)"));
+}
+
+TEST_F(Files, DialogsStartInTheDocumentsFolderWhenNothingIsStored)
+{
+    // A user's chart never lands in the program's folder (the build tree) by default.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    ASSERT_TRUE(documents.startsWith(QDir::homePath()));
+    ASSERT_TRUE(QDir().mkpath(documents));
+    ApplicationGlobals.LastFolder.clear();
+    ApplicationGlobals.DocumentName.clear();
+    cd::QueueCancel();
+    cd::CommonDialog dialog;
+    QString chosen;
+    EXPECT_FALSE(FileOpenDialog(dialog, chosen));
+    EXPECT_EQ(cd::ShownDialogs().at(0).initDir, documents);
+    QDir(documents).removeRecursively();
 }
 
 } // namespace

@@ -300,8 +300,9 @@ TEST_F(Format, SamplesTogetherUseEveryKindOfRecord)
         PadFileClose();
     }
     for (std::int32_t id = TagId::Document; id <= TagId::Case; ++id) {
-        if (id != TagId::Egg)
+        if (id != TagId::Egg) {
             EXPECT_TRUE(seen[id]) << "no sample has a record of tag " << id;
+        }
     }
     EXPECT_TRUE(before && after && lowerPage && rightPage && caseRightPage);
     EXPECT_TRUE(color && font && multiLineSetting);

@@ -294,8 +294,8 @@ TEST_F(PaintTest, SubLinesDrawTheirTextsFiguresAndChainsAndTheBaseLines)
     std::vector<QPoint> starts;
     for (const DrawRecord& r : Of(DrawRecord::Kind::Line))
         starts.push_back(r.p1);
-    EXPECT_EQ(starts, (std::vector<QPoint>{{300, 750}, {1600, 300}, {1900, 525}}))
-        << "the top chain's base line, the case line, the inner chain's base line";
+    EXPECT_EQ(starts, (std::vector<QPoint>{{300, 750}, {1600, 300}}))
+        << "the top chain's base line and the case line; the inner chain's base line has no length and no dot";
 }
 
 TEST_F(PaintTest, AChainBelowASubLineCanBePaintedAlone)

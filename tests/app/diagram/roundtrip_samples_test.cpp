@@ -87,9 +87,10 @@ TEST_F(RoundTripSamplesTest, EverySampleSavedAgainIsByteIdentical)
             ASSERT_EQ(Unzip({QStringLiteral("-p"), saved}, member), 0);
             EXPECT_TRUE(member == expected) << FirstDifference(expected, member);
             const QString text = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".txt");
-            if (QFileInfo::exists(text))
+            if (QFileInfo::exists(text)) {
                 EXPECT_TRUE(expected == read(text)) << "the sample's archive holds its text: "
                                                     << FirstDifference(read(text), expected);
+            }
         } else {
             const QByteArray written = read(saved);
             EXPECT_TRUE(written == expected) << FirstDifference(expected, written);

@@ -6,6 +6,8 @@
 #include "app/canvas/HistoryControl.h"
 #include "app/diagram/BoxList.h"
 #include "app/core/Processing.h"
+#include "app/diagram/PadDraw.h"
+#include "platform/report/Report.h"
 #include "platform/system/System.h"
 #include "platform/vbrt/Error.h"
 
@@ -13,6 +15,8 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QLabel>
+#include <QStatusBar>
 #include <QToolBar>
 
 namespace {
@@ -259,6 +263,82 @@ TEST_F(MainWindowTest, ToolBarFollowsTheActiveWindow)
     delete sub;
 }
 
+TEST_F(MainWindowTest, TheFrontWindowsCaptionShowsInTheStatusBar)
+{
+    showActive();
+    cd::QueueFileName(SamplePath(QStringLiteral("order-summary.pad")));
+    form().Menu_FileOpen_Click();
+    const std::vector<CanvasForm*> shown = shownCanvases();
+    ASSERT_GE(shown.size(), 2u);
+    for (CanvasForm* canvas : {shown[1], shown[0], shown[1]}) {
+        activate(canvas);
+        EXPECT_EQ(form().StatusPanelText(QStringLiteral("FocusCanvas")), canvas->Caption());
+    }
+
+    // A new caption of the front window shows at once.
+    shown[1]->SetCaption(QStringLiteral("改名:2"));
+    EXPECT_EQ(form().StatusPanelText(QStringLiteral("FocusCanvas")), QStringLiteral("改名:2"));
+    shown[0]->SetCaption(QStringLiteral("裏:1"));
+    EXPECT_EQ(form().StatusPanelText(QStringLiteral("FocusCanvas")), QStringLiteral("改名:2")) << "only the front one";
+
+    // Hidden one by one: the panel names the window in front after each, and nothing at the end.
+    for (std::size_t c = B.size(); c-- > 1;)
+        CanvasVisibleSet(static_cast<std::int16_t>(c), false);
+    QTRY_VERIFY(form().StatusPanelText(QStringLiteral("FocusCanvas")).isEmpty());
+    EXPECT_EQ(form().StatusPanelText(QStringLiteral("FocusCanvas")), QString());
+}
+
+TEST_F(MainWindowTest, ToolButtonsShowTheDesktopsPicturesWhereOneFits)
+{
+    platform::system::UseDesktopIconTheme();
+    BaseForm window;
+    const std::pair<const char*, const char*> themed[] = {
+        {"Open", "document-open"},  {"Save", "document-save"},     {"Preview", "document-print-preview"},
+        {"Print", "document-print"}, {"Undo", "edit-undo"},         {"Redo", "edit-redo"},
+        {"Cut", "edit-cut"},         {"Copy", "edit-copy"},         {"Paste", "edit-paste"},
+        {"Search", "edit-find"},     {"Bold", "format-text-bold"},  {"Italic", "format-text-italic"},
+        {"Strikethru", "format-text-strikethrough"},                {"Underline", "format-text-underline"},
+    };
+    for (const auto& [key, name] : themed) {
+        SCOPED_TRACE(key);
+        EXPECT_EQ(window.ToolButton(QString::fromLatin1(key))->icon().name(), QString::fromLatin1(name));
+    }
+    const QIcon editor = window.ToolButton(QStringLiteral("Editor"))->icon();
+    EXPECT_FALSE(editor.isNull()) << "no standard picture fits: the kanji";
+    EXPECT_TRUE(editor.name().isEmpty());
+}
+
+TEST_F(MainWindowTest, StatusPanelsNeverOverlapInANarrowWindow)
+{
+    showActive();
+    newDocument();
+    for (const int width : {1400, 700, 420, 200}) {
+        SCOPED_TRACE(width);
+        form().resize(width, 400);
+        QTRY_COMPARE(form().width(), width);
+        QStatusBar* bar = form().stbBaseForm;
+        int right = -1;
+        int shown = 0;
+        for (const char* key : {"Date", "Time", "Caps", "Num", "Kana", "FocusCanvas", "EditMode", "ModalWindow",
+                                "UnVisibleCanvas", "SearchState", "FontAndSize"}) {
+            auto* panel = bar->findChild<QLabel*>(QString::fromLatin1(key));
+            ASSERT_TRUE(panel) << key;
+            if (!panel->isVisible())
+                continue;
+            ++shown;
+            const QRect r(panel->mapTo(bar, QPoint(0, 0)), panel->size());
+            EXPECT_GT(r.left(), right) << key << " overlaps the panel before it";
+            EXPECT_LE(r.right(), bar->width()) << key;
+            right = r.right();
+        }
+        EXPECT_GT(shown, 0);
+        if (width >= 1400) {
+            EXPECT_EQ(shown, 11) << "every panel while there is room";
+        }
+    }
+    EXPECT_EQ(form().StatusPanelText(QStringLiteral("EditMode")).right(4), QStringLiteral("ﾓｰﾄﾞ")) << "texts stay whole";
+}
+
 TEST_F(MainWindowTest, AToolBarButtonClearsEverySelection)
 {
     CanvasForm* canvas = newDocument();
@@ -397,16 +477,25 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
         QStringList arguments;
         QString opened;
         bool ends;
+        QString prompt;  // the one message shown, if any
     };
+    const QString gone = sample + QStringLiteral(".gone");
+    const QString folder = files_.path();
     const Row rows[] = {
-        {"an absolute path opens", {sample}, sample, false},
-        {"the last file counts", {other, sample}, sample, false},
-        {"an unknown option opens nothing", {QStringLiteral("/X"), sample}, {}, false},
-        {"a missing file is skipped", {sample + QStringLiteral(".gone")}, {}, false},
-        {"print in lower case prints and ends", {sample, QStringLiteral("/p")}, sample, true},
+        {"an absolute path opens", {sample}, sample, false, {}},
+        {"the last file counts", {other, sample}, sample, false, {}},
+        {"an unknown option opens nothing", {QStringLiteral("/X"), sample}, {}, false, {}},
+        {"a missing file says so", {gone}, {}, false, QStringLiteral("ファイルが見つかりません。 (%1)").arg(gone)},
+        {"a folder is no file", {folder}, {}, false, QStringLiteral("ファイルが見つかりません。 (%1)").arg(folder)},
+        {"print in lower case prints and ends", {sample, QStringLiteral("/p")}, sample, true, {}},
     };
+    // What the print dialog delivers is recorded, not sent to a printer.
+    std::vector<platform::report::Delivery> delivered;
+    platform::report::SetDeliveryRecorder(
+        [&](platform::report::Delivery d, const platform::report::Report&) { delivered.push_back(d); });
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
+        delivered.clear();
         ApplicationGlobals.DocumentName.clear();
         ApplicationGlobals.CommandArguments = QStringList{QString()} + row.arguments;
         auto window = std::make_unique<BaseForm>();
@@ -416,17 +505,25 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
         EXPECT_EQ(ApplicationGlobals.DocumentName, row.opened);
         EXPECT_EQ(B.size() > 1, !row.opened.isEmpty());
         EXPECT_EQ(unloaded.count(), row.ends ? 1 : 0);
-        EXPECT_TRUE(prompts().empty());
+        EXPECT_EQ(delivered.size(), row.ends ? 1u : 0u);
+        if (row.prompt.isEmpty()) {
+            EXPECT_TRUE(prompts().empty());
+        } else {
+            EXPECT_EQ(prompts(), std::vector<QString>{row.prompt});
+        }
+        mb::ShownBoxes().clear();
 
         // Acted on once only.
         ApplicationGlobals.DocumentName.clear();
         window->MDIForm_Activate();
         EXPECT_TRUE(ApplicationGlobals.DocumentName.isEmpty());
+        EXPECT_TRUE(prompts().empty());
         window.reset();
         for (std::size_t c = B.size(); c-- > 1;)
             CanvasRelease(static_cast<std::int16_t>(c));
         B.resize(1);
     }
+    platform::report::SetDeliveryRecorder(nullptr);
 }
 
 } // namespace

@@ -210,10 +210,10 @@ TEST_F(ProgramRun, StartupThenShutdownLeavesNoWorkFileAndStoresTheLastFolder)
 
 TEST_F(ProgramRun, AFailedStartupShowsOneErrorAndRemovesWhatItMade)
 {
-    // The paper style of the defaults has a size that is no number: start-up fails after the
-    // work folder and the first work files were made.
+    // The default left margin is no number: start-up fails after the work folder and the first
+    // work files were made.
     QByteArray broken = ini_;
-    broken.replace("PaperStyle1=A4縦:9:1", "PaperStyle1=A4縦:x:1");
+    broken.replace("PrinterLeftMargin=2.0", "PrinterLeftMargin=x");
     ASSERT_NE(broken, ini_);
     writeIni(broken);
     bool ran = false;

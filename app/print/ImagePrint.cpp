@@ -1,0 +1,328 @@
+#include "app/print/ImagePrint.h"
+
+#include "app/core/MainWindowLink.h"
+#include "app/core/PrintRecords.h"
+#include "app/core/Processing.h"
+#include "app/core/RecordAccess.h"
+#include "app/core/Utilities.h"
+#include "platform/vbrt/Error.h"
+#include "platform/vbrt/Value.h"
+
+#include <QFile>
+
+#include <algorithm>
+
+namespace vellumora {
+
+namespace {
+
+namespace vbrt = platform::vbrt;
+namespace report = platform::report;
+using report::Control;
+using report::ControlKind;
+
+constexpr std::int32_t kWhite = 16777215;
+// A field starts this far left of its text's position and is wider than the text measured.
+constexpr std::int32_t kFieldLeftShift = 30;
+constexpr std::int32_t kFieldExtraWidth = 50;
+
+ImageReport& PageReport()
+{
+    if (!ImagePage)
+        vbrt::RaiseNumber(vbrt::ErrorNumber::ObjectVariableNotSet, QStringLiteral("ImageFileDraw"));
+    return *ImagePage;
+}
+
+std::unique_ptr<ImageReport> ReportMake(const QString& id)
+{
+    auto made = std::make_unique<ImageReport>();
+    made->ImageReportID = id;
+    made->setup.paperSize = RS.paperSize;
+    made->setup.orientation = RS.orientation;
+    for (std::size_t side = 0; side < 4; ++side)
+        made->setup.margin[side] = float(RS.margin[side]);
+    made->printWidth = float(RS.printWidth);
+    return made;
+}
+
+Control& ControlAdd(ControlKind kind)
+{
+    ++ImageObjectCount;
+    return PageReport().detail.Add(kind, QStringLiteral("Object") + QString::number(ImageObjectCount));
+}
+
+void ZOrder(const Control& control, int position)
+{
+    PageReport().detail.ZOrder(control.name, position);
+}
+
+// Work-file pen styles 0 to 4 are solid to dash-dot-dot, 5 none and 6 inside frame (solid); any
+// other leaves the control's own style.
+void LineLook(Control& c, std::int32_t color, std::int32_t style, std::int32_t width)
+{
+    c.lineColor = color;
+    if (style >= 0 && style <= 4)
+        c.lineStyle = std::int16_t(style + 1);
+    else if (style == 5)
+        c.lineStyle = report::LineStyle::Transparent;
+    else if (style == 6)
+        c.lineStyle = report::LineStyle::Solid;
+    c.lineWeight = width;
+}
+
+void LineAdd(double x1, double y1, double x2, double y2, std::int32_t color, std::int32_t style, std::int32_t width)
+{
+    Control& c = ControlAdd(ControlKind::Line);
+    c.x1 = x1;
+    c.y1 = y1;
+    c.x2 = x2;
+    c.y2 = y2;
+    LineLook(c, color, style, width);
+    ZOrder(c, 0);
+}
+
+void MaskAdd(double left, double top, double width, double height)
+{
+    Control& c = ControlAdd(ControlKind::Field);
+    c.left = left;
+    c.top = top;
+    c.width = width;
+    c.height = height;
+    c.text.clear();
+    c.backStyle = 1;
+    c.backColor = kWhite;
+    ZOrder(c, 1);
+}
+
+bool NumericField(const QString& field, std::int32_t& value)
+{
+    if (field.size() >= 10 || !vbrt::IsNumeric(field))
+        return false;
+    value = vbrt::CLng(vbrt::CDbl(field));
+    return true;
+}
+
+[[noreturn]] void RaiseBadLine(const QString& path, const QString& line)
+{
+    vbrt::Raise(QStringLiteral("ImageFileDraw"),
+                QStringLiteral("描画ﾌｧｲﾙの形式が不良です。\r\n%1\r\n%2").arg(path, line.left(80)));
+}
+
+// The rest of a numeric field as a double: a size or a radius keeps its fraction.
+double DecimalField(const QString& field)
+{
+    return vbrt::IsNumeric(field) ? vbrt::CDbl(field) : 0.0;
+}
+
+} // namespace
+
+void ImageBookStart()
+{
+    ImageBook = ReportMake(QStringLiteral("Book"));
+    ImageBook->Run();
+    ImageBook->Pages().clear();
+    ImageBook->title = DocumentFileName(false);
+    ImageOriginX = 0;
+    ImageOriginY = 0;
+    ImageObjectCount = 0;
+}
+
+void ImagePageStart(std::int16_t page)
+{
+    ImagePage = ReportMake(QStringLiteral("Page") + QString::number(page));
+    ImagePage->detailHeight = float(RS.printHeight);
+}
+
+void ImageLineSplit(std::array<QString, 16>& strings, std::array<std::int32_t, 16>& numbers, std::int16_t last)
+{
+    const QString line = strings[0];
+    qsizetype p = -1; // the comma before the field, -1 before field 1
+    for (std::int16_t i = 0; i < last; ++i) {
+        numbers[std::size_t(i)] = 0;
+        const qsizetype c = line.indexOf(QLatin1Char(','), p + 1);
+        // Every field before the last ends at a comma.
+        if (c < 0)
+            vbrt::RaiseNumber(vbrt::ErrorNumber::InvalidProcedureCall, QStringLiteral("ImageLineSplit"));
+        if (i >= 1) {
+            strings[std::size_t(i)] = line.mid(p + 1, c - p - 1);
+            NumericField(strings[std::size_t(i)], numbers[std::size_t(i)]);
+        }
+        p = c;
+    }
+    strings[std::size_t(last)] = line.mid(p + 1);
+    numbers[std::size_t(last)] = 0;
+    NumericField(strings[std::size_t(last)], numbers[std::size_t(last)]);
+    for (std::size_t i = std::size_t(last) + 1; i < strings.size(); ++i) {
+        strings[i].clear();
+        numbers[i] = 0;
+    }
+}
+
+void ImageFileDraw(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        vbrt::RaiseNumber(vbrt::ErrorNumber::FileNotFound, QStringLiteral("ImageFileDraw"), path);
+    const QByteArray bytes = file.readAll();
+    file.close();
+
+    std::array<QString, 16> s;
+    std::array<std::int32_t, 16> n{};
+    for (QByteArray raw : bytes.split('\n')) {
+        if (raw.endsWith('\r'))
+            raw.chop(1);
+        if (raw.isEmpty())
+            continue;
+        s.fill(QString());
+        n.fill(0);
+        s[0] = QString::fromUtf8(raw);
+        const QString kind = s[0].left(s[0].indexOf(QLatin1Char(',')));
+        std::int16_t last = 0;
+        if (kind == QLatin1String("LINE") || kind == QLatin1String("BOX") || kind == QLatin1String("CIRCLE"))
+            last = 9;
+        else if (kind == QLatin1String("TEXT"))
+            last = 14;
+        else
+            continue; // a line of any other kind (or with no comma at all) is not drawn
+        if (s[0].count(QLatin1Char(',')) < last)
+            RaiseBadLine(path, s[0]);
+        ImageLineSplit(s, n, last);
+        const std::int32_t x0 = Twips(std::int64_t(n[1]) + ImageOriginX, "ImageFileDraw");
+        const std::int32_t y0 = Twips(std::int64_t(n[2]) + ImageOriginY, "ImageFileDraw");
+        if (kind == QLatin1String("LINE")) {
+            ImageLineDraw(x0, y0, n[3], n[4], n[5], n[6], n[7], n[8], n[9]);
+        } else if (kind == QLatin1String("BOX")) {
+            ImageBoxDraw(x0, y0, n[3], n[4], n[5], n[6], n[7], n[8], n[9]);
+        } else if (kind == QLatin1String("CIRCLE")) {
+            if (!vbrt::IsNumeric(s[5]))
+                RaiseBadLine(path, s[0]);
+            ImageCircleDraw(x0, y0, n[3], n[4], vbrt::CDbl(s[5]), n[6], n[7], n[8], n[9]);
+        } else {
+            ImageTextDraw(x0, y0, n[3], n[4], s[5], n[6], n[7], DecimalField(s[8]), n[9], n[10], n[11], n[12], n[13],
+                          s[14]);
+        }
+    }
+}
+
+void ImageLineDraw(std::int32_t x0, std::int32_t y0, std::int32_t x, std::int32_t y, std::int32_t dx, std::int32_t dy,
+                   std::int32_t color, std::int32_t style, std::int32_t width)
+{
+    const double ax = double(x) + x0;
+    const double ay = double(y) + y0;
+    LineAdd(ax, ay, ax + dx, ay + dy, color, style, width);
+}
+
+void ImageBoxDraw(std::int32_t x0, std::int32_t y0, std::int32_t x, std::int32_t y, std::int32_t dx, std::int32_t dy,
+                  std::int32_t color, std::int32_t style, std::int32_t width)
+{
+    const double left = double(x) + x0;
+    const double top = double(y) + y0;
+    const double right = left + dx;
+    const double bottom = top + dy;
+    LineAdd(left, top, right, top, color, style, width);
+    LineAdd(left, bottom, right, bottom, color, style, width);
+    LineAdd(left, top, left, bottom, color, style, width);
+    LineAdd(right, top, right, bottom, color, style, width);
+}
+
+void ImageCircleDraw(std::int32_t x0, std::int32_t y0, std::int32_t cx, std::int32_t cy, double radius,
+                     std::int32_t color, std::int32_t style, std::int32_t width, std::int32_t kind)
+{
+    if (kind < 1 || kind > 9)
+        return;
+    const double d = vbrt::RoundHalfEven(2.0 * radius);
+    const double e = vbrt::Int(d / 2.0);
+    const double x = double(cx) + x0;
+    const double y = double(cy) + y0;
+
+    const auto right = [&] { MaskAdd(x, y - e, e, d); };
+    const auto left = [&] { MaskAdd(x - e - 10, y - e, e + 10, d); };
+    const auto upper = [&] { MaskAdd(x - e, y - e, 2 * e, d / 2); };
+    const auto lower = [&] { MaskAdd(x - e, y, 2 * e, d / 2); };
+    switch (kind) {
+    case 2: right(); break;
+    case 3: left(); break;
+    case 4: upper(); break;
+    case 5: lower(); break;
+    case 6: right(); lower(); break;
+    case 7: left(); MaskAdd(x - e - 10, y, 2 * e + 10, d / 2); break;
+    case 8: right(); upper(); break;
+    case 9: left(); MaskAdd(x - e - 10, y - e, 2 * e + 10, d / 2); break;
+    default: break;
+    }
+
+    Control& c = ControlAdd(ControlKind::Shape);
+    c.left = x - e;
+    c.top = y - e;
+    c.height = d;
+    c.width = 2 * e;
+    c.shape = 1;
+    LineLook(c, color, style, width);
+    ZOrder(c, 1);
+}
+
+void ImageTextDraw(std::int32_t x0, std::int32_t y0, std::int32_t x, std::int32_t y, const QString& fontName,
+                   std::int32_t italic, std::int32_t bold, double size, std::int32_t color, std::int32_t strikethrough,
+                   std::int32_t underline, std::int32_t width, std::int32_t height, const QString& text)
+{
+    Control& c = ControlAdd(ControlKind::Field);
+    c.left = double(x) + x0 - kFieldLeftShift;
+    c.top = double(y) + y0;
+    c.height = height;
+    c.width = std::max(vbrt::Int(double(width) * 1.1), double(width) + kFieldExtraWidth);
+    c.text = text;
+    c.alignment = 0;
+    c.verticalAlignment = 0;
+    c.font.name = fontName;
+    c.font.italic = italic != 0;
+    c.font.bold = bold != 0;
+    c.font.size = float(size);
+    c.foreColor = color;
+    c.font.strikethru = strikethrough != 0;
+    c.font.underline = underline != 0;
+    c.canGrow = false;
+    ZOrder(c, 0);
+}
+
+void ImagePageAppend()
+{
+    ImageReport& page = PageReport();
+    page.Run();
+    if (!ImageBook)
+        vbrt::RaiseNumber(vbrt::ErrorNumber::ObjectVariableNotSet, QStringLiteral("ImagePageAppend"));
+    for (const report::Page& finished : page.Pages()) {
+        report::Page& added = ImageBook->Pages().emplace_back();
+        added.Overlay(finished);
+        added.setup = finished.setup;
+    }
+    ImagePage.reset();
+}
+
+void ImageBookOutput(std::int32_t mode)
+{
+    // The book is released however the output ends.
+    struct Release {
+        ~Release() { ImageBook.reset(); }
+    } release;
+
+    if (!ImageBook || ImageBook->Pages().empty()) {
+        InformationMessageBox(QStringLiteral("出力する情報がありません。"));
+        return;
+    }
+    switch (mode) {
+    case ImageOutput::Preview:
+        ModalWindowShow(QStringLiteral("[印刷] ﾌﾟﾚﾋﾞｭｰ中"));
+        report::Preview(*ImageBook, MainWindow() ? MainWindow()->window() : nullptr);
+        break;
+    case ImageOutput::Print:
+        report::Print(*ImageBook);
+        break;
+    case ImageOutput::Pdf:
+        report::ExportPdf(*ImageBook, RS.pdfPath);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace vellumora

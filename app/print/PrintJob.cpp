@@ -1,0 +1,164 @@
+#include "app/print/PrintJob.h"
+
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/CanvasSurface.h"
+#include "app/core/FirstFailure.h"
+#include "app/core/PrintRecords.h"
+#include "app/core/Processing.h"
+#include "app/core/RecordAccess.h"
+#include "app/core/Utilities.h"
+#include "app/diagram/FontAndColor.h"
+#include "app/diagram/RecordDump.h"
+#include "app/print/BlockSkyline.h"
+#include "app/print/DrawWorkFile.h"
+#include "app/print/ImagePrint.h"
+#include "app/print/PagePacking.h"
+#include "app/print/PrintLayout.h"
+
+#include <QCoreApplication>
+#include <QWidget>
+
+namespace vellumora {
+
+namespace {
+
+std::function<bool()>& AfterProgressHook()
+{
+    static std::function<bool()> hook;
+    return hook;
+}
+
+// The page half of a canvas's layout: pages from firstPage on for the blocks of its tree.
+bool CanvasPagesMake(std::int16_t top)
+{
+    const std::int16_t firstPage = static_cast<std::int16_t>(RW.pageCount + 1);
+    PageGroupMake(top);
+    if (OtherBoxProgress(2))
+        return true;
+    PageMapReset(firstPage);
+    PagePackBlocks(top);
+    if (OtherBoxProgress(3))
+        return true;
+    PageMapMark(top);
+    if (OtherBoxProgress(4))
+        return true;
+
+    // Page numbers no block uses any more disappear; the others close up in their order.
+    std::int16_t k = firstPage;
+    for (std::int16_t& entry : pageMap.entries)
+        if (entry > 0)
+            entry = k++;
+    RW.pageCount = static_cast<std::int16_t>(k - 1);
+    RW.PageList.resize(static_cast<std::size_t>(RW.pageCount) + 1);
+    const CanvasHeader header = CanvasDataGet(RW.canvas);
+    for (std::int16_t page = firstPage; page <= RW.pageCount; ++page) {
+        PageRecord& entry = RW.PageList[static_cast<std::size_t>(page)];
+        entry.canvas = RW.canvas;
+        entry.canvasName = header.name;
+        entry.canvasNumber = header.number;
+        entry.blocks.clear();
+    }
+    PageNumberAssign(top);
+    return OtherBoxProgress(5);
+}
+
+} // namespace
+
+void AfterProgressSet(std::function<bool()> hook)
+{
+    AfterProgressHook() = std::move(hook);
+}
+
+bool AfterProgress()
+{
+    return AfterProgressHook() ? AfterProgressHook()() : false;
+}
+
+bool PrintLayoutCanvas(std::int16_t canvas)
+{
+    // The progress dialog's Cancel button gets its chance once per canvas at least.
+    QCoreApplication::processEvents();
+    if (PrintLayoutBlocks(canvas))
+        return true;
+    const std::int16_t top = BlockDrawFileWrite(-1);
+    for (std::size_t b = 1; b < RW.BlockList.size(); ++b) {
+        BlockRecord& block = RW.BlockList[b];
+        if (block.fileNo > 0) {
+            DrawFileClose(block.fileNo);
+            block.fileNo = -1;
+        }
+    }
+    PrinterDocEnd();
+    if (CanvasPagesMake(top))
+        return true;
+    DebugBoxList(0, 5, -1, 0);
+    return false;
+}
+
+bool PadPrintRun(const std::vector<std::int16_t>& canvasList)
+{
+    ModalWindowShow(QStringLiteral("[印刷] 処理中"));
+    CanvasAt(0, "PadPrintRun").form = nullptr;
+    PrintLayoutInitialize(canvasList);
+    for (const std::int16_t canvas : canvasList) {
+        if (PrintLayoutCanvas(canvas)) {
+            ModalWindowShow(QString());
+            return true;
+        }
+    }
+    if (AfterProgress()) {
+        ModalWindowShow(QString());
+        return true;
+    }
+    PageFilesWrite();
+    DebugReportList(7);
+    return false;
+}
+
+void PrintPagesOutput(std::int32_t mode, QWidget* printDialog)
+{
+    ImageBookStart();
+    for (std::int16_t page = 1; page <= RW.pageCount; ++page) {
+        ImageOriginX = 0;
+        ImageOriginY = 0;
+        ImagePageStart(page);
+        ImageFileDraw(RW.commonFileName);
+        const PageRecord& entry = RW.PageList.at(static_cast<std::size_t>(page));
+        ImageFileDraw(entry.fileName);
+        for (const std::int16_t block : entry.blocks) {
+            const BlockRecord& b = RW.BlockList.at(static_cast<std::size_t>(block));
+            ImageOriginX = RS.space[0] + b.pagePos.xw;
+            ImageOriginY = RS.headerHeight + RS.space[2] + b.pagePos.yh;
+            ImageFileDraw(b.fileName);
+        }
+        ImagePageAppend();
+    }
+    // The preview window stands alone.
+    if (printDialog)
+        printDialog->hide();
+    ImageBookOutput(mode);
+}
+
+void PrintJobAbandon()
+{
+    FirstFailure failure;
+    failure.Run([] { DrawFilesAbandon(); });
+    failure.Run([] { PrintWorkClear(); });
+    failure.Run([] { TemporaryFileDelete(QStringLiteral("draw"), QStringLiteral("*"), QStringLiteral("*"), QStringLiteral("*")); });
+    failure.Run([] { ModalWindowShow(QString()); });
+    ImageBook.reset();
+    ImagePage.reset();
+    failure.Rethrow();
+}
+
+std::int16_t PrintOutputExecute(std::int32_t mode, QWidget* printDialog)
+{
+    // The work goes whether the output succeeded or not; the output's own error comes first.
+    FirstFailure failure;
+    failure.Run([&] { PrintPagesOutput(mode, printDialog); });
+    failure.Run([] { PrintJobAbandon(); });
+    failure.Rethrow();
+    return 0;
+}
+
+} // namespace vellumora

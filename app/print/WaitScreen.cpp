@@ -1,0 +1,211 @@
+#include "app/print/WaitScreen.h"
+
+#include "app/core/DebugLog.h"
+#include "app/core/FirstFailure.h"
+#include "app/core/PrintRecords.h"
+#include "app/core/Processing.h"
+#include "app/core/Utilities.h"
+#include "app/print/PrintJob.h"
+#include "app/print/PrintLayout.h"
+#include "platform/vbrt/Value.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace vellumora {
+
+namespace {
+
+// The bar of the progress control counts to 32767 at most; longer jobs are scaled into it.
+constexpr std::int32_t BarLimit = 32767;
+
+} // namespace
+
+WaitScreen::WaitScreen(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("印刷処理実行中"));
+    setModal(true);
+    lblCanvasTitle = new QLabel(this);
+    lblProgressMessage = new QLabel(this);
+    prbWaitScreen = new QProgressBar(this);
+    prbWaitScreen->setTextVisible(false);
+    cmdCancel = new QPushButton(QStringLiteral("取消"), this);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblCanvasTitle);
+    layout->addWidget(prbWaitScreen);
+    layout->addWidget(lblProgressMessage);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdCancel);
+    layout->addLayout(buttons);
+    resize(360, 140);
+    connect(cmdCancel, &QPushButton::clicked, this, &WaitScreen::cmdCancel_Click);
+}
+
+WaitScreen::~WaitScreen() = default;
+
+void WaitScreen::ProgressPrepare(const std::vector<std::int16_t>& canvasNo)
+{
+    progressCanvas = canvasNo;
+    progressRange[0].assign(canvasNo.size(), 0);
+    progressRange[1].assign(canvasNo.size(), 0);
+    std::int64_t start = 0;
+    for (std::size_t i = 0; i < canvasNo.size(); ++i) {
+        if (i > 0)
+            start += progressRange[0][i - 1] + 5;
+        progressRange[0][i] = CanvasDataGet(canvasNo[i]).boxCount;
+        progressRange[1][i] = static_cast<std::int32_t>(start);
+    }
+    const std::int64_t maximum = canvasNo.empty() ? 6 : start + progressRange[0].back() + 6;
+    progressMaximum = static_cast<std::int32_t>(std::min<std::int64_t>(maximum, INT32_MAX));
+    progressPosition = 0;
+    progressMessage.clear();
+    cancelRequested = false;
+    prbWaitScreen->setRange(0, std::max(1, std::min(progressMaximum, BarLimit)));
+    prbWaitScreen->setValue(0);
+}
+
+bool WaitScreen::WaitScreenStart(const std::vector<std::int16_t>& canvasNo)
+{
+    ProgressPrepare(canvasNo);
+    exec();
+    const bool stopped = cancelRequested;
+    progressCanvas.clear();
+    progressRange[0].clear();
+    progressRange[1].clear();
+    return stopped;
+}
+
+void WaitScreen::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // The job runs once the dialog is on the screen and the event loop has it.
+    if (!running_) {
+        running_ = true;
+        QTimer::singleShot(0, this, &WaitScreen::Form_Activate);
+    }
+}
+
+void WaitScreen::Form_Activate()
+{
+    repaint();
+    setCursor(Qt::WaitCursor);
+    lblCanvasTitle->clear();
+    lblProgressMessage->clear();
+    cmdCancel->setEnabled(true);
+
+    PrintProgressSet({[this](const QString& caption) { ProgressCaption(caption); },
+                      [this](std::int16_t no) { return BoxProgress(no); },
+                      [this](std::int16_t step) { return OtherBoxProgress(step); }});
+    AfterProgressSet([this] { return AfterProgress(); });
+    // Whatever the job raises ends it: its work goes, the error is shown by the caller, and the
+    // dialog closes so the print dialog gets the control back.
+    std::exception_ptr failure;
+    try {
+        cancelRequested = PadPrintRun(progressCanvas);
+    } catch (...) {
+        failure = std::current_exception();
+        cancelRequested = true;
+    }
+    PrintProgressSet({});
+    AfterProgressSet({});
+    unsetCursor();
+    if (failure) {
+        Guarded([] { PrintJobAbandon(); });
+        ErrorMessageBox(FailureText(failure), {});
+    }
+    running_ = false;
+    accept();
+}
+
+int WaitScreen::currentIndex() const
+{
+    const auto it = std::find(progressCanvas.begin(), progressCanvas.end(), RW.canvas);
+    return it == progressCanvas.end() ? -1 : static_cast<int>(it - progressCanvas.begin());
+}
+
+void WaitScreen::ProgressCaption(const QString& canvasTitle)
+{
+    lblCanvasTitle->setText(canvasTitle);
+    lblCanvasTitle->repaint();
+}
+
+bool WaitScreen::BoxProgress(std::int16_t boxNo)
+{
+    const int i = currentIndex();
+    if (i >= 0) {
+        const std::int32_t at = progressRange[1][static_cast<std::size_t>(i)] + boxNo;
+        progressPosition = std::max(progressPosition, at);
+        progressMessage = QString::number(at) + QStringLiteral(" / ") + QString::number(progressMaximum);
+    }
+    ProgressShow();
+    return cancelRequested;
+}
+
+bool WaitScreen::OtherBoxProgress(std::int16_t otherBoxStep)
+{
+    const int i = currentIndex();
+    if (i >= 0) {
+        const std::int32_t at =
+            progressRange[1][static_cast<std::size_t>(i)] + progressRange[0][static_cast<std::size_t>(i)] + otherBoxStep;
+        progressPosition = std::max(progressPosition, at);
+        progressMessage = QString::number(at) + QStringLiteral(" / ") + QString::number(progressMaximum);
+    }
+    ProgressShow();
+    return cancelRequested;
+}
+
+bool WaitScreen::AfterProgress()
+{
+    progressPosition = progressMaximum;
+    progressMessage.clear();
+    ProgressShow();
+    return cancelRequested;
+}
+
+void WaitScreen::ProgressShow()
+{
+    lblProgressMessage->setText(progressMessage);
+    if (progressMaximum <= BarLimit)
+        prbWaitScreen->setValue(progressPosition);
+    else
+        prbWaitScreen->setValue(platform::vbrt::CInt(double(BarLimit) / progressMaximum * progressPosition));
+    // The dialog repaints and a press of Cancel is seen: the job runs on this thread.
+    QCoreApplication::processEvents();
+}
+
+void WaitScreen::cmdCancel_Click()
+{
+    InformationMessageBox(QStringLiteral("印刷処理を取消ました。"));
+    cancelRequested = true;
+}
+
+void WaitScreen::reject()
+{
+    // The close box and Esc cancel the job like the Cancel button; the dialog closes when the job
+    // has stopped.
+    if (running_) {
+        if (!cancelRequested)
+            cmdCancel_Click();
+        return;
+    }
+    QDialog::reject();
+}
+
+void WaitScreen::keyPressEvent(QKeyEvent* event)
+{
+    int key = event->key();
+    DebugKeyCheck(key, static_cast<int>(event->modifiers()), this);
+    if (key != 0)
+        QDialog::keyPressEvent(event);
+}
+
+} // namespace vellumora

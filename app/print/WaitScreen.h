@@ -1,0 +1,73 @@
+#pragma once
+
+// The progress dialog of a print job: its activation runs the layout half of the job, showing
+// the canvas being laid out and how far the job has come; its Cancel button stops the job at the
+// next progress call.
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace vellumora {
+
+class WaitScreen : public QDialog {
+    Q_OBJECT
+public:
+    explicit WaitScreen(QWidget* parent = nullptr);
+    ~WaitScreen() override;
+
+    QLabel* lblCanvasTitle = nullptr;
+    QLabel* lblProgressMessage = nullptr;
+    QProgressBar* prbWaitScreen = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+    // Prepares the progress of the canvases, runs the layout half while the dialog shows and
+    // returns true when the job stopped early (cancelled or refused by the layout).
+    bool WaitScreenStart(const std::vector<std::int16_t>& canvasNo);
+
+    // Progress calls; each answers whether the user asked to stop.
+    void ProgressCaption(const QString& canvasTitle);
+    bool BoxProgress(std::int16_t boxNo);
+    bool OtherBoxProgress(std::int16_t otherBoxStep);
+    bool AfterProgress();
+
+    void cmdCancel_Click();
+
+    // Readable for tests: the progress reached and its text.
+    std::int32_t ProgressPosition() const { return progressPosition; }
+    std::int32_t ProgressMaximum() const { return progressMaximum; }
+    const QString& ProgressMessage() const { return progressMessage; }
+    // The start position of each listed canvas.
+    const std::vector<std::int32_t>& ProgressStarts() const { return progressRange[1]; }
+
+    // Prepares the progress ranges without showing the dialog (the first step of WaitScreenStart).
+    void ProgressPrepare(const std::vector<std::int16_t>& canvasNo);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void reject() override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void Form_Activate();
+    void ProgressShow();
+    // The list position of the canvas being laid out, or -1.
+    int currentIndex() const;
+
+    std::vector<std::int16_t> progressCanvas;
+    std::array<std::vector<std::int32_t>, 2> progressRange;  // 0 box counts, 1 start positions
+    std::int32_t progressMaximum = 0;
+    std::int32_t progressPosition = 0;
+    QString progressMessage;
+    bool cancelRequested = false;
+    bool running_ = false;
+};
+
+} // namespace vellumora

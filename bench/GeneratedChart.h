@@ -1,0 +1,95 @@
+#pragma once
+
+// A generated chart for the benchmarks: routines of nine-box groups of every common kind, written
+// as a tagged-text document and read into one canvas per routine.
+
+#include "app/core/CanvasSize.h"
+#include "app/diagram/BoxList.h"
+#include "app/diagram/BoxListMake.h"
+#include "app/diagram/FileInterface.h"
+#include "app/diagram/FontAndColor.h"
+#include "app/diagram/TagTable.h"
+#include "app/core/ApplicationGlobals.h"
+#include "platform/codepage/CodePage.h"
+#include "platform/vbrt/Value.h"
+
+#include <QDir>
+
+#include <QFile>
+#include <QStringList>
+
+#include "BenchSupport.h"
+
+namespace benchsupport {
+
+using namespace vellumora;
+
+// One group: a block, a loop before its body around a block and a branch whose first case
+// holds a loop after its body around an input and a block, whose second case holds an output
+// and whose third is empty; then a note. Nine boxes.
+inline void Group(QStringList& lines, int i)
+{
+    lines << "&&block" << "&&text" << QStringLiteral("件数%1を数える").arg(i)                         //
+          << "&&loop" << "&&before" << "&&text" << "ファイルの終わりまで"                             //
+          << "&&block" << "&&text" << "1件読む" << "合計に加える" << "&&end-loop"                     //
+          << "&&branch" << "&&text" << QStringLiteral("区分%1").arg(i)                               //
+          << "&&case" << "&&text" << "通常"                                                           //
+          << "&&loop" << "&&after" << "&&text" << "3回まで" << "&&input" << "&&text" << "再入力"      //
+          << "&&block" << "&&text" << "金額を加える" << "&&end-loop"                                  //
+          << "&&case" << "&&text" << "返品" << "&&output" << "&&text" << "返品票を印刷する"           //
+          << "&&case" << "&&text" << "その他"                                                         //
+          << "&&end-branch"                                                                           //
+          << "&&note" << "&&text" << "注記";
+}
+
+// A document of routines of about boxesPerCanvas boxes each; returns its path.
+inline QString DocumentMake(int canvases, int boxesPerCanvas)
+{
+    QStringList lines;
+    for (int c = 0; c < canvases; ++c) {
+        lines << "&&routine" << "&&text" << QStringLiteral("受注処理%1").arg(c);
+        for (int i = 0, boxes = 1; boxes + 9 <= boxesPerCanvas; ++i, boxes += 9)
+            Group(lines, i);
+        lines << "&&end-routine";
+    }
+    const QString path = PathOf(QStringLiteral("chart%1.txt").arg(canvases));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(platform::codepage::ToShiftJis(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
+    return path;
+}
+
+// Reads every routine of the chart into its own canvas.
+inline void ChartRead(const QString& path, int canvases)
+{
+    B.assign(static_cast<std::size_t>(canvases) + 1, CanvasRecord{});
+    for (std::int16_t c = 0; c <= canvases; ++c)
+        BoxListClear(c);
+    PadFileOpen(path);
+    for (std::int16_t c = 1; c <= canvases; ++c) {
+        BoxListMake(c, -1);
+        GetPadInfo(); // the routine's end
+    }
+    PadFileClose();
+}
+
+// Start-up as far as the diagram needs it, on a copy of the program's ini file in home: services,
+// colours and fonts, tag tables, the document font at 10 points and the gaps a canvas slot derives.
+inline void DiagramStart(const QString& home)
+{
+    const QString ini = QDir(home).filePath(QStringLiteral("vellumora.ini"));
+    QFile::copy(QStringLiteral(VELLUMORA_SOURCE_DIR "/config/Vellumora.ini"), ini);
+    SetApplicationObject(home, QStringLiteral("vellumora"));
+    BasicDefineInitialize();
+    FontAndColorLoad();
+    TagTableDefine();
+    ApplicationGlobals.DocumentFontName = QStringLiteral("ＭＳ ゴシック");
+    ApplicationGlobals.DocumentFontSize = QStringLiteral("10");
+    DrawStateReset(0);
+    FontSelect(0, 0);
+    LO.yAdjustAllow = static_cast<std::int32_t>(platform::vbrt::Int(LO.charHeight / 3.0));
+    LayoutGapsSet(LO);
+    CanvasSize = CanvasSizeRecord{0, 0, 283, 283, 283, 283};
+}
+
+} // namespace benchsupport

@@ -1,0 +1,52 @@
+#pragma once
+
+// The panels of a status bar: text panels in a fixed order, each addressed by a key, with a width
+// of its own and a tool tip. While there is room every panel has its width (wider when its text
+// needs it); when there is not, the panels narrow and elide their texts, and when even that is not
+// enough they are hidden from the right. Panels never draw over one another.
+
+#include <QString>
+#include <QWidget>
+
+#include <vector>
+
+class QLabel;
+
+namespace platform::statusbar {
+
+class StatusPanels : public QWidget {
+public:
+    explicit StatusPanels(QWidget* parent = nullptr);
+
+    // Adds a panel at the right end; widthPixels is its width while there is room.
+    void AddPanel(const QString& key, int widthPixels, const QString& toolTip);
+
+    // The whole text of a panel, however much of it shows; "" for an unknown key.
+    QString Text(const QString& key) const;
+    void SetText(const QString& key, const QString& text);
+    void SetEnabled(const QString& key, bool enabled);
+
+    // The panel's label, for tests and for looks; null for an unknown key.
+    QLabel* Panel(const QString& key) const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    struct Entry {
+        QString key;
+        int width;
+        QString text;
+        QLabel* label;
+    };
+    int preferredWidth(const Entry& entry) const;
+    void arrange();
+
+    std::vector<Entry> entries_;
+};
+
+} // namespace platform::statusbar

@@ -1,0 +1,309 @@
+// The print job through its dialogs: progress and cancel, the print dialog's ranges and outputs,
+// and the print-settings dialog's fields, checks and Update.
+#include "../diagram/paddraw_support.h"
+
+#include "app/core/CanvasSurface.h"
+#include "app/core/ModuleLinks.h"
+#include "app/core/PrintRecords.h"
+#include "app/core/Utilities.h"
+#include "app/print/PrintCanvas.h"
+#include "app/print/PrintLayout.h"
+#include "app/print/PrintSetting.h"
+#include "app/print/WaitScreen.h"
+#include "platform/commondialog/CommonDialog.h"
+#include "platform/report/Report.h"
+#include "support/PdfTools.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace paddraw_test {
+namespace {
+
+QStringList Prompts()
+{
+    QStringList prompts;
+    for (const auto& box : platform::msgbox::ShownBoxes())
+        prompts << box.prompt;
+    return prompts;
+}
+
+// Files of this process's work folder whose names carry the draw work files' part.
+QStringList DrawWorkFiles()
+{
+    const QFileInfo prefix(TemporaryFilePrefix());
+    QStringList found;
+    for (const QString& name : prefix.dir().entryList(QDir::Files))
+        if (name.startsWith(prefix.fileName()) && name.contains(QStringLiteral("draw")))
+            found << name;
+    return found;
+}
+
+TEST(WaitScreenProgress, PositionsRunOverTheCanvasesAndLongJobsAreScaledIntoTheBar)
+{
+    B.assign(4, CanvasRecord{});
+    B[1].header.boxCount = 10;
+    B[2].header.boxCount = 0;
+    B[3].header.boxCount = 7;
+    WaitScreen wait;
+    wait.ProgressPrepare({1, 2, 3});
+    EXPECT_EQ(wait.ProgressStarts(), (std::vector<std::int32_t>{0, 15, 20}));
+    EXPECT_EQ(wait.ProgressMaximum(), 33);
+
+    RW.canvas = 2;
+    for (std::int16_t step = 1; step <= 5; ++step) {
+        EXPECT_FALSE(wait.OtherBoxProgress(step));
+        EXPECT_EQ(wait.ProgressPosition(), 15 + step);
+    }
+    RW.canvas = 3;
+    wait.BoxProgress(4);
+    EXPECT_EQ(wait.ProgressMessage(), QStringLiteral("24 / 33"));
+    wait.BoxProgress(2);
+    EXPECT_EQ(wait.ProgressPosition(), 24) << "the bar never moves back";
+    EXPECT_EQ(wait.ProgressMessage(), QStringLiteral("22 / 33")) << "but the text shows the number reported";
+    RW.canvas = 9;
+    wait.BoxProgress(1);
+    EXPECT_EQ(wait.ProgressPosition(), 24) << "a canvas not in the job moves nothing";
+    wait.AfterProgress();
+    EXPECT_EQ(wait.ProgressPosition(), 33);
+    EXPECT_TRUE(wait.ProgressMessage().isEmpty());
+
+    B[1].header.boxCount = 30000;
+    B[3].header.boxCount = 9984;
+    wait.ProgressPrepare({1, 2, 3});
+    EXPECT_EQ(wait.ProgressMaximum(), 40000);
+    RW.canvas = 1;
+    wait.BoxProgress(10000);
+    EXPECT_EQ(wait.prbWaitScreen->value(), 8192) << "32767 / 40000 x 10000, halves to even";
+    B.assign(1, CanvasRecord{});
+}
+
+class PrintJobTest : public PadDrawTest {
+protected:
+    void SetUp() override
+    {
+        PadDrawTest::SetUp();
+        savedRS_ = RS;
+        platform::commondialog::ClearQueue();
+        open(document(QStringLiteral("chart.txt"),
+                      DocumentLines(RoutineLines(QStringLiteral("First routine"), QStringLiteral("alpha text")) +
+                                    RoutineLines(QStringLiteral("Second routine"), QStringLiteral("beta text")))));
+        PadDrawRefresh(-1);
+        platform::report::SetDeliveryRecorder([this](platform::report::Delivery d, const platform::report::Report& book) {
+            delivered_.push_back({d, book.Pages().size()});
+        });
+    }
+    void TearDown() override
+    {
+        platform::report::SetDeliveryRecorder(nullptr);
+        RS = savedRS_;
+        PadDrawTest::TearDown();
+    }
+
+    // Presses Cancel on the progress dialog as soon as it runs.
+    static void CancelWhenRunning(QTimer& poll)
+    {
+        poll.setInterval(0);
+        QObject::connect(&poll, &QTimer::timeout, [&poll] {
+            if (auto* wait = qobject_cast<WaitScreen*>(QApplication::activeModalWidget())) {
+                poll.stop();
+                wait->cmdCancel->click();
+            }
+        });
+        poll.start();
+    }
+
+    ReportSettingRecord savedRS_;
+    std::vector<std::pair<platform::report::Delivery, std::size_t>> delivered_;
+};
+
+// Shows the dialog modally, runs the action once it is on the screen and closes the dialog
+// afterwards when the action left it open; true when the action closed it.
+template <class Dialog>
+bool RunDialog(Dialog& dialog, const std::function<void()>& action)
+{
+    bool closedByAction = false;
+    QTimer poll;
+    poll.setInterval(0);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!dialog.isVisible())
+            return;
+        poll.stop();
+        action();
+        closedByAction = !dialog.isVisible();
+        if (dialog.isVisible())
+            dialog.close();
+    });
+    poll.start();
+    dialog.ShowModal();
+    return closedByAction;
+}
+
+TEST_F(PrintJobTest, APdfOfEveryCanvasHoldsTheirTextsAndLeavesNoWorkFiles)
+{
+    const QString pdf = path(QStringLiteral("chart.pdf"));
+    platform::commondialog::QueueFileName(pdf);
+    PrintCanvas dialog;
+    dialog.TrayCaption = QStringLiteral("印刷(&P)...");
+    EXPECT_TRUE(RunDialog(dialog, [&] { dialog.cmdPDF->click(); })) << Prompts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(Prompts().isEmpty()) << Prompts().join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(QFileInfo::exists(pdf));
+    const QString text = testsupport::PdfText(pdf);
+    for (const char* expected : {"First routine", "alpha text", "Second routine", "beta text"})
+        EXPECT_TRUE(text.contains(QLatin1String(expected))) << expected;
+    EXPECT_EQ(CommonServices->GetRegistry(QStringLiteral("File"), QStringLiteral("PDFPath")), pdf);
+    EXPECT_TRUE(DrawWorkFiles().isEmpty()) << DrawWorkFiles().join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(RW.BlockList.empty());
+
+    // The next PDF starts where the last one went.
+    platform::commondialog::ShownDialogs().clear();
+    platform::commondialog::QueueCancel();
+    PrintCanvas again;
+    EXPECT_FALSE(RunDialog(again, [&] { again.cmdPDF->click(); })) << "a cancelled file dialog keeps the dialog open";
+    ASSERT_EQ(platform::commondialog::ShownDialogs().size(), 1u);
+    EXPECT_EQ(platform::commondialog::ShownDialogs()[0].fileName, QStringLiteral("chart"));
+    EXPECT_EQ(QDir(platform::commondialog::ShownDialogs()[0].initDir), QDir(path(QString())));
+}
+
+TEST_F(PrintJobTest, RangesChooseTheCanvasesAndAPreviewDeliversTheirPages)
+{
+    struct Row {
+        const char* why;
+        int option;
+        std::int16_t current;
+        bool secondHidden;
+        std::size_t pages;   // 0: nothing chosen
+    };
+    const std::vector<Row> rows = {
+        {"all canvases", 0, 1, false, 2},
+        {"all but the hidden one", 1, 1, true, 1},
+        {"the front-most", 2, 2, false, 1},
+        {"the front-most is not open", 2, 7, false, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        delivered_.clear();
+        platform::msgbox::ShownBoxes().clear();
+        B[2].form->SetVisible(!row.secondHidden);
+        ApplicationGlobals.CurrentCanvasIndex = row.current;
+        PrintCanvas dialog;
+        const bool closed = RunDialog(dialog, [&] {
+            dialog.optPrintRange[std::size_t(row.option)]->click();
+            dialog.cmdPreview->click();
+        });
+        if (row.pages == 0) {
+            EXPECT_FALSE(closed);
+            EXPECT_TRUE(delivered_.empty());
+            EXPECT_EQ(Prompts(), QStringList{QStringLiteral("ｷｬﾝﾊﾞｽが選択されていません。\r\n一つ以上のｷｬﾝﾊﾞｽを選択して下さい。")});
+        } else {
+            EXPECT_TRUE(closed);
+            ASSERT_EQ(delivered_.size(), 1u);
+            EXPECT_EQ(delivered_[0].first, platform::report::Delivery::Preview);
+            EXPECT_EQ(delivered_[0].second, row.pages);
+        }
+    }
+    B[2].form->SetVisible(true);
+}
+
+TEST_F(PrintJobTest, ACancelledOrRefusedJobOutputsNothingAndKeepsTheDialogOpen)
+{
+    const QString pdf = path(QStringLiteral("cancelled.pdf"));
+    {
+        platform::commondialog::QueueFileName(pdf);
+        QTimer poll;
+        CancelWhenRunning(poll);
+        PrintCanvas dialog;
+        EXPECT_FALSE(RunDialog(dialog, [&] { dialog.cmdPDF->click(); }));
+        EXPECT_TRUE(Prompts().contains(QStringLiteral("印刷処理を取消ました。")));
+    }
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+    EXPECT_TRUE(delivered_.empty());
+
+    // Margins that leave no room: the job refuses with its message and leaves nothing behind.
+    platform::msgbox::ShownBoxes().clear();
+    RS.reportWidth = 0;
+    PrintCanvas dialog;
+    EXPECT_FALSE(RunDialog(dialog, [&] { dialog.cmdPreview->click(); }));
+    EXPECT_TRUE(Prompts().contains(ReportAreaTooSmallMessage)) << Prompts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(delivered_.empty());
+    EXPECT_TRUE(DrawWorkFiles().isEmpty());
+    EXPECT_TRUE(RW.BlockList.empty());
+}
+
+TEST_F(PrintJobTest, PrintSettingsShowCentimetresAndUpdateStoresTwipsAsOneUndoableChange)
+{
+    EXPECT_EQ(PrintSetting::TwipsText(567), QStringLiteral("1.0"));
+    EXPECT_EQ(PrintSetting::CentimetreTwips(2.5), 1417);
+
+    int snapshots = 0;
+    Links().HistoryAdd = [&](const QString& caption, std::int16_t canvas) {
+        ++snapshots;
+        EXPECT_EQ(caption, QStringLiteral("印刷設定(&T)"));
+        EXPECT_EQ(canvas, 0);
+    };
+    RS.margin = {567, 567, 567, 567};
+    ApplicationGlobals.ModifyFlag = false;
+
+    // Leaving by Esc is a cancel: nothing changes.
+    {
+        PrintSetting dialog;
+        dialog.TrayCaption = QStringLiteral("印刷設定(&T)");
+        RunDialog(dialog, [&] {
+            EXPECT_EQ(dialog.txtMarginSpace[0]->text(), QStringLiteral("1.0"));
+            dialog.txtMarginSpace[0]->setText(QStringLiteral("2.5"));
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        });
+        EXPECT_TRUE(dialog.TrayCancel);
+        EXPECT_EQ(RS.margin[0], 567);
+        EXPECT_EQ(snapshots, 0);
+    }
+    // A field that fails its check stops Update; nothing is stored.
+    {
+        platform::msgbox::ShownBoxes().clear();
+        PrintSetting dialog;
+        dialog.TrayCaption = QStringLiteral("印刷設定(&T)");
+        const bool closed = RunDialog(dialog, [&] {
+            dialog.txtMarginSpace[1]->setText(QStringLiteral("3.5"));
+            dialog.cmdUpdate->click();
+        });
+        EXPECT_FALSE(closed);
+        EXPECT_TRUE(Prompts().contains(QStringLiteral("数値が大きすぎます。")));
+        EXPECT_EQ(RS.margin[1], 567);
+        EXPECT_EQ(snapshots, 0);
+    }
+    // Update: arrows and spin buttons step the field, the value is stored in twips.
+    {
+        PrintSetting dialog;
+        dialog.TrayCaption = QStringLiteral("印刷設定(&T)");
+        const bool closed = RunDialog(dialog, [&] {
+            dialog.txtMarginSpace[0]->setText(QStringLiteral("2.9"));
+            dialog.txtMarginSpace_Step(0, true);
+            EXPECT_EQ(dialog.txtMarginSpace[0]->text(), QStringLiteral("3.0"));
+            dialog.txtMarginSpace_Step(0, true);
+            EXPECT_EQ(dialog.txtMarginSpace[0]->text(), QStringLiteral("3.0"));
+            dialog.txtMarginSpace[2]->setText(QStringLiteral("0.1"));
+            dialog.updMarginSpace_Click(2, false);
+            EXPECT_EQ(dialog.txtMarginSpace[2]->text(), QStringLiteral("0.0"));
+            dialog.txtMarginSpace[3]->setText(QStringLiteral("2.5"));
+            dialog.cmdUpdate->click();
+        });
+        EXPECT_TRUE(closed);
+        EXPECT_FALSE(dialog.TrayCancel);
+        EXPECT_EQ(RS.margin[0], PrintSetting::CentimetreTwips(3.0));
+        EXPECT_EQ(RS.margin[2], 0);
+        EXPECT_EQ(RS.margin[3], 1417);
+        EXPECT_EQ(snapshots, 1);
+        EXPECT_TRUE(ApplicationGlobals.ModifyFlag);
+    }
+    Links().HistoryAdd = nullptr;
+}
+
+} // namespace
+} // namespace paddraw_test
