@@ -149,6 +149,7 @@ CanvasForm::CanvasForm(QWidget* parent)
 
     setFocusPolicy(Qt::StrongFocus);
     menusCreate();
+    editMenusCreate();
 
     timCanvasForm->setInterval(500);
     connect(timCanvasForm, &QTimer::timeout, this, &CanvasForm::timCanvasForm_Timer);
@@ -942,40 +943,6 @@ void CanvasForm::RangeSelect()
     }
     PartsLockMenuSet(0, -1);
 }
-
-// ---------------------------------------------------------------------------------------------
-// Commands of the Edit and Box menus come with the canvas commands; until then they do nothing.
-
-void CanvasForm::Menu_EditCut_Click() {}
-void CanvasForm::Menu_EditCopy_Click() {}
-void CanvasForm::Menu_EditPaste_Click() {}
-void CanvasForm::Menu_EditEditor_Click() {}
-void CanvasForm::Menu_EditUndo_Click() {}
-void CanvasForm::Menu_EditRedo_Click() {}
-void CanvasForm::Menu_BoxFontChange_Click() {}
-
-void CanvasForm::Menu_BoxCut_Click() {}
-void CanvasForm::Menu_BoxCopy_Click() {}
-void CanvasForm::Menu_BoxCopyTask_Click() {}
-void CanvasForm::Menu_BoxDelete_Click() {}
-void CanvasForm::Menu_BoxDeleteLump_Click() {}
-void CanvasForm::Menu_BoxEditor_Click() {}
-void CanvasForm::Menu_BoxFontChangeLump_Click() {}
-void CanvasForm::Menu_VLinePaste_Click() {}
-void CanvasForm::Menu_VLinePasteTask_Click() {}
-void CanvasForm::Menu_VLineAdd_Click() {}
-void CanvasForm::Menu_VLineChink_Click() {}
-void CanvasForm::Menu_VLineConnect_Click() {}
-void CanvasForm::Menu_VLineNewPage_Click() {}
-void CanvasForm::Menu_HLineCut_Click() {}
-void CanvasForm::Menu_HLineCopy_Click() {}
-void CanvasForm::Menu_HLinePaste_Click() {}
-void CanvasForm::Menu_HLineCopyTask_Click() {}
-void CanvasForm::Menu_HLinePasteTask_Click() {}
-void CanvasForm::Menu_HLineDeleteLump_Click() {}
-void CanvasForm::Menu_HLineAdd_Click() {}
-void CanvasForm::Menu_HLineFontChangeLump_Click() {}
-void CanvasForm::Menu_HLineNewPage_Click() {}
 
 // ---------------------------------------------------------------------------------------------
 // The canvas popup

@@ -231,6 +231,69 @@ public:
     void Menu_EditRedo_Click();
     void Menu_BoxFontChange_Click();
 
+    // The canvas window's Edit and Format menus, which the main window's menu bar shows while the
+    // window is in front. Their enabled states and check marks are set each time a menu opens
+    // (Menu_Edit_Click, Menu_Format_Click) and before a shortcut acts (EditShortcutRun).
+    QMenu* Menu_Edit = nullptr;
+    QAction* Menu_EditUndo = nullptr;
+    QAction* Menu_EditRedo = nullptr;
+    QAction* Menu_EditCut = nullptr;
+    QAction* Menu_EditCopy = nullptr;
+    QAction* Menu_EditPaste = nullptr;
+    QAction* Menu_EditALL = nullptr;
+    QAction* Menu_EditCopyTask = nullptr;
+    QAction* Menu_EditPasteTask = nullptr;
+    QAction* Menu_EditDelete = nullptr;
+    QAction* Menu_EditDeleteLump = nullptr;
+    QAction* Menu_EditCanvasDelete = nullptr;
+    QAction* Menu_EditEditor = nullptr;
+    QAction* Menu_EditAdd = nullptr;
+    QAction* Menu_EditFontChange = nullptr;
+    QAction* Menu_EditFontChangeLump = nullptr;
+    QAction* Menu_EditChink = nullptr;
+    QAction* Menu_EditConnect = nullptr;
+    QAction* Menu_EditNewPage = nullptr;
+    QAction* Menu_EditNewPageReset = nullptr;
+    QMenu* Menu_Format = nullptr;
+    QAction* Menu_FormatFont = nullptr;
+    QAction* Menu_FormatFrameColor = nullptr;
+    QAction* Menu_FormatCanvasName = nullptr;
+    QAction* Menu_FormatCanvasSequence = nullptr;
+    QAction* Menu_FormatCanvasColor = nullptr;
+    QAction* Menu_FormatNoteNotShow = nullptr;
+    QAction* Menu_FormatNoteNotFrame = nullptr;
+    QAction* Menu_FormatReplaceJump = nullptr;
+    QAction* Menu_FormatEditMode = nullptr;
+
+    void Menu_Edit_Click();
+    void Menu_Format_Click();
+    // A shortcut of an Edit item: the item's enabled state is computed for the current selection
+    // first, and only an enabled item runs.
+    void EditShortcutRun(QAction* item);
+
+    void Menu_EditALL_Click();
+    void Menu_EditCopyTask_Click();
+    void Menu_EditPasteTask_Click();
+    void Menu_EditDelete_Click();
+    void Menu_EditDeleteLump_Click();
+    void Menu_EditCanvasDelete_Click();
+    void Menu_EditAdd_Click();
+    void Menu_EditFontChange_Click();
+    void Menu_EditFontChangeLump_Click();
+    void Menu_EditChink_Click();
+    void Menu_EditConnect_Click();
+    void Menu_EditNewPage_Click();
+    void Menu_EditNewPageReset_Click();
+    void Menu_FormatFont_Click();
+    void Menu_FormatFrameColor_Click();
+    void Menu_FormatCanvasName_Click();
+    void Menu_FormatCanvasSequence_Click();
+    void Menu_FormatCanvasColor_Click();
+    void Menu_FormatNoteNotShow_Click();
+    void Menu_FormatNoteNotFrame_Click();
+    void Menu_FormatReplaceJump_Click();
+    void Menu_FormatEditMode_Click();
+
     // The commands of the box, vertical-line and horizontal-line popups.
     void Menu_BoxCut_Click();
     void Menu_BoxCopy_Click();
@@ -272,6 +335,28 @@ protected:
 
 private:
     void menusCreate();
+    void editMenusCreate();
+    // Which Edit items the current selection enables (the Edit menu, its shortcuts and the tool
+    // bar follow the same rule).
+    struct EditEnables {
+        bool cut = false, copy = false, paste = false, copyTask = false, pasteTask = false, del = false,
+             deleteLump = false, editor = false, add = false, fontChange = false, fontChangeLump = false,
+             chink = false, connect = false, newPage = false, newPageChecked = false;
+    };
+    EditEnables editEnables() const;
+    // The edit frame of a command that changes the chart: the guard may end it before anything
+    // changes; then the modified flag, the undo step under the caption, the edit, the redraw of
+    // this canvas, the selection cleared (all of it with clearAll) and the tool bar.
+    void editFrame(const QAction* item, std::int16_t snapshotCanvas, const std::function<bool()>& guard,
+                   const std::function<void()>& edit, bool redraw, bool clearAll);
+    // A Format toggle: the setting takes the opposite of its current value.
+    void formatToggle(QAction* item, bool& setting, bool markModified);
+    // A Format dialog's change of the document settings: one undo step naming no canvas, and
+    // every canvas drawn again.
+    void formatApply(const QAction* item, const std::function<void()>& apply);
+    // The side of the target on which the vertical-line add and paste insert, from the selected
+    // line itself: above the box it leads into, or after the last box of its chain.
+    bool insertBefore() const;
     void popupShow(QMenu* menu);
     bool IsMouseLeft(int shift) const { return MouseButton == 1 && MouseShift == shift; }
     bool IsMouseRight(int shift) const { return MouseButton == 2 && MouseShift == shift; }

@@ -113,6 +113,7 @@ void HistoryAdd(const QString& caption, std::int16_t canvas)
     record.caption = MenuCaptionClean(caption);
     record.canvas = canvas;
     record.previousCanvas = 0;
+    record.editMode = ApplicationGlobals.EditModeFlag;
     if (History.HistoryIndex < 0) {
         History.HistoryIndex = 1;
     } else {
@@ -187,6 +188,8 @@ void HistoryRestore(bool undo)
     }
 
     SnapshotRead(HistoryFileName(slot, 0), [] { HistoryCanvasLoad(0); });
+    ApplicationGlobals.EditModeFlag = record.editMode;
+    EditModeShow();
 
     if (c > 0) {
         PadDrawRefresh(c);

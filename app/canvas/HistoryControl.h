@@ -18,6 +18,8 @@ struct HistoryRecord {
     std::int32_t sequence = -1;        // -1 empty or discarded
     std::int16_t canvas = 0;           // -1 every canvas
     std::int16_t previousCanvas = 0;
+    // The edit mode is no part of the document text: the step keeps it beside the snapshot.
+    bool editMode = false;
 
     friend bool operator==(const HistoryRecord&, const HistoryRecord&) = default;
 };

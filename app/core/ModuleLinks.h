@@ -47,6 +47,16 @@ struct ModuleLinks {
     // Remember and restore the stacking order of the canvas windows around a full redraw.
     std::function<void()> CanvasOrderSave;
     std::function<void()> CanvasOrderRestore;
+    // The canvas dialogs of the Format menu. Each shows its dialog modally with the values passed
+    // in and returns false when it was cancelled; only a confirmed dialog writes the values back.
+    // Box frames take the font colour (sameText) or one named colour.
+    std::function<bool(const QString& caption, bool& sameText, QString& frameColor)> FrameSettingDialog;
+    // The background colour of every canvas.
+    std::function<bool(const QString& caption, QString& canvasColor)> CanvasColorDialog;
+    // The name of one canvas.
+    std::function<bool(QString& canvasName)> CanvasNameDialog;
+    // The display order of the open canvases; a confirmed dialog has stored the order itself.
+    std::function<bool(const QString& caption)> CanvasSequenceDialog;
 };
 
 ModuleLinks& Links();

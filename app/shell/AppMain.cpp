@@ -13,6 +13,10 @@
 #include "app/core/FontSettingLink.h"
 #include "app/dialogs/FontSetting.h"
 #include "app/dialogs/ZoomScreen.h"
+#include "app/dialogs/CanvasColor.h"
+#include "app/dialogs/CanvasNameSetting.h"
+#include "app/dialogs/CanvasSequence.h"
+#include "app/dialogs/FrameSetting.h"
 #include "app/dialogs/SearchEngine.h"
 #include "app/print/ReportSetting.h"
 #include "app/core/AddOnHooks.h"
@@ -171,6 +175,10 @@ void ModuleLinksRegister()
     links.DefaultFontDialog = DefaultFontDialog;
     links.CanvasOrderSave = CanvasOrderSave;
     links.CanvasOrderRestore = CanvasOrderRestore;
+    links.FrameSettingDialog = FrameSettingShow;
+    links.CanvasColorDialog = CanvasColorShow;
+    links.CanvasNameDialog = CanvasNameSettingShow;
+    links.CanvasSequenceDialog = CanvasSequenceShow;
     links.ZoomEditDialog = [](const QString& caption, QString& text, std::int32_t tagType, std::int32_t maxWidth,
                               std::int32_t maxHeight) {
         ZoomScreen zoom;

@@ -219,6 +219,7 @@ BaseForm::BaseForm(QWidget* parent) : QMainWindow(parent), link_(std::make_uniqu
         for (QComboBox* combo : {cmbFontName, cmbFontSize, cmbColor})
             if (combo->hasFocus())
                 ComboLostFocus(combo);
+        CanvasMenusFollow();
         if (FormEnabled(this))
             ToolBarArrange();
     });
@@ -856,8 +857,46 @@ void BaseForm::Menu_File_Click()
     }
 }
 
+void BaseForm::CanvasMenusFollow()
+{
+    CanvasForm* canvas = AsCanvas(ActiveForm());
+    // A canvas window that went away took its items with it, but the separators stay until
+    // they are taken out here.
+    if (canvas == menuCanvas_.data() && (canvas || !canvasSeparators_[0]))
+        return;
+    if (!canvasSeparators_[0]) {
+        for (QAction*& separator : canvasSeparators_) {
+            separator = new QAction(this);
+            separator->setSeparator(true);
+        }
+    }
+    if (CanvasForm* previous = menuCanvas_.data()) {
+        for (QAction* a : previous->Menu_Edit->actions())
+            Menu_Edit->removeAction(a);
+        menuBar()->removeAction(previous->Menu_Format->menuAction());
+    }
+    for (QAction* separator : canvasSeparators_)
+        Menu_Edit->removeAction(separator);
+    menuCanvas_ = canvas;
+    if (!canvas)
+        return;
+    // Undo and redo stay the main window's own items, which hand over to the canvas in front.
+    Menu_Edit->insertActions(Menu_EditCanvasInsert->menuAction(),
+                             {canvas->Menu_EditCut, canvas->Menu_EditCopy, canvas->Menu_EditPaste, canvas->Menu_EditALL,
+                              canvas->Menu_EditCopyTask, canvas->Menu_EditPasteTask, canvasSeparators_[0],
+                              canvas->Menu_EditDelete, canvas->Menu_EditDeleteLump, canvasSeparators_[1]});
+    Menu_Edit->insertAction(Menu_EditCanvasDelete, canvas->Menu_EditCanvasDelete);
+    Menu_Edit->addActions({canvasSeparators_[2], canvas->Menu_EditEditor, canvas->Menu_EditAdd,
+                           canvas->Menu_EditFontChange, canvas->Menu_EditFontChangeLump, canvas->Menu_EditChink,
+                           canvas->Menu_EditConnect, canvas->Menu_EditNewPage, canvas->Menu_EditNewPageReset});
+    menuBar()->insertAction(Menu_Show->menuAction(), canvas->Menu_Format->menuAction());
+}
+
 void BaseForm::Menu_Edit_Click()
 {
+    CanvasMenusFollow();
+    if (CanvasForm* canvas = menuCanvas_.data())
+        canvas->Menu_Edit_Click();
     const bool opened = DocumentOpened();
     Menu_EditUndo->setEnabled(HistoryCanUndo());
     Menu_EditRedo->setEnabled(HistoryCanRedo());
@@ -1031,6 +1070,10 @@ void BaseForm::Menu_FileClose_Click()
 
 void BaseForm::Menu_EditUndo_Click()
 {
+    if (CanvasForm* canvas = AsCanvas(ActiveForm())) {
+        canvas->Menu_EditUndo_Click();
+        return;
+    }
     Command(true, true, [] {
         HistoryRestore(true);
         CanvasCaptionRefresh();
@@ -1039,6 +1082,10 @@ void BaseForm::Menu_EditUndo_Click()
 
 void BaseForm::Menu_EditRedo_Click()
 {
+    if (CanvasForm* canvas = AsCanvas(ActiveForm())) {
+        canvas->Menu_EditRedo_Click();
+        return;
+    }
     Command(true, true, [] {
         HistoryRestore(false);
         CanvasCaptionRefresh();
@@ -1195,8 +1242,10 @@ void BaseForm::ToolBarArrange()
     const std::int32_t colorCode = canvas->LockPartsColorCode;
     enable("Cut", canvas->LockPartsCopyEnabled);
     enable("Copy", canvas->LockPartsCopyEnabled);
-    enable("Paste", canvas->LockPartsEditorEnabled && ClipboardExist());
-    enable("Editor", canvas->LockPartsEditorEnabled);
+    // Paste goes onto a line, and the editor opens on a single box: the same rules as the
+    // Edit menu's.
+    enable("Paste", canvas->LockPartsKind >= 2 && canvas->LockPartsEditorEnabled && ClipboardExist());
+    enable("Editor", canvas->LockPartsKind == 1 && canvas->LockPartsEditorEnabled);
     const bool fontEnabled = canvas->LockPartsKind == 1 && canvas->LockPartsFontEnabled;
     for (const char* key : fontKeys)
         enable(key, fontEnabled);

@@ -83,6 +83,9 @@ public:
     // The enabling rules, run whenever the File or the Edit menu opens and before a shortcut acts.
     void Menu_File_Click();
     void Menu_Edit_Click();
+    // The menu bar follows the window in front: a canvas window adds its Edit items and its
+    // Format menu.
+    void CanvasMenusFollow();
 
     // True while the search and replace dialog is open (the dialog sets and clears it).
     bool SearchReplaceShow = false;
@@ -193,6 +196,9 @@ private:
     platform::statusbar::StatusPanels* panels_ = nullptr;
     QMetaObject::Connection focusCaption_;
     QPointer<CanvasForm> fontCanvas_;
+    // The canvas window whose menus the menu bar shows, and the separators between its items.
+    QPointer<CanvasForm> menuCanvas_;
+    std::array<QAction*, 3> canvasSeparators_{};
     QTimer* clock_ = nullptr;
     bool FirstActivation = true;
     bool ComboEventSkip = false;

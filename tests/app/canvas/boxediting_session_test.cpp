@@ -1,6 +1,7 @@
 // Box-editor sessions: opening one per box and mode, the work files, the splice of new boxes in
 // each mode, the case merge of a branch, kind changes that drop sub levels, closing sessions.
 #include "app/canvas/PageSetting.h"
+#include "app/canvas/StructuralEdits.h"
 #include "app/core/BoxEditorLink.h"
 #include "boxediting_support.h"
 

@@ -238,11 +238,13 @@ TEST_F(MainWindowTest, ToolBarFollowsTheActiveWindow)
 
     CopyAndPaste.ClipboardExistFlag = true;
     form().ToolBarArrange();
-    EXPECT_TRUE(enabled("Paste"));
-    CopyAndPaste.ClipboardExistFlag = false;
+    EXPECT_FALSE(enabled("Paste")) << "a copy is pasted onto a line, never onto a box";
 
     canvas->LockPartsKind = 2;  // a line is selected
     form().ToolBarArrange();
+    EXPECT_TRUE(enabled("Paste"));
+    EXPECT_FALSE(enabled("Editor")) << "the editor opens on a box only";
+    CopyAndPaste.ClipboardExistFlag = false;
     EXPECT_FALSE(enabled("Bold"));
     EXPECT_FALSE(form().cmbColor->isEnabled());
 

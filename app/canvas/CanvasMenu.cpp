@@ -1,0 +1,804 @@
+// The canvas window's menu commands: the Edit and Format menus and the commands of the box,
+// vertical-line and horizontal-line popups.
+
+#include "app/canvas/CanvasForm.h"
+
+#include "app/canvas/BoxEditing.h"
+#include "app/canvas/CopyAndPaste.h"
+#include "app/canvas/HistoryControl.h"
+#include "app/canvas/PageSetting.h"
+#include "app/canvas/StructuralEdits.h"
+#include "app/core/ApplicationGlobals.h"
+#include "app/core/EditState.h"
+#include "app/core/ModuleLinks.h"
+#include "app/core/Processing.h"
+#include "app/diagram/CanvasPartsArrange.h"
+#include "app/diagram/FontAndColor.h"
+#include "app/diagram/PadDraw.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMenu>
+#include <QShortcut>
+
+#include <utility>
+
+namespace vellumora {
+
+// ---------------------------------------------------------------------------------------------
+// The menus
+
+void CanvasForm::editMenusCreate()
+{
+    const auto item = [this](QMenu* menu, QAction*& action, const char* name, const QString& caption,
+                             void (CanvasForm::*handler)(), const QKeySequence& key = {}) {
+        action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, [this, handler] { EventBoundary([this, handler] { (this->*handler)(); }); });
+        if (!key.isEmpty()) {
+            // Shown beside the item; the key itself acts through the item's enabling rule.
+            action->setText(caption + QLatin1Char('\t') + key.toString(QKeySequence::NativeText));
+            auto* shortcut = new QShortcut(key, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+            QAction* target = action;
+            connect(shortcut, &QShortcut::activated, this, [this, target] { EditShortcutRun(target); });
+        }
+    };
+
+    Menu_Edit = new QMenu(QStringLiteral("編集(&E)"), this);
+    Menu_Edit->setObjectName(QStringLiteral("Menu_Edit"));
+    connect(Menu_Edit, &QMenu::aboutToShow, this, [this] { Menu_Edit_Click(); });
+    // Undo and redo keep their keys on the main window, which hands them to the canvas in front.
+    item(Menu_Edit, Menu_EditUndo, "Menu_EditUndo", QStringLiteral("元に戻す(&U)"), &CanvasForm::Menu_EditUndo_Click);
+    item(Menu_Edit, Menu_EditRedo, "Menu_EditRedo", QStringLiteral("やり直し(&R)"), &CanvasForm::Menu_EditRedo_Click);
+    Menu_Edit->addSeparator();
+    item(Menu_Edit, Menu_EditCut, "Menu_EditCut", QStringLiteral("切り取り(&T)"), &CanvasForm::Menu_EditCut_Click,
+         QKeySequence(Qt::CTRL | Qt::Key_X));
+    item(Menu_Edit, Menu_EditCopy, "Menu_EditCopy", QStringLiteral("ｺﾋﾟｰ(&C)"), &CanvasForm::Menu_EditCopy_Click,
+         QKeySequence(Qt::CTRL | Qt::Key_C));
+    item(Menu_Edit, Menu_EditPaste, "Menu_EditPaste", QStringLiteral("貼り付け(&P)"), &CanvasForm::Menu_EditPaste_Click,
+         QKeySequence(Qt::CTRL | Qt::Key_V));
+    item(Menu_Edit, Menu_EditALL, "Menu_EditALL", QStringLiteral("全て選択(&A)"), &CanvasForm::Menu_EditALL_Click,
+         QKeySequence(Qt::CTRL | Qt::Key_A));
+    item(Menu_Edit, Menu_EditCopyTask, "Menu_EditCopyTask", QStringLiteral("他ﾀｽｸへｺﾋﾟｰ"),
+         &CanvasForm::Menu_EditCopyTask_Click);
+    item(Menu_Edit, Menu_EditPasteTask, "Menu_EditPasteTask", QStringLiteral("他ﾀｽｸから貼り付け"),
+         &CanvasForm::Menu_EditPasteTask_Click);
+    Menu_Edit->addSeparator();
+    item(Menu_Edit, Menu_EditDelete, "Menu_EditDelete", QStringLiteral("削除(&D)"), &CanvasForm::Menu_EditDelete_Click);
+    item(Menu_Edit, Menu_EditDeleteLump, "Menu_EditDeleteLump", QStringLiteral("一括削除"),
+         &CanvasForm::Menu_EditDeleteLump_Click);
+    Menu_Edit->addSeparator();
+    item(Menu_Edit, Menu_EditCanvasDelete, "Menu_EditCanvasDelete", QStringLiteral("ｷｬﾝﾊﾞｽ削除(&M)"),
+         &CanvasForm::Menu_EditCanvasDelete_Click);
+    Menu_Edit->addSeparator();
+    item(Menu_Edit, Menu_EditEditor, "Menu_EditEditor", QStringLiteral("BOX編集(&E)"), &CanvasForm::Menu_EditEditor_Click,
+         QKeySequence(Qt::CTRL | Qt::Key_E));
+    item(Menu_Edit, Menu_EditAdd, "Menu_EditAdd", QStringLiteral("追加(&I)"), &CanvasForm::Menu_EditAdd_Click,
+         QKeySequence(Qt::CTRL | Qt::Key_I));
+    item(Menu_Edit, Menu_EditFontChange, "Menu_EditFontChange", QStringLiteral("ﾌｫﾝﾄ変更(&F)"),
+         &CanvasForm::Menu_EditFontChange_Click);
+    item(Menu_Edit, Menu_EditFontChangeLump, "Menu_EditFontChangeLump", QStringLiteral("ﾌｫﾝﾄ一括変更(&L)"),
+         &CanvasForm::Menu_EditFontChangeLump_Click);
+    item(Menu_Edit, Menu_EditChink, "Menu_EditChink", QStringLiteral("切断(&K)"), &CanvasForm::Menu_EditChink_Click);
+    item(Menu_Edit, Menu_EditConnect, "Menu_EditConnect", QStringLiteral("接続(&O)"), &CanvasForm::Menu_EditConnect_Click);
+    item(Menu_Edit, Menu_EditNewPage, "Menu_EditNewPage", QStringLiteral("改ﾍﾟｰｼﾞ(&G)"), &CanvasForm::Menu_EditNewPage_Click);
+    Menu_EditNewPage->setCheckable(true);
+    item(Menu_Edit, Menu_EditNewPageReset, "Menu_EditNewPageReset", QStringLiteral("全改ﾍﾟｰｼﾞﾘｾｯﾄ"),
+         &CanvasForm::Menu_EditNewPageReset_Click);
+
+    Menu_Format = new QMenu(QStringLiteral("書式(&O)"), this);
+    Menu_Format->setObjectName(QStringLiteral("Menu_Format"));
+    connect(Menu_Format, &QMenu::aboutToShow, this, [this] { EventBoundary([this] { Menu_Format_Click(); }); });
+    item(Menu_Format, Menu_FormatFont, "Menu_FormatFont", QStringLiteral("標準ﾌｫﾝﾄの指定(&F)"), &CanvasForm::Menu_FormatFont_Click);
+    item(Menu_Format, Menu_FormatFrameColor, "Menu_FormatFrameColor", QStringLiteral("枠の色指定(&R)"),
+         &CanvasForm::Menu_FormatFrameColor_Click);
+    Menu_Format->addSeparator();
+    item(Menu_Format, Menu_FormatCanvasName, "Menu_FormatCanvasName", QStringLiteral("ｷｬﾝﾊﾞｽ名称(&N)"),
+         &CanvasForm::Menu_FormatCanvasName_Click);
+    item(Menu_Format, Menu_FormatCanvasSequence, "Menu_FormatCanvasSequence", QStringLiteral("ｷｬﾝﾊﾞｽ順序変更(&S)"),
+         &CanvasForm::Menu_FormatCanvasSequence_Click);
+    item(Menu_Format, Menu_FormatCanvasColor, "Menu_FormatCanvasColor", QStringLiteral("ｷｬﾝﾊﾞｽの色指定"),
+         &CanvasForm::Menu_FormatCanvasColor_Click);
+    Menu_Format->addSeparator();
+    item(Menu_Format, Menu_FormatNoteNotShow, "Menu_FormatNoteNotShow", QStringLiteral("ｺﾒﾝﾄを表示しない(&C)"),
+         &CanvasForm::Menu_FormatNoteNotShow_Click);
+    item(Menu_Format, Menu_FormatNoteNotFrame, "Menu_FormatNoteNotFrame", QStringLiteral("ｺﾒﾝﾄに枠を表示しない(&M)"),
+         &CanvasForm::Menu_FormatNoteNotFrame_Click);
+    item(Menu_Format, Menu_FormatReplaceJump, "Menu_FormatReplaceJump", QStringLiteral("分岐に置換(&J)"),
+         &CanvasForm::Menu_FormatReplaceJump_Click);
+    Menu_Format->addSeparator();
+    item(Menu_Format, Menu_FormatEditMode, "Menu_FormatEditMode", QStringLiteral("編集ﾓｰﾄﾞ(&E)"),
+         &CanvasForm::Menu_FormatEditMode_Click);
+    for (QAction* toggle : {Menu_FormatNoteNotShow, Menu_FormatNoteNotFrame, Menu_FormatReplaceJump, Menu_FormatEditMode})
+        toggle->setCheckable(true);
+}
+
+CanvasForm::EditEnables CanvasForm::editEnables() const
+{
+    EditEnables e;
+    const bool line = LockPartsKind == 2 || LockPartsKind == 3;
+    switch (LockPartsKind) {
+    case 1:
+        e.cut = e.copy = e.copyTask = e.del = e.deleteLump = LockPartsCopyEnabled;
+        e.editor = LockPartsEditorEnabled;
+        e.fontChange = e.fontChangeLump = LockPartsFontEnabled;
+        break;
+    case 2:
+    case 3:
+    case 4:
+        e.paste = ClipboardExist() && LockPartsEditorEnabled;
+        e.pasteTask = ClipboardTaskExist() && LockPartsEditorEnabled;
+        e.add = LockPartsEditorEnabled;
+        e.newPage = LockPartsNewPageEnabled;
+        if (line) {
+            e.chink = LockPartsChinkEnabled;
+            e.connect = LockPartsConnectEnabled;
+            e.newPageChecked = (LockPartsFlags & BoxFlag::LowerPage) != 0 && LockPartsNewPageEnabled;
+        } else {
+            e.cut = e.copy = e.copyTask = e.deleteLump = LockPartsCopyEnabled;
+            e.fontChangeLump = LockPartsFontEnabled;
+            e.newPageChecked = (LockPartsFlags & SubFlag::RightPage) != 0 && LockPartsNewPageEnabled;
+        }
+        break;
+    default:
+        break;
+    }
+    return e;
+}
+
+void CanvasForm::Menu_Edit_Click()
+{
+    RunCommand(this, [this] {
+        CanvasTimersStop();
+        Menu_EditUndo->setEnabled(HistoryCanUndo());
+        Menu_EditRedo->setEnabled(HistoryCanRedo());
+        if (LockPartsKind != 0)
+            PartsLockMenuSet(0, -1);
+        const EditEnables e = editEnables();
+        Menu_EditCut->setEnabled(e.cut);
+        Menu_EditCopy->setEnabled(e.copy);
+        Menu_EditPaste->setEnabled(e.paste);
+        Menu_EditCopyTask->setEnabled(e.copyTask);
+        Menu_EditPasteTask->setEnabled(e.pasteTask);
+        Menu_EditDelete->setEnabled(e.del);
+        Menu_EditDeleteLump->setEnabled(e.deleteLump);
+        Menu_EditEditor->setEnabled(e.editor);
+        Menu_EditAdd->setEnabled(e.add);
+        Menu_EditFontChange->setEnabled(e.fontChange);
+        Menu_EditFontChangeLump->setEnabled(e.fontChangeLump);
+        Menu_EditChink->setEnabled(e.chink);
+        Menu_EditConnect->setEnabled(e.connect);
+        Menu_EditNewPage->setEnabled(e.newPage);
+        Menu_EditNewPage->setChecked(e.newPageChecked);
+        Menu_EditALL->setEnabled(true);
+        Menu_EditCanvasDelete->setEnabled(true);
+        Menu_EditNewPageReset->setEnabled(true);
+        toolBarArrange();
+    });
+}
+
+void CanvasForm::EditShortcutRun(QAction* item)
+{
+    if (!FormEnabled(this))
+        return;
+    Menu_Edit_Click();
+    if (item->isEnabled())
+        item->trigger();
+}
+
+void CanvasForm::Menu_Format_Click()
+{
+    CanvasTimersStop();
+    // The marks follow the settings, which another window or an undo may have changed.
+    Menu_FormatNoteNotShow->setChecked(ApplicationGlobals.NoteNotShow);
+    Menu_FormatNoteNotFrame->setChecked(ApplicationGlobals.NoteNotFrame);
+    Menu_FormatNoteNotFrame->setEnabled(!ApplicationGlobals.NoteNotShow);
+    Menu_FormatReplaceJump->setChecked(ApplicationGlobals.ReplaceJump);
+    Menu_FormatEditMode->setChecked(ApplicationGlobals.EditModeFlag);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The edit frame
+
+bool CanvasForm::insertBefore() const
+{
+    // The target belongs to the last listed part.
+    return lockPartsList_.empty() || lockPartsList_.back().partsKind != 3;
+}
+
+void CanvasForm::editFrame(const QAction* item, std::int16_t snapshotCanvas, const std::function<bool()>& guard,
+                           const std::function<void()>& edit, bool redraw, bool clearAll)
+{
+    RunCommand(this, [&] {
+        if (guard && !guard()) {
+            toolBarArrange();
+            return;
+        }
+        SetModifyFlag(true);
+        HistoryAdd(item->text().section(QLatin1Char('\t'), 0, 0), snapshotCanvas);
+        edit();
+        if (redraw)
+            PadDrawRefresh(CanvasIndex);
+        if (clearAll)
+            PartsLockClear();
+        else
+            PartsLock(0, -1, 0, false);
+        toolBarArrange();
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Cut, copy and paste
+
+void CanvasForm::Menu_BoxCut_Click()
+{
+    const std::vector<LockPartsRecord> parts = lockPartsList_;
+    editFrame(Menu_BoxCut, CanvasIndex, {}, [&] {
+        // Every part is in the copy before the first leaves its chain.
+        ClipboardCopyOpen();
+        for (const LockPartsRecord& part : parts)
+            ClipboardCopyPart(CanvasIndex, part.partsIndex, -1);
+        ClipboardCopyClose();
+        for (const LockPartsRecord& part : parts)
+            BoxUnlink(CanvasIndex, part.partsIndex);
+    }, true, true);
+}
+
+void CanvasForm::Menu_HLineCut_Click()
+{
+    const std::vector<LockPartsRecord> parts = lockPartsList_;
+    editFrame(Menu_HLineCut, CanvasIndex, {}, [&] {
+        ClipboardCopyOpen();
+        for (const LockPartsRecord& part : parts)
+            ClipboardCopyPart(CanvasIndex, -1, part.partsIndex);
+        ClipboardCopyClose();
+        for (const LockPartsRecord& part : parts)
+            SubUnlink(CanvasIndex, part.partsIndex);
+    }, true, true);
+}
+
+namespace {
+
+void CopyParts(std::int16_t canvas, const std::vector<LockPartsRecord>& parts, bool toTask)
+{
+    if (toTask)
+        ClipboardTaskCopyOpen();
+    else
+        ClipboardCopyOpen();
+    for (const LockPartsRecord& part : parts) {
+        if (part.partsKind == 4)
+            ClipboardCopyPart(canvas, -1, part.partsIndex);
+        else
+            ClipboardCopyPart(canvas, part.partsIndex, -1);
+    }
+    if (toTask)
+        ClipboardTaskCopyClose();
+    else
+        ClipboardCopyClose();
+}
+
+} // namespace
+
+void CanvasForm::Menu_BoxCopy_Click()
+{
+    RunCommand(this, [this] {
+        CopyParts(CanvasIndex, lockPartsList_, false);
+        PartsLock(0, -1, 0, false);
+        toolBarArrange();
+    });
+}
+
+void CanvasForm::Menu_BoxCopyTask_Click()
+{
+    RunCommand(this, [this] {
+        CopyParts(CanvasIndex, lockPartsList_, true);
+        PartsLock(0, -1, 0, false);
+        toolBarArrange();
+    });
+}
+
+void CanvasForm::Menu_HLineCopy_Click()
+{
+    Menu_BoxCopy_Click();
+}
+
+void CanvasForm::Menu_HLineCopyTask_Click()
+{
+    Menu_BoxCopyTask_Click();
+}
+
+void CanvasForm::Menu_VLinePaste_Click()
+{
+    const std::int16_t target = LockPartsTarget;
+    const bool before = insertBefore();
+    editFrame(Menu_VLinePaste, CanvasIndex, [this] { return ClipboardObstinateCheck(CanvasIndex); },
+              [&] { ClipboardPaste(CanvasIndex, target, -1, before, false); }, true, false);
+}
+
+void CanvasForm::Menu_VLinePasteTask_Click()
+{
+    const std::int16_t target = LockPartsTarget;
+    const bool before = insertBefore();
+    editFrame(Menu_VLinePasteTask, CanvasIndex, [this] { return ClipboardTaskPasteFetch(CanvasIndex); },
+              [&] { ClipboardPaste(CanvasIndex, target, -1, before, true); }, true, false);
+}
+
+void CanvasForm::Menu_HLinePaste_Click()
+{
+    const std::int16_t target = LockPartsTarget;
+    editFrame(Menu_HLinePaste, CanvasIndex, [this] { return ClipboardObstinateCheck(CanvasIndex); },
+              [&] { ClipboardPaste(CanvasIndex, -1, target, false, false); }, true, false);
+}
+
+void CanvasForm::Menu_HLinePasteTask_Click()
+{
+    const std::int16_t target = LockPartsTarget;
+    editFrame(Menu_HLinePasteTask, CanvasIndex, [this] { return ClipboardTaskPasteFetch(CanvasIndex); },
+              [&] { ClipboardPaste(CanvasIndex, -1, target, false, true); }, true, false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Delete
+
+void CanvasForm::Menu_BoxDelete_Click()
+{
+    const std::vector<LockPartsRecord> parts = lockPartsList_;
+    editFrame(Menu_BoxDelete, CanvasIndex, [&] {
+        for (const LockPartsRecord& part : parts)
+            if (BoxEditingCheck(CanvasIndex, part.partsIndex, -1, false))
+                return false;
+        return !BoxDeleteConfirm(false);
+    }, [&] {
+        for (const LockPartsRecord& part : parts)
+            BoxDeleteSingle(CanvasIndex, part.partsIndex);
+    }, true, true);
+}
+
+void CanvasForm::Menu_BoxDeleteLump_Click()
+{
+    const std::vector<LockPartsRecord> parts = lockPartsList_;
+    editFrame(Menu_BoxDeleteLump, CanvasIndex, [&] {
+        for (const LockPartsRecord& part : parts)
+            if (BoxEditingCheck(CanvasIndex, part.partsIndex, -1, true))
+                return false;
+        return !BoxDeleteConfirm(true);
+    }, [&] {
+        for (const LockPartsRecord& part : parts)
+            BoxUnlink(CanvasIndex, part.partsIndex);
+    }, true, true);
+}
+
+void CanvasForm::Menu_HLineDeleteLump_Click()
+{
+    const std::vector<LockPartsRecord> parts = lockPartsList_;
+    editFrame(Menu_HLineDeleteLump, CanvasIndex, [&] {
+        for (const LockPartsRecord& part : parts)
+            if (BoxEditingCheck(CanvasIndex, -1, part.partsIndex, true))
+                return false;
+        return !BoxDeleteConfirm(true);
+    }, [&] {
+        for (const LockPartsRecord& part : parts)
+            SubUnlink(CanvasIndex, part.partsIndex);
+    }, true, true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Fonts
+
+void CanvasForm::Menu_BoxFontChange_Click()
+{
+    if (LockPartsKind != 1 || lockPartsList_.empty())
+        return;
+    // The tool bar's request holds for this command only, whichever way it ends.
+    const bool fromToolBar = std::exchange(FontSettingMenuSkip, false);
+    const std::vector<LockPartsRecord> parts = lockPartsList_;
+    editFrame(Menu_BoxFontChange, CanvasIndex, [&] {
+        return fromToolBar ||
+               !BoxFontDialog(CanvasIndex, parts.front().partsIndex, -1, Menu_BoxFontChange->text());
+    }, [&] {
+        for (const LockPartsRecord& part : parts)
+            BoxFontApply(CanvasIndex, part.partsIndex, -1, false);
+    }, true, false);
+}
+
+void CanvasForm::Menu_BoxFontChangeLump_Click()
+{
+    const std::vector<LockPartsRecord> parts = lockPartsList_;
+    if (parts.empty())
+        return;
+    editFrame(Menu_BoxFontChangeLump, CanvasIndex, [&] {
+        return !BoxFontDialog(CanvasIndex, parts.front().partsIndex, -1, Menu_BoxFontChangeLump->text());
+    }, [&] {
+        for (const LockPartsRecord& part : parts)
+            BoxFontApply(CanvasIndex, part.partsIndex, -1, true);
+    }, true, false);
+}
+
+void CanvasForm::Menu_HLineFontChangeLump_Click()
+{
+    const std::vector<LockPartsRecord> parts = lockPartsList_;
+    if (parts.empty())
+        return;
+    editFrame(Menu_HLineFontChangeLump, CanvasIndex, [&] {
+        return !BoxFontDialog(CanvasIndex, -1, parts.front().partsIndex, Menu_HLineFontChangeLump->text());
+    }, [&] {
+        for (const LockPartsRecord& part : parts)
+            BoxFontApply(CanvasIndex, -1, part.partsIndex, true);
+    }, true, false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Vertical and horizontal lines
+
+void CanvasForm::Menu_VLineChink_Click()
+{
+    const std::int16_t target = LockPartsTarget;
+    editFrame(Menu_VLineChink, CanvasIndex, {}, [&] { VLineChink(CanvasIndex, target); }, true, false);
+}
+
+void CanvasForm::Menu_VLineConnect_Click()
+{
+    const std::int16_t target = LockPartsTarget;
+    editFrame(Menu_VLineConnect, CanvasIndex, {}, [&] { VLineConnect(CanvasIndex, target); }, true, false);
+}
+
+void CanvasForm::Menu_VLineNewPage_Click()
+{
+    // A page break sits on a line into a box, never on the line at a chain's end.
+    if (LockPartsKind != 2)
+        return;
+    const std::int16_t target = LockPartsTarget;
+    editFrame(Menu_VLineNewPage, CanvasIndex, {}, [&] {
+        NewPageToggle(CanvasIndex, target, -1);
+        PageBreakMarkShow(CanvasIndex, std::as_const(lblLine)[target], target, -1);
+    }, false, false);
+}
+
+void CanvasForm::Menu_HLineNewPage_Click()
+{
+    const std::int16_t target = LockPartsTarget;
+    editFrame(Menu_HLineNewPage, CanvasIndex, {}, [&] {
+        NewPageToggle(CanvasIndex, -1, target);
+        PageBreakMarkShow(CanvasIndex, std::as_const(lblSubLine2)[target], -1, target);
+    }, false, false);
+}
+
+void CanvasForm::Menu_EditNewPageReset_Click()
+{
+    editFrame(Menu_EditNewPageReset, -1, {}, [] { NewPageResetAll(); }, false, false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Box-editor sessions: the editor's update takes the undo step
+
+void CanvasForm::Menu_BoxEditor_Click()
+{
+    // Only a single selected box opens an editor: a line's index is no box's.
+    if (LockPartsKind != 1 || !LockPartsEditorEnabled || LockPartsTarget < 1)
+        return;
+    RunCommand(this, [this] {
+        BoxEditModify(CanvasIndex, LockPartsTarget);
+        PartsLock(0, -1, 0, false);
+        toolBarArrange();
+    });
+}
+
+void CanvasForm::Menu_VLineAdd_Click()
+{
+    RunCommand(this, [this] {
+        if (insertBefore())
+            BoxEditBefore(CanvasIndex, LockPartsTarget);
+        else
+            BoxEditAfter(CanvasIndex, LockPartsTarget);
+        PartsLock(0, -1, 0, false);
+        toolBarArrange();
+    });
+}
+
+void CanvasForm::Menu_HLineAdd_Click()
+{
+    RunCommand(this, [this] {
+        const std::int16_t flags = SubDataGet(CanvasIndex, LockPartsTarget).flags;
+        if (flags & SubFlag::PlacementMark8)
+            BoxEditUpper(CanvasIndex, LockPartsTarget);
+        else if (flags & SubFlag::EmptyLine)
+            BoxEditLower(CanvasIndex, LockPartsTarget);
+        PartsLock(0, -1, 0, false);
+        toolBarArrange();
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Whole-canvas and document commands
+
+void CanvasForm::Menu_EditALL_Click()
+{
+    RunCommand(this, [this] {
+        PartsLock(0, -1, 0, false);
+        const CanvasLabelArray& boxes = lblBox;
+        for (std::int16_t i = 1; i <= boxes.UBound(); ++i) {
+            if (!boxes.IsLoaded(i))
+                continue;
+            const std::int16_t flags = BoxDataGet(CanvasIndex, i).flags;
+            if ((flags & BoxFlag::Shown) && !(flags & BoxFlag::Temporary))
+                PartsLock(1, i, 1, false);
+        }
+        PartsLockMenuSet(0, -1);
+        toolBarArrange();
+    });
+}
+
+void CanvasForm::Menu_EditUndo_Click()
+{
+    RunCommand(this, [this] {
+        Links().SearchHighlightHide(true);
+        if (BoxEditorCloseCheck(true, -1))
+            return;
+        PartsLock(0, -1, 0, false);
+        HistoryRestore(true);
+        // A restored step may bring back or take away canvases: every caption shows its number.
+        CanvasCaptionRefresh();
+        toolBarArrange();
+    });
+}
+
+void CanvasForm::Menu_EditRedo_Click()
+{
+    RunCommand(this, [this] {
+        Links().SearchHighlightHide(true);
+        if (BoxEditorCloseCheck(true, -1))
+            return;
+        PartsLock(0, -1, 0, false);
+        HistoryRestore(false);
+        CanvasCaptionRefresh();
+        toolBarArrange();
+    });
+}
+
+void CanvasForm::Menu_EditCanvasDelete_Click()
+{
+    RunCommand(this, [this] {
+        Links().SearchHighlightHide(true);
+        if (BoxEditorCloseCheck(false, CanvasIndex))
+            return;
+        SetModifyFlag(true);
+        HistoryAdd(Menu_EditCanvasDelete->text(), CanvasIndex);
+        // Closed, not freed: the slot and its boxes stay for the undo.
+        CanvasStateSet(CanvasIndex, CanvasState::Closed);
+        CanvasSequenceRenumber();
+        PadDrawRefresh(CanvasIndex);
+        CanvasCaptionRefresh();
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// The Edit items that hand over to the popup command of the selected kind
+
+void CanvasForm::Menu_EditCut_Click()
+{
+    if (!editEnables().cut)
+        return;
+    if (LockPartsKind == 1)
+        Menu_BoxCut_Click();
+    else if (LockPartsKind == 4)
+        Menu_HLineCut_Click();
+}
+
+void CanvasForm::Menu_EditCopy_Click()
+{
+    if (!editEnables().copy)
+        return;
+    if (LockPartsKind == 1)
+        Menu_BoxCopy_Click();
+    else if (LockPartsKind == 4)
+        Menu_HLineCopy_Click();
+}
+
+void CanvasForm::Menu_EditPaste_Click()
+{
+    if (!editEnables().paste)
+        return;
+    if (LockPartsKind == 2 || LockPartsKind == 3)
+        Menu_VLinePaste_Click();
+    else if (LockPartsKind == 4)
+        Menu_HLinePaste_Click();
+}
+
+void CanvasForm::Menu_EditCopyTask_Click()
+{
+    if (!editEnables().copyTask)
+        return;
+    if (LockPartsKind == 1)
+        Menu_BoxCopyTask_Click();
+    else if (LockPartsKind == 4)
+        Menu_HLineCopyTask_Click();
+}
+
+void CanvasForm::Menu_EditPasteTask_Click()
+{
+    if (!editEnables().pasteTask)
+        return;
+    if (LockPartsKind == 2 || LockPartsKind == 3)
+        Menu_VLinePasteTask_Click();
+    else if (LockPartsKind == 4)
+        Menu_HLinePasteTask_Click();
+}
+
+void CanvasForm::Menu_EditDelete_Click()
+{
+    if (editEnables().del)
+        Menu_BoxDelete_Click();
+}
+
+void CanvasForm::Menu_EditDeleteLump_Click()
+{
+    if (!editEnables().deleteLump)
+        return;
+    if (LockPartsKind == 1)
+        Menu_BoxDeleteLump_Click();
+    else if (LockPartsKind == 4)
+        Menu_HLineDeleteLump_Click();
+}
+
+void CanvasForm::Menu_EditEditor_Click()
+{
+    Menu_BoxEditor_Click();
+}
+
+void CanvasForm::Menu_EditAdd_Click()
+{
+    if (!editEnables().add)
+        return;
+    if (LockPartsKind == 2 || LockPartsKind == 3)
+        Menu_VLineAdd_Click();
+    else if (LockPartsKind == 4)
+        Menu_HLineAdd_Click();
+}
+
+void CanvasForm::Menu_EditFontChange_Click()
+{
+    if (editEnables().fontChange)
+        Menu_BoxFontChange_Click();
+}
+
+void CanvasForm::Menu_EditFontChangeLump_Click()
+{
+    if (!editEnables().fontChangeLump)
+        return;
+    if (LockPartsKind == 1)
+        Menu_BoxFontChangeLump_Click();
+    else if (LockPartsKind == 4)
+        Menu_HLineFontChangeLump_Click();
+}
+
+void CanvasForm::Menu_EditChink_Click()
+{
+    if (editEnables().chink)
+        Menu_VLineChink_Click();
+}
+
+void CanvasForm::Menu_EditConnect_Click()
+{
+    if (editEnables().connect)
+        Menu_VLineConnect_Click();
+}
+
+void CanvasForm::Menu_EditNewPage_Click()
+{
+    if (!editEnables().newPage)
+        return;
+    if (LockPartsKind == 2)
+        Menu_VLineNewPage_Click();
+    else if (LockPartsKind == 4)
+        Menu_HLineNewPage_Click();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Format
+
+void CanvasForm::formatToggle(QAction* item, bool& setting, bool markModified)
+{
+    const bool editMode = item == Menu_FormatEditMode;
+    RunCommand(
+        this,
+        [&] {
+            if (markModified)
+                SetModifyFlag(true);
+            HistoryAdd(item->text(), 0);
+            setting = !setting;
+            item->setChecked(setting);
+            Menu_FormatNoteNotFrame->setEnabled(!ApplicationGlobals.NoteNotShow);
+            CanvasOrderSave();
+            PadDrawRefresh(-1);
+            CanvasOrderRestore();
+            if (editMode)
+                EditModeShow();
+        },
+        editMode);
+}
+
+void CanvasForm::Menu_FormatNoteNotShow_Click()
+{
+    formatToggle(Menu_FormatNoteNotShow, ApplicationGlobals.NoteNotShow, true);
+}
+
+void CanvasForm::Menu_FormatNoteNotFrame_Click()
+{
+    formatToggle(Menu_FormatNoteNotFrame, ApplicationGlobals.NoteNotFrame, true);
+}
+
+void CanvasForm::Menu_FormatReplaceJump_Click()
+{
+    formatToggle(Menu_FormatReplaceJump, ApplicationGlobals.ReplaceJump, true);
+}
+
+void CanvasForm::Menu_FormatEditMode_Click()
+{
+    // The edit mode is no part of the document: switching it changes nothing to save.
+    formatToggle(Menu_FormatEditMode, ApplicationGlobals.EditModeFlag, false);
+}
+
+void CanvasForm::formatApply(const QAction* item, const std::function<void()>& apply)
+{
+    SetModifyFlag(true);
+    HistoryAdd(item->text(), 0);
+    apply();
+    CanvasOrderSave();
+    PadDrawRefresh(-1);
+    CanvasOrderRestore();
+}
+
+void CanvasForm::Menu_FormatFrameColor_Click()
+{
+    RunCommand(this, [this] {
+        bool sameText = ApplicationGlobals.FrameSameText;
+        QString color = ApplicationGlobals.FrameColor;
+        if (!Links().FrameSettingDialog(Menu_FormatFrameColor->text(), sameText, color))
+            return;
+        formatApply(Menu_FormatFrameColor, [&] {
+            ApplicationGlobals.FrameSameText = sameText;
+            ApplicationGlobals.FrameColor = color;
+        });
+    });
+}
+
+void CanvasForm::Menu_FormatCanvasColor_Click()
+{
+    RunCommand(this, [this] {
+        QString color = ApplicationGlobals.CanvasColorName;
+        if (!Links().CanvasColorDialog(Menu_FormatCanvasColor->text(), color))
+            return;
+        formatApply(Menu_FormatCanvasColor, [&] { ApplicationGlobals.CanvasColorName = color; });
+    });
+}
+
+void CanvasForm::Menu_FormatCanvasName_Click()
+{
+    RunCommand(this, [this] {
+        QString name = CanvasDataGet(CanvasIndex).name;
+        if (!Links().CanvasNameDialog(name))
+            return;
+        SetModifyFlag(true);
+        HistoryAdd(Menu_FormatCanvasName->text(), CanvasIndex);
+        SetCaption(CanvasCaptionMake(CanvasIndex, name));
+        FocusCanvasShow(Caption());
+    });
+}
+
+void CanvasForm::Menu_FormatCanvasSequence_Click()
+{
+    RunCommand(this, [this] {
+        // The dialog stores the order and takes the undo step itself.
+        if (!Links().CanvasSequenceDialog(Menu_FormatCanvasSequence->text()))
+            return;
+        CanvasCaptionRefresh();
+        FocusCanvasShow(Caption());
+    });
+}
+
+void CanvasForm::Menu_FormatFont_Click()
+{
+    RunCommand(this, [this] { DefaultFontSetting(Menu_FormatFont->text()); });
+}
+
+} // namespace vellumora
