@@ -4,8 +4,10 @@
 
 #include "app/canvas/PageSetting.h"
 #include "platform/msgbox/MsgBox.h"
+#include "support/SampleDocuments.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace edits_test {
 namespace {
@@ -220,6 +222,48 @@ TEST_F(HistoryTest, UndoAndRedoDropTheCopyBuffer)
         HistoryRestore(undo);
         EXPECT_FALSE(ClipboardExist());
     }
+}
+
+// A snapshot and its restore lose nothing a document holds: every sample, changed in every canvas
+// and then undone, is saved byte for byte as it was read; redone, it is saved as the change was.
+TEST_F(HistoryTest, EverySampleChangedThenUndoneIsSavedAsItWasRead)
+{
+    int count = 0;
+    for (const QString& sample : testsupport::SampleDocuments()) {
+        if (IsPadFile(sample))
+            continue; // the same text as its ".txt" twin, only zipped
+        ++count;
+        SCOPED_TRACE(QFileInfo(sample).fileName().toStdString());
+        paddraw_test::CanvasesDrop();
+        HistoryClear();
+        const QByteArray original = read(sample);
+        open(write(QStringLiteral("in.txt"), original));
+        ASSERT_GT(B.size(), 1u);
+        PadDrawRefresh(-1);
+        const auto saved = [this](const QString& name) {
+            ApplicationGlobals.DocumentName = path(name);
+            PadFileSave();
+            return read(path(name));
+        };
+
+        Edit(-1, [] {
+            for (std::size_t c = 1; c < B.size(); ++c) {
+                CanvasRecord& canvas = B[c];
+                if (canvas.header.state != CanvasState::Open || canvas.header.firstBox <= 0)
+                    continue;
+                canvas.BoxList[static_cast<std::size_t>(canvas.header.firstBox)].text =
+                    TextInfoMake(QStringLiteral("変更%1").arg(c));
+            }
+        });
+        const QByteArray changed = saved(QStringLiteral("changed.txt"));
+        ASSERT_NE(changed, original);
+
+        HistoryRestore(true);
+        EXPECT_EQ(saved(QStringLiteral("undone.txt")), original);
+        HistoryRestore(false);
+        EXPECT_EQ(saved(QStringLiteral("redone.txt")), changed);
+    }
+    EXPECT_GE(count, 3);
 }
 
 } // namespace
