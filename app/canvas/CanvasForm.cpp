@@ -1063,7 +1063,8 @@ void CanvasForm::toolBarArrange()
 
 void CanvasForm::mousePressEvent(QMouseEvent* event)
 {
-    const auto [x, y] = TwipsAt(*event);
+    const auto at = TwipsAt(*event);
+    const std::int32_t x = at.first, y = at.second;
     const int button = MouseButtonOf(event->button());
     const int shift = ShiftOf(event->modifiers());
     mouseCapture_ = HitTest(x, y);
@@ -1083,7 +1084,8 @@ void CanvasForm::mousePressEvent(QMouseEvent* event)
 void CanvasForm::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // The second press of a double click: DblClick on the part in place of a press.
-    const auto [x, y] = TwipsAt(*event);
+    const auto at = TwipsAt(*event);
+    const std::int32_t x = at.first, y = at.second;
     mouseCapture_ = HitTest(x, y);
     mouseCaptured_ = true;
     afterDoubleClick_ = true;
@@ -1096,7 +1098,8 @@ void CanvasForm::mouseMoveEvent(QMouseEvent* event)
 {
     if (!mouseCaptured_)
         return;
-    const auto [x, y] = TwipsAt(*event);
+    const auto at = TwipsAt(*event);
+    const std::int32_t x = at.first, y = at.second;
     const Qt::MouseButtons held = event->buttons();
     const int button = (held & Qt::LeftButton ? 1 : 0) | (held & Qt::RightButton ? 2 : 0) | (held & Qt::MiddleButton ? 4 : 0);
     const int shift = ShiftOf(event->modifiers());
@@ -1117,7 +1120,8 @@ void CanvasForm::mouseReleaseEvent(QMouseEvent* event)
     if (!mouseCaptured_)
         return;
     mouseCaptured_ = false;
-    const auto [x, y] = TwipsAt(*event);
+    const auto at = TwipsAt(*event);
+    const std::int32_t x = at.first, y = at.second;
     const int button = MouseButtonOf(event->button());
     const int shift = ShiftOf(event->modifiers());
     const CanvasHit target = mouseCapture_;
