@@ -479,9 +479,9 @@ void SearchReplace::cmdReplace_Click()
         RunCommand(this, [&] {
             if (Links().BoxEditorCloseCheck(true, -1))
                 return;
+            // A replacement made before Reset left replace mode still waits for the redraw at close.
             replaceControlsEnable(true);
             CaptionRefresh();
-            replaced_ = false;
         });
         if (cmbReplaceText->isEnabled())
             cmbReplaceText->setFocus();

@@ -350,6 +350,27 @@ TEST_F(SearchDialogTest, ReplacingAShownMatchWithATextWithoutAShiftJisFormIsRefu
     EXPECT_EQ(d.focusWidget(), d.cmbReplaceText);
 }
 
+TEST_F(SearchDialogTest, ClosingLaysOutAReplacementMadeBeforeReplaceModeWasSwitchedOnAgain)
+{
+    const std::int32_t width = B[1].BoxList[1].sizeP.xw;
+    SearchReplace& d = dialog(false);
+    QTest::mouseClick(d.cmdReplace, Qt::LeftButton);
+    type(d.cmbSearchText, QStringLiteral("apple"));
+    QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
+    ASSERT_EQ(Shown(), "1:1:-1 6:5");
+    type(d.cmbReplaceText, QStringLiteral("apples and pears and plums"));
+    QTest::mouseClick(d.cmdReplace, Qt::LeftButton);
+    ASSERT_EQ(B[1].BoxList[1].text.text, QStringLiteral("Alpha apples and pears and plums"));
+    QTest::mouseClick(d.cmdReset, Qt::LeftButton);
+    QTest::mouseClick(d.cmdReplace, Qt::LeftButton);
+    ASSERT_TRUE(d.cmbReplaceText->isEnabled());
+    EXPECT_EQ(B[1].BoxList[1].sizeP.xw, width) << "a single replacement lays nothing out";
+
+    d.cmdCancel_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_GT(B[1].BoxList[1].sizeP.xw, width) << "the box grew with its text";
+}
+
 TEST_F(SearchDialogTest, TheHistoryKeepsEachTextOnceNewestFirstAndAtMost51)
 {
     QStringList history;
