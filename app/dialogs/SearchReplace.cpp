@@ -121,6 +121,14 @@ std::optional<QPoint> DialogPlaceTarget(const QRect& dialog, const QRect& box, c
     return std::nullopt;
 }
 
+std::optional<QPoint> DialogPlaceTarget(const QRect& dialog, const QRect& box, const QRect& screen)
+{
+    const QPoint origin = screen.topLeft();
+    const std::optional<QPoint> target =
+        DialogPlaceTarget(dialog.translated(-origin), box.translated(-origin), screen.size());
+    return target ? std::optional<QPoint>(*target + origin) : std::nullopt;
+}
+
 SearchReplace::SearchReplace(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("SearchReplace"));
@@ -412,10 +420,10 @@ void SearchReplace::DialogPlace()
     // going, one it would come to rest on turns it elsewhere.
     const QPoint from = slideTarget_.value_or(QPoint(Twips(frame.x()), Twips(frame.y())));
     const QRect dialog(from.x(), from.y(), Twips(frame.width()), Twips(frame.height()));
-    const QSize screenSize = screen() ? screen()->geometry().size() : QSize();
+    const QRect area = screen() ? screen()->geometry() : QRect();
     const std::optional<QPoint> target =
         DialogPlaceTarget(dialog, QRect(found.Left, found.Top, found.Width, found.Height),
-                          QSize(Twips(screenSize.width()), Twips(screenSize.height())));
+                          QRect(Twips(area.x()), Twips(area.y()), Twips(area.width()), Twips(area.height())));
     if (target)
         DialogMove(*target);
 }

@@ -101,5 +101,7 @@ private:
 // none when the box lies more than 360 twips away; else the nearest place beside the box, else
 // the nearest screen edge clear of it, else the corner farthest from it.
 std::optional<QPoint> DialogPlaceTarget(const QRect& dialog, const QRect& box, const QSize& screen);
+// The same on a screen anywhere on the desktop: its edges and corners are those of that screen.
+std::optional<QPoint> DialogPlaceTarget(const QRect& dialog, const QRect& box, const QRect& screen);
 
 } // namespace vellumora

@@ -429,6 +429,11 @@ TEST(SearchDialogPlace, StepsAsideFromTheFoundBoxOnlyWhenNearIt)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
         EXPECT_EQ(DialogPlaceTarget(row.dialog, row.box, row.screen), row.target);
+        // The same on a second screen to the right of the first.
+        const QPoint second(30000, 0);
+        const std::optional<QPoint> there =
+            DialogPlaceTarget(row.dialog.translated(second), row.box.translated(second), QRect(second, row.screen));
+        EXPECT_EQ(there, row.target ? std::optional<QPoint>(*row.target + second) : std::nullopt);
     }
 }
 
