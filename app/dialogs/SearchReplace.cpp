@@ -4,7 +4,6 @@
 #include "app/dialogs/ZoomScreen.h"
 
 #include "app/core/ApplicationGlobals.h"
-#include "app/core/CanvasSurface.h"
 #include "app/core/DebugLog.h"
 #include "app/core/EditState.h"
 #include "app/core/MainWindowLink.h"
