@@ -1,9 +1,9 @@
 #include "app/dialogs/SearchReplace.h"
 
+#include "app/dialogs/CanvasSlide.h"
 #include "app/dialogs/ZoomScreen.h"
 
 #include "app/core/ApplicationGlobals.h"
-#include "app/core/CanvasSurface.h"
 #include "app/core/DebugLog.h"
 #include "app/core/EditState.h"
 #include "app/core/MainWindowLink.h"
@@ -13,6 +13,7 @@
 #include "app/diagram/PadDraw.h"
 #include "app/diagram/TagTable.h"
 #include "app/dialogs/SearchEngine.h"
+#include "platform/codepage/CodePage.h"
 #include "platform/vbrt/Value.h"
 
 #include <QCheckBox>
@@ -77,32 +78,6 @@ void MainWindowTakesLead(bool redraw)
         main->searchReplaceClosed(redraw);
 }
 
-// Where the box of the match on display lies on the screen, in twips.
-QRect FoundBoxScreenRect()
-{
-    const std::int16_t cursor = Search.SearchCanvasCursor;
-    if (cursor < 0 || static_cast<std::size_t>(cursor) >= Search.SearchCanvasList.size())
-        return {};
-    const SearchCanvasEntry& entry = Search.SearchCanvasList[static_cast<std::size_t>(cursor)];
-    const std::int16_t at = Search.SearchBoxCursor;
-    if (at < 0 || static_cast<std::size_t>(at) >= entry.BoxIndexes.size() ||
-        static_cast<std::size_t>(entry.CanvasIndex) >= B.size())
-        return {};
-    const CanvasSurface* form = B[static_cast<std::size_t>(entry.CanvasIndex)].form.data();
-    const std::int16_t box = entry.BoxIndexes[static_cast<std::size_t>(at)];
-    if (!form || !form->lblBox.IsLoaded(box))
-        return {};
-    const CanvasLabel& label = form->lblBox[box];
-    const QPoint corner = form->mapToGlobal(QPoint(Pixels(label.Left), Pixels(label.Top)));
-    return QRect(Twips(corner.x()), Twips(corner.y()), label.Width, label.Height);
-}
-
-// The dialog slides out of the found box's way.
-void DialogMove(QWidget* dialog, const QPoint& target)
-{
-    dialog->move(Pixels(target.x()), Pixels(target.y()));
-}
-
 } // namespace
 
 std::optional<QPoint> DialogPlaceTarget(const QRect& dialog, const QRect& box, const QSize& screen)
@@ -143,6 +118,14 @@ std::optional<QPoint> DialogPlaceTarget(const QRect& dialog, const QRect& box, c
                 return QPoint(static_cast<int>(c.x), static_cast<int>(c.y));
     }
     return std::nullopt;
+}
+
+std::optional<QPoint> DialogPlaceTarget(const QRect& dialog, const QRect& box, const QRect& screen)
+{
+    const QPoint origin = screen.topLeft();
+    const std::optional<QPoint> target =
+        DialogPlaceTarget(dialog.translated(-origin), box.translated(-origin), screen.size());
+    return target ? std::optional<QPoint>(*target + origin) : std::nullopt;
 }
 
 SearchReplace::SearchReplace(QWidget* parent) : QDialog(parent)
@@ -370,11 +353,32 @@ void SearchReplace::CaptionRefresh()
 
 bool SearchReplace::SearchTextCheck()
 {
-    if (!platform::vbrt::Trim(cmbSearchText->currentText()).isEmpty())
+    if (platform::vbrt::Trim(cmbSearchText->currentText()).isEmpty()) {
+        ErrorMessageBox(MenuCaptionClean(lblSearchText->text()) + QStringLiteral("を指定して下さい。"));
+        ProcessingEnd(this);
+        cmbSearchText->setFocus();
+        refusedField_ = cmbSearchText;
+        return true;
+    }
+    return SavableTextCheck(cmbSearchText, lblSearchText);
+}
+
+bool SearchReplace::ReplaceTextCheck()
+{
+    return SavableTextCheck(cmbReplaceText, lblReplaceText);
+}
+
+// Box texts are saved as Shift_JIS: a text with a character it has no form for could never be
+// found in a document, and put into one it would make the document unsavable. Such a text is
+// refused before anything is searched or replaced.
+bool SearchReplace::SavableTextCheck(QComboBox* list, QLabel* label)
+{
+    if (platform::codepage::CanEncode(list->currentText()))
         return false;
-    ErrorMessageBox(MenuCaptionClean(lblSearchText->text()) + QStringLiteral("を指定して下さい。"));
+    ErrorMessageBox(MenuCaptionClean(label->text()) + QStringLiteral("に Shift_JIS で表せない文字があります。"));
     ProcessingEnd(this);
-    cmbSearchText->setFocus();
+    list->setFocus();
+    refusedField_ = list;
     return true;
 }
 
@@ -407,13 +411,39 @@ void SearchReplace::OptionStore()
 
 void SearchReplace::DialogPlace()
 {
+    const ScreenRect found = FoundBoxRect;
+    if (found.Width <= 0 || found.Height <= 0)
+        return;
     const QRect frame = frameGeometry();
-    const QRect dialog(Twips(frame.x()), Twips(frame.y()), Twips(frame.width()), Twips(frame.height()));
-    const QSize screenSize = screen() ? screen()->geometry().size() : QSize();
+    // A slide still under way is judged from where it ends: a found box it already clears keeps it
+    // going, one it would come to rest on turns it elsewhere.
+    const QPoint from = slideTarget_.value_or(QPoint(Twips(frame.x()), Twips(frame.y())));
+    const QRect dialog(from.x(), from.y(), Twips(frame.width()), Twips(frame.height()));
+    const QRect area = screen() ? screen()->geometry() : QRect();
     const std::optional<QPoint> target =
-        DialogPlaceTarget(dialog, FoundBoxScreenRect(), QSize(Twips(screenSize.width()), Twips(screenSize.height())));
+        DialogPlaceTarget(dialog, QRect(found.Left, found.Top, found.Width, found.Height),
+                          QRect(Twips(area.x()), Twips(area.y()), Twips(area.width()), Twips(area.height())));
     if (target)
-        DialogMove(this, *target);
+        DialogMove(*target);
+}
+
+// The dialog slides out of the found box's way in eased steps; the search goes on meanwhile.
+void SearchReplace::DialogMove(const QPoint& target)
+{
+    const QRect frame = frameGeometry();
+    slideTarget_ = target;
+    // The slide belongs to this dialog and ends with it.
+    SlidePlay(
+        this, SlidePathMake(PointMake(Twips(frame.x()), Twips(frame.y())), PointMake(target.x(), target.y())),
+        [this](std::int32_t x, std::int32_t y) { move(Pixels(x), Pixels(y)); }, [this] { slideTarget_.reset(); });
+}
+
+// After a command the focus goes back to its button, or stays in the field whose text was refused.
+void SearchReplace::FocusAfter(QWidget* button)
+{
+    QWidget* field = refusedField_;
+    refusedField_ = nullptr;
+    (field ? field : button)->setFocus();
 }
 
 void SearchReplace::searchEnded()
@@ -446,7 +476,7 @@ void SearchReplace::cmdSearch_Click()
         if (!SearchFound())
             searchEnded();
     });
-    cmdSearch->setFocus();
+    FocusAfter(cmdSearch);
 }
 
 void SearchReplace::cmdReplace_Click()
@@ -456,9 +486,9 @@ void SearchReplace::cmdReplace_Click()
         RunCommand(this, [&] {
             if (Links().BoxEditorCloseCheck(true, -1))
                 return;
+            // A replacement made before Reset left replace mode still waits for the redraw at close.
             replaceControlsEnable(true);
             CaptionRefresh();
-            replaced_ = false;
         });
         if (cmbReplaceText->isEnabled())
             cmbReplaceText->setFocus();
@@ -466,8 +496,10 @@ void SearchReplace::cmdReplace_Click()
     }
     cmdReplace->setFocus();
     RunCommand(this, [&] {
-        ApplicationGlobals.SearchSettings.ReplaceText = cmbReplaceText->currentText();
         if (SearchFound()) {
+            if (ReplaceTextCheck())
+                return;
+            ApplicationGlobals.SearchSettings.ReplaceText = cmbReplaceText->currentText();
             SetModifyFlag(true);
             Links().HistoryAdd(MenuCaptionClean(cmdReplace->text()), SearchCurrentCanvas());
             ReplaceCurrent();
@@ -481,14 +513,14 @@ void SearchReplace::cmdReplace_Click()
             InformationMessageBox(QStringLiteral("先に検索を行って下さい。"));
         }
     });
-    cmdReplace->setFocus();
+    FocusAfter(cmdReplace);
 }
 
 void SearchReplace::cmdReplaceAll_Click()
 {
     cmdReplaceAll->setFocus();
     RunCommand(this, [&] {
-        if (SearchTextCheck())
+        if (SearchTextCheck() || ReplaceTextCheck())
             return;
         if (!ConditionCheck()) {
             OptionStore();
@@ -505,10 +537,18 @@ void SearchReplace::cmdReplaceAll_Click()
             replaced_ = true;
             SearchNextShow(false);
         } while (SearchFound());
+        // Laying every canvas out again keeps the canvas windows in their order. Restoring it hands
+        // input back to the main window, which stays with this dialog until the dialog closes.
+        QWidget* main = MainWindow() ? MainWindow()->window() : nullptr;
+        const bool mainEnabled = FormEnabled(main);
+        Links().CanvasOrderSave();
         PadDrawRefresh(-1);
+        Links().CanvasOrderRestore();
+        if (main && !mainEnabled)
+            FormEnable(main, false);
         raise();
     });
-    cmdReplaceAll->setFocus();
+    FocusAfter(cmdReplaceAll);
 }
 
 void SearchReplace::cmdReset_Click()

@@ -81,17 +81,27 @@ private:
     bool ConditionCheck();
     void OptionStore();
     bool SearchTextCheck();
+    bool ReplaceTextCheck();
+    bool SavableTextCheck(QComboBox* list, QLabel* label);
     void DialogPlace();
+    void DialogMove(const QPoint& target);
+    void FocusAfter(QWidget* button);
     void searchEnded();
 
     bool replaced_ = false;
     std::int16_t chosenRange_ = 0;
     bool unloaded_ = false;
+    // Where the slide under way ends, in twips on the screen; none while the dialog rests.
+    std::optional<QPoint> slideTarget_;
+    // The field whose text a check refused during the command that runs.
+    QWidget* refusedField_ = nullptr;
 };
 
 // Where the dialog steps to so that it no longer covers the found box, in twips on the screen:
 // none when the box lies more than 360 twips away; else the nearest place beside the box, else
 // the nearest screen edge clear of it, else the corner farthest from it.
 std::optional<QPoint> DialogPlaceTarget(const QRect& dialog, const QRect& box, const QSize& screen);
+// The same on a screen anywhere on the desktop: its edges and corners are those of that screen.
+std::optional<QPoint> DialogPlaceTarget(const QRect& dialog, const QRect& box, const QRect& screen);
 
 } // namespace vellumora

@@ -1,6 +1,7 @@
 // The search and replace dialog driven offscreen over the main window: searching, replacing one
 // match and all of them, resetting, the histories, and where the dialog steps aside to.
 #include "app/canvas/HistoryControl.h"
+#include "app/dialogs/CanvasSlide.h"
 #include "app/dialogs/SearchEngine.h"
 #include "app/dialogs/SearchReplace.h"
 #include "app/shell/baseform_support.h"
@@ -10,6 +11,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -61,11 +65,45 @@ protected:
         list->clearEditText();
         QTest::keyClicks(list->lineEdit(), text);
     }
+    // Puts a text in as one paste: typing sends a character outside the basic plane in halves.
+    void paste(QComboBox* list, const QString& text)
+    {
+        list->setFocus();
+        list->setEditText(text);
+    }
 
     static QString Shown()
     {
         const SearchMatchRecord& m = Search.SearchCurrentMatch;
         return QStringLiteral("%1:%2:%3 %4:%5").arg(m.Canvas).arg(m.Box).arg(m.Sub).arg(m.FirstIndex).arg(m.Length);
+    }
+
+    // Where the dialog's frame is, and the screen's size, in twips.
+    static QRect FrameTwips(const QWidget& w)
+    {
+        const QRect f = w.frameGeometry();
+        return {Twips(f.x()), Twips(f.y()), Twips(f.width()), Twips(f.height())};
+    }
+    static QSize ScreenTwips(const QWidget& w)
+    {
+        const QSize s = w.screen()->geometry().size();
+        return {Twips(s.width()), Twips(s.height())};
+    }
+    static QRect FoundTwips() { return {FoundBoxRect.Left, FoundBoxRect.Top, FoundBoxRect.Width, FoundBoxRect.Height}; }
+    static int Twips(int pixels) { return pixels * platform::vbrt::TwipsPerPixel; }
+    static QPoint Pixels(const QPoint& twips)
+    {
+        return {twips.x() / platform::vbrt::TwipsPerPixel, twips.y() / platform::vbrt::TwipsPerPixel};
+    }
+
+    // The canvas windows from the back to the front.
+    std::vector<std::string> stacking()
+    {
+        std::vector<std::string> order;
+        for (QMdiSubWindow* sub : form().workspace->subWindowList(QMdiArea::StackingOrder))
+            if (sub->isVisible())
+                order.push_back(sub->windowTitle().toStdString());
+        return order;
     }
 
     QPointer<SearchReplace> dialog_;
@@ -171,6 +209,7 @@ TEST_F(SearchDialogTest, ReplaceWithoutASearchAndABlankSearchTextAreRefused)
     SearchReplace& d = dialog(true);
     QTest::mouseClick(d.cmdReplace, Qt::LeftButton);
     QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
+    EXPECT_EQ(d.focusWidget(), d.cmbSearchText) << "the focus waits in the field to fill in";
     type(d.cmbSearchText, QStringLiteral("apple"));
     QTest::mouseClick(d.cmdReplace, Qt::LeftButton);
     EXPECT_EQ(prompts(), (std::vector<QString>{QStringLiteral("検索文字列を指定して下さい。"),
@@ -192,6 +231,144 @@ TEST_F(SearchDialogTest, ChangingAConditionDrawsTheShownTextAgainAndStartsAfresh
     QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
     EXPECT_EQ(Shown(), "1:1:-1 6:5") << "a new search from the first canvas";
     EXPECT_EQ(B[1].BoxList[2].text.flags & 1, 1) << "the text shown before is drawn again";
+}
+
+TEST_F(SearchDialogTest, SlidesAsideFromTheFoundBoxAndANextPressDuringTheSlideTurnsIt)
+{
+    // The routine box first, then the loop box below it and to its right.
+    SearchReplace& d = dialog(false);
+    const auto search = [&] {
+        type(d.cmbSearchText, QStringLiteral("Alpha|each"));
+        d.chkPatternMatching->setChecked(true);
+        QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
+    };
+    search();
+    QTRY_VERIFY(!SlideRunning(&d));
+    const QRect first = FoundTwips();
+    ASSERT_FALSE(first.isEmpty());
+
+    // The same first box found again with the dialog lying over it.
+    const auto overTheBoxAgain = [&] {
+        QTest::mouseClick(d.cmdReset, Qt::LeftButton);
+        d.move(Pixels(first.topLeft()));
+        const std::optional<QPoint> target = DialogPlaceTarget(FrameTwips(d), first, ScreenTwips(d));
+        search();
+        EXPECT_EQ(FoundTwips(), first);
+        return target;
+    };
+
+    const std::optional<QPoint> aside = overTheBoxAgain();
+    ASSERT_TRUE(aside);
+    EXPECT_TRUE(SlideRunning(&d)) << "the dialog slides, it does not jump";
+    EXPECT_NE(d.frameGeometry().topLeft(), Pixels(*aside));
+    QTRY_VERIFY(!SlideRunning(&d));
+    EXPECT_EQ(d.frameGeometry().topLeft(), Pixels(*aside));
+    EXPECT_FALSE(FrameTwips(d).intersects(first));
+
+    // Next pressed while the dialog is still on its way to beside the first box, where it would
+    // cover the second: it turns to beside the second box.
+    ASSERT_EQ(overTheBoxAgain(), aside);
+    ASSERT_TRUE(SlideRunning(&d));
+    QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
+    const QRect second = FoundTwips();
+    ASSERT_NE(second, first);
+    const QRect heading(*aside, FrameTwips(d).size());
+    ASSERT_TRUE(heading.intersects(second));
+    const std::optional<QPoint> turned = DialogPlaceTarget(heading, second, ScreenTwips(d));
+    ASSERT_TRUE(turned);
+    QTRY_VERIFY(!SlideRunning(&d));
+    EXPECT_EQ(d.frameGeometry().topLeft(), Pixels(*turned));
+    EXPECT_FALSE(FrameTwips(d).intersects(second));
+}
+
+TEST_F(SearchDialogTest, ReplaceAllKeepsTheCanvasWindowsInTheirOrderAndTheMainWindowWaiting)
+{
+    const std::vector<std::string> order = stacking();
+    ASSERT_EQ(order.size(), 2u);
+    SearchReplace& d = dialog(true);
+    type(d.cmbSearchText, QStringLiteral("apple"));
+    type(d.cmbReplaceText, QStringLiteral("plum"));
+    QTest::mouseClick(d.cmdReplaceAll, Qt::LeftButton);
+    ASSERT_NE(DocumentText(), original_);
+    EXPECT_EQ(stacking(), order) << "the matches brought both canvases forward in turn";
+    EXPECT_FALSE(FormEnabled(&form())) << "the main window waits for the dialog to close";
+}
+
+TEST_F(SearchDialogTest, TextsWithoutAShiftJisFormAreRefusedBeforeAnythingChanges)
+{
+    const QString searchRefused = QStringLiteral("検索文字列に Shift_JIS で表せない文字があります。");
+    const QString replaceRefused = QStringLiteral("置換文字列に Shift_JIS で表せない文字があります。");
+    struct Row {
+        const char* why;
+        QString search;
+        QString replacement;
+        QString message; // empty: accepted
+    };
+    const Row rows[] = {
+        {"an emoji to replace with", QStringLiteral("apple"), QStringLiteral("pie \U0001F967"), replaceRefused},
+        {"a letter outside the code page", QStringLiteral("apple"), QStringLiteral("\u00E9clair"), replaceRefused},
+        {"an emoji to search for", QStringLiteral("apple\U0001F34E"), QStringLiteral("plum"), searchRefused},
+        {"full-width Japanese", QStringLiteral("apple"), QStringLiteral("ｐｌｕｍ林檎ｶﾀｶﾅ"), QString()},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        SearchReplace& d = dialog(true);
+        paste(d.cmbSearchText, row.search);
+        paste(d.cmbReplaceText, row.replacement);
+        mb::ShownBoxes().clear();
+        QTest::mouseClick(d.cmdReplaceAll, Qt::LeftButton);
+        if (row.message.isEmpty()) {
+            EXPECT_TRUE(prompts().empty());
+            EXPECT_TRUE(DocumentText().contains(row.replacement));
+            EXPECT_TRUE(HistoryCanUndo());
+        } else {
+            EXPECT_EQ(prompts(), std::vector<QString>{row.message});
+            EXPECT_EQ(DocumentText(), original_);
+            EXPECT_FALSE(GetModifyFlag());
+            EXPECT_FALSE(HistoryCanUndo());
+            EXPECT_FALSE(SearchFound()) << "no search was started";
+            EXPECT_EQ(d.focusWidget(), row.message == searchRefused ? d.cmbSearchText : d.cmbReplaceText);
+        }
+        d.cmdCancel_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(SearchDialogTest, ReplacingAShownMatchWithATextWithoutAShiftJisFormIsRefused)
+{
+    SearchReplace& d = dialog(true);
+    type(d.cmbSearchText, QStringLiteral("apple"));
+    QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
+    const QString shown = Shown();
+    paste(d.cmbReplaceText, QStringLiteral("\U0001F967"));
+    QTest::mouseClick(d.cmdReplace, Qt::LeftButton);
+    EXPECT_EQ(prompts(), std::vector<QString>{QStringLiteral("置換文字列に Shift_JIS で表せない文字があります。")});
+    EXPECT_EQ(DocumentText(), original_);
+    EXPECT_FALSE(GetModifyFlag());
+    EXPECT_FALSE(HistoryCanUndo());
+    EXPECT_EQ(Shown(), shown) << "the match stays on display for another replacement";
+    EXPECT_EQ(d.focusWidget(), d.cmbReplaceText);
+}
+
+TEST_F(SearchDialogTest, ClosingLaysOutAReplacementMadeBeforeReplaceModeWasSwitchedOnAgain)
+{
+    const std::int32_t width = B[1].BoxList[1].sizeP.xw;
+    SearchReplace& d = dialog(false);
+    QTest::mouseClick(d.cmdReplace, Qt::LeftButton);
+    type(d.cmbSearchText, QStringLiteral("apple"));
+    QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
+    ASSERT_EQ(Shown(), "1:1:-1 6:5");
+    type(d.cmbReplaceText, QStringLiteral("apples and pears and plums"));
+    QTest::mouseClick(d.cmdReplace, Qt::LeftButton);
+    ASSERT_EQ(B[1].BoxList[1].text.text, QStringLiteral("Alpha apples and pears and plums"));
+    QTest::mouseClick(d.cmdReset, Qt::LeftButton);
+    QTest::mouseClick(d.cmdReplace, Qt::LeftButton);
+    ASSERT_TRUE(d.cmbReplaceText->isEnabled());
+    EXPECT_EQ(B[1].BoxList[1].sizeP.xw, width) << "a single replacement lays nothing out";
+
+    d.cmdCancel_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_GT(B[1].BoxList[1].sizeP.xw, width) << "the box grew with its text";
 }
 
 TEST_F(SearchDialogTest, TheHistoryKeepsEachTextOnceNewestFirstAndAtMost51)
@@ -252,6 +429,11 @@ TEST(SearchDialogPlace, StepsAsideFromTheFoundBoxOnlyWhenNearIt)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
         EXPECT_EQ(DialogPlaceTarget(row.dialog, row.box, row.screen), row.target);
+        // The same on a second screen to the right of the first.
+        const QPoint second(30000, 0);
+        const std::optional<QPoint> there =
+            DialogPlaceTarget(row.dialog.translated(second), row.box.translated(second), QRect(second, row.screen));
+        EXPECT_EQ(there, row.target ? std::optional<QPoint>(*row.target + second) : std::nullopt);
     }
 }
 
