@@ -7,6 +7,7 @@
 #include "app/core/PrintRecords.h"
 #include "app/core/RecordAccess.h"
 #include "app/core/Utilities.h"
+#include "platform/codepage/CodePage.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 
@@ -274,12 +275,20 @@ bool InputTextCheck(const QString& text, std::int32_t tagId, std::int32_t maxCha
     bool tooLong = lines.size() > maxLines;
     for (qsizetype i = 0; !tooLong && i < lines.size(); ++i)
         tooLong = lines.at(i).size() > maxChars;
-    if (tooLong)
+    if (tooLong) {
         ErrorMessageBox(prefix + QStringLiteral("入力ﾃｷｽﾄは ") + QString::number(maxLines) + QStringLiteral("行以内、") +
                             QStringLiteral("1行の文字数は ") + QString::number(maxChars) +
                             QStringLiteral("文字以内として下さい。"),
                         {});
-    return tooLong;
+        return true;
+    }
+    // The document is saved in Shift_JIS: a character without a form there is refused now, not
+    // at the next save.
+    if (!platform::codepage::CanEncode(text)) {
+        ErrorMessageBox(prefix + QStringLiteral("入力ﾃｷｽﾄに Shift_JIS で表せない文字があります。"), {});
+        return true;
+    }
+    return false;
 }
 
 } // namespace vellumora

@@ -369,6 +369,9 @@ TEST_F(ProcessingTest, InputTextLimits)
         {"explicit limits and no prefix", QStringLiteral("a\r\nb"), 5, 50, 1,
          QStringLiteral("入力ﾃｷｽﾄは 1行以内、1行の文字数は 50文字以内として下さい。")},
         {"an empty text has no lines", QString(), 0, 1, 1, {}},
+        {"a character without a Shift_JIS form", QStringLiteral("集計\r\n返金 \U0001F600"), 5, 0, 0,
+         QStringLiteral("処理の入力ﾃｷｽﾄに Shift_JIS で表せない文字があります。")},
+        {"half-width kana and full-width signs have one", QStringLiteral("ｶﾅ ＜＞ ①"), 0, 50, 1, {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
