@@ -33,12 +33,7 @@ CanvasColor::CanvasColor(QWidget* parent) : TrayDialog(parent)
     cmbColor->setObjectName(QStringLiteral("cmbColor"));
     cmbColor->setEditable(false);
     lblColor->setBuddy(cmbColor);
-    cmdUpdate = new QPushButton(QStringLiteral("更新"), this);
-    cmdUpdate->setObjectName(QStringLiteral("cmdUpdate"));
-    cmdUpdate->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("取消"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
+    UpdateCancelButtonsMake(cmdUpdate, cmdCancel, [this] { cmdUpdate_Click(); });
     auto* layout = new QGridLayout(this);
     layout->addWidget(lblColor, 0, 0);
     layout->addWidget(cmbColor, 0, 1);
@@ -47,8 +42,6 @@ CanvasColor::CanvasColor(QWidget* parent) : TrayDialog(parent)
     buttons->addWidget(cmdUpdate);
     buttons->addWidget(cmdCancel);
     layout->addLayout(buttons, 1, 0, 1, 2);
-    connect(cmdUpdate, &QPushButton::clicked, this, [this] { EventBoundary([this] { cmdUpdate_Click(); }); });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
 }
 
 CanvasColor::~CanvasColor() = default;

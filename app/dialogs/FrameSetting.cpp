@@ -44,12 +44,7 @@ FrameSetting::FrameSetting(QWidget* parent) : TrayDialog(parent)
     auto* colorRow = new QHBoxLayout(frmColor);
     colorRow->addWidget(lblColor);
     colorRow->addWidget(cmbColor, 1);
-    cmdUpdate = new QPushButton(QStringLiteral("更新"), this);
-    cmdUpdate->setObjectName(QStringLiteral("cmdUpdate"));
-    cmdUpdate->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("取消"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
+    UpdateCancelButtonsMake(cmdUpdate, cmdCancel, [this] { cmdUpdate_Click(); });
     auto* layout = new QGridLayout(this);
     layout->addWidget(lblFrameSameText, 0, 0);
     layout->addWidget(frmFrameSameText, 1, 0);
@@ -59,8 +54,6 @@ FrameSetting::FrameSetting(QWidget* parent) : TrayDialog(parent)
     buttons->addWidget(cmdUpdate);
     buttons->addWidget(cmdCancel);
     layout->addLayout(buttons, 2, 0, 1, 2);
-    connect(cmdUpdate, &QPushButton::clicked, this, [this] { EventBoundary([this] { cmdUpdate_Click(); }); });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
 }
 
 FrameSetting::~FrameSetting() = default;

@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
+#include <utility>
+
 namespace vellumora {
 
 TrayDialog::TrayDialog(QWidget* parent) : QDialog(parent) {}
@@ -50,6 +52,18 @@ void TrayDialog::Cancel(QPushButton* cancelButton)
     ProcessingStart(this);
     TrayCancel = true;
     done(QDialog::Rejected);
+}
+
+void TrayDialog::UpdateCancelButtonsMake(QPushButton*& update, QPushButton*& cancel, std::function<void()> updateClick)
+{
+    update = new QPushButton(QStringLiteral("更新"), this);
+    update->setObjectName(QStringLiteral("cmdUpdate"));
+    update->setDefault(true);
+    cancel = new QPushButton(QStringLiteral("取消"), this);
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    cancel->setAutoDefault(false);
+    connect(update, &QPushButton::clicked, this, [click = std::move(updateClick)] { EventBoundary(click); });
+    connect(cancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
 }
 
 void TrayDialog::reject()

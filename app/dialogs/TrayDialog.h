@@ -7,6 +7,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QPushButton;
 
 namespace vellumora {
@@ -35,6 +37,11 @@ protected:
     // The confirm and the cancel button's last step.
     void Confirm();
     void Cancel(QPushButton* cancelButton);
+
+    // Makes the 更新 and 取消 buttons where the tab order wants them: 更新 is the default button
+    // and runs updateClick as an event boundary; 取消 is never pressed by Enter and runs
+    // cmdCancel_Click. Placing them is the caller's.
+    void UpdateCancelButtonsMake(QPushButton*& update, QPushButton*& cancel, std::function<void()> updateClick);
 
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
