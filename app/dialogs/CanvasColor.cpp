@@ -8,7 +8,6 @@
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 
@@ -37,11 +36,7 @@ CanvasColor::CanvasColor(QWidget* parent) : TrayDialog(parent)
     auto* layout = new QGridLayout(this);
     layout->addWidget(lblColor, 0, 0);
     layout->addWidget(cmbColor, 0, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdUpdate);
-    buttons->addWidget(cmdCancel);
-    layout->addLayout(buttons, 1, 0, 1, 2);
+    layout->addLayout(UpdateCancelBox(Qt::Horizontal, cmdUpdate, cmdCancel), 1, 0, 1, 2);
 }
 
 CanvasColor::~CanvasColor() = default;

@@ -8,7 +8,6 @@
 
 #include <QEvent>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -40,11 +39,7 @@ CanvasNameSetting::CanvasNameSetting(QWidget* parent) : TrayDialog(parent)
     layout->addWidget(lblType, 0, 0);
     layout->addWidget(txtCanvasName, 0, 1);
     layout->addWidget(cmdZoom, 0, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdUpdate);
-    buttons->addWidget(cmdCancel);
-    layout->addLayout(buttons, 1, 0, 1, 3);
+    layout->addLayout(UpdateCancelBox(Qt::Horizontal, cmdUpdate, cmdCancel), 1, 0, 1, 3);
     connect(cmdZoom, &QPushButton::clicked, this, [this] { EventBoundary([this] { cmdZoom_Click(); }); });
 }
 

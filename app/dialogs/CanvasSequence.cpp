@@ -14,7 +14,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace vellumora {
 
@@ -41,11 +40,7 @@ CanvasSequence::CanvasSequence(QWidget* parent) : TrayDialog(parent)
     layout->addWidget(sprCaption, 1, 0, 3, 1);
     layout->addWidget(cmdUp, 1, 1);
     layout->addWidget(cmdDown, 2, 1);
-    auto* buttons = new QVBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdUpdate);
-    buttons->addWidget(cmdCancel);
-    layout->addLayout(buttons, 3, 1);
+    layout->addLayout(UpdateCancelBox(Qt::Vertical, cmdUpdate, cmdCancel), 3, 1);
     connect(cmdUp, &QPushButton::clicked, this, [this] { EventBoundary([this] { cmdUp_Click(); }); });
     connect(cmdDown, &QPushButton::clicked, this, [this] { EventBoundary([this] { cmdDown_Click(); }); });
     connect(sprCaption, &platform::grid::Grid::Advance, this,

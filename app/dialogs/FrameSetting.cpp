@@ -49,11 +49,7 @@ FrameSetting::FrameSetting(QWidget* parent) : TrayDialog(parent)
     layout->addWidget(lblFrameSameText, 0, 0);
     layout->addWidget(frmFrameSameText, 1, 0);
     layout->addWidget(frmColor, 1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdUpdate);
-    buttons->addWidget(cmdCancel);
-    layout->addLayout(buttons, 2, 0, 1, 2);
+    layout->addLayout(UpdateCancelBox(Qt::Horizontal, cmdUpdate, cmdCancel), 2, 0, 1, 2);
 }
 
 FrameSetting::~FrameSetting() = default;

@@ -3,6 +3,7 @@
 #include "app/core/DebugLog.h"
 #include "app/core/Processing.h"
 
+#include <QBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
 
@@ -64,6 +65,15 @@ void TrayDialog::UpdateCancelButtonsMake(QPushButton*& update, QPushButton*& can
     cancel->setAutoDefault(false);
     connect(update, &QPushButton::clicked, this, [click = std::move(updateClick)] { EventBoundary(click); });
     connect(cancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+}
+
+QBoxLayout* TrayDialog::UpdateCancelBox(Qt::Orientation orientation, QPushButton* update, QPushButton* cancel)
+{
+    auto* box = new QBoxLayout(orientation == Qt::Horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+    box->addStretch();
+    box->addWidget(update);
+    box->addWidget(cancel);
+    return box;
 }
 
 void TrayDialog::reject()

@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class QBoxLayout;
 class QPushButton;
 
 namespace vellumora {
@@ -42,6 +43,8 @@ protected:
     // and runs updateClick as an event boundary; 取消 is never pressed by Enter and runs
     // cmdCancel_Click. Placing them is the caller's.
     void UpdateCancelButtonsMake(QPushButton*& update, QPushButton*& cancel, std::function<void()> updateClick);
+    // A row (or column) of its own for the two buttons, pushed to its end; for the caller's layout.
+    static QBoxLayout* UpdateCancelBox(Qt::Orientation orientation, QPushButton* update, QPushButton* cancel);
 
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
