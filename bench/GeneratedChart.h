@@ -8,15 +8,19 @@
 #include "app/diagram/BoxListMake.h"
 #include "app/diagram/FileInterface.h"
 #include "app/diagram/FontAndColor.h"
+#include "app/diagram/HorizontalPass.h"
+#include "app/diagram/ListPreparation.h"
 #include "app/diagram/TagTable.h"
+#include "app/diagram/VerticalPass.h"
 #include "app/core/ApplicationGlobals.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/vbrt/Value.h"
 
+#include <QApplication>
 #include <QDir>
-
 #include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include "BenchSupport.h"
 
@@ -73,6 +77,25 @@ inline void ChartRead(const QString& path, int canvases)
     PadFileClose();
 }
 
+// The three layout passes over canvases 1 to canvases, as every redraw runs them.
+inline void ChartLayOut(int canvases)
+{
+    for (std::int16_t c = 1; c <= canvases; ++c) {
+        BoxListPrepare(c, -1, false);
+        BoxTreeXPosition(c, -1, 0, 0);
+        BoxTreeYPosition(c, -1);
+    }
+}
+
+// The boxes read into canvases 1 to canvases.
+inline std::int64_t ChartBoxCount(int canvases)
+{
+    std::int64_t boxes = 0;
+    for (std::int16_t c = 1; c <= canvases; ++c)
+        boxes += B[static_cast<std::size_t>(c)].header.boxCount;
+    return boxes;
+}
+
 // Start-up as far as the diagram needs it, on a copy of the program's ini file in home: services,
 // colours and fonts, tag tables, the document font at 10 points and the gaps a canvas slot derives.
 inline void DiagramStart(const QString& home)
@@ -90,6 +113,20 @@ inline void DiagramStart(const QString& home)
     LO.yAdjustAllow = static_cast<std::int32_t>(platform::vbrt::Int(LO.charHeight / 3.0));
     LayoutGapsSet(LO);
     CanvasSize = CanvasSizeRecord{0, 0, 283, 283, 283, 283};
+}
+
+// The main of a benchmark on the generated chart: an offscreen application, the diagram started
+// on a home folder of its own, the benchmarks named on the command line, and the services let go.
+inline int DiagramBenchmarksRun(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir home;
+    DiagramStart(home.path());
+
+    BenchmarksRun(argc, argv);
+    BasicDefineTerminate();
+    return 0;
 }
 
 } // namespace benchsupport

@@ -2,15 +2,9 @@
 // boxes for printing (the work copy and every box fitted and shaped on the printer), and laying
 // out canvases into blocks: 10,000 boxes on one canvas, 100,000 over four canvases of 25,000.
 
-#include "app/diagram/HorizontalPass.h"
-#include "app/diagram/ListPreparation.h"
-#include "app/diagram/VerticalPass.h"
 #include "app/print/BoxFitting.h"
 #include "app/print/PrintLayout.h"
 #include "app/core/PrintRecords.h"
-
-#include <QApplication>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -25,13 +19,10 @@ namespace {
 std::vector<std::int16_t> ChartOnScreen(int canvases, int boxesPerCanvas)
 {
     benchsupport::ChartRead(benchsupport::DocumentMake(canvases, boxesPerCanvas), canvases);
+    benchsupport::ChartLayOut(canvases);
     std::vector<std::int16_t> list;
-    for (std::int16_t c = 1; c <= canvases; ++c) {
-        BoxListPrepare(c, -1, false);
-        BoxTreeXPosition(c, -1, 0, 0);
-        BoxTreeYPosition(c, -1);
+    for (std::int16_t c = 1; c <= canvases; ++c)
         list.push_back(c);
-    }
     RS.reportWidth = 10206;
     RS.reportHeight = 13428;
     return list;
@@ -64,9 +55,7 @@ BENCHMARK(BM_PrintPrepare10000Boxes)->Unit(benchmark::kMillisecond);
 void LayOutIntoBlocks(benchmark::State& state, int canvases, int boxesPerCanvas)
 {
     const std::vector<std::int16_t> list = ChartOnScreen(canvases, boxesPerCanvas);
-    std::int64_t boxes = 0;
-    for (std::int16_t c : list)
-        boxes += B[c].header.boxCount;
+    const std::int64_t boxes = benchsupport::ChartBoxCount(canvases);
     for (auto _ : state) {
         PrintLayoutInitialize(list);
         for (std::int16_t c : list)
@@ -96,12 +85,5 @@ BENCHMARK(BM_PrintBlocks100000Boxes)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QTemporaryDir home;
-    benchsupport::DiagramStart(home.path());
-
-    benchsupport::BenchmarksRun(argc, argv);
-    BasicDefineTerminate();
-    return 0;
+    return benchsupport::DiagramBenchmarksRun(argc, argv);
 }

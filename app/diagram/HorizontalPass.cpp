@@ -8,6 +8,7 @@
 #include "app/diagram/TagTable.h"
 
 #include <algorithm>
+#include <array>
 
 namespace vellumora {
 
@@ -136,6 +137,20 @@ void CutCornerShape(std::int16_t canvas, std::int16_t n, std::int16_t level, boo
     else
         FiguresSet(box.draw, {LineFigureMake(0, 0, W, 0), LineFigureMake(0, H, W - k, H), LineFigureMake(0, 0, 0, H),
                               LineFigureMake(W, 0, W, H - k), LineFigureMake(W - k, H, W, H - k)});
+}
+
+// Break and continue boxes: a jump's shape once a label has replaced the box, else an arrowhead,
+// the two lines arrowhead makes for a square of side S.
+template <typename Arrowhead>
+void ArrowShape(std::int16_t canvas, std::int16_t n, std::int16_t level, const char* source, Arrowhead arrowhead)
+{
+    BoxRecord& box = BoxAt(CanvasAt(canvas, source), n, source);
+    if (box.flags & BoxFlag::LabelReplaced) {
+        JumpShape(canvas, n, level);
+        return;
+    }
+    const std::array<FigureData, 2> lines = arrowhead(ArrowSquare(canvas, box, level));
+    FiguresSet(box.draw, {lines[0], lines[1]});
 }
 
 } // namespace
@@ -278,28 +293,18 @@ void LabelXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 
 void BreakXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 {
-    static const char* const kSource = "BreakXPosition";
-    BoxRecord& box = BoxAt(CanvasAt(canvas, kSource), n, kSource);
-    if (box.flags & BoxFlag::LabelReplaced) {
-        JumpShape(canvas, n, level);
-        return;
-    }
-    const std::int32_t S = ArrowSquare(canvas, box, level);
     // An arrowhead pointing left.
-    FiguresSet(box.draw, {LineFigureMake(S, 0, 0, S / 2), LineFigureMake(S, S, 0, S / 2)});
+    ArrowShape(canvas, n, level, "BreakXPosition", [](std::int32_t S) {
+        return std::array{LineFigureMake(S, 0, 0, S / 2), LineFigureMake(S, S, 0, S / 2)};
+    });
 }
 
 void ContinueXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 {
-    static const char* const kSource = "ContinueXPosition";
-    BoxRecord& box = BoxAt(CanvasAt(canvas, kSource), n, kSource);
-    if (box.flags & BoxFlag::LabelReplaced) {
-        JumpShape(canvas, n, level);
-        return;
-    }
-    const std::int32_t S = ArrowSquare(canvas, box, level);
     // An arrowhead pointing down.
-    FiguresSet(box.draw, {LineFigureMake(0, 0, S / 2, S), LineFigureMake(S, 0, S / 2, S)});
+    ArrowShape(canvas, n, level, "ContinueXPosition", [](std::int32_t S) {
+        return std::array{LineFigureMake(0, 0, S / 2, S), LineFigureMake(S, 0, S / 2, S)};
+    });
 }
 
 void JumpXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)

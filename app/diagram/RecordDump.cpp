@@ -10,8 +10,8 @@
 #include <QVariant>
 
 #include <array>
+#include <initializer_list>
 #include <optional>
-#include <utility>
 #include <vector>
 
 namespace vellumora {
@@ -35,28 +35,67 @@ public:
 
 void Header(const QString& label, std::int16_t indent) { DebugLogWrite(label, QVariant(), indent, DumpClass); }
 
-void Entry(const QString& label, const QVariant& value, std::int16_t indent)
-{
-    DebugLogWrite(label, value, indent, DumpClass);
-}
+// A member's value as the log shows it. Integers go out as numbers of their own width (a byte
+// would otherwise read as a character), points as "x, y".
+struct Value {
+    Value(std::int32_t value) : variant(value) {}
+    Value(bool value) : variant(value) {}
+    Value(const QString& value) : variant(value) {}
+    Value(const Point& value) : variant(DebugPoint(value)) {}
 
-// Integers go out as numbers of their own width; a byte would otherwise read as a character.
-void Entry(const QString& label, std::int32_t value, std::int16_t indent) { Entry(label, QVariant(value), indent); }
-void Entry(const QString& label, bool value, std::int16_t indent) { Entry(label, QVariant(value), indent); }
-void Entry(const QString& label, const QString& value, std::int16_t indent) { Entry(label, QVariant(value), indent); }
-void Entry(const QString& label, const Point& value, std::int16_t indent)
+    QVariant variant;
+};
+
+void Entry(const QString& label, const Value& value, std::int16_t indent)
 {
-    Entry(label, QVariant(DebugPoint(value)), indent);
+    DebugLogWrite(label, value.variant, indent, DumpClass);
 }
 
 QString Suffix(std::int16_t number) { return number >= 0 ? QString::number(number) : QString(); }
 
 QString Number(std::size_t n) { return QString::number(n); }
 
-// A member of an array or of a group: "label(index)".
-QString Indexed(const QString& label, const QString& index)
+// What follows the label of a member of an array or of a group: "(index)".
+QString IndexSuffix(const QString& index) { return QLatin1Char('(') + index + QLatin1Char(')'); }
+
+QString Indexed(const QString& label, const QString& index) { return label + IndexSuffix(index); }
+
+// One member of a record: its label and its value.
+struct Field {
+    const char16_t* label;
+    Value value;
+};
+
+// The fields in their order, each label between prefix and suffix.
+void Entries(std::initializer_list<Field> fields, std::int16_t indent, const QString& prefix = QString(),
+             const QString& suffix = QString())
 {
-    return label + QLatin1Char('(') + index + QLatin1Char(')');
+    for (const Field& field : fields)
+        Entry(prefix + QString::fromUtf16(field.label) + suffix, field.value, indent);
+}
+
+// Every member of a list as "label(i)", counting from 0.
+template <typename List>
+void ListEntries(const QString& label, const List& list, std::int16_t indent)
+{
+    for (std::size_t i = 0; i < list.size(); ++i)
+        Entry(Indexed(label, Number(i)), list[i], indent);
+}
+
+// Every member of an array named by the array of names beside it: "label(name)".
+template <typename Names, typename Values>
+void NamedEntries(const QString& label, const Names& names, const Values& values, std::int16_t indent)
+{
+    for (std::size_t i = 0; i < names.size(); ++i)
+        Entry(Indexed(label, names[i]), values[i], indent);
+}
+
+// Every figure of a list, numbered from 1.
+template <typename Figures>
+void FigureEntries(const Figures& draw, std::int16_t indent, const QString& prefix = QString())
+{
+    for (std::size_t f = 0; f < draw.size(); ++f)
+        DebugFigureData(draw[f], static_cast<std::int16_t>(f + 1), indent, prefix);
 }
 
 // The walk of one canvas: which boxes and sub lines were already dumped.
@@ -81,59 +120,55 @@ struct BoxTreeWalk {
 
 void BoxEntries(const BoxRecord& box, std::int16_t indent)
 {
-    Entry(QStringLiteral("tagﾀｲﾌﾟ"),
-          QString::number(box.tagType) + QLatin1Char(':') + TagTableGet(box.tagType).mnemonic, indent);
-    Entry(QStringLiteral("tag属性"), box.tagAttr, indent);
-    Entry(QStringLiteral("SUBｲﾝﾃﾞｯｸｽ"), box.subIndex, indent);
-    Entry(QStringLiteral("SUB件数"), box.subCount, indent);
-    Entry(QStringLiteral("ﾚﾍﾞﾙ番号"), box.levelNo, indent);
-    Entry(QStringLiteral("上位ｲﾝﾃﾞｯｸｽ"), box.upper, indent);
-    Entry(QStringLiteral("前ｲﾝﾃﾞｯｸｽ"), box.before, indent);
-    Entry(QStringLiteral("次ｲﾝﾃﾞｯｸｽ"), box.after, indent);
+    Entries({{u"tagﾀｲﾌﾟ", QString::number(box.tagType) + QLatin1Char(':') + TagTableGet(box.tagType).mnemonic},
+             {u"tag属性", box.tagAttr},
+             {u"SUBｲﾝﾃﾞｯｸｽ", box.subIndex},
+             {u"SUB件数", box.subCount},
+             {u"ﾚﾍﾞﾙ番号", box.levelNo},
+             {u"上位ｲﾝﾃﾞｯｸｽ", box.upper},
+             {u"前ｲﾝﾃﾞｯｸｽ", box.before},
+             {u"次ｲﾝﾃﾞｯｸｽ", box.after}},
+            indent);
     DebugInternalCode(box.text, 1, indent, QString());
     DebugInternalCode(box.text2, 2, indent, QString());
-    Entry(QStringLiteral("幅,高さ(Simple)"), box.sizeS, indent);
-    Entry(QStringLiteral("幅,高さ(Expand)"), box.sizeE, indent);
-    Entry(QStringLiteral("幅,高さ(Paint)"), box.sizeP, indent);
+    Entries({{u"幅,高さ(Simple)", box.sizeS}, {u"幅,高さ(Expand)", box.sizeE}, {u"幅,高さ(Paint)", box.sizeP}}, indent);
     for (const std::uint8_t style : box.style)
         Entry(QStringLiteral("ｽﾀｲﾙ"), std::int32_t(style), indent);
-    for (std::size_t j = 0; j < box.draw.size(); ++j)
-        DebugFigureData(box.draw[j], static_cast<std::int16_t>(j + 1), indent, QString());
-    Entry(QStringLiteral("ｶﾗｰｺｰﾄﾞ"), box.colorCode, indent);
-    Entry(QStringLiteral("ﾌｫﾝﾄｺｰﾄﾞ"), box.fontCode, indent);
-    Entry(QStringLiteral("XY座標"), box.xy, indent);
-    Entry(QStringLiteral("番号"), box.no, indent);
-    Entry(QStringLiteral("各種ﾌﾗｸﾞ"), box.flags, indent);
-    Entry(QStringLiteral("ﾌﾞﾛｯｸ･ｲﾝﾃﾞｯｸｽ"), box.blockIndex, indent);
-    Entry(QStringLiteral("ｶﾞｰﾍﾞｰｼﾞ"), box.garbage, indent);
+    FigureEntries(box.draw, indent);
+    Entries({{u"ｶﾗｰｺｰﾄﾞ", box.colorCode},
+             {u"ﾌｫﾝﾄｺｰﾄﾞ", box.fontCode},
+             {u"XY座標", box.xy},
+             {u"番号", box.no},
+             {u"各種ﾌﾗｸﾞ", box.flags},
+             {u"ﾌﾞﾛｯｸ･ｲﾝﾃﾞｯｸｽ", box.blockIndex},
+             {u"ｶﾞｰﾍﾞｰｼﾞ", box.garbage}},
+            indent);
 }
 
 void SubEntries(const SubRecord& sub, std::int16_t indent)
 {
-    Entry(QStringLiteral("下位ｲﾝﾃﾞｯｸｽ"), sub.boxIndex, indent);
-    Entry(QStringLiteral("上位ｲﾝﾃﾞｯｸｽ"), sub.upper, indent);
-    Entry(QStringLiteral("前ｲﾝﾃﾞｯｸｽ"), sub.before, indent);
-    Entry(QStringLiteral("次ｲﾝﾃﾞｯｸｽ"), sub.after, indent);
-    Entry(QStringLiteral("最終ｲﾝﾃﾞｯｸｽ"), sub.last, indent);
-    Entry(QStringLiteral("番号"), sub.no, indent);
+    Entries({{u"下位ｲﾝﾃﾞｯｸｽ", sub.boxIndex},
+             {u"上位ｲﾝﾃﾞｯｸｽ", sub.upper},
+             {u"前ｲﾝﾃﾞｯｸｽ", sub.before},
+             {u"次ｲﾝﾃﾞｯｸｽ", sub.after},
+             {u"最終ｲﾝﾃﾞｯｸｽ", sub.last},
+             {u"番号", sub.no}},
+            indent);
     DebugInternalCode(sub.text, 1, indent, QString());
     DebugInternalCode(sub.text2, 2, indent, QString());
-    Entry(QStringLiteral("幅,高さ(Simple)"), sub.sizeS, indent);
-    Entry(QStringLiteral("幅,高さ(Paint)"), sub.sizeP, indent);
-    for (std::size_t k = 0; k < sub.draw.size(); ++k)
-        DebugFigureData(sub.draw[k], static_cast<std::int16_t>(k + 1), indent, QString());
-    Entry(QStringLiteral("条件分岐窪みの深さ"), sub.branchDepth, indent);
-    Entry(QStringLiteral("XY座標(0)"), sub.xy[0], indent);
-    Entry(QStringLiteral("XY座標(1)"), sub.xy[1], indent);
+    Entries({{u"幅,高さ(Simple)", sub.sizeS}, {u"幅,高さ(Paint)", sub.sizeP}}, indent);
+    FigureEntries(sub.draw, indent);
+    Entries({{u"条件分岐窪みの深さ", sub.branchDepth}, {u"XY座標(0)", sub.xy[0]}, {u"XY座標(1)", sub.xy[1]}}, indent);
     for (std::size_t l = 0; l < sub.base.size(); ++l) {
         const QString prefix = QStringLiteral("ﾍﾞｰｽ") + Number(l);
         Entry(prefix + QStringLiteral("XY座標"), sub.base[l].xy, indent);
         DebugFigureData(sub.base[l].figure, -1, indent, prefix);
     }
-    Entry(QStringLiteral("各種ﾌﾗｸﾞ"), sub.flags, indent);
-    Entry(QStringLiteral("ﾌﾞﾛｯｸ･ｲﾝﾃﾞｯｸｽ"), sub.blockIndex, indent);
-    Entry(QStringLiteral("接続子番号"), sub.connectorNo, indent);
-    Entry(QStringLiteral("ｶﾞｰﾍﾞｰｼﾞ"), sub.garbage, indent);
+    Entries({{u"各種ﾌﾗｸﾞ", sub.flags},
+             {u"ﾌﾞﾛｯｸ･ｲﾝﾃﾞｯｸｽ", sub.blockIndex},
+             {u"接続子番号", sub.connectorNo},
+             {u"ｶﾞｰﾍﾞｰｼﾞ", sub.garbage}},
+            indent);
 }
 
 void BoxTreeWalk::Chain(std::int16_t box, std::int16_t indent)
@@ -164,7 +199,8 @@ void BoxTreeWalk::Sub(std::int16_t sub, std::int16_t indent)
 void LayoutConstantsEntries()
 {
     const LayoutConstants& lo = LO;
-    const std::pair<const char16_t*, std::int32_t> members[] = {
+    Header(QStringLiteral("LO ") + Stars30, 0);
+    Entries({
         {u"基準文字幅", lo.charWidth},
         {u"基準文字高さ", lo.charHeight},
         {u"Routineの横線間隔", lo.routineLineGap},
@@ -196,10 +232,7 @@ void LayoutConstantsEntries()
         {u"新ﾍﾟｰｼﾞ指示ﾏｰｸ", lo.newPageMark},
         {u"ﾌﾞﾛｯｸ水平間隔", lo.blockHorizontalGap},
         {u"ﾌﾞﾛｯｸ垂直間隔", lo.blockVerticalGap},
-    };
-    Header(QStringLiteral("LO ") + Stars30, 0);
-    for (const auto& [label, value] : members)
-        Entry(QString::fromUtf16(label), value, 0);
+    }, 0);
 }
 
 void ReportSettingEntries()
@@ -212,43 +245,36 @@ void ReportSettingEntries()
     const ReportSettingRecord& rs = RS;
 
     Header(QStringLiteral("RS ") + Stars30, 0);
-    Entry(QStringLiteral("用紙"), rs.paperStyle, 0);
-    Entry(QStringLiteral("用紙ｻｲｽﾞ"), rs.paperSize, 0);
-    Entry(QStringLiteral("用紙方向"), rs.orientation, 0);
-    for (std::size_t i = 0; i < sides.size(); ++i)
-        Entry(Indexed(QStringLiteral("各ﾏｰｼﾞﾝ"), sides[i]), rs.margin[i], 0);
-    for (std::size_t i = 0; i < frames.size(); ++i)
-        Entry(Indexed(QStringLiteral("枠有無"), frames[i]), rs.frameShow[i], 0);
-    for (std::size_t i = 0; i < sides.size(); ++i)
-        Entry(Indexed(QStringLiteral("各余白"), sides[i]), rs.space[i], 0);
-    Entry(QStringLiteral("ﾍｯﾀﾞ高さ"), rs.headerHeight, 0);
-    Entry(QStringLiteral("ﾌｯﾀ高さ"), rs.footerHeight, 0);
-    for (std::size_t i = 0; i < slotNames.size(); ++i) {
-        Entry(Indexed(QStringLiteral("内容"), slotNames[i]), rs.explain[i], 0);
-        Entry(Indexed(QStringLiteral("ﾌｫﾝﾄ名"), slotNames[i]), rs.fontName[i], 0);
-        Entry(Indexed(QStringLiteral("ﾌｫﾝﾄｻｲｽﾞ"), slotNames[i]), rs.fontSize[i], 0);
-        Entry(Indexed(QStringLiteral("ﾌｫﾝﾄ太字"), slotNames[i]), rs.fontBold[i], 0);
-        Entry(Indexed(QStringLiteral("ﾌｫﾝﾄ斜体"), slotNames[i]), rs.fontItalic[i], 0);
-        Entry(Indexed(QStringLiteral("ﾌｫﾝﾄ取消線"), slotNames[i]), rs.fontStrikethru[i], 0);
-        Entry(Indexed(QStringLiteral("ﾌｫﾝﾄ下線"), slotNames[i]), rs.fontUnderLine[i], 0);
-        Entry(Indexed(QStringLiteral("色"), slotNames[i]), rs.color[i], 0);
-    }
+    Entries({{u"用紙", rs.paperStyle}, {u"用紙ｻｲｽﾞ", rs.paperSize}, {u"用紙方向", rs.orientation}}, 0);
+    NamedEntries(QStringLiteral("各ﾏｰｼﾞﾝ"), sides, rs.margin, 0);
+    NamedEntries(QStringLiteral("枠有無"), frames, rs.frameShow, 0);
+    NamedEntries(QStringLiteral("各余白"), sides, rs.space, 0);
+    Entries({{u"ﾍｯﾀﾞ高さ", rs.headerHeight}, {u"ﾌｯﾀ高さ", rs.footerHeight}}, 0);
+    for (std::size_t i = 0; i < slotNames.size(); ++i)
+        Entries({{u"内容", rs.explain[i]},
+                 {u"ﾌｫﾝﾄ名", rs.fontName[i]},
+                 {u"ﾌｫﾝﾄｻｲｽﾞ", rs.fontSize[i]},
+                 {u"ﾌｫﾝﾄ太字", rs.fontBold[i]},
+                 {u"ﾌｫﾝﾄ斜体", rs.fontItalic[i]},
+                 {u"ﾌｫﾝﾄ取消線", rs.fontStrikethru[i]},
+                 {u"ﾌｫﾝﾄ下線", rs.fontUnderLine[i]},
+                 {u"色", rs.color[i]}},
+                0, QString(), IndexSuffix(slotNames[i]));
     for (std::size_t i = 0; i < rs.extraText.size(); ++i)
         Entry(Indexed(QStringLiteral("追加ﾃｷｽﾄ"), Number(i + 1)), rs.extraText[i], 0);
-    Entry(QStringLiteral("更新日付ﾌｫｰﾏｯﾄ"), rs.updateDateFormat, 0);
-    Entry(QStringLiteral("現在日付ﾌｫｰﾏｯﾄ"), rs.nowDateFormat, 0);
-    Entry(QStringLiteral("用紙横ｻｲｽﾞ"), rs.pageWidth, 0);
-    Entry(QStringLiteral("用紙縦ｻｲｽﾞ"), rs.pageHeight, 0);
-    Entry(QStringLiteral("印刷横ｻｲｽﾞ"), rs.printWidth, 0);
-    Entry(QStringLiteral("印刷縦ｻｲｽﾞ"), rs.printHeight, 0);
-    Entry(QStringLiteral("ｷｬﾝﾊﾞｽ横ｻｲｽﾞ"), rs.reportWidth, 0);
-    Entry(QStringLiteral("ｷｬﾝﾊﾞｽ縦ｻｲｽﾞ"), rs.reportHeight, 0);
+    Entries({{u"更新日付ﾌｫｰﾏｯﾄ", rs.updateDateFormat},
+             {u"現在日付ﾌｫｰﾏｯﾄ", rs.nowDateFormat},
+             {u"用紙横ｻｲｽﾞ", rs.pageWidth},
+             {u"用紙縦ｻｲｽﾞ", rs.pageHeight},
+             {u"印刷横ｻｲｽﾞ", rs.printWidth},
+             {u"印刷縦ｻｲｽﾞ", rs.printHeight},
+             {u"ｷｬﾝﾊﾞｽ横ｻｲｽﾞ", rs.reportWidth},
+             {u"ｷｬﾝﾊﾞｽ縦ｻｲｽﾞ", rs.reportHeight}},
+            0);
     for (std::size_t i = 0; i < rs.descriptionList.size(); ++i) {
         const ReportDescription& d = rs.descriptionList[i];
-        Entry(Indexed(QStringLiteral("説明"), Number(i)), d.description, 0);
-        Entry(Indexed(QStringLiteral("区分1"), Number(i)), d.category1, 0);
-        Entry(Indexed(QStringLiteral("区分2"), Number(i)), d.category2, 0);
-        Entry(Indexed(QStringLiteral("ﾍﾟｰｼﾞ毎"), Number(i)), d.perPage, 0);
+        Entries({{u"説明", d.description}, {u"区分1", d.category1}, {u"区分2", d.category2}, {u"ﾍﾟｰｼﾞ毎", d.perPage}},
+                0, QString(), IndexSuffix(Number(i)));
     }
     Entry(QStringLiteral("PDFﾌｧｲﾙ名"), rs.pdfPath, 0);
 }
@@ -256,10 +282,8 @@ void ReportSettingEntries()
 void ConnectorEntries(const ConnectorRecord& connector, std::size_t c, std::int16_t indent)
 {
     const QString prefix = QStringLiteral("接続子(") + Number(c) + QStringLiteral(").");
-    for (std::size_t f = 0; f < connector.draw.size(); ++f)
-        DebugFigureData(connector.draw[f], static_cast<std::int16_t>(f + 1), indent, prefix);
-    Entry(prefix + QStringLiteral("幅,高さ"), connector.sizeP, indent);
-    Entry(prefix + QStringLiteral("接続子番号"), connector.connectorNo, indent);
+    FigureEntries(connector.draw, indent, prefix);
+    Entries({{u"幅,高さ", connector.sizeP}, {u"接続子番号", connector.connectorNo}}, indent, prefix);
     DebugInternalCode(connector.label, -1, indent, prefix);
     Entry(prefix + QStringLiteral("XY座標"), connector.xy, indent);
 }
@@ -267,26 +291,21 @@ void ConnectorEntries(const ConnectorRecord& connector, std::size_t c, std::int1
 void BlockEntries(const BlockRecord& block, std::int16_t indent)
 {
     Entry(QStringLiteral("ﾍﾞｰｽ番号"), block.canvas, indent);
-    for (std::size_t i = 0; i < block.children.size(); ++i)
-        Entry(Indexed(QStringLiteral("後続ｲﾝﾃﾞｯｸｽ"), Number(i)), block.children[i], indent);
+    ListEntries(QStringLiteral("後続ｲﾝﾃﾞｯｸｽ"), block.children, indent);
     Entry(QStringLiteral("ﾌﾞﾛｯｸ･ｻｲｽﾞ"), block.size, indent);
     for (std::size_t c = 0; c < block.connector.size(); ++c)
         ConnectorEntries(block.connector[c], c, indent);
-    for (std::size_t f = 0; f < block.draw.size(); ++f)
-        DebugFigureData(block.draw[f], static_cast<std::int16_t>(f + 1), indent, QString());
-    Entry(QStringLiteral("基準ﾚﾍﾞﾙ番号"), block.baseLevel, indent);
-    Entry(QStringLiteral("編集BOX件数"), block.editBoxCount, indent);
-    for (std::size_t i = 0; i < block.peakSet.size(); ++i)
-        Entry(Indexed(QStringLiteral("最高峰の集合"), Number(i)), block.peakSet[i], indent);
-    Entry(QStringLiteral("ﾌﾞﾛｯｸ･ﾌｧｲﾙNo"), block.fileNo, indent);
-    Entry(QStringLiteral("ﾌﾞﾛｯｸ･ﾌｧｲﾙ名"), block.fileName, indent);
-    Entry(QStringLiteral("ﾍﾟｰｼﾞ番号"), block.pageNo, indent);
-    for (std::size_t i = 0; i < block.joinBlocks.size(); ++i)
-        Entry(Indexed(QStringLiteral("接続ﾌﾞﾛｯｸ"), Number(i)), block.joinBlocks[i], indent);
-    Entry(QStringLiteral("接続済"), block.joined, indent);
-    Entry(QStringLiteral("ﾍﾟｰｼﾞ･ﾎﾟｼﾞｼｮﾝ"), block.pagePos, indent);
-    Entry(QStringLiteral("接続ﾌﾞﾛｯｸ･ﾚﾍﾞﾙ"), block.joinLevel, indent);
-    Entry(QStringLiteral("各種ﾌﾗｸﾞ"), block.flags, indent);
+    FigureEntries(block.draw, indent);
+    Entries({{u"基準ﾚﾍﾞﾙ番号", block.baseLevel}, {u"編集BOX件数", block.editBoxCount}}, indent);
+    ListEntries(QStringLiteral("最高峰の集合"), block.peakSet, indent);
+    Entries({{u"ﾌﾞﾛｯｸ･ﾌｧｲﾙNo", block.fileNo}, {u"ﾌﾞﾛｯｸ･ﾌｧｲﾙ名", block.fileName}, {u"ﾍﾟｰｼﾞ番号", block.pageNo}},
+            indent);
+    ListEntries(QStringLiteral("接続ﾌﾞﾛｯｸ"), block.joinBlocks, indent);
+    Entries({{u"接続済", block.joined},
+             {u"ﾍﾟｰｼﾞ･ﾎﾟｼﾞｼｮﾝ", block.pagePos},
+             {u"接続ﾌﾞﾛｯｸ･ﾚﾍﾞﾙ", block.joinLevel},
+             {u"各種ﾌﾗｸﾞ", block.flags}},
+            indent);
 }
 
 void PageEntries()
@@ -294,10 +313,11 @@ void PageEntries()
     for (std::size_t p = 1; p < RW.PageList.size(); ++p) {
         const PageRecord& page = RW.PageList[p];
         Header(QStringLiteral("pageList(") + Number(p) + QStringLiteral(") ") + Stars30, 0);
-        Entry(QStringLiteral("ﾍﾞｰｽ番号"), page.canvas, 0);
-        Entry(QStringLiteral("ｷｬﾝﾊﾞｽ名"), page.canvasName, 0);
-        Entry(QStringLiteral("ｷｬﾝﾊﾞｽ番号"), page.canvasNumber, 0);
-        Entry(QStringLiteral("ﾍﾟｰｼﾞ･ﾌｧｲﾙ名"), page.fileName, 0);
+        Entries({{u"ﾍﾞｰｽ番号", page.canvas},
+                 {u"ｷｬﾝﾊﾞｽ名", page.canvasName},
+                 {u"ｷｬﾝﾊﾞｽ番号", page.canvasNumber},
+                 {u"ﾍﾟｰｼﾞ･ﾌｧｲﾙ名", page.fileName}},
+                0);
         for (const std::int16_t b : page.blocks) {
             // A page naming a block outside the list has nothing to show for it.
             if (b < 0 || static_cast<std::size_t>(b) >= RW.BlockList.size())
@@ -341,23 +361,19 @@ void DebugInternalCode(const InternalCode& code, std::int16_t number, std::int16
 {
     if (code.text.isEmpty())
         return;
-    const QString suffix = Suffix(number);
-    Entry(prefix + QStringLiteral("内部ｺｰﾄﾞ") + suffix, code.text.split(QStringLiteral("\r\n")).join(QStringLiteral(" | ")),
-          indent);
-    Entry(prefix + QStringLiteral("内部ｺｰﾄﾞ幅,高さ") + suffix, code.size, indent);
-    Entry(prefix + QStringLiteral("内部ｺｰﾄﾞ数") + suffix, code.lineCount, indent);
-    Entry(prefix + QStringLiteral("内部ｺｰﾄﾞ座標") + suffix, code.xy, indent);
+    Entries({{u"内部ｺｰﾄﾞ", code.text.split(QStringLiteral("\r\n")).join(QStringLiteral(" | "))},
+             {u"内部ｺｰﾄﾞ幅,高さ", code.size},
+             {u"内部ｺｰﾄﾞ数", code.lineCount},
+             {u"内部ｺｰﾄﾞ座標", code.xy}},
+            indent, prefix, Suffix(number));
 }
 
 void DebugFigureData(const FigureData& figure, std::int16_t number, std::int16_t indent, const QString& prefix)
 {
     if (figure.kind <= 0)
         return;
-    const QString suffix = Suffix(number);
-    Entry(prefix + QStringLiteral("描画形式") + suffix, figure.kind, indent);
-    Entry(prefix + QStringLiteral("直線始点") + suffix, figure.s, indent);
-    Entry(prefix + QStringLiteral("直線終点") + suffix, figure.e, indent);
-    Entry(prefix + QStringLiteral("半径") + suffix, figure.radius, indent);
+    Entries({{u"描画形式", figure.kind}, {u"直線始点", figure.s}, {u"直線終点", figure.e}, {u"半径", figure.radius}}, indent,
+            prefix, Suffix(number));
 }
 
 QString DebugPoint(const Point& point) { return QString::number(point.xw) + QStringLiteral(", ") + QString::number(point.yh); }

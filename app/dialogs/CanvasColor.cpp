@@ -8,7 +8,6 @@
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 
@@ -33,22 +32,11 @@ CanvasColor::CanvasColor(QWidget* parent) : TrayDialog(parent)
     cmbColor->setObjectName(QStringLiteral("cmbColor"));
     cmbColor->setEditable(false);
     lblColor->setBuddy(cmbColor);
-    cmdUpdate = new QPushButton(QStringLiteral("更新"), this);
-    cmdUpdate->setObjectName(QStringLiteral("cmdUpdate"));
-    cmdUpdate->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("取消"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
+    UpdateCancelButtonsMake(cmdUpdate, cmdCancel, [this] { cmdUpdate_Click(); });
     auto* layout = new QGridLayout(this);
     layout->addWidget(lblColor, 0, 0);
     layout->addWidget(cmbColor, 0, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdUpdate);
-    buttons->addWidget(cmdCancel);
-    layout->addLayout(buttons, 1, 0, 1, 2);
-    connect(cmdUpdate, &QPushButton::clicked, this, [this] { EventBoundary([this] { cmdUpdate_Click(); }); });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    layout->addLayout(UpdateCancelBox(Qt::Horizontal, cmdUpdate, cmdCancel), 1, 0, 1, 2);
 }
 
 CanvasColor::~CanvasColor() = default;

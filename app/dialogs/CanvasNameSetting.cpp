@@ -8,7 +8,6 @@
 
 #include <QEvent>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,24 +34,13 @@ CanvasNameSetting::CanvasNameSetting(QWidget* parent) : TrayDialog(parent)
     cmdZoom = new QPushButton(QStringLiteral("ｽﾞｰﾑ(&Z)"), this);
     cmdZoom->setObjectName(QStringLiteral("cmdZoom"));
     cmdZoom->setAutoDefault(false);
-    cmdUpdate = new QPushButton(QStringLiteral("更新"), this);
-    cmdUpdate->setObjectName(QStringLiteral("cmdUpdate"));
-    cmdUpdate->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("取消"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
+    UpdateCancelButtonsMake(cmdUpdate, cmdCancel, [this] { cmdUpdate_Click(); });
     auto* layout = new QGridLayout(this);
     layout->addWidget(lblType, 0, 0);
     layout->addWidget(txtCanvasName, 0, 1);
     layout->addWidget(cmdZoom, 0, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdUpdate);
-    buttons->addWidget(cmdCancel);
-    layout->addLayout(buttons, 1, 0, 1, 3);
+    layout->addLayout(UpdateCancelBox(Qt::Horizontal, cmdUpdate, cmdCancel), 1, 0, 1, 3);
     connect(cmdZoom, &QPushButton::clicked, this, [this] { EventBoundary([this] { cmdZoom_Click(); }); });
-    connect(cmdUpdate, &QPushButton::clicked, this, [this] { EventBoundary([this] { cmdUpdate_Click(); }); });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
 }
 
 CanvasNameSetting::~CanvasNameSetting() = default;

@@ -14,7 +14,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace vellumora {
 
@@ -35,26 +34,15 @@ CanvasSequence::CanvasSequence(QWidget* parent) : TrayDialog(parent)
     cmdDown = new QPushButton(QStringLiteral("▼\n(&D)"), this);
     cmdDown->setObjectName(QStringLiteral("cmdDown"));
     cmdDown->setAutoDefault(false);
-    cmdUpdate = new QPushButton(QStringLiteral("更新"), this);
-    cmdUpdate->setObjectName(QStringLiteral("cmdUpdate"));
-    cmdUpdate->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("取消"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
+    UpdateCancelButtonsMake(cmdUpdate, cmdCancel, [this] { cmdUpdate_Click(); });
     auto* layout = new QGridLayout(this);
     layout->addWidget(lblCaption, 0, 0);
     layout->addWidget(sprCaption, 1, 0, 3, 1);
     layout->addWidget(cmdUp, 1, 1);
     layout->addWidget(cmdDown, 2, 1);
-    auto* buttons = new QVBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdUpdate);
-    buttons->addWidget(cmdCancel);
-    layout->addLayout(buttons, 3, 1);
+    layout->addLayout(UpdateCancelBox(Qt::Vertical, cmdUpdate, cmdCancel), 3, 1);
     connect(cmdUp, &QPushButton::clicked, this, [this] { EventBoundary([this] { cmdUp_Click(); }); });
     connect(cmdDown, &QPushButton::clicked, this, [this] { EventBoundary([this] { cmdDown_Click(); }); });
-    connect(cmdUpdate, &QPushButton::clicked, this, [this] { EventBoundary([this] { cmdUpdate_Click(); }); });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     connect(sprCaption, &platform::grid::Grid::Advance, this,
             [this](bool forward) { (forward ? cmdUp : cmdCancel)->setFocus(Qt::TabFocusReason); });
 }

@@ -68,18 +68,10 @@ FontSetting::FontSetting(QWidget* parent) : TrayDialog(parent)
     y += RowPitch + ButtonGap;
 
     const int width = 2 * Margin + LabelWidth + ComboWidth;
-    cmdUpdate = new QPushButton(QStringLiteral("更新"), this);
-    cmdUpdate->setObjectName(QStringLiteral("cmdUpdate"));
+    UpdateCancelButtonsMake(cmdUpdate, cmdCancel, [this] { cmdUpdate_Click(); });
     cmdUpdate->setGeometry(Twips(width - Margin - 2 * ButtonWidth - ButtonGap, y, ButtonWidth, ButtonHeight));
-    cmdUpdate->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("取消"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setGeometry(Twips(width - Margin - ButtonWidth, y, ButtonWidth, ButtonHeight));
-    cmdCancel->setAutoDefault(false);
     setFixedSize(Twips(0, 0, width, y + ButtonHeight + Margin).size());
-
-    connect(cmdUpdate, &QPushButton::clicked, this, &FontSetting::cmdUpdate_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &FontSetting::cmdCancel_Click);
 }
 
 FontSetting::~FontSetting() = default;

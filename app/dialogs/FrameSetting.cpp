@@ -44,23 +44,12 @@ FrameSetting::FrameSetting(QWidget* parent) : TrayDialog(parent)
     auto* colorRow = new QHBoxLayout(frmColor);
     colorRow->addWidget(lblColor);
     colorRow->addWidget(cmbColor, 1);
-    cmdUpdate = new QPushButton(QStringLiteral("更新"), this);
-    cmdUpdate->setObjectName(QStringLiteral("cmdUpdate"));
-    cmdUpdate->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("取消"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
+    UpdateCancelButtonsMake(cmdUpdate, cmdCancel, [this] { cmdUpdate_Click(); });
     auto* layout = new QGridLayout(this);
     layout->addWidget(lblFrameSameText, 0, 0);
     layout->addWidget(frmFrameSameText, 1, 0);
     layout->addWidget(frmColor, 1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdUpdate);
-    buttons->addWidget(cmdCancel);
-    layout->addLayout(buttons, 2, 0, 1, 2);
-    connect(cmdUpdate, &QPushButton::clicked, this, [this] { EventBoundary([this] { cmdUpdate_Click(); }); });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    layout->addLayout(UpdateCancelBox(Qt::Horizontal, cmdUpdate, cmdCancel), 2, 0, 1, 2);
 }
 
 FrameSetting::~FrameSetting() = default;

@@ -3,8 +3,11 @@
 #include "app/core/DebugLog.h"
 #include "app/core/Processing.h"
 
+#include <QBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
+
+#include <utility>
 
 namespace vellumora {
 
@@ -50,6 +53,27 @@ void TrayDialog::Cancel(QPushButton* cancelButton)
     ProcessingStart(this);
     TrayCancel = true;
     done(QDialog::Rejected);
+}
+
+void TrayDialog::UpdateCancelButtonsMake(QPushButton*& update, QPushButton*& cancel, std::function<void()> updateClick)
+{
+    update = new QPushButton(QStringLiteral("更新"), this);
+    update->setObjectName(QStringLiteral("cmdUpdate"));
+    update->setDefault(true);
+    cancel = new QPushButton(QStringLiteral("取消"), this);
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    cancel->setAutoDefault(false);
+    connect(update, &QPushButton::clicked, this, [click = std::move(updateClick)] { EventBoundary(click); });
+    connect(cancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+}
+
+QBoxLayout* TrayDialog::UpdateCancelBox(Qt::Orientation orientation, QPushButton* update, QPushButton* cancel)
+{
+    auto* box = new QBoxLayout(orientation == Qt::Horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+    box->addStretch();
+    box->addWidget(update);
+    box->addWidget(cancel);
+    return box;
 }
 
 void TrayDialog::reject()

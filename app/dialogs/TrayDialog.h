@@ -7,6 +7,9 @@
 
 #include <QDialog>
 
+#include <functional>
+
+class QBoxLayout;
 class QPushButton;
 
 namespace vellumora {
@@ -35,6 +38,13 @@ protected:
     // The confirm and the cancel button's last step.
     void Confirm();
     void Cancel(QPushButton* cancelButton);
+
+    // Makes the 更新 and 取消 buttons where the tab order wants them: 更新 is the default button
+    // and runs updateClick as an event boundary; 取消 is never pressed by Enter and runs
+    // cmdCancel_Click. Placing them is the caller's.
+    void UpdateCancelButtonsMake(QPushButton*& update, QPushButton*& cancel, std::function<void()> updateClick);
+    // A row (or column) of its own for the two buttons, pushed to its end; for the caller's layout.
+    static QBoxLayout* UpdateCancelBox(Qt::Orientation orientation, QPushButton* update, QPushButton* cancel);
 
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -59,12 +59,7 @@ ZoomScreen::ZoomScreen(QWidget* parent) : TrayDialog(parent)
     txtZoomEditor->setObjectName(QStringLiteral("txtZoomEditor"));
     txtZoomEditor->setTabChangesFocus(true);
     lblText->setBuddy(txtZoomEditor);
-    cmdUpdate = new QPushButton(QStringLiteral("更新"), this);
-    cmdUpdate->setObjectName(QStringLiteral("cmdUpdate"));
-    cmdCancel = new QPushButton(QStringLiteral("取消"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
-    cmdUpdate->setDefault(true);
+    UpdateCancelButtonsMake(cmdUpdate, cmdCancel, [this] { cmdUpdate_Click(); });
 
     const std::int32_t textTop = Margin + LabelHeight + 60;
     const std::int32_t buttonTop = DesignHeight - Margin - ButtonHeight;
@@ -74,8 +69,6 @@ ZoomScreen::ZoomScreen(QWidget* parent) : TrayDialog(parent)
     cmdUpdate->setGeometry(Twips(DesignWidth - 2 * (Margin + ButtonWidth), buttonTop, ButtonWidth, ButtonHeight));
     resize(Twips(0, 0, DesignWidth, DesignHeight).size());
 
-    connect(cmdUpdate, &QPushButton::clicked, this, &ZoomScreen::cmdUpdate_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &ZoomScreen::cmdCancel_Click);
     txtZoomEditor->installEventFilter(this);
 }
 

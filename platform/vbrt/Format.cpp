@@ -298,20 +298,18 @@ QString Format(const QDateTime& value, const QString& pattern)
             i += 2;
             continue;
         }
-        if (StartsWithAt(pattern, i, "AM/PM") || StartsWithAt(pattern, i, "am/pm")) {
-            const bool upper = pattern[i] == QLatin1Char('A');
-            const QString marker = time.hour() < 12 ? QStringLiteral("AM") : QStringLiteral("PM");
-            out += upper ? marker : marker.toLower();
-            i += 5;
+        // "AM/PM" and "A/P", all upper or all lower case: the half of the day in that case.
+        const auto halfOfDay = [&](const char* upper, const char* lower, const QString& am, const QString& pm) {
+            if (!StartsWithAt(pattern, i, upper) && !StartsWithAt(pattern, i, lower))
+                return false;
+            const QString marker = time.hour() < 12 ? am : pm;
+            out += pattern[i] == QLatin1Char('A') ? marker : marker.toLower();
+            i += qsizetype(qstrlen(upper));
+            return true;
+        };
+        if (halfOfDay("AM/PM", "am/pm", QStringLiteral("AM"), QStringLiteral("PM")) ||
+            halfOfDay("A/P", "a/p", QStringLiteral("A"), QStringLiteral("P")))
             continue;
-        }
-        if (StartsWithAt(pattern, i, "A/P") || StartsWithAt(pattern, i, "a/p")) {
-            const bool upper = pattern[i] == QLatin1Char('A');
-            const QString marker = time.hour() < 12 ? QStringLiteral("A") : QStringLiteral("P");
-            out += upper ? marker : marker.toLower();
-            i += 3;
-            continue;
-        }
         if (QStringView(pattern).mid(i).startsWith(QLatin1String("AMPM"), Qt::CaseInsensitive)) {
             out += time.hour() < 12 ? QStringLiteral("午前") : QStringLiteral("午後");
             i += 4;
