@@ -200,6 +200,9 @@ void SetTextMeasurer(const TextMeasurer* measurer)
 
 double MeasureTextWidth(const FontSpec& font, const QString& text)
 {
+    // Most texts are one line: measured as they are, without splitting a copy.
+    if (!text.contains(QLatin1Char('\n')))
+        return std::max(0.0, gMeasurer->LineWidth(font, text));
     double widest = 0.0;
     for (const QString& line : SplitTextLines(text))
         widest = std::max(widest, gMeasurer->LineWidth(font, line));
@@ -208,7 +211,8 @@ double MeasureTextWidth(const FontSpec& font, const QString& text)
 
 double MeasureTextHeight(const FontSpec& font, const QString& text)
 {
-    return gMeasurer->LineHeight(font) * double(SplitTextLines(text).size());
+    const qsizetype lines = text.count(QLatin1Char('\n')) + 1;
+    return gMeasurer->LineHeight(font) * double(lines);
 }
 
 } // namespace platform::textmeasure
