@@ -594,15 +594,13 @@ std::int32_t TextWidthGet(const QString& text, std::int16_t canvas)
 std::int32_t TextHeightGet(const QString& text, std::int16_t canvas, bool split)
 {
     const QString s = TabToNewLine(text);
-    if (split && LO.maxTextLines >= 1) {
+    if (split && LO.maxTextLines >= 1 && s.count(kCrLf) + 1 > LO.maxTextLines) {
         const QStringList lines = s.split(kCrLf);
         const qsizetype group = std::max<qsizetype>(1, qsizetype(vbrt::Int(0.9 * LO.maxTextLines)));
-        if (lines.size() > LO.maxTextLines) {
-            std::int32_t result = 0;
-            for (qsizetype at = 0; at < lines.size(); at += group)
-                result += TextHeightGet(lines.mid(at, group).join(kCrLf), canvas, false);
-            return result;
-        }
+        std::int32_t result = 0;
+        for (qsizetype at = 0; at < lines.size(); at += group)
+            result += TextHeightGet(lines.mid(at, group).join(kCrLf), canvas, false);
+        return result;
     }
     return static_cast<std::int32_t>(vbrt::RoundHalfEven(MeasureHeight(s, canvas)));
 }

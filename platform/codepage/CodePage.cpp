@@ -5,26 +5,41 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <optional>
+
 namespace platform::codepage {
 
 namespace {
 
 const char* const kCodec = "windows-31j";
 
+// Opening a converter costs far more than converting a line, and files are written and read line
+// by line: each thread keeps one of each. Every conversion starts from the initial state, so nothing
+// of one text (a lead byte left at its end) reaches the next; a converter that met an error keeps
+// reporting it, so it is replaced before the next use.
+template <typename Converter>
+Converter& ConverterOf(std::optional<Converter>& slot, const char* source)
+{
+    if (!slot || slot->hasError())
+        slot.emplace(kCodec, QStringConverter::Flag::Stateless);
+    if (!slot->isValid())
+        vbrt::Raise(QString::fromLatin1(source), QStringLiteral("Shift_JIS の変換が使えません。"));
+    slot->resetState();
+    return *slot;
+}
+
 bool Encode(const QString& text, QByteArray& out)
 {
-    QStringEncoder encoder(kCodec, QStringConverter::Flag::Stateless);
-    if (!encoder.isValid())
-        vbrt::Raise(QStringLiteral("ToShiftJis"), QStringLiteral("Shift_JIS の変換が使えません。"));
+    thread_local std::optional<QStringEncoder> slot;
+    QStringEncoder& encoder = ConverterOf(slot, "ToShiftJis");
     out = encoder.encode(text);
     return !encoder.hasError();
 }
 
 bool Decode(const QByteArray& bytes, QString& out)
 {
-    QStringDecoder decoder(kCodec, QStringConverter::Flag::Stateless);
-    if (!decoder.isValid())
-        vbrt::Raise(QStringLiteral("FromShiftJis"), QStringLiteral("Shift_JIS の変換が使えません。"));
+    thread_local std::optional<QStringDecoder> slot;
+    QStringDecoder& decoder = ConverterOf(slot, "FromShiftJis");
     out = decoder.decode(bytes);
     return !decoder.hasError();
 }

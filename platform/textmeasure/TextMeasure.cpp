@@ -8,7 +8,8 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <optional>
+#include <memory>
+#include <vector>
 
 namespace platform::textmeasure {
 
@@ -69,19 +70,62 @@ const FontTextMeasurer kFontMeasurer;
 const FakeTextMeasurer kFakeMeasurer;
 const TextMeasurer* gMeasurer = &kFontMeasurer;
 
-// Measuring selects the same font again and again (a canvas is measured box by box); keep the last.
-struct MetricsCache {
-    FontSpec spec;
-    std::optional<QFontMetricsF> metrics;
+// Measuring selects the same few fonts again and again (a canvas is measured box by box, then
+// painted box by box, then laid out again after each edit): keep the metrics of each font and the
+// width of every line measured in it. A width depends on nothing but the font and the line, so the
+// pair is the whole key; the tables are dropped when they grow past a bound.
+class MetricsCache {
+public:
+    struct Entry {
+        FontSpec spec;
+        QFontMetricsF metrics;
+        QHash<QString, double> widths;
+    };
 
-    const QFontMetricsF& For(const FontSpec& font)
+    Entry& For(const FontSpec& font)
     {
-        if (!metrics || !(spec == font)) {
-            spec = font;
-            metrics.emplace(MakeQFont(font));
+        if (last_ && last_->spec == font)
+            return *last_;
+        for (const std::unique_ptr<Entry>& entry : entries_) {
+            if (entry->spec == font)
+                return *(last_ = entry.get());
         }
-        return *metrics;
+        if (entries_.size() >= kMaxFonts)
+            Clear();
+        entries_.push_back(std::make_unique<Entry>(Entry{font, QFontMetricsF(MakeQFont(font)), {}}));
+        return *(last_ = entries_.back().get());
     }
+
+    double Width(const FontSpec& font, const QString& line)
+    {
+        Entry& entry = For(font);
+        if (const auto it = entry.widths.constFind(line); it != entry.widths.constEnd())
+            return *it;
+        const double width = entry.metrics.horizontalAdvance(line);
+        if (widthCount_ >= kMaxWidths) {
+            for (const std::unique_ptr<Entry>& e : entries_)
+                e->widths.clear();
+            widthCount_ = 0;
+        }
+        entry.widths.insert(line, width);
+        ++widthCount_;
+        return width;
+    }
+
+    void Clear()
+    {
+        last_ = nullptr;
+        entries_.clear();
+        widthCount_ = 0;
+    }
+
+private:
+    static constexpr std::size_t kMaxFonts = 64;
+    static constexpr std::size_t kMaxWidths = 200000;
+
+    std::vector<std::unique_ptr<Entry>> entries_;
+    Entry* last_ = nullptr;
+    std::size_t widthCount_ = 0;
 };
 MetricsCache gMetrics;
 
@@ -120,12 +164,12 @@ QFont MakeQFont(const FontSpec& spec, double unitsPerPoint)
 
 double FontTextMeasurer::LineWidth(const FontSpec& font, const QString& line) const
 {
-    return gMetrics.For(font).horizontalAdvance(line);
+    return gMetrics.Width(font, line);
 }
 
 double FontTextMeasurer::LineHeight(const FontSpec& font) const
 {
-    const QFontMetricsF& m = gMetrics.For(font);
+    const QFontMetricsF& m = gMetrics.For(font).metrics;
     return m.ascent() + m.descent();
 }
 
@@ -156,6 +200,9 @@ void SetTextMeasurer(const TextMeasurer* measurer)
 
 double MeasureTextWidth(const FontSpec& font, const QString& text)
 {
+    // Most texts are one line: measured as they are, without splitting a copy.
+    if (!text.contains(QLatin1Char('\n')))
+        return std::max(0.0, gMeasurer->LineWidth(font, text));
     double widest = 0.0;
     for (const QString& line : SplitTextLines(text))
         widest = std::max(widest, gMeasurer->LineWidth(font, line));
@@ -164,7 +211,8 @@ double MeasureTextWidth(const FontSpec& font, const QString& text)
 
 double MeasureTextHeight(const FontSpec& font, const QString& text)
 {
-    return gMeasurer->LineHeight(font) * double(SplitTextLines(text).size());
+    const qsizetype lines = text.count(QLatin1Char('\n')) + 1;
+    return gMeasurer->LineHeight(font) * double(lines);
 }
 
 } // namespace platform::textmeasure

@@ -33,3 +33,37 @@ TEST(CodePage, RefusesWhatShiftJisCannotHold)
     EXPECT_FALSE(IsValidShiftJis(QByteArray("\xff\xff", 2)));
     EXPECT_RAISES(FromShiftJis(QByteArray("ab\x82", 3)), platform::vbrt::ErrorNumber::Application);
 }
+
+TEST(CodePage, EachConversionStandsAlone)
+{
+    // One text's failure, or a lead byte left at its end, must not reach the text after it.
+    struct Step { const char* why; QByteArray bytes; bool valid; QString text; };
+    const Step decodes[] = {
+        {"lead byte without its trail", QByteArray("\x82", 1), false, QString()},
+        {"a trail byte alone is a letter", QByteArray("\x6c"), true, QStringLiteral("l")},
+        {"invalid pair", QByteArray("\xff\xff", 2), false, QString()},
+        {"full-width after a failure", QByteArray("\x82\x6c"), true, QStringLiteral("Ｍ")},
+        {"ascii", QByteArray("ok"), true, QStringLiteral("ok")},
+    };
+    for (const Step& step : decodes) {
+        SCOPED_TRACE(step.why);
+        EXPECT_EQ(IsValidShiftJis(step.bytes), step.valid);
+        if (step.valid)
+            EXPECT_EQ(FromShiftJis(step.bytes), step.text);
+    }
+
+    struct Out { const char* why; QString text; bool valid; QByteArray bytes; };
+    const Out encodes[] = {
+        {"emoji", QStringLiteral("😀"), false, {}},
+        {"ascii after a failure", QStringLiteral("A"), true, QByteArray("A")},
+        {"high surrogate left at the end", QString(QChar(0xD83D)), false, {}},
+        {"its low half alone", QString(QChar(0xDE00)), false, {}},
+        {"full-width", QStringLiteral("Ｍ"), true, QByteArray("\x82\x6c")},
+    };
+    for (const Out& step : encodes) {
+        SCOPED_TRACE(step.why);
+        EXPECT_EQ(CanEncode(step.text), step.valid);
+        if (step.valid)
+            EXPECT_EQ(ToShiftJis(step.text), step.bytes);
+    }
+}
