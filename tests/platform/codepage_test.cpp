@@ -48,8 +48,9 @@ TEST(CodePage, EachConversionStandsAlone)
     for (const Step& step : decodes) {
         SCOPED_TRACE(step.why);
         EXPECT_EQ(IsValidShiftJis(step.bytes), step.valid);
-        if (step.valid)
+        if (step.valid) {
             EXPECT_EQ(FromShiftJis(step.bytes), step.text);
+        }
     }
 
     struct Out { const char* why; QString text; bool valid; QByteArray bytes; };
@@ -63,7 +64,8 @@ TEST(CodePage, EachConversionStandsAlone)
     for (const Out& step : encodes) {
         SCOPED_TRACE(step.why);
         EXPECT_EQ(CanEncode(step.text), step.valid);
-        if (step.valid)
+        if (step.valid) {
             EXPECT_EQ(ToShiftJis(step.text), step.bytes);
+        }
     }
 }
