@@ -126,8 +126,18 @@ PrintCanvas::~PrintCanvas() = default;
 void PrintCanvas::ShowModal()
 {
     Form_Load();
-    exec();
+    // The output hides the dialog so that a preview stands alone, and hiding ends a modal showing:
+    // the dialog is shown again until it is closed for good (a failed output leaves it open).
+    do
+        exec();
+    while (!closed_);
     Form_Unload();
+}
+
+void PrintCanvas::done(int result)
+{
+    closed_ = true;
+    QDialog::done(result);
 }
 
 void PrintCanvas::Form_Load()
@@ -137,6 +147,7 @@ void PrintCanvas::Form_Load()
     commandPending = true;
     loaded_ = true;
     unloaded_ = false;
+    closed_ = false;
 
     sprCaption->setUpdatesEnabled(false);
     sprCaption->clearContents();

@@ -264,6 +264,24 @@ TEST_F(PrintJobTest, CancelWhileTheSecondCanvasIsLaidOutLeavesNoWorkBehind)
     EXPECT_TRUE(delivered_.empty());
 }
 
+TEST_F(PrintJobTest, AFailedOutputShowsItsErrorLeavesNoWorkAndKeepsTheDialogOpen)
+{
+    const QString pdf = path(QStringLiteral("no such folder/chart.pdf"));
+    platform::commondialog::QueueFileName(pdf);
+    PrintCanvas dialog;
+    bool shownAfterError = false;
+    EXPECT_FALSE(RunDialog(dialog, [&] {
+        dialog.cmdPDF->click();
+        shownAfterError = dialog.isVisible();
+    }));
+    EXPECT_TRUE(shownAfterError);
+    ASSERT_EQ(Prompts().size(), 1) << Prompts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(Prompts().front().contains(pdf)) << Prompts().front().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+    EXPECT_TRUE(DrawWorkFiles().isEmpty()) << DrawWorkFiles().join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(RW.BlockList.empty());
+}
+
 // Between its progress calls the job writes its draw work files; a stop it is told of there, at
 // any of those moments, ends the job like a stop at a progress call.
 TEST_F(PrintJobTest, AStopWhileTheWorkFilesAreWrittenEndsTheJob)
