@@ -127,10 +127,11 @@ void PrintCanvas::ShowModal()
 {
     Form_Load();
     // The output hides the dialog so that a preview stands alone, and hiding ends a modal showing:
-    // the dialog is shown again until it is closed for good (a failed output leaves it open).
-    do
+    // after a failed output the dialog is shown again, modal as before.
+    do {
+        reshown_ = false;
         exec();
-    while (!closed_);
+    } while (reshown_ && !closed_);
     Form_Unload();
 }
 
@@ -352,6 +353,7 @@ void PrintCanvas::OutputRun(std::int32_t mode, QPushButton* button)
         } catch (...) {
             unsetCursor();
             show();
+            reshown_ = true;
             throw;
         }
         unsetCursor();

@@ -85,6 +85,7 @@ private:
     bool loaded_ = false;
     bool unloaded_ = false;
     bool closed_ = false;
+    bool reshown_ = false;
 };
 
 } // namespace vellumora
