@@ -8,6 +8,7 @@
 #include "app/core/Processing.h"
 #include "app/core/RecordAccess.h"
 #include "app/core/Utilities.h"
+#include "app/print/PrintLayout.h"
 #include "platform/printer/Printer.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Format.h"
@@ -300,8 +301,11 @@ void DrawRecordText(std::int16_t fileNo, const Point& origin, const InternalCode
 
 std::int16_t BlockDrawFileWrite(std::int16_t box)
 {
+    // Set when the user stopped the job: the blocks not written yet are left as they are.
+    static bool stopped = false;
     CanvasRecord& slot = CanvasAt(0, "BlockDrawFileWrite");
     if (box < 0) {
+        stopped = false;
         box = slot.header.firstBox;
         platform::printer::SystemPrinter().SetDrawStyle(0);
         // A canvas without boxes has nothing to draw and no block tree.
@@ -309,6 +313,11 @@ std::int16_t BlockDrawFileWrite(std::int16_t box)
             return -1;
     }
     const std::int16_t block = BoxAt(slot, box, "BlockDrawFileWrite").blockIndex;
+    // A large chart takes a while to write: a press of Cancel is seen between two blocks.
+    if (stopped || ProgressYield()) {
+        stopped = true;
+        return block;
+    }
     BlockColorsReset();
 
     std::int16_t fileNo = 0;
@@ -352,6 +361,8 @@ void PageFilesWrite()
     PageHeaderFooterWrite(fileNo, 0);
     DrawFileClose(fileNo);
     for (std::int16_t page = 1; page <= RW.pageCount; ++page) {
+        if (ProgressYield())
+            return;
         const QString name = TemporaryFileName(QStringLiteral("draw"), QStringLiteral("page"), page, 0);
         ElementAt(RW.PageList, page, "PageFilesWrite").fileName = name;
         fileNo = DrawFileCreate(name);

@@ -15,7 +15,7 @@ namespace vellumora {
 
 // Writes the block of a box of the print work slot 0 (-1: the canvas's first box) and every block
 // that continues from it; returns the block of the box, -1 for a canvas without boxes. Block files
-// stay open until DrawFileClose.
+// stay open until DrawFileClose. When the user stops the job, the blocks not written yet are left.
 std::int16_t BlockDrawFileWrite(std::int16_t box);
 
 // The writers of single records on an open draw work file, positions relative to the origin.
@@ -33,7 +33,8 @@ void DrawFileClose(std::int16_t fileNo);
 // Drops every open draw work file without writing it (after a failed job).
 void DrawFilesAbandon();
 
-// The common file and every page file of the job (after the last canvas).
+// The common file and every page file of the job (after the last canvas). Stops between two pages
+// when the user stopped the job.
 void PageFilesWrite();
 // The header and footer items of one page (0: the common file with the frames).
 void PageHeaderFooterWrite(std::int16_t fileNo, std::int16_t page);

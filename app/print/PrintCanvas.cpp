@@ -126,8 +126,19 @@ PrintCanvas::~PrintCanvas() = default;
 void PrintCanvas::ShowModal()
 {
     Form_Load();
-    exec();
+    // The output hides the dialog so that a preview stands alone, and hiding ends a modal showing:
+    // after a failed output the dialog is shown again, modal as before.
+    do {
+        reshown_ = false;
+        exec();
+    } while (reshown_ && !closed_);
     Form_Unload();
+}
+
+void PrintCanvas::done(int result)
+{
+    closed_ = true;
+    QDialog::done(result);
 }
 
 void PrintCanvas::Form_Load()
@@ -137,6 +148,7 @@ void PrintCanvas::Form_Load()
     commandPending = true;
     loaded_ = true;
     unloaded_ = false;
+    closed_ = false;
 
     sprCaption->setUpdatesEnabled(false);
     sprCaption->clearContents();
@@ -341,6 +353,7 @@ void PrintCanvas::OutputRun(std::int32_t mode, QPushButton* button)
         } catch (...) {
             unsetCursor();
             show();
+            reshown_ = true;
             throw;
         }
         unsetCursor();

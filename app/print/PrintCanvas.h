@@ -67,6 +67,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void done(int result) override;
     void reject() override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -83,6 +84,8 @@ private:
     bool commandPending = false;
     bool loaded_ = false;
     bool unloaded_ = false;
+    bool closed_ = false;
+    bool reshown_ = false;
 };
 
 } // namespace vellumora

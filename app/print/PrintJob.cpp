@@ -81,12 +81,17 @@ bool PrintLayoutCanvas(std::int16_t canvas)
     if (PrintLayoutBlocks(canvas))
         return true;
     const std::int16_t top = BlockDrawFileWrite(-1);
+    if (ProgressYield())
+        return true;
     for (std::size_t b = 1; b < RW.BlockList.size(); ++b) {
         BlockRecord& block = RW.BlockList[b];
         if (block.fileNo > 0) {
             DrawFileClose(block.fileNo);
             block.fileNo = -1;
         }
+        // Every block is a file of its own: a press of Cancel is seen between two of them.
+        if (ProgressYield())
+            return true;
     }
     PrinterDocEnd();
     if (CanvasPagesMake(top))
@@ -111,6 +116,11 @@ bool PadPrintRun(const std::vector<std::int16_t>& canvasList)
         return true;
     }
     PageFilesWrite();
+    // Cancel pressed while the page files were written stops the job as well.
+    if (ProgressYield()) {
+        ModalWindowShow(QString());
+        return true;
+    }
     DebugReportList(7);
     return false;
 }

@@ -25,6 +25,10 @@ void PrintProgressSet(PrintProgressHooks hooks);
 void ProgressCaption(const QString& caption);
 bool BoxProgress(std::int16_t no);
 bool OtherBoxProgress(std::int16_t step);
+// Between two progress calls, a long stage of the job (writing the draw work files) lets the
+// progress dialog take a press of Cancel; true once the user asked to stop. Unset, it never stops.
+void ProgressYieldSet(std::function<bool()> hook);
+bool ProgressYield();
 
 // The message when the report body has no room: margins, spaces and bands take the whole paper,
 // or the paper is unknown.

@@ -27,6 +27,9 @@ namespace {
 // The bar of the progress control counts to 32767 at most; longer jobs are scaled into it.
 constexpr std::int32_t BarLimit = 32767;
 
+// How long a long stage of the job may run before a press of Cancel is let through.
+constexpr qint64 YieldMilliseconds = 20;
+
 } // namespace
 
 WaitScreen::WaitScreen(QWidget* parent) : QDialog(parent)
@@ -106,6 +109,8 @@ void WaitScreen::Form_Activate()
                       [this](std::int16_t no) { return BoxProgress(no); },
                       [this](std::int16_t step) { return OtherBoxProgress(step); }});
     AfterProgressSet([this] { return AfterProgress(); });
+    ProgressYieldSet([this] { return ProgressYield(); });
+    sinceEvents_.start();
     // Whatever the job raises ends it: its work goes, the error is shown by the caller, and the
     // dialog closes so the print dialog gets the control back.
     std::exception_ptr failure;
@@ -117,11 +122,14 @@ void WaitScreen::Form_Activate()
     }
     PrintProgressSet({});
     AfterProgressSet({});
+    ProgressYieldSet({});
     unsetCursor();
-    if (failure) {
+    // A job that stopped, failed or was cancelled leaves nothing behind: no work record and no
+    // draw work file.
+    if (cancelRequested)
         Guarded([] { PrintJobAbandon(); });
+    if (failure)
         ErrorMessageBox(FailureText(failure), {});
-    }
     running_ = false;
     accept();
 }
@@ -163,6 +171,15 @@ bool WaitScreen::OtherBoxProgress(std::int16_t otherBoxStep)
     return cancelRequested;
 }
 
+bool WaitScreen::ProgressYield()
+{
+    if (sinceEvents_.elapsed() >= YieldMilliseconds) {
+        QCoreApplication::processEvents();
+        sinceEvents_.restart();
+    }
+    return cancelRequested;
+}
+
 bool WaitScreen::AfterProgress()
 {
     progressPosition = progressMaximum;
@@ -180,6 +197,7 @@ void WaitScreen::ProgressShow()
         prbWaitScreen->setValue(platform::vbrt::CInt(double(BarLimit) / progressMaximum * progressPosition));
     // The dialog repaints and a press of Cancel is seen: the job runs on this thread.
     QCoreApplication::processEvents();
+    sinceEvents_.restart();
 }
 
 void WaitScreen::cmdCancel_Click()

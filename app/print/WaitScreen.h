@@ -5,6 +5,7 @@
 // next progress call.
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <array>
@@ -37,6 +38,8 @@ public:
     bool BoxProgress(std::int16_t boxNo);
     bool OtherBoxProgress(std::int16_t otherBoxStep);
     bool AfterProgress();
+    // Between two progress calls: lets a press of Cancel through now and then.
+    bool ProgressYield();
 
     void cmdCancel_Click();
 
@@ -68,6 +71,7 @@ private:
     QString progressMessage;
     bool cancelRequested = false;
     bool running_ = false;
+    QElapsedTimer sinceEvents_;
 };
 
 } // namespace vellumora

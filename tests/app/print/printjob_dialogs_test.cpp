@@ -2,13 +2,17 @@
 // and the print-settings dialog's fields, checks and Update.
 #include "../diagram/paddraw_support.h"
 
+#include "app/canvas/HistoryControl.h"
 #include "app/core/CanvasSurface.h"
 #include "app/core/ModuleLinks.h"
 #include "app/core/PrintRecords.h"
 #include "app/core/Utilities.h"
+#include "app/diagram/PadUtilities.h"
 #include "app/print/PrintCanvas.h"
+#include "app/print/PrintJob.h"
 #include "app/print/PrintLayout.h"
 #include "app/print/PrintSetting.h"
+#include "app/print/ReportSetting.h"
 #include "app/print/WaitScreen.h"
 #include "platform/commondialog/CommonDialog.h"
 #include "platform/report/Report.h"
@@ -20,6 +24,7 @@
 #include <QRadioButton>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -107,12 +112,13 @@ protected:
         PadDrawTest::TearDown();
     }
 
-    // Presses Cancel on the progress dialog as soon as it runs.
-    static void CancelWhenRunning(QTimer& poll)
+    // Presses Cancel on the progress dialog as soon as it runs and, when given, the condition holds.
+    static void CancelWhenRunning(QTimer& poll, std::function<bool()> when = {})
     {
         poll.setInterval(0);
-        QObject::connect(&poll, &QTimer::timeout, [&poll] {
-            if (auto* wait = qobject_cast<WaitScreen*>(QApplication::activeModalWidget())) {
+        QObject::connect(&poll, &QTimer::timeout, [&poll, when] {
+            auto* wait = qobject_cast<WaitScreen*>(QApplication::activeModalWidget());
+            if (wait && (!when || when())) {
                 poll.stop();
                 wait->cmdCancel->click();
             }
@@ -237,12 +243,78 @@ TEST_F(PrintJobTest, ACancelledOrRefusedJobOutputsNothingAndKeepsTheDialogOpen)
     EXPECT_TRUE(RW.BlockList.empty());
 }
 
+TEST_F(PrintJobTest, CancelWhileTheSecondCanvasIsLaidOutLeavesNoWorkBehind)
+{
+    const QString pdf = path(QStringLiteral("late.pdf"));
+    platform::commondialog::QueueFileName(pdf);
+    QStringList writtenBeforeCancel;
+    QTimer poll;
+    CancelWhenRunning(poll, [&] {
+        if (RW.canvas != 2)
+            return false;
+        writtenBeforeCancel = DrawWorkFiles();
+        return true;
+    });
+    PrintCanvas dialog;
+    EXPECT_FALSE(RunDialog(dialog, [&] { dialog.cmdPDF->click(); }));
+    EXPECT_FALSE(writtenBeforeCancel.isEmpty()) << "the first canvas's block files were on disk";
+    EXPECT_TRUE(DrawWorkFiles().isEmpty()) << DrawWorkFiles().join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(RW.BlockList.empty());
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+    EXPECT_TRUE(delivered_.empty());
+}
+
+TEST_F(PrintJobTest, AFailedOutputShowsItsErrorLeavesNoWorkAndKeepsTheDialogOpen)
+{
+    const QString pdf = path(QStringLiteral("no such folder/chart.pdf"));
+    platform::commondialog::QueueFileName(pdf);
+    PrintCanvas dialog;
+    bool shownAfterError = false;
+    EXPECT_FALSE(RunDialog(dialog, [&] {
+        dialog.cmdPDF->click();
+        shownAfterError = dialog.isVisible();
+    }));
+    EXPECT_TRUE(shownAfterError);
+    ASSERT_EQ(Prompts().size(), 1) << Prompts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(Prompts().front().contains(pdf)) << Prompts().front().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+    EXPECT_TRUE(DrawWorkFiles().isEmpty()) << DrawWorkFiles().join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(RW.BlockList.empty());
+}
+
+// Between its progress calls the job writes its draw work files; a stop it is told of there, at
+// any of those moments, ends the job like a stop at a progress call.
+TEST_F(PrintJobTest, AStopWhileTheWorkFilesAreWrittenEndsTheJob)
+{
+    int chances = 0;
+    ProgressYieldSet([&] {
+        ++chances;
+        return false;
+    });
+    ASSERT_FALSE(PadPrintRun({1, 2}));
+    PrintJobAbandon();
+    ASSERT_GT(chances, 3);
+    for (int stopAt = 1; stopAt <= chances; ++stopAt) {
+        SCOPED_TRACE(stopAt);
+        int calls = 0;
+        // Once asked to stop, every later answer says so too.
+        ProgressYieldSet([&] { return ++calls >= stopAt; });
+        EXPECT_TRUE(PadPrintRun({1, 2}));
+        // The stage that was told passes the stop on to the job at its next check, and no work
+        // follows.
+        EXPECT_LE(calls, stopAt + 1);
+        PrintJobAbandon();
+    }
+    ProgressYieldSet({});
+}
+
 TEST_F(PrintJobTest, PrintSettingsShowCentimetresAndUpdateStoresTwipsAsOneUndoableChange)
 {
     EXPECT_EQ(PrintSetting::TwipsText(567), QStringLiteral("1.0"));
     EXPECT_EQ(PrintSetting::CentimetreTwips(2.5), 1417);
 
     int snapshots = 0;
+    const auto historyAdd = Links().HistoryAdd;
     Links().HistoryAdd = [&](const QString& caption, std::int16_t canvas) {
         ++snapshots;
         EXPECT_EQ(caption, QStringLiteral("印刷設定(&T)"));
@@ -302,7 +374,46 @@ TEST_F(PrintJobTest, PrintSettingsShowCentimetresAndUpdateStoresTwipsAsOneUndoab
         EXPECT_EQ(snapshots, 1);
         EXPECT_TRUE(ApplicationGlobals.ModifyFlag);
     }
-    Links().HistoryAdd = nullptr;
+    Links().HistoryAdd = historyAdd;
+}
+
+TEST_F(PrintJobTest, PrintSettingsUndoneAndRedoneBringTheDocumentBackAndForth)
+{
+    HistoryClear();
+    const QString textBefore = DocumentSettingsText(true, QString());
+    const ReportSettingRecord before = RS;
+    {
+        PrintSetting dialog;
+        dialog.TrayCaption = QStringLiteral("印刷設定(&T)");
+        const bool closed = RunDialog(dialog, [&] {
+            for (int i = 0; i < dialog.cmbPageStyle->count(); ++i)
+                if (dialog.cmbPageStyle->itemText(i) == QStringLiteral("A3横"))
+                    dialog.cmbPageStyle->setCurrentIndex(i);
+            dialog.txtMarginSpace[0]->setText(QStringLiteral("2.5"));
+            dialog.txtMarginSpace[8]->setText(QStringLiteral("1.2"));
+            dialog.chkFrame[0]->setChecked(!dialog.chkFrame[0]->isChecked());
+            dialog.txtText[2]->setPlainText(QStringLiteral("third text"));
+            dialog.cmdUpdate->click();
+        });
+        ASSERT_TRUE(closed);
+    }
+    // As the dialog's callers do after Update.
+    ReportSettingApply();
+    const QString textChanged = DocumentSettingsText(true, QString());
+    const ReportSettingRecord changed = RS;
+    ASSERT_NE(textChanged, textBefore);
+    EXPECT_EQ(changed.paperStyle, QStringLiteral("A3横"));
+    EXPECT_EQ(changed.margin[0], 1417);
+    EXPECT_NE(changed.reportWidth, before.reportWidth) << "the report area follows the paper";
+
+    HistoryRestore(true);
+    EXPECT_EQ(DocumentSettingsText(true, QString()), textBefore);
+    EXPECT_TRUE(RS == before) << "undone";
+    EXPECT_EQ(RS.reportWidth, before.reportWidth);
+    HistoryRestore(false);
+    EXPECT_EQ(DocumentSettingsText(true, QString()), textChanged);
+    EXPECT_TRUE(RS == changed) << "redone";
+    EXPECT_TRUE(Prompts().isEmpty()) << Prompts().join(QLatin1Char('|')).toStdString();
 }
 
 } // namespace

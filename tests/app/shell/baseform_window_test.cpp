@@ -7,6 +7,7 @@
 #include "app/diagram/BoxList.h"
 #include "app/core/Processing.h"
 #include "app/diagram/PadDraw.h"
+#include "app/print/PrintCanvas.h"
 #include "platform/report/Report.h"
 #include "platform/system/System.h"
 #include "platform/vbrt/Error.h"
@@ -14,9 +15,11 @@
 #include <QAction>
 #include <QComboBox>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QLabel>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -488,6 +491,7 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
         {"a missing file says so", {gone}, {}, false, QStringLiteral("ファイルが見つかりません。 (%1)").arg(gone)},
         {"a folder is no file", {folder}, {}, false, QStringLiteral("ファイルが見つかりません。 (%1)").arg(folder)},
         {"print in lower case prints and ends", {sample, QStringLiteral("/p")}, sample, true, {}},
+        {"preview ends when the preview closes", {QStringLiteral("/V"), sample}, sample, true, {}},
     };
     // What the print dialog delivers is recorded, not sent to a printer.
     std::vector<platform::report::Delivery> delivered;
@@ -506,6 +510,10 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
         EXPECT_EQ(B.size() > 1, !row.opened.isEmpty());
         EXPECT_EQ(unloaded.count(), row.ends ? 1 : 0);
         EXPECT_EQ(delivered.size(), row.ends ? 1u : 0u);
+        if (row.ends && !delivered.empty()) {
+            EXPECT_EQ(delivered.front(), row.arguments.contains(QStringLiteral("/V")) ? platform::report::Delivery::Preview
+                                                                                      : platform::report::Delivery::Print);
+        }
         if (row.prompt.isEmpty()) {
             EXPECT_TRUE(prompts().empty());
         } else {
@@ -524,6 +532,41 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
         B.resize(1);
     }
     platform::report::SetDeliveryRecorder(nullptr);
+}
+
+TEST_F(MainWindowTest, AFailedCommandLinePrintLeavesTheDialogOpenWithItsError)
+{
+    // No printer is installed: the print fails.
+    platform::report::SetDefaultPrinterLookup([] { return QString(); });
+    ApplicationGlobals.CommandArguments = {QString(), SamplePath(QStringLiteral("order-summary.pad")), QStringLiteral("/P")};
+    QSignalSpy unloaded(&form(), &BaseForm::Unloaded);
+    struct Seen {
+        bool dialogOpen = false;
+        bool programRunning = false;
+        std::vector<QString> prompts;
+    } seen;
+    // Once the error is shown, look at the program and then leave the print dialog.
+    QTimer poll;
+    poll.setInterval(0);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<PrintCanvas*>(QApplication::activeModalWidget());
+        if (!dialog || mb::ShownBoxes().empty())
+            return;
+        poll.stop();
+        seen = {dialog->isVisible(), form().isVisible() && unloaded.count() == 0, prompts()};
+        dialog->cmdCancel->click();
+    });
+    poll.start();
+    form().show();
+    form().MDIForm_Activate();
+    platform::report::SetDefaultPrinterLookup(nullptr);
+
+    EXPECT_TRUE(seen.dialogOpen);
+    EXPECT_TRUE(seen.programRunning);
+    ASSERT_EQ(seen.prompts.size(), 1u);
+    EXPECT_TRUE(seen.prompts.front().contains(QStringLiteral("ﾌﾟﾘﾝﾀｰがｲﾝｽﾄｰﾙされていません。")))
+        << seen.prompts.front().toStdString();
+    EXPECT_EQ(unloaded.count(), 1) << "the program ends when the user closes the print dialog";
 }
 
 } // namespace
