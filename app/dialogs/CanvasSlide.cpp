@@ -176,6 +176,9 @@ bool SlideRunning(const QWidget* window)
 
 void CanvasSlideToBox(std::int16_t canvas, std::int16_t box, std::function<void()> then)
 {
+    // A box that cannot be shown leaves no place behind: the rectangle of an earlier one would
+    // send the search dialog out of the way of a box no longer on display.
+    FoundBoxRect = {};
     if (canvas < 1 || static_cast<std::size_t>(canvas) >= B.size())
         return;
     CanvasSurface* form = B[static_cast<std::size_t>(canvas)].form;

@@ -130,6 +130,20 @@ TEST_F(CanvasSlideTest, ABoxOutOfViewSidewaysSlidesOnlySidewaysUntilItIsIn)
     EXPECT_EQ(FoundBoxRect.Width, 1500);
 }
 
+TEST_F(CanvasSlideTest, ABoxThatCannotBeShownLeavesNoFoundPlace)
+{
+    CanvasSlideToBox(1, 1, {});
+    ASSERT_GT(FoundBoxRect.Width, 0);
+    for (const auto& [canvas, box] : {std::pair<std::int16_t, std::int16_t>{1, 99}, {7, 1}, {0, 1}}) {
+        SCOPED_TRACE(testing::Message() << "canvas " << canvas << " box " << box);
+        CanvasSlideToBox(1, 1, {});
+        bool arrived = false;
+        CanvasSlideToBox(canvas, box, [&] { arrived = true; });
+        EXPECT_FALSE(arrived);
+        EXPECT_EQ(FoundBoxRect, ScreenRect{});
+    }
+}
+
 TEST_F(CanvasSlideTest, AClosedWindowEndsItsSlideQuietly)
 {
     form->lblBox[1].Top = 50000;
