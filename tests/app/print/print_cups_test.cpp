@@ -39,20 +39,64 @@ public:
 
     // Starts the daemon and adds the queue. Returns why the machine allows no daemon (the test is
     // then skipped); a daemon that fails to come up is a test failure and leaves Ready() false.
+    // What the machine allows is found by trying: the daemon's set-up is run as this process
+    // first, then through sudo without a password where sudo allows that.
     QString Start()
     {
-        if (geteuid() != 0) {
-            if (Run({QStringLiteral("sudo"), QStringLiteral("-n"), QStringLiteral("true")}) != 0)
-                return QStringLiteral("starting a CUPS daemon needs root or sudo without a password");
-            sudo_ = true;
-        }
         const QString cupsd = Tool(QStringLiteral("cupsd"));
         const QString lpadmin = Tool(QStringLiteral("lpadmin"));
         if (cupsd.isEmpty() || lpadmin.isEmpty() || Tool(QStringLiteral("lpstat")).isEmpty() ||
             !QFileInfo::exists(QString::fromLatin1(Backend)) || !QFileInfo::exists(QString::fromLatin1(Ppd)) ||
             !QFileInfo(QStringLiteral("/etc/cups")).isDir())
             return QStringLiteral("CUPS or cups-pdf is not installed: run scripts/setup");
+        const QString direct = StartAs(false, cupsd, lpadmin);
+        if (direct.isEmpty())
+            return {};
+        Stop();
+        if (Run({QStringLiteral("sudo"), QStringLiteral("-n"), QStringLiteral("true")}) != 0)
+            return direct + QStringLiteral(", and there is no sudo without a password");
+        const QString throughSudo = StartAs(true, cupsd, lpadmin);
+        return throughSudo.isEmpty() ? QString() : direct + QStringLiteral("; through sudo: ") + throughSudo;
+    }
 
+    bool Ready() const { return ready_; }
+
+    // The PDF files the queue has written.
+    QStringList OutputFiles() const
+    {
+        QStringList files;
+        const QDir out(folder_ + QStringLiteral("/out"));
+        for (const QString& name : out.entryList({QStringLiteral("*.pdf")}, QDir::Files))
+            files << out.filePath(name);
+        return files;
+    }
+
+    // True when no job of the queue is waiting or printing.
+    bool Idle()
+    {
+        QString output;
+        return Run({Tool(QStringLiteral("lpstat")), QStringLiteral("-o"), queue_}, &output) == 0 &&
+               output.trimmed().isEmpty();
+    }
+
+    QString Queue() const { return queue_; }
+
+    // The end of the daemon's log and what it printed, for a failure message.
+    QString Log()
+    {
+        QString log;
+        Run(Privileged({QStringLiteral("tail"), QStringLiteral("-n"), QStringLiteral("40"),
+                        folder_ + QStringLiteral("/log/error_log")}),
+            &log);
+        return log + QString::fromLocal8Bit(daemon_.readAll());
+    }
+
+private:
+    // One attempt at the daemon, as this process or through sudo: why it cannot be started here,
+    // or nothing (started, or failed as a test failure).
+    QString StartAs(bool sudo, const QString& cupsd, const QString& lpadmin)
+    {
+        sudo_ = sudo;
         // The daemon's helpers run as the user lp: the folder must be open to it, so it is not
         // made inside the test's private temporary folder. The socket's path must stay short.
         QByteArray pattern("/tmp/vellumora-cups-XXXXXX");
@@ -122,39 +166,6 @@ public:
         return {};
     }
 
-    bool Ready() const { return ready_; }
-
-    // The PDF files the queue has written.
-    QStringList OutputFiles() const
-    {
-        QStringList files;
-        const QDir out(folder_ + QStringLiteral("/out"));
-        for (const QString& name : out.entryList({QStringLiteral("*.pdf")}, QDir::Files))
-            files << out.filePath(name);
-        return files;
-    }
-
-    // True when no job of the queue is waiting or printing.
-    bool Idle()
-    {
-        QString output;
-        return Run({Tool(QStringLiteral("lpstat")), QStringLiteral("-o"), queue_}, &output) == 0 &&
-               output.trimmed().isEmpty();
-    }
-
-    QString Queue() const { return queue_; }
-
-    // The end of the daemon's log and what it printed, for a failure message.
-    QString Log()
-    {
-        QString log;
-        Run(Privileged({QStringLiteral("tail"), QStringLiteral("-n"), QStringLiteral("40"),
-                        folder_ + QStringLiteral("/log/error_log")}),
-            &log);
-        return log + QString::fromLocal8Bit(daemon_.readAll());
-    }
-
-private:
     static constexpr const char* Backend = "/usr/lib/cups/backend/cups-pdf";
     static constexpr const char* Ppd = "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd";
 
@@ -236,6 +247,10 @@ private:
             Run(Privileged({QStringLiteral("rm"), QStringLiteral("-rf"), folder_}));
         qunsetenv("CUPS_SERVER");
         qunsetenv("LPDEST");
+        pid_ = 0;
+        folder_.clear();
+        systemConfig_.clear();
+        ready_ = false;
     }
 
     bool sudo_ = false;
