@@ -409,8 +409,9 @@ void WritePadArchive(const QString& target, const QByteArray& bytes)
 
     RemoveQuietly(member);
     RemoveQuietly(archive);
-    fs::WriteFileAtomically(member, bytes);
-    fs::WriteFileAtomically(archive, zf::EmptyArchive());
+    // Scratch files, gone once the archive is in place: only the target waits for the disk.
+    fs::WriteFileAtomically(member, bytes, false);
+    fs::WriteFileAtomically(archive, zf::EmptyArchive(), false);
     zf::CopyItemHere(member, archive);
     // An archive that did not grow past the empty one, or lacks its member, never replaces a document.
     if (QFileInfo(archive).size() <= zf::EmptyArchive().size() || zf::MemberNames(archive) != QStringList{kMemberName})
