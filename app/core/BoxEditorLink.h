@@ -37,8 +37,6 @@ struct BoxEditorLinks {
     std::function<QWidget*(const BoxEditorTray& tray)> EditorShow;
     // Ends a session; unless cancelled the result in its get file is applied to the canvas.
     std::function<void(const BoxEditorTray& tray, bool cancel)> EditorReturn;
-    // The undo snapshot an update takes before it changes the canvas.
-    std::function<void(const QString& caption, std::int16_t canvas)> HistoryAdd;
 };
 
 BoxEditorLinks& BoxEditorLink();

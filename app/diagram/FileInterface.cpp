@@ -213,6 +213,15 @@ QString TagOf(const QString& tagLine)
     return colon < 0 ? tagLine : tagLine.left(colon);
 }
 
+// The tag table's row of a tag (letter case counts); null for a tag the table does not know.
+const TagTableRecord* TagRowOf(const QString& tag)
+{
+    for (const TagTableRecord& row : PR.TagTable)
+        if (row.mnemonic == tag)
+            return &row;
+    return nullptr;
+}
+
 void Emit(const QString& line, const char* source)
 {
     if (!PadOutputFile.open)
@@ -400,8 +409,9 @@ void WritePadArchive(const QString& target, const QByteArray& bytes)
 
     RemoveQuietly(member);
     RemoveQuietly(archive);
-    fs::WriteFileAtomically(member, bytes);
-    fs::WriteFileAtomically(archive, zf::EmptyArchive());
+    // Scratch files, gone once the archive is in place: only the target waits for the disk.
+    fs::WriteFileAtomically(member, bytes, false);
+    fs::WriteFileAtomically(archive, zf::EmptyArchive(), false);
     zf::CopyItemHere(member, archive);
     // An archive that did not grow past the empty one, or lacks its member, never replaces a document.
     if (QFileInfo(archive).size() <= zf::EmptyArchive().size() || zf::MemberNames(archive) != QStringList{kMemberName})
@@ -509,23 +519,20 @@ PadInfoRecord GetPadInfo()
             result.name = QString(fields[2]).remove(QLatin1Char(' '));
     }
 
-    for (const TagTableRecord& row : PR.TagTable) {
-        if (row.mnemonic != tag)
-            continue;
-        result.tagId = row.id;
-        result.flags = row.flags & ~TagAttribute::ObstinateMask;
+    if (const TagTableRecord* row = TagRowOf(tag)) {
+        result.tagId = row->id;
+        result.flags = row->flags & ~TagAttribute::ObstinateMask;
         for (const TagAttributeRecord& attribute : PR.TagAttributeTable) {
             if ((attribute.value & TagAttribute::ObstinateMask) && attribute.name == result.obstinate) {
                 result.flags |= attribute.value;
                 break;
             }
         }
-        if (row.flags & (TagAttribute::BlockEndTag | TagAttribute::SpecialTag)) {
+        if (row->flags & (TagAttribute::BlockEndTag | TagAttribute::SpecialTag)) {
             result = PadInfoRecord::Default;
-            result.tagId = row.id;
-            result.flags = row.flags;
+            result.tagId = row->id;
+            result.flags = row->flags;
         }
-        break;
     }
     if (result.tagId < 1)
         vbrt::Raise(QStringLiteral("GetPadInfo"), QStringLiteral("定義されていないﾀｸﾞです。"));
@@ -805,9 +812,7 @@ HeadCheck DocumentHeadCheck(const QString& absolute)
                 return true;
             // A line that is no tag, or an unknown tag, gets the reader's own message; another
             // known tag means the document header is missing.
-            const bool known = std::any_of(PR.TagTable.begin(), PR.TagTable.end(),
-                                           [&](const TagTableRecord& row) { return !tag.isEmpty() && row.mnemonic == tag; });
-            if (!known)
+            if (tag.isEmpty() || !TagRowOf(tag))
                 vbrt::Raise(QStringLiteral("GetPadInfo"), QStringLiteral("定義されていないﾀｸﾞです。"));
             RaiseNoDocumentHeader(absolute);
         }
@@ -895,13 +900,8 @@ std::size_t PadCanvasCount()
     int depth = 0;
     bool inCanvas = false;
     auto take = [&](const QString& tag) {
-        std::int32_t id = 0;
-        for (const TagTableRecord& row : PR.TagTable) {
-            if (row.mnemonic == tag) {
-                id = row.id;
-                break;
-            }
-        }
+        const TagTableRecord* row = TagRowOf(tag);
+        const std::int32_t id = row ? row->id : 0;
         switch (id) {
         case TagId::Routine:
         case TagId::Note:

@@ -13,6 +13,7 @@
 #include "app/core/EditState.h"
 #include "app/core/MainMenuLink.h"
 #include "app/core/MainWindowLink.h"
+#include "app/core/ModuleLinks.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
 #include "platform/grid/Grid.h"
@@ -1237,7 +1238,7 @@ void BoxEditor::cmdUpdate_Click()
         if (!editFinished_) {
             editFinished_ = true;
             SetModifyFlag(true);
-            BoxEditorLink().HistoryAdd(QStringLiteral("BOX編集(&E)"), TrayBaseIndex);
+            Links().HistoryAdd(QStringLiteral("BOX編集(&E)"), TrayBaseIndex);
             const std::int16_t canvas = TrayBaseIndex;
             SessionReturn(false);
             PadDrawRefresh(canvas);

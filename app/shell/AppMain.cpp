@@ -170,7 +170,6 @@ void ModuleLinksRegister()
     BoxEditorLinks& editors = BoxEditorLink();
     editors.EditorShow = BoxEditorShow;
     editors.EditorReturn = BoxEditTrayReturn;
-    editors.HistoryAdd = HistoryAdd;
     links.SearchFound = SearchFound;
     links.DefaultFontDialog = DefaultFontDialog;
     links.CanvasOrderSave = CanvasOrderSave;

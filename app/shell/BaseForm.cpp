@@ -32,7 +32,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
-#include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -700,8 +699,8 @@ void BaseForm::CommandLineOpen()
 
     bool opened = false;
     Command(false, false, [&] {
-        // A file named on the command line that is not there (or is a folder) is said so.
-        if (!CommonServices->FileExists(file) || QFileInfo(file).isDir())
+        // A file named on the command line that is not there (or is a folder: no file) is said so.
+        if (!CommonServices->FileExists(file))
             vbrt::RaiseNumber(vbrt::ErrorNumber::FileNotFound, QStringLiteral("CommandLineOpen"), file);
         DocumentOpen(file);
         opened = true;

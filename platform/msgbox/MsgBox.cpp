@@ -125,4 +125,12 @@ std::vector<Shown>& ShownBoxes()
     return shown;
 }
 
+QStringList ShownPrompts()
+{
+    QStringList prompts;
+    for (const Shown& box : ShownBoxes())
+        prompts << box.prompt;
+    return prompts;
+}
+
 } // namespace platform::msgbox

@@ -4,6 +4,7 @@
 // without a queued answer takes its default button, so nothing modal ever blocks a test.
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <vector>
@@ -57,5 +58,7 @@ struct Shown {
 void QueueAnswer(std::int16_t answer);
 void ClearQueue();
 std::vector<Shown>& ShownBoxes();
+// The prompts of the boxes shown so far, in their order.
+QStringList ShownPrompts();
 
 } // namespace platform::msgbox

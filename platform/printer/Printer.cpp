@@ -29,6 +29,16 @@ std::int32_t MillimetresToTwips(double mm)
     return static_cast<std::int32_t>(std::lround(mm * 1440.0 / 25.4));
 }
 
+// The paper of a code; null for a code the printer does not know.
+const Paper* PaperOf(std::int16_t paperSize)
+{
+    for (const Paper& p : kPapers) {
+        if (p.code == paperSize)
+            return &p;
+    }
+    return nullptr;
+}
+
 [[noreturn]] void RaiseInvalidCall(const QString& source)
 {
     vbrt::RaiseNumber(vbrt::ErrorNumber::InvalidProcedureCall, source);
@@ -38,20 +48,14 @@ std::int32_t MillimetresToTwips(double mm)
 
 QSize PaperSizeTwips(std::int16_t paperSize)
 {
-    for (const Paper& p : kPapers) {
-        if (p.code == paperSize)
-            return QSize(MillimetresToTwips(p.widthMm), MillimetresToTwips(p.heightMm));
-    }
-    return QSize();
+    const Paper* p = PaperOf(paperSize);
+    return p ? QSize(MillimetresToTwips(p->widthMm), MillimetresToTwips(p->heightMm)) : QSize();
 }
 
 QPageSize::PageSizeId PaperPageSizeId(std::int16_t paperSize)
 {
-    for (const Paper& p : kPapers) {
-        if (p.code == paperSize)
-            return p.pageSizeId;
-    }
-    return QPageSize::Custom;
+    const Paper* p = PaperOf(paperSize);
+    return p ? p->pageSizeId : QPageSize::Custom;
 }
 
 Printer::Printer()

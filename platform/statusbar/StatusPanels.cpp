@@ -13,6 +13,16 @@ namespace {
 constexpr int kGap = 2;       // pixels between two panels
 constexpr int kPadding = 8;   // frame and margins of a panel around its text
 
+// The entry of the panel with that key; null for an unknown key.
+template <typename Entries>
+auto EntryOf(Entries& entries, const QString& key) -> decltype(&*entries.begin())
+{
+    for (auto& e : entries)
+        if (e.key == key)
+            return &e;
+    return nullptr;
+}
+
 } // namespace
 
 StatusPanels::StatusPanels(QWidget* parent) : QWidget(parent)
@@ -35,23 +45,18 @@ void StatusPanels::AddPanel(const QString& key, int widthPixels, const QString& 
 
 QString StatusPanels::Text(const QString& key) const
 {
-    for (const Entry& e : entries_)
-        if (e.key == key)
-            return e.text;
-    return {};
+    const Entry* e = EntryOf(entries_, key);
+    return e ? e->text : QString();
 }
 
 void StatusPanels::SetText(const QString& key, const QString& text)
 {
-    for (Entry& e : entries_)
-        if (e.key == key) {
-            if (e.text == text)
-                return;
-            e.text = text;
-            updateGeometry();
-            arrange();
-            return;
-        }
+    Entry* e = EntryOf(entries_, key);
+    if (!e || e->text == text)
+        return;
+    e->text = text;
+    updateGeometry();
+    arrange();
 }
 
 void StatusPanels::SetEnabled(const QString& key, bool enabled)
@@ -62,10 +67,8 @@ void StatusPanels::SetEnabled(const QString& key, bool enabled)
 
 QLabel* StatusPanels::Panel(const QString& key) const
 {
-    for (const Entry& e : entries_)
-        if (e.key == key)
-            return e.label;
-    return nullptr;
+    const Entry* e = EntryOf(entries_, key);
+    return e ? e->label : nullptr;
 }
 
 int StatusPanels::preferredWidth(const Entry& entry) const

@@ -192,6 +192,53 @@ std::vector<Member> CheckMembers(const Archive& archive)
 
 // Creates the folders of a member below the target; an existing link on the way is refused, so
 // nothing is ever written outside the target.
+// Unpacks a file member piece by piece into piece. A damaged archive is refused naming
+// damagedAt, a member whose bytes pass maxBytes naming largeAt: the stored size may lie, so the
+// bytes themselves are counted.
+void Unpack(const Archive& archive, const Member& member, const QString& damagedAt, const QString& largeAt,
+            std::int64_t maxBytes, const std::function<void(const char*, qsizetype)>& piece)
+{
+    zip_file_t* file = zip_fopen_index(archive.get(), member.index, 0);
+    if (!file)
+        Refuse(archive.procedure(), damagedAt,
+               QStringLiteral("zip 書庫が壊れています。") + LibzipText(zip_get_error(archive.get())));
+    struct Closer {
+        zip_file_t* f;
+        ~Closer() { zip_fclose(f); }
+    } closer{file};
+
+    std::int64_t total = 0;
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        const zip_int64_t n = zip_fread(file, buffer.data(), buffer.size());
+        if (n < 0)
+            Refuse(archive.procedure(), damagedAt,
+                   QStringLiteral("zip 書庫が壊れています。") + LibzipText(zip_file_get_error(file)));
+        if (n == 0)
+            break;
+        total += n;
+        if (total > maxBytes)
+            Refuse(archive.procedure(), largeAt, TooLarge(maxBytes));
+        piece(buffer.data(), static_cast<qsizetype>(n));
+    }
+}
+
+// The member of that name, checked, when it is a file; raises 53 when the archive holds no file
+// of that name.
+Member FileMember(const Archive& archive, const QString& memberName, std::int64_t maxSize)
+{
+    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        if (MemberName(archive.get(), static_cast<zip_uint64_t>(i)) != memberName)
+            continue;
+        const Member member = CheckMember(archive, static_cast<zip_uint64_t>(i), maxSize);
+        if (member.folder)
+            break;
+        return member;
+    }
+    RaiseNumber(E::FileNotFound, archive.procedure(), archive.path() + QStringLiteral(" : ") + memberName);
+}
+
 QString PrepareFolders(const Archive& archive, const QString& target, const QStringList& folders)
 {
     QString current = target;
@@ -222,31 +269,9 @@ void ExtractOne(const Archive& archive, const Member& member, const QString& tar
     if (::lstat(N(path).constData(), &st) == 0 && S_ISDIR(st.st_mode))
         RaiseNumber(E::FileAlreadyExists, archive.procedure(), path);
 
-    zip_file_t* file = zip_fopen_index(archive.get(), member.index, 0);
-    if (!file)
-        Refuse(archive.procedure(), archive.path(),
-               QStringLiteral("zip 書庫が壊れています。") + LibzipText(zip_get_error(archive.get())));
-    struct Closer {
-        zip_file_t* f;
-        ~Closer() { zip_fclose(f); }
-    } closer{file};
-
     filesystem::AtomicWriter out(path, archive.procedure());
-    std::int64_t total = 0;
-    std::vector<char> buffer(1 << 16);
-    for (;;) {
-        const zip_int64_t n = zip_fread(file, buffer.data(), buffer.size());
-        if (n < 0)
-            Refuse(archive.procedure(), archive.path(),
-                   QStringLiteral("zip 書庫が壊れています。") + LibzipText(zip_file_get_error(file)));
-        if (n == 0)
-            break;
-        total += n;
-        // The stored size may lie: the bytes themselves are counted.
-        if (total > MaxMemberSize)
-            Refuse(archive.procedure(), path, TooLarge(MaxMemberSize));
-        out.Write(buffer.data(), static_cast<qsizetype>(n));
-    }
+    Unpack(archive, member, archive.path(), path, MaxMemberSize,
+           [&](const char* data, qsizetype size) { out.Write(data, size); });
     if (member.modified)
         out.SetModificationTime(member.modified);
     out.Commit();
@@ -418,58 +443,23 @@ void ExtractMember(const QString& archivePath, const QString& memberName, const 
     if (KindOf(targetFolder) != Kind::Folder)
         RaiseNumber(E::PathNotFound, procedure, targetFolder);
     const Archive archive(archivePath, ZIP_RDONLY | ZIP_CHECKCONS, procedure);
-    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
-    for (zip_int64_t i = 0; i < count; ++i) {
-        if (MemberName(archive.get(), static_cast<zip_uint64_t>(i)) != memberName)
-            continue;
-        const Member member = CheckMember(archive, static_cast<zip_uint64_t>(i));
-        if (member.folder)
-            break;
-        ExtractOne(archive, member, targetFolder);
-        return;
-    }
-    RaiseNumber(E::FileNotFound, procedure, archivePath + QStringLiteral(" : ") + memberName);
+    ExtractOne(archive, FileMember(archive, memberName, MaxMemberSize), targetFolder);
 }
 
 QByteArray ReadMember(const QString& archivePath, const QString& memberName, std::int64_t maxBytes,
                       const std::function<bool(const QByteArray&)>& head)
 {
-    const QString procedure = QStringLiteral("ReadMember");
-    const Archive archive(archivePath, ZIP_RDONLY | ZIP_CHECKCONS, procedure);
-    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
-    for (zip_int64_t i = 0; i < count; ++i) {
-        if (MemberName(archive.get(), static_cast<zip_uint64_t>(i)) != memberName)
-            continue;
-        const Member member = CheckMember(archive, static_cast<zip_uint64_t>(i), maxBytes);
-        if (member.folder)
-            break;
-        const QString where = archivePath + QStringLiteral(" : ") + memberName;
-        zip_file_t* file = zip_fopen_index(archive.get(), member.index, 0);
-        if (!file)
-            Refuse(procedure, where, QStringLiteral("zip 書庫が壊れています。") + LibzipText(zip_get_error(archive.get())));
-        struct Closer {
-            zip_file_t* f;
-            ~Closer() { zip_fclose(f); }
-        } closer{file};
-        QByteArray bytes;
-        bool judged = !head;
-        std::vector<char> buffer(1 << 16);
-        for (;;) {
-            const zip_int64_t n = zip_fread(file, buffer.data(), buffer.size());
-            if (n < 0)
-                Refuse(procedure, where, QStringLiteral("zip 書庫が壊れています。") + LibzipText(zip_file_get_error(file)));
-            if (n == 0)
-                break;
-            // The stored size may lie: the bytes themselves are counted.
-            if (bytes.size() + n > maxBytes)
-                Refuse(procedure, where, TooLarge(maxBytes));
-            bytes.append(buffer.data(), static_cast<qsizetype>(n));
-            if (!judged)
-                judged = head(bytes);
-        }
-        return bytes;
-    }
-    RaiseNumber(E::FileNotFound, procedure, archivePath + QStringLiteral(" : ") + memberName);
+    const Archive archive(archivePath, ZIP_RDONLY | ZIP_CHECKCONS, QStringLiteral("ReadMember"));
+    const Member member = FileMember(archive, memberName, maxBytes);
+    const QString where = archivePath + QStringLiteral(" : ") + memberName;
+    QByteArray bytes;
+    bool judged = !head;
+    Unpack(archive, member, where, where, maxBytes, [&](const char* data, qsizetype size) {
+        bytes.append(data, size);
+        if (!judged)
+            judged = head(bytes);
+    });
+    return bytes;
 }
 
 } // namespace platform::zipfolder

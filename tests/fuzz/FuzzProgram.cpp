@@ -9,6 +9,7 @@
 #include "platform/msgbox/MsgBox.h"
 #include "platform/textmeasure/TextMeasure.h"
 #include "platform/vbrt/Error.h"
+#include "tests/support/PrivateFolders.h"
 
 #include <QApplication>
 #include <QDir>
@@ -78,13 +79,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     const QString base = fuzzing::Root()->path();
-    for (const char* name : {"home", "config", "runtime", "tmp", "work", "program"})
+    testsupport::UsePrivateFolders(base);
+    for (const char* name : {"work", "program"})
         QDir(base).mkpath(QString::fromLatin1(name));
-    QFile::setPermissions(base + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("HOME", QFile::encodeName(base + "/home"));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(base + "/config"));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(base + "/runtime"));
-    qputenv("TMPDIR", QFile::encodeName(base + "/tmp"));
     static QApplication* app = new QApplication(*argc, *argv);
     (void)app;
     QFile::copy(QStringLiteral(VELLUMORA_SOURCE_DIR "/config/Vellumora.ini"), base + "/program/vellumora.ini");

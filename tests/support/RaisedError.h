@@ -23,6 +23,17 @@ inline ::testing::AssertionResult RaisesError(const std::function<void()>& call,
     return ::testing::AssertionFailure() << "raised nothing, expected " << number;
 }
 
+// The description of the program's error the call raises; "" when it raises none.
+inline QString RaisedText(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (const platform::vbrt::Error& e) {
+        return e.description();
+    }
+    return {};
+}
+
 } // namespace testsupport
 
 #define EXPECT_RAISES(call, number) EXPECT_TRUE(::testsupport::RaisesError([&] { call; }, number))

@@ -6,6 +6,7 @@
 #include "platform/filesystem/FileSystem.h"
 #include "platform/system/EndedCopies.h"
 #include "platform/vbrt/Error.h"
+#include "support/RaisedError.h"
 #include "support/TempFolder.h"
 #include "support/ZipBytes.h"
 
@@ -20,6 +21,7 @@
 using namespace vellumora;
 using namespace fileinterface_test;
 using namespace testsupport::zipbytes;
+using testsupport::RaisedText;
 namespace ErrorNumber = platform::vbrt::ErrorNumber;
 
 namespace {
@@ -27,17 +29,6 @@ namespace {
 const QByteArray kDocument = Sjis(QStringLiteral("&&document\r\n&&text\r\nNoteNotShow:False\r\n&&routine\r\n&&text\r\n"
                                                  "定義\r\n&&end-routine\r\n&&end-document\r\n"));
 constexpr std::int64_t kPastLimit = DocumentSizeLimit + 1024 * 1024;
-
-// The description of the error the call raises; "" when it raises none.
-QString RaisedText(const std::function<void()>& call)
-{
-    try {
-        call();
-    } catch (const platform::vbrt::Error& e) {
-        return e.description();
-    }
-    return {};
-}
 
 QStringList Listing(const QString& folder)
 {

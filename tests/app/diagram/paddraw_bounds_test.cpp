@@ -2,7 +2,7 @@
 // there can be is refused before any window is made.
 #include "paddraw_support.h"
 
-#include "platform/vbrt/Error.h"
+#include "support/RaisedError.h"
 
 #include <QElapsedTimer>
 
@@ -11,15 +11,7 @@ namespace {
 
 class PadDrawBounds : public PadDrawTest {};
 
-QString RaisedText(const std::function<void()>& call)
-{
-    try {
-        call();
-    } catch (const platform::vbrt::Error& e) {
-        return e.description();
-    }
-    return {};
-}
+using testsupport::RaisedText;
 
 TEST_F(PadDrawBounds, ADocumentOpenedForLoadingIsNotReadAgain)
 {

@@ -12,12 +12,6 @@ namespace {
 
 using namespace baseform_test;
 
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // An undo step the history reports, as an edit would have left it.
 void PretendUndoStep()
 {

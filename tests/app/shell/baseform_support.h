@@ -32,6 +32,13 @@ using namespace vellumora;
 namespace mb = platform::msgbox;
 namespace cd = platform::commondialog;
 
+// A file's bytes; empty when it cannot be read.
+inline QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 // A sample document, copied into this test program's temporary folder so that no command under
 // test can ever write into the source tree.
 inline QString SamplePath(const QString& name)

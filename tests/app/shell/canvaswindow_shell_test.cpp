@@ -9,12 +9,6 @@ namespace {
 
 using namespace baseform_test;
 
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 class CanvasWindows : public BaseFormTest {
 protected:
     void openSample()

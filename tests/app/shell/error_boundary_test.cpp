@@ -32,13 +32,7 @@ protected:
         PadDrawTest::TearDown();
     }
     static CanvasForm& form() { return *CanvasWindowOf(Canvas(1)); }
-    static QStringList Prompts()
-    {
-        QStringList prompts;
-        for (const auto& box : platform::msgbox::ShownBoxes())
-            prompts << box.prompt;
-        return prompts;
-    }
+    static QStringList Prompts() { return platform::msgbox::ShownPrompts(); }
 };
 
 TEST_F(ErrorBoundaryTest, AForeignExceptionFromAPaintHandlerEndsInOneErrorBoxAfterThePaint)
