@@ -22,12 +22,6 @@ namespace vellumora {
 
 namespace {
 
-std::function<bool()>& AfterProgressHook()
-{
-    static std::function<bool()> hook;
-    return hook;
-}
-
 // The page half of a canvas's layout: pages from firstPage on for the blocks of its tree.
 bool CanvasPagesMake(std::int16_t top)
 {
@@ -63,16 +57,6 @@ bool CanvasPagesMake(std::int16_t top)
 }
 
 } // namespace
-
-void AfterProgressSet(std::function<bool()> hook)
-{
-    AfterProgressHook() = std::move(hook);
-}
-
-bool AfterProgress()
-{
-    return AfterProgressHook() ? AfterProgressHook()() : false;
-}
 
 bool PrintLayoutCanvas(std::int16_t canvas)
 {

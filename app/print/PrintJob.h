@@ -7,17 +7,11 @@
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 class QWidget;
 
 namespace vellumora {
-
-// The progress call after the last canvas, set by the progress dialog; true when the user asked
-// to stop. Unset, it never stops.
-void AfterProgressSet(std::function<bool()> hook);
-bool AfterProgress();
 
 // Lays one canvas out and appends its blocks and pages to RW; true when the job is to stop (the
 // user cancelled, or a box is too large for a page and its message has been shown).

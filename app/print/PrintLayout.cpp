@@ -26,12 +26,6 @@ PrintProgressHooks& Hooks()
     return hooks;
 }
 
-std::function<bool()>& YieldHook()
-{
-    static std::function<bool()> hook;
-    return hook;
-}
-
 // The page estimate only sizes the mark label; a 16-bit count is plenty.
 constexpr std::int64_t kEstimateLimit = 32767;
 
@@ -55,9 +49,9 @@ bool BoxProgress(std::int16_t no) { return Hooks().box ? Hooks().box(no) : false
 
 bool OtherBoxProgress(std::int16_t step) { return Hooks().step ? Hooks().step(step) : false; }
 
-void ProgressYieldSet(std::function<bool()> hook) { YieldHook() = std::move(hook); }
+bool AfterProgress() { return Hooks().after ? Hooks().after() : false; }
 
-bool ProgressYield() { return YieldHook() ? YieldHook()() : false; }
+bool ProgressYield() { return Hooks().yield ? Hooks().yield() : false; }
 
 bool ReportAreaUsable() { return RS.reportWidth >= 1 && RS.reportHeight >= 1; }
 

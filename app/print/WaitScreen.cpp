@@ -107,9 +107,8 @@ void WaitScreen::Form_Activate()
 
     PrintProgressSet({[this](const QString& caption) { ProgressCaption(caption); },
                       [this](std::int16_t no) { return BoxProgress(no); },
-                      [this](std::int16_t step) { return OtherBoxProgress(step); }});
-    AfterProgressSet([this] { return AfterProgress(); });
-    ProgressYieldSet([this] { return ProgressYield(); });
+                      [this](std::int16_t step) { return OtherBoxProgress(step); }, [this] { return AfterProgress(); },
+                      [this] { return ProgressYield(); }});
     sinceEvents_.start();
     // Whatever the job raises ends it: its work goes, the error is shown by the caller, and the
     // dialog closes so the print dialog gets the control back.
@@ -121,8 +120,6 @@ void WaitScreen::Form_Activate()
         cancelRequested = true;
     }
     PrintProgressSet({});
-    AfterProgressSet({});
-    ProgressYieldSet({});
     unsetCursor();
     // A job that stopped, failed or was cancelled leaves nothing behind: no work record and no
     // draw work file.
