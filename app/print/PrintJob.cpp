@@ -109,7 +109,7 @@ bool PadPrintRun(const std::vector<std::int16_t>& canvasList)
     return false;
 }
 
-void PrintPagesOutput(std::int32_t mode, QWidget* printDialog)
+void PrintPagesRender()
 {
     ImageBookStart();
     for (std::int16_t page = 1; page <= RW.pageCount; ++page) {
@@ -127,6 +127,11 @@ void PrintPagesOutput(std::int32_t mode, QWidget* printDialog)
         }
         ImagePageAppend();
     }
+}
+
+void PrintPagesOutput(std::int32_t mode, QWidget* printDialog)
+{
+    PrintPagesRender();
     // The preview window stands alone.
     if (printDialog)
         printDialog->hide();
