@@ -143,11 +143,12 @@ void WaitScreen::ProgressCaption(const QString& canvasTitle)
     lblCanvasTitle->repaint();
 }
 
-bool WaitScreen::BoxProgress(std::int16_t boxNo)
+bool WaitScreen::CanvasProgress(bool boxesDone, std::int16_t step)
 {
     const int i = currentIndex();
     if (i >= 0) {
-        const std::int32_t at = progressRange[1][static_cast<std::size_t>(i)] + boxNo;
+        const std::size_t c = static_cast<std::size_t>(i);
+        const std::int32_t at = progressRange[1][c] + (boxesDone ? progressRange[0][c] : 0) + step;
         progressPosition = std::max(progressPosition, at);
         progressMessage = QString::number(at) + QStringLiteral(" / ") + QString::number(progressMaximum);
     }
@@ -155,18 +156,9 @@ bool WaitScreen::BoxProgress(std::int16_t boxNo)
     return cancelRequested;
 }
 
-bool WaitScreen::OtherBoxProgress(std::int16_t otherBoxStep)
-{
-    const int i = currentIndex();
-    if (i >= 0) {
-        const std::int32_t at =
-            progressRange[1][static_cast<std::size_t>(i)] + progressRange[0][static_cast<std::size_t>(i)] + otherBoxStep;
-        progressPosition = std::max(progressPosition, at);
-        progressMessage = QString::number(at) + QStringLiteral(" / ") + QString::number(progressMaximum);
-    }
-    ProgressShow();
-    return cancelRequested;
-}
+bool WaitScreen::BoxProgress(std::int16_t boxNo) { return CanvasProgress(false, boxNo); }
+
+bool WaitScreen::OtherBoxProgress(std::int16_t otherBoxStep) { return CanvasProgress(true, otherBoxStep); }
 
 bool WaitScreen::ProgressYield()
 {
