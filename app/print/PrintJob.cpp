@@ -37,13 +37,7 @@ bool CanvasPagesMake(std::int16_t top)
     if (OtherBoxProgress(4))
         return true;
 
-    // Page numbers no block uses any more disappear; the others close up in their order.
-    std::int16_t k = firstPage;
-    for (std::int16_t& entry : pageMap.entries)
-        if (entry > 0)
-            entry = k++;
-    RW.pageCount = static_cast<std::int16_t>(k - 1);
-    RW.PageList.resize(static_cast<std::size_t>(RW.pageCount) + 1);
+    PageMapCloseUp();
     const CanvasHeader header = CanvasDataGet(RW.canvas);
     for (std::int16_t page = firstPage; page <= RW.pageCount; ++page) {
         PageRecord& entry = RW.PageList[static_cast<std::size_t>(page)];

@@ -59,12 +59,7 @@ inline void PagesAssign(std::int16_t root)
     PageMapReset(firstPage);
     PagePackBlocks(root);
     PageMapMark(root);
-    std::int16_t k = firstPage;
-    for (std::int16_t& entry : pageMap.entries)
-        if (entry > 0)
-            entry = k++;
-    RW.pageCount = std::int16_t(k - 1);
-    RW.PageList.resize(std::size_t(RW.pageCount) + 1);
+    PageMapCloseUp();
     for (std::int16_t page = firstPage; page <= RW.pageCount; ++page) {
         RW.PageList[std::size_t(page)].canvas = 1;
         RW.PageList[std::size_t(page)].canvasName = QStringLiteral("main");
