@@ -211,14 +211,6 @@ void ControlList::ZOrder(const QString& name, int position)
         std::rotate(items_.begin(), at, std::next(at));
 }
 
-void Page::Overlay(const Page& other)
-{
-    if (controls.empty() && clip.isNull())
-        setup = other.setup;
-    clip = clip.isNull() ? other.clip : clip.united(other.clip);
-    controls.insert(controls.end(), other.controls.begin(), other.controls.end());
-}
-
 void Report::Run()
 {
     Page page;
