@@ -121,8 +121,6 @@ double DecimalField(const QString& field)
 void ImageBookStart()
 {
     ImageBook = ReportMake(QStringLiteral("Book"));
-    ImageBook->Run();
-    ImageBook->Pages().clear();
     ImageBook->title = DocumentFileName(false);
     ImageOriginX = 0;
     ImageOriginY = 0;
