@@ -103,8 +103,6 @@ void PrintLayoutInitialize(const std::vector<std::int16_t>& canvasList)
     down.draw[4] = LineFigureMake(w2, h + jV, b, h + jV + b);
     down.sizeP = {w2, h + jV + b};
 
-    RW.connectorCount = 0;
-    RW.BlockList.clear();
     RW.PageList.assign(1, PageRecord{});
 
     const QString path = DocumentPathPart(CurrentDocument);
@@ -150,8 +148,6 @@ bool PrintLayoutBlocks(std::int16_t canvas)
 
 void PrintWorkClear()
 {
-    RW.BlockList.clear();
-    RW.PageList.clear();
     RW = PrintWorkRecord::Default;
 }
 
