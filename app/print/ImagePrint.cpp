@@ -11,6 +11,8 @@
 #include <QFile>
 
 #include <algorithm>
+#include <iterator>
+#include <vector>
 
 namespace vellumora {
 
@@ -119,8 +121,6 @@ double DecimalField(const QString& field)
 void ImageBookStart()
 {
     ImageBook = ReportMake(QStringLiteral("Book"));
-    ImageBook->Run();
-    ImageBook->Pages().clear();
     ImageBook->title = DocumentFileName(false);
     ImageOriginX = 0;
     ImageOriginY = 0;
@@ -290,11 +290,9 @@ void ImagePageAppend()
     page.Run();
     if (!ImageBook)
         vbrt::RaiseNumber(vbrt::ErrorNumber::ObjectVariableNotSet, QStringLiteral("ImagePageAppend"));
-    for (const report::Page& finished : page.Pages()) {
-        report::Page& added = ImageBook->Pages().emplace_back();
-        added.Overlay(finished);
-        added.setup = finished.setup;
-    }
+    std::vector<report::Page>& finished = page.Pages();
+    ImageBook->Pages().insert(ImageBook->Pages().end(), std::make_move_iterator(finished.begin()),
+                              std::make_move_iterator(finished.end()));
     ImagePage.reset();
 }
 

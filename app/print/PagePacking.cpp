@@ -276,6 +276,16 @@ void PageMapMark(std::int16_t block)
     WalkFrom(block, MapMark);
 }
 
+void PageMapCloseUp()
+{
+    std::int16_t k = pageMap.firstPage;
+    for (std::int16_t& entry : pageMap.entries)
+        if (entry > 0)
+            entry = k++;
+    RW.pageCount = static_cast<std::int16_t>(k - 1);
+    RW.PageList.resize(static_cast<std::size_t>(RW.pageCount) + 1);
+}
+
 void PageNumberAssign(std::int16_t block)
 {
     WalkFrom(block, NumberAssign);

@@ -52,6 +52,9 @@ bool PagePackTry(PackState& state, std::vector<std::int32_t>& skyline);
 // and raises the skyline under it.
 bool PagePackFit(PackState& state, std::vector<std::int32_t>& skyline);
 void PageMapMark(std::int16_t block);
+// Page numbers no block uses any more disappear and the others close up in their order: the map
+// gives each page its final number, RW.pageCount and RW.PageList end at the last one.
+void PageMapCloseUp();
 void PageNumberAssign(std::int16_t block);
 
 } // namespace vellumora

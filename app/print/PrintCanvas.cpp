@@ -8,6 +8,7 @@
 #include "app/core/CanvasSurface.h"
 #include "app/core/Utilities.h"
 #include "app/diagram/PadDraw.h"
+#include "app/print/ImagePrint.h"
 #include "app/print/PrintJob.h"
 #include "app/print/PrintSetting.h"
 #include "app/print/ReportSetting.h"
@@ -342,7 +343,7 @@ void PrintCanvas::OutputRun(std::int32_t mode, QPushButton* button)
         const std::vector<std::int16_t> list = SelectCanvasGet();
         if (list.empty())
             return;
-        if (mode == 3 && PDFFileSelect())
+        if (mode == ImageOutput::Pdf && PDFFileSelect())
             return;
         WaitScreen wait(this);
         if (wait.WaitScreenStart(list))
@@ -362,9 +363,9 @@ void PrintCanvas::OutputRun(std::int32_t mode, QPushButton* button)
         accept();
 }
 
-void PrintCanvas::cmdPreview_Click() { OutputRun(1, cmdPreview); }
-void PrintCanvas::cmdPrint_Click() { OutputRun(2, cmdPrint); }
-void PrintCanvas::cmdPDF_Click() { OutputRun(3, cmdPDF); }
+void PrintCanvas::cmdPreview_Click() { OutputRun(ImageOutput::Preview, cmdPreview); }
+void PrintCanvas::cmdPrint_Click() { OutputRun(ImageOutput::Print, cmdPrint); }
+void PrintCanvas::cmdPDF_Click() { OutputRun(ImageOutput::Pdf, cmdPDF); }
 
 void PrintCanvas::cmdPrintSetting_Click()
 {

@@ -22,12 +22,6 @@ namespace vellumora {
 
 namespace {
 
-std::function<bool()>& AfterProgressHook()
-{
-    static std::function<bool()> hook;
-    return hook;
-}
-
 // The page half of a canvas's layout: pages from firstPage on for the blocks of its tree.
 bool CanvasPagesMake(std::int16_t top)
 {
@@ -43,13 +37,7 @@ bool CanvasPagesMake(std::int16_t top)
     if (OtherBoxProgress(4))
         return true;
 
-    // Page numbers no block uses any more disappear; the others close up in their order.
-    std::int16_t k = firstPage;
-    for (std::int16_t& entry : pageMap.entries)
-        if (entry > 0)
-            entry = k++;
-    RW.pageCount = static_cast<std::int16_t>(k - 1);
-    RW.PageList.resize(static_cast<std::size_t>(RW.pageCount) + 1);
+    PageMapCloseUp();
     const CanvasHeader header = CanvasDataGet(RW.canvas);
     for (std::int16_t page = firstPage; page <= RW.pageCount; ++page) {
         PageRecord& entry = RW.PageList[static_cast<std::size_t>(page)];
@@ -63,16 +51,6 @@ bool CanvasPagesMake(std::int16_t top)
 }
 
 } // namespace
-
-void AfterProgressSet(std::function<bool()> hook)
-{
-    AfterProgressHook() = std::move(hook);
-}
-
-bool AfterProgress()
-{
-    return AfterProgressHook() ? AfterProgressHook()() : false;
-}
 
 bool PrintLayoutCanvas(std::int16_t canvas)
 {
@@ -125,7 +103,7 @@ bool PadPrintRun(const std::vector<std::int16_t>& canvasList)
     return false;
 }
 
-void PrintPagesOutput(std::int32_t mode, QWidget* printDialog)
+void PrintPagesRender()
 {
     ImageBookStart();
     for (std::int16_t page = 1; page <= RW.pageCount; ++page) {
@@ -143,6 +121,11 @@ void PrintPagesOutput(std::int32_t mode, QWidget* printDialog)
         }
         ImagePageAppend();
     }
+}
+
+void PrintPagesOutput(std::int32_t mode, QWidget* printDialog)
+{
+    PrintPagesRender();
     // The preview window stands alone.
     if (printDialog)
         printDialog->hide();

@@ -7,17 +7,11 @@
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 class QWidget;
 
 namespace vellumora {
-
-// The progress call after the last canvas, set by the progress dialog; true when the user asked
-// to stop. Unset, it never stops.
-void AfterProgressSet(std::function<bool()> hook);
-bool AfterProgress();
 
 // Lays one canvas out and appends its blocks and pages to RW; true when the job is to stop (the
 // user cancelled, or a box is too large for a page and its message has been shown).
@@ -29,6 +23,8 @@ bool PadPrintRun(const std::vector<std::int16_t>& canvasList);
 // The output half (1 preview, 2 print, 3 PDF to RS.pdfPath); the dialog that started the job is
 // hidden before the output is delivered. The job's work is cleared also when the output fails.
 std::int16_t PrintOutputExecute(std::int32_t mode, QWidget* printDialog = nullptr);
+// Renders every page of the job from its draw work files into a new book.
+void PrintPagesRender();
 // Renders every page of the job into the book and delivers it.
 void PrintPagesOutput(std::int32_t mode, QWidget* printDialog = nullptr);
 

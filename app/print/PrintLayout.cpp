@@ -26,12 +26,6 @@ PrintProgressHooks& Hooks()
     return hooks;
 }
 
-std::function<bool()>& YieldHook()
-{
-    static std::function<bool()> hook;
-    return hook;
-}
-
 // The page estimate only sizes the mark label; a 16-bit count is plenty.
 constexpr std::int64_t kEstimateLimit = 32767;
 
@@ -55,9 +49,9 @@ bool BoxProgress(std::int16_t no) { return Hooks().box ? Hooks().box(no) : false
 
 bool OtherBoxProgress(std::int16_t step) { return Hooks().step ? Hooks().step(step) : false; }
 
-void ProgressYieldSet(std::function<bool()> hook) { YieldHook() = std::move(hook); }
+bool AfterProgress() { return Hooks().after ? Hooks().after() : false; }
 
-bool ProgressYield() { return YieldHook() ? YieldHook()() : false; }
+bool ProgressYield() { return Hooks().yield ? Hooks().yield() : false; }
 
 bool ReportAreaUsable() { return RS.reportWidth >= 1 && RS.reportHeight >= 1; }
 
@@ -109,8 +103,6 @@ void PrintLayoutInitialize(const std::vector<std::int16_t>& canvasList)
     down.draw[4] = LineFigureMake(w2, h + jV, b, h + jV + b);
     down.sizeP = {w2, h + jV + b};
 
-    RW.connectorCount = 0;
-    RW.BlockList.clear();
     RW.PageList.assign(1, PageRecord{});
 
     const QString path = DocumentPathPart(CurrentDocument);
@@ -156,8 +148,6 @@ bool PrintLayoutBlocks(std::int16_t canvas)
 
 void PrintWorkClear()
 {
-    RW.BlockList.clear();
-    RW.PageList.clear();
     RW = PrintWorkRecord::Default;
 }
 

@@ -20,14 +20,16 @@ struct PrintProgressHooks {
     std::function<void(const QString&)> caption;  // the canvas being laid out, "name:number"
     std::function<bool(std::int16_t)> box;        // a box is being placed (its running number)
     std::function<bool(std::int16_t)> step;       // a stage of the canvas has finished (1 to 5)
+    std::function<bool()> after;                  // every canvas has been laid out
+    // Between two progress calls, a long stage of the job (writing the draw work files) lets the
+    // progress dialog take a press of Cancel.
+    std::function<bool()> yield;
 };
 void PrintProgressSet(PrintProgressHooks hooks);
 void ProgressCaption(const QString& caption);
 bool BoxProgress(std::int16_t no);
 bool OtherBoxProgress(std::int16_t step);
-// Between two progress calls, a long stage of the job (writing the draw work files) lets the
-// progress dialog take a press of Cancel; true once the user asked to stop. Unset, it never stops.
-void ProgressYieldSet(std::function<bool()> hook);
+bool AfterProgress();
 bool ProgressYield();
 
 // The message when the report body has no room: margins, spaces and bands take the whole paper,

@@ -496,8 +496,7 @@ bool PrintSetting::eventFilter(QObject* watched, QEvent* event)
         if (event->type() == QEvent::FocusIn) {
             QTimer::singleShot(0, txtMarginSpace[i], &QLineEdit::selectAll);
         } else if (event->type() == QEvent::FocusOut) {
-            // The check of the field being left; Update checks every field again.
-            // Update checks every field itself and Cancel checks none.
+            // The check of the field being left; 更新 checks every field itself and 取消 checks none.
             QWidget* next = QApplication::focusWidget();
             if (!txtMarginSpace[i]->text().isEmpty() && isVisible() && !closed_ && next != cmdUpdate && next != cmdCancel)
                 QTimer::singleShot(0, this, [this, i] { Guarded([&] { txtMarginSpace_Validate(int(i)); }); });

@@ -107,9 +107,8 @@ void WaitScreen::Form_Activate()
 
     PrintProgressSet({[this](const QString& caption) { ProgressCaption(caption); },
                       [this](std::int16_t no) { return BoxProgress(no); },
-                      [this](std::int16_t step) { return OtherBoxProgress(step); }});
-    AfterProgressSet([this] { return AfterProgress(); });
-    ProgressYieldSet([this] { return ProgressYield(); });
+                      [this](std::int16_t step) { return OtherBoxProgress(step); }, [this] { return AfterProgress(); },
+                      [this] { return ProgressYield(); }});
     sinceEvents_.start();
     // Whatever the job raises ends it: its work goes, the error is shown by the caller, and the
     // dialog closes so the print dialog gets the control back.
@@ -121,8 +120,6 @@ void WaitScreen::Form_Activate()
         cancelRequested = true;
     }
     PrintProgressSet({});
-    AfterProgressSet({});
-    ProgressYieldSet({});
     unsetCursor();
     // A job that stopped, failed or was cancelled leaves nothing behind: no work record and no
     // draw work file.
@@ -146,11 +143,12 @@ void WaitScreen::ProgressCaption(const QString& canvasTitle)
     lblCanvasTitle->repaint();
 }
 
-bool WaitScreen::BoxProgress(std::int16_t boxNo)
+bool WaitScreen::CanvasProgress(bool boxesDone, std::int16_t step)
 {
     const int i = currentIndex();
     if (i >= 0) {
-        const std::int32_t at = progressRange[1][static_cast<std::size_t>(i)] + boxNo;
+        const std::size_t c = static_cast<std::size_t>(i);
+        const std::int32_t at = progressRange[1][c] + (boxesDone ? progressRange[0][c] : 0) + step;
         progressPosition = std::max(progressPosition, at);
         progressMessage = QString::number(at) + QStringLiteral(" / ") + QString::number(progressMaximum);
     }
@@ -158,18 +156,9 @@ bool WaitScreen::BoxProgress(std::int16_t boxNo)
     return cancelRequested;
 }
 
-bool WaitScreen::OtherBoxProgress(std::int16_t otherBoxStep)
-{
-    const int i = currentIndex();
-    if (i >= 0) {
-        const std::int32_t at =
-            progressRange[1][static_cast<std::size_t>(i)] + progressRange[0][static_cast<std::size_t>(i)] + otherBoxStep;
-        progressPosition = std::max(progressPosition, at);
-        progressMessage = QString::number(at) + QStringLiteral(" / ") + QString::number(progressMaximum);
-    }
-    ProgressShow();
-    return cancelRequested;
-}
+bool WaitScreen::BoxProgress(std::int16_t boxNo) { return CanvasProgress(false, boxNo); }
+
+bool WaitScreen::OtherBoxProgress(std::int16_t otherBoxStep) { return CanvasProgress(true, otherBoxStep); }
 
 bool WaitScreen::ProgressYield()
 {

@@ -61,6 +61,8 @@ protected:
 private:
     void Form_Activate();
     void ProgressShow();
+    // Progress within the canvas being laid out: a box's number, or a stage after all its boxes.
+    bool CanvasProgress(bool boxesDone, std::int16_t step);
     // The list position of the canvas being laid out, or -1.
     int currentIndex() const;
 

@@ -31,18 +31,11 @@ std::function<void(Delivery, const Report&)> gRecorder;
 QString gPrintToFile;
 std::function<QString()> gPrinterLookup;
 
+// A paper the printer does not know is laid out as A4.
 QPageSize::PageSizeId PageSizeIdOf(std::int16_t paperSize)
 {
-    switch (paperSize) {
-    case printer::PaperSize::Letter: return QPageSize::Letter;
-    case printer::PaperSize::Legal: return QPageSize::Legal;
-    case printer::PaperSize::A3: return QPageSize::A3;
-    case printer::PaperSize::A5: return QPageSize::A5;
-    // The printer's B sizes are the Japanese ones (257 x 364 mm and 182 x 257 mm).
-    case printer::PaperSize::B4: return QPageSize::JisB4;
-    case printer::PaperSize::B5: return QPageSize::JisB5;
-    default: return QPageSize::A4;
-    }
+    const QPageSize::PageSizeId id = printer::PaperPageSizeId(paperSize);
+    return id == QPageSize::Custom ? QPageSize::A4 : id;
 }
 
 QPageLayout LayoutOf(const PageSetup& setup)
@@ -216,14 +209,6 @@ void ControlList::ZOrder(const QString& name, int position)
         std::rotate(at, std::next(at), items_.end());
     else
         std::rotate(items_.begin(), at, std::next(at));
-}
-
-void Page::Overlay(const Page& other)
-{
-    if (controls.empty() && clip.isNull())
-        setup = other.setup;
-    clip = clip.isNull() ? other.clip : clip.united(other.clip);
-    controls.insert(controls.end(), other.controls.begin(), other.controls.end());
 }
 
 void Report::Run()

@@ -94,9 +94,6 @@ struct Page {
     PageSetup setup;
     QRect clip;
     std::vector<Control> controls;
-
-    // Draws another page onto this one, over what it holds.
-    void Overlay(const Page& other);
 };
 
 class Report {

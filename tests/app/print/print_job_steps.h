@@ -8,6 +8,7 @@
 #include "app/print/DrawWorkFile.h"
 #include "app/print/ImagePrint.h"
 #include "app/print/PagePacking.h"
+#include "app/print/PrintJob.h"
 #include "app/core/PrintRecords.h"
 
 #include <tuple>
@@ -58,12 +59,7 @@ inline void PagesAssign(std::int16_t root)
     PageMapReset(firstPage);
     PagePackBlocks(root);
     PageMapMark(root);
-    std::int16_t k = firstPage;
-    for (std::int16_t& entry : pageMap.entries)
-        if (entry > 0)
-            entry = k++;
-    RW.pageCount = std::int16_t(k - 1);
-    RW.PageList.resize(std::size_t(RW.pageCount) + 1);
+    PageMapCloseUp();
     for (std::int16_t page = firstPage; page <= RW.pageCount; ++page) {
         RW.PageList[std::size_t(page)].canvas = 1;
         RW.PageList[std::size_t(page)].canvasName = QStringLiteral("main");
@@ -73,23 +69,6 @@ inline void PagesAssign(std::int16_t root)
 }
 
 // The job's output half: every page from its work files into the book.
-inline void PagesRender()
-{
-    ImageBookStart();
-    for (std::int16_t page = 1; page <= RW.pageCount; ++page) {
-        ImageOriginX = 0;
-        ImageOriginY = 0;
-        ImagePageStart(page);
-        ImageFileDraw(RW.commonFileName);
-        ImageFileDraw(RW.PageList[std::size_t(page)].fileName);
-        for (const std::int16_t block : RW.PageList[std::size_t(page)].blocks) {
-            const BlockRecord& b = RW.BlockList[std::size_t(block)];
-            ImageOriginX = RS.space[0] + b.pagePos.xw;
-            ImageOriginY = RS.headerHeight + RS.space[2] + b.pagePos.yh;
-            ImageFileDraw(b.fileName);
-        }
-        ImagePageAppend();
-    }
-}
+inline void PagesRender() { PrintPagesRender(); }
 
 } // namespace printrender_test

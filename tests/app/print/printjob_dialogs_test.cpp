@@ -287,10 +287,10 @@ TEST_F(PrintJobTest, AFailedOutputShowsItsErrorLeavesNoWorkAndKeepsTheDialogOpen
 TEST_F(PrintJobTest, AStopWhileTheWorkFilesAreWrittenEndsTheJob)
 {
     int chances = 0;
-    ProgressYieldSet([&] {
+    PrintProgressSet({.yield = [&] {
         ++chances;
         return false;
-    });
+    }});
     ASSERT_FALSE(PadPrintRun({1, 2}));
     PrintJobAbandon();
     ASSERT_GT(chances, 3);
@@ -298,14 +298,14 @@ TEST_F(PrintJobTest, AStopWhileTheWorkFilesAreWrittenEndsTheJob)
         SCOPED_TRACE(stopAt);
         int calls = 0;
         // Once asked to stop, every later answer says so too.
-        ProgressYieldSet([&] { return ++calls >= stopAt; });
+        PrintProgressSet({.yield = [&] { return ++calls >= stopAt; }});
         EXPECT_TRUE(PadPrintRun({1, 2}));
         // The stage that was told passes the stop on to the job at its next check, and no work
         // follows.
         EXPECT_LE(calls, stopAt + 1);
         PrintJobAbandon();
     }
-    ProgressYieldSet({});
+    PrintProgressSet({});
 }
 
 TEST_F(PrintJobTest, PrintSettingsShowCentimetresAndUpdateStoresTwipsAsOneUndoableChange)
