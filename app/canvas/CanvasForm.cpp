@@ -1252,31 +1252,37 @@ void CanvasForm::Parts_Click(std::int32_t kind, std::int16_t Index)
             else if (kind == 3)
                 LockPartsInsertSide = QStringLiteral("After");
             PartsLockMenuSet(kind, Index);
+            const EditEnables e = enablesFor(kind);
             if (kind == 1) {
-                for (QAction* a : {Menu_BoxCut, Menu_BoxCopy, Menu_BoxCopyTask, Menu_BoxDelete, Menu_BoxDeleteLump})
-                    a->setEnabled(LockPartsCopyEnabled);
-                Menu_BoxEditor->setEnabled(LockPartsEditorEnabled);
-                Menu_BoxFontChange->setEnabled(LockPartsFontEnabled);
-                Menu_BoxFontChangeLump->setEnabled(LockPartsFontEnabled);
+                Menu_BoxCut->setEnabled(e.cut);
+                Menu_BoxCopy->setEnabled(e.copy);
+                Menu_BoxCopyTask->setEnabled(e.copyTask);
+                Menu_BoxDelete->setEnabled(e.del);
+                Menu_BoxDeleteLump->setEnabled(e.deleteLump);
+                Menu_BoxEditor->setEnabled(e.editor);
+                Menu_BoxFontChange->setEnabled(e.fontChange);
+                Menu_BoxFontChangeLump->setEnabled(e.fontChangeLump);
                 popup = Menu_Box;
             } else if (kind == 2 || kind == 3) {
-                Menu_VLinePaste->setEnabled(ClipboardExist() && LockPartsEditorEnabled);
-                Menu_VLinePasteTask->setEnabled(ClipboardTaskExist() && LockPartsEditorEnabled);
-                Menu_VLineAdd->setEnabled(LockPartsEditorEnabled);
-                Menu_VLineChink->setEnabled(LockPartsChinkEnabled);
-                Menu_VLineConnect->setEnabled(LockPartsConnectEnabled);
-                Menu_VLineNewPage->setEnabled(LockPartsNewPageEnabled);
-                Menu_VLineNewPage->setChecked((LockPartsFlags & BoxFlag::LowerPage) != 0 && LockPartsNewPageEnabled);
+                Menu_VLinePaste->setEnabled(e.paste);
+                Menu_VLinePasteTask->setEnabled(e.pasteTask);
+                Menu_VLineAdd->setEnabled(e.add);
+                Menu_VLineChink->setEnabled(e.chink);
+                Menu_VLineConnect->setEnabled(e.connect);
+                Menu_VLineNewPage->setEnabled(e.newPage);
+                Menu_VLineNewPage->setChecked(e.newPageChecked);
                 popup = Menu_VLine;
             } else if (kind == 4) {
-                for (QAction* a : {Menu_HLineCut, Menu_HLineCopy, Menu_HLineCopyTask, Menu_HLineDeleteLump})
-                    a->setEnabled(LockPartsCopyEnabled);
-                Menu_HLinePaste->setEnabled(ClipboardExist() && LockPartsEditorEnabled);
-                Menu_HLinePasteTask->setEnabled(ClipboardTaskExist() && LockPartsEditorEnabled);
-                Menu_HLineAdd->setEnabled(LockPartsEditorEnabled);
-                Menu_HLineFontChangeLump->setEnabled(LockPartsFontEnabled);
-                Menu_HLineNewPage->setEnabled(LockPartsNewPageEnabled);
-                Menu_HLineNewPage->setChecked((LockPartsFlags & SubFlag::RightPage) != 0 && LockPartsNewPageEnabled);
+                Menu_HLineCut->setEnabled(e.cut);
+                Menu_HLineCopy->setEnabled(e.copy);
+                Menu_HLineCopyTask->setEnabled(e.copyTask);
+                Menu_HLineDeleteLump->setEnabled(e.deleteLump);
+                Menu_HLinePaste->setEnabled(e.paste);
+                Menu_HLinePasteTask->setEnabled(e.pasteTask);
+                Menu_HLineAdd->setEnabled(e.add);
+                Menu_HLineFontChangeLump->setEnabled(e.fontChangeLump);
+                Menu_HLineNewPage->setEnabled(e.newPage);
+                Menu_HLineNewPage->setChecked(e.newPageChecked);
                 popup = Menu_HLine;
             }
         } else if (IsMouseLeft(0)) {

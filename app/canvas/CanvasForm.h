@@ -336,14 +336,15 @@ protected:
 private:
     void menusCreate();
     void editMenusCreate();
-    // Which Edit items the current selection enables (the Edit menu, its shortcuts and the tool
-    // bar follow the same rule).
+    // Which items the selection enables, for the popup of a part kind (the Edit menu, its
+    // shortcuts, the tool bar and the popups follow the same rule).
     struct EditEnables {
         bool cut = false, copy = false, paste = false, copyTask = false, pasteTask = false, del = false,
              deleteLump = false, editor = false, add = false, fontChange = false, fontChangeLump = false,
              chink = false, connect = false, newPage = false, newPageChecked = false;
     };
-    EditEnables editEnables() const;
+    EditEnables enablesFor(std::int32_t kind) const;
+    EditEnables editEnables() const { return enablesFor(LockPartsKind); }
     // The edit frame of a command that changes the chart: the guard may end it before anything
     // changes; then the modified flag, the undo step under the caption, the edit, the redraw of
     // this canvas, the selection cleared (all of it with clearAll) and the tool bar.

@@ -113,11 +113,11 @@ void CanvasForm::editMenusCreate()
         toggle->setCheckable(true);
 }
 
-CanvasForm::EditEnables CanvasForm::editEnables() const
+CanvasForm::EditEnables CanvasForm::enablesFor(std::int32_t kind) const
 {
     EditEnables e;
-    const bool line = LockPartsKind == 2 || LockPartsKind == 3;
-    switch (LockPartsKind) {
+    const bool line = kind == 2 || kind == 3;
+    switch (kind) {
     case 1:
         e.cut = e.copy = e.copyTask = e.del = e.deleteLump = LockPartsCopyEnabled;
         e.editor = LockPartsEditorEnabled;
