@@ -965,77 +965,95 @@ void CanvasForm::Menu_CanvasReFresh_Click()
     PaintEventRelease(true);
 }
 
+QAction* CanvasForm::menuItemAdd(QMenu* menu, const char* name, const QString& caption, void (CanvasForm::*handler)())
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    connect(action, &QAction::triggered, this, [this, handler] { EventBoundary([this, handler] { (this->*handler)(); }); });
+    return action;
+}
+
 void CanvasForm::menusCreate()
 {
     const auto popup = [this](QMenu*& menu, const char* name, const QString& caption) {
         menu = new QMenu(caption, this);
         menu->setObjectName(QLatin1String(name));
     };
-    const auto item = [this](QMenu* menu, QAction*& action, const char* name, const QString& caption,
-                             void (CanvasForm::*handler)()) {
-        action = menu->addAction(caption);
-        action->setObjectName(QLatin1String(name));
-        connect(action, &QAction::triggered, this, [this, handler] { EventBoundary([this, handler] { (this->*handler)(); }); });
-    };
     popup(Menu_Box, "Menu_Box", QStringLiteral("BOXﾒﾆｭｰ"));
-    item(Menu_Box, Menu_BoxCut, "Menu_BoxCut", QStringLiteral("切り取り(&T)"), &CanvasForm::Menu_BoxCut_Click);
-    item(Menu_Box, Menu_BoxCopy, "Menu_BoxCopy", QStringLiteral("ｺﾋﾟｰ(&C)"), &CanvasForm::Menu_BoxCopy_Click);
-    item(Menu_Box, Menu_BoxCopyTask, "Menu_BoxCopyTask", QStringLiteral("他ﾀｽｸへｺﾋﾟｰ"), &CanvasForm::Menu_BoxCopyTask_Click);
+    Menu_BoxCut = menuItemAdd(Menu_Box, "Menu_BoxCut", QStringLiteral("切り取り(&T)"), &CanvasForm::Menu_BoxCut_Click);
+    Menu_BoxCopy = menuItemAdd(Menu_Box, "Menu_BoxCopy", QStringLiteral("ｺﾋﾟｰ(&C)"), &CanvasForm::Menu_BoxCopy_Click);
+    Menu_BoxCopyTask = menuItemAdd(Menu_Box, "Menu_BoxCopyTask", QStringLiteral("他ﾀｽｸへｺﾋﾟｰ"),
+                                   &CanvasForm::Menu_BoxCopyTask_Click);
     Menu_Box->addSeparator();
-    item(Menu_Box, Menu_BoxDelete, "Menu_BoxDelete", QStringLiteral("削除(&D)"), &CanvasForm::Menu_BoxDelete_Click);
-    item(Menu_Box, Menu_BoxDeleteLump, "Menu_BoxDeleteLump", QStringLiteral("一括削除"), &CanvasForm::Menu_BoxDeleteLump_Click);
+    Menu_BoxDelete = menuItemAdd(Menu_Box, "Menu_BoxDelete", QStringLiteral("削除(&D)"), &CanvasForm::Menu_BoxDelete_Click);
+    Menu_BoxDeleteLump = menuItemAdd(Menu_Box, "Menu_BoxDeleteLump", QStringLiteral("一括削除"),
+                                     &CanvasForm::Menu_BoxDeleteLump_Click);
     Menu_Box->addSeparator();
-    item(Menu_Box, Menu_BoxEditor, "Menu_BoxEditor", QStringLiteral("BOX編集(&E)"), &CanvasForm::Menu_BoxEditor_Click);
-    item(Menu_Box, Menu_BoxFontChange, "Menu_BoxFontChange", QStringLiteral("ﾌｫﾝﾄ変更(&F)"), &CanvasForm::Menu_BoxFontChange_Click);
-    item(Menu_Box, Menu_BoxFontChangeLump, "Menu_BoxFontChangeLump", QStringLiteral("ﾌｫﾝﾄ一括変更(&L)"),
-         &CanvasForm::Menu_BoxFontChangeLump_Click);
+    Menu_BoxEditor = menuItemAdd(Menu_Box, "Menu_BoxEditor", QStringLiteral("BOX編集(&E)"), &CanvasForm::Menu_BoxEditor_Click);
+    Menu_BoxFontChange = menuItemAdd(Menu_Box, "Menu_BoxFontChange", QStringLiteral("ﾌｫﾝﾄ変更(&F)"),
+                                     &CanvasForm::Menu_BoxFontChange_Click);
+    Menu_BoxFontChangeLump = menuItemAdd(Menu_Box, "Menu_BoxFontChangeLump", QStringLiteral("ﾌｫﾝﾄ一括変更(&L)"),
+                                         &CanvasForm::Menu_BoxFontChangeLump_Click);
 
     popup(Menu_VLine, "Menu_VLine", QStringLiteral("縦線ﾒﾆｭｰ"));
-    item(Menu_VLine, Menu_VLinePaste, "Menu_VLinePaste", QStringLiteral("貼り付け(&P)"), &CanvasForm::Menu_VLinePaste_Click);
-    item(Menu_VLine, Menu_VLinePasteTask, "Menu_VLinePasteTask", QStringLiteral("他ﾀｽｸから貼り付け"),
-         &CanvasForm::Menu_VLinePasteTask_Click);
+    Menu_VLinePaste = menuItemAdd(Menu_VLine, "Menu_VLinePaste", QStringLiteral("貼り付け(&P)"),
+                                  &CanvasForm::Menu_VLinePaste_Click);
+    Menu_VLinePasteTask = menuItemAdd(Menu_VLine, "Menu_VLinePasteTask", QStringLiteral("他ﾀｽｸから貼り付け"),
+                                      &CanvasForm::Menu_VLinePasteTask_Click);
     Menu_VLine->addSeparator();
-    item(Menu_VLine, Menu_VLineAdd, "Menu_VLineAdd", QStringLiteral("追加(&I)"), &CanvasForm::Menu_VLineAdd_Click);
-    item(Menu_VLine, Menu_VLineChink, "Menu_VLineChink", QStringLiteral("切断(&K)"), &CanvasForm::Menu_VLineChink_Click);
-    item(Menu_VLine, Menu_VLineConnect, "Menu_VLineConnect", QStringLiteral("接続(&O)"), &CanvasForm::Menu_VLineConnect_Click);
-    item(Menu_VLine, Menu_VLineNewPage, "Menu_VLineNewPage", QStringLiteral("改ﾍﾟｰｼﾞ(&G)"), &CanvasForm::Menu_VLineNewPage_Click);
+    Menu_VLineAdd = menuItemAdd(Menu_VLine, "Menu_VLineAdd", QStringLiteral("追加(&I)"), &CanvasForm::Menu_VLineAdd_Click);
+    Menu_VLineChink = menuItemAdd(Menu_VLine, "Menu_VLineChink", QStringLiteral("切断(&K)"),
+                                  &CanvasForm::Menu_VLineChink_Click);
+    Menu_VLineConnect = menuItemAdd(Menu_VLine, "Menu_VLineConnect", QStringLiteral("接続(&O)"),
+                                    &CanvasForm::Menu_VLineConnect_Click);
+    Menu_VLineNewPage = menuItemAdd(Menu_VLine, "Menu_VLineNewPage", QStringLiteral("改ﾍﾟｰｼﾞ(&G)"),
+                                    &CanvasForm::Menu_VLineNewPage_Click);
     Menu_VLineNewPage->setCheckable(true);
 
     popup(Menu_HLine, "Menu_HLine", QStringLiteral("横線ﾒﾆｭｰ"));
-    item(Menu_HLine, Menu_HLineCut, "Menu_HLineCut", QStringLiteral("切り取り(&T)"), &CanvasForm::Menu_HLineCut_Click);
-    item(Menu_HLine, Menu_HLineCopy, "Menu_HLineCopy", QStringLiteral("ｺﾋﾟｰ(&C)"), &CanvasForm::Menu_HLineCopy_Click);
-    item(Menu_HLine, Menu_HLinePaste, "Menu_HLinePaste", QStringLiteral("貼り付け(&P)"), &CanvasForm::Menu_HLinePaste_Click);
-    item(Menu_HLine, Menu_HLineCopyTask, "Menu_HLineCopyTask", QStringLiteral("他ﾀｽｸへｺﾋﾟｰ"),
-         &CanvasForm::Menu_HLineCopyTask_Click);
-    item(Menu_HLine, Menu_HLinePasteTask, "Menu_HLinePasteTask", QStringLiteral("他ﾀｽｸから貼り付け"),
-         &CanvasForm::Menu_HLinePasteTask_Click);
+    Menu_HLineCut = menuItemAdd(Menu_HLine, "Menu_HLineCut", QStringLiteral("切り取り(&T)"), &CanvasForm::Menu_HLineCut_Click);
+    Menu_HLineCopy = menuItemAdd(Menu_HLine, "Menu_HLineCopy", QStringLiteral("ｺﾋﾟｰ(&C)"),
+                                 &CanvasForm::Menu_HLineCopy_Click);
+    Menu_HLinePaste = menuItemAdd(Menu_HLine, "Menu_HLinePaste", QStringLiteral("貼り付け(&P)"),
+                                  &CanvasForm::Menu_HLinePaste_Click);
+    Menu_HLineCopyTask = menuItemAdd(Menu_HLine, "Menu_HLineCopyTask", QStringLiteral("他ﾀｽｸへｺﾋﾟｰ"),
+                                     &CanvasForm::Menu_HLineCopyTask_Click);
+    Menu_HLinePasteTask = menuItemAdd(Menu_HLine, "Menu_HLinePasteTask", QStringLiteral("他ﾀｽｸから貼り付け"),
+                                      &CanvasForm::Menu_HLinePasteTask_Click);
     Menu_HLine->addSeparator();
-    item(Menu_HLine, Menu_HLineDeleteLump, "Menu_HLineDeleteLump", QStringLiteral("一括削除"),
-         &CanvasForm::Menu_HLineDeleteLump_Click);
+    Menu_HLineDeleteLump = menuItemAdd(Menu_HLine, "Menu_HLineDeleteLump", QStringLiteral("一括削除"),
+                                       &CanvasForm::Menu_HLineDeleteLump_Click);
     Menu_HLine->addSeparator();
-    item(Menu_HLine, Menu_HLineAdd, "Menu_HLineAdd", QStringLiteral("追加(&I)"), &CanvasForm::Menu_HLineAdd_Click);
-    item(Menu_HLine, Menu_HLineFontChangeLump, "Menu_HLineFontChangeLump", QStringLiteral("ﾌｫﾝﾄ一括変更(&L)"),
-         &CanvasForm::Menu_HLineFontChangeLump_Click);
-    item(Menu_HLine, Menu_HLineNewPage, "Menu_HLineNewPage", QStringLiteral("改ﾍﾟｰｼﾞ(&G)"), &CanvasForm::Menu_HLineNewPage_Click);
+    Menu_HLineAdd = menuItemAdd(Menu_HLine, "Menu_HLineAdd", QStringLiteral("追加(&I)"), &CanvasForm::Menu_HLineAdd_Click);
+    Menu_HLineFontChangeLump = menuItemAdd(Menu_HLine, "Menu_HLineFontChangeLump", QStringLiteral("ﾌｫﾝﾄ一括変更(&L)"),
+                                           &CanvasForm::Menu_HLineFontChangeLump_Click);
+    Menu_HLineNewPage = menuItemAdd(Menu_HLine, "Menu_HLineNewPage", QStringLiteral("改ﾍﾟｰｼﾞ(&G)"),
+                                    &CanvasForm::Menu_HLineNewPage_Click);
     Menu_HLineNewPage->setCheckable(true);
 
     popup(Menu_Canvas, "Menu_Canvas", QStringLiteral("ｷｬﾝﾊﾞｽ制御ﾒﾆｭｰ"));
-    item(Menu_Canvas, Menu_CanvasMinimized, "Menu_CanvasMinimized", QStringLiteral("最小化(&N)"),
-         &CanvasForm::Menu_CanvasMinimized_Click);
-    item(Menu_Canvas, Menu_CanvasNonIndication, "Menu_CanvasNonIndication", QStringLiteral("非表示(&C)"),
-         &CanvasForm::Menu_CanvasNonIndication_Click);
-    item(Menu_Canvas, Menu_CanvasReFresh, "Menu_CanvasReFresh", QStringLiteral("ﾘﾌﾚｯｼｭ(&F)"),
-         &CanvasForm::Menu_CanvasReFresh_Click);
+    Menu_CanvasMinimized = menuItemAdd(Menu_Canvas, "Menu_CanvasMinimized", QStringLiteral("最小化(&N)"),
+                                       &CanvasForm::Menu_CanvasMinimized_Click);
+    Menu_CanvasNonIndication = menuItemAdd(Menu_Canvas, "Menu_CanvasNonIndication", QStringLiteral("非表示(&C)"),
+                                           &CanvasForm::Menu_CanvasNonIndication_Click);
+    Menu_CanvasReFresh = menuItemAdd(Menu_Canvas, "Menu_CanvasReFresh", QStringLiteral("ﾘﾌﾚｯｼｭ(&F)"),
+                                     &CanvasForm::Menu_CanvasReFresh_Click);
     Menu_Canvas->addSeparator();
-    item(Menu_Canvas, Menu_CanvasLeft, "Menu_CanvasLeft", QStringLiteral("左へ移動(&L)"), &CanvasForm::Menu_CanvasLeft_Click);
-    item(Menu_Canvas, Menu_CanvasRight, "Menu_CanvasRight", QStringLiteral("右へ移動(&R)"), &CanvasForm::Menu_CanvasRight_Click);
-    item(Menu_Canvas, Menu_CanvasUp, "Menu_CanvasUp", QStringLiteral("上へ移動(&U)"), &CanvasForm::Menu_CanvasUp_Click);
-    item(Menu_Canvas, Menu_CanvasDown, "Menu_CanvasDown", QStringLiteral("下へ移動(&D)"), &CanvasForm::Menu_CanvasDown_Click);
-    item(Menu_Canvas, Menu_CanvasLeft3, "Menu_CanvasLeft3", QStringLiteral("左へ移動3倍(&M)"), &CanvasForm::Menu_CanvasLeft3_Click);
-    item(Menu_Canvas, Menu_CanvasRight3, "Menu_CanvasRight3", QStringLiteral("右へ移動3倍(&S)"),
-         &CanvasForm::Menu_CanvasRight3_Click);
-    item(Menu_Canvas, Menu_CanvasUp3, "Menu_CanvasUp3", QStringLiteral("上へ移動3倍(&V)"), &CanvasForm::Menu_CanvasUp3_Click);
-    item(Menu_Canvas, Menu_CanvasDown3, "Menu_CanvasDown3", QStringLiteral("下へ移動3倍(&E)"), &CanvasForm::Menu_CanvasDown3_Click);
+    Menu_CanvasLeft = menuItemAdd(Menu_Canvas, "Menu_CanvasLeft", QStringLiteral("左へ移動(&L)"),
+                                  &CanvasForm::Menu_CanvasLeft_Click);
+    Menu_CanvasRight = menuItemAdd(Menu_Canvas, "Menu_CanvasRight", QStringLiteral("右へ移動(&R)"),
+                                   &CanvasForm::Menu_CanvasRight_Click);
+    Menu_CanvasUp = menuItemAdd(Menu_Canvas, "Menu_CanvasUp", QStringLiteral("上へ移動(&U)"), &CanvasForm::Menu_CanvasUp_Click);
+    Menu_CanvasDown = menuItemAdd(Menu_Canvas, "Menu_CanvasDown", QStringLiteral("下へ移動(&D)"),
+                                  &CanvasForm::Menu_CanvasDown_Click);
+    Menu_CanvasLeft3 = menuItemAdd(Menu_Canvas, "Menu_CanvasLeft3", QStringLiteral("左へ移動3倍(&M)"),
+                                   &CanvasForm::Menu_CanvasLeft3_Click);
+    Menu_CanvasRight3 = menuItemAdd(Menu_Canvas, "Menu_CanvasRight3", QStringLiteral("右へ移動3倍(&S)"),
+                                    &CanvasForm::Menu_CanvasRight3_Click);
+    Menu_CanvasUp3 = menuItemAdd(Menu_Canvas, "Menu_CanvasUp3", QStringLiteral("上へ移動3倍(&V)"),
+                                 &CanvasForm::Menu_CanvasUp3_Click);
+    Menu_CanvasDown3 = menuItemAdd(Menu_Canvas, "Menu_CanvasDown3", QStringLiteral("下へ移動3倍(&E)"),
+                                   &CanvasForm::Menu_CanvasDown3_Click);
 }
 
 void CanvasForm::SetPopupRunner(PopupRunner runner)

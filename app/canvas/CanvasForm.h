@@ -336,6 +336,8 @@ protected:
 private:
     void menusCreate();
     void editMenusCreate();
+    // Adds an item whose command runs inside the error boundary.
+    QAction* menuItemAdd(QMenu* menu, const char* name, const QString& caption, void (CanvasForm::*handler)());
     // Which items the selection enables, for the popup of a part kind (the Edit menu, its
     // shortcuts, the tool bar and the popups follow the same rule).
     struct EditEnables {

@@ -32,9 +32,7 @@ void CanvasForm::editMenusCreate()
 {
     const auto item = [this](QMenu* menu, QAction*& action, const char* name, const QString& caption,
                              void (CanvasForm::*handler)(), const QKeySequence& key = {}) {
-        action = menu->addAction(caption);
-        action->setObjectName(QLatin1String(name));
-        connect(action, &QAction::triggered, this, [this, handler] { EventBoundary([this, handler] { (this->*handler)(); }); });
+        action = menuItemAdd(menu, name, caption, handler);
         if (!key.isEmpty()) {
             // Shown beside the item; the key itself acts through the item's enabling rule.
             action->setText(caption + QLatin1Char('\t') + key.toString(QKeySequence::NativeText));
