@@ -56,18 +56,10 @@ std::int32_t PartKey(std::int32_t kind, std::int16_t index)
     return kind * 65536 + index;
 }
 
-int MouseButtonOf(Qt::MouseButton button)
+// The buttons as the window's events number them: 1 left, 2 right, 4 middle.
+int MouseButtonsOf(Qt::MouseButtons buttons)
 {
-    switch (button) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
+    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) | (buttons & Qt::MiddleButton ? 4 : 0);
 }
 
 // Where a mouse event happened, in window twips.
@@ -780,6 +772,11 @@ const CanvasLabel& CanvasForm::partLabel(std::int32_t kind, std::int16_t index) 
     return (*LabelArrays()[static_cast<std::size_t>(kind - 1)])[index];
 }
 
+bool CanvasForm::partLoaded(std::int32_t kind, std::int16_t index) const
+{
+    return LabelArrays()[static_cast<std::size_t>(kind - 1)]->IsLoaded(index);
+}
+
 bool CanvasForm::partFramed(std::int32_t kind, std::int16_t index) const
 {
     const CanvasLineArray& frameLine = kind <= 2 ? static_cast<const CanvasLineArray&>(linBoxLeft)
@@ -1083,7 +1080,7 @@ void CanvasForm::mousePressEvent(QMouseEvent* event)
 {
     const auto at = TwipsAt(*event);
     const std::int32_t x = at.first, y = at.second;
-    const int button = MouseButtonOf(event->button());
+    const int button = MouseButtonsOf(event->button());
     const int shift = ShiftOf(event->modifiers());
     mouseCapture_ = HitTest(x, y);
     mouseCaptured_ = true;
@@ -1118,12 +1115,11 @@ void CanvasForm::mouseMoveEvent(QMouseEvent* event)
         return;
     const auto at = TwipsAt(*event);
     const std::int32_t x = at.first, y = at.second;
-    const Qt::MouseButtons held = event->buttons();
-    const int button = (held & Qt::LeftButton ? 1 : 0) | (held & Qt::RightButton ? 2 : 0) | (held & Qt::MiddleButton ? 4 : 0);
+    const int button = MouseButtonsOf(event->buttons());
     const int shift = ShiftOf(event->modifiers());
     EventBoundary([&] {
         const CanvasHit target = mouseCapture_;
-        if (target.partsKind != 0 && LabelArrays()[static_cast<std::size_t>(target.partsKind - 1)]->IsLoaded(target.index)) {
+        if (target.partsKind != 0 && partLoaded(target.partsKind, target.index)) {
             const CanvasLabel& label = partLabel(target.partsKind, target.index);
             Parts_MouseMove(target.partsKind, target.index, button, shift, x - label.Left, y - label.Top);
         } else if (target.partsKind == 0) {
@@ -1140,7 +1136,7 @@ void CanvasForm::mouseReleaseEvent(QMouseEvent* event)
     mouseCaptured_ = false;
     const auto at = TwipsAt(*event);
     const std::int32_t x = at.first, y = at.second;
-    const int button = MouseButtonOf(event->button());
+    const int button = MouseButtonsOf(event->button());
     const int shift = ShiftOf(event->modifiers());
     const CanvasHit target = mouseCapture_;
     const bool doubleClick = afterDoubleClick_;
@@ -1150,7 +1146,7 @@ void CanvasForm::mouseReleaseEvent(QMouseEvent* event)
             Form_MouseUp(button, shift, x, y);
             return;
         }
-        if (!LabelArrays()[static_cast<std::size_t>(target.partsKind - 1)]->IsLoaded(target.index))
+        if (!partLoaded(target.partsKind, target.index))
             return;
         const CanvasLabel& label = partLabel(target.partsKind, target.index);
         const std::int32_t lx = x - label.Left;

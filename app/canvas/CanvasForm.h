@@ -364,6 +364,7 @@ private:
     bool IsMouseLeft(int shift) const { return MouseButton == 1 && MouseShift == shift; }
     bool IsMouseRight(int shift) const { return MouseButton == 2 && MouseShift == shift; }
     const CanvasLabel& partLabel(std::int32_t kind, std::int16_t index) const;
+    bool partLoaded(std::int32_t kind, std::int16_t index) const;
     bool partFramed(std::int32_t kind, std::int16_t index) const;
     // The range rectangle follows the pointer at x, y (window twips).
     void rangeFollow(std::int32_t x, std::int32_t y);
