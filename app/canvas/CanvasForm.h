@@ -361,6 +361,10 @@ private:
     // line itself: above the box it leads into, or after the last box of its chain.
     bool insertBefore() const;
     void popupShow(QMenu* menu);
+    // Undo (true) or redo (false) of one step.
+    void historyStep(bool undo);
+    // Copies the selected parts to the copy buffer or, toTask, to the exchange file.
+    void copyCommand(bool toTask);
     bool IsMouseLeft(int shift) const { return MouseButton == 1 && MouseShift == shift; }
     bool IsMouseRight(int shift) const { return MouseButton == 2 && MouseShift == shift; }
     const CanvasLabel& partLabel(std::int32_t kind, std::int16_t index) const;

@@ -277,22 +277,23 @@ void CopyParts(std::int16_t canvas, const std::vector<LockPartsRecord>& parts, b
 
 } // namespace
 
-void CanvasForm::Menu_BoxCopy_Click()
+void CanvasForm::copyCommand(bool toTask)
 {
-    RunCommand(this, [this] {
-        CopyParts(CanvasIndex, lockPartsList_, false);
+    RunCommand(this, [this, toTask] {
+        CopyParts(CanvasIndex, lockPartsList_, toTask);
         PartsLock(0, -1, 0, false);
         toolBarArrange();
     });
 }
 
+void CanvasForm::Menu_BoxCopy_Click()
+{
+    copyCommand(false);
+}
+
 void CanvasForm::Menu_BoxCopyTask_Click()
 {
-    RunCommand(this, [this] {
-        CopyParts(CanvasIndex, lockPartsList_, true);
-        PartsLock(0, -1, 0, false);
-        toolBarArrange();
-    });
+    copyCommand(true);
 }
 
 void CanvasForm::Menu_HLineCopy_Click()
@@ -526,31 +527,28 @@ void CanvasForm::Menu_EditALL_Click()
     });
 }
 
-void CanvasForm::Menu_EditUndo_Click()
+void CanvasForm::historyStep(bool undo)
 {
-    RunCommand(this, [this] {
+    RunCommand(this, [this, undo] {
         Links().SearchHighlightHide(true);
         if (BoxEditorCloseCheck(true, -1))
             return;
         PartsLock(0, -1, 0, false);
-        HistoryRestore(true);
+        HistoryRestore(undo);
         // A restored step may bring back or take away canvases: every caption shows its number.
         CanvasCaptionRefresh();
         toolBarArrange();
     });
 }
 
+void CanvasForm::Menu_EditUndo_Click()
+{
+    historyStep(true);
+}
+
 void CanvasForm::Menu_EditRedo_Click()
 {
-    RunCommand(this, [this] {
-        Links().SearchHighlightHide(true);
-        if (BoxEditorCloseCheck(true, -1))
-            return;
-        PartsLock(0, -1, 0, false);
-        HistoryRestore(false);
-        CanvasCaptionRefresh();
-        toolBarArrange();
-    });
+    historyStep(false);
 }
 
 void CanvasForm::Menu_EditCanvasDelete_Click()
