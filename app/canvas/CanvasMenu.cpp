@@ -704,9 +704,7 @@ void CanvasForm::formatToggle(QAction* item, bool& setting, bool markModified)
             setting = !setting;
             item->setChecked(setting);
             Menu_FormatNoteNotFrame->setEnabled(!ApplicationGlobals.NoteNotShow);
-            CanvasOrderSave();
-            PadDrawRefresh(-1);
-            CanvasOrderRestore();
+            CanvasesRefreshInOrder();
             if (editMode)
                 EditModeShow();
         },
@@ -739,9 +737,7 @@ void CanvasForm::formatApply(const QAction* item, const std::function<void()>& a
     SetModifyFlag(true);
     HistoryAdd(item->text(), 0);
     apply();
-    CanvasOrderSave();
-    PadDrawRefresh(-1);
-    CanvasOrderRestore();
+    CanvasesRefreshInOrder();
 }
 
 void CanvasForm::Menu_FormatFrameColor_Click()
