@@ -10,6 +10,7 @@
 #include "app/core/MainWindowLink.h"
 #include "app/core/ModuleLinks.h"
 #include "app/core/Processing.h"
+#include "app/core/RecordAccess.h"
 #include "app/core/Utilities.h"
 #include "platform/richtext/RichTextBox.h"
 #include "platform/vbrt/Error.h"
@@ -772,6 +773,16 @@ const CanvasLabel& CanvasForm::partLabel(std::int32_t kind, std::int16_t index) 
     return (*LabelArrays()[static_cast<std::size_t>(kind - 1)])[index];
 }
 
+const BoxRecord& CanvasForm::boxRecord(std::int16_t box) const
+{
+    return ElementAt(CanvasAt(CanvasIndex, "BoxDataGet").BoxList, box, "BoxDataGet");
+}
+
+const SubRecord& CanvasForm::subRecord(std::int16_t sub) const
+{
+    return ElementAt(CanvasAt(CanvasIndex, "SubDataGet").SubList, sub, "SubDataGet");
+}
+
 bool CanvasForm::partLoaded(std::int32_t kind, std::int16_t index) const
 {
     return LabelArrays()[static_cast<std::size_t>(kind - 1)]->IsLoaded(index);
@@ -825,7 +836,7 @@ void CanvasForm::PartsLockMenuSet(std::int32_t partsKind, std::int16_t partsInde
         LockPartsTarget = part.partsIndex;
         switch (part.partsKind) {
         case 1: {
-            const BoxRecord box = BoxDataGet(CanvasIndex, part.partsIndex);
+            const BoxRecord& box = boxRecord(part.partsIndex);
             flags |= box.flags;
             if (first) {
                 owner = box.upper;
@@ -840,7 +851,7 @@ void CanvasForm::PartsLockMenuSet(std::int32_t partsKind, std::int16_t partsInde
             break;
         }
         case 2: {
-            const BoxRecord box = BoxDataGet(CanvasIndex, part.partsIndex);
+            const BoxRecord& box = boxRecord(part.partsIndex);
             const bool live = (box.flags & BoxFlag::Temporary) == 0;
             flags |= box.flags;
             copy = false;
@@ -848,17 +859,17 @@ void CanvasForm::PartsLockMenuSet(std::int32_t partsKind, std::int16_t partsInde
             editor = editor && live && first;
             chink = chink && (box.flags & BoxFlag::FollowsChink) == 0 && box.tagType != ChinkTag && live && first;
             connect = connect && (box.flags & BoxFlag::ChainHead) == 0 && live && first && box.before > 0 &&
-                      BoxDataGet(CanvasIndex, box.before).tagType == ChinkTag;
+                      boxRecord(box.before).tagType == ChinkTag;
             newPage = newPage && live && box.before > 0 && first;
             break;
         }
         case 3:
-            LockPartsTarget = SubDataGet(CanvasIndex, part.partsIndex).last;
+            LockPartsTarget = subRecord(part.partsIndex).last;
             editor = editor && first;
             copy = font = chink = connect = newPage = false;
             break;
         case 4: {
-            const SubRecord sub = SubDataGet(CanvasIndex, part.partsIndex);
+            const SubRecord& sub = subRecord(part.partsIndex);
             flags |= sub.flags;
             if (first)
                 owner = sub.upper;

@@ -367,6 +367,10 @@ private:
     void copyCommand(bool toTask);
     bool IsMouseLeft(int shift) const { return MouseButton == 1 && MouseShift == shift; }
     bool IsMouseRight(int shift) const { return MouseButton == 2 && MouseShift == shift; }
+    // The canvas's records read in place, checked as BoxDataGet and SubDataGet check them: a
+    // selection may list every box of the chart, and a copy of each would be made for nothing.
+    const BoxRecord& boxRecord(std::int16_t box) const;
+    const SubRecord& subRecord(std::int16_t sub) const;
     const CanvasLabel& partLabel(std::int32_t kind, std::int16_t index) const;
     bool partLoaded(std::int32_t kind, std::int16_t index) const;
     bool partFramed(std::int32_t kind, std::int16_t index) const;

@@ -518,7 +518,7 @@ void CanvasForm::Menu_EditALL_Click()
         for (std::int16_t i = 1; i <= boxes.UBound(); ++i) {
             if (!boxes.IsLoaded(i))
                 continue;
-            const std::int16_t flags = BoxDataGet(CanvasIndex, i).flags;
+            const std::int16_t flags = boxRecord(i).flags;
             if ((flags & BoxFlag::Shown) && !(flags & BoxFlag::Temporary))
                 PartsLock(1, i, 1, false);
         }
