@@ -1328,6 +1328,17 @@ void CanvasForm::Parts_Click(std::int32_t kind, std::int16_t Index)
     MouseShift = 0;
 }
 
+void CanvasForm::subLineAdd(std::int16_t sub)
+{
+    const std::int16_t flags = SubDataGet(CanvasIndex, sub).flags;
+    // Above the top chain only when it does not start with a routine; below a sub line only when
+    // nothing hangs from it.
+    if (flags & SubFlag::PlacementMark8)
+        BoxEditUpper(CanvasIndex, sub);
+    else if (flags & SubFlag::EmptyLine)
+        BoxEditLower(CanvasIndex, sub);
+}
+
 void CanvasForm::Parts_DblClick(std::int32_t kind, std::int16_t Index)
 {
     RunCommand(this, [&] {
@@ -1342,16 +1353,9 @@ void CanvasForm::Parts_DblClick(std::int32_t kind, std::int16_t Index)
         case 3:
             BoxEditAfter(CanvasIndex, SubDataGet(CanvasIndex, Index).last);
             break;
-        case 4: {
-            const std::int16_t flags = SubDataGet(CanvasIndex, Index).flags;
-            // Above the top chain only when it does not start with a routine; below a sub line
-            // only when nothing hangs from it.
-            if (flags & SubFlag::PlacementMark8)
-                BoxEditUpper(CanvasIndex, Index);
-            else if (flags & SubFlag::EmptyLine)
-                BoxEditLower(CanvasIndex, Index);
+        case 4:
+            subLineAdd(Index);
             break;
-        }
         default:
             break;
         }

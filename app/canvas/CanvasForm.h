@@ -361,6 +361,9 @@ private:
     // line itself: above the box it leads into, or after the last box of its chain.
     bool insertBefore() const;
     void popupShow(QMenu* menu);
+    // Opens the session that adds a box on a sub line: a routine above the top chain, or the
+    // first box below an empty sub line; any other line adds nothing.
+    void subLineAdd(std::int16_t sub);
     // Undo (true) or redo (false) of one step.
     void historyStep(bool undo);
     // Copies the selected parts to the copy buffer or, toTask, to the exchange file.

@@ -497,11 +497,7 @@ void CanvasForm::Menu_VLineAdd_Click()
 void CanvasForm::Menu_HLineAdd_Click()
 {
     RunCommand(this, [this] {
-        const std::int16_t flags = SubDataGet(CanvasIndex, LockPartsTarget).flags;
-        if (flags & SubFlag::PlacementMark8)
-            BoxEditUpper(CanvasIndex, LockPartsTarget);
-        else if (flags & SubFlag::EmptyLine)
-            BoxEditLower(CanvasIndex, LockPartsTarget);
+        subLineAdd(LockPartsTarget);
         PartsLock(0, -1, 0, false);
         toolBarArrange();
     });
