@@ -228,6 +228,41 @@ void CanvasForm::editFrame(const QAction* item, std::int16_t snapshotCanvas, con
 // ---------------------------------------------------------------------------------------------
 // Cut, copy and paste
 
+namespace {
+
+void CopyParts(std::int16_t canvas, const std::vector<LockPartsRecord>& parts, bool toTask)
+{
+    if (toTask)
+        ClipboardTaskCopyOpen();
+    else
+        ClipboardCopyOpen();
+    for (const LockPartsRecord& part : parts) {
+        if (part.partsKind == 4)
+            ClipboardCopyPart(canvas, -1, part.partsIndex);
+        else
+            ClipboardCopyPart(canvas, part.partsIndex, -1);
+    }
+    if (toTask)
+        ClipboardTaskCopyClose();
+    else
+        ClipboardCopyClose();
+}
+
+// Whether the parts may be deleted: no box editor open where the delete reaches, and the user
+// said Yes. Sub-line parts stand for the chains below them.
+bool DeleteAllowed(std::int16_t canvas, const std::vector<LockPartsRecord>& parts, bool subLines, bool lump)
+{
+    for (const LockPartsRecord& part : parts) {
+        const std::int16_t box = subLines ? std::int16_t(-1) : part.partsIndex;
+        const std::int16_t sub = subLines ? part.partsIndex : std::int16_t(-1);
+        if (BoxEditingCheck(canvas, box, sub, lump))
+            return false;
+    }
+    return !BoxDeleteConfirm(lump);
+}
+
+} // namespace
+
 void CanvasForm::Menu_BoxCut_Click()
 {
     const std::vector<LockPartsRecord> parts = lockPartsList_;
@@ -254,28 +289,6 @@ void CanvasForm::Menu_HLineCut_Click()
             SubUnlink(CanvasIndex, part.partsIndex);
     }, true, true);
 }
-
-namespace {
-
-void CopyParts(std::int16_t canvas, const std::vector<LockPartsRecord>& parts, bool toTask)
-{
-    if (toTask)
-        ClipboardTaskCopyOpen();
-    else
-        ClipboardCopyOpen();
-    for (const LockPartsRecord& part : parts) {
-        if (part.partsKind == 4)
-            ClipboardCopyPart(canvas, -1, part.partsIndex);
-        else
-            ClipboardCopyPart(canvas, part.partsIndex, -1);
-    }
-    if (toTask)
-        ClipboardTaskCopyClose();
-    else
-        ClipboardCopyClose();
-}
-
-} // namespace
 
 void CanvasForm::copyCommand(bool toTask)
 {
@@ -342,12 +355,7 @@ void CanvasForm::Menu_HLinePasteTask_Click()
 void CanvasForm::Menu_BoxDelete_Click()
 {
     const std::vector<LockPartsRecord> parts = lockPartsList_;
-    editFrame(Menu_BoxDelete, CanvasIndex, [&] {
-        for (const LockPartsRecord& part : parts)
-            if (BoxEditingCheck(CanvasIndex, part.partsIndex, -1, false))
-                return false;
-        return !BoxDeleteConfirm(false);
-    }, [&] {
+    editFrame(Menu_BoxDelete, CanvasIndex, [&] { return DeleteAllowed(CanvasIndex, parts, false, false); }, [&] {
         for (const LockPartsRecord& part : parts)
             BoxDeleteSingle(CanvasIndex, part.partsIndex);
     }, true, true);
@@ -356,12 +364,7 @@ void CanvasForm::Menu_BoxDelete_Click()
 void CanvasForm::Menu_BoxDeleteLump_Click()
 {
     const std::vector<LockPartsRecord> parts = lockPartsList_;
-    editFrame(Menu_BoxDeleteLump, CanvasIndex, [&] {
-        for (const LockPartsRecord& part : parts)
-            if (BoxEditingCheck(CanvasIndex, part.partsIndex, -1, true))
-                return false;
-        return !BoxDeleteConfirm(true);
-    }, [&] {
+    editFrame(Menu_BoxDeleteLump, CanvasIndex, [&] { return DeleteAllowed(CanvasIndex, parts, false, true); }, [&] {
         for (const LockPartsRecord& part : parts)
             BoxUnlink(CanvasIndex, part.partsIndex);
     }, true, true);
@@ -370,12 +373,7 @@ void CanvasForm::Menu_BoxDeleteLump_Click()
 void CanvasForm::Menu_HLineDeleteLump_Click()
 {
     const std::vector<LockPartsRecord> parts = lockPartsList_;
-    editFrame(Menu_HLineDeleteLump, CanvasIndex, [&] {
-        for (const LockPartsRecord& part : parts)
-            if (BoxEditingCheck(CanvasIndex, -1, part.partsIndex, true))
-                return false;
-        return !BoxDeleteConfirm(true);
-    }, [&] {
+    editFrame(Menu_HLineDeleteLump, CanvasIndex, [&] { return DeleteAllowed(CanvasIndex, parts, true, true); }, [&] {
         for (const LockPartsRecord& part : parts)
             SubUnlink(CanvasIndex, part.partsIndex);
     }, true, true);
