@@ -268,10 +268,7 @@ void CanvasForm::Menu_BoxCut_Click()
     const std::vector<LockPartsRecord> parts = lockPartsList_;
     editFrame(Menu_BoxCut, CanvasIndex, {}, [&] {
         // Every part is in the copy before the first leaves its chain.
-        ClipboardCopyOpen();
-        for (const LockPartsRecord& part : parts)
-            ClipboardCopyPart(CanvasIndex, part.partsIndex, -1);
-        ClipboardCopyClose();
+        CopyParts(CanvasIndex, parts, false);
         for (const LockPartsRecord& part : parts)
             BoxUnlink(CanvasIndex, part.partsIndex);
     }, true, true);
@@ -281,10 +278,7 @@ void CanvasForm::Menu_HLineCut_Click()
 {
     const std::vector<LockPartsRecord> parts = lockPartsList_;
     editFrame(Menu_HLineCut, CanvasIndex, {}, [&] {
-        ClipboardCopyOpen();
-        for (const LockPartsRecord& part : parts)
-            ClipboardCopyPart(CanvasIndex, -1, part.partsIndex);
-        ClipboardCopyClose();
+        CopyParts(CanvasIndex, parts, false);
         for (const LockPartsRecord& part : parts)
             SubUnlink(CanvasIndex, part.partsIndex);
     }, true, true);
