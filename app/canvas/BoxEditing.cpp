@@ -94,22 +94,20 @@ void BoxEditOpen(std::int16_t canvas, std::int16_t index, std::int32_t mode)
     tray.TrayBaseIndex = canvas;
     tray.TrayBoxSubIndex = index;
     tray.TrayEditMode = mode;
-    try {
-        PadFileCreate(tray.TrayPutFileName);
-        if (mode == BoxEditMode::Modify)
-            BoxListWrite(canvas, index, false, true, false, false);
-        PadFileFinish();
-        PadFileCreate(tray.TrayGetFileName);
-        PadFileFinish();
-    } catch (...) {
-        PadFileAbandon();
-        TemporaryFileDelete(tray.TrayPutFileName);
-        TemporaryFileDelete(tray.TrayGetFileName);
-        throw;
-    }
-
+    // A session that does not open leaves neither work file behind.
     QWidget* editor = nullptr;
     try {
+        try {
+            PadFileCreate(tray.TrayPutFileName);
+            if (mode == BoxEditMode::Modify)
+                BoxListWrite(canvas, index, false, true, false, false);
+            PadFileFinish();
+            PadFileCreate(tray.TrayGetFileName);
+            PadFileFinish();
+        } catch (...) {
+            PadFileAbandon();
+            throw;
+        }
         editor = BoxEditorLink().EditorShow(tray);
     } catch (...) {
         TemporaryFileDelete(tray.TrayPutFileName);

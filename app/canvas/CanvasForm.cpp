@@ -10,6 +10,7 @@
 #include "app/core/MainWindowLink.h"
 #include "app/core/ModuleLinks.h"
 #include "app/core/Processing.h"
+#include "app/core/RecordAccess.h"
 #include "app/core/Utilities.h"
 #include "platform/richtext/RichTextBox.h"
 #include "platform/vbrt/Error.h"
@@ -56,18 +57,10 @@ std::int32_t PartKey(std::int32_t kind, std::int16_t index)
     return kind * 65536 + index;
 }
 
-int MouseButtonOf(Qt::MouseButton button)
+// The buttons as the window's events number them: 1 left, 2 right, 4 middle.
+int MouseButtonsOf(Qt::MouseButtons buttons)
 {
-    switch (button) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
+    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) | (buttons & Qt::MiddleButton ? 4 : 0);
 }
 
 // Where a mouse event happened, in window twips.
@@ -780,6 +773,21 @@ const CanvasLabel& CanvasForm::partLabel(std::int32_t kind, std::int16_t index) 
     return (*LabelArrays()[static_cast<std::size_t>(kind - 1)])[index];
 }
 
+const BoxRecord& CanvasForm::boxRecord(std::int16_t box) const
+{
+    return ElementAt(CanvasAt(CanvasIndex, "BoxDataGet").BoxList, box, "BoxDataGet");
+}
+
+const SubRecord& CanvasForm::subRecord(std::int16_t sub) const
+{
+    return ElementAt(CanvasAt(CanvasIndex, "SubDataGet").SubList, sub, "SubDataGet");
+}
+
+bool CanvasForm::partLoaded(std::int32_t kind, std::int16_t index) const
+{
+    return LabelArrays()[static_cast<std::size_t>(kind - 1)]->IsLoaded(index);
+}
+
 bool CanvasForm::partFramed(std::int32_t kind, std::int16_t index) const
 {
     const CanvasLineArray& frameLine = kind <= 2 ? static_cast<const CanvasLineArray&>(linBoxLeft)
@@ -828,7 +836,7 @@ void CanvasForm::PartsLockMenuSet(std::int32_t partsKind, std::int16_t partsInde
         LockPartsTarget = part.partsIndex;
         switch (part.partsKind) {
         case 1: {
-            const BoxRecord box = BoxDataGet(CanvasIndex, part.partsIndex);
+            const BoxRecord& box = boxRecord(part.partsIndex);
             flags |= box.flags;
             if (first) {
                 owner = box.upper;
@@ -843,7 +851,7 @@ void CanvasForm::PartsLockMenuSet(std::int32_t partsKind, std::int16_t partsInde
             break;
         }
         case 2: {
-            const BoxRecord box = BoxDataGet(CanvasIndex, part.partsIndex);
+            const BoxRecord& box = boxRecord(part.partsIndex);
             const bool live = (box.flags & BoxFlag::Temporary) == 0;
             flags |= box.flags;
             copy = false;
@@ -851,17 +859,17 @@ void CanvasForm::PartsLockMenuSet(std::int32_t partsKind, std::int16_t partsInde
             editor = editor && live && first;
             chink = chink && (box.flags & BoxFlag::FollowsChink) == 0 && box.tagType != ChinkTag && live && first;
             connect = connect && (box.flags & BoxFlag::ChainHead) == 0 && live && first && box.before > 0 &&
-                      BoxDataGet(CanvasIndex, box.before).tagType == ChinkTag;
+                      boxRecord(box.before).tagType == ChinkTag;
             newPage = newPage && live && box.before > 0 && first;
             break;
         }
         case 3:
-            LockPartsTarget = SubDataGet(CanvasIndex, part.partsIndex).last;
+            LockPartsTarget = subRecord(part.partsIndex).last;
             editor = editor && first;
             copy = font = chink = connect = newPage = false;
             break;
         case 4: {
-            const SubRecord sub = SubDataGet(CanvasIndex, part.partsIndex);
+            const SubRecord& sub = subRecord(part.partsIndex);
             flags |= sub.flags;
             if (first)
                 owner = sub.upper;
@@ -965,77 +973,95 @@ void CanvasForm::Menu_CanvasReFresh_Click()
     PaintEventRelease(true);
 }
 
+QAction* CanvasForm::menuItemAdd(QMenu* menu, const char* name, const QString& caption, void (CanvasForm::*handler)())
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    connect(action, &QAction::triggered, this, [this, handler] { EventBoundary([this, handler] { (this->*handler)(); }); });
+    return action;
+}
+
 void CanvasForm::menusCreate()
 {
     const auto popup = [this](QMenu*& menu, const char* name, const QString& caption) {
         menu = new QMenu(caption, this);
         menu->setObjectName(QLatin1String(name));
     };
-    const auto item = [this](QMenu* menu, QAction*& action, const char* name, const QString& caption,
-                             void (CanvasForm::*handler)()) {
-        action = menu->addAction(caption);
-        action->setObjectName(QLatin1String(name));
-        connect(action, &QAction::triggered, this, [this, handler] { EventBoundary([this, handler] { (this->*handler)(); }); });
-    };
     popup(Menu_Box, "Menu_Box", QStringLiteral("BOXﾒﾆｭｰ"));
-    item(Menu_Box, Menu_BoxCut, "Menu_BoxCut", QStringLiteral("切り取り(&T)"), &CanvasForm::Menu_BoxCut_Click);
-    item(Menu_Box, Menu_BoxCopy, "Menu_BoxCopy", QStringLiteral("ｺﾋﾟｰ(&C)"), &CanvasForm::Menu_BoxCopy_Click);
-    item(Menu_Box, Menu_BoxCopyTask, "Menu_BoxCopyTask", QStringLiteral("他ﾀｽｸへｺﾋﾟｰ"), &CanvasForm::Menu_BoxCopyTask_Click);
+    Menu_BoxCut = menuItemAdd(Menu_Box, "Menu_BoxCut", QStringLiteral("切り取り(&T)"), &CanvasForm::Menu_BoxCut_Click);
+    Menu_BoxCopy = menuItemAdd(Menu_Box, "Menu_BoxCopy", QStringLiteral("ｺﾋﾟｰ(&C)"), &CanvasForm::Menu_BoxCopy_Click);
+    Menu_BoxCopyTask = menuItemAdd(Menu_Box, "Menu_BoxCopyTask", QStringLiteral("他ﾀｽｸへｺﾋﾟｰ"),
+                                   &CanvasForm::Menu_BoxCopyTask_Click);
     Menu_Box->addSeparator();
-    item(Menu_Box, Menu_BoxDelete, "Menu_BoxDelete", QStringLiteral("削除(&D)"), &CanvasForm::Menu_BoxDelete_Click);
-    item(Menu_Box, Menu_BoxDeleteLump, "Menu_BoxDeleteLump", QStringLiteral("一括削除"), &CanvasForm::Menu_BoxDeleteLump_Click);
+    Menu_BoxDelete = menuItemAdd(Menu_Box, "Menu_BoxDelete", QStringLiteral("削除(&D)"), &CanvasForm::Menu_BoxDelete_Click);
+    Menu_BoxDeleteLump = menuItemAdd(Menu_Box, "Menu_BoxDeleteLump", QStringLiteral("一括削除"),
+                                     &CanvasForm::Menu_BoxDeleteLump_Click);
     Menu_Box->addSeparator();
-    item(Menu_Box, Menu_BoxEditor, "Menu_BoxEditor", QStringLiteral("BOX編集(&E)"), &CanvasForm::Menu_BoxEditor_Click);
-    item(Menu_Box, Menu_BoxFontChange, "Menu_BoxFontChange", QStringLiteral("ﾌｫﾝﾄ変更(&F)"), &CanvasForm::Menu_BoxFontChange_Click);
-    item(Menu_Box, Menu_BoxFontChangeLump, "Menu_BoxFontChangeLump", QStringLiteral("ﾌｫﾝﾄ一括変更(&L)"),
-         &CanvasForm::Menu_BoxFontChangeLump_Click);
+    Menu_BoxEditor = menuItemAdd(Menu_Box, "Menu_BoxEditor", QStringLiteral("BOX編集(&E)"), &CanvasForm::Menu_BoxEditor_Click);
+    Menu_BoxFontChange = menuItemAdd(Menu_Box, "Menu_BoxFontChange", QStringLiteral("ﾌｫﾝﾄ変更(&F)"),
+                                     &CanvasForm::Menu_BoxFontChange_Click);
+    Menu_BoxFontChangeLump = menuItemAdd(Menu_Box, "Menu_BoxFontChangeLump", QStringLiteral("ﾌｫﾝﾄ一括変更(&L)"),
+                                         &CanvasForm::Menu_BoxFontChangeLump_Click);
 
     popup(Menu_VLine, "Menu_VLine", QStringLiteral("縦線ﾒﾆｭｰ"));
-    item(Menu_VLine, Menu_VLinePaste, "Menu_VLinePaste", QStringLiteral("貼り付け(&P)"), &CanvasForm::Menu_VLinePaste_Click);
-    item(Menu_VLine, Menu_VLinePasteTask, "Menu_VLinePasteTask", QStringLiteral("他ﾀｽｸから貼り付け"),
-         &CanvasForm::Menu_VLinePasteTask_Click);
+    Menu_VLinePaste = menuItemAdd(Menu_VLine, "Menu_VLinePaste", QStringLiteral("貼り付け(&P)"),
+                                  &CanvasForm::Menu_VLinePaste_Click);
+    Menu_VLinePasteTask = menuItemAdd(Menu_VLine, "Menu_VLinePasteTask", QStringLiteral("他ﾀｽｸから貼り付け"),
+                                      &CanvasForm::Menu_VLinePasteTask_Click);
     Menu_VLine->addSeparator();
-    item(Menu_VLine, Menu_VLineAdd, "Menu_VLineAdd", QStringLiteral("追加(&I)"), &CanvasForm::Menu_VLineAdd_Click);
-    item(Menu_VLine, Menu_VLineChink, "Menu_VLineChink", QStringLiteral("切断(&K)"), &CanvasForm::Menu_VLineChink_Click);
-    item(Menu_VLine, Menu_VLineConnect, "Menu_VLineConnect", QStringLiteral("接続(&O)"), &CanvasForm::Menu_VLineConnect_Click);
-    item(Menu_VLine, Menu_VLineNewPage, "Menu_VLineNewPage", QStringLiteral("改ﾍﾟｰｼﾞ(&G)"), &CanvasForm::Menu_VLineNewPage_Click);
+    Menu_VLineAdd = menuItemAdd(Menu_VLine, "Menu_VLineAdd", QStringLiteral("追加(&I)"), &CanvasForm::Menu_VLineAdd_Click);
+    Menu_VLineChink = menuItemAdd(Menu_VLine, "Menu_VLineChink", QStringLiteral("切断(&K)"),
+                                  &CanvasForm::Menu_VLineChink_Click);
+    Menu_VLineConnect = menuItemAdd(Menu_VLine, "Menu_VLineConnect", QStringLiteral("接続(&O)"),
+                                    &CanvasForm::Menu_VLineConnect_Click);
+    Menu_VLineNewPage = menuItemAdd(Menu_VLine, "Menu_VLineNewPage", QStringLiteral("改ﾍﾟｰｼﾞ(&G)"),
+                                    &CanvasForm::Menu_VLineNewPage_Click);
     Menu_VLineNewPage->setCheckable(true);
 
     popup(Menu_HLine, "Menu_HLine", QStringLiteral("横線ﾒﾆｭｰ"));
-    item(Menu_HLine, Menu_HLineCut, "Menu_HLineCut", QStringLiteral("切り取り(&T)"), &CanvasForm::Menu_HLineCut_Click);
-    item(Menu_HLine, Menu_HLineCopy, "Menu_HLineCopy", QStringLiteral("ｺﾋﾟｰ(&C)"), &CanvasForm::Menu_HLineCopy_Click);
-    item(Menu_HLine, Menu_HLinePaste, "Menu_HLinePaste", QStringLiteral("貼り付け(&P)"), &CanvasForm::Menu_HLinePaste_Click);
-    item(Menu_HLine, Menu_HLineCopyTask, "Menu_HLineCopyTask", QStringLiteral("他ﾀｽｸへｺﾋﾟｰ"),
-         &CanvasForm::Menu_HLineCopyTask_Click);
-    item(Menu_HLine, Menu_HLinePasteTask, "Menu_HLinePasteTask", QStringLiteral("他ﾀｽｸから貼り付け"),
-         &CanvasForm::Menu_HLinePasteTask_Click);
+    Menu_HLineCut = menuItemAdd(Menu_HLine, "Menu_HLineCut", QStringLiteral("切り取り(&T)"), &CanvasForm::Menu_HLineCut_Click);
+    Menu_HLineCopy = menuItemAdd(Menu_HLine, "Menu_HLineCopy", QStringLiteral("ｺﾋﾟｰ(&C)"),
+                                 &CanvasForm::Menu_HLineCopy_Click);
+    Menu_HLinePaste = menuItemAdd(Menu_HLine, "Menu_HLinePaste", QStringLiteral("貼り付け(&P)"),
+                                  &CanvasForm::Menu_HLinePaste_Click);
+    Menu_HLineCopyTask = menuItemAdd(Menu_HLine, "Menu_HLineCopyTask", QStringLiteral("他ﾀｽｸへｺﾋﾟｰ"),
+                                     &CanvasForm::Menu_HLineCopyTask_Click);
+    Menu_HLinePasteTask = menuItemAdd(Menu_HLine, "Menu_HLinePasteTask", QStringLiteral("他ﾀｽｸから貼り付け"),
+                                      &CanvasForm::Menu_HLinePasteTask_Click);
     Menu_HLine->addSeparator();
-    item(Menu_HLine, Menu_HLineDeleteLump, "Menu_HLineDeleteLump", QStringLiteral("一括削除"),
-         &CanvasForm::Menu_HLineDeleteLump_Click);
+    Menu_HLineDeleteLump = menuItemAdd(Menu_HLine, "Menu_HLineDeleteLump", QStringLiteral("一括削除"),
+                                       &CanvasForm::Menu_HLineDeleteLump_Click);
     Menu_HLine->addSeparator();
-    item(Menu_HLine, Menu_HLineAdd, "Menu_HLineAdd", QStringLiteral("追加(&I)"), &CanvasForm::Menu_HLineAdd_Click);
-    item(Menu_HLine, Menu_HLineFontChangeLump, "Menu_HLineFontChangeLump", QStringLiteral("ﾌｫﾝﾄ一括変更(&L)"),
-         &CanvasForm::Menu_HLineFontChangeLump_Click);
-    item(Menu_HLine, Menu_HLineNewPage, "Menu_HLineNewPage", QStringLiteral("改ﾍﾟｰｼﾞ(&G)"), &CanvasForm::Menu_HLineNewPage_Click);
+    Menu_HLineAdd = menuItemAdd(Menu_HLine, "Menu_HLineAdd", QStringLiteral("追加(&I)"), &CanvasForm::Menu_HLineAdd_Click);
+    Menu_HLineFontChangeLump = menuItemAdd(Menu_HLine, "Menu_HLineFontChangeLump", QStringLiteral("ﾌｫﾝﾄ一括変更(&L)"),
+                                           &CanvasForm::Menu_HLineFontChangeLump_Click);
+    Menu_HLineNewPage = menuItemAdd(Menu_HLine, "Menu_HLineNewPage", QStringLiteral("改ﾍﾟｰｼﾞ(&G)"),
+                                    &CanvasForm::Menu_HLineNewPage_Click);
     Menu_HLineNewPage->setCheckable(true);
 
     popup(Menu_Canvas, "Menu_Canvas", QStringLiteral("ｷｬﾝﾊﾞｽ制御ﾒﾆｭｰ"));
-    item(Menu_Canvas, Menu_CanvasMinimized, "Menu_CanvasMinimized", QStringLiteral("最小化(&N)"),
-         &CanvasForm::Menu_CanvasMinimized_Click);
-    item(Menu_Canvas, Menu_CanvasNonIndication, "Menu_CanvasNonIndication", QStringLiteral("非表示(&C)"),
-         &CanvasForm::Menu_CanvasNonIndication_Click);
-    item(Menu_Canvas, Menu_CanvasReFresh, "Menu_CanvasReFresh", QStringLiteral("ﾘﾌﾚｯｼｭ(&F)"),
-         &CanvasForm::Menu_CanvasReFresh_Click);
+    Menu_CanvasMinimized = menuItemAdd(Menu_Canvas, "Menu_CanvasMinimized", QStringLiteral("最小化(&N)"),
+                                       &CanvasForm::Menu_CanvasMinimized_Click);
+    Menu_CanvasNonIndication = menuItemAdd(Menu_Canvas, "Menu_CanvasNonIndication", QStringLiteral("非表示(&C)"),
+                                           &CanvasForm::Menu_CanvasNonIndication_Click);
+    Menu_CanvasReFresh = menuItemAdd(Menu_Canvas, "Menu_CanvasReFresh", QStringLiteral("ﾘﾌﾚｯｼｭ(&F)"),
+                                     &CanvasForm::Menu_CanvasReFresh_Click);
     Menu_Canvas->addSeparator();
-    item(Menu_Canvas, Menu_CanvasLeft, "Menu_CanvasLeft", QStringLiteral("左へ移動(&L)"), &CanvasForm::Menu_CanvasLeft_Click);
-    item(Menu_Canvas, Menu_CanvasRight, "Menu_CanvasRight", QStringLiteral("右へ移動(&R)"), &CanvasForm::Menu_CanvasRight_Click);
-    item(Menu_Canvas, Menu_CanvasUp, "Menu_CanvasUp", QStringLiteral("上へ移動(&U)"), &CanvasForm::Menu_CanvasUp_Click);
-    item(Menu_Canvas, Menu_CanvasDown, "Menu_CanvasDown", QStringLiteral("下へ移動(&D)"), &CanvasForm::Menu_CanvasDown_Click);
-    item(Menu_Canvas, Menu_CanvasLeft3, "Menu_CanvasLeft3", QStringLiteral("左へ移動3倍(&M)"), &CanvasForm::Menu_CanvasLeft3_Click);
-    item(Menu_Canvas, Menu_CanvasRight3, "Menu_CanvasRight3", QStringLiteral("右へ移動3倍(&S)"),
-         &CanvasForm::Menu_CanvasRight3_Click);
-    item(Menu_Canvas, Menu_CanvasUp3, "Menu_CanvasUp3", QStringLiteral("上へ移動3倍(&V)"), &CanvasForm::Menu_CanvasUp3_Click);
-    item(Menu_Canvas, Menu_CanvasDown3, "Menu_CanvasDown3", QStringLiteral("下へ移動3倍(&E)"), &CanvasForm::Menu_CanvasDown3_Click);
+    Menu_CanvasLeft = menuItemAdd(Menu_Canvas, "Menu_CanvasLeft", QStringLiteral("左へ移動(&L)"),
+                                  &CanvasForm::Menu_CanvasLeft_Click);
+    Menu_CanvasRight = menuItemAdd(Menu_Canvas, "Menu_CanvasRight", QStringLiteral("右へ移動(&R)"),
+                                   &CanvasForm::Menu_CanvasRight_Click);
+    Menu_CanvasUp = menuItemAdd(Menu_Canvas, "Menu_CanvasUp", QStringLiteral("上へ移動(&U)"), &CanvasForm::Menu_CanvasUp_Click);
+    Menu_CanvasDown = menuItemAdd(Menu_Canvas, "Menu_CanvasDown", QStringLiteral("下へ移動(&D)"),
+                                  &CanvasForm::Menu_CanvasDown_Click);
+    Menu_CanvasLeft3 = menuItemAdd(Menu_Canvas, "Menu_CanvasLeft3", QStringLiteral("左へ移動3倍(&M)"),
+                                   &CanvasForm::Menu_CanvasLeft3_Click);
+    Menu_CanvasRight3 = menuItemAdd(Menu_Canvas, "Menu_CanvasRight3", QStringLiteral("右へ移動3倍(&S)"),
+                                    &CanvasForm::Menu_CanvasRight3_Click);
+    Menu_CanvasUp3 = menuItemAdd(Menu_Canvas, "Menu_CanvasUp3", QStringLiteral("上へ移動3倍(&V)"),
+                                 &CanvasForm::Menu_CanvasUp3_Click);
+    Menu_CanvasDown3 = menuItemAdd(Menu_Canvas, "Menu_CanvasDown3", QStringLiteral("下へ移動3倍(&E)"),
+                                   &CanvasForm::Menu_CanvasDown3_Click);
 }
 
 void CanvasForm::SetPopupRunner(PopupRunner runner)
@@ -1065,7 +1091,7 @@ void CanvasForm::mousePressEvent(QMouseEvent* event)
 {
     const auto at = TwipsAt(*event);
     const std::int32_t x = at.first, y = at.second;
-    const int button = MouseButtonOf(event->button());
+    const int button = MouseButtonsOf(event->button());
     const int shift = ShiftOf(event->modifiers());
     mouseCapture_ = HitTest(x, y);
     mouseCaptured_ = true;
@@ -1100,12 +1126,11 @@ void CanvasForm::mouseMoveEvent(QMouseEvent* event)
         return;
     const auto at = TwipsAt(*event);
     const std::int32_t x = at.first, y = at.second;
-    const Qt::MouseButtons held = event->buttons();
-    const int button = (held & Qt::LeftButton ? 1 : 0) | (held & Qt::RightButton ? 2 : 0) | (held & Qt::MiddleButton ? 4 : 0);
+    const int button = MouseButtonsOf(event->buttons());
     const int shift = ShiftOf(event->modifiers());
     EventBoundary([&] {
         const CanvasHit target = mouseCapture_;
-        if (target.partsKind != 0 && LabelArrays()[static_cast<std::size_t>(target.partsKind - 1)]->IsLoaded(target.index)) {
+        if (target.partsKind != 0 && partLoaded(target.partsKind, target.index)) {
             const CanvasLabel& label = partLabel(target.partsKind, target.index);
             Parts_MouseMove(target.partsKind, target.index, button, shift, x - label.Left, y - label.Top);
         } else if (target.partsKind == 0) {
@@ -1122,7 +1147,7 @@ void CanvasForm::mouseReleaseEvent(QMouseEvent* event)
     mouseCaptured_ = false;
     const auto at = TwipsAt(*event);
     const std::int32_t x = at.first, y = at.second;
-    const int button = MouseButtonOf(event->button());
+    const int button = MouseButtonsOf(event->button());
     const int shift = ShiftOf(event->modifiers());
     const CanvasHit target = mouseCapture_;
     const bool doubleClick = afterDoubleClick_;
@@ -1132,7 +1157,7 @@ void CanvasForm::mouseReleaseEvent(QMouseEvent* event)
             Form_MouseUp(button, shift, x, y);
             return;
         }
-        if (!LabelArrays()[static_cast<std::size_t>(target.partsKind - 1)]->IsLoaded(target.index))
+        if (!partLoaded(target.partsKind, target.index))
             return;
         const CanvasLabel& label = partLabel(target.partsKind, target.index);
         const std::int32_t lx = x - label.Left;
@@ -1252,31 +1277,37 @@ void CanvasForm::Parts_Click(std::int32_t kind, std::int16_t Index)
             else if (kind == 3)
                 LockPartsInsertSide = QStringLiteral("After");
             PartsLockMenuSet(kind, Index);
+            const EditEnables e = enablesFor(kind);
             if (kind == 1) {
-                for (QAction* a : {Menu_BoxCut, Menu_BoxCopy, Menu_BoxCopyTask, Menu_BoxDelete, Menu_BoxDeleteLump})
-                    a->setEnabled(LockPartsCopyEnabled);
-                Menu_BoxEditor->setEnabled(LockPartsEditorEnabled);
-                Menu_BoxFontChange->setEnabled(LockPartsFontEnabled);
-                Menu_BoxFontChangeLump->setEnabled(LockPartsFontEnabled);
+                Menu_BoxCut->setEnabled(e.cut);
+                Menu_BoxCopy->setEnabled(e.copy);
+                Menu_BoxCopyTask->setEnabled(e.copyTask);
+                Menu_BoxDelete->setEnabled(e.del);
+                Menu_BoxDeleteLump->setEnabled(e.deleteLump);
+                Menu_BoxEditor->setEnabled(e.editor);
+                Menu_BoxFontChange->setEnabled(e.fontChange);
+                Menu_BoxFontChangeLump->setEnabled(e.fontChangeLump);
                 popup = Menu_Box;
             } else if (kind == 2 || kind == 3) {
-                Menu_VLinePaste->setEnabled(ClipboardExist() && LockPartsEditorEnabled);
-                Menu_VLinePasteTask->setEnabled(ClipboardTaskExist() && LockPartsEditorEnabled);
-                Menu_VLineAdd->setEnabled(LockPartsEditorEnabled);
-                Menu_VLineChink->setEnabled(LockPartsChinkEnabled);
-                Menu_VLineConnect->setEnabled(LockPartsConnectEnabled);
-                Menu_VLineNewPage->setEnabled(LockPartsNewPageEnabled);
-                Menu_VLineNewPage->setChecked((LockPartsFlags & BoxFlag::LowerPage) != 0 && LockPartsNewPageEnabled);
+                Menu_VLinePaste->setEnabled(e.paste);
+                Menu_VLinePasteTask->setEnabled(e.pasteTask);
+                Menu_VLineAdd->setEnabled(e.add);
+                Menu_VLineChink->setEnabled(e.chink);
+                Menu_VLineConnect->setEnabled(e.connect);
+                Menu_VLineNewPage->setEnabled(e.newPage);
+                Menu_VLineNewPage->setChecked(e.newPageChecked);
                 popup = Menu_VLine;
             } else if (kind == 4) {
-                for (QAction* a : {Menu_HLineCut, Menu_HLineCopy, Menu_HLineCopyTask, Menu_HLineDeleteLump})
-                    a->setEnabled(LockPartsCopyEnabled);
-                Menu_HLinePaste->setEnabled(ClipboardExist() && LockPartsEditorEnabled);
-                Menu_HLinePasteTask->setEnabled(ClipboardTaskExist() && LockPartsEditorEnabled);
-                Menu_HLineAdd->setEnabled(LockPartsEditorEnabled);
-                Menu_HLineFontChangeLump->setEnabled(LockPartsFontEnabled);
-                Menu_HLineNewPage->setEnabled(LockPartsNewPageEnabled);
-                Menu_HLineNewPage->setChecked((LockPartsFlags & SubFlag::RightPage) != 0 && LockPartsNewPageEnabled);
+                Menu_HLineCut->setEnabled(e.cut);
+                Menu_HLineCopy->setEnabled(e.copy);
+                Menu_HLineCopyTask->setEnabled(e.copyTask);
+                Menu_HLineDeleteLump->setEnabled(e.deleteLump);
+                Menu_HLinePaste->setEnabled(e.paste);
+                Menu_HLinePasteTask->setEnabled(e.pasteTask);
+                Menu_HLineAdd->setEnabled(e.add);
+                Menu_HLineFontChangeLump->setEnabled(e.fontChangeLump);
+                Menu_HLineNewPage->setEnabled(e.newPage);
+                Menu_HLineNewPage->setChecked(e.newPageChecked);
                 popup = Menu_HLine;
             }
         } else if (IsMouseLeft(0)) {
@@ -1297,6 +1328,17 @@ void CanvasForm::Parts_Click(std::int32_t kind, std::int16_t Index)
     MouseShift = 0;
 }
 
+void CanvasForm::subLineAdd(std::int16_t sub)
+{
+    const std::int16_t flags = SubDataGet(CanvasIndex, sub).flags;
+    // Above the top chain only when it does not start with a routine; below a sub line only when
+    // nothing hangs from it.
+    if (flags & SubFlag::PlacementMark8)
+        BoxEditUpper(CanvasIndex, sub);
+    else if (flags & SubFlag::EmptyLine)
+        BoxEditLower(CanvasIndex, sub);
+}
+
 void CanvasForm::Parts_DblClick(std::int32_t kind, std::int16_t Index)
 {
     RunCommand(this, [&] {
@@ -1311,16 +1353,9 @@ void CanvasForm::Parts_DblClick(std::int32_t kind, std::int16_t Index)
         case 3:
             BoxEditAfter(CanvasIndex, SubDataGet(CanvasIndex, Index).last);
             break;
-        case 4: {
-            const std::int16_t flags = SubDataGet(CanvasIndex, Index).flags;
-            // Above the top chain only when it does not start with a routine; below a sub line
-            // only when nothing hangs from it.
-            if (flags & SubFlag::PlacementMark8)
-                BoxEditUpper(CanvasIndex, Index);
-            else if (flags & SubFlag::EmptyLine)
-                BoxEditLower(CanvasIndex, Index);
+        case 4:
+            subLineAdd(Index);
             break;
-        }
         default:
             break;
         }

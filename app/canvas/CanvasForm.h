@@ -336,14 +336,17 @@ protected:
 private:
     void menusCreate();
     void editMenusCreate();
-    // Which Edit items the current selection enables (the Edit menu, its shortcuts and the tool
-    // bar follow the same rule).
+    // Adds an item whose command runs inside the error boundary.
+    QAction* menuItemAdd(QMenu* menu, const char* name, const QString& caption, void (CanvasForm::*handler)());
+    // Which items the selection enables, for the popup of a part kind (the Edit menu, its
+    // shortcuts, the tool bar and the popups follow the same rule).
     struct EditEnables {
         bool cut = false, copy = false, paste = false, copyTask = false, pasteTask = false, del = false,
              deleteLump = false, editor = false, add = false, fontChange = false, fontChangeLump = false,
              chink = false, connect = false, newPage = false, newPageChecked = false;
     };
-    EditEnables editEnables() const;
+    EditEnables enablesFor(std::int32_t kind) const;
+    EditEnables editEnables() const { return enablesFor(LockPartsKind); }
     // The edit frame of a command that changes the chart: the guard may end it before anything
     // changes; then the modified flag, the undo step under the caption, the edit, the redraw of
     // this canvas, the selection cleared (all of it with clearAll) and the tool bar.
@@ -358,9 +361,21 @@ private:
     // line itself: above the box it leads into, or after the last box of its chain.
     bool insertBefore() const;
     void popupShow(QMenu* menu);
+    // Opens the session that adds a box on a sub line: a routine above the top chain, or the
+    // first box below an empty sub line; any other line adds nothing.
+    void subLineAdd(std::int16_t sub);
+    // Undo (true) or redo (false) of one step.
+    void historyStep(bool undo);
+    // Copies the selected parts to the copy buffer or, toTask, to the exchange file.
+    void copyCommand(bool toTask);
     bool IsMouseLeft(int shift) const { return MouseButton == 1 && MouseShift == shift; }
     bool IsMouseRight(int shift) const { return MouseButton == 2 && MouseShift == shift; }
+    // The canvas's records read in place, checked as BoxDataGet and SubDataGet check them: a
+    // selection may list every box of the chart, and a copy of each would be made for nothing.
+    const BoxRecord& boxRecord(std::int16_t box) const;
+    const SubRecord& subRecord(std::int16_t sub) const;
     const CanvasLabel& partLabel(std::int32_t kind, std::int16_t index) const;
+    bool partLoaded(std::int32_t kind, std::int16_t index) const;
     bool partFramed(std::int32_t kind, std::int16_t index) const;
     // The range rectangle follows the pointer at x, y (window twips).
     void rangeFollow(std::int32_t x, std::int32_t y);

@@ -32,9 +32,7 @@ void CanvasForm::editMenusCreate()
 {
     const auto item = [this](QMenu* menu, QAction*& action, const char* name, const QString& caption,
                              void (CanvasForm::*handler)(), const QKeySequence& key = {}) {
-        action = menu->addAction(caption);
-        action->setObjectName(QLatin1String(name));
-        connect(action, &QAction::triggered, this, [this, handler] { EventBoundary([this, handler] { (this->*handler)(); }); });
+        action = menuItemAdd(menu, name, caption, handler);
         if (!key.isEmpty()) {
             // Shown beside the item; the key itself acts through the item's enabling rule.
             action->setText(caption + QLatin1Char('\t') + key.toString(QKeySequence::NativeText));
@@ -113,11 +111,11 @@ void CanvasForm::editMenusCreate()
         toggle->setCheckable(true);
 }
 
-CanvasForm::EditEnables CanvasForm::editEnables() const
+CanvasForm::EditEnables CanvasForm::enablesFor(std::int32_t kind) const
 {
     EditEnables e;
-    const bool line = LockPartsKind == 2 || LockPartsKind == 3;
-    switch (LockPartsKind) {
+    const bool line = kind == 2 || kind == 3;
+    switch (kind) {
     case 1:
         e.cut = e.copy = e.copyTask = e.del = e.deleteLump = LockPartsCopyEnabled;
         e.editor = LockPartsEditorEnabled;
@@ -230,33 +228,6 @@ void CanvasForm::editFrame(const QAction* item, std::int16_t snapshotCanvas, con
 // ---------------------------------------------------------------------------------------------
 // Cut, copy and paste
 
-void CanvasForm::Menu_BoxCut_Click()
-{
-    const std::vector<LockPartsRecord> parts = lockPartsList_;
-    editFrame(Menu_BoxCut, CanvasIndex, {}, [&] {
-        // Every part is in the copy before the first leaves its chain.
-        ClipboardCopyOpen();
-        for (const LockPartsRecord& part : parts)
-            ClipboardCopyPart(CanvasIndex, part.partsIndex, -1);
-        ClipboardCopyClose();
-        for (const LockPartsRecord& part : parts)
-            BoxUnlink(CanvasIndex, part.partsIndex);
-    }, true, true);
-}
-
-void CanvasForm::Menu_HLineCut_Click()
-{
-    const std::vector<LockPartsRecord> parts = lockPartsList_;
-    editFrame(Menu_HLineCut, CanvasIndex, {}, [&] {
-        ClipboardCopyOpen();
-        for (const LockPartsRecord& part : parts)
-            ClipboardCopyPart(CanvasIndex, -1, part.partsIndex);
-        ClipboardCopyClose();
-        for (const LockPartsRecord& part : parts)
-            SubUnlink(CanvasIndex, part.partsIndex);
-    }, true, true);
-}
-
 namespace {
 
 void CopyParts(std::int16_t canvas, const std::vector<LockPartsRecord>& parts, bool toTask)
@@ -277,24 +248,59 @@ void CopyParts(std::int16_t canvas, const std::vector<LockPartsRecord>& parts, b
         ClipboardCopyClose();
 }
 
+// Whether the parts may be deleted: no box editor open where the delete reaches, and the user
+// said Yes. Sub-line parts stand for the chains below them.
+bool DeleteAllowed(std::int16_t canvas, const std::vector<LockPartsRecord>& parts, bool subLines, bool lump)
+{
+    for (const LockPartsRecord& part : parts) {
+        const std::int16_t box = subLines ? std::int16_t(-1) : part.partsIndex;
+        const std::int16_t sub = subLines ? part.partsIndex : std::int16_t(-1);
+        if (BoxEditingCheck(canvas, box, sub, lump))
+            return false;
+    }
+    return !BoxDeleteConfirm(lump);
+}
+
 } // namespace
 
-void CanvasForm::Menu_BoxCopy_Click()
+void CanvasForm::Menu_BoxCut_Click()
 {
-    RunCommand(this, [this] {
-        CopyParts(CanvasIndex, lockPartsList_, false);
+    const std::vector<LockPartsRecord> parts = lockPartsList_;
+    editFrame(Menu_BoxCut, CanvasIndex, {}, [&] {
+        // Every part is in the copy before the first leaves its chain.
+        CopyParts(CanvasIndex, parts, false);
+        for (const LockPartsRecord& part : parts)
+            BoxUnlink(CanvasIndex, part.partsIndex);
+    }, true, true);
+}
+
+void CanvasForm::Menu_HLineCut_Click()
+{
+    const std::vector<LockPartsRecord> parts = lockPartsList_;
+    editFrame(Menu_HLineCut, CanvasIndex, {}, [&] {
+        CopyParts(CanvasIndex, parts, false);
+        for (const LockPartsRecord& part : parts)
+            SubUnlink(CanvasIndex, part.partsIndex);
+    }, true, true);
+}
+
+void CanvasForm::copyCommand(bool toTask)
+{
+    RunCommand(this, [this, toTask] {
+        CopyParts(CanvasIndex, lockPartsList_, toTask);
         PartsLock(0, -1, 0, false);
         toolBarArrange();
     });
 }
 
+void CanvasForm::Menu_BoxCopy_Click()
+{
+    copyCommand(false);
+}
+
 void CanvasForm::Menu_BoxCopyTask_Click()
 {
-    RunCommand(this, [this] {
-        CopyParts(CanvasIndex, lockPartsList_, true);
-        PartsLock(0, -1, 0, false);
-        toolBarArrange();
-    });
+    copyCommand(true);
 }
 
 void CanvasForm::Menu_HLineCopy_Click()
@@ -343,12 +349,7 @@ void CanvasForm::Menu_HLinePasteTask_Click()
 void CanvasForm::Menu_BoxDelete_Click()
 {
     const std::vector<LockPartsRecord> parts = lockPartsList_;
-    editFrame(Menu_BoxDelete, CanvasIndex, [&] {
-        for (const LockPartsRecord& part : parts)
-            if (BoxEditingCheck(CanvasIndex, part.partsIndex, -1, false))
-                return false;
-        return !BoxDeleteConfirm(false);
-    }, [&] {
+    editFrame(Menu_BoxDelete, CanvasIndex, [&] { return DeleteAllowed(CanvasIndex, parts, false, false); }, [&] {
         for (const LockPartsRecord& part : parts)
             BoxDeleteSingle(CanvasIndex, part.partsIndex);
     }, true, true);
@@ -357,12 +358,7 @@ void CanvasForm::Menu_BoxDelete_Click()
 void CanvasForm::Menu_BoxDeleteLump_Click()
 {
     const std::vector<LockPartsRecord> parts = lockPartsList_;
-    editFrame(Menu_BoxDeleteLump, CanvasIndex, [&] {
-        for (const LockPartsRecord& part : parts)
-            if (BoxEditingCheck(CanvasIndex, part.partsIndex, -1, true))
-                return false;
-        return !BoxDeleteConfirm(true);
-    }, [&] {
+    editFrame(Menu_BoxDeleteLump, CanvasIndex, [&] { return DeleteAllowed(CanvasIndex, parts, false, true); }, [&] {
         for (const LockPartsRecord& part : parts)
             BoxUnlink(CanvasIndex, part.partsIndex);
     }, true, true);
@@ -371,12 +367,7 @@ void CanvasForm::Menu_BoxDeleteLump_Click()
 void CanvasForm::Menu_HLineDeleteLump_Click()
 {
     const std::vector<LockPartsRecord> parts = lockPartsList_;
-    editFrame(Menu_HLineDeleteLump, CanvasIndex, [&] {
-        for (const LockPartsRecord& part : parts)
-            if (BoxEditingCheck(CanvasIndex, -1, part.partsIndex, true))
-                return false;
-        return !BoxDeleteConfirm(true);
-    }, [&] {
+    editFrame(Menu_HLineDeleteLump, CanvasIndex, [&] { return DeleteAllowed(CanvasIndex, parts, true, true); }, [&] {
         for (const LockPartsRecord& part : parts)
             SubUnlink(CanvasIndex, part.partsIndex);
     }, true, true);
@@ -498,11 +489,7 @@ void CanvasForm::Menu_VLineAdd_Click()
 void CanvasForm::Menu_HLineAdd_Click()
 {
     RunCommand(this, [this] {
-        const std::int16_t flags = SubDataGet(CanvasIndex, LockPartsTarget).flags;
-        if (flags & SubFlag::PlacementMark8)
-            BoxEditUpper(CanvasIndex, LockPartsTarget);
-        else if (flags & SubFlag::EmptyLine)
-            BoxEditLower(CanvasIndex, LockPartsTarget);
+        subLineAdd(LockPartsTarget);
         PartsLock(0, -1, 0, false);
         toolBarArrange();
     });
@@ -519,7 +506,7 @@ void CanvasForm::Menu_EditALL_Click()
         for (std::int16_t i = 1; i <= boxes.UBound(); ++i) {
             if (!boxes.IsLoaded(i))
                 continue;
-            const std::int16_t flags = BoxDataGet(CanvasIndex, i).flags;
+            const std::int16_t flags = boxRecord(i).flags;
             if ((flags & BoxFlag::Shown) && !(flags & BoxFlag::Temporary))
                 PartsLock(1, i, 1, false);
         }
@@ -528,31 +515,28 @@ void CanvasForm::Menu_EditALL_Click()
     });
 }
 
-void CanvasForm::Menu_EditUndo_Click()
+void CanvasForm::historyStep(bool undo)
 {
-    RunCommand(this, [this] {
+    RunCommand(this, [this, undo] {
         Links().SearchHighlightHide(true);
         if (BoxEditorCloseCheck(true, -1))
             return;
         PartsLock(0, -1, 0, false);
-        HistoryRestore(true);
+        HistoryRestore(undo);
         // A restored step may bring back or take away canvases: every caption shows its number.
         CanvasCaptionRefresh();
         toolBarArrange();
     });
 }
 
+void CanvasForm::Menu_EditUndo_Click()
+{
+    historyStep(true);
+}
+
 void CanvasForm::Menu_EditRedo_Click()
 {
-    RunCommand(this, [this] {
-        Links().SearchHighlightHide(true);
-        if (BoxEditorCloseCheck(true, -1))
-            return;
-        PartsLock(0, -1, 0, false);
-        HistoryRestore(false);
-        CanvasCaptionRefresh();
-        toolBarArrange();
-    });
+    historyStep(false);
 }
 
 void CanvasForm::Menu_EditCanvasDelete_Click()
@@ -708,9 +692,7 @@ void CanvasForm::formatToggle(QAction* item, bool& setting, bool markModified)
             setting = !setting;
             item->setChecked(setting);
             Menu_FormatNoteNotFrame->setEnabled(!ApplicationGlobals.NoteNotShow);
-            CanvasOrderSave();
-            PadDrawRefresh(-1);
-            CanvasOrderRestore();
+            CanvasesRefreshInOrder();
             if (editMode)
                 EditModeShow();
         },
@@ -743,9 +725,7 @@ void CanvasForm::formatApply(const QAction* item, const std::function<void()>& a
     SetModifyFlag(true);
     HistoryAdd(item->text(), 0);
     apply();
-    CanvasOrderSave();
-    PadDrawRefresh(-1);
-    CanvasOrderRestore();
+    CanvasesRefreshInOrder();
 }
 
 void CanvasForm::Menu_FormatFrameColor_Click()

@@ -194,9 +194,7 @@ void HistoryRestore(bool undo)
     if (c > 0) {
         PadDrawRefresh(c);
     } else {
-        CanvasOrderSave();
-        PadDrawRefresh(-1);
-        CanvasOrderRestore();
+        CanvasesRefreshInOrder();
     }
 
     History.HistoryIndex = target - 1;

@@ -184,6 +184,13 @@ void CanvasOrderRestore()
     }
 }
 
+void CanvasesRefreshInOrder()
+{
+    CanvasOrderSave();
+    PadDrawRefresh(-1);
+    CanvasOrderRestore();
+}
+
 bool BoxEditorQuitConfirm(bool& ask)
 {
     if (!ask)

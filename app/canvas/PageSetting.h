@@ -34,6 +34,8 @@ void CanvasActivateStamp(std::int16_t canvas);
 // order (the highest stamp on top) and renumbers the stamps 1, 2, ... in stacking order.
 void CanvasOrderSave();
 void CanvasOrderRestore();
+// Lays out and arranges every canvas again; the windows keep their stacking order.
+void CanvasesRefreshInOrder();
 
 // Closes the box editors open on the canvas (every canvas when canvas < 0). While ask is true
 // the user is asked once; true when the user refused, and the caller abandons its command.
