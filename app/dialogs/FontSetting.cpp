@@ -149,4 +149,14 @@ bool DefaultFontDialog(const QString& caption, QString& fontName, QString& fontS
     return true;
 }
 
+void FontSettingTrayShow(FontSettingTray& tray)
+{
+    FontSetting dialog;
+    static_cast<FontSettingFields&>(dialog) = tray;
+    dialog.exec();
+    tray.TrayCancel = dialog.TrayCancel;
+    if (!dialog.TrayCancel)
+        static_cast<FontSettingFields&>(tray) = dialog;
+}
+
 } // namespace vellumora

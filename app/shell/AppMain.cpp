@@ -193,29 +193,7 @@ void ModuleLinksRegister()
         text = zoom.TrayEditText;
         return true;
     };
-    SetFontSettingShow([](FontSettingTray& tray) {
-        FontSetting dialog;
-        dialog.TrayFontSettingMode = tray.TrayFontSettingMode;
-        dialog.TrayFontName = tray.TrayFontName;
-        dialog.TrayFontSize = tray.TrayFontSize;
-        dialog.TrayFontBold = tray.TrayFontBold;
-        dialog.TrayFontItalic = tray.TrayFontItalic;
-        dialog.TrayFontStrikethru = tray.TrayFontStrikethru;
-        dialog.TrayFontUnderLine = tray.TrayFontUnderLine;
-        dialog.TrayColor = tray.TrayColor;
-        dialog.TrayCaption = tray.TrayCaption;
-        dialog.exec();
-        tray.TrayCancel = dialog.TrayCancel;
-        if (dialog.TrayCancel)
-            return;
-        tray.TrayFontName = dialog.TrayFontName;
-        tray.TrayFontSize = dialog.TrayFontSize;
-        tray.TrayFontBold = dialog.TrayFontBold;
-        tray.TrayFontItalic = dialog.TrayFontItalic;
-        tray.TrayFontStrikethru = dialog.TrayFontStrikethru;
-        tray.TrayFontUnderLine = dialog.TrayFontUnderLine;
-        tray.TrayColor = dialog.TrayColor;
-    });
+    SetFontSettingShow(FontSettingTrayShow);
 }
 
 void AppInitialize()
