@@ -949,26 +949,13 @@ void BoxEditor::SetBoxText(const QString& text)
     txtText->setPlainText(QString(text).replace(CrLf, QStringLiteral("\n")));
 }
 
-bool BoxEditor::TextZoom(QString& text, const QString& caption, std::int32_t tagType)
-{
-    ZoomScreen zoom(this);
-    zoom.TrayEditText = text;
-    zoom.TrayModifyCaption = caption;
-    zoom.TrayTagType = tagType;
-    zoom.exec();
-    if (zoom.TrayCancel)
-        return false;
-    text = zoom.TrayEditText;
-    return true;
-}
-
 void BoxEditor::cmdZoom_Click()
 {
     Command([this] {
         zoomReturn_ = true;
         QString text = BoxText();
         const QString caption = Caption() + QLatin1Char(':') + cmbBoxType->currentText() + QLatin1Char('.') + lblText->text();
-        if (TextZoom(text, caption, selectedKindRow_.id))
+        if (ZoomTextEdit(this, caption, text, selectedKindRow_.id))
             SetBoxText(text);
     });
     // Back from the zoom the focus goes to the text box, as it does after leaving the button backwards.
@@ -1013,7 +1000,7 @@ void BoxEditor::sprCase_ButtonClicked(int col, int row)
         QString text = grid.Text(CaseColumn::Text, row);
         const QString caption = Caption() + QLatin1Char(':') + cmbBoxType->currentText() + QLatin1Char('.')
                                 + lblCase->text() + QLatin1Char(':') + grid.Text(CaseColumn::Shown, row);
-        if (TextZoom(text, caption, TagId::Case))
+        if (ZoomTextEdit(this, caption, text, TagId::Case))
             grid.SetText(CaseColumn::Text, row, text);
     });
 }

@@ -210,8 +210,6 @@ private:
     void WindowMenuFill();
     void PanelsEnable();
     QWidget* frame() const;
-    // The enlarged text editor; false when it was cancelled.
-    bool TextZoom(QString& text, const QString& caption, std::int32_t tagType);
     // Runs a handler as a command of this window (busy protocol, errors shown).
     void Command(const std::function<void()>& work);
 

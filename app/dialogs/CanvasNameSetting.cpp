@@ -78,15 +78,9 @@ void CanvasNameSetting::cmdUpdate_Click()
 void CanvasNameSetting::cmdZoom_Click()
 {
     ProcessingStart(this);
-    ZoomScreen zoom(this);
-    zoom.TrayEditText = txtCanvasName->text();
-    zoom.TrayModifyCaption = windowTitle();
-    zoom.TrayTagType = 0;
-    zoom.TrayMaxTextWidth = NameMaxChars;
-    zoom.TrayMaxTextHeight = NameMaxLines;
-    zoom.exec();
-    if (!zoom.TrayCancel)
-        txtCanvasName->setText(platform::vbrt::Trim(zoom.TrayEditText));
+    QString name = txtCanvasName->text();
+    if (ZoomTextEdit(this, windowTitle(), name, 0, NameMaxChars, NameMaxLines))
+        txtCanvasName->setText(platform::vbrt::Trim(name));
     ProcessingEnd(this, false, false);
 }
 

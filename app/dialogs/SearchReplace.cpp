@@ -579,15 +579,10 @@ void SearchReplace::cmdZoom_Click(int index)
     RunCommand(this, [&] {
         QComboBox* list = index == 0 ? cmbSearchText : cmbReplaceText;
         QLabel* label = index == 0 ? lblSearchText : lblReplaceText;
-        ZoomScreen zoom(this);
-        zoom.TrayEditText = list->currentText();
-        zoom.TrayModifyCaption = windowTitle() + QLatin1Char(':') + label->text();
-        zoom.TrayTagType = 0;
-        zoom.TrayMaxTextWidth = 50;
-        zoom.TrayMaxTextHeight = 1;
-        zoom.exec();
-        if (!zoom.TrayCancel && zoom.TrayEditText != list->currentText())
-            list->setEditText(zoom.TrayEditText);
+        QString text = list->currentText();
+        if (ZoomTextEdit(this, windowTitle() + QLatin1Char(':') + label->text(), text, 0, 50, 1) &&
+            text != list->currentText())
+            list->setEditText(text);
         ModalWindowShow(windowTitle());
     });
 }

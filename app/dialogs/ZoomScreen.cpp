@@ -192,4 +192,20 @@ void ZoomScreen::Form_Unload()
     ProcessingEnd(this, false, false);
 }
 
+bool ZoomTextEdit(QWidget* parent, const QString& caption, QString& text, std::int32_t tagType,
+                  std::int32_t maxWidth, std::int32_t maxHeight)
+{
+    ZoomScreen zoom(parent);
+    zoom.TrayEditText = text;
+    zoom.TrayModifyCaption = caption;
+    zoom.TrayTagType = tagType;
+    zoom.TrayMaxTextWidth = maxWidth;
+    zoom.TrayMaxTextHeight = maxHeight;
+    zoom.exec();
+    if (zoom.TrayCancel)
+        return false;
+    text = zoom.TrayEditText;
+    return true;
+}
+
 } // namespace vellumora

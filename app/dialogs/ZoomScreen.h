@@ -62,4 +62,9 @@ private:
     Qt::WindowStates mainWindowState_ = Qt::WindowNoState;
 };
 
+// Edits text in the zoom dialog over parent, the limits as the Tray members take them; false when
+// the dialog was cancelled, text then being as it was.
+bool ZoomTextEdit(QWidget* parent, const QString& caption, QString& text, std::int32_t tagType,
+                  std::int32_t maxWidth = -1, std::int32_t maxHeight = -1);
+
 } // namespace vellumora

@@ -181,17 +181,7 @@ void ModuleLinksRegister()
     links.CanvasSequenceDialog = CanvasSequenceShow;
     links.ZoomEditDialog = [](const QString& caption, QString& text, std::int32_t tagType, std::int32_t maxWidth,
                               std::int32_t maxHeight) {
-        ZoomScreen zoom;
-        zoom.TrayEditText = text;
-        zoom.TrayModifyCaption = caption;
-        zoom.TrayTagType = tagType;
-        zoom.TrayMaxTextWidth = maxWidth;
-        zoom.TrayMaxTextHeight = maxHeight;
-        zoom.exec();
-        if (zoom.TrayCancel)
-            return false;
-        text = zoom.TrayEditText;
-        return true;
+        return ZoomTextEdit(nullptr, caption, text, tagType, maxWidth, maxHeight);
     };
     SetFontSettingShow(FontSettingTrayShow);
 }
