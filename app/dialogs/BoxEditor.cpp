@@ -1235,12 +1235,7 @@ void BoxEditor::cmdUpdate_Click()
 void BoxEditor::SessionReturn(bool cancel)
 {
     // The call unloads this window: the tray is copied first, as the window may go meanwhile.
-    BoxEditorTray tray;
-    tray.TrayPutFileName = TrayPutFileName;
-    tray.TrayGetFileName = TrayGetFileName;
-    tray.TrayBaseIndex = TrayBaseIndex;
-    tray.TrayBoxSubIndex = TrayBoxSubIndex;
-    tray.TrayEditMode = TrayEditMode;
+    const BoxEditorTray tray = *this;
     BoxEditorLink().EditorReturn(tray, cancel);
 }
 
@@ -1355,11 +1350,7 @@ bool BoxEditor::eventFilter(QObject* watched, QEvent* event)
 QWidget* BoxEditorShow(const BoxEditorTray& tray)
 {
     auto* editor = new BoxEditor;
-    editor->TrayPutFileName = tray.TrayPutFileName;
-    editor->TrayGetFileName = tray.TrayGetFileName;
-    editor->TrayBaseIndex = tray.TrayBaseIndex;
-    editor->TrayBoxSubIndex = tray.TrayBoxSubIndex;
-    editor->TrayEditMode = tray.TrayEditMode;
+    static_cast<BoxEditorTray&>(*editor) = tray;
     try {
         editor->Show();
     } catch (...) {

@@ -83,18 +83,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-class BoxEditor : public QWidget {
+// The Tray members are set by the session before the window is shown.
+class BoxEditor : public QWidget, public BoxEditorTray {
     Q_OBJECT
 public:
     explicit BoxEditor(QWidget* parent = nullptr);
     ~BoxEditor() override;
-
-    // Set by the session before the window is shown.
-    QString TrayPutFileName;
-    QString TrayGetFileName;
-    std::int16_t TrayBaseIndex = 0;
-    std::int16_t TrayBoxSubIndex = 0;
-    std::int32_t TrayEditMode = 0;
 
     // Shows the window in the main window's workspace (top-level without one): loads it and runs
     // its first activation.
