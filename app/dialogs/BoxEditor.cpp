@@ -790,11 +790,7 @@ void BoxEditor::Form_Activate()
         }
     }
     MenusRefresh();
-    try {
-        ProcessingEnd(this);
-    } catch (const std::exception& e) {
-        ErrorMessageBox(FailureText(e));
-    }
+    Guarded([this] { ProcessingEnd(this); });
 }
 
 void BoxEditor::MenusRefresh()
@@ -861,11 +857,7 @@ void BoxEditor::cmbBoxType_Click()
         return;
     const std::int32_t tagId = cmbBoxType->itemData(index).toInt();
     if (!KindAccepted(index)) {
-        try {
-            ProcessingEnd(this);
-        } catch (const std::exception& e) {
-            ErrorMessageBox(FailureText(e));
-        }
+        Guarded([this] { ProcessingEnd(this); });
         cmbBoxType->setFocus();
         return;
     }
@@ -1038,11 +1030,7 @@ void BoxEditor::sprCase_LeaveCell(int col, int row, int newCol, int newRow)
 
 void BoxEditor::sprCase_Advance(bool forward)
 {
-    try {
-        ProcessingEnd(this);
-    } catch (const std::exception& e) {
-        ErrorMessageBox(FailureText(e));
-    }
+    Guarded([this] { ProcessingEnd(this); });
     if (forward)
         cmdUpdate->setFocus(Qt::TabFocusReason);
     else
