@@ -4,7 +4,6 @@
 #include "app/dialogs/ZoomScreen.h"
 
 #include "app/core/ApplicationGlobals.h"
-#include "app/core/DebugLog.h"
 #include "app/core/EditState.h"
 #include "app/core/MainWindowLink.h"
 #include "app/core/ModuleLinks.h"
@@ -313,11 +312,7 @@ void SearchReplace::textListLostFocus(QComboBox* list)
 
 void SearchReplace::keyPressEvent(QKeyEvent* event)
 {
-    int keyCode = event->key();
-    DialogKeyDown(keyCode, int(event->modifiers()), this);
-    if (keyCode != 0)
-        DebugKeyCheck(keyCode, int(event->modifiers()), this);
-    if (keyCode == 0)
+    if (DialogKeyTaken(event, this))
         event->accept();
     else
         QDialog::keyPressEvent(event);
