@@ -455,18 +455,17 @@ void SearchReplace::cmdSearch_Click()
     RunCommand(this, [&] {
         if (SearchTextCheck())
             return;
-        if (ConditionCheck()) {
+        // The search under way goes on; changed conditions start a new one.
+        bool searching = ConditionCheck();
+        if (!searching) {
+            OptionStore();
+            PartsLockSet(0, true);
+            searching = SearchExecute();
+        }
+        if (searching) {
             SearchNextShow();
             DialogPlace();
             raise();
-        } else {
-            OptionStore();
-            PartsLockSet(0, true);
-            if (SearchExecute()) {
-                SearchNextShow();
-                DialogPlace();
-                raise();
-            }
         }
         if (!SearchFound())
             searchEnded();
