@@ -201,12 +201,6 @@ void CanvasShowForSearch(std::int16_t canvas)
     SearchStateShow(ApplicationGlobals.SearchSettings.SearchText + StateSuffix);
 }
 
-// Brings the canvas window to the front with the box in view.
-void BoxIntoView(std::int16_t canvas, std::int16_t box)
-{
-    CanvasSlideToBox(canvas, box);
-}
-
 void OverlayShow(CanvasSurface& form, const SearchMatchRecord& record)
 {
     platform::richtext::RichTextBox& overlay = form.rtxBox;
@@ -247,7 +241,7 @@ void MatchShow(std::int16_t canvas, std::int16_t box, const SearchMatchRecord& r
         form = WindowOf(canvas);
     }
     if (form) {
-        BoxIntoView(canvas, box);
+        CanvasSlideToBox(canvas, box);
         if (Search.SearchMatchCursor == 0)
             form->PartsLock(1, box, 1, true);
     }
