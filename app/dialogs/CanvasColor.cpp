@@ -46,7 +46,6 @@ void CanvasColor::Form_Load()
     FormControlsClear(this, true);
     defaultListed_ = !CanvasColorDefault().isEmpty();
     ColorComboSet(cmbColor, defaultListed_, TrayCanvasColor);
-    TrayCancel = false;
     setWindowTitle(MenuCaptionClean(TrayCaption));
     ModalWindowShow(windowTitle());
 }

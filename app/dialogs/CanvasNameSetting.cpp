@@ -49,7 +49,6 @@ void CanvasNameSetting::Form_Load()
 {
     FormControlsClear(this, true);
     txtCanvasName->setText(platform::vbrt::Trim(TrayCanvasName));
-    TrayCancel = false;
     ModalWindowShow(windowTitle());
 }
 

@@ -70,7 +70,6 @@ void CanvasSequence::Form_Load()
     if (grid.MaxRows() > 0)
         sprCaption->SetActiveCell(1, 1);
     sprCaption->SetReDraw(true);
-    TrayCancel = false;
     setWindowTitle(MenuCaptionClean(TrayCaption));
     ModalWindowShow(windowTitle());
 }

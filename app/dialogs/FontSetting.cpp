@@ -94,7 +94,6 @@ void FontSetting::Form_Load()
         chkFontStrikethru->setChecked(TrayFontStrikethru);
         chkFontUnderLine->setChecked(TrayFontUnderLine);
     }
-    TrayCancel = false;
     const QString caption = MenuCaptionClean(TrayCaption);
     setWindowTitle(caption);
     ModalWindowShow(caption);

@@ -58,7 +58,6 @@ void FrameSetting::Form_Load()
 {
     FormControlsClear(this, true);
     ColorComboSet(cmbColor, true, TrayFrameColor);
-    TrayCancel = false;
     setWindowTitle(MenuCaptionClean(TrayCaption));
     ModalWindowShow(windowTitle());
 }

@@ -99,7 +99,6 @@ void ZoomScreen::Form_Load()
                             QStringLiteral("]");
     setWindowTitle(caption);
     ModalWindowShow(caption);
-    TrayCancel = false;
 }
 
 void ZoomScreen::showEvent(QShowEvent* event)
