@@ -14,7 +14,6 @@ namespace vellumora {
 
 namespace {
 
-constexpr int Pixel = platform::vbrt::TwipsPerPixel;
 constexpr int Margin = 240;
 constexpr int LabelWidth = 1080;
 constexpr int ComboWidth = 3000;
@@ -23,11 +22,6 @@ constexpr int RowPitch = 420;
 constexpr int ButtonWidth = 1080;
 constexpr int ButtonHeight = 375;
 constexpr int ButtonGap = 120;
-
-QRect Twips(int x, int y, int width, int height)
-{
-    return QRect(x / Pixel, y / Pixel, width / Pixel, height / Pixel);
-}
 
 // Where a check in the form comes from: blanks count as nothing chosen.
 bool Blank(const QString& text)

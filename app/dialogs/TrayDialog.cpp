@@ -2,6 +2,7 @@
 
 #include "app/core/DebugLog.h"
 #include "app/core/Processing.h"
+#include "platform/vbrt/Value.h"
 
 #include <QBoxLayout>
 #include <QKeyEvent>
@@ -74,6 +75,12 @@ QBoxLayout* TrayDialog::UpdateCancelBox(Qt::Orientation orientation, QPushButton
     box->addWidget(update);
     box->addWidget(cancel);
     return box;
+}
+
+QRect TrayDialog::Twips(int x, int y, int width, int height)
+{
+    constexpr int pixel = platform::vbrt::TwipsPerPixel;
+    return QRect(x / pixel, y / pixel, width / pixel, height / pixel);
 }
 
 void TrayDialog::reject()

@@ -6,6 +6,7 @@
 // cancel.
 
 #include <QDialog>
+#include <QRect>
 
 #include <functional>
 
@@ -45,6 +46,8 @@ protected:
     void UpdateCancelButtonsMake(QPushButton*& update, QPushButton*& cancel, std::function<void()> updateClick);
     // A row (or column) of its own for the two buttons, pushed to its end; for the caller's layout.
     static QBoxLayout* UpdateCancelBox(Qt::Orientation orientation, QPushButton* update, QPushButton* cancel);
+    // A place laid out in twips, as the screen shows it in pixels.
+    static QRect Twips(int x, int y, int width, int height);
 
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

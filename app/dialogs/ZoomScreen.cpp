@@ -28,11 +28,6 @@ constexpr std::int32_t ButtonHeight = 375;
 // Neither the text box nor the buttons' distance from the left or top edge shrinks below this.
 constexpr std::int32_t SmallestRoom = 3000;
 
-QRect Twips(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height)
-{
-    return QRect(x / Pixel, y / Pixel, width / Pixel, height / Pixel);
-}
-
 // The text box holds LF line ends; the callers' texts join lines with CR LF.
 QString ToEditor(const QString& text)
 {
