@@ -34,12 +34,12 @@ CanvasNameSetting::CanvasNameSetting(QWidget* parent) : TrayDialog(parent)
     cmdZoom = new QPushButton(QStringLiteral("ｽﾞｰﾑ(&Z)"), this);
     cmdZoom->setObjectName(QStringLiteral("cmdZoom"));
     cmdZoom->setAutoDefault(false);
-    UpdateCancelButtonsMake(cmdUpdate, cmdCancel, [this] { cmdUpdate_Click(); });
+    UpdateCancelButtonsMake();
     auto* layout = new QGridLayout(this);
     layout->addWidget(lblType, 0, 0);
     layout->addWidget(txtCanvasName, 0, 1);
     layout->addWidget(cmdZoom, 0, 2);
-    layout->addLayout(UpdateCancelBox(Qt::Horizontal, cmdUpdate, cmdCancel), 1, 0, 1, 3);
+    layout->addLayout(UpdateCancelBox(Qt::Horizontal), 1, 0, 1, 3);
     connect(cmdZoom, &QPushButton::clicked, this, [this] { EventBoundary([this] { cmdZoom_Click(); }); });
 }
 
@@ -81,11 +81,6 @@ void CanvasNameSetting::cmdZoom_Click()
     if (ZoomTextEdit(this, windowTitle(), name, 0, NameMaxChars, NameMaxLines))
         txtCanvasName->setText(platform::vbrt::Trim(name));
     ProcessingEnd(this, false, false);
-}
-
-void CanvasNameSetting::cmdCancel_Click()
-{
-    Cancel(cmdCancel);
 }
 
 void CanvasNameSetting::Form_Unload()

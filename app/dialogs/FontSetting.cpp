@@ -62,7 +62,7 @@ FontSetting::FontSetting(QWidget* parent) : TrayDialog(parent)
     y += RowPitch + ButtonGap;
 
     const int width = 2 * Margin + LabelWidth + ComboWidth;
-    UpdateCancelButtonsMake(cmdUpdate, cmdCancel, [this] { cmdUpdate_Click(); });
+    UpdateCancelButtonsMake();
     cmdUpdate->setGeometry(Twips(width - Margin - 2 * ButtonWidth - ButtonGap, y, ButtonWidth, ButtonHeight));
     cmdCancel->setGeometry(Twips(width - Margin - ButtonWidth, y, ButtonWidth, ButtonHeight));
     setFixedSize(Twips(0, 0, width, y + ButtonHeight + Margin).size());
@@ -118,11 +118,6 @@ void FontSetting::cmdUpdate_Click()
         TrayFontUnderLine = chkFontUnderLine->isChecked();
     }
     Confirm();
-}
-
-void FontSetting::cmdCancel_Click()
-{
-    Cancel(cmdCancel);
 }
 
 bool DefaultFontDialog(const QString& caption, QString& fontName, QString& fontSize, QString& colorName)

@@ -12,7 +12,6 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class QPushButton;
 
 namespace vellumora {
 
@@ -32,11 +31,8 @@ public:
     QCheckBox* chkFontItalic = nullptr;
     QCheckBox* chkFontStrikethru = nullptr;
     QCheckBox* chkFontUnderLine = nullptr;
-    QPushButton* cmdUpdate = nullptr;
-    QPushButton* cmdCancel = nullptr;
 
-    void cmdUpdate_Click();
-    void cmdCancel_Click() override;
+    void cmdUpdate_Click() override;
 
 protected:
     void Form_Load() override;

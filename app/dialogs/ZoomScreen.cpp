@@ -54,7 +54,7 @@ ZoomScreen::ZoomScreen(QWidget* parent) : TrayDialog(parent)
     txtZoomEditor->setObjectName(QStringLiteral("txtZoomEditor"));
     txtZoomEditor->setTabChangesFocus(true);
     lblText->setBuddy(txtZoomEditor);
-    UpdateCancelButtonsMake(cmdUpdate, cmdCancel, [this] { cmdUpdate_Click(); });
+    UpdateCancelButtonsMake();
 
     const std::int32_t textTop = Margin + LabelHeight + 60;
     const std::int32_t buttonTop = DesignHeight - Margin - ButtonHeight;
@@ -173,11 +173,6 @@ void ZoomScreen::cmdUpdate_Click()
     }
     TrayEditText = text;
     Confirm();
-}
-
-void ZoomScreen::cmdCancel_Click()
-{
-    Cancel(cmdCancel);
 }
 
 void ZoomScreen::Form_Unload()

@@ -11,7 +11,6 @@
 
 class QLabel;
 class QPlainTextEdit;
-class QPushButton;
 
 namespace vellumora {
 
@@ -33,11 +32,8 @@ public:
 
     QLabel* lblText = nullptr;
     QPlainTextEdit* txtZoomEditor = nullptr;
-    QPushButton* cmdUpdate = nullptr;
-    QPushButton* cmdCancel = nullptr;
 
-    void cmdUpdate_Click();
-    void cmdCancel_Click() override;
+    void cmdUpdate_Click() override;
 
 protected:
     void Form_Load() override;
