@@ -680,16 +680,16 @@ void BoxEditor::BoxTypeModeSet()
     }
 }
 
-void BoxEditor::BoxTypeAllowed(std::int32_t tagId, bool& allowed) const
+bool BoxEditor::BoxTypeAllowed(std::int32_t tagId) const
 {
     const TagTableRecord row = TagTableGet(tagId);
     const std::int32_t kinds =
         TrayBaseIndex >= 0 && static_cast<std::size_t>(TrayBaseIndex) < B.size()
             ? B[static_cast<std::size_t>(TrayBaseIndex)].header.kindFlags
             : 0;
-    allowed = (row.flags & kinds & TagAttribute::ObstinateMask) != 0 && !row.boxName.isEmpty()
-              && (boxTypeMode_ == 1 || (boxTypeMode_ == 2 && row.id != TagId::Routine)
-                  || (boxTypeMode_ == 3 && (row.flags & TagAttribute::SubLevel)));
+    return (row.flags & kinds & TagAttribute::ObstinateMask) != 0 && !row.boxName.isEmpty()
+           && (boxTypeMode_ == 1 || (boxTypeMode_ == 2 && row.id != TagId::Routine)
+               || (boxTypeMode_ == 3 && (row.flags & TagAttribute::SubLevel)));
 }
 
 void BoxEditor::Form_Activate()
@@ -707,9 +707,7 @@ void BoxEditor::Form_Activate()
             const QSignalBlocker block(cmbBoxType);
             cmbBoxType->clear();
             for (const TagTableRecord& row : PR.TagTable) {
-                bool allowed = false;
-                BoxTypeAllowed(row.id, allowed);
-                if (!allowed)
+                if (!BoxTypeAllowed(row.id))
                     continue;
                 cmbBoxType->addItem(row.boxName, row.id);
                 if (row.id == record.tagId)
@@ -843,8 +841,7 @@ bool BoxEditor::KindAccepted(int index)
 {
     // The canvas may have changed since the list was filled: the rules are applied afresh.
     BoxTypeModeSet();
-    bool allowed = false;
-    BoxTypeAllowed(cmbBoxType->itemData(index).toInt(), allowed);
+    const bool allowed = BoxTypeAllowed(cmbBoxType->itemData(index).toInt());
     if (!allowed)
         ErrorMessageBox(QStringLiteral("現在") + cmbBoxType->itemText(index) + QStringLiteral("は指定出来ません。"));
     return allowed;

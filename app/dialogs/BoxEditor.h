@@ -195,7 +195,8 @@ private:
     void createControls();
     void createMenus();
     void BoxTypeModeSet();
-    void BoxTypeAllowed(std::int32_t tagId, bool& allowed) const;
+    // Whether the kind may be chosen for the box under the canvas's kinds and the editing mode.
+    bool BoxTypeAllowed(std::int32_t tagId) const;
     // True when the kind of the list entry may be chosen now; else the refusal is shown.
     bool KindAccepted(int index);
     bool Form_KeyDown(int key, Qt::KeyboardModifiers modifiers);
