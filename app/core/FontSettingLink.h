@@ -11,8 +11,11 @@
 
 namespace vellumora {
 
-// The font dialog's public members: preset by the caller, read back unless TrayCancel.
-struct FontSettingTray {
+// The font dialog's public members: preset by the caller, read back unless it was cancelled. The
+// dialog itself carries them too.
+struct FontSettingFields {
+    // False: the document's default font; true: the font of boxes (with "標準" entries and the
+    // four styles).
     bool TrayFontSettingMode = false;
     QString TrayFontName;
     QString TrayFontSize;
@@ -22,6 +25,10 @@ struct FontSettingTray {
     bool TrayFontUnderLine = false;
     QString TrayColor;
     QString TrayCaption;
+};
+
+// The fields as the link carries them to the dialog and back.
+struct FontSettingTray : FontSettingFields {
     bool TrayCancel = true;
 };
 

@@ -681,16 +681,16 @@ void BoxEditor::BoxTypeModeSet()
     }
 }
 
-void BoxEditor::BoxTypeAllowed(std::int32_t tagId, bool& allowed) const
+bool BoxEditor::BoxTypeAllowed(std::int32_t tagId) const
 {
     const TagTableRecord row = TagTableGet(tagId);
     const std::int32_t kinds =
         TrayBaseIndex >= 0 && static_cast<std::size_t>(TrayBaseIndex) < B.size()
             ? B[static_cast<std::size_t>(TrayBaseIndex)].header.kindFlags
             : 0;
-    allowed = (row.flags & kinds & TagAttribute::ObstinateMask) != 0 && !row.boxName.isEmpty()
-              && (boxTypeMode_ == 1 || (boxTypeMode_ == 2 && row.id != TagId::Routine)
-                  || (boxTypeMode_ == 3 && (row.flags & TagAttribute::SubLevel)));
+    return (row.flags & kinds & TagAttribute::ObstinateMask) != 0 && !row.boxName.isEmpty()
+           && (boxTypeMode_ == 1 || (boxTypeMode_ == 2 && row.id != TagId::Routine)
+               || (boxTypeMode_ == 3 && (row.flags & TagAttribute::SubLevel)));
 }
 
 void BoxEditor::Form_Activate()
@@ -708,9 +708,7 @@ void BoxEditor::Form_Activate()
             const QSignalBlocker block(cmbBoxType);
             cmbBoxType->clear();
             for (const TagTableRecord& row : PR.TagTable) {
-                bool allowed = false;
-                BoxTypeAllowed(row.id, allowed);
-                if (!allowed)
+                if (!BoxTypeAllowed(row.id))
                     continue;
                 cmbBoxType->addItem(row.boxName, row.id);
                 if (row.id == record.tagId)
@@ -791,11 +789,7 @@ void BoxEditor::Form_Activate()
         }
     }
     MenusRefresh();
-    try {
-        ProcessingEnd(this);
-    } catch (const std::exception& e) {
-        ErrorMessageBox(FailureText(e));
-    }
+    Guarded([this] { ProcessingEnd(this); });
 }
 
 void BoxEditor::MenusRefresh()
@@ -848,8 +842,7 @@ bool BoxEditor::KindAccepted(int index)
 {
     // The canvas may have changed since the list was filled: the rules are applied afresh.
     BoxTypeModeSet();
-    bool allowed = false;
-    BoxTypeAllowed(cmbBoxType->itemData(index).toInt(), allowed);
+    const bool allowed = BoxTypeAllowed(cmbBoxType->itemData(index).toInt());
     if (!allowed)
         ErrorMessageBox(QStringLiteral("現在") + cmbBoxType->itemText(index) + QStringLiteral("は指定出来ません。"));
     return allowed;
@@ -862,11 +855,7 @@ void BoxEditor::cmbBoxType_Click()
         return;
     const std::int32_t tagId = cmbBoxType->itemData(index).toInt();
     if (!KindAccepted(index)) {
-        try {
-            ProcessingEnd(this);
-        } catch (const std::exception& e) {
-            ErrorMessageBox(FailureText(e));
-        }
+        Guarded([this] { ProcessingEnd(this); });
         cmbBoxType->setFocus();
         return;
     }
@@ -950,26 +939,13 @@ void BoxEditor::SetBoxText(const QString& text)
     txtText->setPlainText(QString(text).replace(CrLf, QStringLiteral("\n")));
 }
 
-bool BoxEditor::TextZoom(QString& text, const QString& caption, std::int32_t tagType)
-{
-    ZoomScreen zoom(this);
-    zoom.TrayEditText = text;
-    zoom.TrayModifyCaption = caption;
-    zoom.TrayTagType = tagType;
-    zoom.exec();
-    if (zoom.TrayCancel)
-        return false;
-    text = zoom.TrayEditText;
-    return true;
-}
-
 void BoxEditor::cmdZoom_Click()
 {
     Command([this] {
         zoomReturn_ = true;
         QString text = BoxText();
         const QString caption = Caption() + QLatin1Char(':') + cmbBoxType->currentText() + QLatin1Char('.') + lblText->text();
-        if (TextZoom(text, caption, selectedKindRow_.id))
+        if (ZoomTextEdit(this, caption, text, selectedKindRow_.id))
             SetBoxText(text);
     });
     // Back from the zoom the focus goes to the text box, as it does after leaving the button backwards.
@@ -1014,7 +990,7 @@ void BoxEditor::sprCase_ButtonClicked(int col, int row)
         QString text = grid.Text(CaseColumn::Text, row);
         const QString caption = Caption() + QLatin1Char(':') + cmbBoxType->currentText() + QLatin1Char('.')
                                 + lblCase->text() + QLatin1Char(':') + grid.Text(CaseColumn::Shown, row);
-        if (TextZoom(text, caption, TagId::Case))
+        if (ZoomTextEdit(this, caption, text, TagId::Case))
             grid.SetText(CaseColumn::Text, row, text);
     });
 }
@@ -1052,11 +1028,7 @@ void BoxEditor::sprCase_LeaveCell(int col, int row, int newCol, int newRow)
 
 void BoxEditor::sprCase_Advance(bool forward)
 {
-    try {
-        ProcessingEnd(this);
-    } catch (const std::exception& e) {
-        ErrorMessageBox(FailureText(e));
-    }
+    Guarded([this] { ProcessingEnd(this); });
     if (forward)
         cmdUpdate->setFocus(Qt::TabFocusReason);
     else
@@ -1249,12 +1221,7 @@ void BoxEditor::cmdUpdate_Click()
 void BoxEditor::SessionReturn(bool cancel)
 {
     // The call unloads this window: the tray is copied first, as the window may go meanwhile.
-    BoxEditorTray tray;
-    tray.TrayPutFileName = TrayPutFileName;
-    tray.TrayGetFileName = TrayGetFileName;
-    tray.TrayBaseIndex = TrayBaseIndex;
-    tray.TrayBoxSubIndex = TrayBoxSubIndex;
-    tray.TrayEditMode = TrayEditMode;
+    const BoxEditorTray tray = *this;
     BoxEditorLink().EditorReturn(tray, cancel);
 }
 
@@ -1369,11 +1336,7 @@ bool BoxEditor::eventFilter(QObject* watched, QEvent* event)
 QWidget* BoxEditorShow(const BoxEditorTray& tray)
 {
     auto* editor = new BoxEditor;
-    editor->TrayPutFileName = tray.TrayPutFileName;
-    editor->TrayGetFileName = tray.TrayGetFileName;
-    editor->TrayBaseIndex = tray.TrayBaseIndex;
-    editor->TrayBoxSubIndex = tray.TrayBoxSubIndex;
-    editor->TrayEditMode = tray.TrayEditMode;
+    static_cast<BoxEditorTray&>(*editor) = tray;
     try {
         editor->Show();
     } catch (...) {

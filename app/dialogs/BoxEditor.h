@@ -83,18 +83,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-class BoxEditor : public QWidget {
+// The Tray members are set by the session before the window is shown.
+class BoxEditor : public QWidget, public BoxEditorTray {
     Q_OBJECT
 public:
     explicit BoxEditor(QWidget* parent = nullptr);
     ~BoxEditor() override;
-
-    // Set by the session before the window is shown.
-    QString TrayPutFileName;
-    QString TrayGetFileName;
-    std::int16_t TrayBaseIndex = 0;
-    std::int16_t TrayBoxSubIndex = 0;
-    std::int32_t TrayEditMode = 0;
 
     // Shows the window in the main window's workspace (top-level without one): loads it and runs
     // its first activation.
@@ -201,7 +195,8 @@ private:
     void createControls();
     void createMenus();
     void BoxTypeModeSet();
-    void BoxTypeAllowed(std::int32_t tagId, bool& allowed) const;
+    // Whether the kind may be chosen for the box under the canvas's kinds and the editing mode.
+    bool BoxTypeAllowed(std::int32_t tagId) const;
     // True when the kind of the list entry may be chosen now; else the refusal is shown.
     bool KindAccepted(int index);
     bool Form_KeyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -210,8 +205,6 @@ private:
     void WindowMenuFill();
     void PanelsEnable();
     QWidget* frame() const;
-    // The enlarged text editor; false when it was cancelled.
-    bool TextZoom(QString& text, const QString& caption, std::int32_t tagType);
     // Runs a handler as a command of this window (busy protocol, errors shown).
     void Command(const std::function<void()>& work);
 

@@ -32,11 +32,11 @@ CanvasColor::CanvasColor(QWidget* parent) : TrayDialog(parent)
     cmbColor->setObjectName(QStringLiteral("cmbColor"));
     cmbColor->setEditable(false);
     lblColor->setBuddy(cmbColor);
-    UpdateCancelButtonsMake(cmdUpdate, cmdCancel, [this] { cmdUpdate_Click(); });
+    UpdateCancelButtonsMake();
     auto* layout = new QGridLayout(this);
     layout->addWidget(lblColor, 0, 0);
     layout->addWidget(cmbColor, 0, 1);
-    layout->addLayout(UpdateCancelBox(Qt::Horizontal, cmdUpdate, cmdCancel), 1, 0, 1, 2);
+    layout->addLayout(UpdateCancelBox(Qt::Horizontal), 1, 0, 1, 2);
 }
 
 CanvasColor::~CanvasColor() = default;
@@ -46,7 +46,6 @@ void CanvasColor::Form_Load()
     FormControlsClear(this, true);
     defaultListed_ = !CanvasColorDefault().isEmpty();
     ColorComboSet(cmbColor, defaultListed_, TrayCanvasColor);
-    TrayCancel = false;
     setWindowTitle(MenuCaptionClean(TrayCaption));
     ModalWindowShow(windowTitle());
 }
@@ -66,11 +65,6 @@ void CanvasColor::cmdUpdate_Click()
     else
         TrayCanvasColor = cmbColor->currentText();
     Confirm();
-}
-
-void CanvasColor::cmdCancel_Click()
-{
-    Cancel(cmdCancel);
 }
 
 void CanvasColor::Form_Unload()

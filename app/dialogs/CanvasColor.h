@@ -9,7 +9,6 @@
 
 class QComboBox;
 class QLabel;
-class QPushButton;
 
 namespace vellumora {
 
@@ -24,11 +23,8 @@ public:
 
     QLabel* lblColor = nullptr;
     QComboBox* cmbColor = nullptr;
-    QPushButton* cmdUpdate = nullptr;
-    QPushButton* cmdCancel = nullptr;
 
-    void cmdUpdate_Click();
-    void cmdCancel_Click() override;
+    void cmdUpdate_Click() override;
 
 protected:
     void Form_Load() override;

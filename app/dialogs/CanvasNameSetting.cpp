@@ -34,12 +34,12 @@ CanvasNameSetting::CanvasNameSetting(QWidget* parent) : TrayDialog(parent)
     cmdZoom = new QPushButton(QStringLiteral("ｽﾞｰﾑ(&Z)"), this);
     cmdZoom->setObjectName(QStringLiteral("cmdZoom"));
     cmdZoom->setAutoDefault(false);
-    UpdateCancelButtonsMake(cmdUpdate, cmdCancel, [this] { cmdUpdate_Click(); });
+    UpdateCancelButtonsMake();
     auto* layout = new QGridLayout(this);
     layout->addWidget(lblType, 0, 0);
     layout->addWidget(txtCanvasName, 0, 1);
     layout->addWidget(cmdZoom, 0, 2);
-    layout->addLayout(UpdateCancelBox(Qt::Horizontal, cmdUpdate, cmdCancel), 1, 0, 1, 3);
+    layout->addLayout(UpdateCancelBox(Qt::Horizontal), 1, 0, 1, 3);
     connect(cmdZoom, &QPushButton::clicked, this, [this] { EventBoundary([this] { cmdZoom_Click(); }); });
 }
 
@@ -49,7 +49,6 @@ void CanvasNameSetting::Form_Load()
 {
     FormControlsClear(this, true);
     txtCanvasName->setText(platform::vbrt::Trim(TrayCanvasName));
-    TrayCancel = false;
     ModalWindowShow(windowTitle());
 }
 
@@ -78,21 +77,10 @@ void CanvasNameSetting::cmdUpdate_Click()
 void CanvasNameSetting::cmdZoom_Click()
 {
     ProcessingStart(this);
-    ZoomScreen zoom(this);
-    zoom.TrayEditText = txtCanvasName->text();
-    zoom.TrayModifyCaption = windowTitle();
-    zoom.TrayTagType = 0;
-    zoom.TrayMaxTextWidth = NameMaxChars;
-    zoom.TrayMaxTextHeight = NameMaxLines;
-    zoom.exec();
-    if (!zoom.TrayCancel)
-        txtCanvasName->setText(platform::vbrt::Trim(zoom.TrayEditText));
+    QString name = txtCanvasName->text();
+    if (ZoomTextEdit(this, windowTitle(), name, 0, NameMaxChars, NameMaxLines))
+        txtCanvasName->setText(platform::vbrt::Trim(name));
     ProcessingEnd(this, false, false);
-}
-
-void CanvasNameSetting::cmdCancel_Click()
-{
-    Cancel(cmdCancel);
 }
 
 void CanvasNameSetting::Form_Unload()

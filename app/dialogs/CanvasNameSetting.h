@@ -23,12 +23,9 @@ public:
     QLabel* lblType = nullptr;
     QLineEdit* txtCanvasName = nullptr;
     QPushButton* cmdZoom = nullptr;
-    QPushButton* cmdUpdate = nullptr;
-    QPushButton* cmdCancel = nullptr;
 
     void cmdZoom_Click();
-    void cmdUpdate_Click();
-    void cmdCancel_Click() override;
+    void cmdUpdate_Click() override;
 
 protected:
     void Form_Load() override;

@@ -34,13 +34,13 @@ CanvasSequence::CanvasSequence(QWidget* parent) : TrayDialog(parent)
     cmdDown = new QPushButton(QStringLiteral("▼\n(&D)"), this);
     cmdDown->setObjectName(QStringLiteral("cmdDown"));
     cmdDown->setAutoDefault(false);
-    UpdateCancelButtonsMake(cmdUpdate, cmdCancel, [this] { cmdUpdate_Click(); });
+    UpdateCancelButtonsMake();
     auto* layout = new QGridLayout(this);
     layout->addWidget(lblCaption, 0, 0);
     layout->addWidget(sprCaption, 1, 0, 3, 1);
     layout->addWidget(cmdUp, 1, 1);
     layout->addWidget(cmdDown, 2, 1);
-    layout->addLayout(UpdateCancelBox(Qt::Vertical, cmdUpdate, cmdCancel), 3, 1);
+    layout->addLayout(UpdateCancelBox(Qt::Vertical), 3, 1);
     connect(cmdUp, &QPushButton::clicked, this, [this] { EventBoundary([this] { cmdUp_Click(); }); });
     connect(cmdDown, &QPushButton::clicked, this, [this] { EventBoundary([this] { cmdDown_Click(); }); });
     connect(sprCaption, &platform::grid::Grid::Advance, this,
@@ -70,7 +70,6 @@ void CanvasSequence::Form_Load()
     if (grid.MaxRows() > 0)
         sprCaption->SetActiveCell(1, 1);
     sprCaption->SetReDraw(true);
-    TrayCancel = false;
     setWindowTitle(MenuCaptionClean(TrayCaption));
     ModalWindowShow(windowTitle());
 }
@@ -137,11 +136,6 @@ void CanvasSequence::cmdUpdate_Click()
             B[static_cast<std::size_t>(c)].header.number = static_cast<std::int16_t>(i);
     }
     Confirm();
-}
-
-void CanvasSequence::cmdCancel_Click()
-{
-    Cancel(cmdCancel);
 }
 
 void CanvasSequence::Form_Unload()

@@ -29,13 +29,10 @@ public:
     platform::grid::Grid* sprCaption = nullptr;
     QPushButton* cmdUp = nullptr;
     QPushButton* cmdDown = nullptr;
-    QPushButton* cmdUpdate = nullptr;
-    QPushButton* cmdCancel = nullptr;
 
     void cmdUp_Click();
     void cmdDown_Click();
-    void cmdUpdate_Click();
-    void cmdCancel_Click() override;
+    void cmdUpdate_Click() override;
 
 protected:
     void Form_Load() override;

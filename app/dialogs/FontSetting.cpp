@@ -14,7 +14,6 @@ namespace vellumora {
 
 namespace {
 
-constexpr int Pixel = platform::vbrt::TwipsPerPixel;
 constexpr int Margin = 240;
 constexpr int LabelWidth = 1080;
 constexpr int ComboWidth = 3000;
@@ -23,11 +22,6 @@ constexpr int RowPitch = 420;
 constexpr int ButtonWidth = 1080;
 constexpr int ButtonHeight = 375;
 constexpr int ButtonGap = 120;
-
-QRect Twips(int x, int y, int width, int height)
-{
-    return QRect(x / Pixel, y / Pixel, width / Pixel, height / Pixel);
-}
 
 // Where a check in the form comes from: blanks count as nothing chosen.
 bool Blank(const QString& text)
@@ -68,7 +62,7 @@ FontSetting::FontSetting(QWidget* parent) : TrayDialog(parent)
     y += RowPitch + ButtonGap;
 
     const int width = 2 * Margin + LabelWidth + ComboWidth;
-    UpdateCancelButtonsMake(cmdUpdate, cmdCancel, [this] { cmdUpdate_Click(); });
+    UpdateCancelButtonsMake();
     cmdUpdate->setGeometry(Twips(width - Margin - 2 * ButtonWidth - ButtonGap, y, ButtonWidth, ButtonHeight));
     cmdCancel->setGeometry(Twips(width - Margin - ButtonWidth, y, ButtonWidth, ButtonHeight));
     setFixedSize(Twips(0, 0, width, y + ButtonHeight + Margin).size());
@@ -94,7 +88,6 @@ void FontSetting::Form_Load()
         chkFontStrikethru->setChecked(TrayFontStrikethru);
         chkFontUnderLine->setChecked(TrayFontUnderLine);
     }
-    TrayCancel = false;
     const QString caption = MenuCaptionClean(TrayCaption);
     setWindowTitle(caption);
     ModalWindowShow(caption);
@@ -127,11 +120,6 @@ void FontSetting::cmdUpdate_Click()
     Confirm();
 }
 
-void FontSetting::cmdCancel_Click()
-{
-    Cancel(cmdCancel);
-}
-
 bool DefaultFontDialog(const QString& caption, QString& fontName, QString& fontSize, QString& colorName)
 {
     FontSetting dialog(MainWindow() ? MainWindow()->window() : nullptr);
@@ -147,6 +135,16 @@ bool DefaultFontDialog(const QString& caption, QString& fontName, QString& fontS
     fontSize = dialog.TrayFontSize;
     colorName = dialog.TrayColor;
     return true;
+}
+
+void FontSettingTrayShow(FontSettingTray& tray)
+{
+    FontSetting dialog;
+    static_cast<FontSettingFields&>(dialog) = tray;
+    dialog.exec();
+    tray.TrayCancel = dialog.TrayCancel;
+    if (!dialog.TrayCancel)
+        static_cast<FontSettingFields&>(tray) = dialog;
 }
 
 } // namespace vellumora

@@ -4,6 +4,7 @@
 // The default-font command asks it for the document's font, the box-font command for the font
 // of the selected parts.
 
+#include "app/core/FontSettingLink.h"
 #include "app/dialogs/TrayDialog.h"
 
 #include <QString>
@@ -11,27 +12,14 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class QPushButton;
 
 namespace vellumora {
 
-class FontSetting : public TrayDialog {
+class FontSetting : public TrayDialog, public FontSettingFields {
     Q_OBJECT
 public:
     explicit FontSetting(QWidget* parent = nullptr);
     ~FontSetting() override;
-
-    // False: the document's default font; true: the font of boxes (with "標準" entries and the
-    // four styles).
-    bool TrayFontSettingMode = false;
-    QString TrayFontName;
-    QString TrayFontSize;
-    bool TrayFontBold = false;
-    bool TrayFontItalic = false;
-    bool TrayFontStrikethru = false;
-    bool TrayFontUnderLine = false;
-    QString TrayColor;
-    QString TrayCaption;
 
     QLabel* lblFontName = nullptr;
     QComboBox* cmbFontName = nullptr;
@@ -43,11 +31,8 @@ public:
     QCheckBox* chkFontItalic = nullptr;
     QCheckBox* chkFontStrikethru = nullptr;
     QCheckBox* chkFontUnderLine = nullptr;
-    QPushButton* cmdUpdate = nullptr;
-    QPushButton* cmdCancel = nullptr;
 
-    void cmdUpdate_Click();
-    void cmdCancel_Click() override;
+    void cmdUpdate_Click() override;
 
 protected:
     void Form_Load() override;
@@ -56,5 +41,8 @@ protected:
 // Opens the font dialog for the document's default font; the three texts go in as the current
 // choice and come back as the new one. False when the dialog was cancelled.
 bool DefaultFontDialog(const QString& caption, QString& fontName, QString& fontSize, QString& colorName);
+// Opens the font dialog on the tray's fields (the show step of the font-setting link); the fields
+// come back unless the tray comes back cancelled.
+void FontSettingTrayShow(FontSettingTray& tray);
 
 } // namespace vellumora

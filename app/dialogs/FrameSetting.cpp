@@ -44,12 +44,12 @@ FrameSetting::FrameSetting(QWidget* parent) : TrayDialog(parent)
     auto* colorRow = new QHBoxLayout(frmColor);
     colorRow->addWidget(lblColor);
     colorRow->addWidget(cmbColor, 1);
-    UpdateCancelButtonsMake(cmdUpdate, cmdCancel, [this] { cmdUpdate_Click(); });
+    UpdateCancelButtonsMake();
     auto* layout = new QGridLayout(this);
     layout->addWidget(lblFrameSameText, 0, 0);
     layout->addWidget(frmFrameSameText, 1, 0);
     layout->addWidget(frmColor, 1, 1);
-    layout->addLayout(UpdateCancelBox(Qt::Horizontal, cmdUpdate, cmdCancel), 2, 0, 1, 2);
+    layout->addLayout(UpdateCancelBox(Qt::Horizontal), 2, 0, 1, 2);
 }
 
 FrameSetting::~FrameSetting() = default;
@@ -58,7 +58,6 @@ void FrameSetting::Form_Load()
 {
     FormControlsClear(this, true);
     ColorComboSet(cmbColor, true, TrayFrameColor);
-    TrayCancel = false;
     setWindowTitle(MenuCaptionClean(TrayCaption));
     ModalWindowShow(windowTitle());
 }
@@ -92,11 +91,6 @@ void FrameSetting::cmdUpdate_Click()
     TrayFrameSameText = optFrameSameText[0]->isChecked();
     TrayFrameColor = cmbColor->currentText();
     Confirm();
-}
-
-void FrameSetting::cmdCancel_Click()
-{
-    Cancel(cmdCancel);
 }
 
 void FrameSetting::Form_Unload()

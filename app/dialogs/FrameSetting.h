@@ -9,7 +9,6 @@
 class QComboBox;
 class QGroupBox;
 class QLabel;
-class QPushButton;
 class QRadioButton;
 
 namespace vellumora {
@@ -30,12 +29,9 @@ public:
     QGroupBox* frmColor = nullptr;
     QLabel* lblColor = nullptr;
     QComboBox* cmbColor = nullptr;
-    QPushButton* cmdUpdate = nullptr;
-    QPushButton* cmdCancel = nullptr;
 
     void optFrameSameText_Click(int Index);
-    void cmdUpdate_Click();
-    void cmdCancel_Click() override;
+    void cmdUpdate_Click() override;
 
 protected:
     void Form_Load() override;

@@ -201,12 +201,6 @@ void CanvasShowForSearch(std::int16_t canvas)
     SearchStateShow(ApplicationGlobals.SearchSettings.SearchText + StateSuffix);
 }
 
-// Brings the canvas window to the front with the box in view.
-void BoxIntoView(std::int16_t canvas, std::int16_t box)
-{
-    CanvasSlideToBox(canvas, box);
-}
-
 void OverlayShow(CanvasSurface& form, const SearchMatchRecord& record)
 {
     platform::richtext::RichTextBox& overlay = form.rtxBox;
@@ -247,7 +241,7 @@ void MatchShow(std::int16_t canvas, std::int16_t box, const SearchMatchRecord& r
         form = WindowOf(canvas);
     }
     if (form) {
-        BoxIntoView(canvas, box);
+        CanvasSlideToBox(canvas, box);
         if (Search.SearchMatchCursor == 0)
             form->PartsLock(1, box, 1, true);
     }
@@ -256,11 +250,6 @@ void MatchShow(std::int16_t canvas, std::int16_t box, const SearchMatchRecord& r
     SearchMarkSet(record, false);
     if (form && overlay)
         OverlayShow(*form, record);
-}
-
-std::int16_t LineCountOf(const QString& text)
-{
-    return text.isEmpty() ? 0 : static_cast<std::int16_t>(text.count(QStringLiteral("\r\n")) + 1);
 }
 
 } // namespace
@@ -421,26 +410,19 @@ void ReplaceCurrent()
             }
         }
 
-        InternalCode code = InternalCode::Default;
-        code.text = text;
-        code.lineCount = LineCountOf(text);
+        InternalCode code = TextInfoMake(text);
         code.xy = record.TextXY;
         FontSelect(record.FontCode, record.Canvas);
         TextSizeMeasure(code, record.Canvas);
 
-        if (record.Box >= 1) {
-            if (BoxRecord* box = BoxAt(record.Canvas, record.Box))
-                (record.Which == 2 ? box->text2 : box->text) = code;
-        } else if (record.Sub >= 1) {
-            if (SubRecord* sub = SubAt(record.Canvas, record.Sub)) {
-                if (record.Which == 1) {
-                    sub->text = code;
-                } else {
-                    sub->text2 = code;
-                    if (sub->after > 0)
-                        if (SubRecord* next = SubAt(record.Canvas, sub->after))
-                            next->text = code;
-                }
+        if (InternalCode* stored = TextOf(record)) {
+            *stored = code;
+            // A sub line's second text is the first text of the sub line after it as well.
+            if (record.Box < 1 && record.Which == 2) {
+                const SubRecord* sub = SubAt(record.Canvas, record.Sub);
+                if (sub->after > 0)
+                    if (SubRecord* next = SubAt(record.Canvas, sub->after))
+                        next->text = code;
             }
         }
     } catch (const std::exception&) {

@@ -4,7 +4,6 @@
 #include "app/dialogs/ZoomScreen.h"
 
 #include "app/core/ApplicationGlobals.h"
-#include "app/core/DebugLog.h"
 #include "app/core/EditState.h"
 #include "app/core/MainWindowLink.h"
 #include "app/core/ModuleLinks.h"
@@ -313,11 +312,7 @@ void SearchReplace::textListLostFocus(QComboBox* list)
 
 void SearchReplace::keyPressEvent(QKeyEvent* event)
 {
-    int keyCode = event->key();
-    DialogKeyDown(keyCode, int(event->modifiers()), this);
-    if (keyCode != 0)
-        DebugKeyCheck(keyCode, int(event->modifiers()), this);
-    if (keyCode == 0)
+    if (DialogKeyTaken(event, this))
         event->accept();
     else
         QDialog::keyPressEvent(event);
@@ -460,18 +455,17 @@ void SearchReplace::cmdSearch_Click()
     RunCommand(this, [&] {
         if (SearchTextCheck())
             return;
-        if (ConditionCheck()) {
+        // The search under way goes on; changed conditions start a new one.
+        bool searching = ConditionCheck();
+        if (!searching) {
+            OptionStore();
+            PartsLockSet(0, true);
+            searching = SearchExecute();
+        }
+        if (searching) {
             SearchNextShow();
             DialogPlace();
             raise();
-        } else {
-            OptionStore();
-            PartsLockSet(0, true);
-            if (SearchExecute()) {
-                SearchNextShow();
-                DialogPlace();
-                raise();
-            }
         }
         if (!SearchFound())
             searchEnded();
@@ -579,15 +573,10 @@ void SearchReplace::cmdZoom_Click(int index)
     RunCommand(this, [&] {
         QComboBox* list = index == 0 ? cmbSearchText : cmbReplaceText;
         QLabel* label = index == 0 ? lblSearchText : lblReplaceText;
-        ZoomScreen zoom(this);
-        zoom.TrayEditText = list->currentText();
-        zoom.TrayModifyCaption = windowTitle() + QLatin1Char(':') + label->text();
-        zoom.TrayTagType = 0;
-        zoom.TrayMaxTextWidth = 50;
-        zoom.TrayMaxTextHeight = 1;
-        zoom.exec();
-        if (!zoom.TrayCancel && zoom.TrayEditText != list->currentText())
-            list->setEditText(zoom.TrayEditText);
+        QString text = list->currentText();
+        if (ZoomTextEdit(this, windowTitle() + QLatin1Char(':') + label->text(), text, 0, 50, 1) &&
+            text != list->currentText())
+            list->setEditText(text);
         ModalWindowShow(windowTitle());
     });
 }

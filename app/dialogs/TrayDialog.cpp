@@ -2,12 +2,12 @@
 
 #include "app/core/DebugLog.h"
 #include "app/core/Processing.h"
+#include "platform/vbrt/Value.h"
 
 #include <QBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
 
-#include <utility>
 
 namespace vellumora {
 
@@ -47,33 +47,39 @@ void TrayDialog::Confirm()
     done(QDialog::Accepted);
 }
 
-void TrayDialog::Cancel(QPushButton* cancelButton)
+void TrayDialog::cmdCancel_Click()
 {
-    cancelButton->setFocus();
+    cmdCancel->setFocus();
     ProcessingStart(this);
     TrayCancel = true;
     done(QDialog::Rejected);
 }
 
-void TrayDialog::UpdateCancelButtonsMake(QPushButton*& update, QPushButton*& cancel, std::function<void()> updateClick)
+void TrayDialog::UpdateCancelButtonsMake()
 {
-    update = new QPushButton(QStringLiteral("更新"), this);
-    update->setObjectName(QStringLiteral("cmdUpdate"));
-    update->setDefault(true);
-    cancel = new QPushButton(QStringLiteral("取消"), this);
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    cancel->setAutoDefault(false);
-    connect(update, &QPushButton::clicked, this, [click = std::move(updateClick)] { EventBoundary(click); });
-    connect(cancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    cmdUpdate = new QPushButton(QStringLiteral("更新"), this);
+    cmdUpdate->setObjectName(QStringLiteral("cmdUpdate"));
+    cmdUpdate->setDefault(true);
+    cmdCancel = new QPushButton(QStringLiteral("取消"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setAutoDefault(false);
+    connect(cmdUpdate, &QPushButton::clicked, this, [this] { EventBoundary([this] { cmdUpdate_Click(); }); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
 }
 
-QBoxLayout* TrayDialog::UpdateCancelBox(Qt::Orientation orientation, QPushButton* update, QPushButton* cancel)
+QBoxLayout* TrayDialog::UpdateCancelBox(Qt::Orientation orientation) const
 {
     auto* box = new QBoxLayout(orientation == Qt::Horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
     box->addStretch();
-    box->addWidget(update);
-    box->addWidget(cancel);
+    box->addWidget(cmdUpdate);
+    box->addWidget(cmdCancel);
     return box;
+}
+
+QRect TrayDialog::Twips(int x, int y, int width, int height)
+{
+    constexpr int pixel = platform::vbrt::TwipsPerPixel;
+    return QRect(x / pixel, y / pixel, width / pixel, height / pixel);
 }
 
 void TrayDialog::reject()

@@ -6,8 +6,7 @@
 // cancel.
 
 #include <QDialog>
-
-#include <functional>
+#include <QRect>
 
 class QBoxLayout;
 class QPushButton;
@@ -23,6 +22,16 @@ public:
     // True unless the dialog was left through its confirm button.
     bool TrayCancel = false;
 
+    // 更新 and 取消, made by UpdateCancelButtonsMake.
+    QPushButton* cmdUpdate = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+    // 更新: checks the controls, stores them in the Tray members and confirms; a refused check
+    // keeps the dialog open.
+    virtual void cmdUpdate_Click() = 0;
+    // 取消: the dialog closes cancelled.
+    virtual void cmdCancel_Click();
+
     // Shows the dialog modally; returns when it has closed.
     int exec() override;
     // Every way out but the confirm button goes through the cancel button.
@@ -31,20 +40,20 @@ public:
 protected:
     // Fills the controls from the Tray members; the caption is shown as the modal window's text.
     virtual void Form_Load() = 0;
-    virtual void cmdCancel_Click() = 0;
     // Closes the dialog; ProcessingEnd is the caller's, as it is when the dialog was cancelled.
     virtual void Form_Unload();
 
-    // The confirm and the cancel button's last step.
+    // The confirm button's last step.
     void Confirm();
-    void Cancel(QPushButton* cancelButton);
 
     // Makes the 更新 and 取消 buttons where the tab order wants them: 更新 is the default button
-    // and runs updateClick as an event boundary; 取消 is never pressed by Enter and runs
+    // and runs cmdUpdate_Click as an event boundary; 取消 is never pressed by Enter and runs
     // cmdCancel_Click. Placing them is the caller's.
-    void UpdateCancelButtonsMake(QPushButton*& update, QPushButton*& cancel, std::function<void()> updateClick);
+    void UpdateCancelButtonsMake();
     // A row (or column) of its own for the two buttons, pushed to its end; for the caller's layout.
-    static QBoxLayout* UpdateCancelBox(Qt::Orientation orientation, QPushButton* update, QPushButton* cancel);
+    QBoxLayout* UpdateCancelBox(Qt::Orientation orientation) const;
+    // A place laid out in twips, as the screen shows it in pixels.
+    static QRect Twips(int x, int y, int width, int height);
 
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -28,11 +28,6 @@ constexpr std::int32_t ButtonHeight = 375;
 // Neither the text box nor the buttons' distance from the left or top edge shrinks below this.
 constexpr std::int32_t SmallestRoom = 3000;
 
-QRect Twips(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height)
-{
-    return QRect(x / Pixel, y / Pixel, width / Pixel, height / Pixel);
-}
-
 // The text box holds LF line ends; the callers' texts join lines with CR LF.
 QString ToEditor(const QString& text)
 {
@@ -59,7 +54,7 @@ ZoomScreen::ZoomScreen(QWidget* parent) : TrayDialog(parent)
     txtZoomEditor->setObjectName(QStringLiteral("txtZoomEditor"));
     txtZoomEditor->setTabChangesFocus(true);
     lblText->setBuddy(txtZoomEditor);
-    UpdateCancelButtonsMake(cmdUpdate, cmdCancel, [this] { cmdUpdate_Click(); });
+    UpdateCancelButtonsMake();
 
     const std::int32_t textTop = Margin + LabelHeight + 60;
     const std::int32_t buttonTop = DesignHeight - Margin - ButtonHeight;
@@ -99,7 +94,6 @@ void ZoomScreen::Form_Load()
                             QStringLiteral("]");
     setWindowTitle(caption);
     ModalWindowShow(caption);
-    TrayCancel = false;
 }
 
 void ZoomScreen::showEvent(QShowEvent* event)
@@ -181,15 +175,26 @@ void ZoomScreen::cmdUpdate_Click()
     Confirm();
 }
 
-void ZoomScreen::cmdCancel_Click()
-{
-    Cancel(cmdCancel);
-}
-
 void ZoomScreen::Form_Unload()
 {
     TrayDialog::Form_Unload();
     ProcessingEnd(this, false, false);
+}
+
+bool ZoomTextEdit(QWidget* parent, const QString& caption, QString& text, std::int32_t tagType,
+                  std::int32_t maxWidth, std::int32_t maxHeight)
+{
+    ZoomScreen zoom(parent);
+    zoom.TrayEditText = text;
+    zoom.TrayModifyCaption = caption;
+    zoom.TrayTagType = tagType;
+    zoom.TrayMaxTextWidth = maxWidth;
+    zoom.TrayMaxTextHeight = maxHeight;
+    zoom.exec();
+    if (zoom.TrayCancel)
+        return false;
+    text = zoom.TrayEditText;
+    return true;
 }
 
 } // namespace vellumora

@@ -11,7 +11,6 @@
 
 class QLabel;
 class QPlainTextEdit;
-class QPushButton;
 
 namespace vellumora {
 
@@ -33,11 +32,8 @@ public:
 
     QLabel* lblText = nullptr;
     QPlainTextEdit* txtZoomEditor = nullptr;
-    QPushButton* cmdUpdate = nullptr;
-    QPushButton* cmdCancel = nullptr;
 
-    void cmdUpdate_Click();
-    void cmdCancel_Click() override;
+    void cmdUpdate_Click() override;
 
 protected:
     void Form_Load() override;
@@ -61,5 +57,10 @@ private:
     std::int32_t cancelTop_ = 0;
     Qt::WindowStates mainWindowState_ = Qt::WindowNoState;
 };
+
+// Edits text in the zoom dialog over parent, the limits as the Tray members take them; false when
+// the dialog was cancelled, text then being as it was.
+bool ZoomTextEdit(QWidget* parent, const QString& caption, QString& text, std::int32_t tagType,
+                  std::int32_t maxWidth = -1, std::int32_t maxHeight = -1);
 
 } // namespace vellumora

@@ -180,41 +180,9 @@ void ModuleLinksRegister()
     links.CanvasSequenceDialog = CanvasSequenceShow;
     links.ZoomEditDialog = [](const QString& caption, QString& text, std::int32_t tagType, std::int32_t maxWidth,
                               std::int32_t maxHeight) {
-        ZoomScreen zoom;
-        zoom.TrayEditText = text;
-        zoom.TrayModifyCaption = caption;
-        zoom.TrayTagType = tagType;
-        zoom.TrayMaxTextWidth = maxWidth;
-        zoom.TrayMaxTextHeight = maxHeight;
-        zoom.exec();
-        if (zoom.TrayCancel)
-            return false;
-        text = zoom.TrayEditText;
-        return true;
+        return ZoomTextEdit(nullptr, caption, text, tagType, maxWidth, maxHeight);
     };
-    SetFontSettingShow([](FontSettingTray& tray) {
-        FontSetting dialog;
-        dialog.TrayFontSettingMode = tray.TrayFontSettingMode;
-        dialog.TrayFontName = tray.TrayFontName;
-        dialog.TrayFontSize = tray.TrayFontSize;
-        dialog.TrayFontBold = tray.TrayFontBold;
-        dialog.TrayFontItalic = tray.TrayFontItalic;
-        dialog.TrayFontStrikethru = tray.TrayFontStrikethru;
-        dialog.TrayFontUnderLine = tray.TrayFontUnderLine;
-        dialog.TrayColor = tray.TrayColor;
-        dialog.TrayCaption = tray.TrayCaption;
-        dialog.exec();
-        tray.TrayCancel = dialog.TrayCancel;
-        if (dialog.TrayCancel)
-            return;
-        tray.TrayFontName = dialog.TrayFontName;
-        tray.TrayFontSize = dialog.TrayFontSize;
-        tray.TrayFontBold = dialog.TrayFontBold;
-        tray.TrayFontItalic = dialog.TrayFontItalic;
-        tray.TrayFontStrikethru = dialog.TrayFontStrikethru;
-        tray.TrayFontUnderLine = dialog.TrayFontUnderLine;
-        tray.TrayColor = dialog.TrayColor;
-    });
+    SetFontSettingShow(FontSettingTrayShow);
 }
 
 void AppInitialize()

@@ -27,10 +27,6 @@ void FlushDeletes()
 
 class BoxEditorTest : public paddraw_test::PadDrawTest {
 protected:
-    void SetUp() override
-    {
-        PadDrawTest::SetUp();
-    }
     void TearDown() override
     {
         for (QWidget* w : QApplication::topLevelWidgets())
