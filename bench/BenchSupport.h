@@ -1,15 +1,18 @@
 #pragma once
 
-// What the benchmark programs share: a folder of their own for the files they write, and the run
-// of the benchmarks named on the command line.
+// What the benchmark programs share: a folder of their own for the files they write, the
+// documents they write into it, and the run of the benchmarks named on the command line.
 
 #include <QDir>
+#include <QFile>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include "app/shell/AppMain.h"
+#include "platform/codepage/CodePage.h"
 #include "support/PrivateFolders.h"
 
 namespace benchsupport {
@@ -35,6 +38,16 @@ inline QTemporaryDir* Folder()
 
 inline QString PathOf(const QString& name) { return QDir(Folder()->path()).filePath(name); }
 inline QString PathOf(const char* name) { return PathOf(QString::fromLatin1(name)); }
+
+// Writes a tagged-text document, one line of lines a line, into the folder as name; returns its path.
+inline QString DocumentWrite(const QString& name, const QStringList& lines)
+{
+    const QString path = PathOf(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(platform::codepage::ToShiftJis(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
+    return path;
+}
 
 inline void BenchmarksRun(int& argc, char** argv)
 {

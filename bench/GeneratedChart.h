@@ -13,7 +13,6 @@
 #include "app/diagram/TagTable.h"
 #include "app/diagram/VerticalPass.h"
 #include "app/core/ApplicationGlobals.h"
-#include "platform/codepage/CodePage.h"
 #include "platform/vbrt/Value.h"
 
 #include <QApplication>
@@ -56,11 +55,7 @@ inline QString DocumentMake(int canvases, int boxesPerCanvas)
             Group(lines, i);
         lines << "&&end-routine";
     }
-    const QString path = PathOf(QStringLiteral("chart%1.txt").arg(canvases));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(platform::codepage::ToShiftJis(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
-    return path;
+    return DocumentWrite(QStringLiteral("chart%1.txt").arg(canvases), lines);
 }
 
 // Reads every routine of the chart into its own canvas.

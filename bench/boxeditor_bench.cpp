@@ -7,11 +7,9 @@
 #include "app/dialogs/BoxEditor.h"
 #include "app/shell/AppMain.h"
 #include "app/core/ApplicationGlobals.h"
-#include "platform/codepage/CodePage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStringList>
@@ -23,9 +21,6 @@
 using namespace vellumora;
 
 namespace {
-
-using benchsupport::Folder;
-using benchsupport::PathOf;
 
 constexpr int kBoxes = 10000;
 
@@ -47,11 +42,7 @@ QString DocumentMake()
               << QStringLiteral("返金") << QStringLiteral("&&end-branch");
     }
     lines << QStringLiteral("&&end-routine") << QStringLiteral("&&end-document");
-    const QString path = PathOf(QStringLiteral("large.txt"));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(platform::codepage::ToShiftJis(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
-    return path;
+    return benchsupport::DocumentWrite(QStringLiteral("large.txt"), lines);
 }
 
 std::int16_t BoxOf(const QString& text)

@@ -9,10 +9,8 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/diagram/BoxList.h"
 #include "app/diagram/PadDraw.h"
-#include "platform/codepage/CodePage.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QStringList>
 
 #include <benchmark/benchmark.h>
@@ -22,9 +20,6 @@
 using namespace vellumora;
 
 namespace {
-
-using benchsupport::Folder;
-using benchsupport::PathOf;
 
 constexpr int kBoxes = 10000;
 constexpr int kSubtree = 1000;
@@ -56,11 +51,7 @@ QString DocumentMake()
         boxes += 4;
     }
     lines << QStringLiteral("&&end-routine") << QStringLiteral("&&end-document");
-    const QString path = PathOf(QStringLiteral("large.txt"));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(platform::codepage::ToShiftJis(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
-    return path;
+    return benchsupport::DocumentWrite(QStringLiteral("large.txt"), lines);
 }
 
 void DocumentOpen()

@@ -6,14 +6,9 @@
 #include "app/diagram/PadDraw.h"
 #include "app/shell/AppMain.h"
 #include "app/core/ApplicationGlobals.h"
-#include "platform/codepage/CodePage.h"
 
-#include <QApplication>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -25,9 +20,6 @@
 using namespace vellumora;
 
 namespace {
-
-using benchsupport::Folder;
-using benchsupport::PathOf;
 
 constexpr int kBoxes = 10000;
 
@@ -52,11 +44,7 @@ QString DocumentMake()
         boxes += 6;
     }
     lines << QStringLiteral("&&end-routine") << QStringLiteral("&&end-document");
-    const QString path = PathOf(QStringLiteral("large.txt"));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(platform::codepage::ToShiftJis(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
-    return path;
+    return benchsupport::DocumentWrite(QStringLiteral("large.txt"), lines);
 }
 
 void DocumentOpen(const QString& path)
