@@ -3,6 +3,7 @@
 // What the benchmark programs share: a folder of their own for the files they write, the
 // documents they write into it, and the run of the benchmarks named on the command line.
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QString>
@@ -54,6 +55,15 @@ inline void BenchmarksRun(int& argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+}
+
+// The main of a benchmark that needs no more of the program than an offscreen application.
+inline int OffscreenBenchmarksRun(int& argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    BenchmarksRun(argc, argv);
+    return 0;
 }
 
 } // namespace benchsupport

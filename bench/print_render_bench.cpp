@@ -15,7 +15,7 @@
 #include "support/FakeServices.h"
 #include "tests/app/print/print_job_steps.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QPrintPreviewWidget>
 
@@ -152,8 +152,5 @@ BENCHMARK(BM_PreviewFirstPageOfA100PageJob)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchsupport::BenchmarksRun(argc, argv);
-    return 0;
+    return benchsupport::OffscreenBenchmarksRun(argc, argv);
 }
