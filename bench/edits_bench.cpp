@@ -67,15 +67,6 @@ void DocumentOpen()
     PadDrawRefresh(-1);
 }
 
-std::int16_t BoxInUse(const QString& text)
-{
-    const CanvasRecord& c = B[1];
-    for (std::size_t n = 1; n < c.BoxList.size(); ++n)
-        if (c.BoxList[n].garbage == -1 && c.BoxList[n].text.text == text)
-            return static_cast<std::int16_t>(n);
-    return -1;
-}
-
 void BM_UndoSnapshotOf10000Boxes(benchmark::State& state)
 {
     DocumentOpen();
@@ -91,7 +82,7 @@ void BM_UndoRestoreOf10000Boxes(benchmark::State& state)
     DocumentOpen();
     SetModifyFlag(true);
     HistoryAdd(QStringLiteral("編集"), 1);
-    BoxUnlink(1, BoxInUse(QStringLiteral("SUBTREE")));
+    BoxUnlink(1, benchsupport::BoxWithText(QStringLiteral("SUBTREE")));
     PadDrawRefresh(1);
     bool undo = true;
     for (auto _ : state) {
@@ -108,7 +99,7 @@ BENCHMARK(BM_UndoRestoreOf10000Boxes)->Unit(benchmark::kMillisecond)->Iterations
 void BM_CopyAndPasteA1000BoxSubtree(benchmark::State& state)
 {
     DocumentOpen();
-    const std::int16_t subtree = BoxInUse(QStringLiteral("SUBTREE"));
+    const std::int16_t subtree = benchsupport::BoxWithText(QStringLiteral("SUBTREE"));
     for (auto _ : state) {
         ClipboardCopyOpen();
         ClipboardCopyPart(1, subtree, -1);
