@@ -1,7 +1,8 @@
 #pragma once
 
 // What the benchmark programs share: a folder of their own for the files they write, the
-// documents they write into it, and the run of the benchmarks named on the command line.
+// documents they write into it, the process's peak memory, and the run of the benchmarks named
+// on the command line.
 
 #include <QApplication>
 #include <QDir>
@@ -11,6 +12,8 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
 
 #include "app/shell/AppMain.h"
 #include "platform/codepage/CodePage.h"
@@ -48,6 +51,14 @@ inline QString DocumentWrite(const QString& name, const QStringList& lines)
     if (file.open(QIODevice::WriteOnly))
         file.write(platform::codepage::ToShiftJis(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
     return path;
+}
+
+// The peak resident memory of the process so far, in megabytes.
+inline double PeakMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
 }
 
 inline void BenchmarksRun(int& argc, char** argv)

@@ -14,9 +14,6 @@
 
 #include "ProgramSupport.h"
 
-#include <cstdio>
-#include <cstring>
-
 using namespace vellumora;
 
 namespace {
@@ -58,20 +55,6 @@ void DocumentOpen(const QString& path)
     CanvasWindowsCascade();
 }
 
-// The peak resident memory of the process, in megabytes.
-double PeakMegabytes()
-{
-    double kilobytes = 0;
-    if (FILE* status = std::fopen("/proc/self/status", "r")) {
-        char line[256];
-        while (std::fgets(line, sizeof line, status))
-            if (std::strncmp(line, "VmHWM:", 6) == 0)
-                kilobytes = std::atof(line + 6);
-        std::fclose(status);
-    }
-    return kilobytes / 1024.0;
-}
-
 void BM_OpenLayOutAndArrange(benchmark::State& state)
 {
     const QString path = DocumentMake();
@@ -85,7 +68,7 @@ void BM_OpenLayOutAndArrange(benchmark::State& state)
     for (std::size_t c = 1; c < B.size(); ++c)
         shown += B[c].header.boxCount;
     state.counters["boxes"] = shown;
-    state.counters["peak_MB"] = PeakMegabytes();
+    state.counters["peak_MB"] = benchsupport::PeakMegabytes();
 }
 BENCHMARK(BM_OpenLayOutAndArrange)->Unit(benchmark::kMillisecond)->Iterations(3);
 

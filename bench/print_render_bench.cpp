@@ -21,8 +21,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-
 #include "BenchSupport.h"
 
 using namespace vellumora;
@@ -34,13 +32,6 @@ constexpr int kBoxesPerBlock = 25;
 constexpr std::int32_t kBoxWidth = 2000;
 constexpr std::int32_t kBoxHeight = 400;
 constexpr std::int32_t kPitchY = 500;
-
-double PeakMegabytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
-}
 
 void ProgramState()
 {
@@ -123,7 +114,7 @@ void BM_PrintA10000BoxChartToPdf(benchmark::State& state)
         ImageBookOutput(ImageOutput::Pdf);
         TemporaryFileDelete(QStringLiteral("draw"), QStringLiteral("*"), QStringLiteral("*"), QStringLiteral("*"));
     }
-    state.counters["peak_MB"] = PeakMegabytes();
+    state.counters["peak_MB"] = benchsupport::PeakMegabytes();
 }
 BENCHMARK(BM_PrintA10000BoxChartToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
 
