@@ -19,7 +19,6 @@
 #include <QDir>
 #include <QFile>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include "BenchSupport.h"
 
@@ -111,13 +110,12 @@ inline void DiagramStart(const QString& home)
 }
 
 // The main of a benchmark on the generated chart: an offscreen application, the diagram started
-// on a home folder of its own, the benchmarks named on the command line, and the services let go.
+// on the benchmark's own folder, the benchmarks named on the command line, and the services let go.
 inline int DiagramBenchmarksRun(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QTemporaryDir home;
-    DiagramStart(home.path());
+    DiagramStart(Folder()->path());
 
     BenchmarksRun(argc, argv);
     BasicDefineTerminate();
