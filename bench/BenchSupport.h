@@ -1,15 +1,22 @@
 #pragma once
 
-// What the benchmark programs share: a folder of their own for the files they write, and the run
-// of the benchmarks named on the command line.
+// What the benchmark programs share: a folder of their own for the files they write, the
+// documents they write into it, the process's peak memory, and the run of the benchmarks named
+// on the command line.
 
+#include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
+
 #include "app/shell/AppMain.h"
+#include "platform/codepage/CodePage.h"
 #include "support/PrivateFolders.h"
 
 namespace benchsupport {
@@ -36,11 +43,38 @@ inline QTemporaryDir* Folder()
 inline QString PathOf(const QString& name) { return QDir(Folder()->path()).filePath(name); }
 inline QString PathOf(const char* name) { return PathOf(QString::fromLatin1(name)); }
 
+// Writes a tagged-text document, one line of lines a line, into the folder as name; returns its path.
+inline QString DocumentWrite(const QString& name, const QStringList& lines)
+{
+    const QString path = PathOf(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(platform::codepage::ToShiftJis(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
+    return path;
+}
+
+// The peak resident memory of the process so far, in megabytes.
+inline double PeakMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
 inline void BenchmarksRun(int& argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+}
+
+// The main of a benchmark that needs no more of the program than an offscreen application.
+inline int OffscreenBenchmarksRun(int& argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    BenchmarksRun(argc, argv);
+    return 0;
 }
 
 } // namespace benchsupport

@@ -13,14 +13,12 @@
 #include "app/diagram/TagTable.h"
 #include "app/diagram/VerticalPass.h"
 #include "app/core/ApplicationGlobals.h"
-#include "platform/codepage/CodePage.h"
 #include "platform/vbrt/Value.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include "BenchSupport.h"
 
@@ -56,11 +54,7 @@ inline QString DocumentMake(int canvases, int boxesPerCanvas)
             Group(lines, i);
         lines << "&&end-routine";
     }
-    const QString path = PathOf(QStringLiteral("chart%1.txt").arg(canvases));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(platform::codepage::ToShiftJis(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
-    return path;
+    return DocumentWrite(QStringLiteral("chart%1.txt").arg(canvases), lines);
 }
 
 // Reads every routine of the chart into its own canvas.
@@ -116,13 +110,12 @@ inline void DiagramStart(const QString& home)
 }
 
 // The main of a benchmark on the generated chart: an offscreen application, the diagram started
-// on a home folder of its own, the benchmarks named on the command line, and the services let go.
+// on the benchmark's own folder, the benchmarks named on the command line, and the services let go.
 inline int DiagramBenchmarksRun(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QTemporaryDir home;
-    DiagramStart(home.path());
+    DiagramStart(Folder()->path());
 
     BenchmarksRun(argc, argv);
     BasicDefineTerminate();

@@ -7,11 +7,9 @@
 #include "app/dialogs/BoxEditor.h"
 #include "app/shell/AppMain.h"
 #include "app/core/ApplicationGlobals.h"
-#include "platform/codepage/CodePage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStringList>
@@ -23,9 +21,6 @@
 using namespace vellumora;
 
 namespace {
-
-using benchsupport::Folder;
-using benchsupport::PathOf;
 
 constexpr int kBoxes = 10000;
 
@@ -47,20 +42,7 @@ QString DocumentMake()
               << QStringLiteral("返金") << QStringLiteral("&&end-branch");
     }
     lines << QStringLiteral("&&end-routine") << QStringLiteral("&&end-document");
-    const QString path = PathOf(QStringLiteral("large.txt"));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(platform::codepage::ToShiftJis(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
-    return path;
-}
-
-std::int16_t BoxOf(const QString& text)
-{
-    const CanvasRecord& c = B[1];
-    for (std::size_t i = 1; i < c.BoxList.size(); ++i)
-        if (c.BoxList[i].garbage == -1 && c.BoxList[i].text.text == text)
-            return static_cast<std::int16_t>(i);
-    return -1;
+    return benchsupport::DocumentWrite(QStringLiteral("large.txt"), lines);
 }
 
 void BM_EditorOpenAndUpdateOnALargeCanvas(benchmark::State& state)
@@ -70,7 +52,7 @@ void BM_EditorOpenAndUpdateOnALargeCanvas(benchmark::State& state)
     PadDrawGetData(QString());
     PadDrawRefresh(-1);
     // A block in the middle of the chart.
-    const std::int16_t box = BoxOf(QStringLiteral("読む%1").arg(kBoxes / 12));
+    const std::int16_t box = benchsupport::BoxWithText(QStringLiteral("読む%1").arg(kBoxes / 12));
     int round = 0;
     double openMs = 0, updateMs = 0;
     QElapsedTimer clock;
@@ -109,7 +91,7 @@ BENCHMARK(BM_CanvasRedrawAlone)->Unit(benchmark::kMillisecond)->Iterations(10);
 // The editor's own share: opened on a box and cancelled, the chart untouched.
 void BM_EditorOpenAndCancelOnALargeCanvas(benchmark::State& state)
 {
-    const std::int16_t box = BoxOf(QStringLiteral("加える%1").arg(kBoxes / 12));
+    const std::int16_t box = benchsupport::BoxWithText(QStringLiteral("加える%1").arg(kBoxes / 12));
     for (auto _ : state) {
         BoxEditModify(1, box);
         auto* editor = qobject_cast<BoxEditor*>(B[1].BoxList[static_cast<std::size_t>(box)].modifyEditor.data());

@@ -5,8 +5,6 @@
 #include "app/diagram/TagTable.h"
 #include "app/core/ApplicationGlobals.h"
 
-#include <QApplication>
-
 #include <benchmark/benchmark.h>
 
 #include "BenchSupport.h"
@@ -80,12 +78,9 @@ BENCHMARK(BM_Delete100000BoxesAndAddAgain)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
     // The colour and font lists hold their fixed entry 0, "標準", as after start-up.
     ApplicationGlobals.ColorTable.assign(1, ColorTableRecord{QString(), QStringLiteral("標準"), 0, 0, 0, -1});
     ApplicationGlobals.FontNameList = QStringList{QStringLiteral("標準")};
     ApplicationGlobals.FontSizeList = QStringList{QStringLiteral("標準")};
-    benchsupport::BenchmarksRun(argc, argv);
-    return 0;
+    return benchsupport::OffscreenBenchmarksRun(argc, argv);
 }

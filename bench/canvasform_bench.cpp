@@ -3,7 +3,6 @@
 
 #include "app/canvas/CanvasForm.h"
 
-#include <QApplication>
 #include <QPixmap>
 #include <QTimer>
 
@@ -91,8 +90,5 @@ BENCHMARK(BM_LoadAndUnloadTheControlsOf10000Boxes)->Unit(benchmark::kMillisecond
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchsupport::BenchmarksRun(argc, argv);
-    return 0;
+    return benchsupport::OffscreenBenchmarksRun(argc, argv);
 }

@@ -4,7 +4,7 @@
 #include "app/canvas/CanvasForm.h"
 #include "app/core/ApplicationGlobals.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
@@ -110,8 +110,5 @@ BENCHMARK(BM_PlainClickSelectsOneOf10000Boxes)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchsupport::BenchmarksRun(argc, argv);
-    return 0;
+    return benchsupport::OffscreenBenchmarksRun(argc, argv);
 }

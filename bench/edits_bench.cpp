@@ -9,10 +9,8 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/diagram/BoxList.h"
 #include "app/diagram/PadDraw.h"
-#include "platform/codepage/CodePage.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QStringList>
 
 #include <benchmark/benchmark.h>
@@ -22,9 +20,6 @@
 using namespace vellumora;
 
 namespace {
-
-using benchsupport::Folder;
-using benchsupport::PathOf;
 
 constexpr int kBoxes = 10000;
 constexpr int kSubtree = 1000;
@@ -56,11 +51,7 @@ QString DocumentMake()
         boxes += 4;
     }
     lines << QStringLiteral("&&end-routine") << QStringLiteral("&&end-document");
-    const QString path = PathOf(QStringLiteral("large.txt"));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(platform::codepage::ToShiftJis(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
-    return path;
+    return benchsupport::DocumentWrite(QStringLiteral("large.txt"), lines);
 }
 
 void DocumentOpen()
@@ -74,15 +65,6 @@ void DocumentOpen()
     CanvasSizeLoad();
     PadDrawGetData(QString());
     PadDrawRefresh(-1);
-}
-
-std::int16_t BoxInUse(const QString& text)
-{
-    const CanvasRecord& c = B[1];
-    for (std::size_t n = 1; n < c.BoxList.size(); ++n)
-        if (c.BoxList[n].garbage == -1 && c.BoxList[n].text.text == text)
-            return static_cast<std::int16_t>(n);
-    return -1;
 }
 
 void BM_UndoSnapshotOf10000Boxes(benchmark::State& state)
@@ -100,7 +82,7 @@ void BM_UndoRestoreOf10000Boxes(benchmark::State& state)
     DocumentOpen();
     SetModifyFlag(true);
     HistoryAdd(QStringLiteral("編集"), 1);
-    BoxUnlink(1, BoxInUse(QStringLiteral("SUBTREE")));
+    BoxUnlink(1, benchsupport::BoxWithText(QStringLiteral("SUBTREE")));
     PadDrawRefresh(1);
     bool undo = true;
     for (auto _ : state) {
@@ -117,7 +99,7 @@ BENCHMARK(BM_UndoRestoreOf10000Boxes)->Unit(benchmark::kMillisecond)->Iterations
 void BM_CopyAndPasteA1000BoxSubtree(benchmark::State& state)
 {
     DocumentOpen();
-    const std::int16_t subtree = BoxInUse(QStringLiteral("SUBTREE"));
+    const std::int16_t subtree = benchsupport::BoxWithText(QStringLiteral("SUBTREE"));
     for (auto _ : state) {
         ClipboardCopyOpen();
         ClipboardCopyPart(1, subtree, -1);

@@ -6,28 +6,17 @@
 #include "app/diagram/PadDraw.h"
 #include "app/shell/AppMain.h"
 #include "app/core/ApplicationGlobals.h"
-#include "platform/codepage/CodePage.h"
 
-#include <QApplication>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include "ProgramSupport.h"
 
-#include <cstdio>
-#include <cstring>
-
 using namespace vellumora;
 
 namespace {
-
-using benchsupport::Folder;
-using benchsupport::PathOf;
 
 constexpr int kBoxes = 10000;
 
@@ -52,11 +41,7 @@ QString DocumentMake()
         boxes += 6;
     }
     lines << QStringLiteral("&&end-routine") << QStringLiteral("&&end-document");
-    const QString path = PathOf(QStringLiteral("large.txt"));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(platform::codepage::ToShiftJis(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
-    return path;
+    return benchsupport::DocumentWrite(QStringLiteral("large.txt"), lines);
 }
 
 void DocumentOpen(const QString& path)
@@ -68,20 +53,6 @@ void DocumentOpen(const QString& path)
     PadDrawRefresh(-1);
     CanvasOrderRestore();
     CanvasWindowsCascade();
-}
-
-// The peak resident memory of the process, in megabytes.
-double PeakMegabytes()
-{
-    double kilobytes = 0;
-    if (FILE* status = std::fopen("/proc/self/status", "r")) {
-        char line[256];
-        while (std::fgets(line, sizeof line, status))
-            if (std::strncmp(line, "VmHWM:", 6) == 0)
-                kilobytes = std::atof(line + 6);
-        std::fclose(status);
-    }
-    return kilobytes / 1024.0;
 }
 
 void BM_OpenLayOutAndArrange(benchmark::State& state)
@@ -97,7 +68,7 @@ void BM_OpenLayOutAndArrange(benchmark::State& state)
     for (std::size_t c = 1; c < B.size(); ++c)
         shown += B[c].header.boxCount;
     state.counters["boxes"] = shown;
-    state.counters["peak_MB"] = PeakMegabytes();
+    state.counters["peak_MB"] = benchsupport::PeakMegabytes();
 }
 BENCHMARK(BM_OpenLayOutAndArrange)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -11,7 +11,6 @@
 #include "app/core/ApplicationGlobals.h"
 #include "support/PaintChart.h"
 
-#include <QApplication>
 #include <QPixmap>
 #include <QTimer>
 
@@ -116,8 +115,5 @@ BENCHMARK(BM_ArrangeThe10000BoxCanvas)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchsupport::BenchmarksRun(argc, argv);
-    return 0;
+    return benchsupport::OffscreenBenchmarksRun(argc, argv);
 }

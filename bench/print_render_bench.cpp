@@ -15,13 +15,11 @@
 #include "support/FakeServices.h"
 #include "tests/app/print/print_job_steps.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QPrintPreviewWidget>
 
 #include <benchmark/benchmark.h>
-
-#include <sys/resource.h>
 
 #include "BenchSupport.h"
 
@@ -34,13 +32,6 @@ constexpr int kBoxesPerBlock = 25;
 constexpr std::int32_t kBoxWidth = 2000;
 constexpr std::int32_t kBoxHeight = 400;
 constexpr std::int32_t kPitchY = 500;
-
-double PeakMegabytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
-}
 
 void ProgramState()
 {
@@ -123,7 +114,7 @@ void BM_PrintA10000BoxChartToPdf(benchmark::State& state)
         ImageBookOutput(ImageOutput::Pdf);
         TemporaryFileDelete(QStringLiteral("draw"), QStringLiteral("*"), QStringLiteral("*"), QStringLiteral("*"));
     }
-    state.counters["peak_MB"] = PeakMegabytes();
+    state.counters["peak_MB"] = benchsupport::PeakMegabytes();
 }
 BENCHMARK(BM_PrintA10000BoxChartToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -152,8 +143,5 @@ BENCHMARK(BM_PreviewFirstPageOfA100PageJob)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchsupport::BenchmarksRun(argc, argv);
-    return 0;
+    return benchsupport::OffscreenBenchmarksRun(argc, argv);
 }

@@ -10,11 +10,9 @@
 #include "app/diagram/PadDraw.h"
 #include "app/print/PrintJob.h"
 #include "app/print/WaitScreen.h"
-#include "platform/codepage/CodePage.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPushButton>
 #include <QStringList>
 #include <QTimer>
@@ -40,11 +38,7 @@ void DocumentOpen()
         for (int i = 0, boxes = 1; boxes + 9 <= kBoxes; ++i, boxes += 9)
             benchsupport::Group(lines, i);
         lines << QStringLiteral("&&end-routine") << QStringLiteral("&&end-document");
-        const QString file = benchsupport::PathOf(QStringLiteral("print-cancel.txt"));
-        QFile out(file);
-        if (out.open(QIODevice::WriteOnly))
-            out.write(platform::codepage::ToShiftJis(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
-        return file;
+        return benchsupport::DocumentWrite(QStringLiteral("print-cancel.txt"), lines);
     }();
     if (B.size() > 1)
         return;

@@ -4,7 +4,6 @@
 #include "platform/registry/Registry.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -15,23 +14,13 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "support/PrivateFolders.h"
 
 namespace reg = platform::registry;
 
 namespace {
 
 const QString kKey = QStringLiteral("Software\\Tavelin\\Bench");
-
-// Store folders of the benchmark's own, so that nothing of the user's store is touched.
-void UseStoreFolders(const QString& base)
-{
-    QDir().mkpath(base + QStringLiteral("/config"));
-    QDir().mkpath(base + QStringLiteral("/runtime"));
-    QFile::setPermissions(base + QStringLiteral("/runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                                 QFileDevice::ExeOwner);
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(base + QStringLiteral("/config")));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(base + QStringLiteral("/runtime")));
-}
 
 reg::Handle OpenBenchKey()
 {
@@ -43,7 +32,7 @@ reg::Handle OpenBenchKey()
 void SingleWriteToAThousandValueStore(benchmark::State& state)
 {
     QTemporaryDir folder(benchsupport::PathOf("single-XXXXXX"));
-    UseStoreFolders(folder.path());
+    testsupport::UsePrivateFolders(folder.path());
     const reg::Handle key = OpenBenchKey();
     for (int i = 0; i < 1000; ++i)
         reg::SetValue(key, QStringLiteral("Value%1").arg(i), QStringLiteral("text of value %1").arg(i));
@@ -64,7 +53,7 @@ void EightCopiesWritingAtOnce(benchmark::State& state)
 {
     for (auto _ : state) {
         QTemporaryDir folder(benchsupport::PathOf("eight-XXXXXX"));
-        UseStoreFolders(folder.path());
+        testsupport::UsePrivateFolders(folder.path());
         std::vector<std::unique_ptr<QProcess>> copies;
         for (int c = 0; c < kCopies; ++c) {
             auto copy = std::make_unique<QProcess>();
@@ -118,7 +107,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     if (qEnvironmentVariableIsSet("REGISTRY_BENCH_COPY")) {
-        UseStoreFolders(qEnvironmentVariable("REGISTRY_BENCH_STORE"));
+        testsupport::UsePrivateFolders(qEnvironmentVariable("REGISTRY_BENCH_STORE"));
         return RunCopy(qEnvironmentVariableIntValue("REGISTRY_BENCH_COPY"));
     }
     benchsupport::BenchmarksRun(argc, argv);

@@ -8,13 +8,9 @@
 #include "app/dialogs/SearchReplace.h"
 #include "app/shell/AppMain.h"
 #include "app/core/ApplicationGlobals.h"
-#include "platform/codepage/CodePage.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QStringList>
 
 #include <benchmark/benchmark.h>
@@ -24,9 +20,6 @@
 using namespace vellumora;
 
 namespace {
-
-using benchsupport::Folder;
-using benchsupport::PathOf;
 
 constexpr int kBoxes = 10000;
 constexpr int kCanvases = 4;
@@ -47,11 +40,7 @@ QString DocumentMake(const QString& name, const QString& text, const QString& la
         lines << QStringLiteral("&&end-routine");
     }
     lines << QStringLiteral("&&end-document");
-    const QString path = PathOf(name);
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(platform::codepage::ToShiftJis(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
-    return path;
+    return benchsupport::DocumentWrite(name, lines);
 }
 
 void DocumentOpen(const QString& path)
