@@ -17,13 +17,13 @@ namespace vellumora {
 
 // Where the layout reports its progress. Unset hooks report nothing and never cancel.
 struct PrintProgressHooks {
-    std::function<void(const QString&)> caption;  // the canvas being laid out, "name:number"
-    std::function<bool(std::int16_t)> box;        // a box is being placed (its running number)
-    std::function<bool(std::int16_t)> step;       // a stage of the canvas has finished (1 to 5)
-    std::function<bool()> after;                  // every canvas has been laid out
+    std::function<void(const QString&)> caption = {};  // the canvas being laid out, "name:number"
+    std::function<bool(std::int16_t)> box = {};        // a box is being placed (its running number)
+    std::function<bool(std::int16_t)> step = {};       // a stage of the canvas has finished (1 to 5)
+    std::function<bool()> after = {};                  // every canvas has been laid out
     // Between two progress calls, a long stage of the job (writing the draw work files) lets the
     // progress dialog take a press of Cancel.
-    std::function<bool()> yield;
+    std::function<bool()> yield = {};
 };
 void PrintProgressSet(PrintProgressHooks hooks);
 void ProgressCaption(const QString& caption);
