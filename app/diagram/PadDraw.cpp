@@ -152,12 +152,18 @@ void PadDrawGetData(const QString& path)
                         QStringLiteral("ｷｬﾝﾊﾞｽが多すぎるため開けません (%1 個、上限 %2 個)。")
                             .arg(canvases)
                             .arg(MaxCanvasCount - (B.size() - 1)));
-        const PadInfoRecord header = GetPadInfo();
-        if (reload) {
-            look = DocumentLook::Take();
-            HeaderApply(header);
+        try {
+            const PadInfoRecord header = GetPadInfo();
+            if (reload) {
+                look = DocumentLook::Take();
+                HeaderApply(header);
+            }
+            // A document of comments alone has no header and no canvases.
+            if (header.tagId == TagId::Document)
+                CanvasesRead();
+        } catch (const vbrt::Error& e) {
+            PadInputErrorRaise(e);
         }
-        CanvasesRead();
         PadFileClose();
     } catch (...) {
         // Half a document is never left behind: a save could write it over the whole file.

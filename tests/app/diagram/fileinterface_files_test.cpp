@@ -144,7 +144,6 @@ TEST_F(Files, RefusedInputsLeaveTheOpenInputAsItWas)
         {"a missing file", path(QStringLiteral("missing.txt")), ErrorNumber::FileNotFound},
         {"a missing .pad", path(QStringLiteral("missing.pad")), ErrorNumber::FileNotFound},
         {"an empty file", write(QStringLiteral("empty.txt"), ""), ErrorNumber::Application},
-        {"only comments", write(QStringLiteral("comments.txt"), "# nothing\r\n\r\n"), ErrorNumber::Application},
         {"a binary file", write(QStringLiteral("binary.txt"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)),
          ErrorNumber::Application},
         {"bytes that are not Shift_JIS", write(QStringLiteral("latin.txt"), "&&document\r\n&&text\r\ncaf\xe9\xff\r\n"),
@@ -178,9 +177,13 @@ TEST_F(Files, AFileThatDoesNotBeginAsADocumentSaysWhy)
         QString message;
     };
     const Row rows[] = {
-        {"a first line that is no tag at all", "Dear reader,\r\n&&document\r\n", QStringLiteral("定義されていないﾀｸﾞです。")},
-        {"after comments and blank lines", "# a note\r\n\r\n  \r\nplain text\r\n", QStringLiteral("定義されていないﾀｸﾞです。")},
-        {"a tag that is not defined", "&&documents\r\n", QStringLiteral("定義されていないﾀｸﾞです。")},
+        {"a first line that is no tag at all", "Dear reader,\r\n&&document\r\n",
+         QStringLiteral("定義されていないﾀｸﾞです。\r\n(doc.txt の 1 行目)")},
+        {"after comments and blank lines", "# a note\r\n\r\n  \r\nplain text\r\n",
+         QStringLiteral("定義されていないﾀｸﾞです。\r\n(doc.txt の 4 行目)")},
+        {"after comments with CR alone", "# a note\r# another\r\rplain text\r",
+         QStringLiteral("定義されていないﾀｸﾞです。\r\n(doc.txt の 4 行目)")},
+        {"a tag that is not defined", "&&documents\r\n", QStringLiteral("定義されていないﾀｸﾞです。\r\n(doc.txt の 1 行目)")},
         {"a known tag other than the header", "&&routine\r\n&&text\r\nR\r\n",
          QStringLiteral("doc.txt は文書の先頭 (&&document) で始まっていません。")},
         {"an empty file", "", QStringLiteral("doc.txt には文書が入っていません。")},
