@@ -360,6 +360,37 @@ TEST_F(Files, SaveDialogProposesTheDocumentsNameAndSetsTheNewOne)
     EXPECT_EQ(ApplicationGlobals.DocumentName, QStringLiteral("\t(新規追加)"));
 }
 
+TEST_F(Files, SaveAsTakesTheExtensionOfTheFileTypeChosen)
+{
+    struct Row {
+        const char* why;
+        const char* typed;
+        std::int16_t type; // 1 ".pad", 2 ".txt", 3 every file
+        const char* written;
+    };
+    const Row rows[] = {
+        {"the archive type", "chart", 1, "chart.pad"},
+        {"the text type", "chart", 2, "chart.txt"},
+        {"every file: the default", "chart", 3, "chart.pad"},
+        {"an extension typed wins", "chart.pad", 2, "chart.pad"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        const QByteArray archive = read(ZipOf(QStringLiteral("chart.pad"), {{QStringLiteral("Vellumora.txt"), kDocument}}));
+        QFile::remove(path(QStringLiteral("chart.txt")));
+        B.clear();
+        cd::QueueFileName(path(QString::fromLatin1(row.typed)), row.type);
+        cd::CommonDialog dialog;
+        ASSERT_TRUE(FileSaveDialog(dialog));
+        EXPECT_EQ(ApplicationGlobals.DocumentName, path(QString::fromLatin1(row.written)));
+        PadFileSave();
+        if (row.type == 2 && QByteArray(row.written).endsWith(".txt")) {
+            EXPECT_EQ(read(path(QStringLiteral("chart.pad"))), archive) << "the archive of that name is left alone";
+            EXPECT_TRUE(read(path(QStringLiteral("chart.txt"))).startsWith("&&document"));
+        }
+    }
+}
+
 TEST_F(Files, DialogsStartInTheDocumentsFolderWhenNothingIsStored)
 {
     // A user's chart never lands in the program's folder (the build tree) by default.
