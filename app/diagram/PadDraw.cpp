@@ -64,6 +64,7 @@ struct DocumentLook {
         ApplicationGlobals.DocumentFontName = fontName;
         ApplicationGlobals.DocumentFontSize = fontSize;
         ApplicationGlobals.DocumentColorName = colorName;
+        FontAndSizeShow();
         DocumentSettingsText(false, settings);
     }
 };
@@ -77,6 +78,8 @@ void HeaderApply(const PadInfoRecord& header)
     }
     if (!header.color.isEmpty())
         ApplicationGlobals.DocumentColorName = ColorName(ColorModify(header.color));
+    // The status bar shows the document's font: the next document's, not the one before.
+    FontAndSizeShow();
     DocumentSettingsText(false, header.text);
 }
 
