@@ -392,8 +392,7 @@ QByteArray ReadPadMember(const QString& path, const HeadCheck& head)
     try {
         names = zf::MemberNames(path);
     } catch (const vbrt::Error& e) {
-        vbrt::Raise(source, QStringLiteral("%1 は壊れているか、.pad ファイル (zip 書庫) ではありません。%2")
-                                .arg(name, e.description()));
+        vbrt::Raise(source, QStringLiteral("%1 は .pad ファイルとして開けません。%2").arg(name, e.description()));
     }
     QString member;
     for (const QString& entry : names) {
