@@ -87,10 +87,14 @@ void PaintControl(QPainter& painter, const Control& c)
         painter.setPen(PenOf(c));
         painter.setBrush(Qt::NoBrush);
         const QRectF rect(c.left, c.top, c.width, c.height);
-        if (c.shape == 1)
-            painter.drawEllipse(rect);
-        else
+        if (c.shape == 1) {
+            // An ellipse's line lies inside its bounds: the white masks that cut a quarter or a
+            // half from it end at those bounds, and a line centred on them would show beyond.
+            const double half = painter.pen().widthF() / 2.0;
+            painter.drawEllipse(rect.adjusted(half, half, -half, -half));
+        } else {
             painter.drawRect(rect);
+        }
         return;
     }
     case ControlKind::Field: {
