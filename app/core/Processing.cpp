@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -583,6 +584,10 @@ QString DocumentFileName(bool fullPath)
     const QString name = DocumentDisplayName(CurrentDocument);
     if (!fullPath && name.contains(QLatin1Char('/')))
         return platform::vbrt::Trim(name.mid(name.lastIndexOf(QLatin1Char('/')) + 1));
+    // A file named relative to the folder the program started in (on its command line) is
+    // given whole; a title an add-on gave stays as it is.
+    if (fullPath && !name.isEmpty() && name == DocumentPathPart(CurrentDocument))
+        return QFileInfo(name).absoluteFilePath();
     return name;
 }
 
