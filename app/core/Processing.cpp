@@ -596,6 +596,23 @@ bool DocumentOpened()
     return !IsBlank(ApplicationGlobals.DocumentName);
 }
 
+bool GridTabLeave(const QEvent* event, QWidget* forward, QWidget* backward)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    const bool shift = key->modifiers() & Qt::ShiftModifier;
+    if (key->key() == Qt::Key_Tab && !shift) {
+        forward->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    if (key->key() == Qt::Key_Backtab || (key->key() == Qt::Key_Tab && shift)) {
+        backward->setFocus(Qt::BacktabFocusReason);
+        return true;
+    }
+    return false;
+}
+
 bool DialogKeyTaken(QKeyEvent* event, QWidget* form)
 {
     int keyCode = event->key();

@@ -48,7 +48,8 @@ void PadFileClose();
 // Opens a document: PadFileOpen, then the first record must be the document header (it waits,
 // pushed back, for the next GetPadInfo). The first record is judged as soon as it has been read,
 // before the rest of the file is. An empty file, or one that does not begin with the header, is
-// refused with an error, and the input open before stays open as it was.
+// refused with an error, and the input open before stays open as it was; a file of comments and
+// blank lines alone is an empty document (its first record is the end of the input).
 void PadDocumentOpen(const QString& path);
 // True while the input is the document at path as PadDocumentOpen left it (nothing read since),
 // so a loader can go on from there instead of reading the file again.

@@ -440,19 +440,8 @@ bool PrintCanvas::eventFilter(QObject* watched, QEvent* event)
 {
     // Enter stays in the list while it has the focus; elsewhere it prints.
     if (watched == sprCaption) {
-        // The list keeps its arrow keys, but Tab leaves it: forward to the settings button,
-        // backward to the button before it.
-        if (event->type() == QEvent::KeyPress) {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            if (key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier)) {
-                cmdPrintSetting->setFocus(Qt::TabFocusReason);
-                return true;
-            }
-            if (key->key() == Qt::Key_Backtab || (key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ShiftModifier))) {
-                cmdAllRelease->setFocus(Qt::BacktabFocusReason);
-                return true;
-            }
-        }
+        if (GridTabLeave(event, cmdPrintSetting, cmdAllRelease))
+            return true;
         if (event->type() == QEvent::FocusIn) {
             cmdPrint->setDefault(false);
             cmdPrint->setAutoDefault(false);

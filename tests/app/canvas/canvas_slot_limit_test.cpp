@@ -6,8 +6,6 @@
 #include "app/canvas/CanvasForm.h"
 #include "support/RaisedError.h"
 
-#include <QImage>
-
 namespace edits_test {
 namespace {
 
@@ -35,19 +33,13 @@ protected:
 
     static CanvasForm& Form(std::int16_t canvas) { return *CanvasWindowOf(Canvas(canvas)); }
 
-    // Paints the window and counts the pixels (every fourth one) that differ from its background.
-    static int PaintedPixels(std::int16_t canvas)
+    // Paints the window as it does when it comes to the front.
+    static int Painted(std::int16_t canvas)
     {
         CanvasForm& form = Form(canvas);
         form.Form_Activate();
         form.PaintEventRelease(true);
-        const QImage image = form.grab().toImage();
-        const QColor background = image.pixelColor(image.width() - 1, image.height() - 1);
-        int painted = 0;
-        for (int y = 0; y < image.height(); y += 4)
-            for (int x = 0; x < image.width(); x += 4)
-                painted += image.pixelColor(x, y) != background;
-        return painted;
+        return paddraw_test::PaintedPixels(form);
     }
 
     // Copies the chain of the second canvas's routine and pastes it after the first canvas's
@@ -70,7 +62,7 @@ TEST_F(SlotLimitTest, ACanvasHoldingTheTopSlotOpensPaintsAndTakesClicks)
     const CanvasLabel last = form.lblBox[kTopSlot];
     EXPECT_TRUE(last.Visible) << "the last box has its label";
 
-    EXPECT_GT(PaintedPixels(1), 20);
+    EXPECT_GT(Painted(1), 20);
     const CanvasHit hit = form.HitTest(last.Left + last.Width / 2, last.Top + last.Height / 2);
     EXPECT_EQ(hit, (CanvasHit{1, std::int16_t(kTopSlot)}));
 }
@@ -111,7 +103,7 @@ TEST_F(SlotLimitTest, APastePastTheLastSlotLeavesTheCanvasAndItsWindowAsTheyWere
         }
         EXPECT_EQ(LinkFault(1), QString());
         PadDrawRefresh(1);
-        EXPECT_GT(PaintedPixels(1), 20) << "the canvas paints after the paste";
+        EXPECT_GT(Painted(1), 20) << "the canvas paints after the paste";
     }
 }
 
