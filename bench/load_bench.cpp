@@ -1,6 +1,8 @@
 // Opening a document of 10,000 boxes: reading it into its canvas, laying it out and arranging the
 // canvas window, as the Open command does. Reports the peak memory of the process after the open.
+// And a canvas whose boxes fill every slot up to the last (32,767), opened and painted.
 
+#include "app/canvas/CanvasForm.h"
 #include "app/canvas/PageSetting.h"
 #include "app/diagram/BoxList.h"
 #include "app/diagram/PadDraw.h"
@@ -71,6 +73,29 @@ void BM_OpenLayOutAndArrange(benchmark::State& state)
     state.counters["peak_MB"] = benchsupport::PeakMegabytes();
 }
 BENCHMARK(BM_OpenLayOutAndArrange)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A routine with its text and 32,766 blocks: the boxes fill slots 1 to 32,767.
+void BM_OpenAndPaintACanvasAtTheLastSlot(benchmark::State& state)
+{
+    QStringList lines = {QStringLiteral("&&document"), QStringLiteral("&&routine"), QStringLiteral("&&text"),
+                         QStringLiteral("満杯")};
+    for (int i = 1; i <= 32766; ++i)
+        lines << QStringLiteral("&&block") << QStringLiteral("&&text") << QStringLiteral("処理%1").arg(i);
+    lines << QStringLiteral("&&end-routine") << QStringLiteral("&&end-document");
+    const QString path = benchsupport::DocumentWrite(QStringLiteral("full.txt"), lines);
+    for (auto _ : state) {
+        DocumentOpen(path);
+        CanvasForm* form = CanvasWindowOf(B[1]);
+        form->Form_Activate();
+        form->PaintEventRelease(true);
+        benchmark::DoNotOptimize(form->grab());
+        state.PauseTiming();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+    state.counters["top_slot"] = static_cast<double>(B[1].BoxList.size() - 1);
+}
+BENCHMARK(BM_OpenAndPaintACanvasAtTheLastSlot)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 

@@ -171,14 +171,14 @@ CanvasHit CanvasForm::HitTest(std::int32_t x, std::int32_t y) const
     std::int64_t topmost = -1;
     for (std::int32_t kind = 1; kind <= 4; ++kind) {
         const CanvasLabelArray& labels = *arrays[kind - 1];
-        for (std::int16_t i = 0; i <= labels.UBound(); ++i) {
+        for (int i = 0; i <= labels.UBound(); ++i) {
             if (!labels.IsLoaded(i))
                 continue;
             const CanvasLabel& label = labels[i];
             if (!label.Visible || !label.Enabled || label.zOrder <= topmost)
                 continue;
             if (x >= label.Left && x < label.Left + label.Width && y >= label.Top && y < label.Top + label.Height) {
-                hit = CanvasHit{kind, i};
+                hit = CanvasHit{kind, static_cast<std::int16_t>(i)};
                 topmost = label.zOrder;
             }
         }
@@ -211,7 +211,7 @@ void CanvasForm::paintControls(QPainter& painter, const QRect& exposed) const
     std::vector<Item> items;
 
     for (const CanvasLabelArray* array : LabelArrays()) {
-        for (std::int16_t i = 0; i <= array->UBound(); ++i) {
+        for (int i = 0; i <= array->UBound(); ++i) {
             if (!array->IsLoaded(i))
                 continue;
             const CanvasLabel& label = (*array)[i];
@@ -238,7 +238,7 @@ void CanvasForm::paintControls(QPainter& painter, const QRect& exposed) const
         }
     }
     for (const CanvasLineArray* array : LineArrays()) {
-        for (std::int16_t i = 0; i <= array->UBound(); ++i) {
+        for (int i = 0; i <= array->UBound(); ++i) {
             if (!array->IsLoaded(i))
                 continue;
             const CanvasLine& line = (*array)[i];
@@ -421,13 +421,13 @@ void CanvasForm::Form_Load()
     painting_ = 0;
     // Lines and shapes hidden, labels in the window's colour.
     for (CanvasLineArray* lines : LineArrays())
-        for (std::int16_t i = 0; i <= lines->UBound(); ++i)
+        for (int i = 0; i <= lines->UBound(); ++i)
             if (lines->IsLoaded(i))
                 (*lines)[i].Visible = false;
     for (CanvasShapeArray* shapes : ShapeArrays())
         (*shapes)[0].Visible = false;
     for (CanvasLabelArray* labels : LabelArrays())
-        for (std::int16_t i = 0; i <= labels->UBound(); ++i)
+        for (int i = 0; i <= labels->UBound(); ++i)
             if (labels->IsLoaded(i)) {
                 CanvasLabel& label = (*labels)[i];
                 label.BackColor = BackColor();
@@ -722,7 +722,7 @@ void CanvasForm::PartsLockClear()
     for (CanvasLineArray* frameLines : {&linBoxLeft, &linBoxRight, &linBoxUpper, &linBoxLower,
                                         &linSubLeft, &linSubRight, &linSubUpper, &linSubLower}) {
         const CanvasLineArray& lines = *frameLines;
-        for (std::int16_t i = 0; i <= lines.UBound(); ++i)
+        for (int i = 0; i <= lines.UBound(); ++i)
             if (lines.IsLoaded(i) && lines[i].Visible)
                 (*frameLines)[i].Visible = false;
     }
@@ -942,7 +942,7 @@ void CanvasForm::RangeSelect()
     const RangeEdges horizontal = {RangeEdge{x1, y1, x2, y1}, RangeEdge{x1, y2, x2, y2}};
     const RangeEdges vertical = {RangeEdge{x1, y1, x1, y2}, RangeEdge{x2, y1, x2, y2}};
     const CanvasLabelArray& boxes = lblBox;
-    for (std::int16_t i = 1; i <= boxes.UBound() && i > 0; ++i) {
+    for (int i = 1; i <= boxes.UBound(); ++i) {
         if (!boxes.IsLoaded(i))
             continue;
         const CanvasLabel& label = boxes[i];

@@ -503,7 +503,7 @@ void CanvasForm::Menu_EditALL_Click()
     RunCommand(this, [this] {
         PartsLock(0, -1, 0, false);
         const CanvasLabelArray& boxes = lblBox;
-        for (std::int16_t i = 1; i <= boxes.UBound(); ++i) {
+        for (int i = 1; i <= boxes.UBound(); ++i) {
             if (!boxes.IsLoaded(i))
                 continue;
             const std::int16_t flags = boxRecord(i).flags;

@@ -64,13 +64,16 @@ std::vector<std::int16_t> ChainOf(CanvasRecord& c, std::int16_t first)
 }
 
 // Reads the whole file as one chain of new boxes owned by nobody; returns its first box. A file
-// that does not parse leaves the canvas as it was: the boxes made before the error are freed.
+// that does not parse, or does not fit (a canvas holds at most 32,767 boxes), leaves the canvas
+// as it was: the parts made before the error are freed and the lists, their free chains and the
+// window's control arrays are back at their old length.
 std::int16_t PastedChainRead(std::int16_t canvas, const QString& path)
 {
-    const std::vector<BoxRecord>& list = B[static_cast<std::size_t>(canvas)].BoxList;
-    std::vector<bool> inUse(list.size());
-    for (std::size_t n = 0; n < list.size(); ++n)
-        inUse[n] = list[n].garbage == -1;
+    const CanvasRecord& before = B[static_cast<std::size_t>(canvas)];
+    const std::vector<BoxRecord> boxes = before.BoxList;
+    const std::vector<SubRecord> subs = before.SubList;
+    const std::int16_t freeBox = before.header.freeBox;
+    const std::int16_t freeSub = before.header.freeSub;
 
     PadFileOpen(path);
     std::int16_t first = -1;
@@ -78,10 +81,21 @@ std::int16_t PastedChainRead(std::int16_t canvas, const QString& path)
         first = BoxListMake(canvas, 0);
     } catch (...) {
         PadFileClose();
-        const std::vector<BoxRecord>& grown = B[static_cast<std::size_t>(canvas)].BoxList;
-        for (std::size_t n = grown.size(); n-- > 1;)
-            if (grown[n].garbage == -1 && (n >= inUse.size() || !inUse[n]))
+        CanvasRecord& c = B[static_cast<std::size_t>(canvas)];
+        auto isNew = [](const auto& list, const auto& old, std::size_t n) {
+            return list[n].garbage == -1 && (n >= old.size() || old[n].garbage != -1);
+        };
+        for (std::size_t n = c.BoxList.size(); n-- > 1;)
+            if (isNew(c.BoxList, boxes, n))
                 BoxDelete(canvas, static_cast<std::int16_t>(n), false);
+        // A sub line whose box was never finished belongs to no box that the loop above freed.
+        for (std::size_t n = c.SubList.size(); n-- > 1;)
+            if (isNew(c.SubList, subs, n))
+                SubLineDelete(canvas, static_cast<std::int16_t>(n), false);
+        c.BoxList = boxes;
+        c.SubList = subs;
+        c.header.freeBox = freeBox;
+        c.header.freeSub = freeSub;
         throw;
     }
     PadFileClose();

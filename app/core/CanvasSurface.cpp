@@ -71,7 +71,8 @@ void CanvasControlArray<Element>::Load(std::int16_t index)
         RaiseControl(CanvasControlError::ElementMissing, name_, index);
     if (IsLoaded(index))
         RaiseControl(CanvasControlError::AlreadyLoaded, name_, index);
-    if (index >= static_cast<std::int16_t>(slots_.size()))
+    // Sizes are counted wide: with element 32,767 loaded the array holds 32,768 slots.
+    if (static_cast<std::size_t>(index) >= slots_.size())
         slots_.resize(static_cast<std::size_t>(index) + 1);
     Slot& slot = slots_[static_cast<std::size_t>(index)];
     slot.element = slots_[0].element;
@@ -98,7 +99,7 @@ void CanvasControlArray<Element>::Unload(std::int16_t index)
 template <class Element>
 bool CanvasControlArray<Element>::IsLoaded(std::int16_t index) const
 {
-    return index >= 0 && index < static_cast<std::int16_t>(slots_.size()) && slots_[static_cast<std::size_t>(index)].loaded;
+    return index >= 0 && static_cast<std::size_t>(index) < slots_.size() && slots_[static_cast<std::size_t>(index)].loaded;
 }
 
 template <class Element>

@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -583,12 +584,33 @@ QString DocumentFileName(bool fullPath)
     const QString name = DocumentDisplayName(CurrentDocument);
     if (!fullPath && name.contains(QLatin1Char('/')))
         return platform::vbrt::Trim(name.mid(name.lastIndexOf(QLatin1Char('/')) + 1));
+    // A file named relative to the folder the program started in (on its command line) is
+    // given whole; a title an add-on gave stays as it is.
+    if (fullPath && !name.isEmpty() && name == DocumentPathPart(CurrentDocument))
+        return QFileInfo(name).absoluteFilePath();
     return name;
 }
 
 bool DocumentOpened()
 {
     return !IsBlank(ApplicationGlobals.DocumentName);
+}
+
+bool GridTabLeave(const QEvent* event, QWidget* forward, QWidget* backward)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    const bool shift = key->modifiers() & Qt::ShiftModifier;
+    if (key->key() == Qt::Key_Tab && !shift) {
+        forward->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    if (key->key() == Qt::Key_Backtab || (key->key() == Qt::Key_Tab && shift)) {
+        backward->setFocus(Qt::BacktabFocusReason);
+        return true;
+    }
+    return false;
 }
 
 bool DialogKeyTaken(QKeyEvent* event, QWidget* form)

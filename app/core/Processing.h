@@ -12,6 +12,7 @@
 #include <functional>
 
 class QComboBox;
+class QEvent;
 class QKeyEvent;
 class QWidget;
 
@@ -121,6 +122,9 @@ void DialogKeyDown(int& keyCode, int shift, QWidget* form);
 // A dialog's key handling: DialogKeyDown, then the debug key check. True when one of them took the
 // key; otherwise the dialog handles it as usual.
 bool DialogKeyTaken(QKeyEvent* event, QWidget* form);
+// A grid in a dialog keeps its arrow keys, but Tab leaves it: forward to one control, backward
+// (Shift+Tab) to another. True when the event was such a Tab and the focus has moved.
+bool GridTabLeave(const QEvent* event, QWidget* forward, QWidget* backward);
 void FontNameComboSet(QComboBox* combo, bool includeDefault, const QString& current);
 void FontSizeComboSet(QComboBox* combo, bool includeDefault, const QString& current);
 void ColorComboSet(QComboBox* combo, bool includeDefault, const QString& current);

@@ -46,10 +46,21 @@ SubRecord ZeroSubRecord()
     return sub;
 }
 
+// A canvas whose list is full: the user learns which canvas and how many it can hold. Still the
+// overflow error, which callers take for "no more room".
+[[noreturn]] void RaiseListFull(std::int16_t canvas, const QString& parts, const char* source)
+{
+    throw platform::vbrt::Error(platform::vbrt::ErrorNumber::Overflow, QString::fromLatin1(source),
+                                QStringLiteral("ｷｬﾝﾊﾞｽ %1 の%2の数が上限 (%3 個) を超えます。")
+                                    .arg(CanvasCaptionMake(canvas, QStringLiteral("\t")), parts)
+                                    .arg(kMaxSlots - 1));
+}
+
 // Takes a slot for a new record: the head of the free chain, else a new last slot. A list
 // without slots in use is started again with a default spare slot 0.
 template <class Record>
-std::int16_t SlotTake(std::vector<Record>& list, std::int16_t& freeHead, const char* source)
+std::int16_t SlotTake(std::vector<Record>& list, std::int16_t& freeHead, std::int16_t canvas, const QString& parts,
+                      const char* source)
 {
     if (freeHead >= 1 && static_cast<std::size_t>(freeHead) < list.size() && SlotIsFree(list[freeHead].garbage)) {
         const std::int16_t n = freeHead;
@@ -58,7 +69,7 @@ std::int16_t SlotTake(std::vector<Record>& list, std::int16_t& freeHead, const c
     }
     if (list.size() > 1) {
         if (list.size() >= kMaxSlots)
-            RaiseOverflow(source);
+            RaiseListFull(canvas, parts, source);
         list.emplace_back();
         return static_cast<std::int16_t>(list.size() - 1);
     }
@@ -173,7 +184,7 @@ std::int16_t BoxAdd(std::int16_t canvas, const PadInfoRecord& record, std::int16
     const std::int32_t fontCode = FontModifyChech(record.font.isEmpty() ? QStringLiteral("標準") : record.font);
     InternalCode text = TextInfoMake(record.text);
 
-    const std::int16_t n = SlotTake(c.BoxList, c.header.freeBox, "BoxAdd");
+    const std::int16_t n = SlotTake(c.BoxList, c.header.freeBox, canvas, QStringLiteral("BOX"), "BoxAdd");
     BoxRecord& box = c.BoxList[n];
     box = BoxRecord::Default;
     box.garbage = kInUse;
@@ -194,7 +205,7 @@ std::int16_t BoxAdd(std::int16_t canvas, const PadInfoRecord& record, std::int16
 std::int16_t SubLineAdd(std::int16_t canvas, std::int16_t before, std::int16_t upper, std::int16_t number)
 {
     CanvasRecord& c = CanvasAt(canvas, "SubLineAdd");
-    const std::int16_t n = SlotTake(c.SubList, c.header.freeSub, "SubLineAdd");
+    const std::int16_t n = SlotTake(c.SubList, c.header.freeSub, canvas, QStringLiteral("枝"), "SubLineAdd");
     SubRecord& sub = c.SubList[n];
     sub = SubRecord::Default;
     sub.garbage = kInUse;

@@ -70,7 +70,7 @@ void WindowPrepare(std::int16_t canvas, CanvasRecord& record, CanvasSurface& for
     // Only what differs is written: every write asks the window to repaint.
     for (CanvasLabelArray* labels : form.LabelArrays()) {
         const CanvasLabelArray& read = *labels;
-        for (std::int16_t i = 0; i <= read.UBound(); ++i) {
+        for (int i = 0; i <= read.UBound(); ++i) {
             if (!read.IsLoaded(i))
                 continue;
             const CanvasLabel& label = read[i];
@@ -84,13 +84,13 @@ void WindowPrepare(std::int16_t canvas, CanvasRecord& record, CanvasSurface& for
     }
     for (CanvasLineArray* lines : form.LineArrays()) {
         const CanvasLineArray& read = *lines;
-        for (std::int16_t i = 0; i <= read.UBound(); ++i)
+        for (int i = 0; i <= read.UBound(); ++i)
             if (read.IsLoaded(i) && read[i].Visible)
                 (*lines)[i].Visible = false;
     }
     for (CanvasShapeArray* shapes : form.ShapeArrays()) {
         const CanvasShapeArray& read = *shapes;
-        for (std::int16_t i = 0; i <= read.UBound(); ++i)
+        for (int i = 0; i <= read.UBound(); ++i)
             if (read.IsLoaded(i) && read[i].Visible)
                 (*shapes)[i].Visible = false;
     }

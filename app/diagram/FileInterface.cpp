@@ -51,6 +51,7 @@ struct PadInput {
     qsizetype next = 0;
     QString path;               // absolute
     bool documentReady = false; // opened by PadDocumentOpen, its header waiting unread
+    qsizetype recordLine = 0;   // the line (from 1) of the tag line of the record last read
 };
 
 // The one output: the encoded text, put in place whole by PadFileFinish.
@@ -65,6 +66,7 @@ PadInput PadInputFile;
 PadOutput PadOutputFile;
 
 QString PendingTagLine;
+qsizetype PendingTagLineNumber = 0;
 bool PushBackFlag = false;
 bool ReaderResetFlag = false;
 PadInfoRecord LastPadInfo;
@@ -75,22 +77,34 @@ PadInfoRecord LastPadInfo;
                       QStringLiteral("ファイルが開かれていません。"));
 }
 
-// Lines end at CR or CR LF; a lone LF stays inside its line.
+// Lines end at CR or at CR LF; a lone LF stays inside its line. The one rule for the bytes of a
+// file (CR and LF are never part of a Shift_JIS character) and for its decoded text: the line
+// that begins at `start` ends before `end`, and the result is where the next line begins; -1
+// when no CR follows, so the line runs to the end of what is there (and may not be whole yet).
+template <typename Text>
+qsizetype LineBreakFind(const Text& text, qsizetype start, qsizetype& end)
+{
+    end = text.indexOf('\r', start);
+    if (end < 0) {
+        end = text.size();
+        return -1;
+    }
+    qsizetype next = end + 1;
+    if (next < text.size() && text.at(next) == '\n')
+        ++next;
+    return next;
+}
+
 QStringList SplitLines(const QString& text)
 {
     QStringList lines;
-    qsizetype start = 0;
-    const qsizetype size = text.size();
-    while (start < size) {
-        qsizetype cr = text.indexOf(QLatin1Char('\r'), start);
-        if (cr < 0) {
-            lines << text.mid(start);
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = 0;
+        const qsizetype next = LineBreakFind(text, start, end);
+        lines << text.mid(start, end - start);
+        if (next < 0)
             break;
-        }
-        lines << text.mid(start, cr - start);
-        start = cr + 1;
-        if (start < size && text[start] == QLatin1Char('\n'))
-            ++start;
+        start = next;
     }
     return lines;
 }
@@ -101,6 +115,17 @@ bool NextLine(QString& line)
         return false;
     line = PadInputFile.lines[PadInputFile.next++];
     return true;
+}
+
+// Where in a document a format error stands, as the user looks for it: the file's name and the line.
+QString LineLocation(const QString& absolute, qsizetype line)
+{
+    return QStringLiteral("(%1 の %2 行目)").arg(fs::GetFileName(absolute)).arg(line);
+}
+
+[[noreturn]] void RaiseAtLine(const vbrt::Error& e, const QString& absolute, qsizetype line)
+{
+    throw vbrt::Error(e.number(), e.source(), e.description() + kCrLf + LineLocation(absolute, line));
 }
 
 // TAB, CR and LF become blanks; keepTabs leaves TABs as they are (the settings text carries
@@ -367,8 +392,7 @@ QByteArray ReadPadMember(const QString& path, const HeadCheck& head)
     try {
         names = zf::MemberNames(path);
     } catch (const vbrt::Error& e) {
-        vbrt::Raise(source, QStringLiteral("%1 は壊れているか、.pad ファイル (zip 書庫) ではありません。%2")
-                                .arg(name, e.description()));
+        vbrt::Raise(source, QStringLiteral("%1 は .pad ファイルとして開けません。%2").arg(name, e.description()));
     }
     QString member;
     for (const QString& entry : names) {
@@ -461,6 +485,7 @@ PadInfoRecord GetPadInfo()
         RaiseNotOpen("GetPadInfo");
 
     QString tagLine = PendingTagLine;
+    qsizetype tagLineNumber = PendingTagLineNumber;
     PendingTagLine.clear();
     SectionBuffers s;
     static const QString document = QStringLiteral("&&document");
@@ -474,6 +499,7 @@ PadInfoRecord GetPadInfo()
         const QString line = Normalize(raw, false);
         if (tagLine.isEmpty()) {
             tagLine = line;
+            tagLineNumber = PadInputFile.next;
             documentRecord = TagOf(tagLine) == document;
             continue;
         }
@@ -485,6 +511,7 @@ PadInfoRecord GetPadInfo()
                 continue;
             }
             PendingTagLine = line;
+            PendingTagLineNumber = PadInputFile.next;
             break;
         }
         if (line.isEmpty())
@@ -507,9 +534,11 @@ PadInfoRecord GetPadInfo()
     result.rightPage = s.rightPage;
 
     if (tagLine.isEmpty()) {
+        PadInputFile.recordLine = PadInputFile.lines.size();
         LastPadInfo = PadInfoRecord::Default;
         return LastPadInfo;
     }
+    PadInputFile.recordLine = tagLineNumber;
 
     const QStringList fields = tagLine.split(QLatin1Char(':'));
     const QString& tag = fields[0];
@@ -792,12 +821,13 @@ HeadCheck DocumentHeadCheck(const QString& absolute)
 {
     return [absolute](const QByteArray& soFar) {
         qsizetype start = 0;
-        for (;;) {
-            const qsizetype cr = soFar.indexOf('\r', start);
-            if (cr < 0)
+        for (qsizetype lineNumber = 1;; ++lineNumber) {
+            qsizetype end = 0;
+            const qsizetype next = LineBreakFind(soFar, start, end);
+            if (next < 0)
                 return soFar.size() > 1024 * 1024;
-            const QByteArray raw = soFar.mid(start, cr - start);
-            start = cr + 1;
+            const QByteArray raw = soFar.mid(start, end - start);
+            start = next;
             if (raw.startsWith('#'))
                 continue;
             if (raw.contains('\0'))
@@ -813,7 +843,8 @@ HeadCheck DocumentHeadCheck(const QString& absolute)
             // A line that is no tag, or an unknown tag, gets the reader's own message; another
             // known tag means the document header is missing.
             if (tag.isEmpty() || !TagRowOf(tag))
-                vbrt::Raise(QStringLiteral("GetPadInfo"), QStringLiteral("定義されていないﾀｸﾞです。"));
+                vbrt::Raise(QStringLiteral("GetPadInfo"),
+                            QStringLiteral("定義されていないﾀｸﾞです。") + kCrLf + LineLocation(absolute, lineNumber));
             RaiseNoDocumentHeader(absolute);
         }
     };
@@ -836,6 +867,7 @@ void OpenInput(const QString& path, const HeadCheck& head)
     ReaderResetFlag = true;
     PushBackFlag = false;
     PendingTagLine.clear();
+    PendingTagLineNumber = 0;
 }
 
 } // namespace
@@ -863,11 +895,18 @@ void PadDocumentOpen(const QString& path)
     try {
         // The first record is judged before the rest is read and decoded.
         OpenInput(path, DocumentHeadCheck(absolute));
-        const PadInfoRecord first = GetPadInfo();
-        if (first.tagId == 0)
+        PadInfoRecord first;
+        try {
+            first = GetPadInfo();
+        } catch (const vbrt::Error& e) {
+            PadInputErrorRaise(e);
+        }
+        // Comments and blank lines alone make an empty document; a file of no bytes at all is
+        // more likely one whose writing failed, and is refused.
+        if (first.tagId == 0 && PadInputFile.lines.isEmpty())
             vbrt::Raise(QStringLiteral("PadDocumentOpen"),
                         QStringLiteral("%1 には文書が入っていません。").arg(fs::GetFileName(absolute)));
-        if (first.tagId != TagId::Document)
+        if (first.tagId != 0 && first.tagId != TagId::Document)
             RaiseNoDocumentHeader(absolute);
         UngetPadInfo();
         PadInputFile.documentReady = true;
@@ -944,6 +983,13 @@ std::size_t PadCanvasCount()
         take(TagOf(line));
     }
     return count;
+}
+
+void PadInputErrorRaise(const platform::vbrt::Error& e)
+{
+    if (!PadInputFile.open)
+        throw e;
+    RaiseAtLine(e, PadInputFile.path, PadInputFile.recordLine);
 }
 
 void PadFileClose()

@@ -17,6 +17,10 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace platform::vbrt {
+class Error;
+}
+
 namespace platform::commondialog {
 class CommonDialog;
 }
@@ -38,10 +42,14 @@ constexpr std::int64_t DocumentSizeLimit = std::int64_t(32) * 1024 * 1024;
 // layer's reason included) and leave the input as it was.
 void PadFileOpen(const QString& path);
 void PadFileClose();
+// Raises a format error met while reading the open input again, its message followed by the
+// file's name and the line of the record being read.
+[[noreturn]] void PadInputErrorRaise(const platform::vbrt::Error& e);
 // Opens a document: PadFileOpen, then the first record must be the document header (it waits,
 // pushed back, for the next GetPadInfo). The first record is judged as soon as it has been read,
 // before the rest of the file is. An empty file, or one that does not begin with the header, is
-// refused with an error, and the input open before stays open as it was.
+// refused with an error, and the input open before stays open as it was; a file of comments and
+// blank lines alone is an empty document (its first record is the end of the input).
 void PadDocumentOpen(const QString& path);
 // True while the input is the document at path as PadDocumentOpen left it (nothing read since),
 // so a loader can go on from there instead of reading the file again.

@@ -43,7 +43,7 @@ public:
 
 private:
     // box() and sub() fetch by index every time: adding a label box may move the list.
-    std::int16_t boxSlots() { return static_cast<std::int16_t>(record_.BoxList.size()); }
+    int boxSlots() { return static_cast<int>(record_.BoxList.size()); }
     // Slot 0 is the spare, and a freed slot carries its free-chain link (0 or more).
     bool inUse(std::int16_t n) { return n >= 1 && n < boxSlots() && box(n).garbage < 0; }
 
@@ -91,7 +91,7 @@ std::int16_t Preparation::WholeCanvas()
 // Every slot in index order; a box freed on the way (below a removed box) is skipped.
 void Preparation::MarksClearAndRemove()
 {
-    for (std::int16_t n = 1; n < boxSlots(); ++n) {
+    for (int n = 1; n < boxSlots(); ++n) {
         if (!inUse(n))
             continue;
         BoxRecord& b = box(n);
@@ -165,7 +165,7 @@ void Preparation::Remove(std::int16_t n)
 // that its removal leaves at that end.
 void Preparation::ChinkEndsRemove()
 {
-    for (std::int16_t n = 1; n < boxSlots(); ++n) {
+    for (int n = 1; n < boxSlots(); ++n) {
         std::int16_t chink = n;
         while (inUse(chink) && box(chink).tagType == TagId::Chink && (box(chink).before < 0 || box(chink).after < 0)) {
             const std::int16_t before = box(chink).before;
@@ -179,7 +179,7 @@ void Preparation::ChinkEndsRemove()
 // After every removal, so that a box whose predecessor went at any point loses its page break.
 void Preparation::ChainHeadsAndJumpTexts()
 {
-    for (std::int16_t n = 1; n < boxSlots(); ++n) {
+    for (int n = 1; n < boxSlots(); ++n) {
         if (!inUse(n))
             continue;
         BoxRecord& b = box(n);

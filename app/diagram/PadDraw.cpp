@@ -64,6 +64,7 @@ struct DocumentLook {
         ApplicationGlobals.DocumentFontName = fontName;
         ApplicationGlobals.DocumentFontSize = fontSize;
         ApplicationGlobals.DocumentColorName = colorName;
+        FontAndSizeShow();
         DocumentSettingsText(false, settings);
     }
 };
@@ -77,6 +78,8 @@ void HeaderApply(const PadInfoRecord& header)
     }
     if (!header.color.isEmpty())
         ApplicationGlobals.DocumentColorName = ColorName(ColorModify(header.color));
+    // The status bar shows the document's font: the next document's, not the one before.
+    FontAndSizeShow();
     DocumentSettingsText(false, header.text);
 }
 
@@ -152,12 +155,18 @@ void PadDrawGetData(const QString& path)
                         QStringLiteral("ｷｬﾝﾊﾞｽが多すぎるため開けません (%1 個、上限 %2 個)。")
                             .arg(canvases)
                             .arg(MaxCanvasCount - (B.size() - 1)));
-        const PadInfoRecord header = GetPadInfo();
-        if (reload) {
-            look = DocumentLook::Take();
-            HeaderApply(header);
+        try {
+            const PadInfoRecord header = GetPadInfo();
+            if (reload) {
+                look = DocumentLook::Take();
+                HeaderApply(header);
+            }
+            // A document of comments alone has no header and no canvases.
+            if (header.tagId == TagId::Document)
+                CanvasesRead();
+        } catch (const vbrt::Error& e) {
+            PadInputErrorRaise(e);
         }
-        CanvasesRead();
         PadFileClose();
     } catch (...) {
         // Half a document is never left behind: a save could write it over the whole file.

@@ -76,18 +76,9 @@ void CanvasSequence::Form_Load()
 
 bool CanvasSequence::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == sprCaption && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        // Tab leaves the grid for the buttons instead of moving between its cells.
-        if (key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier)) {
-            cmdUp->setFocus(Qt::TabFocusReason);
-            return true;
-        }
-        if (key->key() == Qt::Key_Backtab || (key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ShiftModifier))) {
-            cmdCancel->setFocus(Qt::BacktabFocusReason);
-            return true;
-        }
-    }
+    // Tab leaves the grid for the buttons instead of moving between its cells.
+    if (watched == sprCaption && GridTabLeave(event, cmdUp, cmdCancel))
+        return true;
     return TrayDialog::eventFilter(watched, event);
 }
 

@@ -360,7 +360,7 @@ void PageFilesWrite()
     std::int16_t fileNo = DrawFileCreate(RW.commonFileName);
     PageHeaderFooterWrite(fileNo, 0);
     DrawFileClose(fileNo);
-    for (std::int16_t page = 1; page <= RW.pageCount; ++page) {
+    for (int page = 1; page <= RW.pageCount; ++page) {
         if (ProgressYield())
             return;
         const QString name = TemporaryFileName(QStringLiteral("draw"), QStringLiteral("page"), page, 0);

@@ -44,6 +44,17 @@ constexpr int ShownColumn = 3;
 // The rows the grid counts as one view when it brings a row into sight.
 constexpr int ViewRows = 10;
 
+// The canvas "最前面のｷｬﾝﾊﾞｽ" means: the one whose window last had the focus, while it is
+// listed and its window shown. A window closed since (closing hides it) is in front no more.
+std::int16_t FrontCanvas(const std::vector<std::int16_t>& listed)
+{
+    const std::int16_t canvas = ApplicationGlobals.CurrentCanvasIndex;
+    if (std::find(listed.begin(), listed.end(), canvas) == listed.end())
+        return -1;
+    const CanvasRecord& record = CanvasAt(canvas, "FrontCanvas");
+    return record.form && record.form->Visible() ? canvas : std::int16_t(-1);
+}
+
 // Where the PDF dialog starts when no PDF was written yet: the user's documents, else home.
 QString DocumentsFolder()
 {
@@ -254,15 +265,17 @@ void PrintCanvas::optPrintRange_Click(int index)
                 shown = std::min(shown, row);
         }
         break;
-    case 2:
+    case 2: {
         frmCanvasSelect->setEnabled(false);
+        const std::int16_t front = FrontCanvas(listedCanvases);
         for (int row = 0; row < rows; ++row) {
-            const bool marked = sprCaption->item(row, IndexColumn)->text().toInt() == ApplicationGlobals.CurrentCanvasIndex;
+            const bool marked = sprCaption->item(row, IndexColumn)->text().toInt() == front;
             RowMarkSet(row, marked);
             if (marked)
                 shown = row;
         }
         break;
+    }
     default:
         frmCanvasSelect->setEnabled(true);
         sprCaption->setFocus();
@@ -289,10 +302,8 @@ std::vector<std::int16_t> PrintCanvas::SelectCanvasGet()
         }
         break;
     case 2:
-        // Only a canvas that is open and listed: a closed or released one prints nothing.
-        if (std::find(listedCanvases.begin(), listedCanvases.end(), ApplicationGlobals.CurrentCanvasIndex) !=
-            listedCanvases.end())
-            list.push_back(ApplicationGlobals.CurrentCanvasIndex);
+        if (const std::int16_t front = FrontCanvas(listedCanvases); front > 0)
+            list.push_back(front);
         break;
     default:
         for (int row = 0; row < sprCaption->rowCount(); ++row)
@@ -371,7 +382,9 @@ void PrintCanvas::cmdPrintSetting_Click()
 {
     RunCommand(this, [&] {
         PrintSetting dialog(this);
-        dialog.TrayCaption = cmdPrintSetting->text();
+        // The button shows its access key on a second line; window titles and the undo caption
+        // take the caption on one.
+        dialog.TrayCaption = cmdPrintSetting->text().remove(QLatin1Char('\n'));
         dialog.ShowModal();
         if (!dialog.TrayCancel)
             ReportSettingApply();
@@ -427,6 +440,8 @@ bool PrintCanvas::eventFilter(QObject* watched, QEvent* event)
 {
     // Enter stays in the list while it has the focus; elsewhere it prints.
     if (watched == sprCaption) {
+        if (GridTabLeave(event, cmdPrintSetting, cmdAllRelease))
+            return true;
         if (event->type() == QEvent::FocusIn) {
             cmdPrint->setDefault(false);
             cmdPrint->setAutoDefault(false);

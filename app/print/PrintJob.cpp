@@ -39,7 +39,7 @@ bool CanvasPagesMake(std::int16_t top)
 
     PageMapCloseUp();
     const CanvasHeader header = CanvasDataGet(RW.canvas);
-    for (std::int16_t page = firstPage; page <= RW.pageCount; ++page) {
+    for (int page = firstPage; page <= RW.pageCount; ++page) {
         PageRecord& entry = RW.PageList[static_cast<std::size_t>(page)];
         entry.canvas = RW.canvas;
         entry.canvasName = header.name;
@@ -106,7 +106,7 @@ bool PadPrintRun(const std::vector<std::int16_t>& canvasList)
 void PrintPagesRender()
 {
     ImageBookStart();
-    for (std::int16_t page = 1; page <= RW.pageCount; ++page) {
+    for (int page = 1; page <= RW.pageCount; ++page) {
         ImageOriginX = 0;
         ImageOriginY = 0;
         ImagePageStart(page);

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QRegularExpression>
 
 #include <deque>
 #include <optional>
@@ -13,10 +14,16 @@ namespace platform::commondialog {
 
 namespace {
 
-// A queued answer: a path, or nothing for a cancel.
-std::deque<std::optional<QString>>& Queue()
+// A queued answer: a path and the file type chosen with it (0: the one shown first), or nothing
+// for a cancel.
+struct Answer {
+    QString path;
+    std::int16_t filterIndex = 0;
+};
+
+std::deque<std::optional<Answer>>& Queue()
 {
-    static std::deque<std::optional<QString>> queue;
+    static std::deque<std::optional<Answer>> queue;
     return queue;
 }
 
@@ -41,9 +48,23 @@ QString ExtensionWithoutDot(const QString& defaultExt)
     return defaultExt.startsWith(QLatin1Char('.')) ? defaultExt.mid(1) : defaultExt;
 }
 
-QString WithDefaultExtension(const QString& path, const QString& defaultExt)
+// The extension a name typed without one takes: on save, that of the file type chosen ("*.txt"
+// gives "txt"), else, for a type of no single extension ("*.*") and on open, the default one.
+QString ExtensionForName(bool save, const QString& filter, std::int16_t filterIndex, const QString& defaultExt)
 {
-    const QString ext = ExtensionWithoutDot(defaultExt);
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    const qsizetype at = 2 * (qsizetype(filterIndex) - 1) + 1;
+    if (save && filterIndex >= 1 && at < parts.size()) {
+        static const QRegularExpression single(QStringLiteral("^\\*\\.([^*?.;\\s]+)$"));
+        const QRegularExpressionMatch match = single.match(parts[at].trimmed());
+        if (match.hasMatch())
+            return match.captured(1);
+    }
+    return ExtensionWithoutDot(defaultExt);
+}
+
+QString WithDefaultExtension(const QString& path, const QString& ext)
+{
     if (ext.isEmpty() || !QFileInfo(path).suffix().isEmpty())
         return path;
     return path + QLatin1Char('.') + ext;
@@ -63,7 +84,14 @@ std::optional<QString> AskUser(CommonDialog& d, bool save)
         if (d.FilterIndex >= 1 && d.FilterIndex <= filters.size())
             dialog.selectNameFilter(filters[d.FilterIndex - 1]);
     }
-    dialog.setDefaultSuffix(ExtensionWithoutDot(d.DefaultExt));
+    // The dialog adds the suffix before it asks about overwriting: it must follow the file type
+    // chosen, so that the question names the file that will be written.
+    auto suffixFollow = [&dialog, &d, filters, save](const QString& chosen) {
+        const auto index = static_cast<std::int16_t>(filters.indexOf(chosen) + 1);
+        dialog.setDefaultSuffix(ExtensionForName(save, d.Filter, index >= 1 ? index : d.FilterIndex, d.DefaultExt));
+    };
+    suffixFollow(dialog.selectedNameFilter());
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, suffixFollow);
     if (!d.FileName.isEmpty())
         dialog.selectFile(d.FileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -80,8 +108,13 @@ void Show(CommonDialog& d, bool save)
 
     std::optional<QString> chosen;
     if (!Queue().empty()) {
-        chosen = Queue().front();
+        const std::optional<Answer> answer = Queue().front();
         Queue().pop_front();
+        if (answer) {
+            chosen = answer->path;
+            if (answer->filterIndex >= 1)
+                d.FilterIndex = answer->filterIndex;
+        }
     } else if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
         chosen = AskUser(d, save);
     }
@@ -91,7 +124,7 @@ void Show(CommonDialog& d, bool save)
         // An existing file is opened as it is named: one without an extension is not looked for
         // under the default extension.
         if (save || !QFileInfo(*chosen).isFile())
-            *chosen = WithDefaultExtension(*chosen, d.DefaultExt);
+            *chosen = WithDefaultExtension(*chosen, ExtensionForName(save, d.Filter, d.FilterIndex, d.DefaultExt));
         // The open dialog offers only existing files when asked to; a queued answer obeys the same rule.
         if (!save && (d.Flags & Flags::FileMustExist) && !QFileInfo(*chosen).isFile())
             chosen.reset();
@@ -112,7 +145,7 @@ void CommonDialog::ShowOpen() { Show(*this, false); }
 
 void CommonDialog::ShowSave() { Show(*this, true); }
 
-void QueueFileName(const QString& path) { Queue().push_back(path); }
+void QueueFileName(const QString& path, std::int16_t filterIndex) { Queue().push_back(Answer{path, filterIndex}); }
 
 void QueueCancel() { Queue().push_back(std::nullopt); }
 

@@ -32,6 +32,7 @@ public:
     QString FileName;             // name proposed before, full path of the chosen file after OK
     std::int32_t Flags = 0;
     QString DefaultExt;           // appended to a chosen name without extension (with or without its dot)
+                                  // when the file type chosen has no single extension of its own
     QString Filter;               // "description|pattern|description|pattern..."
     std::int16_t FilterIndex = 1; // 1-based entry of Filter shown first; after OK, the entry in use
     QString DialogTitle;
@@ -42,7 +43,8 @@ public:
 };
 
 // Test seam: answers taken in order by the next dialogs, and what each dialog was shown with.
-void QueueFileName(const QString& path);
+// filterIndex: the file type the user chose in the dialog (1-based); 0 leaves the one shown first.
+void QueueFileName(const QString& path, std::int16_t filterIndex = 0);
 void QueueCancel();
 void ClearQueue();
 

@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QLabel>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -87,10 +89,14 @@ void PaintControl(QPainter& painter, const Control& c)
         painter.setPen(PenOf(c));
         painter.setBrush(Qt::NoBrush);
         const QRectF rect(c.left, c.top, c.width, c.height);
-        if (c.shape == 1)
-            painter.drawEllipse(rect);
-        else
+        if (c.shape == 1) {
+            // An ellipse's line lies inside its bounds: the white masks that cut a quarter or a
+            // half from it end at those bounds, and a line centred on them would show beyond.
+            const double half = painter.pen().widthF() / 2.0;
+            painter.drawEllipse(rect.adjusted(half, half, -half, -half));
+        } else {
             painter.drawRect(rect);
+        }
         return;
     }
     case ControlKind::Field: {
@@ -166,12 +172,29 @@ public:
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(bar);
         layout->addWidget(view_);
-        resize(800, 1000);
+        FitToScreen(parent);
     }
 
     std::exception_ptr Error() const { return error_; }
 
 private:
+    // A page's shape where the screen has room, never more than the screen it opens on (that of
+    // the window it belongs to) can show, its title bar and frame included.
+    void FitToScreen(QWidget* parent)
+    {
+        QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+        if (!screen) {
+            resize(800, 1000);
+            return;
+        }
+        const QRect area = screen->availableGeometry();
+        constexpr int FrameAllowance = 60;
+        const QSize size(std::min(800, area.width() - FrameAllowance / 3),
+                         std::min(1000, area.height() - FrameAllowance));
+        resize(size);
+        move(area.center() - QPoint(size.width() / 2, size.height() / 2 - FrameAllowance / 3));
+    }
+
     void PageLabelUpdate()
     {
         if (error_) {

@@ -47,10 +47,39 @@ QByteArray N(const QString& path) { return QFile::encodeName(path); }
     vbrt::Raise(procedure, QStringLiteral("%1 (%2)").arg(why, path));
 }
 
-// libzip's own words go along in parentheses, after the user's text.
-QString LibzipText(zip_error_t* error)
+// libzip's error, said once in the program's own words: its English text never reaches the user.
+QString LibzipReason(int code)
 {
-    return QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(zip_error_strerror(error)));
+    switch (code) {
+    case ZIP_ER_NOZIP: return QStringLiteral("zip 書庫ではありません。");
+    case ZIP_ER_INCONS:
+    case ZIP_ER_EOF:
+    case ZIP_ER_SEEK:
+    case ZIP_ER_READ:
+    case ZIP_ER_TELL: return QStringLiteral("zip 書庫が壊れています。");
+    case ZIP_ER_CRC:
+    case ZIP_ER_ZLIB:
+    case ZIP_ER_COMPRESSED_DATA: return QStringLiteral("項目のデータが壊れています。");
+    case ZIP_ER_MULTIDISK: return QStringLiteral("複数に分割された zip 書庫は扱えません。");
+    case ZIP_ER_COMPNOTSUPP: return QStringLiteral("この圧縮方式の項目は扱えません。");
+    case ZIP_ER_ENCRNOTSUPP:
+    case ZIP_ER_NOPASSWD:
+    case ZIP_ER_WRONGPASSWD: return QStringLiteral("暗号化された項目は扱えません。");
+    case ZIP_ER_EXISTS: return QStringLiteral("同じ名前の項目が既にあります。");
+    case ZIP_ER_MEMORY: return QStringLiteral("メモリが足りません。");
+    case ZIP_ER_WRITE:
+    case ZIP_ER_CLOSE:
+    case ZIP_ER_RENAME:
+    case ZIP_ER_TMPOPEN:
+    case ZIP_ER_REMOVE: return QStringLiteral("ファイルに書き込めません。");
+    case ZIP_ER_RDONLY: return QStringLiteral("読み取り専用の zip 書庫です。");
+    default: return QStringLiteral("zip 書庫を扱えません (予期しないエラー %1)。").arg(code);
+    }
+}
+
+QString LibzipReason(zip_error_t* error)
+{
+    return LibzipReason(zip_error_code_zip(error));
 }
 
 // An open archive, discarded (left as it was) unless Close writes it.
@@ -65,13 +94,13 @@ public:
         zip_error_t error;
         zip_error_init_with_code(&error, code);
         const int system = zip_error_code_system(&error);
-        const QString text = LibzipText(&error);
+        const QString reason = LibzipReason(code);
         zip_error_fini(&error);
         if (code == ZIP_ER_NOENT)
             RaiseNumber(E::PathNotFound, procedure, path);
         if (code == ZIP_ER_OPEN || code == ZIP_ER_READ)
             RaiseHostError(system ? system : EIO, procedure, path, Missing::Path);
-        Refuse(procedure, path, QStringLiteral("zip 書庫ではないか、壊れています。") + text);
+        Refuse(procedure, path, reason);
     }
     ~Archive()
     {
@@ -93,7 +122,7 @@ public:
             return;
         if (zip_close(za_) != 0)
             Refuse(procedure_, path_,
-                   QStringLiteral("zip 書庫に書き込めません。") + LibzipText(zip_get_error(za_)));
+                   QStringLiteral("zip 書庫に書き込めません。") + LibzipReason(zip_get_error(za_)));
         za_ = nullptr;
     }
 
@@ -201,7 +230,7 @@ void Unpack(const Archive& archive, const Member& member, const QString& damaged
     zip_file_t* file = zip_fopen_index(archive.get(), member.index, 0);
     if (!file)
         Refuse(archive.procedure(), damagedAt,
-               QStringLiteral("zip 書庫が壊れています。") + LibzipText(zip_get_error(archive.get())));
+               LibzipReason(zip_get_error(archive.get())));
     struct Closer {
         zip_file_t* f;
         ~Closer() { zip_fclose(f); }
@@ -213,7 +242,7 @@ void Unpack(const Archive& archive, const Member& member, const QString& damaged
         const zip_int64_t n = zip_fread(file, buffer.data(), buffer.size());
         if (n < 0)
             Refuse(archive.procedure(), damagedAt,
-                   QStringLiteral("zip 書庫が壊れています。") + LibzipText(zip_file_get_error(file)));
+                   LibzipReason(zip_file_get_error(file)));
         if (n == 0)
             break;
         total += n;
@@ -303,7 +332,7 @@ void AddFile(Archive& archive, const QString& file, const QString& memberName)
     if (index < 0) {
         zip_source_free(source);
         Refuse(archive.procedure(), archive.path(),
-               QStringLiteral("zip 書庫に追加できません。") + LibzipText(zip_get_error(archive.get())));
+               QStringLiteral("zip 書庫に追加できません。") + LibzipReason(zip_get_error(archive.get())));
     }
     struct stat st;
     if (::stat(N(file).constData(), &st) == 0) {
@@ -319,7 +348,7 @@ void AddFolder(Archive& archive, const QString& folder, const QString& memberNam
     if (zip_name_locate(archive.get(), name.constData(), 0) < 0 &&
         zip_dir_add(archive.get(), name.constData(), ZIP_FL_ENC_UTF_8) < 0)
         Refuse(archive.procedure(), archive.path(),
-               QStringLiteral("zip 書庫に追加できません。") + LibzipText(zip_get_error(archive.get())));
+               QStringLiteral("zip 書庫に追加できません。") + LibzipReason(zip_get_error(archive.get())));
     for (const QFileInfo& entry : ItemsOf(folder)) {
         const QString child = memberName + QLatin1Char('/') + entry.fileName();
         if (entry.isDir()) {

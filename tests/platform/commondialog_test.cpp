@@ -47,6 +47,38 @@ TEST_F(FileDialogs, AChosenFileComesBackWithItsFolderAndTheDefaultExtension)
     }
 }
 
+TEST_F(FileDialogs, ASavedNameWithoutExtensionTakesTheFileTypeChosen)
+{
+    struct Row {
+        const char* why;
+        bool save;
+        std::int16_t type; // the entry chosen; 0: the one shown first
+        const char* answer;
+        const char* fileName;
+        std::int16_t filterIndex; // after the dialog
+    };
+    const Row rows[] = {
+        {"the type shown first", true, 0, "chart", "chart.pad", 1},
+        {"another type chosen", true, 2, "chart", "chart.txt", 2},
+        {"a type of many extensions: the default", true, 3, "chart", "chart.pad", 3},
+        {"a type of no single extension: the default", true, 4, "chart", "chart.pad", 4},
+        {"an extension typed is kept", true, 2, "chart.pad", "chart.pad", 2},
+        {"opening keeps the default extension", false, 1, "a", "a.txt", 1},
+    };
+    write(QStringLiteral("a.txt"), "x");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        CommonDialog dialog;
+        dialog.DefaultExt = row.save ? QStringLiteral(".pad") : QStringLiteral(".txt");
+        dialog.Filter = QStringLiteral("PAD(*.pad)|*.pad|TEXT(*.txt)|*.txt|BOTH|*.pad;*.txt|ALL(*.*)|*.*");
+        dialog.FilterIndex = 1;
+        QueueFileName(path(QString::fromLatin1(row.answer)), row.type);
+        row.save ? dialog.ShowSave() : dialog.ShowOpen();
+        EXPECT_EQ(dialog.FileName, path(QString::fromLatin1(row.fileName)));
+        EXPECT_EQ(dialog.FilterIndex, row.filterIndex);
+    }
+}
+
 TEST_F(FileDialogs, ACancelRaisesOnlyWhenAskedTo)
 {
     CommonDialog dialog;

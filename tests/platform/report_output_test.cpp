@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPrintPreviewWidget>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -262,6 +263,18 @@ TEST_F(ReportOutput, TheRecorderTakesPreviewAndPrintWithoutShowingAnything)
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty() ||
                 std::none_of(QApplication::topLevelWidgets().begin(), QApplication::topLevelWidgets().end(),
                              [](QWidget* w) { return w->isVisible(); }));
+}
+
+TEST_F(ReportOutput, ThePreviewFitsTheScreenItOpensOn)
+{
+    const Report book = TwoPageBook();
+    std::unique_ptr<QDialog> dialog = CreatePreviewDialog(book);
+    dialog->show();
+    const QRect area = dialog->screen()->availableGeometry();
+    ASSERT_LT(area.height(), 1000) << "the test screen is smaller than the preview's own size";
+    EXPECT_TRUE(area.contains(dialog->frameGeometry()))
+        << dialog->frameGeometry().height() << " high on a screen of " << area.height();
+    dialog.reset();
 }
 
 TEST_F(ReportOutput, ThePreviewShowsEveryPageAndMovesBetweenThem)

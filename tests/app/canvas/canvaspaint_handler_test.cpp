@@ -29,17 +29,7 @@ protected:
 
     static CanvasForm& form() { return *CanvasWindowOf(Canvas(1)); }
 
-    // Pixels (every second one) that differ from the window's bottom-right corner.
-    static int PaintedPixels()
-    {
-        const QImage image = form().grab().toImage();
-        const QColor background = image.pixelColor(image.width() - 1, image.height() - 1);
-        int painted = 0;
-        for (int y = 0; y < image.height(); y += 2)
-            for (int x = 0; x < image.width(); x += 2)
-                painted += image.pixelColor(x, y) != background;
-        return painted;
-    }
+    static int PaintedPixels() { return paddraw_test::PaintedPixels(form()); }
 };
 
 TEST_F(CanvasPaintTest, TheChartIsDrawnWithoutAPainterAndAnEmptyPainterRestoresIt)

@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QProcess>
 
 #include <csignal>
@@ -83,14 +84,17 @@ TEST_F(Bounds, HostileArchivesAreRefusedWithTheirOwnReason)
     QByteArray bigText = head;
     bigText += QByteArray(kPastLimit, ' ');
     const QByteArray good = MakeZip({{"Vellumora.txt", kDocument}});
+    QByteArray damaged = good;
+    damaged[damaged.indexOf("&&end-document") + 3] = 'X';
     struct Row {
         const char* why;
         QByteArray bytes;
         QString reason; // a part of the message that tells what is wrong
     };
     const std::vector<Row> rows = {
-        {"no zip archive", QByteArray("PK but no archive at all").repeated(4), QStringLiteral("zip 書庫ではないか")},
-        {"cut short", good.left(good.size() - 10), QStringLiteral("zip 書庫ではないか")},
+        {"no zip archive", QByteArray("PK but no archive at all").repeated(4), QStringLiteral("zip 書庫ではありません")},
+        {"cut short", good.left(good.size() - 10), QStringLiteral("zip 書庫ではありません")},
+        {"a member whose bytes do not match its checksum", damaged, QStringLiteral("項目のデータが壊れています")},
         {"the member is a link", MakeZip({{"Vellumora.txt", "/etc/passwd", 0120777}}), QStringLiteral("リンクの項目")},
         {"the member is encrypted", MakeZip({{"Vellumora.txt", kDocument, 0100644, 0, -1, 1}}),
          QStringLiteral("暗号化された項目")},
@@ -117,6 +121,12 @@ TEST_F(Bounds, HostileArchivesAreRefusedWithTheirOwnReason)
         const QString text = RaisedText([&] { PadDocumentOpen(archive); });
         EXPECT_TRUE(text.contains(row.reason)) << text.toStdString();
         EXPECT_TRUE(text.contains(QStringLiteral("hostile.pad"))) << text.toStdString();
+        // The reason once, in the program's words: no library's English, no "broken" twice.
+        QString words = text;
+        words.remove(QRegularExpression(QStringLiteral("\\([^()]*/[^()]*\\)")));  // a path named
+        words.remove(QRegularExpression(QStringLiteral("[^\\s]*\\.(pad|txt|TXT)"))).remove(QStringLiteral("zip"));
+        EXPECT_FALSE(words.contains(QRegularExpression(QStringLiteral("[A-Za-z]{3,}")))) << text.toStdString();
+        EXPECT_LE(text.count(QStringLiteral("壊れ")), 1) << text.toStdString();
         // Nothing was written, neither beside the archive nor in the work folder.
         EXPECT_EQ(Listing(path()), QStringList{QStringLiteral("hostile.pad")});
         EXPECT_EQ(Listing(FileInterface.ZipWorkFolder), QStringList());

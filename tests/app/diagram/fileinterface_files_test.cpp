@@ -144,7 +144,6 @@ TEST_F(Files, RefusedInputsLeaveTheOpenInputAsItWas)
         {"a missing file", path(QStringLiteral("missing.txt")), ErrorNumber::FileNotFound},
         {"a missing .pad", path(QStringLiteral("missing.pad")), ErrorNumber::FileNotFound},
         {"an empty file", write(QStringLiteral("empty.txt"), ""), ErrorNumber::Application},
-        {"only comments", write(QStringLiteral("comments.txt"), "# nothing\r\n\r\n"), ErrorNumber::Application},
         {"a binary file", write(QStringLiteral("binary.txt"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)),
          ErrorNumber::Application},
         {"bytes that are not Shift_JIS", write(QStringLiteral("latin.txt"), "&&document\r\n&&text\r\ncaf\xe9\xff\r\n"),
@@ -178,9 +177,13 @@ TEST_F(Files, AFileThatDoesNotBeginAsADocumentSaysWhy)
         QString message;
     };
     const Row rows[] = {
-        {"a first line that is no tag at all", "Dear reader,\r\n&&document\r\n", QStringLiteral("定義されていないﾀｸﾞです。")},
-        {"after comments and blank lines", "# a note\r\n\r\n  \r\nplain text\r\n", QStringLiteral("定義されていないﾀｸﾞです。")},
-        {"a tag that is not defined", "&&documents\r\n", QStringLiteral("定義されていないﾀｸﾞです。")},
+        {"a first line that is no tag at all", "Dear reader,\r\n&&document\r\n",
+         QStringLiteral("定義されていないﾀｸﾞです。\r\n(doc.txt の 1 行目)")},
+        {"after comments and blank lines", "# a note\r\n\r\n  \r\nplain text\r\n",
+         QStringLiteral("定義されていないﾀｸﾞです。\r\n(doc.txt の 4 行目)")},
+        {"after comments with CR alone", "# a note\r# another\r\rplain text\r",
+         QStringLiteral("定義されていないﾀｸﾞです。\r\n(doc.txt の 4 行目)")},
+        {"a tag that is not defined", "&&documents\r\n", QStringLiteral("定義されていないﾀｸﾞです。\r\n(doc.txt の 1 行目)")},
         {"a known tag other than the header", "&&routine\r\n&&text\r\nR\r\n",
          QStringLiteral("doc.txt は文書の先頭 (&&document) で始まっていません。")},
         {"an empty file", "", QStringLiteral("doc.txt には文書が入っていません。")},
@@ -355,6 +358,37 @@ TEST_F(Files, SaveDialogProposesTheDocumentsNameAndSetsTheNewOne)
     EXPECT_FALSE(FileSaveDialog(dialog));
     EXPECT_EQ(cd::ShownDialogs().at(1).fileName, QString());
     EXPECT_EQ(ApplicationGlobals.DocumentName, QStringLiteral("\t(新規追加)"));
+}
+
+TEST_F(Files, SaveAsTakesTheExtensionOfTheFileTypeChosen)
+{
+    struct Row {
+        const char* why;
+        const char* typed;
+        std::int16_t type; // 1 ".pad", 2 ".txt", 3 every file
+        const char* written;
+    };
+    const Row rows[] = {
+        {"the archive type", "chart", 1, "chart.pad"},
+        {"the text type", "chart", 2, "chart.txt"},
+        {"every file: the default", "chart", 3, "chart.pad"},
+        {"an extension typed wins", "chart.pad", 2, "chart.pad"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        const QByteArray archive = read(ZipOf(QStringLiteral("chart.pad"), {{QStringLiteral("Vellumora.txt"), kDocument}}));
+        QFile::remove(path(QStringLiteral("chart.txt")));
+        B.clear();
+        cd::QueueFileName(path(QString::fromLatin1(row.typed)), row.type);
+        cd::CommonDialog dialog;
+        ASSERT_TRUE(FileSaveDialog(dialog));
+        EXPECT_EQ(ApplicationGlobals.DocumentName, path(QString::fromLatin1(row.written)));
+        PadFileSave();
+        if (row.type == 2 && QByteArray(row.written).endsWith(".txt")) {
+            EXPECT_EQ(read(path(QStringLiteral("chart.pad"))), archive) << "the archive of that name is left alone";
+            EXPECT_TRUE(read(path(QStringLiteral("chart.txt"))).startsWith("&&document"));
+        }
+    }
 }
 
 TEST_F(Files, DialogsStartInTheDocumentsFolderWhenNothingIsStored)

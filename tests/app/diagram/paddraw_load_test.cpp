@@ -6,6 +6,11 @@
 #include "app/diagram/FileInterface.h"
 #include "app/diagram/TagTable.h"
 #include "support/RaisedError.h"
+#include "support/ZipBytes.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
 
 namespace paddraw_test {
 namespace {
@@ -32,6 +37,71 @@ TEST_F(PadDrawTest, EachTopLevelRoutineOrNoteBecomesAnOpenCanvasInReadingOrder)
         EXPECT_EQ(FirstText(c), texts[c - 1]);
     }
     EXPECT_EQ(Canvas(2).BoxList[static_cast<std::size_t>(Canvas(2).header.firstBox)].tagType, TagId::Note);
+}
+
+// Documents as people write them: comment lines and blank lines before the header (and between
+// records), lines ended by CR LF or by CR alone; comments alone make an empty document. Each is
+// opened as a ".txt" and as the member of a ".pad".
+TEST_F(PadDrawTest, DocumentsThatBeginWithCommentsOpenWithTheirCanvases)
+{
+    const QString crlf = QStringLiteral("\r\n");
+    const QString cr = QStringLiteral("\r");
+    QStringList body = {QStringLiteral("&&routine"), QStringLiteral("&&text"), QStringLiteral("Main"),
+                        QStringLiteral("&&block"),   QStringLiteral("&&text"), QStringLiteral("a"),
+                        QStringLiteral("&&loop"),    QStringLiteral("&&text"), QStringLiteral("L"),
+                        QStringLiteral("&&block"),   QStringLiteral("&&text"), QStringLiteral("b"),
+                        QStringLiteral("&&end-loop"), QStringLiteral("&&end-routine"),
+                        QStringLiteral("&&note"),    QStringLiteral("&&text"), QStringLiteral("Remark"),
+                        QStringLiteral("&&end-routine")};
+    const QStringList document = DocumentLines(body);
+    QStringList commented = document;
+    commented.insert(4, QStringLiteral("# between the records"));
+    commented.insert(1, QStringLiteral("#"));
+    const std::vector<int> twoCanvases = {4, 1};
+
+    struct Row {
+        const char* why;
+        QStringList head;
+        QString lineEnd;
+        QStringList document;
+        std::vector<int> boxes;  // boxes in use, per canvas
+    };
+    const std::vector<Row> rows = {
+        {"no comment, CR LF", {}, crlf, document, twoCanvases},
+        {"one comment, CR LF", {QStringLiteral("# written by hand")}, crlf, document, twoCanvases},
+        {"two comments, CR LF", {QStringLiteral("# chart"), QStringLiteral("# of the month")}, crlf, document, twoCanvases},
+        {"a blank line, then a comment, CR LF", {QString(), QStringLiteral("# chart")}, crlf, document, twoCanvases},
+        {"three comments with blank lines between, CR LF",
+         {QStringLiteral("#1"), QString(), QStringLiteral("# 2"), QStringLiteral("   "), QStringLiteral("#3")}, crlf,
+         document, twoCanvases},
+        {"two comments, CR alone", {QStringLiteral("# chart"), QStringLiteral("# of the month")}, cr, document,
+         twoCanvases},
+        {"three comments with blank lines between, CR alone",
+         {QStringLiteral("#1"), QString(), QStringLiteral("#2"), QString(), QStringLiteral("#3")}, cr, document,
+         twoCanvases},
+        {"comments inside the document too", {QStringLiteral("# chart")}, crlf, commented, twoCanvases},
+        {"comments only, CR LF", {QStringLiteral("# nothing yet"), QStringLiteral("# still nothing")}, crlf, {}, {}},
+        {"comments and blank lines only, CR alone", {QString(), QStringLiteral("# nothing"), QString()}, cr, {}, {}},
+    };
+    for (const Row& row : rows) {
+        const QByteArray bytes =
+            platform::codepage::ToShiftJis((row.head + row.document).join(row.lineEnd) + row.lineEnd);
+        const QString pad =
+            write(QStringLiteral("head.pad"), testsupport::zipbytes::MakeZip({{QByteArrayLiteral("Vellumora.txt"), bytes}}));
+        for (const QString& file : {write(QStringLiteral("head.txt"), bytes), pad}) {
+            SCOPED_TRACE(std::string(row.why) + " as " + QFileInfo(file).suffix().toStdString());
+            CanvasesDrop();
+            ASSERT_NO_THROW(open(file));
+            std::vector<int> boxes;
+            for (std::size_t c = 1; c < B.size(); ++c)
+                boxes.push_back(static_cast<int>(std::count_if(B[c].BoxList.begin() + 1, B[c].BoxList.end(),
+                                                               [](const BoxRecord& b) { return b.garbage == -1; })));
+            EXPECT_EQ(boxes, row.boxes);
+            if (!row.boxes.empty()) {
+                EXPECT_EQ(FirstText(1), QStringLiteral("Main"));
+            }
+        }
+    }
 }
 
 TEST_F(PadDrawTest, SavingWritesEveryOpenCanvasOnceWhateverItsDisplayNumber)
@@ -130,6 +200,7 @@ struct BrokenDocument {
     const char* why;
     QStringList lines;
     const char* description;  // empty: any description
+    int line;                 // the line the description names; 0: none named
 };
 
 std::vector<BrokenDocument> BrokenDocuments()
@@ -138,19 +209,19 @@ std::vector<BrokenDocument> BrokenDocuments()
     // A header that would change the document colour, had the load succeeded.
     const QStringList header = {QStringLiteral("&&document"), QStringLiteral("&&color"), QStringLiteral("赤")};
     return {
-        {"the document ends right after its header", header, "有効なpadﾀｸﾞがありません。"},
-        {"the end record is missing after a canvas", header + good, "有効なpadﾀｸﾞがありません。"},
+        {"the document ends right after its header", header, "有効なpadﾀｸﾞがありません。", 3},
+        {"the end record is missing after a canvas", header + good, "有効なpadﾀｸﾞがありません。", 10},
         {"a box stands at the top level",
          header + good + QStringList{QStringLiteral("&&block"), QStringLiteral("&&text"), QStringLiteral("x"),
                                      QStringLiteral("&&end-document")},
-         "有効なpadﾀｸﾞがありません。"},
+         "有効なpadﾀｸﾞがありません。", 11},
         {"the second canvas does not parse",
          header + good + QStringList{QStringLiteral("&&routine"), QStringLiteral("&&text"), QStringLiteral("Bad"),
                                      QStringLiteral("&&case"), QStringLiteral("&&end-routine"),
                                      QStringLiteral("&&end-document")},
-         ""},
-        {"the first record is no document header", RoutineLines(QStringLiteral("Headless"), QStringLiteral("a")), ""},
-        {"the file is empty", {}, ""},
+         "", 14},
+        {"the first record is no document header", RoutineLines(QStringLiteral("Headless"), QStringLiteral("a")), "", 0},
+        {"the file is empty", {}, "", 0},
     };
 }
 
@@ -172,9 +243,13 @@ TEST_F(PadDrawTest, AFailedReloadLeavesNoDocumentThatASaveCouldWriteOverTheFile)
             ADD_FAILURE() << "the load succeeded";
         } catch (const platform::vbrt::Error& e) {
             EXPECT_EQ(e.number(), ErrorNumber::Application);
+            // The reader's own message, then where in the file it stands.
+            const QString where = row.line ? QStringLiteral("\r\n(broken.txt の %1 行目)").arg(row.line) : QString();
             if (*row.description) {
-                EXPECT_EQ(e.description(), QString::fromUtf8(row.description));
+                EXPECT_EQ(e.description(), QString::fromUtf8(row.description) + where);
             }
+            EXPECT_TRUE(e.description().endsWith(where)) << e.description().toStdString();
+            EXPECT_EQ(e.description().count(QStringLiteral("行目")), row.line ? 1 : 0) << e.description().toStdString();
             EXPECT_FALSE(e.description().isEmpty());
         }
         EXPECT_EQ(B.size(), 1u) << "no canvas of the broken file stays";

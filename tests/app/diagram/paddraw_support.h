@@ -17,8 +17,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -48,6 +50,19 @@ private:
 };
 
 inline ::testing::Environment* const kProgram = ::testing::AddGlobalTestEnvironment(new Program);
+
+// Pixels (every second one) of a window's picture that differ from its bottom-right corner, which
+// shows the background.
+inline int PaintedPixels(QWidget& window)
+{
+    const QImage image = window.grab().toImage();
+    const QColor background = image.pixelColor(image.width() - 1, image.height() - 1);
+    int painted = 0;
+    for (int y = 0; y < image.height(); y += 2)
+        for (int x = 0; x < image.width(); x += 2)
+            painted += image.pixelColor(x, y) != background;
+    return painted;
+}
 
 // Drops every canvas and its window.
 inline void CanvasesDrop()

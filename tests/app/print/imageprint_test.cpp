@@ -6,6 +6,8 @@
 #include "support/RaisedError.h"
 
 #include <QDir>
+#include <QImage>
+#include <QPainter>
 
 using namespace printrender_test;
 using platform::report::Control;
@@ -142,6 +144,60 @@ TEST_F(ImagePrint, AnArcIsAnEllipseBehindWhiteMasks)
             }
         }
         EXPECT_EQ(controls.back().kind, ControlKind::Line) << "lines stay in front";
+    }
+}
+
+// Printed, an arc shows only the part its masks leave: no ink beyond them, whatever its line width.
+TEST_F(ImagePrint, AnArcPrintsNoInkBeyondItsMasks)
+{
+    struct Row {
+        const char* why;
+        int kind;
+        QRectF kept;  // the part of the circle's bounds that may hold ink, relative to its centre
+    } rows[] = {
+        {"upper left quarter", 6, QRectF(-200, -200, 200, 200)},
+        {"lower right quarter", 9, QRectF(0, 0, 200, 200)},
+        {"upper half", 5, QRectF(-200, -200, 400, 200)},
+    };
+    for (const int width : {1, 4}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.why) + ", width " + std::to_string(width));
+            Drawn({QStringLiteral("CIRCLE,1000,1000,0,0,200,0,0,%1,%2").arg(width).arg(row.kind)});
+            ImagePageAppend();
+            const platform::report::Page& page = ImageBook->Pages().at(0);
+            QRectF circle;
+            for (const Control& c : page.controls)
+                if (c.kind == ControlKind::Shape)
+                    circle = QRectF(c.left, c.top, c.width, c.height);
+            ASSERT_FALSE(circle.isNull());
+
+            // Five twips a pixel, the region around the circle.
+            constexpr double scale = 1.0 / 5.0;
+            const QRectF around = circle.adjusted(-200, -200, 200, 200);
+            QImage image((around.size() * scale).toSize(), QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            painter.scale(scale, scale);
+            painter.translate(-around.topLeft());
+            platform::report::PaintPage(painter, page);
+            painter.end();
+
+            // One pixel of slack at the masks' edges, where the ink fades out.
+            const QRectF allowed = row.kept.translated(circle.center()).adjusted(-5, -5, 5, 5);
+            int stray = 0;
+            int inked = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    if (qGray(image.pixel(x, y)) > 200)
+                        continue;
+                    ++inked;
+                    const QPointF twips = around.topLeft() + QPointF(x + 0.5, y + 0.5) / scale;
+                    stray += !allowed.contains(twips);
+                }
+            }
+            EXPECT_GT(inked, 10) << "the kept part is drawn";
+            EXPECT_EQ(stray, 0);
+        }
     }
 }
 

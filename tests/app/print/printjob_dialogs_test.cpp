@@ -6,6 +6,7 @@
 #include "app/core/CanvasSurface.h"
 #include "app/core/ModuleLinks.h"
 #include "app/core/PrintRecords.h"
+#include "app/core/Processing.h"
 #include "app/core/Utilities.h"
 #include "app/diagram/PadUtilities.h"
 #include "app/print/PrintCanvas.h"
@@ -26,6 +27,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -192,6 +194,7 @@ TEST_F(PrintJobTest, RangesChooseTheCanvasesAndAPreviewDeliversTheirPages)
         {"all but the hidden one", 1, 1, true, 1},
         {"the front-most", 2, 2, false, 1},
         {"the front-most is not open", 2, 7, false, 0},
+        {"the front-most was closed since", 2, 2, true, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
@@ -216,6 +219,41 @@ TEST_F(PrintJobTest, RangesChooseTheCanvasesAndAPreviewDeliversTheirPages)
         }
     }
     B[2].form->SetVisible(true);
+}
+
+TEST_F(PrintJobTest, TabLeavesTheCanvasListAndTheSettingsCaptionIsOneLine)
+{
+    QString settingsTitle;
+    QString undoCaption;
+    const auto historyAdd = Links().HistoryAdd;
+    Links().HistoryAdd = [&](const QString& caption, std::int16_t) { undoCaption = caption; };
+    QTimer poll;
+    poll.setInterval(0);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* settings = qobject_cast<PrintSetting*>(QApplication::activeModalWidget())) {
+            poll.stop();
+            settingsTitle = settings->windowTitle();
+            settings->cmdUpdate->click();
+        }
+    });
+
+    PrintCanvas dialog;
+    RunDialog(dialog, [&] {
+        dialog.optPrintRange[3]->click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.sprCaption->hasFocus(); }, 2000));
+        QTest::keyClick(dialog.sprCaption, Qt::Key_Tab);
+        EXPECT_TRUE(dialog.cmdPrintSetting->hasFocus()) << "forward: the settings button";
+        dialog.sprCaption->setFocus();
+        QTest::keyClick(dialog.sprCaption, Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_TRUE(dialog.cmdAllRelease->hasFocus()) << "backward: the button before it";
+
+        poll.start();
+        dialog.cmdPrintSetting->click();
+    });
+    Links().HistoryAdd = historyAdd;
+    EXPECT_EQ(settingsTitle, QStringLiteral("印刷設定"));
+    EXPECT_FALSE(undoCaption.contains(QLatin1Char('\n'))) << undoCaption.toStdString();
+    EXPECT_EQ(MenuCaptionClean(undoCaption), QStringLiteral("印刷設定"));
 }
 
 TEST_F(PrintJobTest, ACancelledOrRefusedJobOutputsNothingAndKeepsTheDialogOpen)

@@ -7,6 +7,8 @@
 #include "app/core/AddOnHooks.h"
 
 #include <QFileInfo>
+#include <QLabel>
+#include <QStatusBar>
 
 namespace {
 
@@ -74,6 +76,25 @@ TEST_F(FileCommands, OpenShowsTheCanvasesOfASample)
     EXPECT_EQ(form().windowTitle(), QStringLiteral("Vellumora - [order-summary.pad]"));
     EXPECT_FALSE(GetModifyFlag());
     EXPECT_TRUE(FormEnabled(&form())) << "the command ended its busy state";
+}
+
+TEST_F(FileCommands, TheFontPanelShowsTheFontOfTheDocumentOpened)
+{
+    showActive();
+    auto* panel = form().stbBaseForm->findChild<QLabel*>(QStringLiteral("FontAndSize"));
+    ASSERT_TRUE(panel);
+    auto document = [&](const char* name, const QString& font) {
+        return WriteDocument(files_.filePath(QString::fromLatin1(name)),
+                             {QStringLiteral("&&document"), QStringLiteral("&&font"), font, QStringLiteral("&&routine"),
+                              QStringLiteral("&&text"), QStringLiteral("R"), QStringLiteral("&&end-routine"),
+                              QStringLiteral("&&end-document")});
+    };
+    open(document("first.txt", QStringLiteral("fontsize:12")));
+    EXPECT_TRUE(panel->text().contains(QStringLiteral(", 12, "))) << panel->text().toStdString();
+    open(document("second.txt", QStringLiteral("fontsize:9")));
+    EXPECT_TRUE(panel->text().contains(QStringLiteral(", 9, "))) << panel->text().toStdString();
+    EXPECT_EQ(panel->text(), ApplicationGlobals.DocumentFontName + QStringLiteral(", 9, ") +
+                                 ApplicationGlobals.DocumentColorName);
 }
 
 TEST_F(FileCommands, SaveAsPadThenReopenGivesTheSameDocument)

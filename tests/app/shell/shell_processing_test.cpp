@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -219,20 +221,23 @@ TEST_F(ProcessingTest, DocumentNameForms)
     struct Row {
         const char* why;
         QString name;
-        QString path, display, savePath, fileName;
+        QString path, display, savePath, fileName, fullName;
         bool opened;
     };
+    const QString relative = QDir::current().absoluteFilePath(QStringLiteral("docs/a.pad"));
     const Row rows[] = {
         {"a path", QStringLiteral("/home/u/a.pad"), QStringLiteral("/home/u/a.pad"), QStringLiteral("/home/u/a.pad"),
-         QStringLiteral("/home/u/a.pad"), QStringLiteral("a.pad"), true},
+         QStringLiteral("/home/u/a.pad"), QStringLiteral("a.pad"), QStringLiteral("/home/u/a.pad"), true},
+        {"a path relative to the starting folder", QStringLiteral("docs/a.pad"), QStringLiteral("docs/a.pad"),
+         QStringLiteral("docs/a.pad"), QStringLiteral("docs/a.pad"), QStringLiteral("a.pad"), relative, true},
         {"a new document", QStringLiteral("\t(新規追加)"), {}, QStringLiteral("(新規追加)"), {},
-         QStringLiteral("(新規追加)"), true},
+         QStringLiteral("(新規追加)"), QStringLiteral("(新規追加)"), true},
         {"a path, TAB and title", QStringLiteral("/tmp/w.tmp\t取込み"), QStringLiteral("/tmp/w.tmp"),
-         QStringLiteral("取込み"), {}, QStringLiteral("取込み"), true},
+         QStringLiteral("取込み"), {}, QStringLiteral("取込み"), QStringLiteral("取込み"), true},
         {"a path and an empty title", QStringLiteral(" /tmp/w.tmp \t "), QStringLiteral("/tmp/w.tmp"),
-         QStringLiteral("/tmp/w.tmp"), {}, QStringLiteral("w.tmp"), true},
-        {"blanks only", QStringLiteral("   "), {}, {}, {}, {}, false},
-        {"empty", {}, {}, {}, {}, {}, false},
+         QStringLiteral("/tmp/w.tmp"), {}, QStringLiteral("w.tmp"), QStringLiteral("/tmp/w.tmp"), true},
+        {"blanks only", QStringLiteral("   "), {}, {}, {}, {}, {}, false},
+        {"empty", {}, {}, {}, {}, {}, {}, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
@@ -242,6 +247,7 @@ TEST_F(ProcessingTest, DocumentNameForms)
         EXPECT_EQ(DocumentSavePath(CurrentDocument), row.savePath);
         EXPECT_EQ(DocumentPathPart(row.name), row.path) << "the text itself gives the same";
         EXPECT_EQ(DocumentFileName(false), row.fileName);
+        EXPECT_EQ(DocumentFileName(true), row.fullName);
         EXPECT_EQ(DocumentOpened(), row.opened);
     }
 }
