@@ -139,7 +139,12 @@ public:
     {
         form_->panels_->SetText(key, text);
     }
-    QMdiSubWindow* placeInWorkspace(QWidget* child) override { return form_->workspace->addSubWindow(child); }
+    QMdiSubWindow* placeInWorkspace(QWidget* child) override
+    {
+        QMdiSubWindow* sub = form_->workspace->addSubWindow(child);
+        sub->installEventFilter(form_);
+        return sub;
+    }
     void ToolBarArrange() override { form_->ToolBarArrange(); }
     void searchReplaceClosed(bool redraw) override
     {
@@ -211,17 +216,7 @@ BaseForm::BaseForm(QWidget* parent) : QMainWindow(parent), link_(std::make_uniqu
     workspace = workspaceScroll;
     setCentralWidget(workspace);
     workspace->viewport()->installEventFilter(this);
-    connect(workspace, &QMdiArea::subWindowActivated, this, [this] {
-        FocusCaptionFollow();
-        // A choice still pending in a font control belongs to the canvas the controls described
-        // until now: it goes there before they describe the newly active window.
-        for (QComboBox* combo : {cmbFontName, cmbFontSize, cmbColor})
-            if (combo->hasFocus())
-                ComboLostFocus(combo);
-        CanvasMenusFollow();
-        if (FormEnabled(this))
-            ToolBarArrange();
-    });
+    connect(workspace, &QMdiArea::subWindowActivated, this, &BaseForm::ActiveChildFollow);
 
     dlgPrint.Parent = this;
     timBaseForm = new QTimer(this);
@@ -519,6 +514,36 @@ void BaseForm::FocusCaptionFollow()
             if (ActiveForm() == front)
                 FocusCanvasShow(caption);
         });
+}
+
+void BaseForm::ActiveChildFollow()
+{
+    FocusCaptionFollow();
+    // A choice still pending in a font control belongs to the canvas the controls described
+    // until now: it goes there before they describe the newly active window.
+    for (QComboBox* combo : {cmbFontName, cmbFontSize, cmbColor})
+        if (combo->hasFocus())
+            ComboLostFocus(combo);
+    CanvasMenusFollow();
+    if (FormEnabled(this))
+        ToolBarArrange();
+}
+
+void BaseForm::FrontWindowHidden()
+{
+    QMdiSubWindow* hidden = workspace->currentSubWindow();
+    if (!hidden || !hidden->isHidden())
+        return;
+    // As on the desktop, the window that was in front before it comes forward again.
+    const QList<QMdiSubWindow*> order = workspace->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        if (!(*it)->isHidden()) {
+            workspace->setActiveSubWindow(*it);
+            return;
+        }
+    }
+    workspace->setActiveSubWindow(nullptr);
+    ActiveChildFollow();
 }
 
 QString BaseForm::StatusPanelText(const QString& key) const
@@ -1504,6 +1529,12 @@ void BaseForm::Form_Resize()
 
 bool BaseForm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Hide && watched == workspace->currentSubWindow()) {
+        // The workspace keeps a hidden window as its current one; it is taken up once the
+        // window's own hiding command has run to its end.
+        QMetaObject::invokeMethod(this, &BaseForm::FrontWindowHidden, Qt::QueuedConnection);
+        return false;
+    }
     if (watched == workspace->viewport()) {
         if (event->type() == QEvent::MouseButtonPress)
             CanvasTimersStop();

@@ -187,6 +187,10 @@ private:
     // The canvas window the font controls describe, while it is still the one to apply to.
     CanvasForm* FontTarget() const;
     void FocusActiveForm();
+    // The status bar, the menus and the tool bar follow the child window in front.
+    void ActiveChildFollow();
+    // The child in front was hidden: the one before it comes to the front, or none.
+    void FrontWindowHidden();
     // The "FocusCanvas" panel names the child window in front and follows its caption.
     void FocusCaptionFollow();
     void Form_Resize();

@@ -284,11 +284,18 @@ TEST_F(MainWindowTest, TheFrontWindowsCaptionShowsInTheStatusBar)
     shown[0]->SetCaption(QStringLiteral("裏:1"));
     EXPECT_EQ(form().StatusPanelText(QStringLiteral("FocusCanvas")), QStringLiteral("改名:2")) << "only the front one";
 
+    // Closed with its close box, the front window hides and the one before it comes forward.
+    qobject_cast<QMdiSubWindow*>(shown[1]->parentWidget())->close();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return form().StatusPanelText(QStringLiteral("FocusCanvas")) == QStringLiteral("裏:1"); }, 5000))
+        << form().StatusPanelText(QStringLiteral("FocusCanvas")).toStdString();
+    EXPECT_EQ(form().ActiveForm(), shown[0]);
+
     // Hidden one by one: the panel names the window in front after each, and nothing at the end.
     for (std::size_t c = B.size(); c-- > 1;)
         CanvasVisibleSet(static_cast<std::int16_t>(c), false);
-    QTRY_VERIFY(form().StatusPanelText(QStringLiteral("FocusCanvas")).isEmpty());
-    EXPECT_EQ(form().StatusPanelText(QStringLiteral("FocusCanvas")), QString());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form().StatusPanelText(QStringLiteral("FocusCanvas")).isEmpty(); }, 5000))
+        << form().StatusPanelText(QStringLiteral("FocusCanvas")).toStdString();
 }
 
 TEST_F(MainWindowTest, ToolButtonsShowTheDesktopsPicturesWhereOneFits)
