@@ -566,24 +566,7 @@ void BoxEditor::WindowMenuFill()
             });
         });
     }
-    // The open windows of the workspace, the front one checked.
-    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
-    QMdiArea* area = sub ? sub->mdiArea() : nullptr;
-    if (!area)
-        return;
-    Menu_Window->addSeparator();
-    int n = 0;
-    for (QMdiSubWindow* window : area->subWindowList()) {
-        if (window->isHidden())
-            continue;
-        QAction* action = Menu_Window->addAction(QStringLiteral("&%1 %2").arg(++n).arg(window->widget()->windowTitle()));
-        action->setCheckable(true);
-        action->setChecked(window == area->currentSubWindow());
-        connect(action, &QAction::triggered, area, [area, window = QPointer<QMdiSubWindow>(window)] {
-            if (window)
-                area->setActiveSubWindow(window);
-        });
-    }
+    WindowListFill(Menu_Window, this);
 }
 
 void BoxEditor::Command(const std::function<void()>& work)

@@ -897,11 +897,14 @@ void BaseForm::CanvasMenusFollow()
     if (CanvasForm* previous = menuCanvas_.data()) {
         for (QAction* a : previous->Menu_Edit->actions())
             Menu_Edit->removeAction(a);
-        menuBar()->removeAction(previous->Menu_Format->menuAction());
+        for (QMenu* menu : {previous->Menu_Format, previous->Menu_Show, previous->Menu_Window})
+            menuBar()->removeAction(menu->menuAction());
     }
     for (QAction* separator : canvasSeparators_)
         Menu_Edit->removeAction(separator);
     menuCanvas_ = canvas;
+    // The canvas window's Show menu stands in for the main window's.
+    Menu_Show->menuAction()->setVisible(!canvas);
     if (!canvas)
         return;
     // Undo and redo stay the main window's own items, which hand over to the canvas in front.
@@ -913,7 +916,8 @@ void BaseForm::CanvasMenusFollow()
     Menu_Edit->addActions({canvasSeparators_[2], canvas->Menu_EditEditor, canvas->Menu_EditAdd,
                            canvas->Menu_EditFontChange, canvas->Menu_EditFontChangeLump, canvas->Menu_EditChink,
                            canvas->Menu_EditConnect, canvas->Menu_EditNewPage, canvas->Menu_EditNewPageReset});
-    menuBar()->insertAction(Menu_Show->menuAction(), canvas->Menu_Format->menuAction());
+    menuBar()->insertActions(Menu_Show->menuAction(), {canvas->Menu_Format->menuAction(), canvas->Menu_Show->menuAction()});
+    menuBar()->insertAction(Menu_Help->menuAction(), canvas->Menu_Window->menuAction());
 }
 
 void BaseForm::Menu_Edit_Click()

@@ -84,7 +84,7 @@ public:
     void Menu_File_Click();
     void Menu_Edit_Click();
     // The menu bar follows the window in front: a canvas window adds its Edit items and its
-    // Format menu.
+    // Format and Window menus, and its Show menu takes the place of the main window's.
     void CanvasMenusFollow();
 
     // True while the search and replace dialog is open (the dialog sets and clears it).

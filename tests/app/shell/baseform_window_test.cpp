@@ -15,12 +15,15 @@
 #include <QAction>
 #include <QComboBox>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QLabel>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+
+#include <map>
 
 namespace {
 
@@ -296,6 +299,158 @@ TEST_F(MainWindowTest, TheFrontWindowsCaptionShowsInTheStatusBar)
         CanvasVisibleSet(static_cast<std::int16_t>(c), false);
     ASSERT_TRUE(QTest::qWaitFor([&] { return form().StatusPanelText(QStringLiteral("FocusCanvas")).isEmpty(); }, 5000))
         << form().StatusPanelText(QStringLiteral("FocusCanvas")).toStdString();
+}
+
+// The titles of the menus the bar shows.
+QStringList BarTitles(BaseForm& form)
+{
+    QStringList titles;
+    for (QAction* a : form.menuBar()->actions())
+        if (a->isVisible())
+            titles << a->text();
+    return titles;
+}
+
+// The menu of the bar with that title, opened as the user opens it; and an item of it by caption.
+QMenu* OpenBarMenu(BaseForm& form, const QString& title)
+{
+    for (QAction* a : form.menuBar()->actions()) {
+        if (a->isVisible() && a->text() == title && a->menu()) {
+            emit a->menu()->aboutToShow();
+            return a->menu();
+        }
+    }
+    ADD_FAILURE() << "no menu " << title.toStdString();
+    return nullptr;
+}
+
+QAction* MenuItem(QMenu* menu, const QString& caption)
+{
+    for (QAction* a : menu ? menu->actions() : QList<QAction*>())
+        if (BaseForm::MenuCaption(a) == caption)
+            return a;
+    ADD_FAILURE() << "no item " << caption.toStdString();
+    return nullptr;
+}
+
+TEST_F(MainWindowTest, WithACanvasInFrontTheBarShowsItsShowAndWindowMenus)
+{
+    showActive();
+    const QStringList mainBar = {QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("編集(&E)"), QStringLiteral("表示(&V)"),
+                                 QStringLiteral("ﾍﾙﾌﾟ(&H)")};
+    EXPECT_EQ(BarTitles(form()), mainBar);
+    cd::QueueFileName(SamplePath(QStringLiteral("order-summary.pad")));
+    form().Menu_FileOpen_Click();
+    const std::vector<CanvasForm*> shown = shownCanvases();
+    ASSERT_GE(shown.size(), 2u);
+    CanvasForm* front = shown[1];
+    activate(front);
+    EXPECT_EQ(BarTitles(form()),
+              (QStringList{QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("編集(&E)"), QStringLiteral("書式(&O)"),
+                           QStringLiteral("表示(&V)"), QStringLiteral("ｳｲﾝﾄﾞｳ(&W)"), QStringLiteral("ﾍﾙﾌﾟ(&H)")}));
+    QStringList showItems;
+    for (QAction* a : OpenBarMenu(form(), QStringLiteral("表示(&V)"))->actions())
+        showItems << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(showItems, (QStringList{QStringLiteral("最小化(&N)"), QStringLiteral("非表示(&C)\tCtrl+F4"),
+                                      QStringLiteral("ﾘﾌﾚｯｼｭ(&F)"), QStringLiteral("-"), QStringLiteral("ﾂｰﾙﾊﾞｰ表示(&T)"),
+                                      QStringLiteral("ｽﾃｰﾀｽﾊﾞｰ表示(&S)")}));
+
+    const QRect area = form().workspace->viewport()->rect();
+    const auto frames = [&] {
+        std::vector<QRect> out;
+        for (CanvasForm* canvas : shown)
+            out.push_back(canvas->parentWidget()->geometry());
+        return out;
+    };
+    const auto barShown = [this](QWidget* bar, const QString& caption) {
+        QAction* item = MenuItem(OpenBarMenu(form(), QStringLiteral("表示(&V)")), caption);
+        return bar->isVisible() && item->isChecked() && item->isCheckable();
+    };
+    struct Row {
+        const char* why;
+        const char* menu;
+        const char* caption;
+        std::function<bool()> done;
+        std::function<void()> before = {};
+    };
+    const Row rows[] = {
+        {"Minimise", "表示(&V)", "最小化(&N)", [&] { return front->WindowState() == 1; }},
+        {"Refresh puts a minimised window back", "表示(&V)", "ﾘﾌﾚｯｼｭ(&F)", [&] { return front->WindowState() == 0; }},
+        {"Refresh of a window in its normal state keeps it", "表示(&V)", "ﾘﾌﾚｯｼｭ(&F)",
+         [&] { return front->WindowState() == 0 && front->Visible(); }},
+        {"the tool bar goes", "表示(&V)", "ﾂｰﾙﾊﾞｰ表示(&T)",
+         [&] { return !barShown(form().tlbBaseForm, QStringLiteral("ﾂｰﾙﾊﾞｰ表示(&T)")) && !form().Menu_ShowToolBar->isChecked(); }},
+        {"and comes back", "表示(&V)", "ﾂｰﾙﾊﾞｰ表示(&T)",
+         [&] { return barShown(form().tlbBaseForm, QStringLiteral("ﾂｰﾙﾊﾞｰ表示(&T)")); }},
+        {"the status bar goes", "表示(&V)", "ｽﾃｰﾀｽﾊﾞｰ表示(&S)",
+         [&] { return !barShown(form().stbBaseForm, QStringLiteral("ｽﾃｰﾀｽﾊﾞｰ表示(&S)")) && !form().Menu_ShowStatusBar->isChecked(); }},
+        {"and comes back", "表示(&V)", "ｽﾃｰﾀｽﾊﾞｰ表示(&S)",
+         [&] { return barShown(form().stbBaseForm, QStringLiteral("ｽﾃｰﾀｽﾊﾞｰ表示(&S)")); }},
+        {"one above another", "ｳｲﾝﾄﾞｳ(&W)", "上下に並べて表示(&V)", [&] {
+             const std::vector<QRect> f = frames();
+             return f[0].x() == 0 && f[1].x() == 0 && f[0].width() == area.width() && f[0].y() != f[1].y();
+         }},
+        {"side by side", "ｳｲﾝﾄﾞｳ(&W)", "左右に並べて表示(&H)", [&] {
+             const std::vector<QRect> f = frames();
+             return f[0].y() == 0 && f[1].y() == 0 && f[0].height() == area.height() && f[0].x() != f[1].x();
+         }},
+        {"cascade", "ｳｲﾝﾄﾞｳ(&W)", "重ねて表示(&C)", [&] {
+             const std::vector<QRect> f = frames();
+             return f[0].topLeft() != f[1].topLeft() && f[0].x() == f[0].y() && f[1].x() == f[1].y();
+         }},
+        {"minimised windows line up at the bottom", "ｳｲﾝﾄﾞｳ(&W)", "ｱｲｺﾝの整列(&A)",
+         [&] { return frames()[0].bottom() == area.bottom(); },
+         [&] {
+             shown[0]->SetWindowState(1);
+             shown[0]->parentWidget()->move(40, 40);
+             activate(front);
+         }},
+        {"Hide", "表示(&V)", "非表示(&C)", [&] { return !front->Visible() && shown[0]->Visible(); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        if (row.before)
+            row.before();
+        ASSERT_EQ(form().ActiveForm(), front);
+        QAction* item = MenuItem(OpenBarMenu(form(), QString::fromUtf8(row.menu)), QString::fromUtf8(row.caption));
+        ASSERT_TRUE(item);
+        item->trigger();
+        EXPECT_TRUE(row.done());
+    }
+}
+
+TEST_F(MainWindowTest, TheWindowMenuListsTheWindowsShown)
+{
+    showActive();
+    cd::QueueFileName(SamplePath(QStringLiteral("order-summary.pad")));
+    form().Menu_FileOpen_Click();
+    form().Menu_EditCanvasInsertObstinate_Click(0);
+    const std::vector<CanvasForm*> shown = shownCanvases();
+    ASSERT_EQ(shown.size(), 3u);
+    shown[2]->SetVisible(false);
+    activate(shown[1]);
+    // The listed windows by caption, numbered from 1 in the order listed, and which one is checked.
+    const auto listed = [this] {
+        std::map<QString, QAction*> out;
+        const QList<QAction*> items = OpenBarMenu(form(), QStringLiteral("ｳｲﾝﾄﾞｳ(&W)"))->actions();
+        for (qsizetype i = 5; i < items.size(); ++i) {
+            const QString number = QStringLiteral("&%1 ").arg(i - 4);
+            EXPECT_TRUE(items[i]->text().startsWith(number)) << items[i]->text().toStdString();
+            out[items[i]->text().mid(number.size())] = items[i];
+        }
+        return out;
+    };
+    for (CanvasForm* front : {shown[1], shown[0]}) {
+        const std::map<QString, QAction*> items = listed();
+        ASSERT_EQ(items.size(), 2u) << "the hidden window is not listed, the others once";
+        for (CanvasForm* canvas : {shown[0], shown[1]}) {
+            ASSERT_EQ(items.count(canvas->Caption()), 1u);
+            EXPECT_EQ(items.at(canvas->Caption())->isChecked(), canvas == form().ActiveForm());
+        }
+        // A choice brings that window to the front.
+        items.at(front->Caption())->trigger();
+        EXPECT_EQ(form().ActiveForm(), front);
+    }
 }
 
 TEST_F(MainWindowTest, ToolButtonsShowTheDesktopsPicturesWhereOneFits)
