@@ -9,6 +9,7 @@
 #include "app/core/AddOnHooks.h"
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/BoxEditorLink.h"
+#include "app/core/CanvasSurface.h"
 #include "app/core/DebugLog.h"
 #include "app/core/EditState.h"
 #include "app/core/MainMenuLink.h"
@@ -589,6 +590,17 @@ void BoxEditor::Show()
     frame()->resize(frame() == this ? size() : frame()->sizeHint().expandedTo(size()));
     show();
     frame()->show();
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(frame()); sub && sub->mdiArea()) {
+        // Wholly inside the work area where it fits, so that Update and Cancel can be reached;
+        // a larger window keeps its top left corner in view.
+        const QRect area = sub->mdiArea()->viewport()->rect();
+        QRect placed = sub->geometry();
+        placed.moveLeft(std::max(0, std::min(placed.left(), area.width() - placed.width())));
+        placed.moveTop(std::max(0, std::min(placed.top(), area.height() - placed.height())));
+        sub->move(placed.topLeft());
+        // A new editor is the window the user works in next, in front of the canvas it came from.
+        sub->mdiArea()->setActiveSubWindow(sub);
+    }
     Form_Activate();
 }
 
@@ -1236,8 +1248,20 @@ void BoxEditor::Unload()
     QWidget* f = frame();
     f->hide();
     f->deleteLater();
+    CanvasWindowFront();
     if (MainMenuLink* main = MainMenu())
         main->MDIForm_Activate();
+}
+
+void BoxEditor::CanvasWindowFront()
+{
+    auto* own = qobject_cast<QMdiSubWindow*>(frame());
+    if (!own || !own->mdiArea() || TrayBaseIndex <= 0 || static_cast<std::size_t>(TrayBaseIndex) >= B.size())
+        return;
+    QWidget* canvas = B[TrayBaseIndex].form.data();
+    auto* sub = canvas ? qobject_cast<QMdiSubWindow*>(canvas->parentWidget()) : nullptr;
+    if (sub && sub->mdiArea() == own->mdiArea() && !sub->isHidden())
+        own->mdiArea()->setActiveSubWindow(sub);
 }
 
 void BoxEditor::closeEvent(QCloseEvent* event)

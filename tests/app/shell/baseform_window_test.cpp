@@ -7,6 +7,7 @@
 #include "app/diagram/BoxList.h"
 #include "app/core/Processing.h"
 #include "app/diagram/PadDraw.h"
+#include "app/dialogs/BoxEditor.h"
 #include "app/print/PrintCanvas.h"
 #include "platform/report/Report.h"
 #include "platform/system/System.h"
@@ -450,6 +451,59 @@ TEST_F(MainWindowTest, TheWindowMenuListsTheWindowsShown)
         // A choice brings that window to the front.
         items.at(front->Caption())->trigger();
         EXPECT_EQ(form().ActiveForm(), front);
+    }
+}
+
+TEST_F(MainWindowTest, TheBoxEditorOpensInFrontWithTheFocusAndHandsTheFrontBackToItsCanvas)
+{
+    form().resize(1000, 800);
+    showActive();
+    cd::QueueFileName(SamplePath(QStringLiteral("order-summary.pad")));
+    form().Menu_FileOpen_Click();
+    const std::vector<CanvasForm*> shown = shownCanvases();
+    ASSERT_GE(shown.size(), 2u);
+    QWidget* editorFrame = nullptr;
+    // A box of the canvas, by its editor command as the user reaches it.
+    const auto openEditor = [&](CanvasForm* canvas) {
+        activate(canvas);
+        std::int16_t box = 1;
+        while (!canvas->lblBox.IsLoaded(box) || !std::as_const(canvas->lblBox)[box].Visible)
+            ++box;
+        canvas->PartsLock(1, box, 0, false);
+        canvas->PartsLockMenuSet(0, -1);
+        canvas->Menu_EditEditor_Click();
+        editorFrame = nullptr;
+        for (QMdiSubWindow* sub : form().workspace->subWindowList())
+            if (!qobject_cast<CanvasForm*>(sub->widget()) && sub->isVisible())
+                editorFrame = sub;
+    };
+    struct Row {
+        const char* why;
+        std::function<void(QWidget* editor)> close;
+    };
+    const Row rows[] = {
+        {"Update", [](QWidget* editor) { qobject_cast<BoxEditor*>(editor)->cmdUpdate->click(); }},
+        {"Cancel", [](QWidget* editor) { qobject_cast<BoxEditor*>(editor)->cmdCancel->click(); }},
+        {"its close box", [](QWidget* editor) { editor->parentWidget()->close(); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        // Opened from the canvas in front, while another canvas was in front before it.
+        activate(shown[0]);
+        openEditor(shown[1]);
+        ASSERT_TRUE(editorFrame);
+        QWidget* editor = qobject_cast<QMdiSubWindow*>(editorFrame)->widget();
+        ASSERT_TRUE(qobject_cast<BoxEditor*>(editor));
+        EXPECT_EQ(form().workspace->activeSubWindow(), editorFrame);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() != nullptr; }, 2000));
+        EXPECT_TRUE(editor->isAncestorOf(QApplication::focusWidget()))
+            << QApplication::focusWidget()->metaObject()->className() << " "
+            << QApplication::focusWidget()->objectName().toStdString();
+        EXPECT_TRUE(form().workspace->viewport()->rect().contains(editorFrame->geometry()));
+        row.close(editor);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return form().ActiveForm() != editor && !editorFrame->isVisible(); }, 5000));
+        EXPECT_EQ(form().ActiveForm(), shown[1]);
+        EXPECT_EQ(form().workspace->activeSubWindow(), shown[1]->parentWidget());
     }
 }
 
