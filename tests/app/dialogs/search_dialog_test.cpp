@@ -121,6 +121,7 @@ TEST_F(SearchDialogTest, SearchesReplacesOneAndAllAsOneUndoStepThenResets)
     d.chkMatchWord->click();
     QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
     EXPECT_EQ(Shown(), "1:1:-1 6:5");
+    EXPECT_TRUE(form().windowTitle().endsWith(QStringLiteral(" - apple [検索] 処理中"))) << form().windowTitle().toStdString();
     EXPECT_EQ(ApplicationGlobals.SearchSettings.SearchHistory, QStringList{"apple"}) << "the text left its list";
     EXPECT_TRUE(B[1].form->rtxBox.Visible());
     QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
@@ -292,6 +293,8 @@ TEST_F(SearchDialogTest, ReplaceAllKeepsTheCanvasWindowsInTheirOrderAndTheMainWi
     ASSERT_NE(DocumentText(), original_);
     EXPECT_EQ(stacking(), order) << "the matches brought both canvases forward in turn";
     EXPECT_FALSE(FormEnabled(&form())) << "the main window waits for the dialog to close";
+    EXPECT_TRUE(form().windowTitle().endsWith(QStringLiteral(" - [置換] 編集中")))
+        << "the search it started has ended: " << form().windowTitle().toStdString();
 }
 
 TEST_F(SearchDialogTest, TextsWithoutAShiftJisFormAreRefusedBeforeAnythingChanges)
