@@ -27,6 +27,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -382,7 +383,11 @@ void BoxEditor::createControls()
     sprCase = new platform::grid::Grid;
     lblCase->setBuddy(sprCase);
     CaseGridSetup(sprCase->model());
+    sprCase->SetReDraw(true);
     sprCase->SetColumnHeaders({QStringLiteral("ｹｰｽ"), QString(), QString(), QStringLiteral("No")});
+    // The case text takes the width the other columns leave, so that the number stands in view.
+    sprCase->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    sprCase->horizontalHeader()->setSectionResizeMode(CaseColumn::Text - 1, QHeaderView::Stretch);
     auto* caseHead = new QHBoxLayout;
     caseHead->addWidget(lblCase);
     caseHead->addWidget(cmdInsert);
@@ -396,6 +401,7 @@ void BoxEditor::createControls()
     lblLoop = new QLabel(QStringLiteral("ﾙｰﾌﾟ(&O)"));
     optLoop[0] = new QRadioButton(QStringLiteral("前"));
     optLoop[1] = new QRadioButton(QStringLiteral("後"));
+    lblLoop->setBuddy(optLoop[0]);
     loop->addWidget(lblLoop);
     for (QRadioButton* option : optLoop) {
         // Both options may be clear (a box that is no loop): exclusivity is kept by hand.
@@ -418,6 +424,7 @@ void BoxEditor::createControls()
         cmdFreeStyle[static_cast<std::size_t>(i)] = button;
         free->addWidget(button, places[i][0], places[i][1]);
     }
+    lblFree->setBuddy(cmdFreeStyle[0]);
     free->addWidget(preview, 2, 1);
     side->addWidget(frmFree);
     panels->addLayout(side);
@@ -450,11 +457,17 @@ void BoxEditor::createControls()
     connect(cmbColor, &QComboBox::activated, this, [this] { cmbColor_Click(); });
     for (QCheckBox* check : {chkFontBold, chkFontItalic, chkFontStrikethru, chkFontUnderLine})
         connect(check, &QCheckBox::toggled, this, [this] { chkFont_Click(); });
-    for (std::size_t i = 0; i < optLoop.size(); ++i)
+    for (std::size_t i = 0; i < optLoop.size(); ++i) {
         connect(optLoop[i], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on)
                 optLoop[1 - i]->setChecked(false);
         });
+        // A loop tests either before or after its body: choosing the set option again keeps it.
+        connect(optLoop[i], &QRadioButton::clicked, this, [this, i](bool on) {
+            if (!on)
+                optLoop[i]->setChecked(true);
+        });
+    }
     connect(cmdZoom, &QPushButton::clicked, this, [this] { cmdZoom_Click(); });
     connect(cmdUpdate, &QPushButton::clicked, this, [this] { cmdUpdate_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
