@@ -46,6 +46,7 @@
 #include <QTime>
 #include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 
 
 namespace vellumora {
@@ -695,7 +696,10 @@ void BaseForm::MDIForm_Activate()
 
         ToolBarArrange();
         ScrollBarArrange();
-        if (FirstActivation) {
+        // A message about a file named on the command line stands centred over the window like
+        // any other only once the window is on the screen where the desktop put it.
+        const bool onScreen = !windowHandle() || windowHandle()->isExposed() || isMinimized();
+        if (FirstActivation && onScreen) {
             FirstActivation = false;
             CommandLineOpen();
         }
@@ -1463,6 +1467,13 @@ void BaseForm::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     // A desktop may show the window without making it the active one: the command line is acted
     // on all the same once the window is up.
+    if (QWindow* window = windowHandle(); window && !window->isExposed() && FirstActivation)
+        window->installEventFilter(this);
+    FirstActivationLater();
+}
+
+void BaseForm::FirstActivationLater()
+{
     QMetaObject::invokeMethod(
         this,
         [this] {
@@ -1533,6 +1544,13 @@ void BaseForm::Form_Resize()
 
 bool BaseForm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == windowHandle() && event->type() == QEvent::Expose) {
+        if (windowHandle()->isExposed()) {
+            windowHandle()->removeEventFilter(this);
+            FirstActivationLater();
+        }
+        return false;
+    }
     if (event->type() == QEvent::Hide && watched == workspace->currentSubWindow()) {
         // The workspace keeps a hidden window as its current one; it is taken up once the
         // window's own hiding command has run to its end.

@@ -161,6 +161,8 @@ private:
     void Form_Load();
     bool QueryUnload();
     void CommandLineOpen();
+    // The first activation, from the event loop, unless the window has been activated by then.
+    void FirstActivationLater();
 
     // Runs a command between ProcessingStart and ProcessingEnd: the search highlight removed
     // first when asked, the box editors checked when asked, and any error shown by the error

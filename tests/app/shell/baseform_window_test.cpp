@@ -23,6 +23,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 
 #include <map>
 
@@ -687,6 +688,34 @@ TEST_F(MainWindowTest, ClosingAnUnmodifiedDocumentAsksNothing)
     EXPECT_EQ(unloaded.count(), 1);
 }
 
+// Records how many message boxes had been shown when the window first came on the screen.
+class ExposeWatch : public QObject {
+public:
+    int boxesAtExpose = -1;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Expose && boxesAtExpose < 0 && static_cast<QWindow*>(watched)->isExposed())
+            boxesAtExpose = static_cast<int>(mb::ShownBoxes().size());
+        return false;
+    }
+};
+
+TEST_F(MainWindowTest, AMessageAboutTheCommandLineWaitsForTheWindowOnTheScreen)
+{
+    const QString gone = files_.filePath(QStringLiteral("gone.pad"));
+    ApplicationGlobals.CommandArguments = QStringList{QString(), gone};
+    ExposeWatch watch;
+    form().winId();  // the window exists before it is shown, so its first expose can be watched
+    form().windowHandle()->installEventFilter(&watch);
+    form().show();
+    ASSERT_TRUE(QTest::qWaitFor([] { return !mb::ShownBoxes().empty(); }, 5000)) << "shown without being activated";
+    EXPECT_EQ(watch.boxesAtExpose, 0) << "the box came before the window was on the screen to centre it over";
+    EXPECT_EQ(prompts(), std::vector<QString>{QStringLiteral("ファイルが見つかりません。 (%1)").arg(gone)});
+    EXPECT_EQ(mb::ShownBoxes().front().owner, &form());
+}
+
 TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
 {
     const QString sample = SamplePath(QStringLiteral("order-summary.pad"));
@@ -721,6 +750,8 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
         auto window = std::make_unique<BaseForm>();
         QSignalSpy unloaded(window.get(), &BaseForm::Unloaded);
         window->show();
+        // The command line waits for the window on the screen; a print ends the program at once.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->windowHandle()->isExposed() || unloaded.count() > 0; }, 5000));
         window->MDIForm_Activate();
         EXPECT_EQ(ApplicationGlobals.DocumentName, row.opened);
         EXPECT_EQ(B.size() > 1, !row.opened.isEmpty());
@@ -774,7 +805,7 @@ TEST_F(MainWindowTest, AFailedCommandLinePrintLeavesTheDialogOpenWithItsError)
     });
     poll.start();
     form().show();
-    form().MDIForm_Activate();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !seen.prompts.empty(); }, 5000));
     platform::report::SetDefaultPrinterLookup(nullptr);
 
     EXPECT_TRUE(seen.dialogOpen);
