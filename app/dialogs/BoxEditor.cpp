@@ -604,9 +604,11 @@ void BoxEditor::Show()
     show();
     frame()->show();
     if (auto* sub = qobject_cast<QMdiSubWindow*>(frame()); sub && sub->mdiArea()) {
-        // Wholly inside the work area where it fits, so that Update and Cancel can be reached;
-        // a larger window keeps its top left corner in view.
+        // Wholly inside the work area where it fits, so that Update and Cancel can be reached: no
+        // larger than the area while its controls still fit, and a larger window keeps its top
+        // left corner in view.
         const QRect area = sub->mdiArea()->viewport()->rect();
+        sub->resize(sub->size().boundedTo(area.size()).expandedTo(sub->minimumSizeHint()));
         QRect placed = sub->geometry();
         placed.moveLeft(std::max(0, std::min(placed.left(), area.width() - placed.width())));
         placed.moveTop(std::max(0, std::min(placed.top(), area.height() - placed.height())));
