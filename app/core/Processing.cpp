@@ -204,19 +204,18 @@ void ProcessingStart(QWidget* form)
 
 namespace {
 
-// A window given the focus passes it on as the desktop does: to the control of it that had the
-// focus last, else to the first control in its tab order; a window without controls that take
-// the focus holds it itself.
+// A window that takes no keys itself passes the focus on as the desktop does: to the control of
+// it that had the focus last, else to the first control in its tab order.
 void FormFocus(QWidget* form)
 {
-    if (QWidget* last = form->focusWidget(); last && last != form && form->isAncestorOf(last) &&
-                                              last->isEnabled() && last->isVisibleTo(form)) {
-        last->setFocus(Qt::OtherFocusReason);
-        return;
-    }
     if (form->focusPolicy() == Qt::NoFocus) {
+        const auto usable = [form](QWidget* w) { return form->isAncestorOf(w) && w->isEnabled() && w->isVisibleTo(form); };
+        if (QWidget* last = form->focusWidget(); last && last != form && usable(last)) {
+            last->setFocus(Qt::OtherFocusReason);
+            return;
+        }
         for (QWidget* w = form->nextInFocusChain(); w && w != form; w = w->nextInFocusChain()) {
-            if (form->isAncestorOf(w) && w->isEnabled() && w->isVisibleTo(form) && (w->focusPolicy() & Qt::TabFocus)) {
+            if (usable(w) && (w->focusPolicy() & Qt::TabFocus)) {
                 w->setFocus(Qt::TabFocusReason);
                 return;
             }
