@@ -244,7 +244,7 @@ TEST_F(SearchDialogTest, SlidesAsideFromTheFoundBoxAndANextPressDuringTheSlideTu
         QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
     };
     search();
-    QTRY_VERIFY(!SlideRunning(&d));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !SlideRunning(&d); }, 5000));
     const QRect first = FoundTwips();
     ASSERT_FALSE(first.isEmpty());
 
@@ -262,7 +262,7 @@ TEST_F(SearchDialogTest, SlidesAsideFromTheFoundBoxAndANextPressDuringTheSlideTu
     ASSERT_TRUE(aside);
     EXPECT_TRUE(SlideRunning(&d)) << "the dialog slides, it does not jump";
     EXPECT_NE(d.frameGeometry().topLeft(), Pixels(*aside));
-    QTRY_VERIFY(!SlideRunning(&d));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !SlideRunning(&d); }, 5000));
     EXPECT_EQ(d.frameGeometry().topLeft(), Pixels(*aside));
     EXPECT_FALSE(FrameTwips(d).intersects(first));
 
@@ -277,7 +277,7 @@ TEST_F(SearchDialogTest, SlidesAsideFromTheFoundBoxAndANextPressDuringTheSlideTu
     ASSERT_TRUE(heading.intersects(second));
     const std::optional<QPoint> turned = DialogPlaceTarget(heading, second, ScreenTwips(d));
     ASSERT_TRUE(turned);
-    QTRY_VERIFY(!SlideRunning(&d));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !SlideRunning(&d); }, 5000));
     EXPECT_EQ(d.frameGeometry().topLeft(), Pixels(*turned));
     EXPECT_FALSE(FrameTwips(d).intersects(second));
 }

@@ -534,7 +534,7 @@ TEST_F(MainWindowTest, StatusPanelsNeverOverlapInANarrowWindow)
     for (const int width : {1400, 700, 420, 200}) {
         SCOPED_TRACE(width);
         form().resize(width, 400);
-        QTRY_COMPARE(form().width(), width);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return form().width() == width; }, 5000)) << form().width();
         QStatusBar* bar = form().stbBaseForm;
         int right = -1;
         int shown = 0;
