@@ -265,8 +265,24 @@ public:
     QAction* Menu_FormatReplaceJump = nullptr;
     QAction* Menu_FormatEditMode = nullptr;
 
+    // The Show and Window menus, which the menu bar shows in place of the main window's Show menu
+    // while the window is in front.
+    QMenu* Menu_Show = nullptr;
+    QAction* Menu_ShowMinimized = nullptr;
+    QAction* Menu_ShowNonIndication = nullptr;
+    QAction* Menu_ShowReFresh = nullptr;
+    QAction* Menu_ShowToolBar = nullptr;
+    QAction* Menu_ShowStatusBar = nullptr;
+    QMenu* Menu_Window = nullptr;
+    QAction* Menu_WindowTileHorizontal = nullptr;
+    QAction* Menu_WindowTileVertical = nullptr;
+    QAction* Menu_WindowCascade = nullptr;
+    QAction* Menu_WindowArrangeIcons = nullptr;
+
     void Menu_Edit_Click();
     void Menu_Format_Click();
+    void Menu_Show_Click();
+    void Menu_Window_Click();
     // A shortcut of an Edit item: the item's enabled state is computed for the current selection
     // first, and only an enabled item runs.
     void EditShortcutRun(QAction* item);
@@ -293,6 +309,15 @@ public:
     void Menu_FormatNoteNotFrame_Click();
     void Menu_FormatReplaceJump_Click();
     void Menu_FormatEditMode_Click();
+    void Menu_ShowMinimized_Click();
+    void Menu_ShowNonIndication_Click();
+    void Menu_ShowReFresh_Click();
+    void Menu_ShowToolBar_Click();
+    void Menu_ShowStatusBar_Click();
+    void Menu_WindowTileHorizontal_Click();
+    void Menu_WindowTileVertical_Click();
+    void Menu_WindowCascade_Click();
+    void Menu_WindowArrangeIcons_Click();
 
     // The commands of the box, vertical-line and horizontal-line popups.
     void Menu_BoxCut_Click();
@@ -352,6 +377,9 @@ private:
     // this canvas, the selection cleared (all of it with clearAll) and the tool bar.
     void editFrame(const QAction* item, std::int16_t snapshotCanvas, const std::function<bool()>& guard,
                    const std::function<void()>& edit, bool redraw, bool clearAll);
+    // A Show item of the main window's bars: the main window toggles the bar, and the item takes
+    // the check mark of the main window's item.
+    void barToggle(QAction* item, const QString& mainItem);
     // A Format toggle: the setting takes the opposite of its current value.
     void formatToggle(QAction* item, bool& setting, bool markModified);
     // A Format dialog's change of the document settings: one undo step naming no canvas, and

@@ -1,5 +1,5 @@
-// The canvas window's menu commands: the Edit and Format menus and the commands of the box,
-// vertical-line and horizontal-line popups.
+// The canvas window's menu commands: the Edit, Format, Show and Window menus and the commands of
+// the box, vertical-line and horizontal-line popups.
 
 #include "app/canvas/CanvasForm.h"
 
@@ -10,6 +10,7 @@
 #include "app/canvas/StructuralEdits.h"
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/EditState.h"
+#include "app/core/MainMenuLink.h"
 #include "app/core/ModuleLinks.h"
 #include "app/core/Processing.h"
 #include "app/diagram/CanvasPartsArrange.h"
@@ -109,6 +110,38 @@ void CanvasForm::editMenusCreate()
          &CanvasForm::Menu_FormatEditMode_Click);
     for (QAction* toggle : {Menu_FormatNoteNotShow, Menu_FormatNoteNotFrame, Menu_FormatReplaceJump, Menu_FormatEditMode})
         toggle->setCheckable(true);
+
+    Menu_Show = new QMenu(QStringLiteral("表示(&V)"), this);
+    Menu_Show->setObjectName(QStringLiteral("Menu_Show"));
+    connect(Menu_Show, &QMenu::aboutToShow, this, [this] { EventBoundary([this] { Menu_Show_Click(); }); });
+    item(Menu_Show, Menu_ShowMinimized, "Menu_ShowMinimized", QStringLiteral("最小化(&N)"),
+         &CanvasForm::Menu_ShowMinimized_Click);
+    item(Menu_Show, Menu_ShowNonIndication, "Menu_ShowNonIndication", QStringLiteral("非表示(&C)"),
+         &CanvasForm::Menu_ShowNonIndication_Click);
+    // Only shown: the key is the window frame's own, which closes the window, and closing hides it.
+    Menu_ShowNonIndication->setText(Menu_ShowNonIndication->text() + QLatin1Char('\t') +
+                                    QKeySequence(Qt::CTRL | Qt::Key_F4).toString(QKeySequence::NativeText));
+    item(Menu_Show, Menu_ShowReFresh, "Menu_ShowReFresh", QStringLiteral("ﾘﾌﾚｯｼｭ(&F)"), &CanvasForm::Menu_ShowReFresh_Click);
+    Menu_Show->addSeparator();
+    item(Menu_Show, Menu_ShowToolBar, "Menu_ShowToolBar", QStringLiteral("ﾂｰﾙﾊﾞｰ表示(&T)"), &CanvasForm::Menu_ShowToolBar_Click);
+    item(Menu_Show, Menu_ShowStatusBar, "Menu_ShowStatusBar", QStringLiteral("ｽﾃｰﾀｽﾊﾞｰ表示(&S)"),
+         &CanvasForm::Menu_ShowStatusBar_Click);
+    for (QAction* bar : {Menu_ShowToolBar, Menu_ShowStatusBar}) {
+        bar->setCheckable(true);
+        bar->setChecked(true);
+    }
+
+    Menu_Window = new QMenu(QStringLiteral("ｳｲﾝﾄﾞｳ(&W)"), this);
+    Menu_Window->setObjectName(QStringLiteral("Menu_Window"));
+    connect(Menu_Window, &QMenu::aboutToShow, this, [this] { EventBoundary([this] { Menu_Window_Click(); }); });
+    item(Menu_Window, Menu_WindowTileHorizontal, "Menu_WindowTileHorizontal", QStringLiteral("上下に並べて表示(&V)"),
+         &CanvasForm::Menu_WindowTileHorizontal_Click);
+    item(Menu_Window, Menu_WindowTileVertical, "Menu_WindowTileVertical", QStringLiteral("左右に並べて表示(&H)"),
+         &CanvasForm::Menu_WindowTileVertical_Click);
+    item(Menu_Window, Menu_WindowCascade, "Menu_WindowCascade", QStringLiteral("重ねて表示(&C)"),
+         &CanvasForm::Menu_WindowCascade_Click);
+    item(Menu_Window, Menu_WindowArrangeIcons, "Menu_WindowArrangeIcons", QStringLiteral("ｱｲｺﾝの整列(&A)"),
+         &CanvasForm::Menu_WindowArrangeIcons_Click);
 }
 
 CanvasForm::EditEnables CanvasForm::enablesFor(std::int32_t kind) const
@@ -193,6 +226,22 @@ void CanvasForm::Menu_Format_Click()
     Menu_FormatNoteNotFrame->setEnabled(!ApplicationGlobals.NoteNotShow);
     Menu_FormatReplaceJump->setChecked(ApplicationGlobals.ReplaceJump);
     Menu_FormatEditMode->setChecked(ApplicationGlobals.EditModeFlag);
+}
+
+void CanvasForm::Menu_Show_Click()
+{
+    CanvasTimersStop();
+    // The bars are the main window's: another window's Show menu may have switched them.
+    if (MainMenuLink* main = MainMenu()) {
+        Menu_ShowToolBar->setChecked(main->MenuChecked(QStringLiteral("Menu_ShowToolBar")));
+        Menu_ShowStatusBar->setChecked(main->MenuChecked(QStringLiteral("Menu_ShowStatusBar")));
+    }
+}
+
+void CanvasForm::Menu_Window_Click()
+{
+    CanvasTimersStop();
+    WindowListFill(Menu_Window, this);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -779,6 +828,75 @@ void CanvasForm::Menu_FormatCanvasSequence_Click()
 void CanvasForm::Menu_FormatFont_Click()
 {
     RunCommand(this, [this] { DefaultFontSetting(Menu_FormatFont->text()); });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Show and Window
+
+void CanvasForm::Menu_ShowMinimized_Click()
+{
+    Menu_CanvasMinimized_Click();
+}
+
+void CanvasForm::Menu_ShowNonIndication_Click()
+{
+    Menu_CanvasNonIndication_Click();
+}
+
+void CanvasForm::Menu_ShowReFresh_Click()
+{
+    if (WindowState() == 1)
+        SetWindowState(0);
+    else
+        Menu_CanvasReFresh_Click();
+}
+
+void CanvasForm::barToggle(QAction* item, const QString& mainItem)
+{
+    if (MainMenuLink* main = MainMenu()) {
+        main->MenuRun(mainItem + QStringLiteral("_Click"), -1);
+        item->setChecked(main->MenuChecked(mainItem));
+    }
+}
+
+void CanvasForm::Menu_ShowToolBar_Click()
+{
+    barToggle(Menu_ShowToolBar, QStringLiteral("Menu_ShowToolBar"));
+}
+
+void CanvasForm::Menu_ShowStatusBar_Click()
+{
+    barToggle(Menu_ShowStatusBar, QStringLiteral("Menu_ShowStatusBar"));
+}
+
+namespace {
+
+void Arrange(int arrangement)
+{
+    if (MainMenuLink* main = MainMenu())
+        main->FormArrange(arrangement);
+}
+
+} // namespace
+
+void CanvasForm::Menu_WindowTileHorizontal_Click()
+{
+    Arrange(1);
+}
+
+void CanvasForm::Menu_WindowTileVertical_Click()
+{
+    Arrange(2);
+}
+
+void CanvasForm::Menu_WindowCascade_Click()
+{
+    Arrange(0);
+}
+
+void CanvasForm::Menu_WindowArrangeIcons_Click()
+{
+    Arrange(3);
 }
 
 } // namespace vellumora

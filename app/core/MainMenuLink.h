@@ -6,6 +6,9 @@
 
 #include <QString>
 
+class QMenu;
+class QWidget;
+
 namespace vellumora {
 
 class MainMenuLink {
@@ -25,5 +28,10 @@ public:
 
 void SetMainMenuLink(MainMenuLink* link);
 MainMenuLink* MainMenu();
+
+// Ends a child window's Window menu with the list of the windows shown in the workspace that
+// holds the child, the front one checked; choosing one brings it to the front. The list made
+// the last time is replaced.
+void WindowListFill(QMenu* menu, QWidget* child);
 
 } // namespace vellumora

@@ -203,6 +203,30 @@ void ProcessingStart(QWidget* form)
         MainWindow()->setTimerRunning(false);
 }
 
+namespace {
+
+// A window that takes no keys itself passes the focus on as the desktop does: to the control of
+// it that had the focus last, else to the first control in its tab order.
+void FormFocus(QWidget* form)
+{
+    if (form->focusPolicy() == Qt::NoFocus) {
+        const auto usable = [form](QWidget* w) { return form->isAncestorOf(w) && w->isEnabled() && w->isVisibleTo(form); };
+        if (QWidget* last = form->focusWidget(); last && last != form && usable(last)) {
+            last->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+        for (QWidget* w = form->nextInFocusChain(); w && w != form; w = w->nextInFocusChain()) {
+            if (usable(w) && (w->focusPolicy() & Qt::TabFocus)) {
+                w->setFocus(Qt::TabFocusReason);
+                return;
+            }
+        }
+    }
+    form->setFocus();
+}
+
+} // namespace
+
 void ProcessingEnd(QWidget* form, bool suspend, bool force)
 {
     // A repaint that fails must not leave the window blocked or the messages pending: the
@@ -220,8 +244,12 @@ void ProcessingEnd(QWidget* form, bool suspend, bool force)
                 child->setFocus();
         } else if (tag.contains(QLatin1Char('M'))) {
             const bool mainEnabled = !MainWindow() || FormEnabled(MainWindow()->window());
-            if (FormEnabled(form) && mainEnabled && FormVisible(form))
-                form->setFocus();
+            // A child window that a command has put behind another (the box editor it opened)
+            // stays there: taking the focus would bring it forward again.
+            const bool front = !MainWindow() || !qobject_cast<QMdiSubWindow*>(form->parentWidget()) ||
+                               MainWindow()->activeChild() == form;
+            if (FormEnabled(form) && mainEnabled && FormVisible(form) && front)
+                FormFocus(form);
         }
     }
 

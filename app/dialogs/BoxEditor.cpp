@@ -9,6 +9,7 @@
 #include "app/core/AddOnHooks.h"
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/BoxEditorLink.h"
+#include "app/core/CanvasSurface.h"
 #include "app/core/DebugLog.h"
 #include "app/core/EditState.h"
 #include "app/core/MainMenuLink.h"
@@ -26,6 +27,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -381,7 +383,11 @@ void BoxEditor::createControls()
     sprCase = new platform::grid::Grid;
     lblCase->setBuddy(sprCase);
     CaseGridSetup(sprCase->model());
+    sprCase->SetReDraw(true);
     sprCase->SetColumnHeaders({QStringLiteral("ｹｰｽ"), QString(), QString(), QStringLiteral("No")});
+    // The case text takes the width the other columns leave, so that the number stands in view.
+    sprCase->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    sprCase->horizontalHeader()->setSectionResizeMode(CaseColumn::Text - 1, QHeaderView::Stretch);
     auto* caseHead = new QHBoxLayout;
     caseHead->addWidget(lblCase);
     caseHead->addWidget(cmdInsert);
@@ -395,6 +401,7 @@ void BoxEditor::createControls()
     lblLoop = new QLabel(QStringLiteral("ﾙｰﾌﾟ(&O)"));
     optLoop[0] = new QRadioButton(QStringLiteral("前"));
     optLoop[1] = new QRadioButton(QStringLiteral("後"));
+    lblLoop->setBuddy(optLoop[0]);
     loop->addWidget(lblLoop);
     for (QRadioButton* option : optLoop) {
         // Both options may be clear (a box that is no loop): exclusivity is kept by hand.
@@ -417,6 +424,7 @@ void BoxEditor::createControls()
         cmdFreeStyle[static_cast<std::size_t>(i)] = button;
         free->addWidget(button, places[i][0], places[i][1]);
     }
+    lblFree->setBuddy(cmdFreeStyle[0]);
     free->addWidget(preview, 2, 1);
     side->addWidget(frmFree);
     panels->addLayout(side);
@@ -449,11 +457,17 @@ void BoxEditor::createControls()
     connect(cmbColor, &QComboBox::activated, this, [this] { cmbColor_Click(); });
     for (QCheckBox* check : {chkFontBold, chkFontItalic, chkFontStrikethru, chkFontUnderLine})
         connect(check, &QCheckBox::toggled, this, [this] { chkFont_Click(); });
-    for (std::size_t i = 0; i < optLoop.size(); ++i)
+    for (std::size_t i = 0; i < optLoop.size(); ++i) {
         connect(optLoop[i], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on)
                 optLoop[1 - i]->setChecked(false);
         });
+        // A loop tests either before or after its body: choosing the set option again keeps it.
+        connect(optLoop[i], &QRadioButton::clicked, this, [this, i](bool on) {
+            if (!on)
+                optLoop[i]->setChecked(true);
+        });
+    }
     connect(cmdZoom, &QPushButton::clicked, this, [this] { cmdZoom_Click(); });
     connect(cmdUpdate, &QPushButton::clicked, this, [this] { cmdUpdate_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
@@ -566,24 +580,7 @@ void BoxEditor::WindowMenuFill()
             });
         });
     }
-    // The open windows of the workspace, the front one checked.
-    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
-    QMdiArea* area = sub ? sub->mdiArea() : nullptr;
-    if (!area)
-        return;
-    Menu_Window->addSeparator();
-    int n = 0;
-    for (QMdiSubWindow* window : area->subWindowList()) {
-        if (window->isHidden())
-            continue;
-        QAction* action = Menu_Window->addAction(QStringLiteral("&%1 %2").arg(++n).arg(window->widget()->windowTitle()));
-        action->setCheckable(true);
-        action->setChecked(window == area->currentSubWindow());
-        connect(action, &QAction::triggered, area, [area, window = QPointer<QMdiSubWindow>(window)] {
-            if (window)
-                area->setActiveSubWindow(window);
-        });
-    }
+    WindowListFill(Menu_Window, this);
 }
 
 void BoxEditor::Command(const std::function<void()>& work)
@@ -606,6 +603,19 @@ void BoxEditor::Show()
     frame()->resize(frame() == this ? size() : frame()->sizeHint().expandedTo(size()));
     show();
     frame()->show();
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(frame()); sub && sub->mdiArea()) {
+        // Wholly inside the work area where it fits, so that Update and Cancel can be reached: no
+        // larger than the area while its controls still fit, and a larger window keeps its top
+        // left corner in view.
+        const QRect area = sub->mdiArea()->viewport()->rect();
+        sub->resize(sub->size().boundedTo(area.size()).expandedTo(sub->minimumSizeHint()));
+        QRect placed = sub->geometry();
+        placed.moveLeft(std::max(0, std::min(placed.left(), area.width() - placed.width())));
+        placed.moveTop(std::max(0, std::min(placed.top(), area.height() - placed.height())));
+        sub->move(placed.topLeft());
+        // A new editor is the window the user works in next, in front of the canvas it came from.
+        sub->mdiArea()->setActiveSubWindow(sub);
+    }
     Form_Activate();
 }
 
@@ -1253,8 +1263,20 @@ void BoxEditor::Unload()
     QWidget* f = frame();
     f->hide();
     f->deleteLater();
+    CanvasWindowFront();
     if (MainMenuLink* main = MainMenu())
         main->MDIForm_Activate();
+}
+
+void BoxEditor::CanvasWindowFront()
+{
+    auto* own = qobject_cast<QMdiSubWindow*>(frame());
+    if (!own || !own->mdiArea() || TrayBaseIndex <= 0 || static_cast<std::size_t>(TrayBaseIndex) >= B.size())
+        return;
+    QWidget* canvas = B[TrayBaseIndex].form.data();
+    auto* sub = canvas ? qobject_cast<QMdiSubWindow*>(canvas->parentWidget()) : nullptr;
+    if (sub && sub->mdiArea() == own->mdiArea() && !sub->isHidden())
+        own->mdiArea()->setActiveSubWindow(sub);
 }
 
 void BoxEditor::closeEvent(QCloseEvent* event)

@@ -203,6 +203,8 @@ private:
     void SessionReturn(bool cancel);
     void MenusRefresh();
     void WindowMenuFill();
+    // On closing: the canvas window of the edited box becomes the active window again.
+    void CanvasWindowFront();
     void PanelsEnable();
     QWidget* frame() const;
     // Runs a handler as a command of this window (busy protocol, errors shown).

@@ -12,6 +12,7 @@
 #include <QAbstractItemView>
 #include <QGridLayout>
 #include <QKeyEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 
@@ -26,6 +27,9 @@ CanvasSequence::CanvasSequence(QWidget* parent) : TrayDialog(parent)
     sprCaption->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sprCaption->model().SetMaxCols(2);
     sprCaption->model().SetColumnHidden(2, true);
+    sprCaption->SetReDraw(true);
+    // The captions take the grid's whole width rather than a column's default one.
+    sprCaption->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     sprCaption->installEventFilter(this);
     lblCaption->setBuddy(sprCaption);
     cmdUp = new QPushButton(QStringLiteral("▲\n(&U)"), this);

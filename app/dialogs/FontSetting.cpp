@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace vellumora {
 
 namespace {
@@ -50,22 +52,34 @@ FontSetting::FontSetting(QWidget* parent) : TrayDialog(parent)
     row(lblFontSize, cmbFontSize, QStringLiteral("FontSize"), QStringLiteral("ｻｲｽﾞ(&S)"));
     row(lblColor, cmbColor, QStringLiteral("Color"), QStringLiteral("文字色(&C)"));
 
-    const auto check = [&](QCheckBox*& box, const QString& name, const QString& caption, int column) {
+    const auto check = [&](QCheckBox*& box, const QString& name, const QString& caption) {
         box = new QCheckBox(caption, this);
         box->setObjectName(name);
-        box->setGeometry(Twips(Margin + column * (ComboWidth + LabelWidth) / 4, y, (ComboWidth + LabelWidth) / 4, RowHeight));
     };
-    check(chkFontBold, QStringLiteral("chkFontBold"), QStringLiteral("太字(&B)"), 0);
-    check(chkFontItalic, QStringLiteral("chkFontItalic"), QStringLiteral("斜体(&I)"), 1);
-    check(chkFontStrikethru, QStringLiteral("chkFontStrikethru"), QStringLiteral("取消線(&R)"), 2);
-    check(chkFontUnderLine, QStringLiteral("chkFontUnderLine"), QStringLiteral("下線(&U)"), 3);
+    check(chkFontBold, QStringLiteral("chkFontBold"), QStringLiteral("太字(&B)"));
+    check(chkFontItalic, QStringLiteral("chkFontItalic"), QStringLiteral("斜体(&I)"));
+    check(chkFontStrikethru, QStringLiteral("chkFontStrikethru"), QStringLiteral("取消線(&R)"));
+    check(chkFontUnderLine, QStringLiteral("chkFontUnderLine"), QStringLiteral("下線(&U)"));
+    // A quarter of the row each, or the width the widest caption needs in the desktop's font,
+    // the dialog growing to hold them.
+    const QRect checkRow = Twips(Margin, y, (ComboWidth + LabelWidth) / 4, RowHeight);
+    int checkWidth = checkRow.width();
+    for (QCheckBox* box : {chkFontBold, chkFontItalic, chkFontStrikethru, chkFontUnderLine})
+        checkWidth = std::max(checkWidth, box->sizeHint().width());
+    int column = 0;
+    for (QCheckBox* box : {chkFontBold, chkFontItalic, chkFontStrikethru, chkFontUnderLine})
+        box->setGeometry(checkRow.x() + column++ * checkWidth, checkRow.y(), checkWidth, checkRow.height());
     y += RowPitch + ButtonGap;
 
-    const int width = 2 * Margin + LabelWidth + ComboWidth;
+    const QRect designed = Twips(0, 0, 2 * Margin + LabelWidth + ComboWidth, y + ButtonHeight + Margin);
+    const int width = std::max(designed.width(), 2 * checkRow.x() + 4 * checkWidth);
     UpdateCancelButtonsMake();
-    cmdUpdate->setGeometry(Twips(width - Margin - 2 * ButtonWidth - ButtonGap, y, ButtonWidth, ButtonHeight));
-    cmdCancel->setGeometry(Twips(width - Margin - ButtonWidth, y, ButtonWidth, ButtonHeight));
-    setFixedSize(Twips(0, 0, width, y + ButtonHeight + Margin).size());
+    const QRect button = Twips(0, y, ButtonWidth, ButtonHeight);
+    const int margin = Twips(Margin, 0, ButtonGap, 0).x();
+    const int gap = Twips(Margin, 0, ButtonGap, 0).width();
+    cmdCancel->setGeometry(width - margin - button.width(), button.y(), button.width(), button.height());
+    cmdUpdate->setGeometry(cmdCancel->x() - gap - button.width(), button.y(), button.width(), button.height());
+    setFixedSize(width, designed.height());
 }
 
 FontSetting::~FontSetting() = default;

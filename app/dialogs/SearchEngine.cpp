@@ -383,13 +383,16 @@ void ReplaceCurrent()
             return;
         const SearchMatchRecord record = Search.SearchMatchList[static_cast<std::size_t>(at)];
 
+        // The replacement is made on the matched text alone, so the texts before and after the
+        // match are empty; the groups are those of the match shown, which a lookaround of the
+        // pattern would lose if the matched text were searched again.
         platform::regexp::Match match;
-        match.FirstIndex = record.FirstIndex;
+        match.FirstIndex = 0;
         match.Length = record.Length;
         match.Value = record.Text.mid(record.FirstIndex, record.Length);
         match.SubMatches = record.SubMatches;
         const QString replacement =
-            platform::regexp::ExpandReplacement(ApplicationGlobals.SearchSettings.ReplaceText, match, record.Text);
+            platform::regexp::ExpandReplacement(ApplicationGlobals.SearchSettings.ReplaceText, match, match.Value);
         const std::int32_t delta = static_cast<std::int32_t>(replacement.size()) - record.Length;
         QString text = record.Text.left(record.FirstIndex) + replacement + record.Text.mid(record.FirstIndex + record.Length);
 

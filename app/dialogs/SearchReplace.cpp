@@ -542,6 +542,9 @@ void SearchReplace::cmdReplaceAll_Click()
             FormEnable(main, false);
         raise();
     });
+    // The search has run out: the title no longer says one is under way.
+    if (!SearchFound())
+        CaptionRefresh();
     FocusAfter(cmdReplaceAll);
 }
 

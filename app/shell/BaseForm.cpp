@@ -46,6 +46,7 @@
 #include <QTime>
 #include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 
 
 namespace vellumora {
@@ -139,7 +140,12 @@ public:
     {
         form_->panels_->SetText(key, text);
     }
-    QMdiSubWindow* placeInWorkspace(QWidget* child) override { return form_->workspace->addSubWindow(child); }
+    QMdiSubWindow* placeInWorkspace(QWidget* child) override
+    {
+        QMdiSubWindow* sub = form_->workspace->addSubWindow(child);
+        sub->installEventFilter(form_);
+        return sub;
+    }
     void ToolBarArrange() override { form_->ToolBarArrange(); }
     void searchReplaceClosed(bool redraw) override
     {
@@ -211,17 +217,7 @@ BaseForm::BaseForm(QWidget* parent) : QMainWindow(parent), link_(std::make_uniqu
     workspace = workspaceScroll;
     setCentralWidget(workspace);
     workspace->viewport()->installEventFilter(this);
-    connect(workspace, &QMdiArea::subWindowActivated, this, [this] {
-        FocusCaptionFollow();
-        // A choice still pending in a font control belongs to the canvas the controls described
-        // until now: it goes there before they describe the newly active window.
-        for (QComboBox* combo : {cmbFontName, cmbFontSize, cmbColor})
-            if (combo->hasFocus())
-                ComboLostFocus(combo);
-        CanvasMenusFollow();
-        if (FormEnabled(this))
-            ToolBarArrange();
-    });
+    connect(workspace, &QMdiArea::subWindowActivated, this, &BaseForm::ActiveChildFollow);
 
     dlgPrint.Parent = this;
     timBaseForm = new QTimer(this);
@@ -521,6 +517,36 @@ void BaseForm::FocusCaptionFollow()
         });
 }
 
+void BaseForm::ActiveChildFollow()
+{
+    FocusCaptionFollow();
+    // A choice still pending in a font control belongs to the canvas the controls described
+    // until now: it goes there before they describe the newly active window.
+    for (QComboBox* combo : {cmbFontName, cmbFontSize, cmbColor})
+        if (combo->hasFocus())
+            ComboLostFocus(combo);
+    CanvasMenusFollow();
+    if (FormEnabled(this))
+        ToolBarArrange();
+}
+
+void BaseForm::FrontWindowHidden()
+{
+    QMdiSubWindow* hidden = workspace->currentSubWindow();
+    if (!hidden || !hidden->isHidden())
+        return;
+    // As on the desktop, the window that was in front before it comes forward again.
+    const QList<QMdiSubWindow*> order = workspace->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        if (!(*it)->isHidden()) {
+            workspace->setActiveSubWindow(*it);
+            return;
+        }
+    }
+    workspace->setActiveSubWindow(nullptr);
+    ActiveChildFollow();
+}
+
 QString BaseForm::StatusPanelText(const QString& key) const
 {
     return panels_->Text(key);
@@ -670,7 +696,10 @@ void BaseForm::MDIForm_Activate()
 
         ToolBarArrange();
         ScrollBarArrange();
-        if (FirstActivation) {
+        // A message about a file named on the command line stands centred over the window like
+        // any other only once the window is on the screen where the desktop put it.
+        const bool onScreen = !windowHandle() || windowHandle()->isExposed() || isMinimized();
+        if (FirstActivation && onScreen) {
             FirstActivation = false;
             CommandLineOpen();
         }
@@ -872,11 +901,14 @@ void BaseForm::CanvasMenusFollow()
     if (CanvasForm* previous = menuCanvas_.data()) {
         for (QAction* a : previous->Menu_Edit->actions())
             Menu_Edit->removeAction(a);
-        menuBar()->removeAction(previous->Menu_Format->menuAction());
+        for (QMenu* menu : {previous->Menu_Format, previous->Menu_Show, previous->Menu_Window})
+            menuBar()->removeAction(menu->menuAction());
     }
     for (QAction* separator : canvasSeparators_)
         Menu_Edit->removeAction(separator);
     menuCanvas_ = canvas;
+    // The canvas window's Show menu stands in for the main window's.
+    Menu_Show->menuAction()->setVisible(!canvas);
     if (!canvas)
         return;
     // Undo and redo stay the main window's own items, which hand over to the canvas in front.
@@ -888,7 +920,8 @@ void BaseForm::CanvasMenusFollow()
     Menu_Edit->addActions({canvasSeparators_[2], canvas->Menu_EditEditor, canvas->Menu_EditAdd,
                            canvas->Menu_EditFontChange, canvas->Menu_EditFontChangeLump, canvas->Menu_EditChink,
                            canvas->Menu_EditConnect, canvas->Menu_EditNewPage, canvas->Menu_EditNewPageReset});
-    menuBar()->insertAction(Menu_Show->menuAction(), canvas->Menu_Format->menuAction());
+    menuBar()->insertActions(Menu_Show->menuAction(), {canvas->Menu_Format->menuAction(), canvas->Menu_Show->menuAction()});
+    menuBar()->insertAction(Menu_Help->menuAction(), canvas->Menu_Window->menuAction());
 }
 
 void BaseForm::Menu_Edit_Click()
@@ -1434,6 +1467,13 @@ void BaseForm::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     // A desktop may show the window without making it the active one: the command line is acted
     // on all the same once the window is up.
+    if (QWindow* window = windowHandle(); window && !window->isExposed() && FirstActivation)
+        window->installEventFilter(this);
+    FirstActivationLater();
+}
+
+void BaseForm::FirstActivationLater()
+{
     QMetaObject::invokeMethod(
         this,
         [this] {
@@ -1504,6 +1544,19 @@ void BaseForm::Form_Resize()
 
 bool BaseForm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == windowHandle() && event->type() == QEvent::Expose) {
+        if (windowHandle()->isExposed()) {
+            windowHandle()->removeEventFilter(this);
+            FirstActivationLater();
+        }
+        return false;
+    }
+    if (event->type() == QEvent::Hide && watched == workspace->currentSubWindow()) {
+        // The workspace keeps a hidden window as its current one; it is taken up once the
+        // window's own hiding command has run to its end.
+        QMetaObject::invokeMethod(this, &BaseForm::FrontWindowHidden, Qt::QueuedConnection);
+        return false;
+    }
     if (watched == workspace->viewport()) {
         if (event->type() == QEvent::MouseButtonPress)
             CanvasTimersStop();

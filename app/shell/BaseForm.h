@@ -84,7 +84,7 @@ public:
     void Menu_File_Click();
     void Menu_Edit_Click();
     // The menu bar follows the window in front: a canvas window adds its Edit items and its
-    // Format menu.
+    // Format and Window menus, and its Show menu takes the place of the main window's.
     void CanvasMenusFollow();
 
     // True while the search and replace dialog is open (the dialog sets and clears it).
@@ -161,6 +161,8 @@ private:
     void Form_Load();
     bool QueryUnload();
     void CommandLineOpen();
+    // The first activation, from the event loop, unless the window has been activated by then.
+    void FirstActivationLater();
 
     // Runs a command between ProcessingStart and ProcessingEnd: the search highlight removed
     // first when asked, the box editors checked when asked, and any error shown by the error
@@ -187,6 +189,10 @@ private:
     // The canvas window the font controls describe, while it is still the one to apply to.
     CanvasForm* FontTarget() const;
     void FocusActiveForm();
+    // The status bar, the menus and the tool bar follow the child window in front.
+    void ActiveChildFollow();
+    // The child in front was hidden: the one before it comes to the front, or none.
+    void FrontWindowHidden();
     // The "FocusCanvas" panel names the child window in front and follows its caption.
     void FocusCaptionFollow();
     void Form_Resize();

@@ -10,7 +10,9 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QPlainTextEdit>
+#include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 using namespace boxediting_test;
@@ -195,6 +197,65 @@ TEST_F(BoxEditorTest, BranchEditedInTheGridMergesIntoTheChart)
     EXPECT_EQ(msgbox::ShownBoxes()[0].prompt, QStringLiteral("下位の一部が削除されます。\r\n宜しいですか？"));
     EXPECT_EQ(CasesText(branch), QStringLiteral("1:c1[b1] 2:c3[b3]! 3:new[]"));
     EXPECT_EQ(BoxesInUse(), boxes - 1);
+}
+
+TEST_F(BoxEditorTest, LoopOptionsKeepExactlyOneSet)
+{
+    openChart();
+    BoxEditor* editor = ModifyEditor(BoxOf(QStringLiteral("L")));
+    ASSERT_NE(editor, nullptr);
+    editor->show();
+    const auto set = [&] { return QString::number(editor->optLoop[0]->isChecked()) + QString::number(editor->optLoop[1]->isChecked()); };
+    ASSERT_EQ(set(), QStringLiteral("10")) << "the loop tests before its body";
+    struct Row {
+        const char* why;
+        int option;
+        bool keyboard;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"choosing the set option again keeps it", 0, false, "10"},
+        {"the other option takes over", 1, false, "01"},
+        {"by the keyboard as well", 1, true, "01"},
+        {"and back", 0, true, "10"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        QRadioButton* option = editor->optLoop[static_cast<std::size_t>(row.option)];
+        if (row.keyboard) {
+            option->setFocus();
+            QTest::keyClick(option, Qt::Key_Space);
+        } else {
+            QTest::mouseClick(option, Qt::LeftButton);
+        }
+        EXPECT_EQ(set(), QString::fromLatin1(row.expected));
+    }
+    editor->cmdUpdate_Click();
+    const BoxRecord& loop = Chart().BoxList[static_cast<std::size_t>(BoxOf(QStringLiteral("L")))];
+    EXPECT_NE(loop.flags & BoxFlag::TestBefore, 0) << "saved as the options last said";
+}
+
+TEST_F(BoxEditorTest, CaptionsShowTheirAccessKeysAndTheCaseNumbersStandInView)
+{
+    openChart();
+    BoxEditor* editor = ModifyEditor(BoxOf(QStringLiteral("B")));
+    ASSERT_NE(editor, nullptr);
+    editor->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
+    // A label shows its "&" as a mark under the key only when the key leads somewhere.
+    for (QLabel* label : editor->findChildren<QLabel*>())
+        if (label->text().contains(QLatin1Char('&')))
+            EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString();
+
+    platform::grid::Grid* grid = editor->sprCase;
+    ASSERT_EQ(grid->model().MaxRows(), 3);
+    editor->cmdInsert_Click();
+    EXPECT_EQ(grid->model().Text(CaseColumn::Shown, 4), QStringLiteral("追"));
+    const int shown = CaseColumn::Shown - 1;
+    EXPECT_FALSE(grid->isColumnHidden(shown));
+    EXPECT_GE(grid->columnViewportPosition(shown), 0);
+    EXPECT_LE(grid->columnViewportPosition(shown) + grid->columnWidth(shown), grid->viewport()->width());
+    EXPECT_GE(grid->columnWidth(shown), grid->fontMetrics().horizontalAdvance(QStringLiteral("追")));
 }
 
 TEST_F(BoxEditorTest, CaseGridRules)

@@ -99,11 +99,17 @@ TEST_F(CanvasDialogsTest, OrderListsOnlyOpenCanvasesAndMarksHiddenOnes)
     B[3].form->SetVisible(false);
     CanvasSequence dialog;
     QStringList captions;
+    int columnRight = 0, columnWidth = 0, visibleWidth = 0;
     run(dialog, dialog.cmdCancel, [&] {
         for (int r = 1; r <= dialog.sprCaption->model().MaxRows(); ++r)
             captions << dialog.sprCaption->model().Text(1, r);
+        columnRight = dialog.sprCaption->columnViewportPosition(0) + dialog.sprCaption->columnWidth(0);
+        columnWidth = dialog.sprCaption->columnWidth(0);
+        visibleWidth = dialog.sprCaption->viewport()->width();
     });
     ASSERT_EQ(captions.size(), 2);
+    EXPECT_LE(columnRight, visibleWidth) << "the captions stand wholly in the grid";
+    EXPECT_GE(columnWidth, visibleWidth - 1) << "and take its width";
     EXPECT_FALSE(captions[0].endsWith(QStringLiteral(":非表示")));
     EXPECT_TRUE(captions[1].endsWith(QStringLiteral(":非表示"))) << captions[1].toStdString();
 }

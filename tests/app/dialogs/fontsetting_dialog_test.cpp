@@ -51,6 +51,22 @@ protected:
     }
 };
 
+TEST_F(FontSettingTest, EveryControlShowsItsWholeCaptionInsideTheDialog)
+{
+    FontSetting dialog;
+    for (QWidget* control : dialog.findChildren<QWidget*>()) {
+        if (!qobject_cast<QCheckBox*>(control) && !qobject_cast<QPushButton*>(control))
+            continue;
+        SCOPED_TRACE(control->objectName().toStdString());
+        if (qobject_cast<QCheckBox*>(control))
+            EXPECT_GE(control->width(), control->sizeHint().width());
+        EXPECT_TRUE(dialog.rect().contains(control->geometry()));
+        for (QWidget* other : dialog.findChildren<QWidget*>())
+            if (other != control && other->parentWidget() == &dialog && (qobject_cast<QCheckBox*>(other) || qobject_cast<QPushButton*>(other)))
+                EXPECT_FALSE(control->geometry().intersects(other->geometry())) << other->objectName().toStdString();
+    }
+}
+
 TEST_F(FontSettingTest, DefaultFontModeHasNoStandardEntryAndNoStyles)
 {
     FontSetting dialog;

@@ -121,6 +121,7 @@ TEST_F(SearchDialogTest, SearchesReplacesOneAndAllAsOneUndoStepThenResets)
     d.chkMatchWord->click();
     QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
     EXPECT_EQ(Shown(), "1:1:-1 6:5");
+    EXPECT_TRUE(form().windowTitle().endsWith(QStringLiteral(" - apple [検索] 処理中"))) << form().windowTitle().toStdString();
     EXPECT_EQ(ApplicationGlobals.SearchSettings.SearchHistory, QStringList{"apple"}) << "the text left its list";
     EXPECT_TRUE(B[1].form->rtxBox.Visible());
     QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
@@ -243,7 +244,7 @@ TEST_F(SearchDialogTest, SlidesAsideFromTheFoundBoxAndANextPressDuringTheSlideTu
         QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
     };
     search();
-    QTRY_VERIFY(!SlideRunning(&d));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !SlideRunning(&d); }, 5000));
     const QRect first = FoundTwips();
     ASSERT_FALSE(first.isEmpty());
 
@@ -261,7 +262,7 @@ TEST_F(SearchDialogTest, SlidesAsideFromTheFoundBoxAndANextPressDuringTheSlideTu
     ASSERT_TRUE(aside);
     EXPECT_TRUE(SlideRunning(&d)) << "the dialog slides, it does not jump";
     EXPECT_NE(d.frameGeometry().topLeft(), Pixels(*aside));
-    QTRY_VERIFY(!SlideRunning(&d));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !SlideRunning(&d); }, 5000));
     EXPECT_EQ(d.frameGeometry().topLeft(), Pixels(*aside));
     EXPECT_FALSE(FrameTwips(d).intersects(first));
 
@@ -276,7 +277,7 @@ TEST_F(SearchDialogTest, SlidesAsideFromTheFoundBoxAndANextPressDuringTheSlideTu
     ASSERT_TRUE(heading.intersects(second));
     const std::optional<QPoint> turned = DialogPlaceTarget(heading, second, ScreenTwips(d));
     ASSERT_TRUE(turned);
-    QTRY_VERIFY(!SlideRunning(&d));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !SlideRunning(&d); }, 5000));
     EXPECT_EQ(d.frameGeometry().topLeft(), Pixels(*turned));
     EXPECT_FALSE(FrameTwips(d).intersects(second));
 }
@@ -292,6 +293,8 @@ TEST_F(SearchDialogTest, ReplaceAllKeepsTheCanvasWindowsInTheirOrderAndTheMainWi
     ASSERT_NE(DocumentText(), original_);
     EXPECT_EQ(stacking(), order) << "the matches brought both canvases forward in turn";
     EXPECT_FALSE(FormEnabled(&form())) << "the main window waits for the dialog to close";
+    EXPECT_TRUE(form().windowTitle().endsWith(QStringLiteral(" - [置換] 編集中")))
+        << "the search it started has ended: " << form().windowTitle().toStdString();
 }
 
 TEST_F(SearchDialogTest, TextsWithoutAShiftJisFormAreRefusedBeforeAnythingChanges)

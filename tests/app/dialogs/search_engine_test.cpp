@@ -205,6 +205,10 @@ TEST_F(SearchEngineTest, ReplacingLeavesEachTextAsTheShownMatchesSay)
         {"groups swapped", {"(\\w+) (\\w+)", false, false, true, TagId::Label}, "$2 $1",
          "Alpha apple|one apple\r\ntwo Apple|each applet|kind|eat|redo pear|red apple|green|Beta|ａｐｐｌｅは林檎|"
          "pineapple apple"},
+        {"$` and $' stand for the text around the match within the match alone: nothing",
+         {"e(a)r", false, false, true, TagId::Label}, "<$`|$1|$'>",
+         "Alpha apple|one apple\r\ntwo Apple|each applet|kind|eat|p<|a|> redo|red apple|green|Beta|ａｐｐｌｅは林檎|"
+         "pineapple apple"},
         {"a lookahead replaces what was shown", {"appl(?=et)", false, false, true}, "tabl",
          "Alpha apple|one apple\r\ntwo Apple|each tablet|kind|eat|pear redo|red apple|green|Beta|ａｐｐｌｅは林檎|"
          "pineapple apple"},

@@ -7,6 +7,7 @@
 #include "app/diagram/BoxList.h"
 #include "app/core/Processing.h"
 #include "app/diagram/PadDraw.h"
+#include "app/dialogs/BoxEditor.h"
 #include "app/print/PrintCanvas.h"
 #include "platform/report/Report.h"
 #include "platform/system/System.h"
@@ -15,12 +16,16 @@
 #include <QAction>
 #include <QComboBox>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QLabel>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QWindow>
+
+#include <map>
 
 namespace {
 
@@ -284,11 +289,222 @@ TEST_F(MainWindowTest, TheFrontWindowsCaptionShowsInTheStatusBar)
     shown[0]->SetCaption(QStringLiteral("裏:1"));
     EXPECT_EQ(form().StatusPanelText(QStringLiteral("FocusCanvas")), QStringLiteral("改名:2")) << "only the front one";
 
+    // Closed with its close box, the front window hides and the one before it comes forward.
+    qobject_cast<QMdiSubWindow*>(shown[1]->parentWidget())->close();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return form().StatusPanelText(QStringLiteral("FocusCanvas")) == QStringLiteral("裏:1"); }, 5000))
+        << form().StatusPanelText(QStringLiteral("FocusCanvas")).toStdString();
+    EXPECT_EQ(form().ActiveForm(), shown[0]);
+
     // Hidden one by one: the panel names the window in front after each, and nothing at the end.
     for (std::size_t c = B.size(); c-- > 1;)
         CanvasVisibleSet(static_cast<std::int16_t>(c), false);
-    QTRY_VERIFY(form().StatusPanelText(QStringLiteral("FocusCanvas")).isEmpty());
-    EXPECT_EQ(form().StatusPanelText(QStringLiteral("FocusCanvas")), QString());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form().StatusPanelText(QStringLiteral("FocusCanvas")).isEmpty(); }, 5000))
+        << form().StatusPanelText(QStringLiteral("FocusCanvas")).toStdString();
+}
+
+// The titles of the menus the bar shows.
+QStringList BarTitles(BaseForm& form)
+{
+    QStringList titles;
+    for (QAction* a : form.menuBar()->actions())
+        if (a->isVisible())
+            titles << a->text();
+    return titles;
+}
+
+// The menu of the bar with that title, opened as the user opens it; and an item of it by caption.
+QMenu* OpenBarMenu(BaseForm& form, const QString& title)
+{
+    for (QAction* a : form.menuBar()->actions()) {
+        if (a->isVisible() && a->text() == title && a->menu()) {
+            emit a->menu()->aboutToShow();
+            return a->menu();
+        }
+    }
+    ADD_FAILURE() << "no menu " << title.toStdString();
+    return nullptr;
+}
+
+QAction* MenuItem(QMenu* menu, const QString& caption)
+{
+    for (QAction* a : menu ? menu->actions() : QList<QAction*>())
+        if (BaseForm::MenuCaption(a) == caption)
+            return a;
+    ADD_FAILURE() << "no item " << caption.toStdString();
+    return nullptr;
+}
+
+TEST_F(MainWindowTest, WithACanvasInFrontTheBarShowsItsShowAndWindowMenus)
+{
+    showActive();
+    const QStringList mainBar = {QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("編集(&E)"), QStringLiteral("表示(&V)"),
+                                 QStringLiteral("ﾍﾙﾌﾟ(&H)")};
+    EXPECT_EQ(BarTitles(form()), mainBar);
+    cd::QueueFileName(SamplePath(QStringLiteral("order-summary.pad")));
+    form().Menu_FileOpen_Click();
+    const std::vector<CanvasForm*> shown = shownCanvases();
+    ASSERT_GE(shown.size(), 2u);
+    CanvasForm* front = shown[1];
+    activate(front);
+    EXPECT_EQ(BarTitles(form()),
+              (QStringList{QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("編集(&E)"), QStringLiteral("書式(&O)"),
+                           QStringLiteral("表示(&V)"), QStringLiteral("ｳｲﾝﾄﾞｳ(&W)"), QStringLiteral("ﾍﾙﾌﾟ(&H)")}));
+    QStringList showItems;
+    for (QAction* a : OpenBarMenu(form(), QStringLiteral("表示(&V)"))->actions())
+        showItems << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(showItems, (QStringList{QStringLiteral("最小化(&N)"), QStringLiteral("非表示(&C)\tCtrl+F4"),
+                                      QStringLiteral("ﾘﾌﾚｯｼｭ(&F)"), QStringLiteral("-"), QStringLiteral("ﾂｰﾙﾊﾞｰ表示(&T)"),
+                                      QStringLiteral("ｽﾃｰﾀｽﾊﾞｰ表示(&S)")}));
+
+    const QRect area = form().workspace->viewport()->rect();
+    const auto frames = [&] {
+        std::vector<QRect> out;
+        for (CanvasForm* canvas : shown)
+            out.push_back(canvas->parentWidget()->geometry());
+        return out;
+    };
+    const auto barShown = [this](QWidget* bar, const QString& caption) {
+        QAction* item = MenuItem(OpenBarMenu(form(), QStringLiteral("表示(&V)")), caption);
+        return bar->isVisible() && item->isChecked() && item->isCheckable();
+    };
+    struct Row {
+        const char* why;
+        const char* menu;
+        const char* caption;
+        std::function<bool()> done;
+        std::function<void()> before = {};
+    };
+    const Row rows[] = {
+        {"Minimise", "表示(&V)", "最小化(&N)", [&] { return front->WindowState() == 1; }},
+        {"Refresh puts a minimised window back", "表示(&V)", "ﾘﾌﾚｯｼｭ(&F)", [&] { return front->WindowState() == 0; }},
+        {"Refresh of a window in its normal state keeps it", "表示(&V)", "ﾘﾌﾚｯｼｭ(&F)",
+         [&] { return front->WindowState() == 0 && front->Visible(); }},
+        {"the tool bar goes", "表示(&V)", "ﾂｰﾙﾊﾞｰ表示(&T)",
+         [&] { return !barShown(form().tlbBaseForm, QStringLiteral("ﾂｰﾙﾊﾞｰ表示(&T)")) && !form().Menu_ShowToolBar->isChecked(); }},
+        {"and comes back", "表示(&V)", "ﾂｰﾙﾊﾞｰ表示(&T)",
+         [&] { return barShown(form().tlbBaseForm, QStringLiteral("ﾂｰﾙﾊﾞｰ表示(&T)")); }},
+        {"the status bar goes", "表示(&V)", "ｽﾃｰﾀｽﾊﾞｰ表示(&S)",
+         [&] { return !barShown(form().stbBaseForm, QStringLiteral("ｽﾃｰﾀｽﾊﾞｰ表示(&S)")) && !form().Menu_ShowStatusBar->isChecked(); }},
+        {"and comes back", "表示(&V)", "ｽﾃｰﾀｽﾊﾞｰ表示(&S)",
+         [&] { return barShown(form().stbBaseForm, QStringLiteral("ｽﾃｰﾀｽﾊﾞｰ表示(&S)")); }},
+        {"one above another", "ｳｲﾝﾄﾞｳ(&W)", "上下に並べて表示(&V)", [&] {
+             const std::vector<QRect> f = frames();
+             return f[0].x() == 0 && f[1].x() == 0 && f[0].width() == area.width() && f[0].y() != f[1].y();
+         }},
+        {"side by side", "ｳｲﾝﾄﾞｳ(&W)", "左右に並べて表示(&H)", [&] {
+             const std::vector<QRect> f = frames();
+             return f[0].y() == 0 && f[1].y() == 0 && f[0].height() == area.height() && f[0].x() != f[1].x();
+         }},
+        {"cascade", "ｳｲﾝﾄﾞｳ(&W)", "重ねて表示(&C)", [&] {
+             const std::vector<QRect> f = frames();
+             return f[0].topLeft() != f[1].topLeft() && f[0].x() == f[0].y() && f[1].x() == f[1].y();
+         }},
+        {"minimised windows line up at the bottom", "ｳｲﾝﾄﾞｳ(&W)", "ｱｲｺﾝの整列(&A)",
+         [&] { return frames()[0].bottom() == area.bottom(); },
+         [&] {
+             shown[0]->SetWindowState(1);
+             shown[0]->parentWidget()->move(40, 40);
+             activate(front);
+         }},
+        {"Hide", "表示(&V)", "非表示(&C)", [&] { return !front->Visible() && shown[0]->Visible(); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        if (row.before)
+            row.before();
+        ASSERT_EQ(form().ActiveForm(), front);
+        QAction* item = MenuItem(OpenBarMenu(form(), QString::fromUtf8(row.menu)), QString::fromUtf8(row.caption));
+        ASSERT_TRUE(item);
+        item->trigger();
+        EXPECT_TRUE(row.done());
+    }
+}
+
+TEST_F(MainWindowTest, TheWindowMenuListsTheWindowsShown)
+{
+    showActive();
+    cd::QueueFileName(SamplePath(QStringLiteral("order-summary.pad")));
+    form().Menu_FileOpen_Click();
+    form().Menu_EditCanvasInsertObstinate_Click(0);
+    const std::vector<CanvasForm*> shown = shownCanvases();
+    ASSERT_EQ(shown.size(), 3u);
+    shown[2]->SetVisible(false);
+    activate(shown[1]);
+    // The listed windows by caption, numbered from 1 in the order listed, and which one is checked.
+    const auto listed = [this] {
+        std::map<QString, QAction*> out;
+        const QList<QAction*> items = OpenBarMenu(form(), QStringLiteral("ｳｲﾝﾄﾞｳ(&W)"))->actions();
+        for (qsizetype i = 5; i < items.size(); ++i) {
+            const QString number = QStringLiteral("&%1 ").arg(i - 4);
+            EXPECT_TRUE(items[i]->text().startsWith(number)) << items[i]->text().toStdString();
+            out[items[i]->text().mid(number.size())] = items[i];
+        }
+        return out;
+    };
+    for (CanvasForm* front : {shown[1], shown[0]}) {
+        const std::map<QString, QAction*> items = listed();
+        ASSERT_EQ(items.size(), 2u) << "the hidden window is not listed, the others once";
+        for (CanvasForm* canvas : {shown[0], shown[1]}) {
+            ASSERT_EQ(items.count(canvas->Caption()), 1u);
+            EXPECT_EQ(items.at(canvas->Caption())->isChecked(), canvas == form().ActiveForm());
+        }
+        // A choice brings that window to the front.
+        items.at(front->Caption())->trigger();
+        EXPECT_EQ(form().ActiveForm(), front);
+    }
+}
+
+TEST_F(MainWindowTest, TheBoxEditorOpensInFrontWithTheFocusAndHandsTheFrontBackToItsCanvas)
+{
+    showActive(); // at the first window size, where the editor's designed height does not fit
+    cd::QueueFileName(SamplePath(QStringLiteral("order-summary.pad")));
+    form().Menu_FileOpen_Click();
+    const std::vector<CanvasForm*> shown = shownCanvases();
+    ASSERT_GE(shown.size(), 2u);
+    QWidget* editorFrame = nullptr;
+    // A box of the canvas, by its editor command as the user reaches it.
+    const auto openEditor = [&](CanvasForm* canvas) {
+        activate(canvas);
+        std::int16_t box = 1;
+        while (!canvas->lblBox.IsLoaded(box) || !std::as_const(canvas->lblBox)[box].Visible)
+            ++box;
+        canvas->PartsLock(1, box, 0, false);
+        canvas->PartsLockMenuSet(0, -1);
+        canvas->Menu_EditEditor_Click();
+        editorFrame = nullptr;
+        for (QMdiSubWindow* sub : form().workspace->subWindowList())
+            if (!qobject_cast<CanvasForm*>(sub->widget()) && sub->isVisible())
+                editorFrame = sub;
+    };
+    struct Row {
+        const char* why;
+        std::function<void(QWidget* editor)> close;
+    };
+    const Row rows[] = {
+        {"Update", [](QWidget* editor) { qobject_cast<BoxEditor*>(editor)->cmdUpdate->click(); }},
+        {"Cancel", [](QWidget* editor) { qobject_cast<BoxEditor*>(editor)->cmdCancel->click(); }},
+        {"its close box", [](QWidget* editor) { editor->parentWidget()->close(); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        // Opened from the canvas in front, while another canvas was in front before it.
+        activate(shown[0]);
+        openEditor(shown[1]);
+        ASSERT_TRUE(editorFrame);
+        QWidget* editor = qobject_cast<QMdiSubWindow*>(editorFrame)->widget();
+        ASSERT_TRUE(qobject_cast<BoxEditor*>(editor));
+        EXPECT_EQ(form().workspace->activeSubWindow(), editorFrame);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() != nullptr; }, 2000));
+        EXPECT_TRUE(editor->isAncestorOf(QApplication::focusWidget()))
+            << QApplication::focusWidget()->metaObject()->className() << " "
+            << QApplication::focusWidget()->objectName().toStdString();
+        EXPECT_TRUE(form().workspace->viewport()->rect().contains(editorFrame->geometry()));
+        row.close(editor);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return form().ActiveForm() != editor && !editorFrame->isVisible(); }, 5000));
+        EXPECT_EQ(form().ActiveForm(), shown[1]);
+        EXPECT_EQ(form().workspace->activeSubWindow(), shown[1]->parentWidget());
+    }
 }
 
 TEST_F(MainWindowTest, ToolButtonsShowTheDesktopsPicturesWhereOneFits)
@@ -318,7 +534,7 @@ TEST_F(MainWindowTest, StatusPanelsNeverOverlapInANarrowWindow)
     for (const int width : {1400, 700, 420, 200}) {
         SCOPED_TRACE(width);
         form().resize(width, 400);
-        QTRY_COMPARE(form().width(), width);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return form().width() == width; }, 5000)) << form().width();
         QStatusBar* bar = form().stbBaseForm;
         int right = -1;
         int shown = 0;
@@ -471,6 +687,34 @@ TEST_F(MainWindowTest, ClosingAnUnmodifiedDocumentAsksNothing)
     EXPECT_EQ(unloaded.count(), 1);
 }
 
+// Records how many message boxes had been shown when the window first came on the screen.
+class ExposeWatch : public QObject {
+public:
+    int boxesAtExpose = -1;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Expose && boxesAtExpose < 0 && static_cast<QWindow*>(watched)->isExposed())
+            boxesAtExpose = static_cast<int>(mb::ShownBoxes().size());
+        return false;
+    }
+};
+
+TEST_F(MainWindowTest, AMessageAboutTheCommandLineWaitsForTheWindowOnTheScreen)
+{
+    const QString gone = files_.filePath(QStringLiteral("gone.pad"));
+    ApplicationGlobals.CommandArguments = QStringList{QString(), gone};
+    ExposeWatch watch;
+    form().winId();  // the window exists before it is shown, so its first expose can be watched
+    form().windowHandle()->installEventFilter(&watch);
+    form().show();
+    ASSERT_TRUE(QTest::qWaitFor([] { return !mb::ShownBoxes().empty(); }, 5000)) << "shown without being activated";
+    EXPECT_EQ(watch.boxesAtExpose, 0) << "the box came before the window was on the screen to centre it over";
+    EXPECT_EQ(prompts(), std::vector<QString>{QStringLiteral("ファイルが見つかりません。 (%1)").arg(gone)});
+    EXPECT_EQ(mb::ShownBoxes().front().owner, &form());
+}
+
 TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
 {
     const QString sample = SamplePath(QStringLiteral("order-summary.pad"));
@@ -505,6 +749,8 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
         auto window = std::make_unique<BaseForm>();
         QSignalSpy unloaded(window.get(), &BaseForm::Unloaded);
         window->show();
+        // The command line waits for the window on the screen; a print ends the program at once.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->windowHandle()->isExposed() || unloaded.count() > 0; }, 5000));
         window->MDIForm_Activate();
         EXPECT_EQ(ApplicationGlobals.DocumentName, row.opened);
         EXPECT_EQ(B.size() > 1, !row.opened.isEmpty());
@@ -558,7 +804,7 @@ TEST_F(MainWindowTest, AFailedCommandLinePrintLeavesTheDialogOpenWithItsError)
     });
     poll.start();
     form().show();
-    form().MDIForm_Activate();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !seen.prompts.empty(); }, 5000));
     platform::report::SetDefaultPrinterLookup(nullptr);
 
     EXPECT_TRUE(seen.dialogOpen);
