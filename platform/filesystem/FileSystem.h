@@ -5,6 +5,8 @@
 // found, ...). Paths use "/"; a relative path is taken against the process's current folder.
 // Text streams carry Shift_JIS ("ANSI") text and end lines with CR LF.
 
+#include "platform/system/System.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -129,6 +131,7 @@ private:
     QString tempPath_; // empty while the file has no name
     int fd_ = -1;
     qint64 written_ = 0;
+    platform::system::WriteInProgress writing_;
 };
 
 // Testing seams: unnamed files off (the hidden named file of file systems without them), and a
