@@ -10,7 +10,6 @@
 #include "platform/vbrt/Error.h"
 
 #include <QFile>
-
 #include <QRegularExpression>
 
 #include <vector>

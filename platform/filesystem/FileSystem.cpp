@@ -4,16 +4,16 @@
 #include "platform/filesystem/HostError.h"
 #include "platform/vbrt/Error.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QCryptographicHash>
 #include <QStorageInfo>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <climits>
 #include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>

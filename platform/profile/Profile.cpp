@@ -80,7 +80,6 @@ QString CutToBytes(const QString& text, int limit)
 
 bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
-
 // The sections and entries of a profile text, lines ended by CR LF, LF or CR.
 void Parse(QString text, QList<SectionLines>& sections)
 {
@@ -178,88 +177,111 @@ bool Settled(const Stamp& stamp)
     return stamp.modified.tv_sec + kSettleSeconds < now.tv_sec;
 }
 
-// Reads a regular file of at most FileByteLimit bytes. Opened without waiting, so a FIFO named
-// by mistake cannot hold the program, and refused before a byte is read when it is a FIFO, a
-// device or a folder; a file that grows past the limit while it is read is refused too.
-FileState ReadSmallRegularFile(const QString& filePath, QByteArray& bytes, Stamp& stamp)
-{
-    if (filePath.isEmpty())
-        return FileState::Missing;
-    const int fd = ::open(QFile::encodeName(filePath).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT || errno == ENOTDIR ? FileState::Missing : FileState::Unreadable;
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat st;
-    if (::fstat(fd, &st) != 0)
-        return FileState::Unreadable;
-    if (!S_ISREG(st.st_mode))
-        return FileState::NotAFile;
-    if (st.st_size > FileByteLimit)
-        return FileState::TooLarge;
-    stamp = Stamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
-    bytes.resize(static_cast<qsizetype>(st.st_size) + 1);
-    qsizetype used = 0;
-    for (;;) {
-        if (used == bytes.size()) {
-            if (used > FileByteLimit)
-                return FileState::TooLarge;
-            bytes.resize(std::min<qsizetype>(2 * used, FileByteLimit + 1));
+// A regular file of at most FileByteLimit bytes, open for reading. Opened without waiting, so a
+// FIFO named by mistake cannot hold the program, and refused before a byte is read when it is a
+// FIFO, a device or a folder; a file that grows past the limit while it is read is refused too.
+class SmallRegularFile {
+public:
+    explicit SmallRegularFile(const QString& filePath)
+    {
+        if (filePath.isEmpty())
+            return;
+        fd_ = ::open(QFile::encodeName(filePath).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd_ < 0) {
+            state_ = errno == ENOENT || errno == ENOTDIR ? FileState::Missing : FileState::Unreadable;
+            return;
         }
-        const ssize_t n = ::read(fd, bytes.data() + used, static_cast<size_t>(bytes.size() - used));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return FileState::Unreadable;
-        if (n == 0)
-            break;
-        used += n;
+        struct stat st;
+        if (::fstat(fd_, &st) != 0)
+            state_ = FileState::Unreadable;
+        else if (!S_ISREG(st.st_mode))
+            state_ = FileState::NotAFile;
+        else if (st.st_size > FileByteLimit)
+            state_ = FileState::TooLarge;
+        else
+            state_ = FileState::Read;
+        stamp_ = Stamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
     }
-    bytes.truncate(used);
-    return FileState::Read;
-}
+    ~SmallRegularFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    SmallRegularFile(const SmallRegularFile&) = delete;
+    SmallRegularFile& operator=(const SmallRegularFile&) = delete;
+
+    FileState State() const { return state_; }
+    const Stamp& stamp() const { return stamp_; }
+
+    FileState ReadAll(QByteArray& bytes)
+    {
+        bytes.resize(static_cast<qsizetype>(stamp_.size) + 1);
+        qsizetype used = 0;
+        for (;;) {
+            if (used == bytes.size()) {
+                if (used > FileByteLimit)
+                    return FileState::TooLarge;
+                bytes.resize(std::min<qsizetype>(2 * used, FileByteLimit + 1));
+            }
+            const ssize_t n = ::read(fd_, bytes.data() + used, static_cast<size_t>(bytes.size() - used));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return FileState::Unreadable;
+            if (n == 0)
+                break;
+            used += n;
+        }
+        bytes.truncate(used);
+        return FileState::Read;
+    }
+
+private:
+    int fd_ = -1;
+    FileState state_ = FileState::Missing;
+    Stamp stamp_{};
+};
 
 } // namespace
 
 ProfileFile ProfileFile::Load(const QString& filePath)
 {
     ProfileFile result;
-    QByteArray bytes;
-    Stamp stamp{};
-    const FileState state = ReadSmallRegularFile(filePath, bytes, stamp);
-    if (state != FileState::Read) {
+    const auto failed = [&](FileState state) {
         auto data = std::make_shared<Data>();
         data->state = state;
         result.data_ = data;
         return result;
-    }
+    };
+    SmallRegularFile file(filePath);
+    if (file.State() != FileState::Read)
+        return failed(file.State());
     ParsedFiles& cache = Cache();
-    const bool settled = Settled(stamp);
+    const bool settled = Settled(file.stamp());
     if (settled) {
         QMutexLocker lock(&cache.mutex);
         const auto it = cache.files.constFind(filePath);
-        if (it != cache.files.constEnd() && it->stamp == stamp) {
+        if (it != cache.files.constEnd() && it->stamp == file.stamp()) {
             result.data_ = it->data;
             return result;
         }
     }
-    auto data = std::make_shared<Data>();
-    result.data_ = data;
+    QByteArray bytes;
+    if (const FileState read = file.ReadAll(bytes); read != FileState::Read)
+        return failed(read);
     QString text;
-    if (!DecodeFile(bytes, text)) {
-        data->state = FileState::NotText;
-        return result;
-    }
+    if (!DecodeFile(bytes, text))
+        return failed(FileState::NotText);
+    auto data = std::make_shared<Data>();
     data->state = FileState::Read;
     Parse(text, data->sections);
+    result.data_ = data;
     if (!settled)
         return result;
     QMutexLocker lock(&cache.mutex);
     if (cache.files.size() >= kCachedFilesLimit)
         cache.files.clear();
-    cache.files.insert(filePath, Parsed{stamp, data});
+    cache.files.insert(filePath, Parsed{file.stamp(), data});
     return result;
 }
 

@@ -32,7 +32,7 @@ enum class FileState {
     NotText,    // NUL bytes, or neither UTF-8 nor Shift_JIS
 };
 
-// One file, read once; the free functions below read the file afresh at every call.
+// One file as read at one moment; the free functions below see the file as it is at each call.
 class ProfileFile {
 public:
     static ProfileFile Load(const QString& filePath);
