@@ -6,7 +6,11 @@
 #include "app/diagram/BoxList.h"
 #include "app/diagram/BoxListMake.h"
 #include "app/diagram/FileInterface.h"
+#include "platform/filesystem/FileSystem.h"
 #include "platform/vbrt/Error.h"
+
+#include <QFile>
+#include <QRegularExpression>
 
 #include <vector>
 
@@ -33,6 +37,37 @@ QString ObstinateNameOf(std::int32_t kindFlags)
         if (attribute.value == kind)
             return attribute.name;
     return {};
+}
+
+// The exchange file carries its chart kind in its name: a copy of one kind is only ever written
+// under that kind's name, so whatever file a fetch takes holds the kind its name says, however
+// the publications of several copies interleave with the fetch. The kind is percent-encoded, dots
+// too, so that it stays one part of the name.
+const QString kKindPart = QStringLiteral("kind-");
+
+QString ExchangeFileName(const QString& kind)
+{
+    return TemporaryFileName(QStringLiteral("clipboard"), QStringLiteral("copy"),
+                             kKindPart + QString::fromLatin1(kind.toUtf8().toPercentEncoding({}, ".")));
+}
+
+// The chart kind of a published exchange file; false for a name without one (written by an
+// older copy of the program, whose file and kind were two values that may not belong together).
+bool KindOfExchangeFile(const QString& path, QString& kind)
+{
+    static const QRegularExpression pattern(QStringLiteral(R"(\.clipboard\.copy\.kind-([^./]*)\.tmp$)"));
+    const QRegularExpressionMatch match = pattern.match(path);
+    if (!match.hasMatch())
+        return false;
+    kind = QString::fromUtf8(QByteArray::fromPercentEncoding(match.captured(1).toLatin1()));
+    return true;
+}
+
+// The exchange file published by another copy and its kind; false when there is none to take.
+bool PublishedExchangeFile(QString& name, QString& kind)
+{
+    name = CommonServices->GetRegistry(kSection, kFilenameKey);
+    return !name.isEmpty() && KindOfExchangeFile(name, kind);
 }
 
 void CopyOutputOpen(const QString& path, bool toTask)
@@ -135,8 +170,8 @@ void ClipboardCopyOpen()
 
 void ClipboardTaskCopyOpen()
 {
-    CopyAndPaste.ClipboardTaskFile = TemporaryFileName(QStringLiteral("clipboard"), QStringLiteral("copy"));
-    CopyOutputOpen(CopyAndPaste.ClipboardTaskFile, true);
+    // Written under a name of its own first; ClipboardTaskCopyClose publishes it under its kind's.
+    CopyOutputOpen(TemporaryFileName(QStringLiteral("clipboard"), QStringLiteral("copy")), true);
 }
 
 void ClipboardCopyPart(std::int16_t canvas, std::int16_t box, std::int16_t sub)
@@ -163,8 +198,24 @@ void ClipboardCopyClose()
 void ClipboardTaskCopyClose()
 {
     CopyOutputFinish();
-    CommonServices->SetRegistry(kSection, kFilenameKey, CopyAndPaste.ClipboardTaskFile);
-    CommonServices->SetRegistry(kSection, kObstinateKey, ObstinateNameOf(CopyAndPaste.ClipboardCopyFlags));
+    const QString written = TemporaryFileName(QStringLiteral("clipboard"), QStringLiteral("copy"));
+    const QString kind = ObstinateNameOf(CopyAndPaste.ClipboardCopyFlags);
+    const QString published = ExchangeFileName(kind);
+    // Put in place whole: a copy fetching the previous file of this kind gets that one or this one.
+    QFile file(written);
+    if (!file.open(QIODevice::ReadOnly))
+        platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::FileNotFound, QStringLiteral("ClipboardTaskCopyClose"),
+                                    written);
+    platform::filesystem::WriteFileAtomically(published, file.readAll(), false);
+    file.close();
+    CommonServices->DeleteFile(written);
+    if (!CopyAndPaste.ClipboardTaskFile.isEmpty() && CopyAndPaste.ClipboardTaskFile != written &&
+        CopyAndPaste.ClipboardTaskFile != published)
+        CommonServices->DeleteFile(CopyAndPaste.ClipboardTaskFile);
+    CopyAndPaste.ClipboardTaskFile = published;
+    CommonServices->SetRegistry(kSection, kFilenameKey, published);
+    // For older copies of the program, which read the kind from here.
+    CommonServices->SetRegistry(kSection, kObstinateKey, kind);
 }
 
 bool ClipboardObstinateCheck(std::int16_t canvas)
@@ -178,15 +229,16 @@ bool ClipboardObstinateCheck(std::int16_t canvas)
 bool ClipboardTaskPasteFetch(std::int16_t canvas)
 {
     CopyAndPaste.ClipboardPasteFile = TemporaryFileName(QStringLiteral("clipboard"), QStringLiteral("paste"));
-    const QString name = CommonServices->GetRegistry(kSection, kFilenameKey);
-    const QString kind = CommonServices->GetRegistry(kSection, kObstinateKey);
-    if (kind != ObstinateNameGet(canvas)) {
+    QString name;
+    QString kind;
+    const bool published = PublishedExchangeFile(name, kind);
+    if (published && kind != ObstinateNameGet(canvas)) {
         InformationMessageBox(kKindDiffers);
         return false;
     }
     // The other instance may replace or delete its file at any moment: only a copy of the size
     // the file had is taken.
-    if (!name.isEmpty() && CommonServices->FileExists(name)) {
+    if (published && CommonServices->FileExists(name)) {
         try {
             CommonServices->CopyFile(name, CopyAndPaste.ClipboardPasteFile);
             const std::int32_t size = CommonServices->GetFileSize(name);
@@ -205,8 +257,10 @@ bool ClipboardTaskExist()
     // Without the services object there is no store to find another copy's file in.
     if (!CommonServices)
         return false;
-    const QString name = CommonServices->GetRegistry(kSection, kFilenameKey);
-    return !name.isEmpty() && CommonServices->FileExists(name) && CommonServices->GetFileSize(name) > 0;
+    QString name;
+    QString kind;
+    return PublishedExchangeFile(name, kind) && CommonServices->FileExists(name) &&
+           CommonServices->GetFileSize(name) > 0;
 }
 
 void ClipboardPaste(std::int16_t canvas, std::int16_t box, std::int16_t sub, bool before, bool fromTask)

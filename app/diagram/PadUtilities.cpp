@@ -7,6 +7,8 @@
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 
+#include <QDir>
+
 #include <variant>
 #include <vector>
 
@@ -170,24 +172,48 @@ std::int32_t LongOf(const SettingItem& item, const QString& value)
     }
 }
 
-void SettingItemRead(const QStringList& lines, const SettingItem& item)
+// A default the ini file lacks or gets wrong is the ini file's fault, not the document's: the
+// message names the file and the key.
+[[noreturn]] void RaiseBadDefault(const SettingItem& item, const QString& value, std::int32_t number)
 {
-    QString value = ValueOf(lines, item.key);
-    if (value.isEmpty()) {
-        value = CommonServices ? CommonServices->GetInitFile(QStringLiteral("Default"), item.key) : QString();
-        if (item.centimetreDefault) {
-            // Only the ini gives centimetres; documents carry twips.
-            if (!vbrt::IsNumeric(value))
-                RaiseBadValue(item, value, vbrt::ErrorNumber::TypeMismatch);
-            value = QString::number(CentimeterToTwip(static_cast<float>(vbrt::CDbl(value))));
-        }
-    }
+    const QString ini = QDir(CommonServices->GetAppPath()).filePath(CommonServices->GetAppExeName() + ".ini");
+    throw vbrt::Error(number, QStringLiteral("DocumentSettingsText"),
+                      value.isEmpty()
+                          ? QStringLiteral("設定ファイル %1 の [Default] に %2 がありません。").arg(ini, item.key)
+                          : QStringLiteral("設定ファイル %1 の [Default] %2 の値 \"%3\" が正しくありません。")
+                                .arg(ini, item.key, value));
+}
+
+void SettingItemValueSet(const SettingItem& item, const QString& value)
+{
     if (auto* text = std::get_if<QString*>(&item.target))
         **text = QString(value).replace(kTab, kCrLf);
     else if (auto* flag = std::get_if<bool*>(&item.target))
         **flag = value.isEmpty() ? false : BooleanOf(item, value);
     else
         *std::get<std::int32_t*>(item.target) = value.isEmpty() ? 0 : LongOf(item, value);
+}
+
+void SettingItemRead(const QStringList& lines, const SettingItem& item)
+{
+    const QString value = ValueOf(lines, item.key);
+    if (!value.isEmpty()) {
+        SettingItemValueSet(item, value);
+        return;
+    }
+    const QString fromIni = CommonServices ? CommonServices->GetInitFile(QStringLiteral("Default"), item.key) : QString();
+    try {
+        // Only the ini gives centimetres; documents carry twips.
+        if (item.centimetreDefault && !vbrt::IsNumeric(fromIni))
+            RaiseBadValue(item, fromIni, vbrt::ErrorNumber::TypeMismatch);
+        SettingItemValueSet(item, item.centimetreDefault
+                                      ? QString::number(CentimeterToTwip(static_cast<float>(vbrt::CDbl(fromIni))))
+                                      : fromIni);
+    } catch (const vbrt::Error& e) {
+        if (!CommonServices)
+            throw;
+        RaiseBadDefault(item, fromIni, e.number());
+    }
 }
 
 } // namespace

@@ -29,10 +29,12 @@
 #include "app/core/PrintRecords.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
+#include "platform/system/EndedCopies.h"
 #include "platform/system/System.h"
 #include "platform/vbrt/Error.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QSet>
 
 #include <exception>
@@ -230,15 +232,22 @@ int Main()
 
 void EndOnTerminationRequest()
 {
-    platform::system::SetTerminationHandler([](int signal) {
-        ApplicationGlobals.ApplicationClosing = true;
-        try {
-            AppTerminate();
-        } catch (const std::exception&) {
-            // Ending goes on: the process must not outlive the request.
-        }
-        platform::system::EndBySignal(signal);
-    });
+    // Taken now, on the window thread: the end of a busy program runs on another thread and may
+    // read nothing the window thread changes.
+    const QString prefix = TemporaryFilePrefix();
+    const QString folder = prefix.isEmpty() ? QString() : QFileInfo(prefix).absolutePath();
+    const QString program = ApplicationObject().EXEName();
+    platform::system::SetTerminationHandler(
+        [](int signal) {
+            ApplicationGlobals.ApplicationClosing = true;
+            try {
+                AppTerminate();
+            } catch (const std::exception&) {
+                // Ending goes on: the process must not outlive the request.
+            }
+            platform::system::EndBySignal(signal);
+        },
+        [folder, program](int) { platform::system::RemoveWorkFilesOfThisCopy(folder, program); });
 }
 
 void SetMainWindowRunner(MainWindowRunner runner)

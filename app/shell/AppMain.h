@@ -40,7 +40,9 @@ void SetMainWindowRunner(MainWindowRunner runner);
 
 // From now on a request from outside to end the program (kill, a logout) ends it cleanly: nobody
 // is asked and nothing is saved, shutdown removes the work files, and the process ends as the
-// signal would have ended it. Main sets it up after start-up.
+// signal would have ended it. While a long command holds the window thread, the process still
+// ends within about a second: its work files are removed and a save or PDF being written is let
+// finish first. Main sets it up after start-up.
 void EndOnTerminationRequest();
 
 void RegistryRenewal();

@@ -236,13 +236,13 @@ void TavelinComObject::SetAppInfo(QObject* appInfo)
     const QString appPath = AppObjectText(state_, "Path");
 
     // Read before APP_PATH is registered: a %APP_PATH% in this value stays as written.
-    state_.RegistryName = IniValueRead(state_, QStringLiteral("Equipment"), QStringLiteral("RegistryName"), QString(), 0);
+    state_.RegistryName = IniValueRead(*this, QStringLiteral("Equipment"), QStringLiteral("RegistryName"), QString(), 0);
     AppKeyCreate(state_);
     KeyWordKeep(state_, QStringLiteral("APP_PATH"), appPath);
 
     // A level that is no number, not above 0 or beyond the 16-bit range leaves the level as it is.
     const QString level =
-        vbrt::Trim(IniValueRead(state_, QStringLiteral("Debug"), QStringLiteral("Level"), QString(), 0));
+        vbrt::Trim(IniValueRead(*this, QStringLiteral("Debug"), QStringLiteral("Level"), QString(), 0));
     if (vbrt::IsNumeric(level)) {
         const double rounded = vbrt::RoundHalfEven(vbrt::CDbl(level));
         if (rounded > 0 && rounded <= 32767)
@@ -250,7 +250,7 @@ void TavelinComObject::SetAppInfo(QObject* appInfo)
     }
 
     const QString flash =
-        vbrt::Trim(IniValueRead(state_, QStringLiteral("Debug"), QStringLiteral("Flash"), QString(), 0));
+        vbrt::Trim(IniValueRead(*this, QStringLiteral("Debug"), QStringLiteral("Flash"), QString(), 0));
     if (flash.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
         state_.DebugFlash = true;
 }

@@ -7,6 +7,7 @@
 #include "TavelinCom.h"
 
 #include <QPointer>
+#include <QSet>
 
 #include <array>
 
@@ -27,6 +28,7 @@ struct TavelinComState {
     QString LogFilePath;
     bool LogBannerPending = true;
     std::array<QString, 7> TrimChars;  // blank, LF, CR, TAB, BS, FF, VT
+    QSet<QString> IncludeProblemsLogged; // debug-log lines about skipped include files, each written once
 };
 
 // The text of a property ("Path", "EXEName") of the client's application object. Raises 91 before

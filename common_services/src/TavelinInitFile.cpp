@@ -1,10 +1,14 @@
 #include "TavelinInitFile.h"
 
+#include "TavelinDebugTrace.h"
+
 #include "platform/profile/Profile.h"
 #include "platform/vbrt/Value.h"
 
 #include <QDir>
 #include <QHash>
+
+#include <exception>
 
 namespace tavelin {
 
@@ -29,16 +33,44 @@ QString TrimBlanks(const QString& text) { return platform::vbrt::Trim(text); }
 // once: the answers cannot change during the read, and without this a file that lists itself
 // several times would be searched a number of times exponential in the depth.
 struct ReadContext {
-    TavelinComState& state;
+    TavelinComObject& self;
     QHash<QString, profile::ProfileFile> files;
     QHash<QString, QString> answers;
 
-    const profile::ProfileFile& File(const QString& path)
+    TavelinComState& state() { return self.State(); }
+
+    const profile::ProfileFile& File(const QString& path, bool isInclude)
     {
         auto it = files.find(path);
-        if (it == files.end())
+        if (it == files.end()) {
             it = files.insert(path, profile::ProfileFile::Load(path));
+            if (isInclude)
+                IncludeProblemLog(path, it->State());
+        }
         return it.value();
+    }
+
+    // An include file that is skipped is named in the debug log, once for each way it failed.
+    void IncludeProblemLog(const QString& path, profile::FileState fileState)
+    {
+        QString why;
+        switch (fileState) {
+        case profile::FileState::Read: return;
+        case profile::FileState::Missing: why = QStringLiteral("がありません。"); break;
+        case profile::FileState::NotAFile: why = QStringLiteral("は通常のファイルではないため読みません。"); break;
+        case profile::FileState::TooLarge: why = QStringLiteral("は大きすぎるため読みません。"); break;
+        case profile::FileState::Unreadable: why = QStringLiteral("を読めません。"); break;
+        case profile::FileState::NotText: why = QStringLiteral("はテキストではないため読みません。"); break;
+        }
+        const QString line = QStringLiteral("インクルードファイル ") + path + why;
+        if (state().IncludeProblemsLogged.contains(line))
+            return;
+        try {
+            if (DebugLineWrite(self, line, 1))
+                state().IncludeProblemsLogged.insert(line);
+        } catch (const std::exception&) {
+            // A log that cannot be written changes nothing of what is read.
+        }
     }
 };
 
@@ -70,12 +102,12 @@ QString IncludeName(ReadContext& context, const QString& path, int i)
 
 QString ValueRead(ReadContext& context, const QString& section, const QString& key, const QString& file, int depth)
 {
-    const QString path = IniFilePath(context.state, file);
+    const QString path = IniFilePath(context.state(), file);
     const QString answerKey = AnswerKey(QStringLiteral("v"), section, key, path, depth);
     if (const auto it = context.answers.constFind(answerKey); it != context.answers.constEnd())
         return it.value();
 
-    QString text = TrimBlanks(context.File(path).String(section, key, kNull));
+    QString text = TrimBlanks(context.File(path, depth >= 1 && depth <= kMaxDepth).String(section, key, kNull));
     if (text == kNull && depth < kMaxDepth) {
         for (int i = 1; i <= kMaxIncludes && text == kNull; ++i) {
             const QString name = IncludeName(context, path, i);
@@ -87,7 +119,7 @@ QString ValueRead(ReadContext& context, const QString& section, const QString& k
     // Between the levels the sentinel goes back up, so the level above tries its next include file.
     if (text == kNull && (depth == 0 || depth == kIncludeDepth))
         text.clear();
-    const QString result = KeyWordApply(context.state, text);
+    const QString result = KeyWordApply(context.state(), text);
     context.answers.insert(answerKey, result);
     return result;
 }
@@ -95,13 +127,13 @@ QString ValueRead(ReadContext& context, const QString& section, const QString& k
 // Below the client's level the lines stay separated by NUL.
 QString SectionRead(ReadContext& context, const QString& section, const QString& file, int depth)
 {
-    const QString path = IniFilePath(context.state, file);
+    const QString path = IniFilePath(context.state(), file);
     const QString answerKey = AnswerKey(QStringLiteral("s"), section, QString(), path, depth);
     if (const auto it = context.answers.constFind(answerKey); it != context.answers.constEnd())
         return it.value();
 
     QString text;
-    const QStringList lines = context.File(path).Section(section);
+    const QStringList lines = context.File(path, depth >= 1 && depth <= kMaxDepth).Section(section);
     if (lines.isEmpty()) {
         if (depth < kMaxDepth) {
             for (int i = 1; i <= kMaxIncludes && text.isEmpty(); ++i) {
@@ -125,7 +157,7 @@ QString SectionRead(ReadContext& context, const QString& section, const QString&
         }
         result = kept.join(QStringLiteral("\r\n"));
     }
-    result = KeyWordApply(context.state, result);
+    result = KeyWordApply(context.state(), result);
     context.answers.insert(answerKey, result);
     return result;
 }
@@ -139,15 +171,15 @@ QString DefaultIniFile(const TavelinComState& state)
     return QDir(folder).filePath(name + QStringLiteral(".ini"));
 }
 
-QString IniValueRead(TavelinComState& state, const QString& section, const QString& key, const QString& file, int depth)
+QString IniValueRead(TavelinComObject& self, const QString& section, const QString& key, const QString& file, int depth)
 {
-    ReadContext context{state, {}, {}};
+    ReadContext context{self, {}, {}};
     return ValueRead(context, section, key, file, depth);
 }
 
-QString IniSectionRead(TavelinComState& state, const QString& section, const QString& file, int depth)
+QString IniSectionRead(TavelinComObject& self, const QString& section, const QString& file, int depth)
 {
-    ReadContext context{state, {}, {}};
+    ReadContext context{self, {}, {}};
     return SectionRead(context, section, file, depth);
 }
 
@@ -186,12 +218,12 @@ QString KeyWordApply(const TavelinComState& state, const QString& text)
 
 QString TavelinComObject::GetInitFileSection(const QString& sectionName)
 {
-    return IniSectionRead(state_, sectionName, QString(), 0);
+    return IniSectionRead(*this, sectionName, QString(), 0);
 }
 
 QString TavelinComObject::GetInitFile(const QString& sectionName, const QString& keyName)
 {
-    return IniValueRead(state_, sectionName, keyName, QString(), 0);
+    return IniValueRead(*this, sectionName, keyName, QString(), 0);
 }
 
 void TavelinComObject::AlternateKeyWordKeep(const QString& keyWordName, const QString& keyWordValue)

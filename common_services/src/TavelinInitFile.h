@@ -13,9 +13,11 @@ namespace tavelin {
 QString DefaultIniFile(const TavelinComState& state);
 
 // An empty file names the default ini file. A client's read has depth 0; an [Include] entry is read at 99.
-QString IniValueRead(TavelinComState& state, const QString& section, const QString& key, const QString& file,
+// An include file that is missing or refused (not a regular file, too large) is skipped and named
+// in the object's debug log.
+QString IniValueRead(TavelinComObject& self, const QString& section, const QString& key, const QString& file,
                      int depth);
-QString IniSectionRead(TavelinComState& state, const QString& section, const QString& file, int depth);
+QString IniSectionRead(TavelinComObject& self, const QString& section, const QString& file, int depth);
 
 // Registers "%name%" (letter case ignored) or changes its value.
 void KeyWordKeep(TavelinComState& state, const QString& name, const QString& value);

@@ -4,13 +4,14 @@
 #include "platform/filesystem/HostError.h"
 #include "platform/vbrt/Error.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QStorageInfo>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -85,14 +86,29 @@ mode_t CreationMode()
     return 0666 & ~mask;
 }
 
+// The one hidden name a target's file takes beside it before the rename onto the target. It is
+// fixed per target, so a process killed before the rename leaves at most this one file, and the
+// next write of the target removes it first.
+QString HiddenNameBeside(const QString& target)
+{
+    const QString name = GetFileName(target);
+    QString hidden = QStringLiteral(".") + name + QStringLiteral(".saving");
+    if (N(hidden).size() > NAME_MAX) {
+        const QByteArray digest = QCryptographicHash::hash(N(name), QCryptographicHash::Sha1).toHex().left(16);
+        hidden = QStringLiteral(".") + name.left(100) + QLatin1Char('.') + QString::fromLatin1(digest) +
+                 QStringLiteral(".saving");
+    }
+    return ParentOrCurrent(target) + QLatin1Char('/') + hidden;
+}
+
 // A hidden file beside the target, to be renamed onto it once complete.
 int OpenNamedTempBeside(const QString& target, QString& tempPath)
 {
-    const QString name = GetFileName(target).left(100);
-    QByteArray templ = N(ParentOrCurrent(target) + QStringLiteral("/.") + name + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkostemp(templ.data(), O_CLOEXEC);
+    const QString name = HiddenNameBeside(target);
+    ::unlink(N(name).constData());
+    const int fd = ::open(N(name).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0)
-        tempPath = QFile::decodeName(templ);
+        tempPath = name;
     return fd;
 }
 
@@ -124,22 +140,24 @@ int OpenTempBeside(const QString& target, QString& tempPath)
     return OpenNamedTempBeside(target, tempPath);
 }
 
-// Gives an unnamed file a name in its folder; the name exists only until the rename that follows.
+// Gives an unnamed file the target's hidden name; the name exists only until the rename that
+// follows. What a killed write left under that name goes first.
 int LinkUnnamed(int fd, const QString& target, QString& linked)
 {
     const QByteArray proc = "/proc/self/fd/" + QByteArray::number(fd);
+    const QByteArray name = N(HiddenNameBeside(target));
+    // Another copy writing the same target at the same moment may take the name in between.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString name = ParentOrCurrent(target) + QStringLiteral("/.") + GetFileName(target).left(100) +
-                             QLatin1Char('.') + QString::number(QRandomGenerator::global()->generate(), 36);
+        ::unlink(name.constData());
         int err = 0;
-        if (::linkat(AT_FDCWD, proc.constData(), AT_FDCWD, N(name).constData(), AT_SYMLINK_FOLLOW) != 0) {
+        if (::linkat(AT_FDCWD, proc.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) != 0) {
             err = errno;
             // Without /proc, the file's own descriptor (needs the right to read any file).
             if (err != EEXIST)
-                err = ::linkat(fd, "", AT_FDCWD, N(name).constData(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+                err = ::linkat(fd, "", AT_FDCWD, name.constData(), AT_EMPTY_PATH) == 0 ? 0 : errno;
         }
         if (err == 0) {
-            linked = name;
+            linked = QFile::decodeName(name);
             return 0;
         }
         if (err != EEXIST)
@@ -488,13 +506,44 @@ std::shared_ptr<TextStream> OpenTextFile(const QString& path, IOMode mode, bool 
     return StreamOpener::Open(path, mode, flags, procedure);
 }
 
-AtomicWriter::AtomicWriter(QString target, QString procedure)
-    : target_(std::move(target)), procedure_(std::move(procedure))
+namespace {
+
+// The path a write through a symbolic link must replace: the file at the end of the links, or
+// where a dangling link points. Renaming onto the link itself would turn it into a plain file
+// and leave the file it names as it was.
+QString FileBehindLinks(const QString& path, const QString& procedure)
 {
+    QString current = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st;
+        if (!LStat(current, st) || !S_ISLNK(st.st_mode))
+            return current;
+        const QString link = QFile::symLinkTarget(current);
+        if (link.isEmpty())
+            return current;
+        current = link;
+    }
+    RaiseHostError(ELOOP, procedure, path, Missing::Path);
+}
+
+} // namespace
+
+AtomicWriter::AtomicWriter(QString target, QString procedure)
+    : procedure_(std::move(procedure))
+{
+    target_ = FileBehindLinks(target, procedure_);
     struct stat st;
     const bool exists = Stat(target_, st);
     if (exists && S_ISDIR(st.st_mode))
         RaiseNumber(E::PermissionDenied, procedure_, target_);
+    // A rename would part the file from its other names, which would keep the old text; writing
+    // in place could leave it half written. Such a file is not replaced.
+    if (exists && S_ISREG(st.st_mode) && st.st_nlink > 1)
+        throw vbrt::Error(E::PermissionDenied, procedure_,
+                          QStringLiteral("ほかの名前(ハードリンク)からも使われているファイルには上書きできません。"
+                                         "別の名前で保存してください。 (%1)")
+                              .arg(target_));
+    ::unlink(N(HiddenNameBeside(target_)).constData());
     fd_ = OpenTempBeside(target_, tempPath_);
     if (fd_ < 0)
         RaiseHostError(errno, procedure_, target_, Missing::Path);

@@ -5,6 +5,8 @@
 // found, ...). Paths use "/"; a relative path is taken against the process's current folder.
 // Text streams carry Shift_JIS ("ANSI") text and end lines with CR LF.
 
+#include "platform/system/System.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -102,10 +104,14 @@ std::shared_ptr<TextStream> OpenTextFile(const QString& path, IOMode mode = IOMo
 // While it is written the file has no name (an unnamed file in the target's folder), so a process
 // killed meanwhile leaves nothing beside the target; it gets a hidden name only for the moment
 // between Commit's link and its rename. A file system without unnamed files gets a hidden named
-// file instead.
+// file instead. The hidden name is one fixed name per target, so a killed write leaves at most
+// one such file, and the next write of the target removes it.
+// A target that is a symbolic link is written where the link leads; the link stays. A file that
+// has further names (hard links) is refused rather than parted from them.
 class AtomicWriter {
 public:
-    // Raises like the host refuses (76 for a missing folder, 70 for a folder in the way, ...).
+    // Raises like the host refuses (76 for a missing folder, 70 for a folder in the way or a file
+    // with several names, ...).
     AtomicWriter(QString target, QString procedure);
     ~AtomicWriter();
     AtomicWriter(const AtomicWriter&) = delete;
@@ -125,6 +131,7 @@ private:
     QString tempPath_; // empty while the file has no name
     int fd_ = -1;
     qint64 written_ = 0;
+    platform::system::WriteInProgress writing_;
 };
 
 // Testing seams: unnamed files off (the hidden named file of file systems without them), and a

@@ -3,8 +3,11 @@
 // Profile-file (ini file) reading: one value, one section.
 //
 // A file is read as UTF-8 when it is valid UTF-8, else as Shift_JIS. A missing, unreadable or
-// binary file reads like a file without the wanted section. Section and key names match without
-// regard to case; the first section of a name counts, and in it the first key of a name.
+// binary file reads like a file without the wanted section; so does anything that is not a
+// regular file (a FIFO, a device, a folder) and a file larger than FileByteLimit, which no real
+// profile file reaches. Section and key names match without regard to case; the first section
+// of a name counts, and in it the first key of a name. A file is parsed again only when it
+// changed since it was last read, so every read still sees the file as it is then.
 
 #include <QString>
 #include <QStringList>
@@ -16,8 +19,20 @@ namespace platform::profile {
 // Longest value, and longest section text (lines each ended by one byte), in Shift_JIS bytes.
 constexpr int ValueByteLimit = 1023;
 constexpr int SectionByteLimit = 1022;
+// Largest file read at all.
+constexpr qint64 FileByteLimit = 1024 * 1024;
 
-// One file, read once; the free functions below read the file afresh at every call.
+// How reading a file went.
+enum class FileState {
+    Read,
+    Missing,    // no such file (or no name)
+    NotAFile,   // a folder, a FIFO, a device: refused unread
+    TooLarge,   // past FileByteLimit: refused
+    Unreadable, // the host refused to open or read it
+    NotText,    // NUL bytes, or neither UTF-8 nor Shift_JIS
+};
+
+// One file as read at one moment; the free functions below see the file as it is at each call.
 class ProfileFile {
 public:
     static ProfileFile Load(const QString& filePath);
@@ -29,6 +44,7 @@ public:
 
     // Whether the file could be read as a profile file.
     bool IsReadable() const;
+    FileState State() const;
 
     // The key's value trimmed, one pair of enclosing quotes removed, cut to ValueByteLimit bytes;
     // defaultText when the section or key is missing. An entry without "=" has the empty value.
@@ -38,8 +54,9 @@ public:
     // lines left out, cut so that the entries take at most SectionByteLimit bytes.
     QStringList Section(const QString& section) const;
 
-private:
     struct Data;
+
+private:
     std::shared_ptr<const Data> data_;
 };
 

@@ -1,5 +1,8 @@
 #include "platform/registry/Registry.h"
 
+#include "platform/msgbox/MsgBox.h"
+
+#include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -10,10 +13,12 @@
 #include <QJsonObject>
 #include <QList>
 #include <QRandomGenerator>
+#include <QThread>
 
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <utility>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -286,16 +291,50 @@ QByteArray SerializeStore(const QList<Key>& keys, bool isVolatile, const QString
     return out;
 }
 
-// A store file that cannot be parsed is kept under another name and the store starts empty.
+// Stores kept aside since the last call finished, each as (store, where it was kept); the user
+// is told once the call has let go of the store's lock.
+QList<std::pair<QString, QString>>& KeptAside()
+{
+    static QList<std::pair<QString, QString>> kept;
+    return kept;
+}
+
+// A store file that cannot be parsed is kept under another name and the store starts empty. The
+// journals beside it held changes to that store: read on top of the new one they would bring
+// back pieces of the old one, so they go.
 void MoveAside(const QString& filePath)
 {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString target = filePath + QStringLiteral(".unreadable-") + stamp;
     for (int n = 2; QFileInfo::exists(target); ++n)
         target = filePath + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') + QString::number(n);
-    if (QFile::rename(filePath, target))
-        qWarning("The per-user store %s could not be read; it was kept as %s and the store starts empty.",
-                 qUtf8Printable(filePath), qUtf8Printable(target));
+    if (!QFile::rename(filePath, target))
+        return;
+    const QFileInfo store(filePath);
+    const QDir folder = store.dir();
+    for (const QString& journal : folder.entryList({store.fileName() + QStringLiteral("*.journal")}, QDir::Files))
+        QFile::remove(folder.filePath(journal));
+    KeptAside().append({filePath, target});
+}
+
+// Tells the user, in the program's own way, that the settings were started anew and where the
+// old ones are. Without a window system (a helper process) the notice goes to standard error.
+void KeptAsideNoticesShow()
+{
+    if (KeptAside().isEmpty())
+        return;
+    const QList<std::pair<QString, QString>> kept = std::exchange(KeptAside(), {});
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    const bool windows = app && QThread::currentThread() == app->thread();
+    for (const auto& [store, aside] : kept) {
+        const QString text = QStringLiteral("設定ファイル %1 を読めなかったため、設定を初期状態に戻しました。"
+                                            "元のファイルは %2 に残してあります。")
+                                 .arg(store, aside);
+        if (windows)
+            msgbox::MsgBox(text, msgbox::Style::Exclamation, QGuiApplication::applicationDisplayName());
+        else
+            qWarning("%s", qUtf8Printable(text));
+    }
 }
 
 bool LoadFile(const QString& filePath, bool isVolatile, bool locked, QList<Key>& keys, QString& journal)
@@ -803,12 +842,18 @@ std::int32_t ResolveKey(const Hive& hive, Handle handle, QString& path)
 template <typename Body>
 std::int32_t OnKey(Handle handle, Body body)
 {
-    const std::lock_guard<std::recursive_mutex> guard(Guard());
-    StoreLock lock;
-    Hive hive(lock);
-    QString path;
-    const std::int32_t status = ResolveKey(hive, handle, path);
-    return status == Status::Success ? body(hive, path, lock.held()) : status;
+    std::int32_t status = Status::Success;
+    {
+        const std::lock_guard<std::recursive_mutex> guard(Guard());
+        StoreLock lock;
+        Hive hive(lock);
+        QString path;
+        status = ResolveKey(hive, handle, path);
+        if (status == Status::Success)
+            status = body(hive, path, lock.held());
+    }
+    KeptAsideNoticesShow();
+    return status;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/graphics/DrawingTarget.h"
 #include "platform/printer/Printer.h"
+#include "platform/system/System.h"
 #include "platform/vbrt/Error.h"
 
 #include <QAction>
@@ -317,6 +318,7 @@ void Print(const Report& book)
 void ExportPdf(const Report& book, const QString& path)
 {
     const QString source = QStringLiteral("ExportPdf");
+    const platform::system::WriteInProgress writing;
     // Written beside the target and put in place at the end: a failed output leaves no partial
     // file under the name, and a file already there stays whole.
     QSaveFile file(path);

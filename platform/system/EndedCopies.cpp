@@ -39,17 +39,20 @@ bool Ended(pid_t id)
 
 } // namespace
 
-int RemoveWorkFilesOfEndedCopies(const QString& folder, const QString& programName)
+namespace {
+
+// Removes the entries of folder named for a copy of the program whose process id passes the test.
+template <typename Which>
+int RemoveWorkFilesOf(const QString& folder, const QString& programName, Which which)
 {
     if (folder.isEmpty() || programName.isEmpty())
         return 0;
-    const pid_t self = ::getpid();
     int removed = 0;
     const QStringList entries =
         QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString& entry : entries) {
         const pid_t id = ProcessIdOf(entry, programName);
-        if (id == 0 || id == self || !Ended(id))
+        if (id == 0 || !which(id))
             continue;
         const QString path = folder + QLatin1Char('/') + entry;
         struct stat st {};
@@ -62,6 +65,20 @@ int RemoveWorkFilesOfEndedCopies(const QString& folder, const QString& programNa
             ++removed;
     }
     return removed;
+}
+
+} // namespace
+
+int RemoveWorkFilesOfEndedCopies(const QString& folder, const QString& programName)
+{
+    const pid_t self = ::getpid();
+    return RemoveWorkFilesOf(folder, programName, [self](pid_t id) { return id != self && Ended(id); });
+}
+
+int RemoveWorkFilesOfThisCopy(const QString& folder, const QString& programName)
+{
+    const pid_t self = ::getpid();
+    return RemoveWorkFilesOf(folder, programName, [self](pid_t id) { return id == self; });
 }
 
 } // namespace platform::system

@@ -13,5 +13,8 @@ namespace platform::system {
 // process id that is not this process's and that no process runs under. A folder goes with
 // everything in it, a link as the link alone. Gives the number of entries removed.
 int RemoveWorkFilesOfEndedCopies(const QString& folder, const QString& programName);
+// The same for this process's own work files, for an end that cannot wait for the usual clean-up.
+// Touches nothing but the file system, so it may run on any thread.
+int RemoveWorkFilesOfThisCopy(const QString& folder, const QString& programName);
 
 } // namespace platform::system

@@ -61,8 +61,23 @@ void UseDesktopIconTheme();
 // reach the handler in the event loop of the window thread, where it is safe to clean up, with the
 // signal's number; one request at a time, and no second one while the handler runs. An empty
 // handler gives the signals their default action back. Needs the application object.
+// When the window thread does not take a request up within a moment (a long command holds it),
+// the process ends anyway, within about a second: busyEnd runs first on a thread of its own (it
+// must touch nothing the window thread uses; it removes work files), once any write in progress
+// has finished (a few seconds at most), and then the process ends as the signal would end it.
 using TerminationHandler = std::function<void(int signal)>;
-void SetTerminationHandler(TerminationHandler handler);
+using BusyEnd = std::function<void(int signal)>;
+void SetTerminationHandler(TerminationHandler handler, BusyEnd busyEnd = {});
+
+// Held while a file is written to be put in place whole (a save, a PDF): an end forced from
+// outside while the window thread is busy waits for it, so the file is found finished.
+class WriteInProgress {
+public:
+    WriteInProgress();
+    ~WriteInProgress();
+    WriteInProgress(const WriteInProgress&) = delete;
+    WriteInProgress& operator=(const WriteInProgress&) = delete;
+};
 
 // Ends the process as the signal itself would have, so that whoever started the program sees it
 // ended by that signal. Returns only when a test replaced the ending (SetProcessEnd).

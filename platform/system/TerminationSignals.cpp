@@ -4,7 +4,11 @@
 #include <QSocketNotifier>
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
+#include <mutex>
+#include <thread>
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -16,14 +20,18 @@ namespace {
 constexpr int kSignals[] = {SIGTERM, SIGHUP};
 
 // A signal handler may do next to nothing: it writes the signal's number into a socket whose
-// other end the event loop watches, and the handler proper runs from there.
+// other end the event loop watches, and the handler proper runs from there. It writes it into a
+// second socket too, watched by a thread of its own, which ends the process when the window
+// thread is too busy to take the request up.
 int gWakeup[2] = {-1, -1};
+int gWatch[2] = {-1, -1};
 
 void OnSignal(int signal)
 {
     const int saved = errno;
     const char number = static_cast<char>(signal);
     [[maybe_unused]] const ssize_t written = ::write(gWakeup[0], &number, 1);
+    [[maybe_unused]] const ssize_t watched = ::write(gWatch[0], &number, 1);
     errno = saved;
 }
 
@@ -40,6 +48,55 @@ Termination& State()
     return state;
 }
 
+// What the watching thread shares with the window thread.
+struct Watch {
+    std::mutex mutex;
+    std::condition_variable changed;
+    BusyEnd busyEnd;
+    bool started = false;  // the window thread took the request up
+    bool finished = false; // and its handler returned
+    int writes = 0;        // writes in progress (WriteInProgress)
+};
+
+Watch& Watching()
+{
+    static Watch watch;
+    return watch;
+}
+
+// The window thread's time to take a request up; past it the process ends from the watching
+// thread, within about a second of the request as a logout expects.
+constexpr auto kGrace = std::chrono::milliseconds(750);
+// A handler that has begun cleaning up is given this long to end the process itself.
+constexpr auto kHandlerLimit = std::chrono::seconds(3);
+// A write in progress is let finish for at most this long, so that it is found whole.
+constexpr auto kWriteLimit = std::chrono::seconds(5);
+
+void WatchRequests()
+{
+    Watch& watch = Watching();
+    for (;;) {
+        char number = 0;
+        const ssize_t n = ::read(gWatch[1], &number, 1);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n != 1)
+            return;
+        std::unique_lock lock(watch.mutex);
+        if (watch.changed.wait_for(lock, kGrace, [&] { return watch.started; }))
+            watch.changed.wait_for(lock, kHandlerLimit, [&] { return watch.finished; });
+        if (watch.finished || !watch.busyEnd) {
+            watch.started = watch.finished = false;
+            continue;
+        }
+        watch.changed.wait_for(lock, kWriteLimit, [&] { return watch.writes == 0; });
+        const BusyEnd busyEnd = watch.busyEnd;
+        lock.unlock();
+        busyEnd(number);
+        EndBySignal(number);
+    }
+}
+
 void Dispatch()
 {
     char number = 0;
@@ -49,11 +106,22 @@ void Dispatch()
     if (state.running)
         return;
     state.running = true;
+    Watch& watch = Watching();
+    {
+        const std::lock_guard lock(watch.mutex);
+        watch.started = true;
+    }
+    watch.changed.notify_all();
     // A copy runs: the handler may install another one while it runs.
     if (const TerminationHandler handler = state.handler)
         handler(number);
     else
         EndBySignal(number);
+    {
+        const std::lock_guard lock(watch.mutex);
+        watch.finished = true;
+    }
+    watch.changed.notify_all();
     state.running = false;
 }
 
@@ -70,10 +138,14 @@ void Install(void (*action)(int))
 
 } // namespace
 
-void SetTerminationHandler(TerminationHandler handler)
+void SetTerminationHandler(TerminationHandler handler, BusyEnd busyEnd)
 {
     Termination& state = State();
     state.handler = std::move(handler);
+    {
+        const std::lock_guard lock(Watching().mutex);
+        Watching().busyEnd = state.handler ? std::move(busyEnd) : BusyEnd{};
+    }
     if (!state.handler) {
         Install(SIG_DFL);
         return;
@@ -81,6 +153,14 @@ void SetTerminationHandler(TerminationHandler handler)
     if (gWakeup[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gWakeup) != 0) {
         gWakeup[0] = gWakeup[1] = -1;
         return;
+    }
+    if (gWatch[0] < 0) {
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gWatch) != 0) {
+            gWatch[0] = gWatch[1] = -1;
+        } else {
+            // Left running until the process ends; it only waits for requests.
+            std::thread(WatchRequests).detach();
+        }
     }
     if (!state.notifier) {
         state.notifier = new QSocketNotifier(gWakeup[1], QSocketNotifier::Read, QCoreApplication::instance());
@@ -116,6 +196,21 @@ void EndBySignal(int signal)
 void SetProcessEnd(ProcessEnd end)
 {
     State().end = std::move(end);
+}
+
+WriteInProgress::WriteInProgress()
+{
+    const std::lock_guard lock(Watching().mutex);
+    ++Watching().writes;
+}
+
+WriteInProgress::~WriteInProgress()
+{
+    {
+        const std::lock_guard lock(Watching().mutex);
+        --Watching().writes;
+    }
+    Watching().changed.notify_all();
 }
 
 } // namespace platform::system

@@ -1,11 +1,15 @@
 #include "TavelinInitFile.h"
 
 #include "platform/codepage/CodePage.h"
+#include "platform/profile/Profile.h"
 
 #include "support/RaisedError.h"
 #include "support/TempFolder.h"
 
 #include <QDir>
+#include <QFile>
+
+#include <sys/stat.h>
 
 using namespace tavelin;
 
@@ -18,15 +22,15 @@ protected:
     {
         app_.setProperty("Path", path());
         app_.setProperty("EXEName", QStringLiteral("prog"));
-        state_.AppObject = &app_;
-        KeyWordKeep(state_, QStringLiteral("APP_PATH"), path());
+        services_.State().AppObject = &app_;
+        KeyWordKeep(services_.State(), QStringLiteral("APP_PATH"), path());
     }
 
-    QString Value(const QString& section, const QString& key) { return IniValueRead(state_, section, key, QString(), 0); }
-    QString Section(const QString& section) { return IniSectionRead(state_, section, QString(), 0); }
+    QString Value(const QString& section, const QString& key) { return IniValueRead(services_, section, key, QString(), 0); }
+    QString Section(const QString& section) { return IniSectionRead(services_, section, QString(), 0); }
 
     QObject app_;
-    TavelinComState state_;
+    TavelinComObject services_;
 };
 
 } // namespace
@@ -147,7 +151,7 @@ TEST_F(IniReader, WholeSections)
         EXPECT_EQ(Section(row.section), row.expected);
     }
     // Below the client's level the lines stay separated by NUL.
-    EXPECT_EQ(IniSectionRead(state_, "FromInclude", path("inc.ini"), 1), QStringLiteral("a=1") + QChar(0) + ";gone" + QChar(0) + "b=2");
+    EXPECT_EQ(IniSectionRead(services_, "FromInclude", path("inc.ini"), 1), QStringLiteral("a=1") + QChar(0) + ";gone" + QChar(0) + "b=2");
 }
 
 TEST_F(IniReader, KeyWords)
@@ -182,11 +186,43 @@ TEST_F(IniReader, KeyWords)
 
 TEST_F(IniReader, TheDefaultFileNeedsTheClient)
 {
-    TavelinComState state;
-    EXPECT_RAISES(IniValueRead(state, "S", "k", QString(), 0), platform::vbrt::ErrorNumber::ObjectVariableNotSet);
-    EXPECT_RAISES(IniSectionRead(state, "S", QString(), 0), platform::vbrt::ErrorNumber::ObjectVariableNotSet);
-    EXPECT_EQ(DefaultIniFile(state_), QDir(path()).filePath("prog.ini"));
+    TavelinComObject unset;
+    EXPECT_RAISES(IniValueRead(unset, "S", "k", QString(), 0), platform::vbrt::ErrorNumber::ObjectVariableNotSet);
+    EXPECT_RAISES(IniSectionRead(unset, "S", QString(), 0), platform::vbrt::ErrorNumber::ObjectVariableNotSet);
+    EXPECT_EQ(DefaultIniFile(services_.State()), QDir(path()).filePath("prog.ini"));
     // A file named in full is read without a client.
     write("named.ini", "[S]\nk=v\n");
-    EXPECT_EQ(IniValueRead(state, "S", "k", path("named.ini"), 0), "v");
+    EXPECT_EQ(IniValueRead(unset, "S", "k", path("named.ini"), 0), "v");
+}
+
+// Include files that are no regular files, or too large, are skipped like missing ones, at once,
+// and each is named in the debug log.
+TEST_F(IniReader, RefusedIncludeFilesAreSkippedAndLogged)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo.ini")).constData(), 0600), 0);
+    QDir().mkpath(path("folder.ini"));
+    write("large.ini", "[Main]\nKey=too large\n" + QByteArray(platform::profile::FileByteLimit, ';'));
+    write("good.ini", "[Main]\nKey=from the good file\n");
+    struct Row { const char* why; QString include; const char* logged; };
+    const Row rows[] = {
+        {"a FIFO", path("fifo.ini"), "は通常のファイルではないため読みません。"},
+        {"an endless device", "/dev/zero", "は通常のファイルではないため読みません。"},
+        {"a folder", path("folder.ini"), "は通常のファイルではないため読みません。"},
+        {"a file past the size limit", path("large.ini"), "は大きすぎるため読みません。"},
+        {"a missing file", path("absent.ini"), "がありません。"},
+        {"a normal file", path("good.ini"), nullptr},
+    };
+    const QString logPath = QDir::cleanPath(QString::fromLocal8Bit(qgetenv("TMPDIR"))) + "/prog.log";
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        QFile::remove(logPath);
+        services_.DebugLevelSet(1);
+        write("prog.ini", ("[Include]\nIncludeFile1=" + row.include + "\nIncludeFile2=good.ini\n").toUtf8());
+        EXPECT_EQ(Value("Main", "Key"), "from the good file");
+        EXPECT_EQ(Section("Main"), "Key=from the good file");
+        services_.DebugFileFlash();
+        const QString log = platform::codepage::FromShiftJis(read(logPath));
+        const QString line = QStringLiteral("インクルードファイル ") + row.include + QString::fromUtf8(row.logged ? row.logged : "");
+        EXPECT_EQ(log.count(line), row.logged ? 1 : 0) << log.toStdString();
+    }
 }

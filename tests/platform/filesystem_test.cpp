@@ -7,7 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <csignal>
+
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace platform::filesystem;
@@ -330,6 +333,82 @@ TEST_F(FileSystem, AtomicWritesWithAndWithoutUnnamedFiles)
             ASSERT_EQ(::stat(QFile::encodeName(path("doc.txt")).constData(), &st), 0);
             EXPECT_EQ(st.st_mode & 0777, 0604u);
         }
+    }
+    SetUnnamedTemporaryFiles(true);
+}
+
+// A document reached through a symbolic link is saved where the link leads, and the link stays a
+// link; a file with a second name (hard link) is refused, so neither name is parted from the other.
+TEST_F(FileSystem, WritesThroughLinksKeepTheLinks)
+{
+    write("real/doc.txt", "old");
+    ASSERT_TRUE(QDir().mkpath(path("links")));
+    struct Row {
+        const char* why;
+        QString link;
+        QString linkTo;  // the text stored in the link
+        QString written; // the file that must hold the new text
+    };
+    const Row rows[] = {
+        {"absolute link", path("links/abs.txt"), path("real/doc.txt"), path("real/doc.txt")},
+        {"relative link", path("links/rel.txt"), "../real/doc.txt", path("real/doc.txt")},
+        {"link to a link", path("links/chain.txt"), "rel.txt", path("real/doc.txt")},
+        {"dangling link", path("links/dangling.txt"), "../real/new.txt", path("real/new.txt")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        ASSERT_EQ(::symlink(QFile::encodeName(row.linkTo).constData(), QFile::encodeName(row.link).constData()), 0);
+        const QByteArray text = QByteArray("new by ") + row.why;
+        WriteFileAtomically(row.link, text);
+        EXPECT_TRUE(QFileInfo(row.link).isSymLink());
+        EXPECT_EQ(QFile::symLinkTarget(row.link), QDir::cleanPath(QDir(path("links")).absoluteFilePath(row.linkTo)));
+        EXPECT_EQ(read(row.written), text);
+    }
+    EXPECT_EQ(listing("links"), QStringList({"abs.txt", "chain.txt", "dangling.txt", "rel.txt"}));
+    EXPECT_EQ(listing("real"), QStringList({"doc.txt", "new.txt"}));
+
+    const QString shared = write("shared.txt", "shared");
+    ASSERT_EQ(::link(QFile::encodeName(shared).constData(), QFile::encodeName(path("second.txt")).constData()), 0);
+    EXPECT_RAISES(WriteFileAtomically(shared, "new"), E::PermissionDenied);
+    EXPECT_RAISES(CopyFile(path("real/doc.txt"), path("second.txt"), true), E::PermissionDenied);
+    EXPECT_EQ(read(shared), "shared");
+    EXPECT_EQ(read(path("second.txt")), "shared");
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(shared).constData(), &st), 0);
+    EXPECT_EQ(st.st_nlink, 2u);
+}
+
+// Writers killed in the middle leave the old file whole and at most one hidden file beside it,
+// which the next write of that file removes.
+TEST_F(FileSystem, KilledWritesLeaveAtMostOneHiddenFileThatTheNextWriteRemoves)
+{
+    const QString target = write("doc.txt", "old");
+    for (int kill = 0; kill < 3; ++kill) {
+        SCOPED_TRACE(kill);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // The hidden named file exists from the first write on: killed there it stays.
+            SetUnnamedTemporaryFiles(false);
+            SetAtomicWriteHook([](const QString&, qint64) { ::raise(SIGKILL); });
+            WriteFileAtomically(target, QByteArray(100000, 'x'));
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        EXPECT_EQ(read(target), "old");
+        EXPECT_EQ(listing().size(), 2) << listing().join(",").toStdString();
+    }
+    const QString leftover = listing().value(0);
+    ASSERT_TRUE(leftover.startsWith(".doc.txt")) << leftover.toStdString();
+    for (const bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "unnamed" : "hidden named");
+        SetUnnamedTemporaryFiles(unnamed);
+        write(leftover, "left by a killed write");
+        WriteFileAtomically(target, "new");
+        EXPECT_EQ(listing(), QStringList({"doc.txt"}));
+        EXPECT_EQ(read(target), "new");
     }
     SetUnnamedTemporaryFiles(true);
 }

@@ -4,6 +4,9 @@
 
 #include "support/TempFolder.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 using namespace platform::profile;
 
 namespace {
@@ -137,4 +140,64 @@ TEST_F(ProfileReader, LimitsCountShiftJisBytes)
     EXPECT_EQ(lines[0], line);
     EXPECT_EQ(lines[1], line);
     EXPECT_EQ(lines[2], line.left(SectionByteLimit - 2 * 501 - 1));
+}
+
+// Only regular files up to the limit are read; a FIFO or a device named by mistake is refused at
+// once (a read of either would never end), and so is a file no real profile reaches in size.
+TEST_F(ProfileReader, OnlyRegularFilesUpToTheLimitAreRead)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo.ini")).constData(), 0600), 0);
+    const QByteArray entries = "[S]\r\nk=v\r\n";
+    const QByteArray filler = "; " + QByteArray(60, 'x') + "\r\n";
+    QByteArray atLimit = entries;
+    while (atLimit.size() + filler.size() <= FileByteLimit)
+        atLimit += filler;
+    atLimit += QByteArray(FileByteLimit - atLimit.size(), ';');
+    struct Row { const char* why; QString path; FileState state; };
+    const Row rows[] = {
+        {"a normal file", write("normal.ini", entries), FileState::Read},
+        {"a file of exactly the limit", write("limit.ini", atLimit), FileState::Read},
+        {"one byte past the limit", write("large.ini", atLimit + ";"), FileState::TooLarge},
+        {"a FIFO nobody writes to", path("fifo.ini"), FileState::NotAFile},
+        {"an endless device", "/dev/zero", FileState::NotAFile},
+        {"a folder", path(), FileState::NotAFile},
+        {"a missing file", path("absent.ini"), FileState::Missing},
+        {"a name inside a file", path("normal.ini/x.ini"), FileState::Missing},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        const ProfileFile profile = ProfileFile::Load(row.path);
+        EXPECT_EQ(profile.State(), row.state);
+        EXPECT_EQ(profile.String("S", "k", "<default>"), row.state == FileState::Read ? "v" : "<default>");
+    }
+}
+
+// A file is kept parsed between reads, yet every read sees it as it is then: changed in place
+// (same size, even with its old time put back), replaced, or removed.
+TEST_F(ProfileReader, AChangedFileIsReadAgain)
+{
+    const QString file = write("prog.ini", "[S]\nk=1\n");
+    const auto setOld = [&] {
+        const timespec times[2] = {{1000000000, 0}, {1000000000, 0}}; // long settled
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(file).constData(), times, 0), 0);
+    };
+    setOld();
+    EXPECT_EQ(GetProfileString("S", "k", "", file), "1");
+    EXPECT_EQ(GetProfileString("S", "k", "", file), "1");
+
+    write("prog.ini", "[S]\nk=2\n");
+    EXPECT_EQ(GetProfileString("S", "k", "", file), "2") << "changed in place";
+    setOld();
+    EXPECT_EQ(GetProfileString("S", "k", "", file), "2");
+    write("prog.ini", "[S]\nk=3\n");
+    setOld();
+    EXPECT_EQ(GetProfileString("S", "k", "", file), "3") << "changed in place, its old time put back";
+
+    write("next.ini", "[S]\nk=4\n");
+    ASSERT_EQ(::rename(QFile::encodeName(path("next.ini")).constData(), QFile::encodeName(file).constData()), 0);
+    setOld();
+    EXPECT_EQ(GetProfileString("S", "k", "", file), "4") << "replaced by another file";
+
+    QFile::remove(file);
+    EXPECT_EQ(GetProfileString("S", "k", "<default>", file), "<default>") << "removed";
 }

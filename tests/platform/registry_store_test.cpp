@@ -1,5 +1,7 @@
 #include "platform/registry/Registry.h"
 
+#include "platform/msgbox/MsgBox.h"
+
 #include "support/StoreFolders.h"
 
 #include <QCoreApplication>
@@ -235,12 +237,29 @@ TEST_F(RegistryStore, AnUnreadableStoreIsKeptAsideAndStartsEmpty)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("{ this is not a store");
     }
+    // Journals of the old store, which must not be read on top of the new one.
+    for (const QString& journal : {StoreFilePath() + ".journal", StoreFilePath() + ".k3x9.journal"}) {
+        QFile f(journal);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("set\tSoftware\\Tavelin\\App\tv\told\n");
+    }
+    platform::msgbox::ClearQueue();
     Handle h = -1;
     EXPECT_EQ(OpenKey(CurrentUser, QStringLiteral("Software"), h), Status::FileNotFound);
     const QStringList aside = QDir(QFileInfo(StoreFilePath()).path())
                                   .entryList({QStringLiteral("registry.json.unreadable-*")}, QDir::Files);
     ASSERT_EQ(aside.size(), 1);
-    EXPECT_TRUE(FileHolds(QFileInfo(StoreFilePath()).path() + "/" + aside[0], "{ this is not a store"));
+    const QString keptAs = QFileInfo(StoreFilePath()).path() + "/" + aside[0];
+    EXPECT_TRUE(FileHolds(keptAs, "{ this is not a store"));
+    EXPECT_EQ(Journals(StoreFilePath()), QStringList{});
+
+    // The user is told once, in the program's words, where the old settings were kept.
+    ASSERT_EQ(platform::msgbox::ShownPrompts(),
+              QStringList{QStringLiteral("設定ファイル %1 を読めなかったため、設定を初期状態に戻しました。"
+                                         "元のファイルは %2 に残してあります。")
+                              .arg(StoreFilePath(), keptAs)});
+    EXPECT_EQ(OpenKey(CurrentUser, QStringLiteral("Software"), h), Status::FileNotFound);
+    EXPECT_EQ(platform::msgbox::ShownBoxes().size(), 1u);
 
     // The program goes on with a fresh store.
     const Handle key = Create(QStringLiteral("Software\\Tavelin\\App"));

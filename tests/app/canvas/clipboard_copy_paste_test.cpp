@@ -220,5 +220,26 @@ TEST_F(ClipboardTest, TheExchangeFileIsFetchedAndPastedWhileAnEmptyOrBrokenOneCh
     EXPECT_EQ(Prompts(), QStringList{QStringLiteral("他ﾀｽｸからの情報がありません。")});
 }
 
+// An exchange file whose name carries no chart kind (published by an older copy of the program,
+// with the kind as a second value that may belong to another file) is not taken.
+TEST_F(ClipboardTest, AnExchangeFileWithoutItsKindInItsNameIsNotTaken)
+{
+    openCharts({kFirst});
+    ClipboardTaskCopyOpen();
+    ClipboardCopyPart(1, BoxOf(1, QStringLiteral("A")), -1);
+    ClipboardTaskCopyClose();
+    ASSERT_TRUE(ClipboardTaskExist());
+    const QString older = QFileInfo(CopyAndPaste.ClipboardTaskFile).dir().filePath(QStringLiteral("vellumora.1.clipboard.copy.tmp"));
+    ASSERT_TRUE(QFile::copy(CopyAndPaste.ClipboardTaskFile, older));
+    CommonServices->SetRegistry(QStringLiteral("Clipboard"), QStringLiteral("Filename"), older);
+    EXPECT_EQ(CommonServices->GetRegistry(QStringLiteral("Clipboard"), QStringLiteral("Obstinate")), ObstinateNameGet(1));
+
+    EXPECT_FALSE(ClipboardTaskExist());
+    platform::msgbox::ShownBoxes().clear();
+    EXPECT_FALSE(ClipboardTaskPasteFetch(1));
+    EXPECT_EQ(Prompts(), QStringList{QStringLiteral("他ﾀｽｸからの情報がありません。")});
+    QFile::remove(older);
+}
+
 } // namespace
 } // namespace edits_test

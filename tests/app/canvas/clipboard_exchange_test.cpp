@@ -21,35 +21,48 @@ protected:
     void SetUp() override
     {
         EditsTest::SetUp();
-        peer_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        peer_.start(QStringLiteral(CLIPBOARD_PEER), {});
-        ASSERT_TRUE(peer_.waitForStarted(30000));
-        QStringList body = Expand(kPadPeer) + Expand(kModulePeer);
-        ASSERT_EQ(ask(QStringLiteral("open ") + document(QStringLiteral("peer.txt"), paddraw_test::DocumentLines(body))),
-                  QStringLiteral("opened"));
+        start(peer_);
     }
     void TearDown() override
     {
-        peer_.write("quit\n");
-        peer_.closeWriteChannel();
-        if (!peer_.waitForFinished(30000))
-            peer_.kill();
+        for (QProcess* peer : {&peer_, &secondPeer_}) {
+            if (peer->state() == QProcess::NotRunning)
+                continue;
+            peer->write("quit\n");
+            peer->closeWriteChannel();
+            if (!peer->waitForFinished(30000))
+                peer->kill();
+        }
         EditsTest::TearDown();
     }
 
-    // Sends one command to the other process and returns its answer.
-    QString ask(const QString& command)
+    // Starts another copy of the program with a document of one PAD chart (canvas 1) and one
+    // module-structure chart (canvas 2).
+    void start(QProcess& peer)
     {
-        peer_.write((command + QLatin1Char('\n')).toUtf8());
-        if (!peer_.waitForBytesWritten(30000))
-            return QStringLiteral("(not sent)");
-        while (!peer_.canReadLine())
-            if (!peer_.waitForReadyRead(30000))
-                return QStringLiteral("(no answer)");
-        return QString::fromUtf8(peer_.readLine()).trimmed();
+        peer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        peer.start(QStringLiteral(CLIPBOARD_PEER), {});
+        ASSERT_TRUE(peer.waitForStarted(30000));
+        QStringList body = Expand(kPadPeer) + Expand(kModulePeer);
+        ASSERT_EQ(ask(QStringLiteral("open ") + document(QStringLiteral("peer.txt"), paddraw_test::DocumentLines(body)), peer),
+                  QStringLiteral("opened"));
     }
 
+    // Sends one command to the other process and returns its answer.
+    QString ask(const QString& command, QProcess& peer)
+    {
+        peer.write((command + QLatin1Char('\n')).toUtf8());
+        if (!peer.waitForBytesWritten(30000))
+            return QStringLiteral("(not sent)");
+        while (!peer.canReadLine())
+            if (!peer.waitForReadyRead(30000))
+                return QStringLiteral("(no answer)");
+        return QString::fromUtf8(peer.readLine()).trimmed();
+    }
+    QString ask(const QString& command) { return ask(command, peer_); }
+
     QProcess peer_;
+    QProcess secondPeer_;
 };
 
 TEST_F(ClipboardExchangeTest, AThousandCopiesFromTheOtherProcessArePastedInOrder)
@@ -117,6 +130,44 @@ TEST_F(ClipboardExchangeTest, ACopyOfOneChartKindIsRefusedOnACanvasOfTheOther)
     platform::msgbox::ShownBoxes().clear();
     EXPECT_FALSE(ClipboardTaskPasteFetch(2));
     EXPECT_EQ(Prompts(), QStringList{QStringLiteral("他ﾀｽｸからの情報がありません。")});
+}
+
+// Two copies of the program publish copies of different chart kinds as fast as they can while
+// this one fetches: whatever a fetch accepts is of the kind of the canvas it is fetched for.
+TEST_F(ClipboardExchangeTest, FetchesAmidCopiesOfBothKindsTakeOneConsistentCopy)
+{
+    openCharts({kPadHere, kModuleHere});
+    start(secondPeer_);
+    QProcess* const peers[] = {&peer_, &secondPeer_};
+    peer_.write("burst 1 400\n");
+    secondPeer_.write("burst 2 400\n");
+    const std::int16_t anchors[] = {0, BoxOf(1, QStringLiteral("START")), BoxOf(2, QStringLiteral("TOP"))};
+    int accepted[3] = {0, 0, 0};
+    int done = 0;
+    while (done < 2) {
+        for (const std::int16_t here : {std::int16_t(1), std::int16_t(2)}) {
+            platform::msgbox::ShownBoxes().clear();
+            if (!ClipboardTaskPasteFetch(here))
+                continue;
+            ++accepted[here];
+            ClipboardPaste(here, anchors[here], -1, false, true);
+            const BoxRecord& anchor = B[here].BoxList[static_cast<std::size_t>(anchors[here])];
+            const QString text = B[here].BoxList[static_cast<std::size_t>(anchor.after)].text.text;
+            // The text names the canvas of the copy it came from: "a100007", "l200012", ...
+            ASSERT_EQ(text.mid(1, 1), QString::number(here)) << "canvas " << here << " took " << text.toStdString();
+        }
+        for (QProcess* peer : peers) {
+            peer->waitForReadyRead(0);
+            while (peer->canReadLine()) {
+                ASSERT_EQ(QString::fromUtf8(peer->readLine()).trimmed(), QStringLiteral("copied"));
+                ++done;
+            }
+            ASSERT_NE(peer->state(), QProcess::NotRunning);
+        }
+    }
+    EXPECT_GT(accepted[1] + accepted[2], 0) << "some fetch was accepted";
+    EXPECT_EQ(LinkFault(1), QString());
+    EXPECT_EQ(LinkFault(2), QString());
 }
 
 } // namespace

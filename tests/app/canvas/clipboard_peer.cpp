@@ -6,6 +6,9 @@
 //                       and, for odd N, the box after it (a loop) "lN" and its body "bN"; then
 //                       copies the first box (even N) or the loop (odd N) for other copies
 //                                                    -> "copied"
+//   burst CANVAS COUNT  copies COUNT times in a row as copy does, N running from
+//                       CANVAS * 100000 + 1, so every text names the canvas it came from
+//                                                    -> "copied"
 //   reset               drops its copies             -> "reset"
 //   quit                ends                         -> (none)
 // A command that fails answers "error: " and the description.
@@ -82,6 +85,12 @@ int main(int argc, char* argv[])
             } else if (verb == QLatin1String("copy")) {
                 CopyForOthers(static_cast<std::int16_t>(command.section(QLatin1Char(' '), 1, 1).toInt()),
                               command.section(QLatin1Char(' '), 2, 2).toInt());
+                answer = QStringLiteral("copied");
+            } else if (verb == QLatin1String("burst")) {
+                const int canvas = command.section(QLatin1Char(' '), 1, 1).toInt();
+                const int count = command.section(QLatin1Char(' '), 2, 2).toInt();
+                for (int n = 1; n <= count; ++n)
+                    CopyForOthers(static_cast<std::int16_t>(canvas), canvas * 100000 + n);
                 answer = QStringLiteral("copied");
             } else if (verb == QLatin1String("reset")) {
                 ClipboardReset();

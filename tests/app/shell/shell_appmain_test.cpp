@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace vellumora;
 namespace mb = platform::msgbox;
 
@@ -227,6 +229,54 @@ TEST_F(ProgramRun, AFailedStartupShowsOneErrorAndRemovesWhatItMade)
     EXPECT_EQ(mb::ShownBoxes().at(0).buttons, mb::Style::Critical);
     EXPECT_TRUE(Leftovers().isEmpty()) << Leftovers().join(' ').toStdString();
     EXPECT_FALSE(CommonServices);
+}
+
+// Defaults the ini file lacks or gets wrong stop start-up with a message about the ini file and
+// its key, not about a document.
+TEST_F(ProgramRun, ABrokenDefaultSectionNamesTheIniFileAndTheKey)
+{
+    const qsizetype from = ini_.indexOf("[Default]");
+    const qsizetype to = ini_.indexOf("\n[", from + 1) + 1;
+    ASSERT_GT(from, 0);
+    ASSERT_GT(to, from);
+    const QString ini = QDir(folder_.path()).filePath(QStringLiteral("vellumora.ini"));
+    struct Row { const char* why; QByteArray ini; QString message; };
+    const Row rows[] = {
+        {"no [Default] section", QByteArray(ini_).remove(from, to - from),
+         QStringLiteral("設定ファイル %1 の [Default] に PrinterLeftMargin がありません。").arg(ini)},
+        {"an empty [Default] section", QByteArray(ini_).replace(from, to - from, "[Default]\r\n"),
+         QStringLiteral("設定ファイル %1 の [Default] に PrinterLeftMargin がありません。").arg(ini)},
+        {"a margin that is no number", QByteArray(ini_).replace("PrinterLeftMargin=2.0", "PrinterLeftMargin=x"),
+         QStringLiteral("設定ファイル %1 の [Default] PrinterLeftMargin の値 \"x\" が正しくありません。").arg(ini)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        mb::ShownBoxes().clear();
+        writeIni(row.ini);
+        EXPECT_EQ(Main(), 1);
+        ASSERT_EQ(mb::ShownBoxes().size(), 1u);
+        EXPECT_TRUE(mb::ShownBoxes().at(0).prompt.contains(row.message)) << mb::ShownBoxes().at(0).prompt.toStdString();
+        EXPECT_FALSE(mb::ShownBoxes().at(0).prompt.contains(QStringLiteral("文書の設定")));
+    }
+}
+
+// An include that names a FIFO or an endless device is skipped at once: start-up goes on.
+TEST_F(ProgramRun, IncludesThatAreNoFilesDoNotHoldStartUp)
+{
+    const QString fifo = QDir(folder_.path()).filePath(QStringLiteral("fifo.ini"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& include : {fifo, QStringLiteral("/dev/zero")}) {
+        SCOPED_TRACE(include.toStdString());
+        writeIni("[Include]\r\nIncludeFile1=" + include.toUtf8() + "\r\n" + ini_);
+        bool ran = false;
+        SetMainWindowRunner([&] {
+            ran = true;
+            return 0;
+        });
+        EXPECT_EQ(Main(), 0);
+        EXPECT_TRUE(ran);
+        EXPECT_TRUE(mb::ShownBoxes().empty());
+    }
 }
 
 TEST_F(ProgramRun, AMissingServicesLibraryEndsTheProgram)

@@ -7,17 +7,23 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/Utilities.h"
 #include "platform/msgbox/MsgBox.h"
+#include "platform/filesystem/FileSystem.h"
 #include "platform/system/System.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <cstdio>
+
+#include <unistd.h>
 
 using namespace vellumora;
 
@@ -81,6 +87,82 @@ TEST_F(EndedFromOutside, WorkFilesGoNothingIsSavedAndTheProcessEndsByTheSignal)
         QFile after(document);
         ASSERT_TRUE(after.open(QIODevice::ReadOnly));
         EXPECT_EQ(after.readAll(), QByteArray("&&document\r\n&&end-document\r\n")) << "the document is not saved";
+    }
+}
+
+// Run as a child by the test below: starts up as the program does, takes a work file, then holds
+// the window thread as a long command does, in one of two ways, until it is ended from outside.
+TEST(EndedWhileBusyChild, DISABLED_Run)
+{
+    const QString mode = qEnvironmentVariable("SIGNAL_CHILD_MODE");
+    SetApplicationObject(qEnvironmentVariable("SIGNAL_CHILD_PROGRAM"), QStringLiteral("vellumora"));
+    SetServicesFactory({});
+    AppInitialize();
+    EndOnTerminationRequest();
+    QFile work(TemporaryFileName(QStringLiteral("probe")));
+    ASSERT_TRUE(work.open(QIODevice::WriteOnly));
+    work.close();
+    const auto ready = [] {
+        std::printf("ready\n");
+        std::fflush(stdout);
+    };
+    if (mode == QLatin1String("saving")) {
+        // The request comes while the file is written, and the write goes on for longer than the
+        // program may take to end: a slow disk.
+        platform::filesystem::SetAtomicWriteHook([&](const QString&, qint64) {
+            ready();
+            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+            while (std::chrono::steady_clock::now() < until) {
+            }
+        });
+        platform::filesystem::WriteFileAtomically(qEnvironmentVariable("SIGNAL_CHILD_TARGET"), "new");
+    } else {
+        ready();
+    }
+    for (;;)
+        ::pause(); // a signal's handler returns here, never to the event loop
+}
+
+// Ended from outside while a long command holds the window thread: the process still ends by the
+// signal, its work files go, and a save under way is finished rather than cut.
+TEST_F(EndedFromOutside, ABusyProgramEndsAllTheSame)
+{
+    const QString target = QDir(documents_.path()).filePath(QStringLiteral("chart.txt"));
+    struct Row { const char* why; const char* mode; int signal; QByteArray saved; };
+    const Row rows[] = {
+        {"a long command, SIGTERM", "busy", SIGTERM, "old"},
+        {"a long command, SIGHUP", "busy", SIGHUP, "old"},
+        {"a save under way", "saving", SIGTERM, "new"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        QFile file(target);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("old");
+        file.close();
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("SIGNAL_CHILD_MODE"), QString::fromLatin1(row.mode));
+        env.insert(QStringLiteral("SIGNAL_CHILD_PROGRAM"), program_.path());
+        env.insert(QStringLiteral("SIGNAL_CHILD_TARGET"), target);
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_also_run_disabled_tests"),
+                     QStringLiteral("--gtest_filter=EndedWhileBusyChild.DISABLED_Run")});
+        ASSERT_TRUE(child.waitForStarted(30000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return child.canReadLine() && child.readLine().startsWith("ready"); }, 30000));
+        ::kill(static_cast<pid_t>(child.processId()), row.signal);
+        // Without the end from outside the child would wait for ever.
+        ASSERT_TRUE(child.waitForFinished(10000));
+        EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
+        EXPECT_EQ(child.exitCode(), row.signal);
+        EXPECT_TRUE(Leftovers().isEmpty()) << Leftovers().join(' ').toStdString();
+        QFile after(target);
+        ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+        EXPECT_EQ(after.readAll(), row.saved);
+        EXPECT_EQ(QDir(documents_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList{QStringLiteral("chart.txt")});
     }
 }
 
