@@ -7,6 +7,7 @@
 #include "app/shell/baseform_support.h"
 #include "platform/richtext/RichTextBox.h"
 #include "search_fixture.h"
+#include "slide_steps.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -106,6 +107,7 @@ protected:
         return order;
     }
 
+    slide_test::StepsByHand byHand_;
     QPointer<SearchReplace> dialog_;
     QString original_;
 };
@@ -159,11 +161,6 @@ TEST_F(SearchDialogTest, SearchesReplacesOneAndAllAsOneUndoStepThenResets)
 
 TEST_F(SearchDialogTest, ReplaceAllIsOneUndoStep)
 {
-    HistoryAdd(QStringLiteral("probe"), -1);
-    if (!HistoryCanUndo())
-        GTEST_SKIP() << "undo snapshots are not taken yet";
-    HistoryReset();
-
     SearchReplace& d = dialog(true);
     type(d.cmbSearchText, QStringLiteral("apple"));
     type(d.cmbReplaceText, QStringLiteral("plum"));
@@ -243,7 +240,8 @@ TEST_F(SearchDialogTest, SlidesAsideFromTheFoundBoxAndANextPressDuringTheSlideTu
         QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
     };
     search();
-    QTRY_VERIFY(!SlideRunning(&d));
+    slide_test::StepsUntilStill(&d);
+    ASSERT_FALSE(SlideRunning(&d));
     const QRect first = FoundTwips();
     ASSERT_FALSE(first.isEmpty());
 
@@ -261,7 +259,8 @@ TEST_F(SearchDialogTest, SlidesAsideFromTheFoundBoxAndANextPressDuringTheSlideTu
     ASSERT_TRUE(aside);
     EXPECT_TRUE(SlideRunning(&d)) << "the dialog slides, it does not jump";
     EXPECT_NE(d.frameGeometry().topLeft(), Pixels(*aside));
-    QTRY_VERIFY(!SlideRunning(&d));
+    slide_test::StepsUntilStill(&d);
+    ASSERT_FALSE(SlideRunning(&d));
     EXPECT_EQ(d.frameGeometry().topLeft(), Pixels(*aside));
     EXPECT_FALSE(FrameTwips(d).intersects(first));
 
@@ -276,7 +275,8 @@ TEST_F(SearchDialogTest, SlidesAsideFromTheFoundBoxAndANextPressDuringTheSlideTu
     ASSERT_TRUE(heading.intersects(second));
     const std::optional<QPoint> turned = DialogPlaceTarget(heading, second, ScreenTwips(d));
     ASSERT_TRUE(turned);
-    QTRY_VERIFY(!SlideRunning(&d));
+    slide_test::StepsUntilStill(&d);
+    ASSERT_FALSE(SlideRunning(&d));
     EXPECT_EQ(d.frameGeometry().topLeft(), Pixels(*turned));
     EXPECT_FALSE(FrameTwips(d).intersects(second));
 }
