@@ -1,1 +1,0 @@
-// Placeholder so that an empty folder still makes a library.
