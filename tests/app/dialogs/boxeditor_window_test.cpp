@@ -318,7 +318,7 @@ TEST_F(BoxEditorTest, KeyboardPathRunsThroughTheCaseGrid)
     BoxEditor* editor = ModifyEditor(BoxOf(QStringLiteral("B")));
     ASSERT_NE(editor, nullptr);
     editor->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor, 30000));
     const GridModel& grid = editor->sprCase->model();
 
     // Tab from the add button enters the grid at the first row's text.

@@ -55,7 +55,7 @@ protected:
         dialog_ = form().findChild<SearchReplace*>();
         EXPECT_TRUE(dialog_);
         QApplication::setActiveWindow(dialog_);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog_));
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog_, 30000));
         return *dialog_;
     }
 
