@@ -31,65 +31,60 @@
 #include "platform/report/Report.h"
 #include "platform/system/System.h"
 
+#include <functional>
 #include <optional>
+#include <vector>
 
 namespace testsupport {
 
-// The program's records that a copy can keep and put back.
-struct ProgramRecords {
-    vellumora::ApplicationGlobalsRecord applicationGlobals = vellumora::ApplicationGlobals;
-    std::vector<vellumora::CanvasRecord> canvases = vellumora::B;
-    vellumora::PadRecord pad = vellumora::PR;
-    vellumora::ReportSettingRecord reportSetting = vellumora::RS;
-    vellumora::PrintWorkRecord printWork = vellumora::RW;
-    vellumora::ToolbarFontStateRecord toolbarFont = vellumora::ToolbarFontState;
-    vellumora::CanvasSizeRecord canvasSize = vellumora::CanvasSize;
-    vellumora::LayoutConstants layout = vellumora::LO;
-    vellumora::FontColorState fontColor = vellumora::CurrentFontColorState;
-    std::vector<vellumora::AddOnRecord> addOns = vellumora::AddOnTable;
-    std::vector<vellumora::AddOnMenuRecord> addOnMenus = vellumora::AddOnMenuTable;
-    vellumora::FileInterfaceData fileInterface = vellumora::FileInterface;
-    vellumora::VerticalPassLimits verticalLimits = vellumora::VerticalLimits;
-    vellumora::SearchState search = vellumora::Search;
-    vellumora::ScreenRect foundBox = vellumora::FoundBoxRect;
-    vellumora::HistoryState history = vellumora::History;
-    vellumora::CopyAndPasteState copyAndPaste = vellumora::CopyAndPaste;
-    std::int16_t canvasActivateCount = vellumora::CanvasActivateCount;
-    std::vector<std::array<std::int16_t, 2>> canvasOrder = vellumora::CanvasOrder;
-    vellumora::PageMapRecord pages = vellumora::pageMap;
-    std::int32_t imageOriginX = vellumora::ImageOriginX;
-    std::int32_t imageOriginY = vellumora::ImageOriginY;
-    std::int32_t imageObjectCount = vellumora::ImageObjectCount;
+// The program's records that a copy can keep and put back, each kept as it stood when made.
+class ProgramRecords {
+public:
+    ProgramRecords()
+    {
+        using namespace vellumora;
+        Keep(ApplicationGlobals);
+        Keep(B);
+        Keep(PR);
+        Keep(RS);
+        Keep(RW);
+        Keep(ToolbarFontState);
+        Keep(CanvasSize);
+        Keep(LO);
+        Keep(CurrentFontColorState);
+        Keep(AddOnTable);
+        Keep(AddOnMenuTable);
+        Keep(FileInterface);
+        Keep(VerticalLimits);
+        Keep(Search);
+        Keep(FoundBoxRect);
+        Keep(History);
+        Keep(CopyAndPaste);
+        Keep(CanvasActivateCount);
+        Keep(CanvasOrder);
+        Keep(pageMap);
+        Keep(ImageOriginX);
+        Keep(ImageOriginY);
+        Keep(ImageObjectCount);
+    }
 
     void Restore() const
     {
-        using namespace vellumora;
-        ApplicationGlobals = applicationGlobals;
-        B = canvases;
-        PR = pad;
-        RS = reportSetting;
-        RW = printWork;
-        ToolbarFontState = toolbarFont;
-        CanvasSize = canvasSize;
-        LO = layout;
-        CurrentFontColorState = fontColor;
-        AddOnTable = addOns;
-        AddOnMenuTable = addOnMenus;
-        FileInterface = fileInterface;
-        VerticalLimits = verticalLimits;
-        Search = search;
-        FoundBoxRect = foundBox;
-        History = history;
-        CopyAndPaste = copyAndPaste;
-        CanvasActivateCount = canvasActivateCount;
-        CanvasOrder = canvasOrder;
-        pageMap = pages;
-        ImageOriginX = imageOriginX;
-        ImageOriginY = imageOriginY;
-        ImageObjectCount = imageObjectCount;
-        ImageBook.reset();
-        ImagePage.reset();
+        for (const auto& restore : restorers_)
+            restore();
+        // The print images own their pages: none is kept from one test to the next.
+        vellumora::ImageBook.reset();
+        vellumora::ImagePage.reset();
     }
+
+private:
+    template <class Record>
+    void Keep(Record& record)
+    {
+        restorers_.push_back([&record, kept = record] { record = kept; });
+    }
+
+    std::vector<std::function<void()>> restorers_;
 };
 
 // The seams a test sets and the queues and lists it fills: back to none and empty. The seams the
