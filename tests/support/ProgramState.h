@@ -14,7 +14,6 @@
 #include "app/core/AddOnHooks.h"
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/CanvasSize.h"
-#include "app/core/DebugLog.h"
 #include "app/core/EditState.h"
 #include "app/core/LayoutRecords.h"
 #include "app/core/PrintRecords.h"
