@@ -320,21 +320,21 @@ void BoxEditApply(std::int16_t canvas, const std::vector<PadInfoRecord>& records
     } else if (record.flags & TagAttribute::SubLevel) {
         if (BoxAt(CanvasAt(canvas, source), box, source).subIndex < 1) {
             const std::int16_t sub = SubLineAdd(canvas, -1, box, 1);
-            B[static_cast<std::size_t>(canvas)].BoxList[static_cast<std::size_t>(box)].subIndex = sub;
+            BoxAt(CanvasAt(canvas, source), box, source).subIndex = sub;
         }
-        CanvasRecord& c = B[static_cast<std::size_t>(canvas)];
-        BoxRecord& b = c.BoxList[static_cast<std::size_t>(box)];
+        CanvasRecord& c = CanvasAt(canvas, source);
+        BoxRecord& b = BoxAt(c, box, source);
         b.subCount = 1;
         const std::vector<std::int16_t> subs = SubChain(c, b.subIndex);
-        SubRecord& first = c.SubList[static_cast<std::size_t>(b.subIndex)];
+        SubRecord& first = SubAt(c, b.subIndex, source);
         first.text = TextInfoMake(QString());
         first.text2 = TextInfoMake(QString());
         first.after = -1;
         for (std::size_t i = 1; i < subs.size(); ++i)
             SubLineDrop(c, subs[i], deletions);
     } else {
-        CanvasRecord& c = B[static_cast<std::size_t>(canvas)];
-        BoxRecord& b = c.BoxList[static_cast<std::size_t>(box)];
+        CanvasRecord& c = CanvasAt(canvas, source);
+        BoxRecord& b = BoxAt(c, box, source);
         for (std::int16_t sub : SubChain(c, b.subIndex))
             SubLineDrop(c, sub, deletions);
         b.subIndex = -1;
@@ -354,8 +354,11 @@ std::int16_t NewBox(std::int16_t canvas, std::int32_t tagId, std::int16_t before
 std::int16_t SessionTarget(std::int16_t canvas, std::int16_t index, std::int32_t mode, std::int16_t upper,
                            std::int16_t before, std::int16_t after)
 {
-    auto box = [canvas](std::int16_t n) -> BoxRecord& { return B[static_cast<std::size_t>(canvas)].BoxList[static_cast<std::size_t>(n)]; };
-    auto sub = [canvas](std::int16_t n) -> SubRecord& { return B[static_cast<std::size_t>(canvas)].SubList[static_cast<std::size_t>(n)]; };
+    // The neighbours were read from the box when its editor closed; the document may have changed
+    // while the editor was open, so each one is checked as it is reached.
+    static const char* const source = "BoxEditUpdate";
+    auto box = [canvas](std::int16_t n) -> BoxRecord& { return BoxAt(CanvasAt(canvas, source), n, source); };
+    auto sub = [canvas](std::int16_t n) -> SubRecord& { return SubAt(CanvasAt(canvas, source), n, source); };
     switch (mode) {
     case BoxEditMode::Modify:
         return index;

@@ -3,7 +3,7 @@
 // Add-ons: automation objects that supply documents or produce reports, with the menu
 // entries made from their functions. The table of add-ons is empty in this system.
 
-#include "TavelinCom.h"
+#include "platform/automation/TavelinCom.h"
 
 #include <QString>
 

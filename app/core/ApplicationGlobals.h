@@ -3,9 +3,9 @@
 // The program-wide records: ApplicationGlobals, the canvas list B and the one services
 // object CommonServices, with the routines that create and release them.
 
-#include "TavelinCom.h"
 #include "app/core/DiagramRecords.h"
 #include "app/core/LayoutRecords.h"
+#include "platform/automation/TavelinCom.h"
 
 #include <QObject>
 #include <QString>

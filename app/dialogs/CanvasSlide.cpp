@@ -54,6 +54,16 @@ std::vector<std::int32_t> AxisPath(std::int32_t s, std::int32_t e)
     return path;
 }
 
+bool StepsByHand = false;
+
+class SlidePlayer;
+// The slides alive, in the order they started; those waiting for a hand are advanced in it.
+std::vector<SlidePlayer*>& Players()
+{
+    static std::vector<SlidePlayer*> players;
+    return players;
+}
+
 // One slide in progress: a child of the moving window, so it ends with the window.
 class SlidePlayer : public QObject {
 public:
@@ -64,9 +74,27 @@ public:
         setObjectName(QLatin1String(SlideObjectName));
         timer_.setSingleShot(true);
         connect(&timer_, &QTimer::timeout, this, &SlidePlayer::Step);
+        Players().push_back(this);
     }
+    ~SlidePlayer() override { std::erase(Players(), this); }
 
     void Start() { Next(); }
+
+    // A step waits for a hand, or for the timer.
+    bool Waiting() const { return waiting_; }
+    void Step()
+    {
+        waiting_ = false;
+        timer_.stop();
+        const SlideStep& step = steps_[next_++];
+        move_(step.X, step.Y);
+        Next();
+    }
+    void Resume()
+    {
+        if (waiting_)
+            timer_.start(std::max<std::int32_t>(0, steps_[next_].Delay));
+    }
 
 private:
     void Next()
@@ -74,26 +102,23 @@ private:
         if (next_ >= steps_.size()) {
             // Finished: the follow-up runs after this player is gone, so it may start another slide.
             auto then = std::move(then_);
+            std::erase(Players(), this);
             deleteLater();
             setObjectName(QString());
             if (then)
                 then();
             return;
         }
-        timer_.start(std::max<std::int32_t>(0, steps_[next_].Delay));
-    }
-
-    void Step()
-    {
-        const SlideStep& step = steps_[next_++];
-        move_(step.X, step.Y);
-        Next();
+        waiting_ = true;
+        if (!StepsByHand)
+            timer_.start(std::max<std::int32_t>(0, steps_[next_].Delay));
     }
 
     std::vector<SlideStep> steps_;
     std::function<void(std::int32_t, std::int32_t)> move_;
     std::function<void()> then_;
     std::size_t next_ = 0;
+    bool waiting_ = false;
     QTimer timer_;
 };
 
@@ -172,6 +197,31 @@ bool SlideRunning(const QWidget* window)
 {
     return window &&
            window->findChild<QObject*>(QLatin1String(SlideObjectName), Qt::FindDirectChildrenOnly) != nullptr;
+}
+
+void SlideStepsByHand(bool byHand)
+{
+    StepsByHand = byHand;
+    if (!byHand)
+        for (SlidePlayer* player : Players())
+            player->Resume();
+}
+
+int SlidesAdvance()
+{
+    // A step may end its slide, start another or close a window: each player is looked up again
+    // before it moves, and a slide started meanwhile waits for the next advance.
+    std::vector<QPointer<SlidePlayer>> waiting;
+    for (SlidePlayer* player : Players())
+        if (player->Waiting())
+            waiting.emplace_back(player);
+    int moved = 0;
+    for (const QPointer<SlidePlayer>& player : waiting)
+        if (player && player->Waiting()) {
+            player->Step();
+            ++moved;
+        }
+    return moved;
 }
 
 void CanvasSlideToBox(std::int16_t canvas, std::int16_t box, std::function<void()> then)

@@ -51,6 +51,12 @@ void SlidePlay(QWidget* window, const std::vector<SlideStep>& steps,
 // Whether a slide of the window is still running.
 bool SlideRunning(const QWidget* window);
 
+// Test seam: with steps by hand on, a slide waits for SlidesAdvance instead of its step's delay
+// (off: the timer again, and the slides waiting go on by it).
+void SlideStepsByHand(bool byHand);
+// Makes the next step of every slide waiting for one; answers how many slides moved.
+int SlidesAdvance();
+
 // Brings the canvas window to the front and slides it until the box is in view; sets
 // FoundBoxRect at once. then runs when the window has arrived (at once when nothing moves).
 void CanvasSlideToBox(std::int16_t canvas, std::int16_t box, std::function<void()> then = {});

@@ -4,7 +4,7 @@
 // its module: TavelinCom.cpp (the client, construction, calls by name), TavelinRegistry.cpp,
 // TavelinInitFile.cpp, TavelinUtilities.cpp, TavelinFileSystem.cpp and TavelinDebugTrace.cpp.
 
-#include "TavelinCom.h"
+#include "platform/automation/TavelinCom.h"
 
 #include <QPointer>
 #include <QSet>

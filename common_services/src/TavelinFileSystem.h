@@ -4,7 +4,7 @@
 // platform/zipfolder, with the library's own answers for what is absent (silence on deleting
 // nothing, -1 as the size and "" as the date of a missing file, the empty listing).
 
-#include "TavelinCom.h"
+#include "platform/automation/TavelinCom.h"
 
 #include <QString>
 #include <QVariant>

@@ -5,7 +5,7 @@
 // AutomationCreateObject (below), and stays loaded for the rest of the process once an object of
 // it was made.
 
-#include "TavelinCom.h"
+#include "platform/automation/TavelinCom.h"
 #include "platform/vbrt/Error.h"
 
 #include <QString>

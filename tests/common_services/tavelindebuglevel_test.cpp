@@ -30,7 +30,7 @@ public:
         dialog.TrayDebugFileFlash = true;
         dialog.show();
         dialog.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog, 30000));
     }
     void TearDown() override
     {
@@ -101,7 +101,7 @@ TEST_F(DebugLevelDialog, UpdateAcceptsLevelsFrom0To99Only)
         dialog.setResult(-1);
         dialog.show();
         dialog.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog, 30000));
         dialog.txtDebugLevel->setFocus();
         dialog.chkFlash->setChecked(false);
         row.enter(*this);
@@ -144,7 +144,7 @@ TEST_F(DebugLevelDialog, EscapeAndCtrlF4CancelEnterUpdates)
         dialog.TrayDebugFileFlash = true;
         dialog.show();
         dialog.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog, 30000));
         dialog.txtDebugLevel->setFocus();
         clearBox();
         QTest::keyClicks(dialog.txtDebugLevel, "42");

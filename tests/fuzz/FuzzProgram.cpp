@@ -24,15 +24,19 @@ namespace fuzzing {
 
 namespace {
 
+// Removed when the process ends normally: a replay run or a fuzzing session leaves nothing behind.
 QTemporaryDir* Root()
 {
-    static QTemporaryDir* root = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/vellumora-fuzz-XXXXXX"));
-    return root;
+    static QTemporaryDir root(QDir::tempPath() + QStringLiteral("/vellumora-fuzz-XXXXXX"));
+    return &root;
 }
 
+// Whatever the run posted (repaints, layouts, deferred deletions) is handled before the next
+// input: left alone it piles up from input to input and slows every later one.
 void CanvasesDrop()
 {
     vellumora::CanvasesRelease(1);
+    QCoreApplication::sendPostedEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 

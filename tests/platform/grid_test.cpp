@@ -96,7 +96,7 @@ protected:
         other->move(0, 250);
         FourColumns(grid->model(), 2);
         window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 30000));
     }
 
     QWidget window;
@@ -163,7 +163,7 @@ TEST_F(GridWindowTest, ButtonAndDropDownCellsReportTheirCell)
 TEST_F(GridWindowTest, FocusInAndOutAreReportedOncePerCrossing)
 {
     window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window, 30000));
     other->setFocus();
     QSignalSpy in(grid, &Grid::GotFocus);
     QSignalSpy out(grid, &Grid::LostFocus);

@@ -284,7 +284,7 @@ TEST_F(ReportOutput, ThePreviewShowsEveryPageAndMovesBetweenThem)
     dialog->show();
     auto* view = dialog->findChild<QPrintPreviewWidget*>();
     ASSERT_NE(view, nullptr);
-    QTRY_COMPARE(view->pageCount(), 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->pageCount() == 2; }, 30000)) << view->pageCount();
     EXPECT_EQ(view->currentPage(), 1);
     dialog->findChild<QAction*>(QStringLiteral("next"))->trigger();
     EXPECT_EQ(view->currentPage(), 2);

@@ -4,7 +4,7 @@
 // folder and process id, real file deletion, and a log of the registry calls. Everything else
 // answers as an empty service would.
 
-#include "TavelinCom.h"
+#include "platform/automation/TavelinCom.h"
 #include "platform/filesystem/FileSystem.h"
 
 #include <QDir>

@@ -9,6 +9,17 @@
 
 #ifdef VELLUMORA_APP_TESTS
 #include "app/shell/AppMain.h"
+#include "support/ProgramState.h"
+
+namespace {
+
+// Every test of the program starts from the program state as it was started, whatever the test
+// before it left behind.
+class ProgramStateEachTest : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override { testsupport::ProgramStateReset(); }
+};
+
+} // namespace
 #endif
 
 #include <cstdlib>
@@ -24,6 +35,7 @@ int main(int argc, char* argv[])
     ::testing::InitGoogleTest(&argc, argv);
 #ifdef VELLUMORA_APP_TESTS
     vellumora::ModuleLinksRegister();
+    ::testing::UnitTest::GetInstance()->listeners().Append(new ProgramStateEachTest);
 #endif
     return RUN_ALL_TESTS();
 }

@@ -241,7 +241,7 @@ TEST_F(BoxEditorTest, CaptionsShowTheirAccessKeysAndTheCaseNumbersStandInView)
     BoxEditor* editor = ModifyEditor(BoxOf(QStringLiteral("B")));
     ASSERT_NE(editor, nullptr);
     editor->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor, 30000));
     // A label shows its "&" as a mark under the key only when the key leads somewhere.
     for (QLabel* label : editor->findChildren<QLabel*>())
         if (label->text().contains(QLatin1Char('&')))
@@ -379,7 +379,7 @@ TEST_F(BoxEditorTest, KeyboardPathRunsThroughTheCaseGrid)
     BoxEditor* editor = ModifyEditor(BoxOf(QStringLiteral("B")));
     ASSERT_NE(editor, nullptr);
     editor->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor, 30000));
     const GridModel& grid = editor->sprCase->model();
 
     // Tab from the add button enters the grid at the first row's text.

@@ -5,10 +5,10 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/Utilities.h"
 
+#include "slide_steps.h"
 #include "support/Workspace.h"
 
 #include <QMdiSubWindow>
-#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -97,6 +97,7 @@ protected:
         return QRect(viewport->mapToGlobal(QPoint(0, 0)) * 15, viewport->size() * 15);
     }
 
+    slide_test::StepsByHand byHand;
     testsupport::Workspace main;
     CanvasForm* form = nullptr;
 };
@@ -119,7 +120,11 @@ TEST_F(CanvasSlideTest, ABoxOutOfViewSidewaysSlidesOnlySidewaysUntilItIsIn)
     CanvasSlideToBox(1, 1, [&] { ++arrivals; });
     EXPECT_EQ(arrivals, 0) << "the follow-up waits for the slide";
     EXPECT_TRUE(SlideRunning(form->parentWidget()));
-    QTRY_COMPARE_WITH_TIMEOUT(arrivals, 1, 20000);
+    const std::int32_t target = FoundBoxRect.Left - boxOnScreen().x();
+    const std::vector<SlideStep> path = SlidePathMake(PointMake(0, 0), PointMake(target, 0));
+    EXPECT_EQ(slide_test::StepsUntilStill(form->parentWidget()), static_cast<int>(path.size()))
+        << "one step for each advance";
+    EXPECT_EQ(arrivals, 1);
     EXPECT_EQ(form->Top(), 0);
     const QRect visible = workspaceOnScreen();
     const QPoint box = boxOnScreen();

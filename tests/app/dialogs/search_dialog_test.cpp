@@ -7,6 +7,7 @@
 #include "app/shell/baseform_support.h"
 #include "platform/richtext/RichTextBox.h"
 #include "search_fixture.h"
+#include "slide_steps.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -54,7 +55,7 @@ protected:
         dialog_ = form().findChild<SearchReplace*>();
         EXPECT_TRUE(dialog_);
         QApplication::setActiveWindow(dialog_);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog_));
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog_, 30000));
         return *dialog_;
     }
 
@@ -106,6 +107,7 @@ protected:
         return order;
     }
 
+    slide_test::StepsByHand byHand_;
     QPointer<SearchReplace> dialog_;
     QString original_;
 };
@@ -160,11 +162,6 @@ TEST_F(SearchDialogTest, SearchesReplacesOneAndAllAsOneUndoStepThenResets)
 
 TEST_F(SearchDialogTest, ReplaceAllIsOneUndoStep)
 {
-    HistoryAdd(QStringLiteral("probe"), -1);
-    if (!HistoryCanUndo())
-        GTEST_SKIP() << "undo snapshots are not taken yet";
-    HistoryReset();
-
     SearchReplace& d = dialog(true);
     type(d.cmbSearchText, QStringLiteral("apple"));
     type(d.cmbReplaceText, QStringLiteral("plum"));
@@ -244,7 +241,8 @@ TEST_F(SearchDialogTest, SlidesAsideFromTheFoundBoxAndANextPressDuringTheSlideTu
         QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
     };
     search();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !SlideRunning(&d); }, 5000));
+    slide_test::StepsUntilStill(&d);
+    ASSERT_FALSE(SlideRunning(&d));
     const QRect first = FoundTwips();
     ASSERT_FALSE(first.isEmpty());
 
@@ -262,7 +260,8 @@ TEST_F(SearchDialogTest, SlidesAsideFromTheFoundBoxAndANextPressDuringTheSlideTu
     ASSERT_TRUE(aside);
     EXPECT_TRUE(SlideRunning(&d)) << "the dialog slides, it does not jump";
     EXPECT_NE(d.frameGeometry().topLeft(), Pixels(*aside));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !SlideRunning(&d); }, 5000));
+    slide_test::StepsUntilStill(&d);
+    ASSERT_FALSE(SlideRunning(&d));
     EXPECT_EQ(d.frameGeometry().topLeft(), Pixels(*aside));
     EXPECT_FALSE(FrameTwips(d).intersects(first));
 
@@ -277,7 +276,8 @@ TEST_F(SearchDialogTest, SlidesAsideFromTheFoundBoxAndANextPressDuringTheSlideTu
     ASSERT_TRUE(heading.intersects(second));
     const std::optional<QPoint> turned = DialogPlaceTarget(heading, second, ScreenTwips(d));
     ASSERT_TRUE(turned);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !SlideRunning(&d); }, 5000));
+    slide_test::StepsUntilStill(&d);
+    ASSERT_FALSE(SlideRunning(&d));
     EXPECT_EQ(d.frameGeometry().topLeft(), Pixels(*turned));
     EXPECT_FALSE(FrameTwips(d).intersects(second));
 }

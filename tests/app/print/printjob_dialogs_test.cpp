@@ -240,7 +240,7 @@ TEST_F(PrintJobTest, TabLeavesTheCanvasListAndTheSettingsCaptionIsOneLine)
     PrintCanvas dialog;
     RunDialog(dialog, [&] {
         dialog.optPrintRange[3]->click();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.sprCaption->hasFocus(); }, 2000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.sprCaption->hasFocus(); }, 30000));
         QTest::keyClick(dialog.sprCaption, Qt::Key_Tab);
         EXPECT_TRUE(dialog.cmdPrintSetting->hasFocus()) << "forward: the settings button";
         dialog.sprCaption->setFocus();

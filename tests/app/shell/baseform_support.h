@@ -113,7 +113,7 @@ protected:
     {
         form().show();
         QApplication::setActiveWindow(&form());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form(), 30000));
     }
 
     // The canvas windows shown in the workspace, in slot order.

@@ -299,7 +299,7 @@ TEST_F(MainWindowTest, TheFrontWindowsCaptionShowsInTheStatusBar)
     // Hidden one by one: the panel names the window in front after each, and nothing at the end.
     for (std::size_t c = B.size(); c-- > 1;)
         CanvasVisibleSet(static_cast<std::int16_t>(c), false);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form().StatusPanelText(QStringLiteral("FocusCanvas")).isEmpty(); }, 5000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form().StatusPanelText(QStringLiteral("FocusCanvas")).isEmpty(); }, 30000))
         << form().StatusPanelText(QStringLiteral("FocusCanvas")).toStdString();
 }
 
@@ -495,13 +495,13 @@ TEST_F(MainWindowTest, TheBoxEditorOpensInFrontWithTheFocusAndHandsTheFrontBackT
         QWidget* editor = qobject_cast<QMdiSubWindow*>(editorFrame)->widget();
         ASSERT_TRUE(qobject_cast<BoxEditor*>(editor));
         EXPECT_EQ(form().workspace->activeSubWindow(), editorFrame);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() != nullptr; }, 2000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() != nullptr; }, 30000));
         EXPECT_TRUE(editor->isAncestorOf(QApplication::focusWidget()))
             << QApplication::focusWidget()->metaObject()->className() << " "
             << QApplication::focusWidget()->objectName().toStdString();
         EXPECT_TRUE(form().workspace->viewport()->rect().contains(editorFrame->geometry()));
         row.close(editor);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return form().ActiveForm() != editor && !editorFrame->isVisible(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return form().ActiveForm() != editor && !editorFrame->isVisible(); }, 30000));
         EXPECT_EQ(form().ActiveForm(), shown[1]);
         EXPECT_EQ(form().workspace->activeSubWindow(), shown[1]->parentWidget());
     }
@@ -534,7 +534,7 @@ TEST_F(MainWindowTest, StatusPanelsNeverOverlapInANarrowWindow)
     for (const int width : {1400, 700, 420, 200}) {
         SCOPED_TRACE(width);
         form().resize(width, 400);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return form().width() == width; }, 5000)) << form().width();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return form().width() == width; }, 30000)) << form().width();
         QStatusBar* bar = form().stbBaseForm;
         int right = -1;
         int shown = 0;
@@ -709,7 +709,7 @@ TEST_F(MainWindowTest, AMessageAboutTheCommandLineWaitsForTheWindowOnTheScreen)
     form().winId();  // the window exists before it is shown, so its first expose can be watched
     form().windowHandle()->installEventFilter(&watch);
     form().show();
-    ASSERT_TRUE(QTest::qWaitFor([] { return !mb::ShownBoxes().empty(); }, 5000)) << "shown without being activated";
+    ASSERT_TRUE(QTest::qWaitFor([] { return !mb::ShownBoxes().empty(); }, 30000)) << "shown without being activated";
     EXPECT_EQ(watch.boxesAtExpose, 0) << "the box came before the window was on the screen to centre it over";
     EXPECT_EQ(prompts(), std::vector<QString>{QStringLiteral("ファイルが見つかりません。 (%1)").arg(gone)});
     EXPECT_EQ(mb::ShownBoxes().front().owner, &form());
@@ -750,7 +750,7 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
         QSignalSpy unloaded(window.get(), &BaseForm::Unloaded);
         window->show();
         // The command line waits for the window on the screen; a print ends the program at once.
-        ASSERT_TRUE(QTest::qWaitFor([&] { return window->windowHandle()->isExposed() || unloaded.count() > 0; }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->windowHandle()->isExposed() || unloaded.count() > 0; }, 30000));
         window->MDIForm_Activate();
         EXPECT_EQ(ApplicationGlobals.DocumentName, row.opened);
         EXPECT_EQ(B.size() > 1, !row.opened.isEmpty());
@@ -804,7 +804,7 @@ TEST_F(MainWindowTest, AFailedCommandLinePrintLeavesTheDialogOpenWithItsError)
     });
     poll.start();
     form().show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !seen.prompts.empty(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !seen.prompts.empty(); }, 30000));
     platform::report::SetDefaultPrinterLookup(nullptr);
 
     EXPECT_TRUE(seen.dialogOpen);

@@ -82,7 +82,7 @@ TEST_F(CanvasWindows, AClickOnABoxFramesItInRed)
 
     ApplicationGlobals.CurrentCanvasIndex = 0;
     QTest::mouseClick(&canvas, Qt::LeftButton, Qt::NoModifier, centre);
-    QTRY_VERIFY(!canvas.LockPartsList().empty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !canvas.LockPartsList().empty(); }, 30000));
     EXPECT_EQ(canvas.LockPartsList(), (std::vector<LockPartsRecord>{{1, box}}));
     EXPECT_TRUE(canvas.LockPartsEditorEnabled);
     EXPECT_EQ(ApplicationGlobals.CurrentCanvasIndex, canvas.GetCanvasIndex()) << "the focus names the current canvas";

@@ -168,7 +168,7 @@ TEST_F(ProcessingTest, ADisabledWindowFiresNoShortcut)
     QObject::connect(save, &QAction::triggered, [&] { ++saves; });
     form.show();
     form.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form, 30000));
     edit->setFocus();
 
     QTest::keyClick(edit, Qt::Key_S, Qt::ControlModifier);

@@ -79,7 +79,7 @@ TEST_F(EndedFromOutside, WorkFilesGoNothingIsSavedAndTheProcessEndsByTheSignal)
         ASSERT_FALSE(Leftovers().isEmpty());
 
         ::raise(signal);
-        QTRY_VERIFY(ended_ != 0);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ended_ != 0; }, 30000));
         EXPECT_EQ(ended_, signal);
         EXPECT_TRUE(Leftovers().isEmpty()) << Leftovers().join(' ').toStdString();
         EXPECT_FALSE(CommonServices) << "shutdown ran";

@@ -136,7 +136,7 @@ TEST_F(WorkspaceScrollTest, AWindowDraggedPastTheEdgeBringsTheStripBetweenComman
     ASSERT_TRUE(form().timBaseForm->isActive());
     frames[1]->move(visible().width() - 50, 10);
     const std::vector<QPoint> placed = positions(frames);
-    QTRY_VERIFY(!ws().pbxHorizontal->isHidden());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ws().pbxHorizontal->isHidden(); }, 30000));
     // Setting the bar to describe the new layout scrolls nothing.
     EXPECT_EQ(positions(frames), placed);
     EXPECT_FALSE(ApplicationGlobals.PaintSuspended);
@@ -180,7 +180,7 @@ TEST_F(WorkspaceScrollTest, DraggingTheHandleShowsTheFarWindowAndDraggingBackRet
         // The same way back returns every window to its place.
         EXPECT_TRUE(drag(handle, pointer, -distance));
         EXPECT_EQ(positions(frames), before);
-        QTRY_VERIFY(!ApplicationGlobals.PaintSuspended);
+        ASSERT_TRUE(QTest::qWaitFor([] { return !ApplicationGlobals.PaintSuspended; }, 30000));
     }
 }
 
@@ -205,7 +205,7 @@ TEST_F(WorkspaceScrollTest, ArrowClicksMoveTheWindowsAndPaintingWaitsForTheLast)
     // Painting waits until the clicks are over, then comes back by itself.
     EXPECT_TRUE(ApplicationGlobals.PaintSuspended);
     EXPECT_FALSE(form().timBaseForm->isActive());
-    QTRY_VERIFY(!ApplicationGlobals.PaintSuspended);
+    ASSERT_TRUE(QTest::qWaitFor([] { return !ApplicationGlobals.PaintSuspended; }, 30000));
     EXPECT_TRUE(form().timBaseForm->isActive());
     EXPECT_FALSE(ws().ScrollInProgress);
 

@@ -3,7 +3,9 @@
 // The class interface of the services library TavelinCom10, methods in interface order.
 // The program creates the object by its programmatic identifier "TavelinCom10.TavelinCom"
 // (platform/automation) and calls it through this interface; every method also answers
-// by name, in any letter case, through Invoke.
+// by name, in any letter case, through Invoke. It lives with the automation layer, the lowest
+// floor, because that layer and the program above it both speak it; the library includes it
+// from here.
 
 #include <QObject>
 #include <QString>
