@@ -23,6 +23,8 @@
 #include <algorithm>
 #include <exception>
 
+#include <malloc.h>
+
 namespace platform::report {
 
 namespace {
@@ -107,6 +109,19 @@ void PaintControl(QPainter& painter, const Control& c)
         return;
     }
     }
+}
+
+// The PDF writer compresses every page through buffers of a few hundred kilobytes that it takes
+// and frees again. By default the C library hands such blocks back to the system at once and
+// faults them in anew for the next page, which costs more than the compression itself: keep them.
+void PageBuffersKeep()
+{
+    static const bool kept = [] {
+        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 128 * 1024 * 1024);
+        return true;
+    }();
+    (void)kept;
 }
 
 void Offset(Control& c, double dx, double dy)
@@ -245,6 +260,7 @@ void PaintPage(QPainter& painter, const Page& page)
 
 void PaintPages(QPagedPaintDevice& device, const std::vector<Page>& pages, const QString& source)
 {
+    PageBuffersKeep();
     if (!pages.empty())
         device.setPageLayout(LayoutOf(pages.front().setup));
     QPainter painter;
