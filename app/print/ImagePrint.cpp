@@ -11,7 +11,6 @@
 #include <QFile>
 
 #include <algorithm>
-#include <iterator>
 #include <vector>
 
 namespace vellumora {
@@ -125,6 +124,16 @@ void ImageBookStart()
     ImageOriginX = 0;
     ImageOriginY = 0;
     ImageObjectCount = 0;
+}
+
+void ImageBookStream(std::int32_t mode)
+{
+    if (!ImageBook)
+        vbrt::RaiseNumber(vbrt::ErrorNumber::ObjectVariableNotSet, QStringLiteral("ImageBookStream"));
+    if (mode == ImageOutput::Pdf)
+        ImageBook->StreamTo(report::PdfStream(RS.pdfPath, ImageBook->title));
+    else if (mode == ImageOutput::Print)
+        ImageBook->StreamTo(report::PrintStream(ImageBook->title));
 }
 
 void ImagePageStart(std::int16_t page)
@@ -290,9 +299,8 @@ void ImagePageAppend()
     page.Run();
     if (!ImageBook)
         vbrt::RaiseNumber(vbrt::ErrorNumber::ObjectVariableNotSet, QStringLiteral("ImagePageAppend"));
-    std::vector<report::Page>& finished = page.Pages();
-    ImageBook->Pages().insert(ImageBook->Pages().end(), std::make_move_iterator(finished.begin()),
-                              std::make_move_iterator(finished.end()));
+    for (report::Page& finished : page.Pages())
+        ImageBook->PageAdd(std::move(finished));
     ImagePage.reset();
 }
 
@@ -303,7 +311,7 @@ void ImageBookOutput(std::int32_t mode)
         ~Release() { ImageBook.reset(); }
     } release;
 
-    if (!ImageBook || ImageBook->Pages().empty()) {
+    if (!ImageBook || ImageBook->PageCount() == 0) {
         InformationMessageBox(QStringLiteral("出力する情報がありません。"));
         return;
     }
@@ -313,10 +321,16 @@ void ImageBookOutput(std::int32_t mode)
         report::Preview(*ImageBook, MainWindow() ? MainWindow()->window() : nullptr);
         break;
     case ImageOutput::Print:
-        report::Print(*ImageBook);
+        if (ImageBook->Streaming())
+            ImageBook->StreamFinish();
+        else
+            report::Print(*ImageBook);
         break;
     case ImageOutput::Pdf:
-        report::ExportPdf(*ImageBook, RS.pdfPath);
+        if (ImageBook->Streaming())
+            ImageBook->StreamFinish();
+        else
+            report::ExportPdf(*ImageBook, RS.pdfPath);
         break;
     default:
         break;

@@ -134,6 +134,160 @@ void Offset(Control& c, double dx, double dy)
     c.top += dy;
 }
 
+// Paints pages on a paged device, one device page each, scaled from twips to its resolution;
+// painting begins at the first page.
+class DevicePainter {
+public:
+    DevicePainter(QPagedPaintDevice& device, QString source) : device_(device), source_(std::move(source)) {}
+
+    void Paint(const Page& page)
+    {
+        if (pages_ == 0) {
+            PageBuffersKeep();
+            device_.setPageLayout(LayoutOf(page.setup));
+            if (!painter_.begin(&device_))
+                vbrt::Raise(source_, QStringLiteral("印刷を開始できません。"));
+        } else if (!device_.newPage()) {
+            painter_.end();
+            vbrt::Raise(source_, QStringLiteral("印刷を続けられません。"));
+        }
+        ++pages_;
+        painter_.resetTransform();
+        painter_.scale(device_.logicalDpiX() / 1440.0, device_.logicalDpiY() / 1440.0);
+        PaintPage(painter_, page);
+    }
+
+    // A device that was never begun is begun now, so that an empty output still ends as before.
+    void Finish()
+    {
+        if (pages_ == 0 && !painter_.begin(&device_))
+            vbrt::Raise(source_, QStringLiteral("印刷を開始できません。"));
+        if (!painter_.end())
+            vbrt::Raise(source_, QStringLiteral("印刷を完了できません。"));
+    }
+
+    bool Active() const { return painter_.isActive(); }
+
+private:
+    QPagedPaintDevice& device_;
+    QString source_;
+    QPainter painter_;
+    std::size_t pages_ = 0;
+};
+
+// Written beside the target and put in place at the end: a failed output leaves no partial file
+// under the name, and a file already there stays whole.
+class PdfPageStream : public PageStream {
+public:
+    PdfPageStream(const QString& path, const QString& title) : path_(path), title_(title) {}
+
+    void Paint(const Page& page) override
+    {
+        Open();
+        painter_->Paint(page);
+    }
+
+    void Finish() override
+    {
+        Open();
+        painter_->Finish();
+        painter_.reset();
+        writer_.reset();
+        if (!file_->commit())
+            vbrt::RaiseNumber(vbrt::ErrorNumber::PathFileAccessError, Source(), path_);
+    }
+
+private:
+    static QString Source() { return QStringLiteral("ExportPdf"); }
+
+    void Open()
+    {
+        if (file_)
+            return;
+        file_ = std::make_unique<QSaveFile>(path_);
+        if (!file_->open(QIODevice::WriteOnly)) {
+            const bool folderMissing = !QFileInfo(path_).absoluteDir().exists();
+            vbrt::RaiseNumber(folderMissing ? vbrt::ErrorNumber::PathNotFound : vbrt::ErrorNumber::PathFileAccessError,
+                              Source(), path_);
+        }
+        writer_ = std::make_unique<QPdfWriter>(file_.get());
+        writer_->setResolution(1440);
+        writer_->setTitle(title_);
+        writer_->setCreator(QStringLiteral("Vellumora"));
+        painter_ = std::make_unique<DevicePainter>(*writer_, Source());
+    }
+
+    QString path_;
+    QString title_;
+    // Destroyed painter first, file last; a file never committed is discarded.
+    std::unique_ptr<QSaveFile> file_;
+    std::unique_ptr<QPdfWriter> writer_;
+    std::unique_ptr<DevicePainter> painter_;
+};
+
+class PrinterPageStream : public PageStream {
+public:
+    explicit PrinterPageStream(const QString& title) : title_(title) {}
+
+    ~PrinterPageStream() override
+    {
+        // A job left unfinished is not sent to the printer.
+        if (printer_ && painter_ && painter_->Active())
+            printer_->abort();
+    }
+
+    void Paint(const Page& page) override
+    {
+        Open();
+        painter_->Paint(page);
+    }
+
+    void Finish() override
+    {
+        Open();
+        painter_->Finish();
+    }
+
+private:
+    static QString Source() { return QStringLiteral("Print"); }
+
+    void Open()
+    {
+        if (printer_)
+            return;
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        if (!gPrintToFile.isEmpty()) {
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(gPrintToFile);
+        } else {
+            // Without a printer Qt would quietly write a PDF with no name; that prints nothing.
+            const QString name = gPrinterLookup ? gPrinterLookup() : QPrinterInfo::defaultPrinterName();
+            if (name.isEmpty())
+                vbrt::Raise(Source(), QStringLiteral("ﾌﾟﾘﾝﾀｰがｲﾝｽﾄｰﾙされていません。"));
+            printer->setOutputFormat(QPrinter::NativeFormat);
+            printer->setPrinterName(name);
+            if (!printer->isValid() || printer->outputFormat() != QPrinter::NativeFormat)
+                vbrt::Raise(Source(), QStringLiteral("ﾌﾟﾘﾝﾀｰ %1 を使用できません。").arg(name));
+        }
+        printer->setFullPage(true);
+        printer->setDocName(title_);
+        printer_ = std::move(printer);
+        painter_ = std::make_unique<DevicePainter>(*printer_, Source());
+    }
+
+    QString title_;
+    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<DevicePainter> painter_;
+};
+
+// Paints the kept pages of a book on the stream and completes it.
+void Deliver(PageStream& stream, const Report& book)
+{
+    for (const Page& page : book.Pages())
+        stream.Paint(page);
+    stream.Finish();
+}
+
 // The preview window: the pages painted by the page routine on a preview printer, a tool bar to
 // move between pages and to zoom, and no page set-up.
 class PreviewDialog : public QDialog {
@@ -260,25 +414,10 @@ void PaintPage(QPainter& painter, const Page& page)
 
 void PaintPages(QPagedPaintDevice& device, const std::vector<Page>& pages, const QString& source)
 {
-    PageBuffersKeep();
-    if (!pages.empty())
-        device.setPageLayout(LayoutOf(pages.front().setup));
-    QPainter painter;
-    if (!painter.begin(&device))
-        vbrt::Raise(source, QStringLiteral("印刷を開始できません。"));
-    const double scaleX = device.logicalDpiX() / 1440.0;
-    const double scaleY = device.logicalDpiY() / 1440.0;
-    for (std::size_t i = 0; i < pages.size(); ++i) {
-        if (i > 0 && !device.newPage()) {
-            painter.end();
-            vbrt::Raise(source, QStringLiteral("印刷を続けられません。"));
-        }
-        painter.resetTransform();
-        painter.scale(scaleX, scaleY);
-        PaintPage(painter, pages[i]);
-    }
-    if (!painter.end())
-        vbrt::Raise(source, QStringLiteral("印刷を完了できません。"));
+    DevicePainter painter(device, source);
+    for (const Page& page : pages)
+        painter.Paint(page);
+    painter.Finish();
 }
 
 void Print(const Report& book)
@@ -287,46 +426,40 @@ void Print(const Report& book)
         gRecorder(Delivery::Print, book);
         return;
     }
-    const QString source = QStringLiteral("Print");
-    QPrinter printer(QPrinter::HighResolution);
-    if (!gPrintToFile.isEmpty()) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(gPrintToFile);
-    } else {
-        // Without a printer Qt would quietly write a PDF with no name; that prints nothing.
-        const QString name = gPrinterLookup ? gPrinterLookup() : QPrinterInfo::defaultPrinterName();
-        if (name.isEmpty())
-            vbrt::Raise(source, QStringLiteral("ﾌﾟﾘﾝﾀｰがｲﾝｽﾄｰﾙされていません。"));
-        printer.setOutputFormat(QPrinter::NativeFormat);
-        printer.setPrinterName(name);
-        if (!printer.isValid() || printer.outputFormat() != QPrinter::NativeFormat)
-            vbrt::Raise(source, QStringLiteral("ﾌﾟﾘﾝﾀｰ %1 を使用できません。").arg(name));
-    }
-    printer.setFullPage(true);
-    printer.setDocName(book.title);
-    PaintPages(printer, book.Pages(), source);
+    Deliver(*PrintStream(book.title), book);
 }
 
 void ExportPdf(const Report& book, const QString& path)
 {
-    const QString source = QStringLiteral("ExportPdf");
-    // Written beside the target and put in place at the end: a failed output leaves no partial
-    // file under the name, and a file already there stays whole.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        const bool folderMissing = !QFileInfo(path).absoluteDir().exists();
-        vbrt::RaiseNumber(folderMissing ? vbrt::ErrorNumber::PathNotFound : vbrt::ErrorNumber::PathFileAccessError,
-                          source, path);
+    Deliver(*PdfStream(path, book.title), book);
+}
+
+void Report::PageAdd(Page page)
+{
+    if (!stream_.stream) {
+        pages_.push_back(std::move(page));
+        return;
     }
-    {
-        QPdfWriter writer(&file);
-        writer.setResolution(1440);
-        writer.setTitle(book.title);
-        writer.setCreator(QStringLiteral("Vellumora"));
-        PaintPages(writer, book.Pages(), source);
-    }
-    if (!file.commit())
-        vbrt::RaiseNumber(vbrt::ErrorNumber::PathFileAccessError, source, path);
+    stream_.stream->Paint(page);
+    ++stream_.streamed;
+}
+
+void Report::StreamFinish()
+{
+    if (stream_.stream)
+        stream_.stream->Finish();
+}
+
+std::unique_ptr<PageStream> PdfStream(const QString& path, const QString& title)
+{
+    return std::make_unique<PdfPageStream>(path, title);
+}
+
+std::unique_ptr<PageStream> PrintStream(const QString& title)
+{
+    if (gRecorder)
+        return nullptr;
+    return std::make_unique<PrinterPageStream>(title);
 }
 
 std::unique_ptr<QDialog> CreatePreviewDialog(const Report& book, QWidget* parent)
