@@ -151,12 +151,7 @@ CanvasForm::CanvasForm(QWidget* parent)
     connect(timRefresh, &QTimer::timeout, this, &CanvasForm::timRefresh_Timer);
     timRefresh->start();
 
-    SetChangedHandler([this](const QRect& twips) {
-        if (twips.isEmpty())
-            update();
-        else
-            updateTwips(twips);
-    });
+    SetChangedHandler([this](const QRect& twips) { DrawingChanged(twips); });
 }
 
 CanvasForm::~CanvasForm()

@@ -225,6 +225,13 @@ public:
     void ControlTouched(const QRect& before, std::function<QRect()> after);
     std::int64_t NextZOrder() { return nextZOrder_++; }
 
+    // While a whole chart is drawn, the changes of its drawing are gathered and repainted once
+    // when the last gathering ends (they nest).
+    void ChangesGather() { ++gathering_; }
+    void ChangesFlush();
+    // A change of the drawing: twips, or an empty rectangle for everything.
+    void DrawingChanged(const QRect& twips);
+
     // Paint state, readable for the shell and tests.
     bool PaintPending() const { return paintPending_; }
     std::int16_t Painting() const { return painting_; }
@@ -244,6 +251,9 @@ private:
     static constexpr std::size_t MaxTouchedAreas = 4096;
     std::vector<std::function<QRect()>> touched_;
     bool touchedAll_ = false;
+    int gathering_ = 0;
+    QRect gathered_;
+    bool gatheredAll_ = false;
 };
 
 } // namespace vellumora
