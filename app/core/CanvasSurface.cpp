@@ -229,6 +229,7 @@ void CanvasSurface::ChangesFlush()
 
 void CanvasSurface::ControlTouched(const QRect& before, std::function<QRect()> after)
 {
+    ++controlsChanged_;
     updateTwips(before);
     if (!after || touchedAll_)
         return;
@@ -246,6 +247,8 @@ void CanvasSurface::ControlTouched(const QRect& before, std::function<QRect()> a
 
 void CanvasSurface::flushTouched()
 {
+    // A caller may keep writing through the element it was given until this runs.
+    ++controlsChanged_;
     if (touchedAll_) {
         touchedAll_ = false;
         update();
