@@ -97,9 +97,12 @@ void MaskAdd(double left, double top, double width, double height)
 
 bool NumericField(const QString& field, std::int32_t& value)
 {
-    if (field.size() >= 10 || !vbrt::IsNumeric(field))
+    if (field.size() >= 10)
         return false;
-    value = vbrt::CLng(vbrt::CDbl(field));
+    const std::optional<double> number = vbrt::Numeric(field);
+    if (!number)
+        return false;
+    value = vbrt::CLng(*number);
     return true;
 }
 
@@ -112,7 +115,7 @@ bool NumericField(const QString& field, std::int32_t& value)
 // The rest of a numeric field as a double: a size or a radius keeps its fraction.
 double DecimalField(const QString& field)
 {
-    return vbrt::IsNumeric(field) ? vbrt::CDbl(field) : 0.0;
+    return vbrt::Numeric(field).value_or(0.0);
 }
 
 } // namespace
