@@ -23,24 +23,19 @@ void ControlIndex::Build(const CanvasSurface& surface)
     entries_.clear();
     cells_.clear();
     bounds_ = QRect();
+    const auto addVisible = [this](const auto& array, int number) {
+        for (int i = 0; i <= int(array.UBound()); ++i) {
+            const auto index = std::int16_t(i);
+            if (array.IsLoaded(index) && array[index].Visible)
+                Add(ControlArea(array[index]), {number, i});
+        }
+    };
     const auto labels = surface.LabelArrays();
-    for (int a = 0; a < int(labels.size()); ++a) {
-        const CanvasLabelArray& array = *labels[std::size_t(a)];
-        for (int i = 0; i <= int(array.UBound()); ++i) {
-            const auto index = std::int16_t(i);
-            if (array.IsLoaded(index) && array[index].Visible)
-                Add(ControlArea(array[index]), {a, i});
-        }
-    }
+    for (int a = 0; a < int(labels.size()); ++a)
+        addVisible(*labels[std::size_t(a)], a);
     const auto lines = surface.LineArrays();
-    for (int a = 0; a < int(lines.size()); ++a) {
-        const CanvasLineArray& array = *lines[std::size_t(a)];
-        for (int i = 0; i <= int(array.UBound()); ++i) {
-            const auto index = std::int16_t(i);
-            if (array.IsLoaded(index) && array[index].Visible)
-                Add(ControlArea(array[index]), {LabelArrays + a, i});
-        }
-    }
+    for (int a = 0; a < int(lines.size()); ++a)
+        addVisible(*lines[std::size_t(a)], LabelArrays + a);
     for (const Entry& entry : entries_)
         bounds_ |= entry.area;
     if (entries_.empty())

@@ -24,8 +24,8 @@
 #include "platform/vbrt/Value.h"
 
 #include <QMdiArea>
-#include <QPointer>
 #include <QMdiSubWindow>
+#include <QPointer>
 
 #include <algorithm>
 #include <limits>

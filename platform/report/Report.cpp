@@ -175,22 +175,24 @@ private:
     std::size_t pages_ = 0;
 };
 
+// A stream whose device is opened by its first page, or by Finish when there was none.
+class DevicePageStream : public PageStream {
+public:
+    void Paint(const Page& page) override { Painter().Paint(page); }
+
+protected:
+    virtual DevicePainter& Painter() = 0;
+};
+
 // Written beside the target and put in place at the end: a failed output leaves no partial file
 // under the name, and a file already there stays whole.
-class PdfPageStream : public PageStream {
+class PdfPageStream : public DevicePageStream {
 public:
     PdfPageStream(const QString& path, const QString& title) : path_(path), title_(title) {}
 
-    void Paint(const Page& page) override
-    {
-        Open();
-        painter_->Paint(page);
-    }
-
     void Finish() override
     {
-        Open();
-        painter_->Finish();
+        Painter().Finish();
         painter_.reset();
         writer_.reset();
         if (!file_->commit())
@@ -200,10 +202,10 @@ public:
 private:
     static QString Source() { return QStringLiteral("ExportPdf"); }
 
-    void Open()
+    DevicePainter& Painter() override
     {
-        if (file_)
-            return;
+        if (painter_)
+            return *painter_;
         file_ = std::make_unique<QSaveFile>(path_);
         if (!file_->open(QIODevice::WriteOnly)) {
             const bool folderMissing = !QFileInfo(path_).absoluteDir().exists();
@@ -215,6 +217,7 @@ private:
         writer_->setTitle(title_);
         writer_->setCreator(QStringLiteral("Vellumora"));
         painter_ = std::make_unique<DevicePainter>(*writer_, Source());
+        return *painter_;
     }
 
     QString path_;
@@ -225,7 +228,7 @@ private:
     std::unique_ptr<DevicePainter> painter_;
 };
 
-class PrinterPageStream : public PageStream {
+class PrinterPageStream : public DevicePageStream {
 public:
     explicit PrinterPageStream(const QString& title) : title_(title) {}
 
@@ -236,25 +239,15 @@ public:
             printer_->abort();
     }
 
-    void Paint(const Page& page) override
-    {
-        Open();
-        painter_->Paint(page);
-    }
-
-    void Finish() override
-    {
-        Open();
-        painter_->Finish();
-    }
+    void Finish() override { Painter().Finish(); }
 
 private:
     static QString Source() { return QStringLiteral("Print"); }
 
-    void Open()
+    DevicePainter& Painter() override
     {
-        if (printer_)
-            return;
+        if (painter_)
+            return *painter_;
         auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         if (!gPrintToFile.isEmpty()) {
             printer->setOutputFormat(QPrinter::PdfFormat);
@@ -273,6 +266,7 @@ private:
         printer->setDocName(title_);
         printer_ = std::move(printer);
         painter_ = std::make_unique<DevicePainter>(*printer_, Source());
+        return *painter_;
     }
 
     QString title_;
