@@ -10,12 +10,14 @@
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/HorizontalPass.h"
 #include "app/diagram/ListPreparation.h"
+#include "app/diagram/PadDraw.h"
 #include "app/diagram/TagTable.h"
 #include "app/diagram/VerticalPass.h"
 #include "app/core/ApplicationGlobals.h"
 #include "platform/vbrt/Value.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QStringList>
@@ -55,6 +57,25 @@ inline QString DocumentMake(int canvases, int boxesPerCanvas)
         lines << "&&end-routine";
     }
     return DocumentWrite(QStringLiteral("chart%1.txt").arg(canvases), lines);
+}
+
+// Opens a chart of canvases routines of about boxesPerCanvas boxes each, drawn in their windows.
+inline void ChartOpen(int canvases, int boxesPerCanvas)
+{
+    if (B.size() > 1)
+        return;
+    QStringList lines = {QStringLiteral("&&document")};
+    for (int c = 0; c < canvases; ++c) {
+        lines << QStringLiteral("&&routine") << QStringLiteral("&&text") << QStringLiteral("受注処理%1").arg(c);
+        for (int i = 0, boxes = 1; boxes + 9 <= boxesPerCanvas; ++i, boxes += 9)
+            Group(lines, i);
+        lines << QStringLiteral("&&end-routine");
+    }
+    lines << QStringLiteral("&&end-document");
+    ApplicationGlobals.DocumentName = DocumentWrite(QStringLiteral("chart-%1x%2.txt").arg(canvases).arg(boxesPerCanvas), lines);
+    PadDrawGetData(QString());
+    PadDrawRefresh(-1);
+    QCoreApplication::processEvents();
 }
 
 // Reads every routine of the chart into its own canvas.

@@ -151,12 +151,7 @@ CanvasForm::CanvasForm(QWidget* parent)
     connect(timRefresh, &QTimer::timeout, this, &CanvasForm::timRefresh_Timer);
     timRefresh->start();
 
-    SetChangedHandler([this](const QRect& twips) {
-        if (twips.isEmpty())
-            update();
-        else
-            updateTwips(twips);
-    });
+    SetChangedHandler([this](const QRect& twips) { DrawingChanged(twips); });
 }
 
 CanvasForm::~CanvasForm()
@@ -164,23 +159,30 @@ CanvasForm::~CanvasForm()
     SetChangedHandler({});
 }
 
+const ControlIndex& CanvasForm::controlIndex() const
+{
+    if (controlIndexAt_ != ControlsChanged()) {
+        controlIndex_.Build(*this);
+        controlIndexAt_ = ControlsChanged();
+    }
+    return controlIndex_;
+}
+
 CanvasHit CanvasForm::HitTest(std::int32_t x, std::int32_t y) const
 {
     const auto arrays = LabelArrays();
     CanvasHit hit;
     std::int64_t topmost = -1;
-    for (std::int32_t kind = 1; kind <= 4; ++kind) {
-        const CanvasLabelArray& labels = *arrays[kind - 1];
-        for (int i = 0; i <= labels.UBound(); ++i) {
-            if (!labels.IsLoaded(i))
-                continue;
-            const CanvasLabel& label = labels[i];
-            if (!label.Visible || !label.Enabled || label.zOrder <= topmost)
-                continue;
-            if (x >= label.Left && x < label.Left + label.Width && y >= label.Top && y < label.Top + label.Height) {
-                hit = CanvasHit{kind, static_cast<std::int16_t>(i)};
-                topmost = label.zOrder;
-            }
+    for (const IndexedControl& near : controlIndex().Near(QRect(x, y, 1, 1))) {
+        if (near.array >= ControlIndex::LabelArrays)
+            break;
+        const auto i = static_cast<std::int16_t>(near.index);
+        const CanvasLabel& label = (*arrays[static_cast<std::size_t>(near.array)])[i];
+        if (!label.Visible || !label.Enabled || label.zOrder <= topmost)
+            continue;
+        if (x >= label.Left && x < label.Left + label.Width && y >= label.Top && y < label.Top + label.Height) {
+            hit = CanvasHit{near.array + 1, i};
+            topmost = label.zOrder;
         }
     }
     return hit;
@@ -210,38 +212,12 @@ void CanvasForm::paintControls(QPainter& painter, const QRect& exposed) const
     };
     std::vector<Item> items;
 
-    for (const CanvasLabelArray* array : LabelArrays()) {
-        for (int i = 0; i <= array->UBound(); ++i) {
-            if (!array->IsLoaded(i))
-                continue;
-            const CanvasLabel& label = (*array)[i];
-            if (!label.Visible || !ControlArea(label).intersects(exposedTwips))
-                continue;
-            // The background stays unpainted: the chart beneath shows through.
-            if (label.BorderStyle == 1 && label.Width > 0 && label.Height > 0) {
-                DrawRecord frame;
-                frame.kind = DrawRecord::Kind::Rectangle;
-                frame.p1 = QPoint(label.Left, label.Top);
-                frame.p2 = QPoint(label.Left + label.Width - TwipsPerPixel, label.Top + label.Height - TwipsPerPixel);
-                frame.color = 0;
-                items.push_back({label.zOrder, frame});
-            }
-            if (!label.Caption.isEmpty()) {
-                DrawRecord caption;
-                caption.kind = DrawRecord::Kind::Text;
-                caption.p1 = QPoint(label.Left, label.Top);
-                caption.text = label.Caption;
-                caption.color = label.ForeColor;
-                caption.font = Font();
-                items.push_back({label.zOrder, caption});
-            }
-        }
-    }
-    for (const CanvasLineArray* array : LineArrays()) {
-        for (int i = 0; i <= array->UBound(); ++i) {
-            if (!array->IsLoaded(i))
-                continue;
-            const CanvasLine& line = (*array)[i];
+    const auto labels = LabelArrays();
+    const auto lines = LineArrays();
+    for (const IndexedControl& near : controlIndex().Near(exposedTwips)) {
+        const auto i = static_cast<std::int16_t>(near.index);
+        if (near.array >= ControlIndex::LabelArrays) {
+            const CanvasLine& line = (*lines[static_cast<std::size_t>(near.array - ControlIndex::LabelArrays)])[i];
             if (!line.Visible || !ControlArea(line).intersects(exposedTwips))
                 continue;
             DrawRecord stroke;
@@ -251,6 +227,28 @@ void CanvasForm::paintControls(QPainter& painter, const QRect& exposed) const
             stroke.color = line.BorderColor;
             stroke.drawWidth = line.BorderWidth;
             items.push_back({line.zOrder, stroke});
+            continue;
+        }
+        const CanvasLabel& label = (*labels[static_cast<std::size_t>(near.array)])[i];
+        if (!label.Visible || !ControlArea(label).intersects(exposedTwips))
+            continue;
+        // The background stays unpainted: the chart beneath shows through.
+        if (label.BorderStyle == 1 && label.Width > 0 && label.Height > 0) {
+            DrawRecord frame;
+            frame.kind = DrawRecord::Kind::Rectangle;
+            frame.p1 = QPoint(label.Left, label.Top);
+            frame.p2 = QPoint(label.Left + label.Width - TwipsPerPixel, label.Top + label.Height - TwipsPerPixel);
+            frame.color = 0;
+            items.push_back({label.zOrder, frame});
+        }
+        if (!label.Caption.isEmpty()) {
+            DrawRecord caption;
+            caption.kind = DrawRecord::Kind::Text;
+            caption.p1 = QPoint(label.Left, label.Top);
+            caption.text = label.Caption;
+            caption.color = label.ForeColor;
+            caption.font = Font();
+            items.push_back({label.zOrder, caption});
         }
     }
     const CanvasShape& range = shpRange[0];

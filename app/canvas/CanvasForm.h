@@ -4,6 +4,7 @@
 // (15 twips to a pixel) into a retained drawing, repaints only what is exposed, and draws
 // its label, line and shape control arrays itself over that drawing.
 
+#include "app/canvas/ControlIndex.h"
 #include "app/core/CanvasSurface.h"
 #include "app/core/DiagramRecords.h"
 
@@ -414,6 +415,8 @@ private:
 
     QWidget* frame() const;
     void paintControls(QPainter& painter, const QRect& exposed) const;
+    // The index of the visible controls, made again when a control changed since.
+    const ControlIndex& controlIndex() const;
     bool partsFrameShow(std::int16_t boxIndex, std::int16_t subIndex, const CanvasLabel* ctl, bool visibleForce);
     void hideFrame(std::int16_t boxIndex, std::int16_t subIndex);
     void lockPartsReset();
@@ -443,6 +446,8 @@ private:
     std::vector<LockPartsRecord> lockPartsList_;
     // The parts in lockPartsList_, by kind and index, so that none is listed twice.
     std::unordered_set<std::int32_t> listedParts_;
+    mutable ControlIndex controlIndex_;
+    mutable std::uint64_t controlIndexAt_ = UINT64_MAX;
 };
 
 // The canvas window of a slot, or none.

@@ -201,8 +201,36 @@ void CanvasSurface::updateTwips(const QRect& twips)
                  QPoint(ToPixels(twips.right()) + 1, ToPixels(twips.bottom()) + 1)));
 }
 
+void CanvasSurface::DrawingChanged(const QRect& twips)
+{
+    if (gathering_ > 0) {
+        if (twips.isEmpty())
+            gatheredAll_ = true;
+        else
+            gathered_ |= twips;
+        return;
+    }
+    if (twips.isEmpty())
+        update();
+    else
+        updateTwips(twips);
+}
+
+void CanvasSurface::ChangesFlush()
+{
+    if (gathering_ == 0 || --gathering_ > 0)
+        return;
+    const QRect area = gatheredAll_ ? QRect() : gathered_;
+    const bool any = gatheredAll_ || !gathered_.isEmpty();
+    gathered_ = QRect();
+    gatheredAll_ = false;
+    if (any)
+        DrawingChanged(area);
+}
+
 void CanvasSurface::ControlTouched(const QRect& before, std::function<QRect()> after)
 {
+    ++controlsChanged_;
     updateTwips(before);
     if (!after || touchedAll_)
         return;
@@ -220,6 +248,8 @@ void CanvasSurface::ControlTouched(const QRect& before, std::function<QRect()> a
 
 void CanvasSurface::flushTouched()
 {
+    // A caller may keep writing through the element it was given until this runs.
+    ++controlsChanged_;
     if (touchedAll_) {
         touchedAll_ = false;
         update();

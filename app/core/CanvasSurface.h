@@ -223,7 +223,17 @@ public:
     // Repaints the area a control covers, in twips: at once for where it is now, and once more
     // after the caller's writes for where it has moved to.
     void ControlTouched(const QRect& before, std::function<QRect()> after);
+    // Counts the writes to controls (and their repaints once done): an index of the controls
+    // made at one count is good as long as the count stays.
+    std::uint64_t ControlsChanged() const { return controlsChanged_; }
     std::int64_t NextZOrder() { return nextZOrder_++; }
+
+    // While a whole chart is drawn, the changes of its drawing are gathered and repainted once
+    // when the last gathering ends (they nest).
+    void ChangesGather() { ++gathering_; }
+    void ChangesFlush();
+    // A change of the drawing: twips, or an empty rectangle for everything.
+    void DrawingChanged(const QRect& twips);
 
     // Paint state, readable for the shell and tests.
     bool PaintPending() const { return paintPending_; }
@@ -244,6 +254,10 @@ private:
     static constexpr std::size_t MaxTouchedAreas = 4096;
     std::vector<std::function<QRect()>> touched_;
     bool touchedAll_ = false;
+    std::uint64_t controlsChanged_ = 0;
+    int gathering_ = 0;
+    QRect gathered_;
+    bool gatheredAll_ = false;
 };
 
 } // namespace vellumora

@@ -25,6 +25,7 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 
 #include <algorithm>
 #include <limits>
@@ -213,7 +214,20 @@ void PadDrawRefresh(std::int16_t canvas)
 
 void PadDrawRepaint(std::int16_t canvas)
 {
-    CanvasAt(canvas, "PadDrawRepaint");
+    // One repaint for the whole chart, not one for every line and text drawn.
+    struct Gathered {
+        QPointer<CanvasSurface> form;
+        explicit Gathered(CanvasSurface* f) : form(f)
+        {
+            if (form)
+                form->ChangesGather();
+        }
+        ~Gathered()
+        {
+            if (form)
+                form->ChangesFlush();
+        }
+    } gathered(CanvasAt(canvas, "PadDrawRepaint").form.data());
     CanvasPartsArrange(canvas, SubRecord::Default);
     DebugBoxList(canvas, 5, -1, 0);
     PrinterDocEnd();

@@ -11,7 +11,6 @@
 #include <QFile>
 
 #include <algorithm>
-#include <iterator>
 #include <vector>
 
 namespace vellumora {
@@ -98,9 +97,12 @@ void MaskAdd(double left, double top, double width, double height)
 
 bool NumericField(const QString& field, std::int32_t& value)
 {
-    if (field.size() >= 10 || !vbrt::IsNumeric(field))
+    if (field.size() >= 10)
         return false;
-    value = vbrt::CLng(vbrt::CDbl(field));
+    const std::optional<double> number = vbrt::Numeric(field);
+    if (!number)
+        return false;
+    value = vbrt::CLng(*number);
     return true;
 }
 
@@ -113,7 +115,7 @@ bool NumericField(const QString& field, std::int32_t& value)
 // The rest of a numeric field as a double: a size or a radius keeps its fraction.
 double DecimalField(const QString& field)
 {
-    return vbrt::IsNumeric(field) ? vbrt::CDbl(field) : 0.0;
+    return vbrt::Numeric(field).value_or(0.0);
 }
 
 } // namespace
@@ -125,6 +127,16 @@ void ImageBookStart()
     ImageOriginX = 0;
     ImageOriginY = 0;
     ImageObjectCount = 0;
+}
+
+void ImageBookStream(std::int32_t mode)
+{
+    if (!ImageBook)
+        vbrt::RaiseNumber(vbrt::ErrorNumber::ObjectVariableNotSet, QStringLiteral("ImageBookStream"));
+    if (mode == ImageOutput::Pdf)
+        ImageBook->StreamTo(report::PdfStream(RS.pdfPath, ImageBook->title));
+    else if (mode == ImageOutput::Print)
+        ImageBook->StreamTo(report::PrintStream(ImageBook->title));
 }
 
 void ImagePageStart(std::int16_t page)
@@ -290,9 +302,8 @@ void ImagePageAppend()
     page.Run();
     if (!ImageBook)
         vbrt::RaiseNumber(vbrt::ErrorNumber::ObjectVariableNotSet, QStringLiteral("ImagePageAppend"));
-    std::vector<report::Page>& finished = page.Pages();
-    ImageBook->Pages().insert(ImageBook->Pages().end(), std::make_move_iterator(finished.begin()),
-                              std::make_move_iterator(finished.end()));
+    for (report::Page& finished : page.Pages())
+        ImageBook->PageAdd(std::move(finished));
     ImagePage.reset();
 }
 
@@ -303,7 +314,7 @@ void ImageBookOutput(std::int32_t mode)
         ~Release() { ImageBook.reset(); }
     } release;
 
-    if (!ImageBook || ImageBook->Pages().empty()) {
+    if (!ImageBook || ImageBook->PageCount() == 0) {
         InformationMessageBox(QStringLiteral("出力する情報がありません。"));
         return;
     }
@@ -313,10 +324,16 @@ void ImageBookOutput(std::int32_t mode)
         report::Preview(*ImageBook, MainWindow() ? MainWindow()->window() : nullptr);
         break;
     case ImageOutput::Print:
-        report::Print(*ImageBook);
+        if (ImageBook->Streaming())
+            ImageBook->StreamFinish();
+        else
+            report::Print(*ImageBook);
         break;
     case ImageOutput::Pdf:
-        report::ExportPdf(*ImageBook, RS.pdfPath);
+        if (ImageBook->Streaming())
+            ImageBook->StreamFinish();
+        else
+            report::ExportPdf(*ImageBook, RS.pdfPath);
         break;
     default:
         break;

@@ -38,6 +38,9 @@ constexpr std::int32_t Pdf = 3;
 } // namespace ImageOutput
 
 void ImageBookStart();
+// Pages appended from now on go straight to the printer or the PDF file of the mode as they are
+// made (a preview keeps them all); ImageBookOutput completes the output.
+void ImageBookStream(std::int32_t mode);
 void ImagePageStart(std::int16_t page);
 // Reads one draw work file into the page being built, offset by the origin.
 void ImageFileDraw(const QString& path);

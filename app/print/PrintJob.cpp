@@ -103,9 +103,10 @@ bool PadPrintRun(const std::vector<std::int16_t>& canvasList)
     return false;
 }
 
-void PrintPagesRender()
+void PrintPagesRender(std::int32_t mode)
 {
     ImageBookStart();
+    ImageBookStream(mode);
     for (int page = 1; page <= RW.pageCount; ++page) {
         ImageOriginX = 0;
         ImageOriginY = 0;
@@ -125,7 +126,7 @@ void PrintPagesRender()
 
 void PrintPagesOutput(std::int32_t mode, QWidget* printDialog)
 {
-    PrintPagesRender();
+    PrintPagesRender(mode);
     // The preview window stands alone.
     if (printDialog)
         printDialog->hide();

@@ -23,8 +23,9 @@ bool PadPrintRun(const std::vector<std::int16_t>& canvasList);
 // The output half (1 preview, 2 print, 3 PDF to RS.pdfPath); the dialog that started the job is
 // hidden before the output is delivered. The job's work is cleared also when the output fails.
 std::int16_t PrintOutputExecute(std::int32_t mode, QWidget* printDialog = nullptr);
-// Renders every page of the job from its draw work files into a new book.
-void PrintPagesRender();
+// Renders every page of the job from its draw work files into a new book, which keeps them (mode
+// 0 or preview) or paints each on the printer or into the PDF file as it is made.
+void PrintPagesRender(std::int32_t mode = 0);
 // Renders every page of the job into the book and delivers it.
 void PrintPagesOutput(std::int32_t mode, QWidget* printDialog = nullptr);
 

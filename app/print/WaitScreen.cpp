@@ -27,7 +27,9 @@ namespace {
 // The bar of the progress control counts to 32767 at most; longer jobs are scaled into it.
 constexpr std::int32_t BarLimit = 32767;
 
-// How long a long stage of the job may run before a press of Cancel is let through.
+// How long the job may run before a press of Cancel is let through and the dialog shows how far
+// it has come. Showing every box would cost more than the layout itself: a label's text and a
+// repaint each time.
 constexpr qint64 YieldMilliseconds = 20;
 
 } // namespace
@@ -72,6 +74,9 @@ void WaitScreen::ProgressPrepare(const std::vector<std::int16_t>& canvasNo)
     progressPosition = 0;
     progressMessage.clear();
     cancelRequested = false;
+    // The first progress of a job is shown at once.
+    sinceEvents_.invalidate();
+    sinceShown_.invalidate();
     prbWaitScreen->setRange(0, std::max(1, std::min(progressMaximum, BarLimit)));
     prbWaitScreen->setValue(0);
 }
@@ -120,6 +125,7 @@ void WaitScreen::Form_Activate()
         cancelRequested = true;
     }
     PrintProgressSet({});
+    ProgressDisplay();
     unsetCursor();
     // A job that stopped, failed or was cancelled leaves nothing behind: no work record and no
     // draw work file.
@@ -152,7 +158,7 @@ bool WaitScreen::CanvasProgress(bool boxesDone, std::int16_t step)
         progressPosition = std::max(progressPosition, at);
         progressMessage = QString::number(at) + QStringLiteral(" / ") + QString::number(progressMaximum);
     }
-    ProgressShow();
+    ProgressShow(boxesDone);
     return cancelRequested;
 }
 
@@ -162,31 +168,49 @@ bool WaitScreen::OtherBoxProgress(std::int16_t otherBoxStep) { return CanvasProg
 
 bool WaitScreen::ProgressYield()
 {
-    if (sinceEvents_.elapsed() >= YieldMilliseconds) {
-        QCoreApplication::processEvents();
-        sinceEvents_.restart();
-    }
+    if (Due(sinceEvents_))
+        EventsRun();
     return cancelRequested;
+}
+
+bool WaitScreen::Due(const QElapsedTimer& since)
+{
+    return !since.isValid() || since.elapsed() >= YieldMilliseconds;
+}
+
+void WaitScreen::EventsRun()
+{
+    // The dialog repaints and a press of Cancel is seen: the job runs on this thread.
+    QCoreApplication::processEvents();
+    sinceEvents_.start();
 }
 
 bool WaitScreen::AfterProgress()
 {
     progressPosition = progressMaximum;
     progressMessage.clear();
-    ProgressShow();
+    ProgressShow(true);
     return cancelRequested;
 }
 
-void WaitScreen::ProgressShow()
+void WaitScreen::ProgressShow(bool stage)
+{
+    if (!stage && !Due(sinceEvents_))
+        return;
+    if (Due(sinceShown_)) {
+        ProgressDisplay();
+        sinceShown_.start();
+    }
+    EventsRun();
+}
+
+void WaitScreen::ProgressDisplay()
 {
     lblProgressMessage->setText(progressMessage);
     if (progressMaximum <= BarLimit)
         prbWaitScreen->setValue(progressPosition);
     else
         prbWaitScreen->setValue(platform::vbrt::CInt(double(BarLimit) / progressMaximum * progressPosition));
-    // The dialog repaints and a press of Cancel is seen: the job runs on this thread.
-    QCoreApplication::processEvents();
-    sinceEvents_.restart();
 }
 
 void WaitScreen::cmdCancel_Click()

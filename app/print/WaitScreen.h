@@ -60,7 +60,13 @@ protected:
 
 private:
     void Form_Activate();
-    void ProgressShow();
+    // Runs the window events at every stage of a canvas and, between them, when the last run is
+    // long enough ago; shows the progress when it was last shown long enough ago.
+    void ProgressShow(bool stage);
+    // Puts the progress into the label and the bar.
+    void ProgressDisplay();
+    static bool Due(const QElapsedTimer& since);
+    void EventsRun();
     // Progress within the canvas being laid out: a box's number, or a stage after all its boxes.
     bool CanvasProgress(bool boxesDone, std::int16_t step);
     // The list position of the canvas being laid out, or -1.
@@ -74,6 +80,7 @@ private:
     bool cancelRequested = false;
     bool running_ = false;
     QElapsedTimer sinceEvents_;
+    QElapsedTimer sinceShown_;
 };
 
 } // namespace vellumora

@@ -185,6 +185,7 @@ void RetainedDrawing::Cls()
 {
     DrawingTarget::Cls();
     records_.clear();
+    bands_.clear();
     if (changed_)
         changed_(QRect());
 }
@@ -200,6 +201,7 @@ void RetainedDrawing::Emit(DrawRecord record)
 {
     const QRect bounds = record.bounds;
     records_.push_back(std::move(record));
+    BandsAdd(int(records_.size()) - 1);
     if (changed_)
         changed_(bounds);
 }
@@ -213,11 +215,39 @@ void RetainedDrawing::Render(QPainter& painter, const QRect& exposedPixels) cons
     const QRect exposedTwips(exposedPixels.x() * TwipsPerPixel, exposedPixels.y() * TwipsPerPixel,
                              exposedPixels.width() * TwipsPerPixel, exposedPixels.height() * TwipsPerPixel);
     painter.scale(1.0 / TwipsPerPixel, 1.0 / TwipsPerPixel);
-    for (const DrawRecord& record : records_) {
-        if (record.bounds.intersects(exposedTwips))
-            PaintRecord(painter, record);
-    }
+    // Records are painted in the order they were drawn: a later one lies over an earlier one.
+    std::vector<int> near;
+    const int first = BandOf(exposedTwips.top());
+    const int last = std::min(int(bands_.size()) - 1, BandOf(exposedTwips.bottom()));
+    for (int band = first; band <= last; ++band)
+        for (const int r : bands_[std::size_t(band)])
+            if (records_[std::size_t(r)].bounds.intersects(exposedTwips))
+                near.push_back(r);
+    std::sort(near.begin(), near.end());
+    near.erase(std::unique(near.begin(), near.end()), near.end());
+    for (const int r : near)
+        PaintRecord(painter, records_[std::size_t(r)]);
     painter.restore();
+}
+
+int RetainedDrawing::BandOf(int y)
+{
+    // Far beyond the largest window: one band holds the rest.
+    constexpr int LastBand = 4095;
+    return std::clamp(y / BandTwips, 0, LastBand);
+}
+
+void RetainedDrawing::BandsAdd(int record)
+{
+    const QRect& bounds = records_[std::size_t(record)].bounds;
+    if (bounds.isEmpty())
+        return;
+    const int first = BandOf(bounds.top());
+    const int last = BandOf(bounds.bottom());
+    if (int(bands_.size()) <= last)
+        bands_.resize(std::size_t(last) + 1);
+    for (int band = first; band <= last; ++band)
+        bands_[std::size_t(band)].push_back(record);
 }
 
 void PaintRecord(QPainter& painter, const DrawRecord& record)

@@ -161,7 +161,15 @@ protected:
     void Emit(DrawRecord record) override;
 
 private:
+    // The records whose bounds meet a band of rows, so that a paint visits only the records near
+    // its rectangle; kept as records are added.
+    static constexpr int BandTwips = 4800;
+    // The band of a row; rows above the first band or below the last lie in it.
+    static int BandOf(int y);
+    void BandsAdd(int record);
+
     std::vector<DrawRecord> records_;
+    std::vector<std::vector<int>> bands_;
     std::function<void(const QRect&)> changed_;
 };
 

@@ -26,6 +26,8 @@
 #include <algorithm>
 #include <exception>
 
+#include <malloc.h>
+
 namespace platform::report {
 
 namespace {
@@ -116,6 +118,19 @@ void PaintControl(QPainter& painter, const Control& c)
     }
 }
 
+// The PDF writer compresses every page through buffers of a few hundred kilobytes that it takes
+// and frees again. By default the C library hands such blocks back to the system at once and
+// faults them in anew for the next page, which costs more than the compression itself: keep them.
+void PageBuffersKeep()
+{
+    static const bool kept = [] {
+        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 128 * 1024 * 1024);
+        return true;
+    }();
+    (void)kept;
+}
+
 void Offset(Control& c, double dx, double dy)
 {
     c.x1 += dx;
@@ -124,6 +139,158 @@ void Offset(Control& c, double dx, double dy)
     c.y2 += dy;
     c.left += dx;
     c.top += dy;
+}
+
+// Paints pages on a paged device, one device page each, scaled from twips to its resolution;
+// painting begins at the first page.
+class DevicePainter {
+public:
+    DevicePainter(QPagedPaintDevice& device, QString source) : device_(device), source_(std::move(source)) {}
+
+    void Paint(const Page& page)
+    {
+        if (pages_ == 0) {
+            PageBuffersKeep();
+            device_.setPageLayout(LayoutOf(page.setup));
+            if (!painter_.begin(&device_))
+                vbrt::Raise(source_, QStringLiteral("印刷を開始できません。"));
+        } else if (!device_.newPage()) {
+            painter_.end();
+            vbrt::Raise(source_, QStringLiteral("印刷を続けられません。"));
+        }
+        ++pages_;
+        painter_.resetTransform();
+        painter_.scale(device_.logicalDpiX() / 1440.0, device_.logicalDpiY() / 1440.0);
+        PaintPage(painter_, page);
+    }
+
+    // A device that was never begun is begun now, so that an empty output still ends as before.
+    void Finish()
+    {
+        if (pages_ == 0 && !painter_.begin(&device_))
+            vbrt::Raise(source_, QStringLiteral("印刷を開始できません。"));
+        if (!painter_.end())
+            vbrt::Raise(source_, QStringLiteral("印刷を完了できません。"));
+    }
+
+    bool Active() const { return painter_.isActive(); }
+
+private:
+    QPagedPaintDevice& device_;
+    QString source_;
+    QPainter painter_;
+    std::size_t pages_ = 0;
+};
+
+// A stream whose device is opened by its first page, or by Finish when there was none.
+class DevicePageStream : public PageStream {
+public:
+    void Paint(const Page& page) override { Painter().Paint(page); }
+
+protected:
+    virtual DevicePainter& Painter() = 0;
+};
+
+// Written beside the target and put in place at the end: a failed output leaves no partial file
+// under the name, and a file already there stays whole.
+class PdfPageStream : public DevicePageStream {
+public:
+    PdfPageStream(const QString& path, const QString& title) : path_(path), title_(title) {}
+
+    void Finish() override
+    {
+        Painter().Finish();
+        painter_.reset();
+        writer_.reset();
+        if (!file_->commit())
+            vbrt::RaiseNumber(vbrt::ErrorNumber::PathFileAccessError, Source(), path_);
+        writing_.reset();
+    }
+
+private:
+    static QString Source() { return QStringLiteral("ExportPdf"); }
+
+    DevicePainter& Painter() override
+    {
+        if (painter_)
+            return *painter_;
+        writing_ = std::make_unique<platform::system::WriteInProgress>();
+        file_ = std::make_unique<QSaveFile>(path_);
+        if (!file_->open(QIODevice::WriteOnly)) {
+            const bool folderMissing = !QFileInfo(path_).absoluteDir().exists();
+            vbrt::RaiseNumber(folderMissing ? vbrt::ErrorNumber::PathNotFound : vbrt::ErrorNumber::PathFileAccessError,
+                              Source(), path_);
+        }
+        writer_ = std::make_unique<QPdfWriter>(file_.get());
+        writer_->setResolution(1440);
+        writer_->setTitle(title_);
+        writer_->setCreator(QStringLiteral("Vellumora"));
+        painter_ = std::make_unique<DevicePainter>(*writer_, Source());
+        return *painter_;
+    }
+
+    QString path_;
+    QString title_;
+    // Destroyed painter first, file last; a file never committed is discarded. An end forced from
+    // outside waits while the file is open.
+    std::unique_ptr<platform::system::WriteInProgress> writing_;
+    std::unique_ptr<QSaveFile> file_;
+    std::unique_ptr<QPdfWriter> writer_;
+    std::unique_ptr<DevicePainter> painter_;
+};
+
+class PrinterPageStream : public DevicePageStream {
+public:
+    explicit PrinterPageStream(const QString& title) : title_(title) {}
+
+    ~PrinterPageStream() override
+    {
+        // A job left unfinished is not sent to the printer.
+        if (printer_ && painter_ && painter_->Active())
+            printer_->abort();
+    }
+
+    void Finish() override { Painter().Finish(); }
+
+private:
+    static QString Source() { return QStringLiteral("Print"); }
+
+    DevicePainter& Painter() override
+    {
+        if (painter_)
+            return *painter_;
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        if (!gPrintToFile.isEmpty()) {
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(gPrintToFile);
+        } else {
+            // Without a printer Qt would quietly write a PDF with no name; that prints nothing.
+            const QString name = gPrinterLookup ? gPrinterLookup() : QPrinterInfo::defaultPrinterName();
+            if (name.isEmpty())
+                vbrt::Raise(Source(), QStringLiteral("ﾌﾟﾘﾝﾀｰがｲﾝｽﾄｰﾙされていません。"));
+            printer->setOutputFormat(QPrinter::NativeFormat);
+            printer->setPrinterName(name);
+            if (!printer->isValid() || printer->outputFormat() != QPrinter::NativeFormat)
+                vbrt::Raise(Source(), QStringLiteral("ﾌﾟﾘﾝﾀｰ %1 を使用できません。").arg(name));
+        }
+        printer->setFullPage(true);
+        printer->setDocName(title_);
+        printer_ = std::move(printer);
+        painter_ = std::make_unique<DevicePainter>(*printer_, Source());
+        return *painter_;
+    }
+
+    QString title_;
+    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<DevicePainter> painter_;
+};
+
+// Paints the kept pages of a book on the stream and completes it.
+void Deliver(PageStream& stream, const Report& book)
+{
+    for (const Page& page : book.Pages())
+        stream.Paint(page);
+    stream.Finish();
 }
 
 // The preview window: the pages painted by the page routine on a preview printer, a tool bar to
@@ -269,24 +436,10 @@ void PaintPage(QPainter& painter, const Page& page)
 
 void PaintPages(QPagedPaintDevice& device, const std::vector<Page>& pages, const QString& source)
 {
-    if (!pages.empty())
-        device.setPageLayout(LayoutOf(pages.front().setup));
-    QPainter painter;
-    if (!painter.begin(&device))
-        vbrt::Raise(source, QStringLiteral("印刷を開始できません。"));
-    const double scaleX = device.logicalDpiX() / 1440.0;
-    const double scaleY = device.logicalDpiY() / 1440.0;
-    for (std::size_t i = 0; i < pages.size(); ++i) {
-        if (i > 0 && !device.newPage()) {
-            painter.end();
-            vbrt::Raise(source, QStringLiteral("印刷を続けられません。"));
-        }
-        painter.resetTransform();
-        painter.scale(scaleX, scaleY);
-        PaintPage(painter, pages[i]);
-    }
-    if (!painter.end())
-        vbrt::Raise(source, QStringLiteral("印刷を完了できません。"));
+    DevicePainter painter(device, source);
+    for (const Page& page : pages)
+        painter.Paint(page);
+    painter.Finish();
 }
 
 void Print(const Report& book)
@@ -295,47 +448,40 @@ void Print(const Report& book)
         gRecorder(Delivery::Print, book);
         return;
     }
-    const QString source = QStringLiteral("Print");
-    QPrinter printer(QPrinter::HighResolution);
-    if (!gPrintToFile.isEmpty()) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(gPrintToFile);
-    } else {
-        // Without a printer Qt would quietly write a PDF with no name; that prints nothing.
-        const QString name = gPrinterLookup ? gPrinterLookup() : QPrinterInfo::defaultPrinterName();
-        if (name.isEmpty())
-            vbrt::Raise(source, QStringLiteral("ﾌﾟﾘﾝﾀｰがｲﾝｽﾄｰﾙされていません。"));
-        printer.setOutputFormat(QPrinter::NativeFormat);
-        printer.setPrinterName(name);
-        if (!printer.isValid() || printer.outputFormat() != QPrinter::NativeFormat)
-            vbrt::Raise(source, QStringLiteral("ﾌﾟﾘﾝﾀｰ %1 を使用できません。").arg(name));
-    }
-    printer.setFullPage(true);
-    printer.setDocName(book.title);
-    PaintPages(printer, book.Pages(), source);
+    Deliver(*PrintStream(book.title), book);
 }
 
 void ExportPdf(const Report& book, const QString& path)
 {
-    const QString source = QStringLiteral("ExportPdf");
-    const platform::system::WriteInProgress writing;
-    // Written beside the target and put in place at the end: a failed output leaves no partial
-    // file under the name, and a file already there stays whole.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        const bool folderMissing = !QFileInfo(path).absoluteDir().exists();
-        vbrt::RaiseNumber(folderMissing ? vbrt::ErrorNumber::PathNotFound : vbrt::ErrorNumber::PathFileAccessError,
-                          source, path);
+    Deliver(*PdfStream(path, book.title), book);
+}
+
+void Report::PageAdd(Page page)
+{
+    if (!stream_.stream) {
+        pages_.push_back(std::move(page));
+        return;
     }
-    {
-        QPdfWriter writer(&file);
-        writer.setResolution(1440);
-        writer.setTitle(book.title);
-        writer.setCreator(QStringLiteral("Vellumora"));
-        PaintPages(writer, book.Pages(), source);
-    }
-    if (!file.commit())
-        vbrt::RaiseNumber(vbrt::ErrorNumber::PathFileAccessError, source, path);
+    stream_.stream->Paint(page);
+    ++stream_.streamed;
+}
+
+void Report::StreamFinish()
+{
+    if (stream_.stream)
+        stream_.stream->Finish();
+}
+
+std::unique_ptr<PageStream> PdfStream(const QString& path, const QString& title)
+{
+    return std::make_unique<PdfPageStream>(path, title);
+}
+
+std::unique_ptr<PageStream> PrintStream(const QString& title)
+{
+    if (gRecorder)
+        return nullptr;
+    return std::make_unique<PrinterPageStream>(title);
 }
 
 std::unique_ptr<QDialog> CreatePreviewDialog(const Report& book, QWidget* parent)

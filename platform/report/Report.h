@@ -96,6 +96,23 @@ struct Page {
     std::vector<Control> controls;
 };
 
+// Paints pages one by one on a PDF file or the printer as they are made, so that a long book is
+// never held whole. The file or the printer is opened at the first page; Finish completes the
+// output. A stream dropped before Finish leaves nothing: no file under the name, no print job.
+class PageStream {
+public:
+    virtual ~PageStream() = default;
+    // Raises when painting cannot begin or go on.
+    virtual void Paint(const Page& page) = 0;
+    virtual void Finish() = 0;
+};
+
+// A stream into the PDF file at path (1440 dpi, no margins, the title as the document title).
+std::unique_ptr<PageStream> PdfStream(const QString& path, const QString& title);
+// A stream to the system's default printer, full page, without a dialog; none while a delivery
+// recorder is set, which is handed the book whole.
+std::unique_ptr<PageStream> PrintStream(const QString& title);
+
 class Report {
 public:
     PageSetup setup;
@@ -109,8 +126,35 @@ public:
     std::vector<Page>& Pages() { return pages_; }
     const std::vector<Page>& Pages() const { return pages_; }
 
+    // From now on the pages added are painted on the stream instead of being kept.
+    void StreamTo(std::unique_ptr<PageStream> stream) { stream_.stream = std::move(stream); }
+    bool Streaming() const { return stream_.stream != nullptr; }
+    // Keeps the page, or paints it when the report streams.
+    void PageAdd(Page page);
+    // The pages kept and streamed.
+    std::size_t PageCount() const { return pages_.size() + stream_.streamed; }
+    // Completes the output of a streaming report.
+    void StreamFinish();
+
 private:
+    // A copy of a report holds the pages kept, and neither the stream nor what went into it.
+    struct StreamSlot {
+        std::unique_ptr<PageStream> stream;
+        std::size_t streamed = 0;
+        StreamSlot() = default;
+        StreamSlot(const StreamSlot&) {}
+        StreamSlot& operator=(const StreamSlot&)
+        {
+            stream.reset();
+            streamed = 0;
+            return *this;
+        }
+        StreamSlot(StreamSlot&&) = default;
+        StreamSlot& operator=(StreamSlot&&) = default;
+    };
+
     std::vector<Page> pages_;
+    StreamSlot stream_;
 };
 
 // Paper in twips as oriented.

@@ -32,6 +32,16 @@ bool IsAsciiDigit(QChar c)
 // the process locale (a decimal comma) never changes what counts as a number.
 std::optional<double> ParseNumber(const QString& text)
 {
+    // Most numbers read back are plain whole numbers: those need none of the copies below.
+    if (const qsizetype n = text.size(); n > 0 && n <= 16) {
+        const qsizetype sign = text[0] == QLatin1Char('-') ? 1 : 0;
+        std::int64_t whole = 0;
+        qsizetype i = sign;
+        while (i < n && IsAsciiDigit(text[i]))
+            whole = whole * 10 + (text[i++].unicode() - u'0');
+        if (i == n && n > sign)
+            return sign ? -double(whole) : double(whole);
+    }
     const QString t = Trim(text);
     const qsizetype n = t.size();
     qsizetype i = 0;
@@ -157,6 +167,11 @@ T NarrowWhole(const QVariant& value, const QString& source)
 bool IsNumeric(const QString& text)
 {
     return ParseNumber(text).has_value();
+}
+
+std::optional<double> Numeric(const QString& text)
+{
+    return ParseNumber(text);
 }
 
 double CDbl(const QString& text)

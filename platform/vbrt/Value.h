@@ -7,6 +7,7 @@
 #include <QVariant>
 
 #include <cstdint>
+#include <optional>
 
 namespace platform::vbrt {
 
@@ -17,6 +18,8 @@ bool IsNumeric(const QString& text);
 
 // The number a numeric text stands for; raises 13 (type mismatch) for any other text.
 double CDbl(const QString& text);
+// The number of a numeric text, nothing for any other: IsNumeric and CDbl in one reading.
+std::optional<double> Numeric(const QString& text);
 
 // Rounds to the nearest whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
 double RoundHalfEven(double value);

@@ -254,4 +254,37 @@ TEST_F(GraphicsDrawing, RenderPaintsOnlyTheExposedRectangleInTheBackColour)
     EXPECT_EQ(image.pixelColor(70, 70), QColor(Qt::green)) << "outside the exposed area nothing is painted";
 }
 
+TEST_F(GraphicsDrawing, AFarPartOfATallDrawingPaintsItsRecordsInTheOrderDrawn)
+{
+    // A blue line down the whole drawing, then red lines across it, far apart.
+    drawing.Line(750, 0, 750, 9000000, kBlue);
+    for (int y : {300000, 4000000})
+        drawing.Line(0, y, 1500, y, kRed);
+    struct Row {
+        const char* why;
+        int top;  // pixels
+    };
+    const Row rows[] = {{"a screen far down", 20000 - 50}, {"far below the largest window", 4000000 / 15 - 50}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        QImage image(100, 100, QImage::Format_RGB32);
+        image.fill(Qt::green);
+        QPainter painter(&image);
+        painter.translate(0, -row.top);
+        drawing.Render(painter, QRect(0, row.top, 100, 100));
+        painter.end();
+        EXPECT_TRUE(IsRed(image, 50, 50)) << "the line drawn later lies over the earlier one";
+        EXPECT_TRUE(IsRed(image, 10, 50));
+        EXPECT_EQ(image.pixelColor(50, 70).blue(), 255);
+    }
+    drawing.Cls();
+    drawing.Line(0, 150, 1500, 150, kRed);
+    QImage image(100, 100, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.translate(0, -(20000 - 50));
+    drawing.Render(painter, QRect(0, 20000 - 50, 100, 100));
+    painter.end();
+    EXPECT_EQ(image.pixelColor(50, 50), QColor(Qt::white)) << "cleared: nothing of the old drawing is left";
+}
+
 } // namespace

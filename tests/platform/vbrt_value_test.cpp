@@ -38,10 +38,15 @@ TEST(VbValue, NumericTextAndItsValue)
         {"tab is no blank", "\t3", false, 0},
         {"too large for a double", "1e400", false, 0},
         {"decimal comma", "2,5", false, 0},
+        {"leading zeros", "-007", true, -7},
+        {"sixteen digits", "9007199254740993", true, 9007199254740992.0},
+        {"twenty digits", "12345678901234567890", true, 12345678901234567890.0},
+        {"sign after digits", "12-", false, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
         EXPECT_EQ(IsNumeric(row.text), row.numeric);
+        EXPECT_EQ(Numeric(row.text).has_value(), row.numeric);
         if (row.numeric)
             EXPECT_DOUBLE_EQ(CDbl(row.text), row.value);
         else

@@ -267,6 +267,46 @@ TEST_F(CanvasFormTest, HitTestFindsTheTopmostVisibleEnabledLabel)
     EXPECT_EQ(form.HitTest(100, 100), (CanvasHit{0, -1}));
 }
 
+TEST_F(CanvasFormTest, HitTestFindsLabelsAcrossALargeCanvasAndWhereverTheyMove)
+{
+    // Box labels 1 to 2000 on a grid far larger than a screen, 3000 twips apart.
+    constexpr int Columns = 40;
+    const auto at = [](int n) { return QPoint((n - 1) % Columns * 3000, (n - 1) / Columns * 3000); };
+    for (int n = 1; n <= 2000; ++n) {
+        const auto i = static_cast<std::int16_t>(n);
+        form.lblBox.Load(i);
+        CanvasLabel& label = form.lblBox[i];
+        label.Left = at(n).x(), label.Top = at(n).y(), label.Width = 2000, label.Height = 1000;
+        label.Visible = true;
+    }
+    struct Row {
+        const char* why;
+        QPoint point;
+        CanvasHit hit;
+    };
+    const Row rows[] = {
+        {"the first label", at(1) + QPoint(10, 10), {1, 1}},
+        {"a label in the middle", at(1041) + QPoint(1999, 999), {1, 1041}},
+        {"the last label", at(2000) + QPoint(500, 500), {1, 2000}},
+        {"between two labels", at(1041) + QPoint(2500, 500), {0, -1}},
+        {"beyond every label", QPoint(500000, 500000), {0, -1}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        EXPECT_EQ(form.HitTest(row.point.x(), row.point.y()), row.hit);
+    }
+
+    form.lblBox[7].Left = 400000;
+    EXPECT_EQ(form.HitTest(400010, at(7).y() + 10), (CanvasHit{1, 7})) << "found where it went";
+    EXPECT_EQ(form.HitTest(at(7).x() + 10, at(7).y() + 10), (CanvasHit{0, -1})) << "and no longer where it was";
+    form.lblBox.Unload(8);
+    EXPECT_EQ(form.HitTest(at(8).x() + 10, at(8).y() + 10), (CanvasHit{0, -1})) << "unloaded";
+    form.lblLine.Load(1);
+    CanvasLabel& line = form.lblLine[1];
+    line.Left = at(9).x(), line.Top = at(9).y(), line.Width = 100, line.Height = 100, line.Visible = true;
+    EXPECT_EQ(form.HitTest(at(9).x() + 10, at(9).y() + 10), (CanvasHit{2, 1})) << "loaded later, on top";
+}
+
 TEST_F(CanvasFormTest, PartsLockFramesTogglesAndClears)
 {
     for (std::int16_t n : {1, 2}) {

@@ -1,5 +1,6 @@
 #include "print_render_support.h"
 
+#include "app/print/PrintJob.h"
 #include "platform/msgbox/MsgBox.h"
 #include "platform/vbrt/Error.h"
 #include "support/PdfTools.h"
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QImage>
 #include <QPainter>
+#include <QFileInfo>
 
 using namespace printrender_test;
 using platform::report::Control;
@@ -341,6 +343,45 @@ TEST_F(ImagePrintChart, PrintingThroughThePrinterGivesTheSamePagesAsThePdf)
     ImageBookOutput(ImageOutput::Pdf);
     EXPECT_EQ(testsupport::PdfInfoRead(path(QStringLiteral("printed.pdf"))).pages, 2);
     EXPECT_EQ(testsupport::PdfText(path(QStringLiteral("printed.pdf"))), testsupport::PdfText(RS.pdfPath));
+}
+
+TEST_F(ImagePrintChart, PagesPaintedAsTheyAreMadeGiveTheSameFileAsAKeptBook)
+{
+    Build();
+    platform::report::SetDeliveryRecorder(nullptr);
+    platform::report::SetPrintToFile(path(QStringLiteral("printed.pdf")));
+    RS.pdfPath = path(QStringLiteral("kept.pdf"));
+    ImageBookOutput(ImageOutput::Pdf);
+    const QString kept = testsupport::PdfText(RS.pdfPath);
+    ASSERT_FALSE(kept.isEmpty());
+
+    struct Row {
+        const char* why;
+        std::int32_t mode;
+        QString file;
+        bool placedAtTheEnd;
+    };
+    const Row rows[] = {
+        {"into the PDF file", ImageOutput::Pdf, path(QStringLiteral("streamed.pdf")), true},
+        {"through the printer", ImageOutput::Print, path(QStringLiteral("printed.pdf")), false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        RS.pdfPath = path(QStringLiteral("streamed.pdf"));
+        PrintPagesRender(row.mode);
+        EXPECT_TRUE(ImageBook->Pages().empty()) << "no page is held";
+        EXPECT_EQ(ImageBook->PageCount(), 2u);
+        if (row.placedAtTheEnd)
+            EXPECT_FALSE(QFileInfo::exists(row.file)) << "nothing is under the name before the output ends";
+        ImageBookOutput(row.mode);
+        EXPECT_EQ(testsupport::PdfInfoRead(row.file).pages, 2);
+        EXPECT_EQ(testsupport::PdfText(row.file), kept);
+    }
+
+    // An output dropped half-way leaves the file that was there as it was.
+    PrintPagesRender(ImageOutput::Pdf);
+    ImageBook.reset();
+    EXPECT_EQ(testsupport::PdfText(RS.pdfPath), kept);
 }
 
 TEST_F(ImagePrintChart, WithoutAPrinterPrintRaisesTheCauseAndWritesNothing)
