@@ -19,6 +19,8 @@ namespace platform::profile {
 
 namespace {
 
+std::function<int(const QString&)> gOpenFault;
+
 struct Entry {
     QString key;    // the text before "=", trimmed; a line without "=" is all key
     QString value;  // the text after "=", trimmed
@@ -186,7 +188,11 @@ public:
     {
         if (filePath.isEmpty())
             return;
-        fd_ = ::open(QFile::encodeName(filePath).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        const int fault = gOpenFault ? gOpenFault(filePath) : 0;
+        if (fault != 0)
+            errno = fault;
+        else
+            fd_ = ::open(QFile::encodeName(filePath).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd_ < 0) {
             state_ = errno == ENOENT || errno == ENOTDIR ? FileState::Missing : FileState::Unreadable;
             return;
@@ -345,6 +351,11 @@ QString GetProfileString(const QString& section, const QString& key, const QStri
 QStringList GetProfileSection(const QString& section, const QString& filePath)
 {
     return ProfileFile::Load(filePath).Section(section);
+}
+
+void SetOpenFault(std::function<int(const QString& path)> fault)
+{
+    gOpenFault = std::move(fault);
 }
 
 } // namespace platform::profile

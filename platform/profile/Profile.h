@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace platform::profile {
@@ -63,5 +64,9 @@ private:
 QString GetProfileString(const QString& section, const QString& key, const QString& defaultText,
                          const QString& filePath);
 QStringList GetProfileSection(const QString& section, const QString& filePath);
+
+// Test seam: the error number with which opening that path fails instead (0: it is opened), so
+// an unreadable file can be had whatever rights the tests run with; an empty function: none.
+void SetOpenFault(std::function<int(const QString& path)> fault);
 
 } // namespace platform::profile

@@ -27,6 +27,7 @@
 #include "platform/commondialog/CommonDialog.h"
 #include "platform/filesystem/FileSystem.h"
 #include "platform/msgbox/MsgBox.h"
+#include "platform/profile/Profile.h"
 #include "platform/report/Report.h"
 #include "platform/system/System.h"
 
@@ -104,6 +105,7 @@ inline void SeamsReset()
     platform::report::SetDefaultPrinterLookup({});
     platform::filesystem::SetAtomicWriteHook({});
     platform::filesystem::SetAtomicWriteFault({});
+    platform::profile::SetOpenFault({});
     vellumora::CanvasForm::SetCanvasPainter({});
     vellumora::CanvasForm::SetPopupRunner({});
     vellumora::PrintProgressSet({});
