@@ -13,7 +13,7 @@
 #include "app/core/Utilities.h"
 #include "platform/printer/Printer.h"
 #include "support/FakeServices.h"
-#include "tests/app/print/print_job_steps.h"
+#include "support/PrintJobSteps.h"
 
 #include <QCoreApplication>
 #include <QDialog>

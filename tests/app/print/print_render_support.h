@@ -16,7 +16,7 @@
 #include "app/core/Utilities.h"
 #include "platform/printer/Printer.h"
 #include "platform/textmeasure/TextMeasure.h"
-#include "print_job_steps.h"
+#include "support/PrintJobSteps.h"
 #include "../shell/shell_fake_services.h"
 
 #include <QFile>
