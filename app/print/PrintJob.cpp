@@ -15,7 +15,6 @@
 #include "app/print/PagePacking.h"
 #include "app/print/PrintLayout.h"
 
-#include <QCoreApplication>
 #include <QWidget>
 
 namespace vellumora {
@@ -54,8 +53,10 @@ bool CanvasPagesMake(std::int16_t top)
 
 bool PrintLayoutCanvas(std::int16_t canvas)
 {
-    // The progress dialog's Cancel button gets its chance once per canvas at least.
-    QCoreApplication::processEvents();
+    // The progress dialog, when there is one, takes a press of Cancel before the canvas begins;
+    // without one the job runs straight through.
+    if (ProgressYield())
+        return true;
     if (PrintLayoutBlocks(canvas))
         return true;
     const std::int16_t top = BlockDrawFileWrite(-1);
