@@ -243,9 +243,10 @@ TEST_F(BoxEditorTest, CaptionsShowTheirAccessKeysAndTheCaseNumbersStandInView)
     editor->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(editor, 30000));
     // A label shows its "&" as a mark under the key only when the key leads somewhere.
-    for (QLabel* label : editor->findChildren<QLabel*>())
+    for (QLabel* label : editor->findChildren<QLabel*>()) {
         if (label->text().contains(QLatin1Char('&')))
             EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString();
+    }
 
     platform::grid::Grid* grid = editor->sprCase;
     ASSERT_EQ(grid->model().MaxRows(), 3);
