@@ -12,7 +12,6 @@
 #include "app/core/ModuleLinks.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
-#include "platform/grid/Grid.h"
 #include "platform/vbrt/Value.h"
 
 #include <QApplication>
