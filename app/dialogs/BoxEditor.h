@@ -205,6 +205,11 @@ private:
     // The cases of the loaded box into the grid, and the frame values of its style lines.
     void CaseGridLoad();
     void FreeStyleLoad(const QString& style);
+    // The checks of Update, the loss of sub levels asked about; the text may gain its blank and
+    // tagId is the kind to write.
+    bool UpdateAccepted(QString& text, std::int32_t& tagId);
+    // The box and its cases, as the controls hold them, into the records of the get file.
+    void EditRecordsMake(const QString& text, std::int32_t tagId);
     void BoxTypeModeSet();
     // Whether the kind may be chosen for the box under the canvas's kinds and the editing mode.
     bool BoxTypeAllowed(std::int32_t tagId) const;
