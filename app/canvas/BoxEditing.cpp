@@ -178,20 +178,25 @@ void SubLineDrop(const CanvasRecord& c, std::int16_t sub, Deletions& deletions)
 // Merges the case records into the sub lines of a branch box: kept cases keep their chains, new
 // cases start empty (taking over the sub line of a deleted case when there is one), deleted cases
 // go with their chains, and the cases are renumbered 1, 2, ... in the records' order.
-void CaseMerge(std::int16_t canvas, std::int16_t box, const std::vector<PadInfoRecord>& records, Deletions& deletions)
+// One case number while the cases are merged: the sub line that carries it, the record that
+// keeps it, or the mark that it goes.
+struct CaseRow {
+    std::int16_t sub = -1;
+    std::int16_t first = -1;
+    bool rightPage = false;
+    std::size_t record = 0; // 1.. the case record it holds; 0 none
+    bool deleted = false;
+    std::int16_t takenChain = -1; // the chain of a deleted case whose sub line was taken over
+    bool taken = false;
+    QString text;
+};
+
+// A row per case number the box's sub lines or the records name; sub lines whose number another
+// sub line already has go to strays.
+std::vector<CaseRow> CaseRowsRead(CanvasRecord& c, std::int16_t box, const std::vector<PadInfoRecord>& records,
+                                  std::vector<std::int16_t>& strays)
 {
     static const char* const source = "BoxEditUpdate";
-    struct Row {
-        std::int16_t sub = -1;
-        std::int16_t first = -1;
-        bool rightPage = false;
-        std::size_t record = 0; // 1.. the case record it holds; 0 none
-        bool deleted = false;
-        std::int16_t takenChain = -1; // the chain of a deleted case whose sub line was taken over
-        bool taken = false;
-        QString text;
-    };
-    CanvasRecord& c = CanvasAt(canvas, source);
     const std::vector<std::int16_t> existing = SubChain(c, BoxAt(c, box, source).subIndex);
 
     std::size_t n = std::max<std::size_t>(static_cast<std::size_t>(std::max<std::int16_t>(c.BoxList[box].subCount, 0)),
@@ -200,12 +205,11 @@ void CaseMerge(std::int16_t canvas, std::int16_t box, const std::vector<PadInfoR
         n = std::max<std::size_t>(n, static_cast<std::size_t>(std::max<std::int16_t>(c.SubList[s].no, 0)));
     for (std::size_t h = 1; h < records.size(); ++h)
         n = std::max<std::size_t>(n, static_cast<std::size_t>(std::max<std::int16_t>(records[h].number, 0)));
-    std::vector<Row> rows(n + 1);
+    std::vector<CaseRow> rows(n + 1);
 
-    std::vector<std::int16_t> strays; // sub lines whose number another sub line has already
     for (std::int16_t s : existing) {
         const SubRecord& sub = c.SubList[s];
-        Row& row = rows[static_cast<std::size_t>(std::max<std::int16_t>(sub.no, 0))];
+        CaseRow& row = rows[static_cast<std::size_t>(std::max<std::int16_t>(sub.no, 0))];
         if (row.sub >= 1) {
             strays.push_back(s);
             continue;
@@ -218,7 +222,7 @@ void CaseMerge(std::int16_t canvas, std::int16_t box, const std::vector<PadInfoR
         const PadInfoRecord& record = records[h];
         if (record.number < 0)
             continue;
-        Row& row = rows[static_cast<std::size_t>(record.number)];
+        CaseRow& row = rows[static_cast<std::size_t>(record.number)];
         if (record.name == QLatin1String("update") || record.name == QLatin1String("insert")) {
             row.record = h;
             row.text = record.text;
@@ -228,14 +232,19 @@ void CaseMerge(std::int16_t canvas, std::int16_t box, const std::vector<PadInfoR
     }
     // An existing case that no record keeps would drop out of the chain and be lost to every
     // walk: it goes like a deleted one.
-    for (Row& row : rows)
+    for (CaseRow& row : rows)
         if (row.sub >= 1 && row.record == 0)
             row.deleted = true;
+    return rows;
+}
 
-    for (std::size_t r = 1; r <= n; ++r) {
+// A kept case without a sub line takes over the sub line of a deleted case, else gets a new one.
+void CaseSubLinesGive(std::int16_t canvas, std::int16_t box, std::vector<CaseRow>& rows)
+{
+    for (std::size_t r = 1; r < rows.size(); ++r) {
         if (rows[r].record == 0 || rows[r].sub >= 1)
             continue;
-        auto donor = std::find_if(rows.begin(), rows.end(), [](const Row& d) { return d.deleted && d.sub >= 1; });
+        auto donor = std::find_if(rows.begin(), rows.end(), [](const CaseRow& d) { return d.deleted && d.sub >= 1; });
         if (donor != rows.end()) {
             rows[r].sub = donor->sub;
             donor->sub = -1;
@@ -246,20 +255,24 @@ void CaseMerge(std::int16_t canvas, std::int16_t box, const std::vector<PadInfoR
         }
         rows[r].first = -1;
     }
+}
 
+// The kept cases become the box's sub chain in the order of the records, numbered from 1.
+void CaseChainLink(CanvasRecord& canvasRecord, std::int16_t box, const std::vector<CaseRow>& rows,
+                   const std::vector<PadInfoRecord>& records)
+{
     constexpr std::size_t none = static_cast<std::size_t>(-1);
     std::vector<std::size_t> rowOfRecord(records.size(), none);
-    for (std::size_t r = 0; r <= n; ++r)
+    for (std::size_t r = 0; r < rows.size(); ++r)
         if (rows[r].record != 0 && rows[r].sub >= 1)
             rowOfRecord[rows[r].record] = r;
-    CanvasRecord& canvasRecord = B[static_cast<std::size_t>(canvas)];
     std::int16_t previous = -1;
     std::int16_t firstSub = -1;
     std::int16_t k = 0;
     for (std::size_t j = 1; j < records.size(); ++j) {
         if (rowOfRecord[j] == none)
             continue;
-        const Row& row = rows[rowOfRecord[j]];
+        const CaseRow& row = rows[rowOfRecord[j]];
         SubRecord& sub = canvasRecord.SubList[static_cast<std::size_t>(row.sub)];
         sub.boxIndex = row.first;
         sub.upper = box;
@@ -276,8 +289,18 @@ void CaseMerge(std::int16_t canvas, std::int16_t box, const std::vector<PadInfoR
         previous = row.sub;
     }
     canvasRecord.BoxList[static_cast<std::size_t>(box)].subIndex = firstSub;
+}
 
-    for (const Row& row : rows) {
+void CaseMerge(std::int16_t canvas, std::int16_t box, const std::vector<PadInfoRecord>& records, Deletions& deletions)
+{
+    static const char* const source = "BoxEditUpdate";
+    std::vector<std::int16_t> strays;
+    std::vector<CaseRow> rows = CaseRowsRead(CanvasAt(canvas, source), box, records, strays);
+    CaseSubLinesGive(canvas, box, rows);
+    CanvasRecord& canvasRecord = B[static_cast<std::size_t>(canvas)];
+    CaseChainLink(canvasRecord, box, rows, records);
+
+    for (const CaseRow& row : rows) {
         if (!row.deleted)
             continue;
         if (row.sub >= 1) {

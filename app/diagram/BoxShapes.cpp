@@ -39,6 +39,173 @@ struct InnerLine {
     bool Any() const { return full || stub1 || stub2; }
 };
 
+// The frame a free-style box's style values ask for.
+struct FrameStyle {
+    Corner LU = Corner::Off, RU = Corner::Off, LL = Corner::Off, RL = Corner::Off;
+    InnerLine left, right, upper, lower;
+    bool overlapH = false, overlapV = false;
+};
+
+FrameStyle FrameStyleRead(const std::vector<std::uint8_t>& style)
+{
+    FrameStyle f;
+    // States only accumulate: a later row never switches off what an earlier one set.
+    const auto& rows = PR.StyleAttributeTable;
+    const std::size_t rowCount = std::min(rows.size(), style.size());
+    for (std::size_t i = 0; i < rowCount; ++i) {
+        const std::uint8_t k = style[i];
+        const StyleAttributeRecord& row = rows[i];
+        // Byte 0 is "off"; a byte past the row's values chooses nothing.
+        if (k == 0 || k >= row.values.size())
+            continue;
+        const QString& v = row.values[k];
+        if (row.isCorner && (v == QLatin1String("cut") || v == QLatin1String("curve"))) {
+            const Corner state = v == QLatin1String("cut") ? Corner::Cut : Corner::Curve;
+            Corner* corner = nullptr;
+            if (row.isLeft && row.isUpper)
+                corner = &f.LU;
+            else if (row.isRight && row.isUpper)
+                corner = &f.RU;
+            else if (row.isLeft && row.isLower)
+                corner = &f.LL;
+            else if (row.isRight && row.isLower)
+                corner = &f.RL;
+            if (corner)
+                *corner = state;
+        } else if (row.isLine && v == QLatin1String("on")) {
+            if (row.isLeft)
+                f.left.SwitchOn();
+            else if (row.isRight)
+                f.right.SwitchOn();
+            else if (row.isUpper)
+                f.upper.SwitchOn();
+            else if (row.isLower)
+                f.lower.SwitchOn();
+        } else if (row.isOverlap) {
+            if (v == QLatin1String("horizontal"))
+                f.overlapH = true;
+            else if (v == QLatin1String("vertical"))
+                f.overlapV = true;
+        }
+    }
+
+    // Overlap: where the outlines of neighbouring boxes overlap, the inner lines that would run
+    // along the shared side are dropped, and their stubs stay only where they meet a line.
+    if (f.overlapH) {
+        f.left.full = f.right.full = false;
+        f.left.stub1 = f.left.stub1 && f.upper.full;
+        f.right.stub1 = f.right.stub1 && f.upper.full;
+        f.left.stub2 = f.left.stub2 && f.lower.full;
+        f.right.stub2 = f.right.stub2 && f.lower.full;
+    } else if (f.overlapV) {
+        f.upper.full = f.lower.full = false;
+        f.upper.stub1 = f.upper.stub1 && f.left.full;
+        f.lower.stub1 = f.lower.stub1 && f.left.full;
+        f.upper.stub2 = f.upper.stub2 && f.right.full;
+        f.lower.stub2 = f.lower.stub2 && f.right.full;
+    }
+    return f;
+}
+
+// The curve radius g and the distances of the inner lines from the left (a), right (b), top
+// (cTop) and bottom (d) edges.
+struct FrameMargins {
+    std::int64_t g = 0, a = 0, b = 0, cTop = 0, d = 0;
+};
+
+FrameMargins FrameMarginsMake(const FrameStyle& f)
+{
+    const std::int64_t fsH = LO.freeStyleHorizontal, fsV = LO.freeStyleVertical;
+    std::int64_t g = 0;
+    const std::array<std::tuple<Corner, bool, bool>, 4> corners{{{f.LU, f.left.full, f.upper.full},
+                                                                 {f.RU, f.right.full, f.upper.full},
+                                                                 {f.LL, f.left.full, f.lower.full},
+                                                                 {f.RL, f.right.full, f.lower.full}}};
+    for (const auto& [state, side, rule] : corners) {
+        if (state != Corner::Curve)
+            continue;
+        if (side && rule)
+            g = std::max({g, fsH, fsV});
+        else if (side)
+            g = std::max(g, fsH);
+        else if (rule)
+            g = std::max(g, fsV);
+    }
+    if (g == 0)
+        g = std::max(fsH, fsV);
+
+    FrameMargins m;
+    m.g = g;
+    m.a = (f.LU == Corner::Curve || f.LL == Corner::Curve) ? std::max(g, fsH) : fsH;
+    m.b = (f.RU == Corner::Curve || f.RL == Corner::Curve) ? std::max(g, fsH) : fsH;
+    m.cTop = ((f.LU == Corner::Curve || f.RU == Corner::Curve) && f.upper.full) ? std::max(g, fsV) : fsV;
+    m.d = ((f.LL == Corner::Curve || f.RL == Corner::Curve) && f.lower.full) ? std::max(g, fsV) : fsV;
+    return m;
+}
+
+// The figures of a free-style box W by H: corners, outer edges, then the inner lines.
+std::vector<FigureData> FrameFigures(const FrameStyle& f, const FrameMargins& m, std::int32_t W, std::int32_t H)
+{
+    const auto [g, a, b, cTop, d] = m;
+    const auto T = [](std::int64_t v) { return Twips(v, "FreeStyleXPosition"); };
+    std::vector<FigureData> figures;
+    if (f.LU == Corner::Cut)
+        figures.push_back(LineFigureMake(T(a), 0, 0, T(cTop)));
+    else if (f.LU == Corner::Curve)
+        figures.push_back(ArcFigureMake(FigureKind::UpperLeft, T(g), T(g), T(g)));
+    if (f.RU == Corner::Cut)
+        figures.push_back(LineFigureMake(T(W - b), 0, W, T(cTop)));
+    else if (f.RU == Corner::Curve)
+        figures.push_back(ArcFigureMake(FigureKind::UpperRight, T(W - g), T(g), T(g)));
+    if (f.LL == Corner::Cut)
+        figures.push_back(LineFigureMake(T(a), H, 0, T(H - d)));
+    else if (f.LL == Corner::Curve)
+        figures.push_back(ArcFigureMake(FigureKind::LowerLeft, T(g), T(H - g), T(g)));
+    if (f.RL == Corner::Cut)
+        figures.push_back(LineFigureMake(T(W - b), H, W, T(H - d)));
+    else if (f.RL == Corner::Curve)
+        figures.push_back(ArcFigureMake(FigureKind::LowerRight, T(W - g), T(H - g), T(g)));
+
+    // The outer edges end where their corners begin.
+    const auto extent = [g](Corner state, std::int64_t cut) -> std::int64_t {
+        return state == Corner::Cut ? cut : state == Corner::Curve ? g : 0;
+    };
+    figures.push_back(LineFigureMake(T(extent(f.LU, a)), 0, T(W - extent(f.RU, b)), 0));
+    figures.push_back(LineFigureMake(T(extent(f.LL, a)), H, T(W - extent(f.RL, b)), H));
+    figures.push_back(LineFigureMake(0, T(extent(f.LU, cTop)), 0, T(H - extent(f.LL, d))));
+    figures.push_back(LineFigureMake(W, T(extent(f.RU, cTop)), W, T(H - extent(f.RL, d))));
+
+    const auto sideLine = [&](const InnerLine& line, std::int64_t x) {
+        if (!line.Any())
+            return;
+        if (line.full) {
+            figures.push_back(LineFigureMake(T(x), T(line.stub1 ? cTop : 0), T(x), T(H - (line.stub2 ? d : 0))));
+            return;
+        }
+        if (line.stub1)
+            figures.push_back(LineFigureMake(T(x), 0, T(x), T(cTop)));
+        if (line.stub2)
+            figures.push_back(LineFigureMake(T(x), T(H - d), T(x), H));
+    };
+    const auto ruleLine = [&](const InnerLine& line, std::int64_t y) {
+        if (!line.Any())
+            return;
+        if (line.full) {
+            figures.push_back(LineFigureMake(T(line.stub1 ? a : 0), T(y), T(W - (line.stub2 ? b : 0)), T(y)));
+            return;
+        }
+        if (line.stub1)
+            figures.push_back(LineFigureMake(0, T(y), T(a), T(y)));
+        if (line.stub2)
+            figures.push_back(LineFigureMake(T(W - b), T(y), W, T(y)));
+    };
+    sideLine(f.left, a);
+    sideLine(f.right, W - b);
+    ruleLine(f.upper, cTop);
+    ruleLine(f.lower, H - d);
+    return figures;
+}
+
 } // namespace
 
 void BranchXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
@@ -142,154 +309,15 @@ void FreeStyleXPosition(std::int16_t canvas, std::int16_t n, std::int16_t level)
 {
     static const char* const kSource = "FreeStyleXPosition";
     auto [c, box, t] = ShapeStart(canvas, n, level, kSource);
-    const std::int64_t fsH = LO.freeStyleHorizontal, fsV = LO.freeStyleVertical;
+    const FrameStyle frame = FrameStyleRead(box.style);
+    FrameMargins m = FrameMarginsMake(frame);
 
-    Corner LU = Corner::Off, RU = Corner::Off, LL = Corner::Off, RL = Corner::Off;
-    InnerLine left, right, upper, lower;
-    bool overlapH = false, overlapV = false;
-
-    // States only accumulate: a later row never switches off what an earlier one set.
-    const auto& rows = PR.StyleAttributeTable;
-    const std::size_t rowCount = std::min(rows.size(), box.style.size());
-    for (std::size_t i = 0; i < rowCount; ++i) {
-        const std::uint8_t k = box.style[i];
-        const StyleAttributeRecord& row = rows[i];
-        // Byte 0 is "off"; a byte past the row's values chooses nothing.
-        if (k == 0 || k >= row.values.size())
-            continue;
-        const QString& v = row.values[k];
-        if (row.isCorner && (v == QLatin1String("cut") || v == QLatin1String("curve"))) {
-            const Corner state = v == QLatin1String("cut") ? Corner::Cut : Corner::Curve;
-            Corner* corner = nullptr;
-            if (row.isLeft && row.isUpper)
-                corner = &LU;
-            else if (row.isRight && row.isUpper)
-                corner = &RU;
-            else if (row.isLeft && row.isLower)
-                corner = &LL;
-            else if (row.isRight && row.isLower)
-                corner = &RL;
-            if (corner)
-                *corner = state;
-        } else if (row.isLine && v == QLatin1String("on")) {
-            if (row.isLeft)
-                left.SwitchOn();
-            else if (row.isRight)
-                right.SwitchOn();
-            else if (row.isUpper)
-                upper.SwitchOn();
-            else if (row.isLower)
-                lower.SwitchOn();
-        } else if (row.isOverlap) {
-            if (v == QLatin1String("horizontal"))
-                overlapH = true;
-            else if (v == QLatin1String("vertical"))
-                overlapV = true;
-        }
-    }
-
-    // Overlap: where the outlines of neighbouring boxes overlap, the inner lines that would run
-    // along the shared side are dropped, and their stubs stay only where they meet a line.
-    if (overlapH) {
-        left.full = right.full = false;
-        left.stub1 = left.stub1 && upper.full;
-        right.stub1 = right.stub1 && upper.full;
-        left.stub2 = left.stub2 && lower.full;
-        right.stub2 = right.stub2 && lower.full;
-    } else if (overlapV) {
-        upper.full = lower.full = false;
-        upper.stub1 = upper.stub1 && left.full;
-        lower.stub1 = lower.stub1 && left.full;
-        upper.stub2 = upper.stub2 && right.full;
-        lower.stub2 = lower.stub2 && right.full;
-    }
-
-    std::int64_t g = 0;
-    const std::array<std::tuple<Corner, bool, bool>, 4> corners{{{LU, left.full, upper.full},
-                                                                 {RU, right.full, upper.full},
-                                                                 {LL, left.full, lower.full},
-                                                                 {RL, right.full, lower.full}}};
-    for (const auto& [state, side, rule] : corners) {
-        if (state != Corner::Curve)
-            continue;
-        if (side && rule)
-            g = std::max({g, fsH, fsV});
-        else if (side)
-            g = std::max(g, fsH);
-        else if (rule)
-            g = std::max(g, fsV);
-    }
-    if (g == 0)
-        g = std::max(fsH, fsV);
-
-    const std::int64_t a = (LU == Corner::Curve || LL == Corner::Curve) ? std::max(g, fsH) : fsH;
-    const std::int64_t b = (RU == Corner::Curve || RL == Corner::Curve) ? std::max(g, fsH) : fsH;
-    const std::int64_t cTop = ((LU == Corner::Curve || RU == Corner::Curve) && upper.full) ? std::max(g, fsV) : fsV;
-    const std::int64_t d = ((LL == Corner::Curve || RL == Corner::Curve) && lower.full) ? std::max(g, fsV) : fsV;
-
-    box.text.xy = {Twips(a + LO.innerLeft, kSource), Twips(cTop + LO.innerTop, kSource)};
-    const std::int32_t W = Twips(std::max(a + LO.innerLeft + t.w + LO.innerRight + b, MinWidth()), kSource);
-    const std::int32_t H = Twips(cTop + LO.innerTop + t.h + LO.innerBottom + d, kSource);
+    box.text.xy = {Twips(m.a + LO.innerLeft, kSource), Twips(m.cTop + LO.innerTop, kSource)};
+    const std::int32_t W = Twips(std::max(m.a + LO.innerLeft + t.w + LO.innerRight + m.b, MinWidth()), kSource);
+    const std::int32_t H = Twips(m.cTop + LO.innerTop + t.h + LO.innerBottom + m.d, kSource);
     box.sizeS = {W, H};
-    g = std::min<std::int64_t>(g, static_cast<std::int64_t>(platform::vbrt::RoundHalfEven(4.0 * std::min(W, H) / 13.0)));
-
-    const auto T = [](std::int64_t v) { return Twips(v, "FreeStyleXPosition"); };
-    std::vector<FigureData> figures;
-    if (LU == Corner::Cut)
-        figures.push_back(LineFigureMake(T(a), 0, 0, T(cTop)));
-    else if (LU == Corner::Curve)
-        figures.push_back(ArcFigureMake(FigureKind::UpperLeft, T(g), T(g), T(g)));
-    if (RU == Corner::Cut)
-        figures.push_back(LineFigureMake(T(W - b), 0, W, T(cTop)));
-    else if (RU == Corner::Curve)
-        figures.push_back(ArcFigureMake(FigureKind::UpperRight, T(W - g), T(g), T(g)));
-    if (LL == Corner::Cut)
-        figures.push_back(LineFigureMake(T(a), H, 0, T(H - d)));
-    else if (LL == Corner::Curve)
-        figures.push_back(ArcFigureMake(FigureKind::LowerLeft, T(g), T(H - g), T(g)));
-    if (RL == Corner::Cut)
-        figures.push_back(LineFigureMake(T(W - b), H, W, T(H - d)));
-    else if (RL == Corner::Curve)
-        figures.push_back(ArcFigureMake(FigureKind::LowerRight, T(W - g), T(H - g), T(g)));
-
-    // The outer edges end where their corners begin.
-    const auto extent = [g](Corner state, std::int64_t cut) -> std::int64_t {
-        return state == Corner::Cut ? cut : state == Corner::Curve ? g : 0;
-    };
-    figures.push_back(LineFigureMake(T(extent(LU, a)), 0, T(W - extent(RU, b)), 0));
-    figures.push_back(LineFigureMake(T(extent(LL, a)), H, T(W - extent(RL, b)), H));
-    figures.push_back(LineFigureMake(0, T(extent(LU, cTop)), 0, T(H - extent(LL, d))));
-    figures.push_back(LineFigureMake(W, T(extent(RU, cTop)), W, T(H - extent(RL, d))));
-
-    const auto sideLine = [&](const InnerLine& line, std::int64_t x) {
-        if (!line.Any())
-            return;
-        if (line.full) {
-            figures.push_back(LineFigureMake(T(x), T(line.stub1 ? cTop : 0), T(x), T(H - (line.stub2 ? d : 0))));
-            return;
-        }
-        if (line.stub1)
-            figures.push_back(LineFigureMake(T(x), 0, T(x), T(cTop)));
-        if (line.stub2)
-            figures.push_back(LineFigureMake(T(x), T(H - d), T(x), H));
-    };
-    const auto ruleLine = [&](const InnerLine& line, std::int64_t y) {
-        if (!line.Any())
-            return;
-        if (line.full) {
-            figures.push_back(LineFigureMake(T(line.stub1 ? a : 0), T(y), T(W - (line.stub2 ? b : 0)), T(y)));
-            return;
-        }
-        if (line.stub1)
-            figures.push_back(LineFigureMake(0, T(y), T(a), T(y)));
-        if (line.stub2)
-            figures.push_back(LineFigureMake(T(W - b), T(y), W, T(y)));
-    };
-    sideLine(left, a);
-    sideLine(right, W - b);
-    ruleLine(upper, cTop);
-    ruleLine(lower, H - d);
-    box.draw = std::move(figures);
+    m.g = std::min<std::int64_t>(m.g, static_cast<std::int64_t>(platform::vbrt::RoundHalfEven(4.0 * std::min(W, H) / 13.0)));
+    box.draw = FrameFigures(frame, m, W, H);
 }
 
 } // namespace vellumora

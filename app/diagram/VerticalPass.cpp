@@ -59,24 +59,142 @@ struct Snapshot {
     void Restore() const { std::copy(columns.begin(), columns.end(), PR.peakSet.begin() + first); }
 };
 
+bool ListYPosition(std::int16_t canvas, std::int16_t start, bool redoAllowed, int depth);
+
+// A list starts at its first shown box: a hidden box has no x of its own.
+std::int16_t FirstShownBox(CanvasRecord& c, std::int16_t start)
+{
+    WalkGuard guard(c.BoxList.size(), kSource);
+    for (std::int16_t n = start; n >= 0; n = BoxAt(c, n, kSource).after) {
+        guard.Step();
+        if (BoxAt(c, n, kSource).flags & BoxFlag::Shown)
+            return n;
+    }
+    return -1;
+}
+
+// Places the nested lists of box n one under the other, each sub line at the height its list
+// left; returns the last sub line, or -1 for a box without any.
+std::int16_t SubListsPlace(std::int16_t canvas, CanvasRecord& c, std::int16_t n, YAdjustRecord& me, int depth)
+{
+    std::int16_t prev = -1;
+    Point saved;
+    WalkGuard subs(c.SubList.size(), kSource);
+    for (std::int16_t s = BoxAt(c, n, kSource).subIndex; s >= 0;) {
+        subs.Step();
+        int attempts = 0;
+        for (;;) {
+            SubRecord& sub = SubAt(c, s, kSource);
+            if (me.subFirst) {
+                me.subXY = {sub.xy[0].xw, me.boxXY.yh};
+            } else {
+                saved = me.subXY;
+                me.subXY.yh = Twips(static_cast<std::int64_t>(me.subXY.yh) + SubAt(c, prev, kSource).sizeS.yh, kSource);
+            }
+            if (sub.boxIndex <= 0)
+                break;
+            const Point end = sub.draw.empty() ? Point{} : sub.draw.front().e;
+            me.connectXY = {Twips(static_cast<std::int64_t>(me.subXY.xw) + end.xw, kSource),
+                            Twips(static_cast<std::int64_t>(me.subXY.yh) + end.yh, kSource)};
+            // A list may ask a bounded number of times to be laid out again; the layout it
+            // makes when it may no longer ask is kept.
+            ++attempts;
+            const bool mayAsk = attempts <= VerticalLimits.redoPerList;
+            const bool again = ListYPosition(canvas, sub.boxIndex, mayAsk, depth + 1);
+            FontSelect(BoxAt(c, n, kSource).fontCode, canvas);
+            if (!again)
+                break;
+            if (!me.subFirst)
+                me.subXY = saved;
+        }
+        SubRecord& sub = SubAt(c, s, kSource);
+        sub.xy[0] = me.subXY;
+        if (prev > 0) {
+            SubRecord& before = SubAt(c, prev, kSource);
+            before.sizeP = {before.sizeS.xw, Twips(static_cast<std::int64_t>(me.subXY.yh) - saved.yh, kSource)};
+        }
+        prev = s;
+        me.subFirst = false;
+        s = sub.after;
+    }
+    return prev;
+}
+
+// Case spacing: the last shown case reaches down to the box's bottom.
+void CasesStretch(CanvasRecord& c, const BoxRecord& placed, YAdjustRecord& me)
+{
+    std::int64_t sum = 0;
+    std::int16_t last1 = -1, lastSub = -1;
+    for (std::int16_t s = placed.subIndex; s >= 0; s = SubAt(c, s, kSource).after) {
+        const SubRecord& sub = SubAt(c, s, kSource);
+        if (sub.flags & SubFlag::CaseTextShown) {
+            sum += sub.sizeP.yh;
+            last1 = s;
+        }
+        lastSub = s;
+    }
+    if (last1 < 0)
+        last1 = lastSub;
+    me.boxSize.yh = Twips(std::max<std::int64_t>(me.boxSize.yh, sum), kSource);
+    if (me.boxSize.yh > sum) {
+        SubRecord& stretched = SubAt(c, last1, kSource);
+        stretched.sizeP.yh = Twips(static_cast<std::int64_t>(stretched.sizeP.yh) + (me.boxSize.yh - sum), kSource);
+    }
+}
+
+// The first box stands lower than the line that leads to it: the line, and with the first sub
+// line the parent box too, come down to the box's top.
+void ParentLineLower(YAdjustRecord& parent, const YAdjustRecord& me)
+{
+    if (me.boxFirst && parent.connectXY.yh < me.boxXY.yh) {
+        const std::int64_t d = static_cast<std::int64_t>(me.boxXY.yh) - parent.subXY.yh;
+        parent.subXY.yh = me.boxXY.yh;
+        if (parent.subFirst && parent.boxXY.yh < parent.subXY.yh) {
+            parent.boxShift = Twips(parent.boxShift + d, kSource);
+            parent.boxXY.yh = parent.subXY.yh;
+        }
+    }
+}
+
+// Whether the list, placed down to box placed (A its first box's place, Bpos and C the place
+// and size of its last open box), must be laid out again lower; the snapshot then holds the
+// lowered column.
+bool ListLowered(const YAdjustRecord& me, const YAdjustRecord& parent, const BoxRecord& placed, Point A, Point Bpos,
+                 Point C, bool simpleRun, Snapshot& snapshot)
+{
+    // A simple list whose box was pushed down by its own nested list, while the parent's line
+    // lies below the list's top: the whole list goes down.
+    if (me.boxShift > 0 && simpleRun && parent.subXY.yh > A.yh) {
+        const std::int64_t k = std::min<std::int64_t>(static_cast<std::int64_t>(parent.subXY.yh) - A.yh, me.boxShift);
+        snapshot.Lower(A.xw, Twips(A.yh + k, kSource));
+        return true;
+    }
+    // Centring at the list's last box: the middle of the list may stand no more than the
+    // allowance above the line that leads to it.
+    if (placed.flags & BoxFlag::ChainEnd) {
+        std::int64_t M = -1;
+        if (parent.subCount == 1)
+            M = A.yh + FloorDiv(static_cast<std::int64_t>(Bpos.yh) + C.yh - A.yh, 2);
+        else if (parent.subCount > 1)
+            M = Bpos.yh + FloorDiv(C.yh, 2);
+        if (M >= 0) {
+            const std::int64_t d = parent.connectXY.yh - M;
+            if (d > LO.yAdjustAllow) {
+                snapshot.Lower(A.xw, Twips(A.yh + d, kSource));
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 bool ListYPosition(std::int16_t canvas, std::int16_t start, bool redoAllowed, int depth)
 {
     if (depth > MaxNestingLevel + 1)
         RaiseTooDeep(kSource);
     CanvasRecord& c = CanvasAt(canvas, kSource);
 
-    // The list starts at its first shown box: a hidden box has no x of its own.
-    std::int16_t firstShown = -1;
-    {
-        WalkGuard guard(c.BoxList.size(), kSource);
-        for (std::int16_t n = start; n >= 0; n = BoxAt(c, n, kSource).after) {
-            guard.Step();
-            if (BoxAt(c, n, kSource).flags & BoxFlag::Shown) {
-                firstShown = n;
-                break;
-            }
-        }
-    }
+    const std::int16_t firstShown = FirstShownBox(c, start);
     if (firstShown < 0)
         return false;
 
@@ -90,10 +208,10 @@ bool ListYPosition(std::int16_t canvas, std::int16_t start, bool redoAllowed, in
     me.boxFirst = true;
 
     Point A, Bpos, C;
-    bool open = true, simpleRun = true, redo = false, stop = false;
+    bool open = true, simpleRun = true, redo = false;
 
     WalkGuard guard(c.BoxList.size(), kSource);
-    for (std::int16_t n = start; n >= 0 && !stop; n = BoxAt(c, n, kSource).after) {
+    for (std::int16_t n = start; n >= 0 && !redo; n = BoxAt(c, n, kSource).after) {
         guard.Step();
         if (!(BoxAt(c, n, kSource).flags & BoxFlag::Shown))
             continue;
@@ -109,68 +227,10 @@ bool ListYPosition(std::int16_t canvas, std::int16_t start, bool redoAllowed, in
         me.boxSize = {std::max(box.sizeS.xw, box.sizeE.xw), std::max(box.sizeS.yh, box.sizeE.yh)};
         me.subCount = box.subCount;
 
-        std::int16_t prev = -1;
-        Point saved;
-        WalkGuard subs(c.SubList.size(), kSource);
-        for (std::int16_t s = box.subIndex; s >= 0;) {
-            subs.Step();
-            int attempts = 0;
-            for (;;) {
-                SubRecord& sub = SubAt(c, s, kSource);
-                if (me.subFirst) {
-                    me.subXY = {sub.xy[0].xw, me.boxXY.yh};
-                } else {
-                    saved = me.subXY;
-                    me.subXY.yh = Twips(static_cast<std::int64_t>(me.subXY.yh) + SubAt(c, prev, kSource).sizeS.yh, kSource);
-                }
-                if (sub.boxIndex <= 0)
-                    break;
-                const Point end = sub.draw.empty() ? Point{} : sub.draw.front().e;
-                me.connectXY = {Twips(static_cast<std::int64_t>(me.subXY.xw) + end.xw, kSource),
-                                Twips(static_cast<std::int64_t>(me.subXY.yh) + end.yh, kSource)};
-                // A list may ask a bounded number of times to be laid out again; the layout it
-                // makes when it may no longer ask is kept.
-                ++attempts;
-                const bool mayAsk = attempts <= VerticalLimits.redoPerList;
-                const bool again = ListYPosition(canvas, sub.boxIndex, mayAsk, depth + 1);
-                FontSelect(BoxAt(c, n, kSource).fontCode, canvas);
-                if (!again)
-                    break;
-                if (!me.subFirst)
-                    me.subXY = saved;
-            }
-            SubRecord& sub = SubAt(c, s, kSource);
-            sub.xy[0] = me.subXY;
-            if (prev > 0) {
-                SubRecord& before = SubAt(c, prev, kSource);
-                before.sizeP = {before.sizeS.xw, Twips(static_cast<std::int64_t>(me.subXY.yh) - saved.yh, kSource)};
-            }
-            prev = s;
-            me.subFirst = false;
-            s = sub.after;
-        }
-
+        const std::int16_t lastSub = SubListsPlace(canvas, c, n, me, depth);
         BoxRecord& placed = BoxAt(c, n, kSource);
-        if (prev > 0) {
-            // Case spacing: the last shown case reaches down to the box's bottom.
-            std::int64_t sum = 0;
-            std::int16_t last1 = -1, lastSub = -1;
-            for (std::int16_t s = placed.subIndex; s >= 0; s = SubAt(c, s, kSource).after) {
-                const SubRecord& sub = SubAt(c, s, kSource);
-                if (sub.flags & SubFlag::CaseTextShown) {
-                    sum += sub.sizeP.yh;
-                    last1 = s;
-                }
-                lastSub = s;
-            }
-            if (last1 < 0)
-                last1 = lastSub;
-            me.boxSize.yh = Twips(std::max<std::int64_t>(me.boxSize.yh, sum), kSource);
-            if (me.boxSize.yh > sum) {
-                SubRecord& stretched = SubAt(c, last1, kSource);
-                stretched.sizeP.yh = Twips(static_cast<std::int64_t>(stretched.sizeP.yh) + (me.boxSize.yh - sum), kSource);
-            }
-        }
+        if (lastSub > 0)
+            CasesStretch(c, placed, me);
 
         placed.xy = me.boxXY;
         placed.sizeP = me.boxSize;
@@ -192,47 +252,13 @@ bool ListYPosition(std::int16_t canvas, std::int16_t start, bool redoAllowed, in
 
         if (level > 0) {
             YAdjustRecord& parent = PR.yAdjust[static_cast<std::size_t>(level - 1)];
-            // The first box stands lower than the line that leads to it: the line, and with the
-            // first sub line the parent box too, come down to the box's top.
-            if (me.boxFirst && parent.connectXY.yh < me.boxXY.yh) {
-                const std::int64_t d = static_cast<std::int64_t>(me.boxXY.yh) - parent.subXY.yh;
-                parent.subXY.yh = me.boxXY.yh;
-                if (parent.subFirst && parent.boxXY.yh < parent.subXY.yh) {
-                    parent.boxShift = Twips(parent.boxShift + d, kSource);
-                    parent.boxXY.yh = parent.subXY.yh;
-                }
-            }
-            if (redoAllowed) {
-                // A simple list whose box was pushed down by its own nested list, while the
-                // parent's line lies below the list's top: the whole list goes down.
-                if (me.boxShift > 0 && simpleRun && !redo && parent.subXY.yh > A.yh) {
-                    const std::int64_t k =
-                        std::min<std::int64_t>(static_cast<std::int64_t>(parent.subXY.yh) - A.yh, me.boxShift);
-                    snapshot.Lower(A.xw, Twips(A.yh + k, kSource));
-                    redo = true;
-                }
-                // Centring at the list's last box: the middle of the list may stand no more than
-                // the allowance above the line that leads to it.
-                if ((placed.flags & BoxFlag::ChainEnd) && !redo) {
-                    std::int64_t M = -1;
-                    if (parent.subCount == 1)
-                        M = A.yh + FloorDiv(static_cast<std::int64_t>(Bpos.yh) + C.yh - A.yh, 2);
-                    else if (parent.subCount > 1)
-                        M = Bpos.yh + FloorDiv(C.yh, 2);
-                    if (M >= 0) {
-                        const std::int64_t d = parent.connectXY.yh - M;
-                        if (d > LO.yAdjustAllow) {
-                            snapshot.Lower(A.xw, Twips(A.yh + d, kSource));
-                            redo = true;
-                        }
-                    }
-                }
-            }
+            ParentLineLower(parent, me);
+            if (redoAllowed)
+                redo = ListLowered(me, parent, placed, A, Bpos, C, simpleRun, snapshot);
         }
 
         if (redo) {
             snapshot.Restore();
-            stop = true;
         } else {
             if (placed.subIndex >= 0)
                 simpleRun = false;

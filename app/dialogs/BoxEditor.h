@@ -22,6 +22,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QLayout;
 class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
@@ -193,7 +194,22 @@ protected:
 
 private:
     void createControls();
+    // One group of controls each, with its handlers connected; the caller places what it returns.
+    QLayout* createFieldControls();
+    QLayout* createCasePanel();
+    QGroupBox* createLoopPanel();
+    QGroupBox* createFreePanel();
+    QLayout* createButtons();
+    void tabOrderSet();
     void createMenus();
+    // The cases of the loaded box into the grid, and the frame values of its style lines.
+    void CaseGridLoad();
+    void FreeStyleLoad(const QString& style);
+    // The checks of Update, the loss of sub levels asked about; the text may gain its blank and
+    // tagId is the kind to write.
+    bool UpdateAccepted(QString& text, std::int32_t& tagId);
+    // The box and its cases, as the controls hold them, into the records of the get file.
+    void EditRecordsMake(const QString& text, std::int32_t tagId);
     void BoxTypeModeSet();
     // Whether the kind may be chosen for the box under the canvas's kinds and the editing mode.
     bool BoxTypeAllowed(std::int32_t tagId) const;

@@ -79,6 +79,19 @@ PrintSetting::PrintSetting(QWidget* parent) : QDialog(parent)
     for (std::size_t t = 0; t < tabPages.size(); ++t)
         sstReportPageSetting->addTab(tabPages[t], QString::fromUtf16(tabCaptions[t]));
 
+    createLengthFields();
+    createPaperPage();
+    createCanvasPage();
+    createBandPages();
+    createTextPage();
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(sstReportPageSetting, 1);
+    layout->addLayout(createButtons());
+    connect(sstReportPageSetting, &QTabWidget::currentChanged, this, &PrintSetting::TabEnable);
+}
+
+void PrintSetting::createLengthFields()
+{
     for (std::size_t i = 0; i < txtMarginSpace.size(); ++i) {
         txtMarginSpace[i] = new QLineEdit;
         txtMarginSpace[i]->installEventFilter(this);
@@ -92,47 +105,55 @@ PrintSetting::PrintSetting(QWidget* parent) : QDialog(parent)
             });
         }
     }
-    auto lengthRow = [this](QGridLayout* grid, int row, const QString& caption, std::size_t field) {
-        auto* label = new QLabel(caption);
-        label->setBuddy(txtMarginSpace[field]);
-        grid->addWidget(label, row, 0);
-        grid->addWidget(txtMarginSpace[field], row, 1);
-        auto* spin = new QVBoxLayout;
-        spin->setSpacing(0);
-        spin->addWidget(updMarginSpace[field][0]);
-        spin->addWidget(updMarginSpace[field][1]);
-        grid->addLayout(spin, row, 2);
-        grid->addWidget(new QLabel(QStringLiteral("cm")), row, 3);
-    };
+}
 
-    // 用紙
+void PrintSetting::lengthRowAdd(QGridLayout* grid, int row, const QString& caption, std::size_t field)
+{
+    auto* label = new QLabel(caption);
+    label->setBuddy(txtMarginSpace[field]);
+    grid->addWidget(label, row, 0);
+    grid->addWidget(txtMarginSpace[field], row, 1);
+    auto* spin = new QVBoxLayout;
+    spin->setSpacing(0);
+    spin->addWidget(updMarginSpace[field][0]);
+    spin->addWidget(updMarginSpace[field][1]);
+    grid->addLayout(spin, row, 2);
+    grid->addWidget(new QLabel(QStringLiteral("cm")), row, 3);
+}
+
+void PrintSetting::createPaperPage()
+{
     auto* paper = new QGridLayout(tabPages[0]);
     cmbPageStyle = new QComboBox;
     auto* lblPageStyle = new QLabel(QStringLiteral("用紙(&P)"));
     lblPageStyle->setBuddy(cmbPageStyle);
     paper->addWidget(lblPageStyle, 0, 0);
     paper->addWidget(cmbPageStyle, 0, 1, 1, 3);
-    lengthRow(paper, 1, QStringLiteral("左ﾏｰｼﾞﾝ(&L)"), 0);
-    lengthRow(paper, 2, QStringLiteral("右ﾏｰｼﾞﾝ(&R)"), 1);
-    lengthRow(paper, 3, QStringLiteral("上ﾏｰｼﾞﾝ(&T)"), 2);
-    lengthRow(paper, 4, QStringLiteral("下ﾏｰｼﾞﾝ(&B)"), 3);
+    lengthRowAdd(paper, 1, QStringLiteral("左ﾏｰｼﾞﾝ(&L)"), 0);
+    lengthRowAdd(paper, 2, QStringLiteral("右ﾏｰｼﾞﾝ(&R)"), 1);
+    lengthRowAdd(paper, 3, QStringLiteral("上ﾏｰｼﾞﾝ(&T)"), 2);
+    lengthRowAdd(paper, 4, QStringLiteral("下ﾏｰｼﾞﾝ(&B)"), 3);
+}
 
-    // ｷｬﾝﾊﾞｽ
+void PrintSetting::createCanvasPage()
+{
     auto* canvas = new QGridLayout(tabPages[1]);
     chkFrame[0] = new QCheckBox(QStringLiteral("枠表示(&M)"));
     canvas->addWidget(chkFrame[0], 0, 0, 1, 4);
-    lengthRow(canvas, 1, QStringLiteral("左余白(&L)"), 4);
-    lengthRow(canvas, 2, QStringLiteral("右余白(&R)"), 5);
-    lengthRow(canvas, 3, QStringLiteral("上余白(&T)"), 6);
-    lengthRow(canvas, 4, QStringLiteral("下余白(&B)"), 7);
+    lengthRowAdd(canvas, 1, QStringLiteral("左余白(&L)"), 4);
+    lengthRowAdd(canvas, 2, QStringLiteral("右余白(&R)"), 5);
+    lengthRowAdd(canvas, 3, QStringLiteral("上余白(&T)"), 6);
+    lengthRowAdd(canvas, 4, QStringLiteral("下余白(&B)"), 7);
+}
 
-    // ﾍｯﾀﾞ and ﾌｯﾀ
+void PrintSetting::createBandPages()
+{
     const std::array<const char16_t*, 3> sides = {u"左側(&L)", u"中央(&C)", u"右側(&R)"};
     for (int band = 0; band < 2; ++band) {
         auto* grid = new QGridLayout(tabPages[std::size_t(2 + band)]);
         chkFrame[std::size_t(1 + band)] = new QCheckBox(QStringLiteral("枠表示(&M)"));
         grid->addWidget(chkFrame[std::size_t(1 + band)], 0, 0, 1, 4);
-        lengthRow(grid, 1, QStringLiteral("高さ(&H)"), std::size_t(8 + band));
+        lengthRowAdd(grid, 1, QStringLiteral("高さ(&H)"), std::size_t(8 + band));
         for (int side = 0; side < 3; ++side) {
             const std::size_t slot = std::size_t(band * 3 + side);
             cmbExplain[slot] = new QComboBox;
@@ -145,8 +166,10 @@ PrintSetting::PrintSetting(QWidget* parent) : QDialog(parent)
             connect(cmdExplainFont[slot], &QPushButton::clicked, this, [this, slot] { cmdExplainFont_Click(int(slot)); });
         }
     }
+}
 
-    // ﾃｷｽﾄ
+void PrintSetting::createTextPage()
+{
     auto* texts = new QGridLayout(tabPages[4]);
     for (int i = 0; i < 5; ++i) {
         lblText[std::size_t(i)] = new QLabel(QStringLiteral("ﾃｷｽﾄ%1(&%1)").arg(i + 1));
@@ -168,7 +191,10 @@ PrintSetting::PrintSetting(QWidget* parent) : QDialog(parent)
         texts->addWidget(label, 5 + i, 0);
         texts->addWidget(cmbDateFormat[std::size_t(i)], 5 + i, 1, 1, 2);
     }
+}
 
+QLayout* PrintSetting::createButtons()
+{
     cmdUpdate = new QPushButton(QStringLiteral("更新"));
     cmdCancel = new QPushButton(QStringLiteral("取消"));
     cmdUpdate->setDefault(true);
@@ -176,13 +202,9 @@ PrintSetting::PrintSetting(QWidget* parent) : QDialog(parent)
     buttons->addWidget(cmdUpdate);
     buttons->addWidget(cmdCancel);
     buttons->addStretch();
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(sstReportPageSetting, 1);
-    layout->addLayout(buttons);
-
     connect(cmdUpdate, &QPushButton::clicked, this, &PrintSetting::cmdUpdate_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &PrintSetting::cmdCancel_Click);
-    connect(sstReportPageSetting, &QTabWidget::currentChanged, this, &PrintSetting::TabEnable);
+    return buttons;
 }
 
 PrintSetting::~PrintSetting() = default;

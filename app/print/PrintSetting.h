@@ -13,8 +13,10 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QKeyEvent;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -73,6 +75,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The controls of one tab page each, after the length fields that several pages share.
+    void createLengthFields();
+    // A length field in a row of grid: its caption, the field, its arrows and "cm".
+    void lengthRowAdd(QGridLayout* grid, int row, const QString& caption, std::size_t field);
+    void createPaperPage();
+    void createCanvasPage();
+    void createBandPages();
+    void createTextPage();
+    QLayout* createButtons();
     void Form_Load();
     void Form_Activate();
     void Form_Unload();
