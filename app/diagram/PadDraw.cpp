@@ -278,6 +278,7 @@ void CanvasZOrderArrange()
 void CanvasVisibleSet(std::int16_t canvas, bool visible)
 {
     if (canvas < 0) {
+        const QuietShows quiet;
         for (std::size_t c = 1; c < B.size(); ++c)
             CanvasVisibleSet(static_cast<std::int16_t>(c), visible);
         return;
