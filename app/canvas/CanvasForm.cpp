@@ -612,9 +612,17 @@ void CanvasForm::Show()
             sub->resize(sub->sizeHint());
     }
     QWidget* f = frame();
+    // A frame that is disabled while it is shown does not take the activation.
+    const bool quiet = f != this && f->isHidden() && f->isEnabled() && QuietShows::Active();
+    if (quiet)
+        f->setEnabled(false);
     if (f != this)
         QWidget::show();
     f->show();
+    if (quiet) {
+        f->setEnabled(true);
+        QuietShows::Shown(f);
+    }
 }
 
 bool CanvasForm::Visible() const

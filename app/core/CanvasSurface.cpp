@@ -3,11 +3,15 @@
 #include "platform/richtext/RichTextBox.h"
 #include "platform/vbrt/Error.h"
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMetaObject>
+#include <QPointer>
 #include <QTimer>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace vellumora {
 
@@ -34,7 +38,44 @@ QRect BoxArea(const Element& c, std::int16_t borderWidth)
     return QRect(c.Left - margin, c.Top - margin, std::max(c.Width, 1) + 2 * margin, std::max(c.Height, 1) + 2 * margin);
 }
 
+struct QuietShowState {
+    int depth = 0;
+    QPointer<QWidget> last;
+};
+
+QuietShowState& QuietShowing()
+{
+    static QuietShowState state;
+    return state;
+}
+
 } // namespace
+
+QuietShows::QuietShows()
+{
+    ++QuietShowing().depth;
+}
+
+QuietShows::~QuietShows()
+{
+    QuietShowState& state = QuietShowing();
+    if (--state.depth > 0)
+        return;
+    const QPointer<QWidget> last = std::exchange(state.last, nullptr);
+    // A window hidden again since has nothing to take.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(last.data()); sub && sub->mdiArea() && !sub->isHidden())
+        sub->mdiArea()->setActiveSubWindow(sub);
+}
+
+bool QuietShows::Active()
+{
+    return QuietShowing().depth > 0;
+}
+
+void QuietShows::Shown(QWidget* frame)
+{
+    QuietShowing().last = frame;
+}
 
 QRect ControlArea(const CanvasLabel& label)
 {

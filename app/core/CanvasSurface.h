@@ -26,6 +26,23 @@ namespace vellumora {
 
 class CanvasSurface;
 
+// While one lives, a canvas window shown in the workspace does not take the activation: every
+// activation touches every window of the workspace, and a document of thousands of routines
+// shown one window after the other would pay the square of their number. When the last one
+// ends, the last window shown meanwhile is activated, as it would have been had it been shown
+// on its own. They nest.
+class QuietShows {
+public:
+    QuietShows();
+    ~QuietShows();
+    QuietShows(const QuietShows&) = delete;
+    QuietShows& operator=(const QuietShows&) = delete;
+
+    static bool Active();
+    // A window frame shown quietly; the last one is activated at the end.
+    static void Shown(QWidget* frame);
+};
+
 // Error numbers a control array raises when it is misused.
 namespace CanvasControlError {
 constexpr std::int32_t ElementMissing = 340;   // the element is not loaded

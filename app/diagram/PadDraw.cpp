@@ -189,6 +189,7 @@ void PadDrawRefresh(std::int16_t canvas)
     Links().SearchReset();
     if (B.size() < 2)
         return;
+    const QuietShows quiet;
     for (auto c = static_cast<std::int16_t>(B.size() - 1); c >= 1; --c) {
         if (canvas >= 0 && c != canvas)
             continue;
@@ -277,6 +278,7 @@ void CanvasZOrderArrange()
 void CanvasVisibleSet(std::int16_t canvas, bool visible)
 {
     if (canvas < 0) {
+        const QuietShows quiet;
         for (std::size_t c = 1; c < B.size(); ++c)
             CanvasVisibleSet(static_cast<std::int16_t>(c), visible);
         return;

@@ -196,6 +196,33 @@ TEST_F(PadDrawRedrawTest, TheFirstCanvasInDisplayOrderEndsOnTop)
     EXPECT_EQ(workspace->currentSubWindow()->widget(), &Form(2));
 }
 
+// Each activation touches every window of the workspace: a refresh that shows many windows
+// activates only the one that ends in front, whether it shows them or shows them again.
+TEST_F(PadDrawRedrawTest, ShowingEveryWindowActivatesOnlyTheLastShown)
+{
+    testsupport::Workspace main;
+    QMdiArea* workspace = main.workspace;
+    main.show();
+    openCanvases(3);
+    int activations = 0;
+    QObject::connect(workspace, &QMdiArea::subWindowActivated, [&](QMdiSubWindow* sub) { activations += sub ? 1 : 0; });
+
+    PadDrawRefresh(-1);
+    EXPECT_EQ(workspace->subWindowList().size(), 3);
+    EXPECT_EQ(activations, 1);
+    ASSERT_TRUE(workspace->currentSubWindow());
+    EXPECT_EQ(workspace->currentSubWindow()->widget(), &Form(1)) << "the last window shown is in front";
+
+    CanvasVisibleSet(-1, false);
+    activations = 0;
+    CanvasVisibleSet(-1, true);
+    EXPECT_EQ(activations, 1);
+    ASSERT_TRUE(workspace->currentSubWindow());
+    EXPECT_EQ(workspace->currentSubWindow()->widget(), &Form(3));
+    for (int c = 1; c <= 3; ++c)
+        EXPECT_TRUE(Form(c).Visible() && Form(c).parentWidget()->isEnabled()) << "canvas " << c;
+}
+
 TEST_F(PadDrawRedrawTest, TheLabelWidthAndToleranceFollowTheStandardSizeWhateverSizeIsApplied)
 {
     const QString standard = QStringLiteral("標準");
