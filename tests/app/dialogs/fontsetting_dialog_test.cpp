@@ -58,12 +58,15 @@ TEST_F(FontSettingTest, EveryControlShowsItsWholeCaptionInsideTheDialog)
         if (!qobject_cast<QCheckBox*>(control) && !qobject_cast<QPushButton*>(control))
             continue;
         SCOPED_TRACE(control->objectName().toStdString());
-        if (qobject_cast<QCheckBox*>(control))
+        if (qobject_cast<QCheckBox*>(control)) {
             EXPECT_GE(control->width(), control->sizeHint().width());
+        }
         EXPECT_TRUE(dialog.rect().contains(control->geometry()));
-        for (QWidget* other : dialog.findChildren<QWidget*>())
-            if (other != control && other->parentWidget() == &dialog && (qobject_cast<QCheckBox*>(other) || qobject_cast<QPushButton*>(other)))
+        for (QWidget* other : dialog.findChildren<QWidget*>()) {
+            if (other != control && other->parentWidget() == &dialog && (qobject_cast<QCheckBox*>(other) || qobject_cast<QPushButton*>(other))) {
                 EXPECT_FALSE(control->geometry().intersects(other->geometry())) << other->objectName().toStdString();
+            }
+        }
     }
 }
 

@@ -371,8 +371,9 @@ TEST_F(ImagePrintChart, PagesPaintedAsTheyAreMadeGiveTheSameFileAsAKeptBook)
         PrintPagesRender(row.mode);
         EXPECT_TRUE(ImageBook->Pages().empty()) << "no page is held";
         EXPECT_EQ(ImageBook->PageCount(), 2u);
-        if (row.placedAtTheEnd)
+        if (row.placedAtTheEnd) {
             EXPECT_FALSE(QFileInfo::exists(row.file)) << "nothing is under the name before the output ends";
+        }
         ImageBookOutput(row.mode);
         EXPECT_EQ(testsupport::PdfInfoRead(row.file).pages, 2);
         EXPECT_EQ(testsupport::PdfText(row.file), kept);
