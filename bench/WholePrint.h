@@ -5,11 +5,10 @@
 
 #include "app/print/PrintCanvas.h"
 #include "platform/commondialog/CommonDialog.h"
+#include "support/ModalDialog.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
-#include <QTimer>
 
 #include "GeneratedChart.h"
 
@@ -23,21 +22,12 @@ inline double PrintThroughDialog(const QString& pdf)
     vellumora::PrintCanvas dialog;
     dialog.TrayCaption = QStringLiteral("印刷(&P)...");
     double ms = -1;
-    QTimer poll;
-    poll.setInterval(0);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!dialog.isVisible())
-            return;
-        poll.stop();
+    testsupport::RunDialog(dialog, [&] {
         QElapsedTimer clock;
         clock.start();
         dialog.cmdPDF->click();
         ms = double(clock.nsecsElapsed()) / 1e6;
-        if (dialog.isVisible())
-            dialog.close();
     });
-    poll.start();
-    dialog.ShowModal();
     return ms;
 }
 

@@ -17,6 +17,7 @@
 #include "app/print/WaitScreen.h"
 #include "platform/commondialog/CommonDialog.h"
 #include "platform/report/Report.h"
+#include "support/ModalDialog.h"
 #include "support/PdfTools.h"
 
 #include <QApplication>
@@ -132,27 +133,7 @@ protected:
     std::vector<std::pair<platform::report::Delivery, std::size_t>> delivered_;
 };
 
-// Shows the dialog modally, runs the action once it is on the screen and closes the dialog
-// afterwards when the action left it open; true when the action closed it.
-template <class Dialog>
-bool RunDialog(Dialog& dialog, const std::function<void()>& action)
-{
-    bool closedByAction = false;
-    QTimer poll;
-    poll.setInterval(0);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!dialog.isVisible())
-            return;
-        poll.stop();
-        action();
-        closedByAction = !dialog.isVisible();
-        if (dialog.isVisible())
-            dialog.close();
-    });
-    poll.start();
-    dialog.ShowModal();
-    return closedByAction;
-}
+using testsupport::RunDialog;
 
 TEST_F(PrintJobTest, APdfOfEveryCanvasHoldsTheirTextsAndLeavesNoWorkFiles)
 {
