@@ -5,6 +5,7 @@
 
 #include "platform/commondialog/CommonDialog.h"
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 
 class QAction;
 class QComboBox;
@@ -156,6 +158,14 @@ private:
     class Link;
 
     void createMenus();
+    void createFileMenu();
+    void createEditMenu();
+    void createShowMenu();
+    void createToolMenu();
+    void createHelpMenu();
+    QAction* menuEntry(QMenu* menu, const QString& caption, const QKeySequence& shortcut = {});
+    void menuEntryArray(QMenu* menu, const QString& prefix, std::span<QAction*> entries, bool firstEnabled,
+                        void (BaseForm::*handler)(int), const QKeySequence& firstShortcut = {});
     void createToolBar();
     void createStatusBar();
     void Form_Load();
@@ -196,6 +206,10 @@ private:
     // The "FocusCanvas" panel names the child window in front and follows its caption.
     void FocusCaptionFollow();
     void Form_Resize();
+
+    static int Pixels(int twips);
+    // The child window as a canvas window; none for a box editor and for no window.
+    static CanvasForm* AsCanvas(QWidget* form);
 
     std::unique_ptr<Link> link_;
     std::map<QString, QAction*> toolButtons_;

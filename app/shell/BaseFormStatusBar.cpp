@@ -1,0 +1,64 @@
+// The main window's status bar: its panels and the clock.
+
+#include "app/shell/BaseForm.h"
+
+#include "platform/statusbar/StatusPanels.h"
+
+#include <QDate>
+#include <QStatusBar>
+#include <QTime>
+#include <QTimer>
+
+namespace vellumora {
+
+void BaseForm::createStatusBar()
+{
+    stbBaseForm = statusBar();
+    stbBaseForm->setObjectName(QStringLiteral("stbBaseForm"));
+    struct Panel {
+        const char* key;
+        int widthTwips;
+        const char* tip;
+    };
+    // Panels 1 to 5 keep themselves current; 6 to 11 are written by key.
+    const Panel panels[] = {
+        {"Date", 1799, "日付"},
+        {"Time", 953, "時刻"},
+        {"Caps", 979, "Caps Lock ｷｰ"},
+        {"Num", 900, "Num Lock ｷｰ"},
+        {"Kana", 873, "ｶﾅ ｷｰ"},
+        {"FocusCanvas", 882, "最前面ｳｨﾝﾄﾞｳ"},
+        {"EditMode", 882, "編集ﾓｰﾄﾞ"},
+        {"ModalWindow", 882, "入力ｳｲﾝﾄﾞｳ"},
+        {"UnVisibleCanvas", 882, "非表示ｷｬﾝﾊﾞｽ"},
+        {"SearchState", 882, "検索状態"},
+        {"FontAndSize", 882, "ﾌｫﾝﾄ情報"},
+    };
+    panels_ = new platform::statusbar::StatusPanels(stbBaseForm);
+    for (const Panel& p : panels)
+        panels_->AddPanel(QString::fromLatin1(p.key), Pixels(p.widthTwips), QString::fromUtf8(p.tip));
+    stbBaseForm->addPermanentWidget(panels_, 1);
+    // The lock keys' states are not known to the program here: their panels show their names dimmed.
+    panels_->SetText(QStringLiteral("Caps"), QStringLiteral("CAPS"));
+    panels_->SetText(QStringLiteral("Num"), QStringLiteral("NUM"));
+    panels_->SetText(QStringLiteral("Kana"), QStringLiteral("ｶﾅ"));
+    for (const char* key : {"Caps", "Num", "Kana"})
+        panels_->SetEnabled(QString::fromLatin1(key), false);
+
+    clock_ = new QTimer(this);
+    clock_->setInterval(1000);
+    auto tick = [this] {
+        panels_->SetText(QStringLiteral("Date"), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+        panels_->SetText(QStringLiteral("Time"), QTime::currentTime().toString(QStringLiteral("HH:mm")));
+    };
+    connect(clock_, &QTimer::timeout, this, tick);
+    tick();
+    clock_->start();
+}
+
+QString BaseForm::StatusPanelText(const QString& key) const
+{
+    return panels_->Text(key);
+}
+
+} // namespace vellumora
