@@ -361,13 +361,12 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    // The popups, one by one.
+    // Each menu is made by one function of its own.
     void menusCreate();
     void boxMenuCreate();
     void vLineMenuCreate();
     void hLineMenuCreate();
     void canvasMenuCreate();
-    // The menus the main window's menu bar shows, one by one.
     void editMenusCreate();
     void editMenuCreate();
     void formatMenuCreate();
