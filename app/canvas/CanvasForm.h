@@ -8,6 +8,7 @@
 #include "app/core/CanvasSurface.h"
 #include "app/core/DiagramRecords.h"
 
+#include <QKeySequence>
 #include <QPoint>
 #include <QString>
 #include <QWidget>
@@ -360,10 +361,23 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    // Each menu is made by one function of its own.
     void menusCreate();
+    void boxMenuCreate();
+    void vLineMenuCreate();
+    void hLineMenuCreate();
+    void canvasMenuCreate();
     void editMenusCreate();
+    void editMenuCreate();
+    void formatMenuCreate();
+    void showMenuCreate();
+    void windowMenuCreate();
     // Adds an item whose command runs inside the error boundary.
     QAction* menuItemAdd(QMenu* menu, const char* name, const QString& caption, void (CanvasForm::*handler)());
+    // Adds an item of the menu-bar menus; a key is shown beside it and runs it through
+    // EditShortcutRun.
+    void menuBarItemAdd(QMenu* menu, QAction*& action, const char* name, const QString& caption,
+                        void (CanvasForm::*handler)(), const QKeySequence& key = {});
     // Which items the selection enables, for the popup of a part kind (the Edit menu, its
     // shortcuts, the tool bar and the popups follow the same rule).
     struct EditEnables {
@@ -406,6 +420,19 @@ private:
     const CanvasLabel& partLabel(std::int32_t kind, std::int16_t index) const;
     bool partLoaded(std::int32_t kind, std::int16_t index) const;
     bool partFramed(std::int32_t kind, std::int16_t index) const;
+    // The steps of PartsLockMenuSet. Settling the list returns false when no framed part is left
+    // (the selection is then cleared).
+    bool lockPartsListSettle(std::int32_t partsKind, std::int16_t partsIndex);
+    // What the listed parts allow, narrowed part by part; owner is what the first part hangs from.
+    struct PartsAllowed {
+        bool copy = true, editor = true, font = true, chink = true, connect = true, newPage = true;
+        std::int16_t flags = 0;
+        std::int16_t owner = 0;
+    };
+    // A box (its font and colour are taken from the first), a vertical line, a horizontal line.
+    void boxAllows(std::int16_t index, bool first, PartsAllowed& allowed);
+    void vLineAllows(std::int16_t index, bool first, PartsAllowed& allowed) const;
+    void hLineAllows(std::int16_t index, bool first, PartsAllowed& allowed) const;
     // The range rectangle follows the pointer at x, y (window twips).
     void rangeFollow(std::int32_t x, std::int32_t y);
     void rangeRelease(std::int32_t x, std::int32_t y, bool select);

@@ -1,5 +1,5 @@
-// The canvas window's menu commands: the Edit, Format, Show and Window menus and the commands of
-// the box, vertical-line and horizontal-line popups.
+// The canvas window's menu commands: the Edit, Format, Show and Window menus as they open and
+// their commands, and the commands of the box, vertical-line, horizontal-line and canvas popups.
 
 #include "app/canvas/CanvasForm.h"
 
@@ -18,164 +18,14 @@
 #include "app/diagram/PadDraw.h"
 
 #include <QAction>
-#include <QKeySequence>
 #include <QMenu>
-#include <QShortcut>
 
 #include <utility>
 
 namespace vellumora {
 
 // ---------------------------------------------------------------------------------------------
-// The menus
-
-void CanvasForm::editMenusCreate()
-{
-    const auto item = [this](QMenu* menu, QAction*& action, const char* name, const QString& caption,
-                             void (CanvasForm::*handler)(), const QKeySequence& key = {}) {
-        action = menuItemAdd(menu, name, caption, handler);
-        if (!key.isEmpty()) {
-            // Shown beside the item; the key itself acts through the item's enabling rule.
-            action->setText(caption + QLatin1Char('\t') + key.toString(QKeySequence::NativeText));
-            auto* shortcut = new QShortcut(key, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-            QAction* target = action;
-            connect(shortcut, &QShortcut::activated, this, [this, target] { EditShortcutRun(target); });
-        }
-    };
-
-    Menu_Edit = new QMenu(QStringLiteral("編集(&E)"), this);
-    Menu_Edit->setObjectName(QStringLiteral("Menu_Edit"));
-    connect(Menu_Edit, &QMenu::aboutToShow, this, [this] { Menu_Edit_Click(); });
-    // Undo and redo keep their keys on the main window, which hands them to the canvas in front.
-    item(Menu_Edit, Menu_EditUndo, "Menu_EditUndo", QStringLiteral("元に戻す(&U)"), &CanvasForm::Menu_EditUndo_Click);
-    item(Menu_Edit, Menu_EditRedo, "Menu_EditRedo", QStringLiteral("やり直し(&R)"), &CanvasForm::Menu_EditRedo_Click);
-    Menu_Edit->addSeparator();
-    item(Menu_Edit, Menu_EditCut, "Menu_EditCut", QStringLiteral("切り取り(&T)"), &CanvasForm::Menu_EditCut_Click,
-         QKeySequence(Qt::CTRL | Qt::Key_X));
-    item(Menu_Edit, Menu_EditCopy, "Menu_EditCopy", QStringLiteral("ｺﾋﾟｰ(&C)"), &CanvasForm::Menu_EditCopy_Click,
-         QKeySequence(Qt::CTRL | Qt::Key_C));
-    item(Menu_Edit, Menu_EditPaste, "Menu_EditPaste", QStringLiteral("貼り付け(&P)"), &CanvasForm::Menu_EditPaste_Click,
-         QKeySequence(Qt::CTRL | Qt::Key_V));
-    item(Menu_Edit, Menu_EditALL, "Menu_EditALL", QStringLiteral("全て選択(&A)"), &CanvasForm::Menu_EditALL_Click,
-         QKeySequence(Qt::CTRL | Qt::Key_A));
-    item(Menu_Edit, Menu_EditCopyTask, "Menu_EditCopyTask", QStringLiteral("他ﾀｽｸへｺﾋﾟｰ"),
-         &CanvasForm::Menu_EditCopyTask_Click);
-    item(Menu_Edit, Menu_EditPasteTask, "Menu_EditPasteTask", QStringLiteral("他ﾀｽｸから貼り付け"),
-         &CanvasForm::Menu_EditPasteTask_Click);
-    Menu_Edit->addSeparator();
-    item(Menu_Edit, Menu_EditDelete, "Menu_EditDelete", QStringLiteral("削除(&D)"), &CanvasForm::Menu_EditDelete_Click);
-    item(Menu_Edit, Menu_EditDeleteLump, "Menu_EditDeleteLump", QStringLiteral("一括削除"),
-         &CanvasForm::Menu_EditDeleteLump_Click);
-    Menu_Edit->addSeparator();
-    item(Menu_Edit, Menu_EditCanvasDelete, "Menu_EditCanvasDelete", QStringLiteral("ｷｬﾝﾊﾞｽ削除(&M)"),
-         &CanvasForm::Menu_EditCanvasDelete_Click);
-    Menu_Edit->addSeparator();
-    item(Menu_Edit, Menu_EditEditor, "Menu_EditEditor", QStringLiteral("BOX編集(&E)"), &CanvasForm::Menu_EditEditor_Click,
-         QKeySequence(Qt::CTRL | Qt::Key_E));
-    item(Menu_Edit, Menu_EditAdd, "Menu_EditAdd", QStringLiteral("追加(&I)"), &CanvasForm::Menu_EditAdd_Click,
-         QKeySequence(Qt::CTRL | Qt::Key_I));
-    item(Menu_Edit, Menu_EditFontChange, "Menu_EditFontChange", QStringLiteral("ﾌｫﾝﾄ変更(&F)"),
-         &CanvasForm::Menu_EditFontChange_Click);
-    item(Menu_Edit, Menu_EditFontChangeLump, "Menu_EditFontChangeLump", QStringLiteral("ﾌｫﾝﾄ一括変更(&L)"),
-         &CanvasForm::Menu_EditFontChangeLump_Click);
-    item(Menu_Edit, Menu_EditChink, "Menu_EditChink", QStringLiteral("切断(&K)"), &CanvasForm::Menu_EditChink_Click);
-    item(Menu_Edit, Menu_EditConnect, "Menu_EditConnect", QStringLiteral("接続(&O)"), &CanvasForm::Menu_EditConnect_Click);
-    item(Menu_Edit, Menu_EditNewPage, "Menu_EditNewPage", QStringLiteral("改ﾍﾟｰｼﾞ(&G)"), &CanvasForm::Menu_EditNewPage_Click);
-    Menu_EditNewPage->setCheckable(true);
-    item(Menu_Edit, Menu_EditNewPageReset, "Menu_EditNewPageReset", QStringLiteral("全改ﾍﾟｰｼﾞﾘｾｯﾄ"),
-         &CanvasForm::Menu_EditNewPageReset_Click);
-
-    Menu_Format = new QMenu(QStringLiteral("書式(&O)"), this);
-    Menu_Format->setObjectName(QStringLiteral("Menu_Format"));
-    connect(Menu_Format, &QMenu::aboutToShow, this, [this] { EventBoundary([this] { Menu_Format_Click(); }); });
-    item(Menu_Format, Menu_FormatFont, "Menu_FormatFont", QStringLiteral("標準ﾌｫﾝﾄの指定(&F)"), &CanvasForm::Menu_FormatFont_Click);
-    item(Menu_Format, Menu_FormatFrameColor, "Menu_FormatFrameColor", QStringLiteral("枠の色指定(&R)"),
-         &CanvasForm::Menu_FormatFrameColor_Click);
-    Menu_Format->addSeparator();
-    item(Menu_Format, Menu_FormatCanvasName, "Menu_FormatCanvasName", QStringLiteral("ｷｬﾝﾊﾞｽ名称(&N)"),
-         &CanvasForm::Menu_FormatCanvasName_Click);
-    item(Menu_Format, Menu_FormatCanvasSequence, "Menu_FormatCanvasSequence", QStringLiteral("ｷｬﾝﾊﾞｽ順序変更(&S)"),
-         &CanvasForm::Menu_FormatCanvasSequence_Click);
-    item(Menu_Format, Menu_FormatCanvasColor, "Menu_FormatCanvasColor", QStringLiteral("ｷｬﾝﾊﾞｽの色指定"),
-         &CanvasForm::Menu_FormatCanvasColor_Click);
-    Menu_Format->addSeparator();
-    item(Menu_Format, Menu_FormatNoteNotShow, "Menu_FormatNoteNotShow", QStringLiteral("ｺﾒﾝﾄを表示しない(&C)"),
-         &CanvasForm::Menu_FormatNoteNotShow_Click);
-    item(Menu_Format, Menu_FormatNoteNotFrame, "Menu_FormatNoteNotFrame", QStringLiteral("ｺﾒﾝﾄに枠を表示しない(&M)"),
-         &CanvasForm::Menu_FormatNoteNotFrame_Click);
-    item(Menu_Format, Menu_FormatReplaceJump, "Menu_FormatReplaceJump", QStringLiteral("分岐に置換(&J)"),
-         &CanvasForm::Menu_FormatReplaceJump_Click);
-    Menu_Format->addSeparator();
-    item(Menu_Format, Menu_FormatEditMode, "Menu_FormatEditMode", QStringLiteral("編集ﾓｰﾄﾞ(&E)"),
-         &CanvasForm::Menu_FormatEditMode_Click);
-    for (QAction* toggle : {Menu_FormatNoteNotShow, Menu_FormatNoteNotFrame, Menu_FormatReplaceJump, Menu_FormatEditMode})
-        toggle->setCheckable(true);
-
-    Menu_Show = new QMenu(QStringLiteral("表示(&V)"), this);
-    Menu_Show->setObjectName(QStringLiteral("Menu_Show"));
-    connect(Menu_Show, &QMenu::aboutToShow, this, [this] { EventBoundary([this] { Menu_Show_Click(); }); });
-    item(Menu_Show, Menu_ShowMinimized, "Menu_ShowMinimized", QStringLiteral("最小化(&N)"),
-         &CanvasForm::Menu_ShowMinimized_Click);
-    item(Menu_Show, Menu_ShowNonIndication, "Menu_ShowNonIndication", QStringLiteral("非表示(&C)"),
-         &CanvasForm::Menu_ShowNonIndication_Click);
-    // Only shown: the key is the window frame's own, which closes the window, and closing hides it.
-    Menu_ShowNonIndication->setText(Menu_ShowNonIndication->text() + QLatin1Char('\t') +
-                                    QKeySequence(Qt::CTRL | Qt::Key_F4).toString(QKeySequence::NativeText));
-    item(Menu_Show, Menu_ShowReFresh, "Menu_ShowReFresh", QStringLiteral("ﾘﾌﾚｯｼｭ(&F)"), &CanvasForm::Menu_ShowReFresh_Click);
-    Menu_Show->addSeparator();
-    item(Menu_Show, Menu_ShowToolBar, "Menu_ShowToolBar", QStringLiteral("ﾂｰﾙﾊﾞｰ表示(&T)"), &CanvasForm::Menu_ShowToolBar_Click);
-    item(Menu_Show, Menu_ShowStatusBar, "Menu_ShowStatusBar", QStringLiteral("ｽﾃｰﾀｽﾊﾞｰ表示(&S)"),
-         &CanvasForm::Menu_ShowStatusBar_Click);
-    for (QAction* bar : {Menu_ShowToolBar, Menu_ShowStatusBar}) {
-        bar->setCheckable(true);
-        bar->setChecked(true);
-    }
-
-    Menu_Window = new QMenu(QStringLiteral("ｳｲﾝﾄﾞｳ(&W)"), this);
-    Menu_Window->setObjectName(QStringLiteral("Menu_Window"));
-    connect(Menu_Window, &QMenu::aboutToShow, this, [this] { EventBoundary([this] { Menu_Window_Click(); }); });
-    item(Menu_Window, Menu_WindowTileHorizontal, "Menu_WindowTileHorizontal", QStringLiteral("上下に並べて表示(&V)"),
-         &CanvasForm::Menu_WindowTileHorizontal_Click);
-    item(Menu_Window, Menu_WindowTileVertical, "Menu_WindowTileVertical", QStringLiteral("左右に並べて表示(&H)"),
-         &CanvasForm::Menu_WindowTileVertical_Click);
-    item(Menu_Window, Menu_WindowCascade, "Menu_WindowCascade", QStringLiteral("重ねて表示(&C)"),
-         &CanvasForm::Menu_WindowCascade_Click);
-    item(Menu_Window, Menu_WindowArrangeIcons, "Menu_WindowArrangeIcons", QStringLiteral("ｱｲｺﾝの整列(&A)"),
-         &CanvasForm::Menu_WindowArrangeIcons_Click);
-}
-
-CanvasForm::EditEnables CanvasForm::enablesFor(std::int32_t kind) const
-{
-    EditEnables e;
-    const bool line = kind == 2 || kind == 3;
-    switch (kind) {
-    case 1:
-        e.cut = e.copy = e.copyTask = e.del = e.deleteLump = LockPartsCopyEnabled;
-        e.editor = LockPartsEditorEnabled;
-        e.fontChange = e.fontChangeLump = LockPartsFontEnabled;
-        break;
-    case 2:
-    case 3:
-    case 4:
-        e.paste = ClipboardExist() && LockPartsEditorEnabled;
-        e.pasteTask = ClipboardTaskExist() && LockPartsEditorEnabled;
-        e.add = LockPartsEditorEnabled;
-        e.newPage = LockPartsNewPageEnabled;
-        if (line) {
-            e.chink = LockPartsChinkEnabled;
-            e.connect = LockPartsConnectEnabled;
-            e.newPageChecked = (LockPartsFlags & BoxFlag::LowerPage) != 0 && LockPartsNewPageEnabled;
-        } else {
-            e.cut = e.copy = e.copyTask = e.deleteLump = LockPartsCopyEnabled;
-            e.fontChangeLump = LockPartsFontEnabled;
-            e.newPageChecked = (LockPartsFlags & SubFlag::RightPage) != 0 && LockPartsNewPageEnabled;
-        }
-        break;
-    default:
-        break;
-    }
-    return e;
-}
+// The menus as they open
 
 void CanvasForm::Menu_Edit_Click()
 {
@@ -828,6 +678,27 @@ void CanvasForm::Menu_FormatCanvasSequence_Click()
 void CanvasForm::Menu_FormatFont_Click()
 {
     RunCommand(this, [this] { DefaultFontSetting(Menu_FormatFont->text()); });
+}
+
+// ---------------------------------------------------------------------------------------------
+// The canvas popup
+
+void CanvasForm::Menu_CanvasMinimized_Click()
+{
+    SetWindowState(1);
+}
+
+void CanvasForm::Menu_CanvasNonIndication_Click()
+{
+    close();
+}
+
+void CanvasForm::Menu_CanvasReFresh_Click()
+{
+    CanvasBusyWait(CanvasIndex);
+    SetAutoRedraw(true);
+    Cls();
+    PaintEventRelease(true);
 }
 
 // ---------------------------------------------------------------------------------------------
