@@ -1,7 +1,8 @@
 // The whole print of a 10,000-box chart to PDF as the print dialog's PDF button runs it (the
 // layout half under the progress dialog, the draw work files, the pages and the file), and beside
 // it, in the same run, QPdfWriter alone writing the same number of pages, boxes, lines and texts.
-// Target: "ratio" (whole print / writer alone) at most 2.0.
+// Rows: the print's work files in the temporary folder as given (on disk) and on tmpfs (see
+// WorkFolderUse). Target: "ratio" (whole print / writer alone) at most 2.0.
 
 #include <QElapsedTimer>
 
