@@ -59,11 +59,9 @@ inline QString DocumentMake(int canvases, int boxesPerCanvas)
     return DocumentWrite(QStringLiteral("chart%1.txt").arg(canvases), lines);
 }
 
-// Opens a chart of canvases routines of about boxesPerCanvas boxes each, drawn in their windows.
-inline void ChartOpen(int canvases, int boxesPerCanvas)
+// A whole document of canvases routines of about boxesPerCanvas boxes each; returns its path.
+inline QString ChartDocumentWrite(int canvases, int boxesPerCanvas)
 {
-    if (B.size() > 1)
-        return;
     QStringList lines = {QStringLiteral("&&document")};
     for (int c = 0; c < canvases; ++c) {
         lines << QStringLiteral("&&routine") << QStringLiteral("&&text") << QStringLiteral("受注処理%1").arg(c);
@@ -72,7 +70,15 @@ inline void ChartOpen(int canvases, int boxesPerCanvas)
         lines << QStringLiteral("&&end-routine");
     }
     lines << QStringLiteral("&&end-document");
-    ApplicationGlobals.DocumentName = DocumentWrite(QStringLiteral("chart-%1x%2.txt").arg(canvases).arg(boxesPerCanvas), lines);
+    return DocumentWrite(QStringLiteral("chart-%1x%2.txt").arg(canvases).arg(boxesPerCanvas), lines);
+}
+
+// Opens a chart of canvases routines of about boxesPerCanvas boxes each, drawn in their windows.
+inline void ChartOpen(int canvases, int boxesPerCanvas)
+{
+    if (B.size() > 1)
+        return;
+    ApplicationGlobals.DocumentName = ChartDocumentWrite(canvases, boxesPerCanvas);
     PadDrawGetData(QString());
     PadDrawRefresh(-1);
     QCoreApplication::processEvents();

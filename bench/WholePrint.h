@@ -3,16 +3,77 @@
 // The whole print of a generated chart as the print dialog's PDF button runs it: the layout half
 // under the progress dialog, the draw work files, the pages and the file.
 
+#include "app/core/PrintRecords.h"
+#include "app/core/Utilities.h"
 #include "app/print/PrintCanvas.h"
+#include "app/print/PrintJob.h"
+#include "app/print/WaitScreen.h"
 #include "platform/commondialog/CommonDialog.h"
 #include "support/ModalDialog.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 #include "GeneratedChart.h"
+#include "PdfWriterFloor.h"
 
 namespace benchsupport {
+
+// Puts the program's work files into the temporary folder the run was given, or into a folder on
+// tmpfs; false when there is no tmpfs. A print creates a work file per block and per page, and
+// ext4 without a journal (the disk of the build machines) checks every inode freed in the last 30 s
+// each time it creates a file: there, one print pays for the work files of the print before it,
+// which is the file system's share and not the program's.
+inline bool WorkFolderUse(bool tmpfs)
+{
+    static const QByteArray given = qgetenv("TMPDIR");
+    if (!tmpfs) {
+        qputenv("TMPDIR", given);
+    } else {
+        if (!QFileInfo(QStringLiteral("/dev/shm")).isWritable())
+            return false;
+        static QTemporaryDir shm(QStringLiteral("/dev/shm/vellumora-bench-XXXXXX"));
+        if (!shm.isValid())
+            return false;
+        qputenv("TMPDIR", QFile::encodeName(shm.path()));
+    }
+    vellumora::UtilitiesInitialize();
+    return true;
+}
+
+inline void ShapesCount(const QString& path, PrintShapes& shapes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        shapes.boxes += line.startsWith("BOX,") ? 1 : 0;
+        shapes.lines += line.startsWith("LINE,") ? 1 : 0;
+        shapes.texts += line.startsWith("TEXT,") ? 1 : 0;
+    }
+}
+
+// What a print of the open chart shows: the layout half alone, its draw work files counted and
+// the job dropped. No pages when the layout gave none.
+inline PrintShapes JobShapes()
+{
+    using namespace vellumora;
+    PrintShapes shapes;
+    WaitScreen wait;
+    if (wait.WaitScreenStart({1}))
+        return shapes;
+    shapes.pages = RW.pageCount;
+    ShapesCount(RW.commonFileName, shapes);
+    for (std::size_t p = 1; p < RW.PageList.size(); ++p)
+        ShapesCount(RW.PageList[p].fileName, shapes);
+    for (std::size_t b = 1; b < RW.BlockList.size(); ++b)
+        ShapesCount(RW.BlockList[b].fileName, shapes);
+    PrintJobAbandon();
+    return shapes;
+}
 
 // The PDF button of the print dialog, in milliseconds from the press to the file written; -1
 // when the dialog did not run.

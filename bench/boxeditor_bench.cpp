@@ -1,5 +1,7 @@
 // Editing one box of a canvas of 10,000 boxes: the editor opened on it (put file written, window
 // loaded and filled), its text changed, Update pressed (get file, splice, redraw of the canvas).
+// Target, a bound set from the figures measured now (open 21 ms, open and Update 172 ms, open
+// and cancel 8 ms, redraw alone 14 ms): open and Update under 350 ms, open and cancel under 20 ms.
 
 #include "app/canvas/BoxEditing.h"
 #include "app/canvas/PageSetting.h"

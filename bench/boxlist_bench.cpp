@@ -1,5 +1,6 @@
 // Growing and clearing box lists. 16-bit links cap one canvas at 32767 boxes, so the
 // 100,000 boxes are spread over four canvases of 25,000.
+// Target, a bound set from the figures measured now (21 ms each): each under 50 ms.
 
 #include "app/diagram/BoxList.h"
 #include "app/diagram/TagTable.h"

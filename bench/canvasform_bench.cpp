@@ -1,5 +1,7 @@
 // A canvas window over a chart of 10,000 boxes: exposing a screenful, hit testing a point and
 // loading every box's controls. None of these may grow with the whole chart's pixel size.
+// Target, a bound set from the figures measured now (0.04 ms, 0.1 us, 1.9 ms): a screenful under
+// 1 ms, a hit test under 1 us, the controls of 10,000 boxes under 5 ms.
 
 #include "app/canvas/CanvasForm.h"
 

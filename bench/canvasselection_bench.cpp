@@ -1,5 +1,7 @@
 // Selecting on a canvas window of 10,000 boxes: one range drag over the whole chart with every
 // frame shown, and the hit test and selection of a single click.
+// Target, a bound set from the figures measured now (3.4 ms, 0.17 us, 1.7 ms): the drag under
+// 10 ms, the hit test under 1 us, the click's selection under 5 ms.
 
 #include "app/canvas/CanvasForm.h"
 #include "app/core/ApplicationGlobals.h"

@@ -1,6 +1,8 @@
 // Undo and the copy buffer on large charts: the snapshot of a 10,000-box canvas and its restore
 // (an undo or a redo, with the redraw of the canvas), and copying and pasting a subtree of 1,000
 // boxes.
+// Target, a bound set from the figures measured now (20 ms, 50 ms, 11 ms): the snapshot under
+// 50 ms, the restore under 120 ms, the copy and paste under 30 ms.
 
 #include "app/canvas/CopyAndPaste.h"
 #include "app/canvas/HistoryControl.h"

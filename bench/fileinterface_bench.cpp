@@ -1,4 +1,6 @@
 // Writing and reading a document of 10,000 boxes as tagged text, plain and as a ".pad".
+// Target, a bound set from the figures measured now (writing 34 ms as text and 42 ms as a
+// ".pad", reading 17 ms each): writing under 100 ms, reading under 50 ms.
 
 #include "app/diagram/FileInterface.h"
 #include "app/diagram/TagTable.h"

@@ -1,6 +1,9 @@
 // Parsing a generated chart and running the three layout passes on it with the installed fonts:
 // 10,000 boxes on one canvas, and 100,000 boxes spread over four canvases of 25,000 (16-bit
 // links cap one canvas at 32767 boxes).
+// Target, a bound set from the figures measured now (5.5 ms, 76 ms, 32 ms, 1.0 s): laying out
+// 10,000 boxes under 15 ms and 100,000 under 200 ms; parsing and laying out 10,000 under 80 ms and
+// 100,000 under 2.5 s.
 
 #include "app/core/ApplicationGlobals.h"
 

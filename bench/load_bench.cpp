@@ -1,6 +1,8 @@
 // Opening a document of 10,000 boxes: reading it into its canvas, laying it out and arranging the
 // canvas window, as the Open command does. Reports the peak memory of the process after the open.
 // And a canvas whose boxes fill every slot up to the last (32,767), opened and painted.
+// Target, a bound set from the figures measured now (0.30 s, 65 MB; 1.0 s): the open under 0.6 s
+// with a peak under 150 MB, the canvas at the last slot under 2 s.
 
 #include "app/canvas/CanvasForm.h"
 #include "app/canvas/PageSetting.h"

@@ -1,5 +1,7 @@
 // Painting a canvas of 10,000 boxes: exposing a 1,000 x 800 pixel area of its window once the
 // chart is drawn, drawing the whole chart, and placing its controls.
+// Target, a bound set from the figures measured now (3.7 ms, 16 ms, 1.7 ms): the exposed area
+// under 10 ms, the whole chart under 40 ms, the controls under 5 ms.
 
 #include "app/canvas/CanvasForm.h"
 #include "app/canvas/PageSetting.h"

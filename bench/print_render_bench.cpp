@@ -1,6 +1,8 @@
 // Printing a chart of 10,000 boxes with real fonts: from the laid-out blocks of the print work slot
 // (draw work files, page packing, page files) to a finished PDF; and the preview of a 100-page job
 // until its first page can be shown. Peak memory is reported as the counter "peak_MB".
+// Target, a bound set from the figures measured now (0.86 s with a peak of 51 MB; 0.91 s): the
+// PDF under 1.5 s with a peak under 100 MB, the preview's first page under 1.5 s.
 
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/TagTable.h"

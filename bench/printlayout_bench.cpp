@@ -1,6 +1,8 @@
 // The page layout with the installed fonts on a generated chart: preparing a canvas of 10,000
 // boxes for printing (the work copy and every box fitted and shaped on the printer), and laying
 // out canvases into blocks: 10,000 boxes on one canvas, 100,000 over four canvases of 25,000.
+// Target, a bound set from the figures measured now (7.3 ms, 23 ms, 234 ms): preparing under
+// 20 ms, the blocks of 10,000 boxes under 60 ms and of 100,000 under 600 ms.
 
 #include "app/print/BoxFitting.h"
 #include "app/print/PrintLayout.h"

@@ -1,6 +1,8 @@
 // The ini file as the program asks it, one value at a time: a value of the shipped ini file, and
 // a value found only in the second of two include files. The files were written long ago, as an
 // installed ini file was.
+// Target, a bound set from the figures measured now (6.6 us, 19 us): one value under 20 us, one
+// through two include files under 50 us.
 
 #include "platform/profile/Profile.h"
 

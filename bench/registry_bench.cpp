@@ -1,5 +1,7 @@
 // The per-user store: one write to a store of 1,000 values, and eight running copies writing
 // 500 values each at once (every value must be there afterwards).
+// Target, a bound set from the figures measured now (0.09 ms, 3.0 s): one write under 1 ms, the
+// eight copies under 6 s, and "lost" always 0.
 
 #include "platform/registry/Registry.h"
 

@@ -1,6 +1,8 @@
 // Searching and replacing in a document of 10,000 boxes: finding a match that lies behind every
 // other box, and replacing 10,000 matches at once through the dialog's Replace All (undo
 // snapshot, the replacements, one redraw).
+// Target, a bound set from the figures measured now (2.4 ms, 185 ms): the search under 10 ms,
+// Replace All under 400 ms.
 
 #include "app/canvas/PageSetting.h"
 #include "app/diagram/PadDraw.h"

@@ -10,6 +10,7 @@
 #include "platform/vbrt/Value.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QRegularExpression>
 
 #include <array>
@@ -24,6 +25,9 @@ struct UtilitiesState {
     // The prefix as the recorded names begin: made absolute like them.
     QString TemporaryPrefixAbsolute;
     std::vector<TemporaryFileEntry> TemporaryFiles;
+    // Where each name stands in TemporaryFiles. A print of 100,000 boxes hands out a name per
+    // block and page: a search of the list for each would grow with the square of the chart.
+    QHash<QString, std::size_t> TemporaryIndex;
 };
 UtilitiesState utilities;
 
@@ -96,6 +100,7 @@ void UtilitiesInitialize()
                                                      QLatin1Char('.') + QString::number(CommonServices->GetProcessID()));
     utilities.TemporaryPrefixAbsolute = CommonServices->GetAbsolutePathName(utilities.TemporaryPrefix);
     utilities.TemporaryFiles.clear();
+    utilities.TemporaryIndex.clear();
     // Work files of copies that were killed or crashed: nothing else would ever remove them.
     platform::system::RemoveWorkFilesOfEndedCopies(folder, ApplicationObject().EXEName());
 }
@@ -104,6 +109,7 @@ void UtilitiesTerminate()
 {
     TemporaryFileDelete();
     utilities.TemporaryFiles.clear();
+    utilities.TemporaryIndex.clear();
 }
 
 QString TemporaryFileName(const FilePart& p1, const FilePart& p2, const FilePart& p3, const FilePart& p4,
@@ -121,12 +127,13 @@ QString TemporaryFileName(const FilePart& p1, const FilePart& p2, const FilePart
                QStringLiteral("__");
     name = CommonServices->GetAbsolutePathName(utilities.TemporaryPrefix + name + QStringLiteral(".tmp"));
 
-    for (TemporaryFileEntry& entry : utilities.TemporaryFiles) {
-        if (entry.fileName == name) {
-            entry.inUse = true;
-            return name;
-        }
+    // A name issued before is the same entry again, in use again; a new one goes to the end.
+    const auto at = utilities.TemporaryIndex.constFind(name);
+    if (at != utilities.TemporaryIndex.cend()) {
+        utilities.TemporaryFiles[*at].inUse = true;
+        return name;
     }
+    utilities.TemporaryIndex.insert(name, utilities.TemporaryFiles.size());
     utilities.TemporaryFiles.push_back({name, true});
     return name;
 }
@@ -142,12 +149,10 @@ void TemporaryFileDelete(const FilePart& p1, const FilePart& p2, const FilePart&
                          (!utilities.TemporaryPrefixAbsolute.isEmpty() &&
                           parts[0].startsWith(utilities.TemporaryPrefixAbsolute));
     if (ownName && parts[0].endsWith(QStringLiteral("tmp")) && parts[1].isEmpty()) {
-        for (TemporaryFileEntry& entry : utilities.TemporaryFiles) {
-            if (entry.inUse && entry.fileName == parts[0]) {
-                DeleteEntry(entry);
-                return;
-            }
-        }
+        // Names are unique in the list, so the one entry the index gives is the only candidate.
+        const auto at = utilities.TemporaryIndex.constFind(parts[0]);
+        if (at != utilities.TemporaryIndex.cend() && utilities.TemporaryFiles[*at].inUse)
+            DeleteEntry(utilities.TemporaryFiles[*at]);
         return;
     }
 

@@ -98,6 +98,29 @@ TEST_F(UtilitiesTest, TheSameNameTwiceKeepsOneEntry)
     EXPECT_NE(Issue({}), Issue({})) << "two random names normally differ";
 }
 
+TEST_F(UtilitiesTest, TheListKeepsTheOrderOfFirstIssueAndStartsAgainEmpty)
+{
+    const QString a = Issue({"a"});
+    const QString b = Issue({"b"});
+    Delete({a});
+    EXPECT_EQ(Issue({"a"}), a);
+    const QString c = Issue({"c"});
+    std::vector<QString> names;
+    for (const TemporaryFileEntry& entry : TemporaryFiles())
+        names.push_back(entry.fileName);
+    EXPECT_EQ(names, (std::vector<QString>{a, b, c}));
+    EXPECT_TRUE(InUse(a));
+
+    // A name issued in an earlier run of the list is new in the next one.
+    UtilitiesTerminate();
+    UtilitiesInitialize();
+    EXPECT_EQ(Issue({"b"}), b);
+    ASSERT_EQ(TemporaryFiles().size(), 1u);
+    EXPECT_EQ(TemporaryFiles()[0].fileName, b);
+    Delete({b});
+    EXPECT_FALSE(InUse(b));
+}
+
 TEST_F(UtilitiesTest, DeletionByPartsSelectsTheLastParts)
 {
     const std::vector<Parts> issued = {
