@@ -4,6 +4,7 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/EditState.h"
 #include "app/core/ModuleLinks.h"
+#include "app/diagram/HistorySnapshots.h"
 #include "app/diagram/PadDraw.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
@@ -292,7 +293,7 @@ bool DefaultFontSetting(const QString& caption)
         return false;
     // The snapshot holds the document settings as they were.
     SetModifyFlag(true);
-    Links().HistoryAdd(caption, 0);
+    HistoryAdd(caption, 0);
     g.DocumentFontName = fontName;
     g.DocumentFontSize = fontSize;
     g.DocumentColorName = colorName;

@@ -7,6 +7,7 @@
 #include "app/core/EditState.h"
 #include "app/core/MainWindowLink.h"
 #include "app/core/ModuleLinks.h"
+#include "app/diagram/HistorySnapshots.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
 #include "app/diagram/PadDraw.h"
@@ -495,7 +496,7 @@ void SearchReplace::cmdReplace_Click()
                 return;
             ApplicationGlobals.SearchSettings.ReplaceText = cmbReplaceText->currentText();
             SetModifyFlag(true);
-            Links().HistoryAdd(MenuCaptionClean(cmdReplace->text()), SearchCurrentCanvas());
+            HistoryAdd(MenuCaptionClean(cmdReplace->text()), SearchCurrentCanvas());
             ReplaceCurrent();
             replaced_ = true;
             SearchNextShow();
@@ -525,7 +526,7 @@ void SearchReplace::cmdReplaceAll_Click()
         if (!SearchFound())
             return; // nothing to replace: no undo step, the document stays unmodified
         SetModifyFlag(true);
-        Links().HistoryAdd(MenuCaptionClean(cmdReplaceAll->text()), -1);
+        HistoryAdd(MenuCaptionClean(cmdReplaceAll->text()), -1);
         do {
             ReplaceCurrent();
             replaced_ = true;

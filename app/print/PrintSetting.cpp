@@ -5,6 +5,7 @@
 #include "app/core/EditState.h"
 #include "app/core/FontSettingLink.h"
 #include "app/core/ModuleLinks.h"
+#include "app/diagram/HistorySnapshots.h"
 #include "app/core/PrintRecords.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
@@ -431,7 +432,7 @@ void PrintSetting::cmdUpdate_Click()
     cmdUpdate->setFocus();
     const bool updated = RunCommand(this, [&] {
         SetModifyFlag(true);
-        Links().HistoryAdd(TrayCaption, 0);
+        HistoryAdd(TrayCaption, 0);
 
         // No paper style chosen keeps the paper as it was.
         if (cmbPageStyle->currentIndex() >= 0) {

@@ -162,7 +162,6 @@ void ModuleLinksRegister()
     ModuleLinks& links = Links();
     links.CanvasSlotSetup = CanvasSlotSetup;
     links.CanvasControlsUnload = CanvasControlsUnload;
-    links.HistoryAdd = HistoryAdd;
     links.BoxEditorCloseCheck = BoxEditorCloseCheck;
     links.ClipboardReset = ClipboardReset;
     links.SearchHighlightHide = SearchHighlightHide;
