@@ -4,7 +4,7 @@
 
 #include "app/canvas/PageSetting.h"
 #include "app/diagram/PadDraw.h"
-#include "app/dialogs/SearchEngine.h"
+#include "app/diagram/SearchEngine.h"
 #include "app/dialogs/SearchReplace.h"
 #include "app/shell/AppMain.h"
 #include "app/core/ApplicationGlobals.h"

@@ -8,7 +8,7 @@
 #include "app/core/DebugLog.h"
 #include "app/core/FirstFailure.h"
 #include "app/core/MainWindowLink.h"
-#include "app/core/ModuleLinks.h"
+#include "app/diagram/SearchEngine.h"
 #include "app/core/Processing.h"
 #include "app/core/RecordAccess.h"
 #include "app/core/Utilities.h"
@@ -738,7 +738,7 @@ void CanvasForm::PartsLockClear()
     listedParts_.clear();
     lockPartsReset();
     // Only the highlight goes: the search itself goes on.
-    Links().SearchHighlightHide(false);
+    SearchHighlightHide(false);
 }
 
 void CanvasForm::PartsLock(std::int32_t partsKind, std::int16_t partsIndex, std::int16_t partsShift, bool visibleForce)
@@ -1398,9 +1398,9 @@ void CanvasForm::Form_KeyDown(int& KeyCode, int Shift)
         KeyCode = 0;
     } else if (KeyCode == Qt::Key_Escape) {
         // Esc first ends the search display, then clears the selection.
-        if (Links().SearchFound()) {
-            Links().SearchHighlightHide(false);
-            Links().SearchReset();
+        if (SearchFound()) {
+            SearchHighlightHide(false);
+            SearchReset();
         } else {
             PartsLockClear();
         }

@@ -16,6 +16,7 @@
 #include "app/diagram/CanvasPartsArrange.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/PadDraw.h"
+#include "app/diagram/SearchEngine.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -567,7 +568,7 @@ void CanvasForm::Menu_EditALL_Click()
 void CanvasForm::historyStep(bool undo)
 {
     RunCommand(this, [this, undo] {
-        Links().SearchHighlightHide(true);
+        SearchHighlightHide(true);
         if (BoxEditorCloseCheck(true, -1))
             return;
         PartsLock(0, -1, 0, false);
@@ -591,7 +592,7 @@ void CanvasForm::Menu_EditRedo_Click()
 void CanvasForm::Menu_EditCanvasDelete_Click()
 {
     RunCommand(this, [this] {
-        Links().SearchHighlightHide(true);
+        SearchHighlightHide(true);
         if (BoxEditorCloseCheck(false, CanvasIndex))
             return;
         SetModifyFlag(true);

@@ -18,6 +18,7 @@
 #include "app/core/Processing.h"
 #include "app/core/RecordAccess.h"
 #include "app/diagram/RecordDump.h"
+#include "app/diagram/SearchEngine.h"
 #include "app/core/Utilities.h"
 #include "platform/graphics/DrawingTarget.h"
 #include "platform/vbrt/Error.h"
@@ -185,8 +186,8 @@ void PadDrawGetData(const QString& path)
 
 void PadDrawRefresh(std::int16_t canvas)
 {
-    Links().SearchHighlightHide(false);
-    Links().SearchReset();
+    SearchHighlightHide(false);
+    SearchReset();
     if (B.size() < 2)
         return;
     const QuietShows quiet;

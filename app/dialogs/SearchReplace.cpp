@@ -1,6 +1,6 @@
 #include "app/dialogs/SearchReplace.h"
 
-#include "app/dialogs/CanvasSlide.h"
+#include "app/diagram/CanvasSlide.h"
 #include "app/dialogs/ZoomScreen.h"
 
 #include "app/core/ApplicationGlobals.h"
@@ -12,7 +12,7 @@
 #include "app/core/Utilities.h"
 #include "app/diagram/PadDraw.h"
 #include "app/diagram/TagTable.h"
-#include "app/dialogs/SearchEngine.h"
+#include "app/diagram/SearchEngine.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/vbrt/Value.h"
 

@@ -17,7 +17,7 @@
 #include "app/dialogs/CanvasNameSetting.h"
 #include "app/dialogs/CanvasSequence.h"
 #include "app/dialogs/FrameSetting.h"
-#include "app/dialogs/SearchEngine.h"
+#include "app/diagram/SearchEngine.h"
 #include "app/print/ReportSetting.h"
 #include "app/core/AddOnHooks.h"
 #include "app/core/ApplicationGlobals.h"
@@ -164,14 +164,11 @@ void ModuleLinksRegister()
     links.CanvasControlsUnload = CanvasControlsUnload;
     links.BoxEditorCloseCheck = BoxEditorCloseCheck;
     links.ClipboardReset = ClipboardReset;
-    links.SearchHighlightHide = SearchHighlightHide;
-    links.SearchReset = SearchReset;
     links.ReportSettingApply = ReportSettingApply;
     links.DebugClassSetShow = DebugClassSetShow;
     BoxEditorLinks& editors = BoxEditorLink();
     editors.EditorShow = BoxEditorShow;
     editors.EditorReturn = BoxEditTrayReturn;
-    links.SearchFound = SearchFound;
     links.DefaultFontDialog = DefaultFontDialog;
     links.CanvasOrderSave = CanvasOrderSave;
     links.CanvasOrderRestore = CanvasOrderRestore;

@@ -9,7 +9,7 @@
 #include "app/diagram/FileInterface.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/PadDraw.h"
-#include "app/dialogs/SearchEngine.h"
+#include "app/diagram/SearchEngine.h"
 #include "app/dialogs/SearchReplace.h"
 #include "app/print/PrintCanvas.h"
 #include "app/print/PrintSetting.h"
