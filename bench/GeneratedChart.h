@@ -3,6 +3,7 @@
 // A generated chart for the benchmarks: routines of nine-box groups of every common kind, written
 // as a tagged-text document and read into one canvas per routine.
 
+#include "app/canvas/PageSetting.h"
 #include "app/core/CanvasSize.h"
 #include "app/diagram/BoxList.h"
 #include "app/diagram/BoxListMake.h"
@@ -74,6 +75,7 @@ inline void ChartOpen(int canvases, int boxesPerCanvas)
     lines << QStringLiteral("&&end-document");
     ApplicationGlobals.DocumentName = DocumentWrite(QStringLiteral("chart-%1x%2.txt").arg(canvases).arg(boxesPerCanvas), lines);
     PadDrawGetData(QString());
+    CanvasWindowsCreate();
     PadDrawRefresh(-1);
     QCoreApplication::processEvents();
 }

@@ -64,6 +64,7 @@ void DocumentOpen()
     ApplicationGlobals.DocumentName = path;
     CanvasSizeLoad();
     PadDrawGetData(QString());
+    CanvasWindowsCreate();
     PadDrawRefresh(-1);
 }
 

@@ -51,6 +51,7 @@ void DocumentOpen(const QString& path)
     ApplicationGlobals.DocumentName = path;
     CanvasSizeLoad();
     PadDrawGetData(QString());
+    CanvasWindowsCreate();
     CanvasOrderSave();
     PadDrawRefresh(-1);
     CanvasOrderRestore();

@@ -48,6 +48,7 @@ void DocumentOpen(const QString& path)
     ApplicationGlobals.DocumentName = path;
     CanvasSizeLoad();
     PadDrawGetData(QString());
+    CanvasWindowsCreate();
     PadDrawRefresh(-1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

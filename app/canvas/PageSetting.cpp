@@ -28,8 +28,6 @@ using platform::vbrt::Error;
 using platform::vbrt::RaiseNumber;
 namespace ErrorNumber = platform::vbrt::ErrorNumber;
 
-const QString StandardName = QStringLiteral("標準");
-
 // Closes the editors whose session bits are set in flags, in the order given; false when the
 // user refused one (the bits and editors up to there are closed).
 struct Session {
@@ -67,64 +65,36 @@ void CanvasOrderReset()
 
 std::int16_t CanvasSlotSetup(std::int16_t n, std::int32_t kindFlags)
 {
-    if (n < 0) {
-        if (B.size() > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max()))
-            RaiseNumber(ErrorNumber::Overflow, QStringLiteral("CanvasSlotSetup"));
-        B.emplace_back();
-        B.back().header = CanvasHeader::Default;
-        n = static_cast<std::int16_t>(B.size() - 1);
-    } else {
+    if (n >= 0) {
         CanvasAt(n, "CanvasSlotSetup");
         BoxEditorCloseAll(n);
-        BoxListClear(n);
     }
-
-    if (n > 0) {
-        CanvasRecord& slot = B[static_cast<std::size_t>(n)];
-        const bool created = slot.form.isNull();
-        if (created)
-            slot.form = new CanvasForm();
-        CanvasForm* form = CanvasWindowOf(slot);
-        slot.header.number = n;
-        slot.header.activateStamp = static_cast<std::int16_t>(-n);
-        slot.header.kindFlags = kindFlags & 0x7C000;
-        form->SetCanvasIndex(n);
-        form->SetBackColor(ColorModify(ApplicationGlobals.CanvasColorName));
-        if (created)
-            form->Form_Load();
-    }
-
-    DrawStateReset(0);
-    DefaultFontApply(StandardName, StandardName, StandardName);
-    LayoutGapsSet(LO);
+    n = CanvasSlotPrepare(n, kindFlags);
+    if (n > 0)
+        CanvasWindowSetup(n);
     return n;
 }
 
-void CanvasControlsUnload(std::int16_t canvas, bool unloadForm)
+void CanvasWindowSetup(std::int16_t canvas)
 {
-    CanvasRecord& slot = CanvasAt(canvas, "CanvasControlsUnload");
+    CanvasRecord& slot = CanvasAt(canvas, "CanvasWindowSetup");
+    const bool created = slot.form.isNull();
+    if (created)
+        slot.form = new CanvasForm();
     CanvasForm* form = CanvasWindowOf(slot);
-    if (!form)
-        return;
-    CanvasBusyWait(canvas);
-    form->SetAutoRedraw(true);
-    // Element 0 of every array belongs to the window and stays.
-    for (CanvasLabelArray* labels : form->LabelArrays())
-        for (std::int16_t i = labels->UBound(); i >= 1; --i)
-            if (labels->IsLoaded(i))
-                labels->Unload(i);
-    for (CanvasShapeArray* shapes : form->ShapeArrays())
-        for (std::int16_t i = shapes->UBound(); i >= 1; --i)
-            if (shapes->IsLoaded(i))
-                shapes->Unload(i);
-    for (CanvasLineArray* lines : form->LineArrays())
-        for (std::int16_t i = lines->UBound(); i >= 1; --i)
-            if (lines->IsLoaded(i))
-                lines->Unload(i);
-    if (unloadForm) {
-        slot.form = nullptr;
-        form->Unload();
+    form->SetCanvasIndex(canvas);
+    form->SetBackColor(ColorModify(ApplicationGlobals.CanvasColorName));
+    if (created) {
+        form->Form_Load();
+        CanvasControlsLoad(canvas);
     }
+}
+
+void CanvasWindowsCreate()
+{
+    for (std::size_t c = 1; c < B.size(); ++c)
+        if (B[c].form.isNull())
+            CanvasWindowSetup(static_cast<std::int16_t>(c));
 }
 
 void CanvasActivateStamp(std::int16_t canvas)

@@ -22,11 +22,13 @@ void CanvasOrderInitialize();
 void CanvasOrderReset();
 
 // Gives canvas n (a new slot appended to B when n < 0) a cleared box list and, for n > 0, its
-// window; selects the document font and sets the gap members of LO. Returns the slot index.
+// window; selects the document font and sets the gap members of LO. The box editors open on an
+// existing canvas are closed first. Returns the slot index.
 std::int16_t CanvasSlotSetup(std::int16_t n, std::int32_t kindFlags);
-// Unloads every loaded control above element 0 of the canvas's window; with unloadForm the
-// window too, and the slot forgets it. Nothing happens when the canvas has no window.
-void CanvasControlsUnload(std::int16_t canvas, bool unloadForm);
+// Gives canvas n its window (made and loaded when it has none) in the canvas colour.
+void CanvasWindowSetup(std::int16_t canvas);
+// Makes the windows of the canvases a document read has added: every slot above 0 without one.
+void CanvasWindowsCreate();
 
 // The next stamp for the canvas.
 void CanvasActivateStamp(std::int16_t canvas);

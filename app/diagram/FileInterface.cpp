@@ -2,7 +2,6 @@
 
 #include "app/diagram/PadDraw.h"
 
-#include "app/core/ModuleLinks.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/PadUtilities.h"
 #include "app/diagram/TagTable.h"
@@ -1042,7 +1041,6 @@ void PadFileSave()
         PadFileAbandon();
         throw;
     }
-    Links().ClipboardReset();
     ApplicationGlobals.ModifyFlag = false;
 }
 

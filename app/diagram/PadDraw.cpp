@@ -94,7 +94,7 @@ void CanvasesRead()
         case TagId::Routine:
         case TagId::Note: {
             UngetPadInfo();
-            const std::int16_t canvas = Links().CanvasSlotSetup(-1, 0);
+            const std::int16_t canvas = CanvasSlotPrepare(-1, 0);
             BoxListClear(canvas);
             BoxListMake(canvas, -1);
             CanvasStateSet(canvas, CanvasState::Open);

@@ -18,7 +18,7 @@
 #include "app/dialogs/CanvasSequence.h"
 #include "app/dialogs/FrameSetting.h"
 #include "app/diagram/SearchEngine.h"
-#include "app/print/ReportSetting.h"
+#include "app/diagram/ReportSetting.h"
 #include "app/core/AddOnHooks.h"
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/BoxEditorLink.h"
@@ -160,11 +160,7 @@ std::vector<LifecycleStep> ShutdownSequence()
 void ModuleLinksRegister()
 {
     ModuleLinks& links = Links();
-    links.CanvasSlotSetup = CanvasSlotSetup;
-    links.CanvasControlsUnload = CanvasControlsUnload;
     links.BoxEditorCloseCheck = BoxEditorCloseCheck;
-    links.ClipboardReset = ClipboardReset;
-    links.ReportSettingApply = ReportSettingApply;
     links.DebugClassSetShow = DebugClassSetShow;
     BoxEditorLinks& editors = BoxEditorLink();
     editors.EditorShow = BoxEditorShow;

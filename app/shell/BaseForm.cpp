@@ -13,7 +13,7 @@
 #include "app/dialogs/SearchReplace.h"
 #include "app/print/PrintCanvas.h"
 #include "app/print/PrintSetting.h"
-#include "app/print/ReportSetting.h"
+#include "app/diagram/ReportSetting.h"
 #include "app/core/AddOnHooks.h"
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/MainMenuLink.h"
@@ -789,6 +789,7 @@ bool BaseForm::SaveUnderNewName()
         CaptionSet(QString());
         throw;
     }
+    ClipboardReset();
     return true;
 }
 
@@ -806,6 +807,7 @@ void BaseForm::DocumentOpen(const QString& path)
     try {
         CanvasSizeLoad();
         PadDrawGetData(QString());
+        CanvasWindowsCreate();
     } catch (...) {
         // No document may go on pointing at a file that did not load.
         DocumentDrop();
@@ -843,6 +845,7 @@ void BaseForm::DocumentAppend(const QString& path, const QString& caption)
     const std::size_t first = B.size();
     try {
         PadDrawGetData(path);
+        CanvasWindowsCreate();
         CanvasSequenceRenumber();
     } catch (...) {
         // The canvases read so far go again: the document stays as it was before.
@@ -1004,7 +1007,10 @@ void BaseForm::Menu_FileSaveOverWrite_Click()
         Menu_FileSaveNamed_Click();
         return;
     }
-    Command(true, true, [] { PadFileSave(); });
+    Command(true, true, [] {
+        PadFileSave();
+        ClipboardReset();
+    });
 }
 
 void BaseForm::Menu_FileSaveNamed_Click()

@@ -12,7 +12,7 @@
 #include "app/print/PrintJob.h"
 #include "app/print/PrintLayout.h"
 #include "app/print/PrintSetting.h"
-#include "app/print/ReportSetting.h"
+#include "app/diagram/ReportSetting.h"
 #include "app/print/WaitScreen.h"
 #include "platform/commondialog/CommonDialog.h"
 #include "platform/report/Report.h"
