@@ -11,7 +11,7 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/EditState.h"
 #include "app/core/MainMenuLink.h"
-#include "app/core/ModuleLinks.h"
+#include "app/core/ProgramLink.h"
 #include "app/core/Processing.h"
 #include "app/diagram/CanvasPartsArrange.h"
 #include "app/diagram/FontAndColor.h"
@@ -783,7 +783,7 @@ void CanvasForm::Menu_FormatFrameColor_Click()
     RunCommand(this, [this] {
         bool sameText = ApplicationGlobals.FrameSameText;
         QString color = ApplicationGlobals.FrameColor;
-        if (!Links().FrameSettingDialog(Menu_FormatFrameColor->text(), sameText, color))
+        if (!Program().FrameSettingDialog(Menu_FormatFrameColor->text(), sameText, color))
             return;
         formatApply(Menu_FormatFrameColor, [&] {
             ApplicationGlobals.FrameSameText = sameText;
@@ -796,7 +796,7 @@ void CanvasForm::Menu_FormatCanvasColor_Click()
 {
     RunCommand(this, [this] {
         QString color = ApplicationGlobals.CanvasColorName;
-        if (!Links().CanvasColorDialog(Menu_FormatCanvasColor->text(), color))
+        if (!Program().CanvasColorDialog(Menu_FormatCanvasColor->text(), color))
             return;
         formatApply(Menu_FormatCanvasColor, [&] { ApplicationGlobals.CanvasColorName = color; });
     });
@@ -806,7 +806,7 @@ void CanvasForm::Menu_FormatCanvasName_Click()
 {
     RunCommand(this, [this] {
         QString name = CanvasDataGet(CanvasIndex).name;
-        if (!Links().CanvasNameDialog(name))
+        if (!Program().CanvasNameDialog(name))
             return;
         SetModifyFlag(true);
         HistoryAdd(Menu_FormatCanvasName->text(), CanvasIndex);
@@ -819,7 +819,7 @@ void CanvasForm::Menu_FormatCanvasSequence_Click()
 {
     RunCommand(this, [this] {
         // The dialog stores the order and takes the undo step itself.
-        if (!Links().CanvasSequenceDialog(Menu_FormatCanvasSequence->text()))
+        if (!Program().CanvasSequenceDialog(Menu_FormatCanvasSequence->text()))
             return;
         CanvasCaptionRefresh();
         FocusCanvasShow(Caption());

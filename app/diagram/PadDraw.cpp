@@ -2,7 +2,6 @@
 
 #include "app/core/CanvasSurface.h"
 #include "app/core/CanvasSize.h"
-#include "app/core/ModuleLinks.h"
 #include "app/diagram/BoxList.h"
 #include "app/diagram/BoxListMake.h"
 #include "app/diagram/CanvasPartsArrange.h"

@@ -6,7 +6,8 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/EditState.h"
 #include "app/core/MainWindowLink.h"
-#include "app/core/ModuleLinks.h"
+#include "app/core/ProgramLink.h"
+#include "app/diagram/CanvasOrder.h"
 #include "app/diagram/HistorySnapshots.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
@@ -479,7 +480,7 @@ void SearchReplace::cmdReplace_Click()
     const bool replaceMode = cmbReplaceText->isEnabled();
     if (!replaceMode) {
         RunCommand(this, [&] {
-            if (Links().BoxEditorCloseCheck(true, -1))
+            if (Program().BoxEditorCloseCheck(true, -1))
                 return;
             // A replacement made before Reset left replace mode still waits for the redraw at close.
             replaceControlsEnable(true);
@@ -536,9 +537,7 @@ void SearchReplace::cmdReplaceAll_Click()
         // input back to the main window, which stays with this dialog until the dialog closes.
         QWidget* main = MainWindow() ? MainWindow()->window() : nullptr;
         const bool mainEnabled = FormEnabled(main);
-        Links().CanvasOrderSave();
-        PadDrawRefresh(-1);
-        Links().CanvasOrderRestore();
+        CanvasesRefreshInOrder();
         if (main && !mainEnabled)
             FormEnable(main, false);
         raise();

@@ -93,7 +93,6 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     QFile::copy(QStringLiteral(VELLUMORA_SOURCE_DIR "/config/Vellumora.ini"), base + "/program/vellumora.ini");
     vellumora::SetApplicationObject(base + "/program", QStringLiteral("vellumora"));
     platform::textmeasure::UseFakeTextMeasurer(true);
-    vellumora::ModuleLinksRegister();
     vellumora::AppInitialize();
     return 0;
 }

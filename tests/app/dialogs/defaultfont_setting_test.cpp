@@ -6,10 +6,11 @@
 
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/EditState.h"
-#include "app/core/ModuleLinks.h"
+#include "app/diagram/CanvasOrder.h"
 #include "app/diagram/HistorySnapshots.h"
 #include "app/dialogs/FontSetting.h"
 #include "platform/filesystem/FileSystem.h"
+#include "support/TestProgramLink.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -28,7 +29,7 @@ class DefaultFontSettingTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        saved = Links();
+        link.fontSetting = FontSettingTrayShow;
         ApplicationGlobals = ApplicationGlobalsRecord::Default;
         ApplicationGlobals.FontNameList = {QStringLiteral("標準"), QStringLiteral("IPAGothic"),
                                            QStringLiteral("IPAMincho")};
@@ -52,26 +53,28 @@ protected:
                                 .arg(ApplicationGlobals.DocumentFontSize)
                                 .arg(GetModifyFlag()));
         });
-        Links().CanvasOrderSave = [this] { steps.push_back(QStringLiteral("order saved")); };
-        Links().CanvasOrderRestore = [this] { steps.push_back(QStringLiteral("order restored")); };
     }
-    void TearDown() override
-    {
-        Links() = saved;
-        B.clear();
-    }
+    void TearDown() override { B.clear(); }
 
-    // Runs the command; act gets the dialog once it is up.
+    // Runs the command; act gets the dialog once it is up. The windows' stacking order is saved
+    // (the order table filled) and restored (the stamps counted afresh) around the redraw.
     bool run(const std::function<void(FontSetting&)>& act)
     {
         QTimer::singleShot(0, [act] {
             if (auto* dialog = qobject_cast<FontSetting*>(QApplication::activeModalWidget()))
                 act(*dialog);
         });
-        return DefaultFontSetting(QStringLiteral("ﾃﾞﾌｫﾙﾄ･ﾌｫﾝﾄ(&D)"));
+        CanvasOrder.clear();
+        CanvasActivateCount = 7;
+        const bool changed = DefaultFontSetting(QStringLiteral("ﾃﾞﾌｫﾙﾄ･ﾌｫﾝﾄ(&D)"));
+        if (!CanvasOrder.empty())
+            steps.push_back(QStringLiteral("order saved"));
+        if (CanvasActivateCount == 0)
+            steps.push_back(QStringLiteral("order restored"));
+        return changed;
     }
 
-    ModuleLinks saved;
+    testsupport::TestProgramLink link;
     std::vector<QString> steps;
 };
 
