@@ -6,7 +6,6 @@
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/PadDraw.h"
 #include "app/core/ApplicationGlobals.h"
-#include "app/core/MainWindowLink.h"
 #include "app/core/Processing.h"
 #include "app/core/RecordAccess.h"
 #include "app/core/Utilities.h"
@@ -23,10 +22,6 @@
 namespace vellumora {
 
 namespace {
-
-using platform::vbrt::Error;
-using platform::vbrt::RaiseNumber;
-namespace ErrorNumber = platform::vbrt::ErrorNumber;
 
 // Closes the editors whose session bits are set in flags, in the order given; false when the
 // user refused one (the bits and editors up to there are closed).
