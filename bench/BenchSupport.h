@@ -16,19 +16,20 @@
 #include <sys/resource.h>
 
 #include "app/shell/AppMain.h"
+#include "app/shell/ShellProgramLink.h"
 #include "platform/codepage/CodePage.h"
 #include "support/PrivateFolders.h"
 
 namespace benchsupport {
 
 // Before main: the program's folders point into a temporary folder of its own, like a test's,
-// and the lower modules reach the upper ones as after start-up.
+// and the lower floors reach the upper ones through the program's own link, as after start-up.
 struct ProgramEnvironment {
     QTemporaryDir root{QDir::tempPath() + QStringLiteral("/vellumora-bench-XXXXXX")};
     ProgramEnvironment()
     {
         testsupport::UsePrivateFolders(root.path());
-        vellumora::ModuleLinksRegister();
+        vellumora::SetProgramLink(&vellumora::ShellProgramLink());
     }
 };
 inline ProgramEnvironment Environment;

@@ -3,6 +3,7 @@
 // A generated chart for the benchmarks: routines of nine-box groups of every common kind, written
 // as a tagged-text document and read into one canvas per routine.
 
+#include "app/canvas/PageSetting.h"
 #include "app/core/CanvasSize.h"
 #include "app/diagram/BoxList.h"
 #include "app/diagram/BoxListMake.h"
@@ -80,6 +81,7 @@ inline void ChartOpen(int canvases, int boxesPerCanvas)
         return;
     ApplicationGlobals.DocumentName = ChartDocumentWrite(canvases, boxesPerCanvas);
     PadDrawGetData(QString());
+    CanvasWindowsCreate();
     PadDrawRefresh(-1);
     QCoreApplication::processEvents();
 }

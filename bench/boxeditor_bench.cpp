@@ -52,6 +52,7 @@ void BM_EditorOpenAndUpdateOnALargeCanvas(benchmark::State& state)
     ApplicationGlobals.DocumentName = DocumentMake();
     CanvasSizeLoad();
     PadDrawGetData(QString());
+    CanvasWindowsCreate();
     PadDrawRefresh(-1);
     // A block in the middle of the chart.
     const std::int16_t box = benchsupport::BoxWithText(QStringLiteral("読む%1").arg(kBoxes / 12));

@@ -66,6 +66,7 @@ void DocumentOpen()
     ApplicationGlobals.DocumentName = path;
     CanvasSizeLoad();
     PadDrawGetData(QString());
+    CanvasWindowsCreate();
     PadDrawRefresh(-1);
 }
 

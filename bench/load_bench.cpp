@@ -53,6 +53,7 @@ void DocumentOpen(const QString& path)
     ApplicationGlobals.DocumentName = path;
     CanvasSizeLoad();
     PadDrawGetData(QString());
+    CanvasWindowsCreate();
     CanvasOrderSave();
     PadDrawRefresh(-1);
     CanvasOrderRestore();

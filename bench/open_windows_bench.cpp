@@ -76,6 +76,7 @@ void BM_OpenWindowless(benchmark::State& state)
         ApplicationGlobals.DocumentName = path;
         CanvasSizeLoad();
         PadDrawGetData(QString());
+        CanvasWindowsCreate();
         PadDrawRefresh(-1);
         state.PauseTiming();
         state.counters["canvases"] = double(B.size() - 1);

@@ -4,6 +4,7 @@
 // it at its next progress call. The full run reports the longest stretch in which the job let no
 // press through ("longest_gap_ms"). Target: worst_ms well under 200 at every moment of the press.
 
+#include "app/canvas/PageSetting.h"
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/PrintRecords.h"
 #include "app/diagram/BoxList.h"
@@ -44,6 +45,7 @@ void DocumentOpen()
         return;
     ApplicationGlobals.DocumentName = path;
     PadDrawGetData(QString());
+    CanvasWindowsCreate();
     PadDrawRefresh(-1);
     // The canvas is on the screen before anything is printed.
     QCoreApplication::processEvents();

@@ -6,7 +6,7 @@
 
 #include "app/canvas/PageSetting.h"
 #include "app/diagram/PadDraw.h"
-#include "app/dialogs/SearchEngine.h"
+#include "app/diagram/SearchEngine.h"
 #include "app/dialogs/SearchReplace.h"
 #include "app/shell/AppMain.h"
 #include "app/core/ApplicationGlobals.h"
@@ -50,6 +50,7 @@ void DocumentOpen(const QString& path)
     ApplicationGlobals.DocumentName = path;
     CanvasSizeLoad();
     PadDrawGetData(QString());
+    CanvasWindowsCreate();
     PadDrawRefresh(-1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -6,7 +6,7 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/CanvasSurface.h"
 #include "app/diagram/PadDraw.h"
-#include "app/dialogs/CanvasSlide.h"
+#include "app/diagram/CanvasSlide.h"
 
 #include <QCoreApplication>
 #include <QTest>

@@ -5,7 +5,7 @@
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/TagTable.h"
 #include "app/core/ApplicationGlobals.h"
-#include "app/core/BoxEditorLink.h"
+#include "app/core/ProgramLink.h"
 #include "app/core/Processing.h"
 #include "app/core/RecordAccess.h"
 #include "app/core/Utilities.h"
@@ -95,6 +95,10 @@ void BoxEditOpen(std::int16_t canvas, std::int16_t index, std::int32_t mode)
     tray.TrayBoxSubIndex = index;
     tray.TrayEditMode = mode;
     // A session that does not open leaves neither work file behind.
+    const auto workFilesDelete = [&tray] {
+        TemporaryFileDelete(tray.TrayPutFileName);
+        TemporaryFileDelete(tray.TrayGetFileName);
+    };
     QWidget* editor = nullptr;
     try {
         try {
@@ -108,11 +112,15 @@ void BoxEditOpen(std::int16_t canvas, std::int16_t index, std::int32_t mode)
             PadFileAbandon();
             throw;
         }
-        editor = BoxEditorLink().EditorShow(tray);
+        editor = Program().BoxEditorShow(tray);
     } catch (...) {
-        TemporaryFileDelete(tray.TrayPutFileName);
-        TemporaryFileDelete(tray.TrayGetFileName);
+        workFilesDelete();
         throw;
+    }
+    // No editor window to show (a program without one): the session never opened.
+    if (!editor) {
+        workFilesDelete();
+        return;
     }
     // Showing the window may have run code that grew the lists: the records are looked up again.
     SessionRef session = SessionOf(CanvasAt(canvas, source), index, row, source);

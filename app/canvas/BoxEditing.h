@@ -5,7 +5,7 @@
 // work files between the canvas and the editor, and the splice of the editor's result into the
 // chains.
 
-#include "app/core/BoxEditorLink.h"
+#include "app/core/BoxEditorTray.h"
 #include "app/core/EditState.h"
 
 #include <QPointer>

@@ -6,7 +6,7 @@
 #include "app/canvas/BoxEditing.h"
 #include "app/core/DebugLog.h"
 #include "app/core/MainWindowLink.h"
-#include "app/core/ModuleLinks.h"
+#include "app/diagram/SearchEngine.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
 
@@ -376,9 +376,9 @@ void CanvasForm::Form_KeyDown(int& KeyCode, int Shift)
         KeyCode = 0;
     } else if (KeyCode == Qt::Key_Escape) {
         // Esc first ends the search display, then clears the selection.
-        if (Links().SearchFound()) {
-            Links().SearchHighlightHide(false);
-            Links().SearchReset();
+        if (SearchFound()) {
+            SearchHighlightHide(false);
+            SearchReset();
         } else {
             PartsLockClear();
         }

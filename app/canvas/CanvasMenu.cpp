@@ -11,11 +11,12 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/EditState.h"
 #include "app/core/MainMenuLink.h"
-#include "app/core/ModuleLinks.h"
+#include "app/core/ProgramLink.h"
 #include "app/core/Processing.h"
 #include "app/diagram/CanvasPartsArrange.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/PadDraw.h"
+#include "app/diagram/SearchEngine.h"
 
 #include <QAction>
 #include <QMenu>
@@ -417,7 +418,7 @@ void CanvasForm::Menu_EditALL_Click()
 void CanvasForm::historyStep(bool undo)
 {
     RunCommand(this, [this, undo] {
-        Links().SearchHighlightHide(true);
+        SearchHighlightHide(true);
         if (BoxEditorCloseCheck(true, -1))
             return;
         PartsLock(0, -1, 0, false);
@@ -441,7 +442,7 @@ void CanvasForm::Menu_EditRedo_Click()
 void CanvasForm::Menu_EditCanvasDelete_Click()
 {
     RunCommand(this, [this] {
-        Links().SearchHighlightHide(true);
+        SearchHighlightHide(true);
         if (BoxEditorCloseCheck(false, CanvasIndex))
             return;
         SetModifyFlag(true);
@@ -632,7 +633,7 @@ void CanvasForm::Menu_FormatFrameColor_Click()
     RunCommand(this, [this] {
         bool sameText = ApplicationGlobals.FrameSameText;
         QString color = ApplicationGlobals.FrameColor;
-        if (!Links().FrameSettingDialog(Menu_FormatFrameColor->text(), sameText, color))
+        if (!Program().FrameSettingDialog(Menu_FormatFrameColor->text(), sameText, color))
             return;
         formatApply(Menu_FormatFrameColor, [&] {
             ApplicationGlobals.FrameSameText = sameText;
@@ -645,7 +646,7 @@ void CanvasForm::Menu_FormatCanvasColor_Click()
 {
     RunCommand(this, [this] {
         QString color = ApplicationGlobals.CanvasColorName;
-        if (!Links().CanvasColorDialog(Menu_FormatCanvasColor->text(), color))
+        if (!Program().CanvasColorDialog(Menu_FormatCanvasColor->text(), color))
             return;
         formatApply(Menu_FormatCanvasColor, [&] { ApplicationGlobals.CanvasColorName = color; });
     });
@@ -655,7 +656,7 @@ void CanvasForm::Menu_FormatCanvasName_Click()
 {
     RunCommand(this, [this] {
         QString name = CanvasDataGet(CanvasIndex).name;
-        if (!Links().CanvasNameDialog(name))
+        if (!Program().CanvasNameDialog(name))
             return;
         SetModifyFlag(true);
         HistoryAdd(Menu_FormatCanvasName->text(), CanvasIndex);
@@ -668,7 +669,7 @@ void CanvasForm::Menu_FormatCanvasSequence_Click()
 {
     RunCommand(this, [this] {
         // The dialog stores the order and takes the undo step itself.
-        if (!Links().CanvasSequenceDialog(Menu_FormatCanvasSequence->text()))
+        if (!Program().CanvasSequenceDialog(Menu_FormatCanvasSequence->text()))
             return;
         CanvasCaptionRefresh();
         FocusCanvasShow(Caption());

@@ -4,9 +4,9 @@
 #include "app/canvas/CanvasForm.h"
 
 #include "app/canvas/CopyAndPaste.h"
-#include "app/core/ModuleLinks.h"
 #include "app/core/Processing.h"
 #include "app/core/RecordAccess.h"
+#include "app/diagram/SearchEngine.h"
 
 #include <algorithm>
 #include <utility>
@@ -118,7 +118,7 @@ void CanvasForm::PartsLockClear()
     listedParts_.clear();
     lockPartsReset();
     // Only the highlight goes: the search itself goes on.
-    Links().SearchHighlightHide(false);
+    SearchHighlightHide(false);
 }
 
 void CanvasForm::PartsLock(std::int32_t partsKind, std::int16_t partsIndex, std::int16_t partsShift, bool visibleForce)

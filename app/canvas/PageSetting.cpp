@@ -6,7 +6,6 @@
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/PadDraw.h"
 #include "app/core/ApplicationGlobals.h"
-#include "app/core/MainWindowLink.h"
 #include "app/core/Processing.h"
 #include "app/core/RecordAccess.h"
 #include "app/core/Utilities.h"
@@ -23,12 +22,6 @@
 namespace vellumora {
 
 namespace {
-
-using platform::vbrt::Error;
-using platform::vbrt::RaiseNumber;
-namespace ErrorNumber = platform::vbrt::ErrorNumber;
-
-const QString StandardName = QStringLiteral("標準");
 
 // Closes the editors whose session bits are set in flags, in the order given; false when the
 // user refused one (the bits and editors up to there are closed).
@@ -53,142 +46,38 @@ bool SessionsClose(std::int16_t& flags, const std::array<Session, N>& sessions, 
 
 } // namespace
 
-void CanvasOrderInitialize()
-{
-    CanvasActivateCount = 0;
-    CanvasOrder.assign(1, {0, 0});
-}
-
-void CanvasOrderReset()
-{
-    CanvasActivateCount = 0;
-    CanvasOrder.clear();
-}
-
 std::int16_t CanvasSlotSetup(std::int16_t n, std::int32_t kindFlags)
 {
-    if (n < 0) {
-        if (B.size() > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max()))
-            RaiseNumber(ErrorNumber::Overflow, QStringLiteral("CanvasSlotSetup"));
-        B.emplace_back();
-        B.back().header = CanvasHeader::Default;
-        n = static_cast<std::int16_t>(B.size() - 1);
-    } else {
+    if (n >= 0) {
         CanvasAt(n, "CanvasSlotSetup");
         BoxEditorCloseAll(n);
-        BoxListClear(n);
     }
-
-    if (n > 0) {
-        CanvasRecord& slot = B[static_cast<std::size_t>(n)];
-        const bool created = slot.form.isNull();
-        if (created)
-            slot.form = new CanvasForm();
-        CanvasForm* form = CanvasWindowOf(slot);
-        slot.header.number = n;
-        slot.header.activateStamp = static_cast<std::int16_t>(-n);
-        slot.header.kindFlags = kindFlags & 0x7C000;
-        form->SetCanvasIndex(n);
-        form->SetBackColor(ColorModify(ApplicationGlobals.CanvasColorName));
-        if (created)
-            form->Form_Load();
-    }
-
-    DrawStateReset(0);
-    DefaultFontApply(StandardName, StandardName, StandardName);
-    LayoutGapsSet(LO);
+    n = CanvasSlotPrepare(n, kindFlags);
+    if (n > 0)
+        CanvasWindowSetup(n);
     return n;
 }
 
-void CanvasControlsUnload(std::int16_t canvas, bool unloadForm)
+void CanvasWindowSetup(std::int16_t canvas)
 {
-    CanvasRecord& slot = CanvasAt(canvas, "CanvasControlsUnload");
+    CanvasRecord& slot = CanvasAt(canvas, "CanvasWindowSetup");
+    const bool created = slot.form.isNull();
+    if (created)
+        slot.form = new CanvasForm();
     CanvasForm* form = CanvasWindowOf(slot);
-    if (!form)
-        return;
-    CanvasBusyWait(canvas);
-    form->SetAutoRedraw(true);
-    // Element 0 of every array belongs to the window and stays.
-    for (CanvasLabelArray* labels : form->LabelArrays())
-        for (std::int16_t i = labels->UBound(); i >= 1; --i)
-            if (labels->IsLoaded(i))
-                labels->Unload(i);
-    for (CanvasShapeArray* shapes : form->ShapeArrays())
-        for (std::int16_t i = shapes->UBound(); i >= 1; --i)
-            if (shapes->IsLoaded(i))
-                shapes->Unload(i);
-    for (CanvasLineArray* lines : form->LineArrays())
-        for (std::int16_t i = lines->UBound(); i >= 1; --i)
-            if (lines->IsLoaded(i))
-                lines->Unload(i);
-    if (unloadForm) {
-        slot.form = nullptr;
-        form->Unload();
+    form->SetCanvasIndex(canvas);
+    form->SetBackColor(ColorModify(ApplicationGlobals.CanvasColorName));
+    if (created) {
+        form->Form_Load();
+        CanvasControlsLoad(canvas);
     }
 }
 
-void CanvasActivateStamp(std::int16_t canvas)
+void CanvasWindowsCreate()
 {
-    CanvasRecord& slot = CanvasAt(canvas, "CanvasActivateStamp");
-    if (CanvasActivateCount == std::numeric_limits<std::int16_t>::max()) {
-        // The counter would overflow: number the windowed canvases 1, 2, ... in stamp order
-        // and go on from there, so the stacking order survives.
-        std::vector<std::int16_t> windowed;
-        for (std::size_t i = 1; i < B.size(); ++i)
-            if (B[i].form)
-                windowed.push_back(static_cast<std::int16_t>(i));
-        std::stable_sort(windowed.begin(), windowed.end(), [](std::int16_t a, std::int16_t b) {
-            return B[static_cast<std::size_t>(a)].header.activateStamp < B[static_cast<std::size_t>(b)].header.activateStamp;
-        });
-        CanvasActivateCount = 0;
-        for (std::int16_t c : windowed)
-            B[static_cast<std::size_t>(c)].header.activateStamp = ++CanvasActivateCount;
-    }
-    slot.header.activateStamp = ++CanvasActivateCount;
-}
-
-void CanvasOrderSave()
-{
-    const std::size_t rows = B.size();
-    if (CanvasOrder.size() != rows)
-        CanvasOrder.assign(rows, {0, 0});
-    for (std::size_t i = 1; i < rows; ++i)
-        CanvasOrder[i] = {static_cast<std::int16_t>(i), B[i].header.activateStamp};
-}
-
-void CanvasOrderRestore()
-{
-    const std::size_t n = CanvasOrder.empty() ? 0 : CanvasOrder.size() - 1;
-    // The exchange sort keeps the old program's order among equal stamps.
-    for (std::size_t i = 1; i < n; ++i)
-        for (std::size_t j = i + 1; j <= n; ++j)
-            if (CanvasOrder[j][1] < CanvasOrder[i][1])
-                std::swap(CanvasOrder[i], CanvasOrder[j]);
-
-    CanvasActivateCount = 0;
-    if (MainWindowLink* main = MainWindow())
-        FormEnable(main->window(), true);
-    for (std::size_t row = 1; row <= n; ++row) {
-        const std::int16_t c = CanvasOrder[row][0];
-        // A slot dropped since the order was saved has nothing to restore.
-        if (c < 1 || static_cast<std::size_t>(c) >= B.size())
-            continue;
-        CanvasForm* form = CanvasWindowOf(B[static_cast<std::size_t>(c)]);
-        if (!form)
-            continue;
-        if (B[static_cast<std::size_t>(c)].header.windowState != 1 && form->Visible()) {
-            FormEnable(form, true);
-            form->ZOrder();
-        }
-        CanvasActivateStamp(c);
-    }
-}
-
-void CanvasesRefreshInOrder()
-{
-    CanvasOrderSave();
-    PadDrawRefresh(-1);
-    CanvasOrderRestore();
+    for (std::size_t c = 1; c < B.size(); ++c)
+        if (B[c].form.isNull())
+            CanvasWindowSetup(static_cast<std::int16_t>(c));
 }
 
 bool BoxEditorQuitConfirm(bool& ask)

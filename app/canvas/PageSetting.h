@@ -1,9 +1,10 @@
 #pragma once
 
-// Canvas slots and their windows, the canvas size from the ini file, the stacking order of the
-// canvas windows across full redraws, and closing the box editors open on canvases.
+// Canvas slots and their windows, the canvas size from the ini file, and closing the box editors
+// open on canvases.
 
 #include "app/core/CanvasSize.h"
+#include "app/diagram/CanvasOrder.h"
 
 #include <array>
 #include <cstdint>
@@ -11,31 +12,14 @@
 
 namespace vellumora {
 
-// The last activation stamp handed out.
-inline std::int16_t CanvasActivateCount = 0;
-// Rows 0..UBound(B): {canvas index, its activation stamp when saved}; row 0 unused.
-inline std::vector<std::array<std::int16_t, 2>> CanvasOrder;
-
-// Start routine: counter 0, the order table a single row {0, 0}.
-void CanvasOrderInitialize();
-// End routine: counter 0, the order table empty.
-void CanvasOrderReset();
-
 // Gives canvas n (a new slot appended to B when n < 0) a cleared box list and, for n > 0, its
-// window; selects the document font and sets the gap members of LO. Returns the slot index.
+// window; selects the document font and sets the gap members of LO. The box editors open on an
+// existing canvas are closed first. Returns the slot index.
 std::int16_t CanvasSlotSetup(std::int16_t n, std::int32_t kindFlags);
-// Unloads every loaded control above element 0 of the canvas's window; with unloadForm the
-// window too, and the slot forgets it. Nothing happens when the canvas has no window.
-void CanvasControlsUnload(std::int16_t canvas, bool unloadForm);
-
-// The next stamp for the canvas.
-void CanvasActivateStamp(std::int16_t canvas);
-// Remembers every slot's stamp; CanvasOrderRestore brings the windows to the front in that
-// order (the highest stamp on top) and renumbers the stamps 1, 2, ... in stacking order.
-void CanvasOrderSave();
-void CanvasOrderRestore();
-// Lays out and arranges every canvas again; the windows keep their stacking order.
-void CanvasesRefreshInOrder();
+// Gives canvas n its window (made and loaded when it has none) in the canvas colour.
+void CanvasWindowSetup(std::int16_t canvas);
+// Makes the windows of the canvases a document read has added: every slot above 0 without one.
+void CanvasWindowsCreate();
 
 // Closes the box editors open on the canvas (every canvas when canvas < 0). While ask is true
 // the user is asked once; true when the user refused, and the caller abandons its command.

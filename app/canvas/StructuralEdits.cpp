@@ -2,7 +2,7 @@
 
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/CanvasSurface.h"
-#include "app/core/FontSettingLink.h"
+#include "app/core/ProgramLink.h"
 #include "app/core/Processing.h"
 #include "app/core/RecordAccess.h"
 #include "app/core/Utilities.h"
@@ -246,7 +246,7 @@ bool BoxFontDialog(std::int16_t canvas, std::int16_t box, std::int16_t sub, cons
     tray.TrayFontUnderLine = FontUnderlineFlag(fontCode);
     tray.TrayColor = ColorName(colorCode);
     tray.TrayCaption = caption;
-    FontSettingShowModal(tray);
+    Program().FontSettingShow(tray);
     if (tray.TrayCancel)
         return true;
 

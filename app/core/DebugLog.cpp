@@ -1,7 +1,7 @@
 #include "app/core/DebugLog.h"
 
 #include "app/core/ApplicationGlobals.h"
-#include "app/core/ModuleLinks.h"
+#include "app/core/ProgramLink.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/system/System.h"
 #include "platform/vbrt/Error.h"
@@ -161,7 +161,7 @@ void DebugKeyCheck(int& keyCode, int shift, QWidget* window)
     DebugLog.DebugKeyWindow = nullptr;
     if (second) {
         keyCode = 0;
-        Links().DebugClassSetShow();
+        Program().DebugClassSetShow();
     }
 }
 

@@ -1,7 +1,8 @@
 #include "app/diagram/BoxList.h"
 
 #include "app/core/CanvasSurface.h"
-#include "app/core/ModuleLinks.h"
+#include "app/core/CanvasSize.h"
+#include "app/diagram/PadDraw.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/Processing.h"
@@ -293,6 +294,72 @@ void BoxListClear(std::int16_t canvas)
     PR.peakSet.clear();
 }
 
+std::int16_t CanvasSlotPrepare(std::int16_t n, std::int32_t kindFlags)
+{
+    if (n < 0) {
+        if (B.size() > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max()))
+            platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::Overflow, QStringLiteral("CanvasSlotSetup"));
+        B.emplace_back();
+        B.back().header = CanvasHeader::Default;
+        n = static_cast<std::int16_t>(B.size() - 1);
+    } else {
+        BoxListClear(n);
+    }
+    if (n > 0) {
+        CanvasHeader& header = B[static_cast<std::size_t>(n)].header;
+        header.number = n;
+        header.activateStamp = static_cast<std::int16_t>(-n);
+        header.kindFlags = kindFlags & 0x7C000;
+    }
+
+    const QString standard = QStringLiteral("標準");
+    DrawStateReset(0);
+    DefaultFontApply(standard, standard, standard);
+    LayoutGapsSet(LO);
+    return n;
+}
+
+void CanvasControlsLoad(std::int16_t canvas)
+{
+    CanvasRecord& c = CanvasAt(canvas, "CanvasControlsLoad");
+    CanvasSurface* form = c.form.data();
+    if (!form)
+        return;
+    for (std::size_t n = 1; n < c.BoxList.size(); ++n)
+        if (!SlotIsFree(c.BoxList[n].garbage))
+            BoxControlsLoad(*form, static_cast<std::int16_t>(n));
+    for (std::size_t n = 1; n < c.SubList.size(); ++n)
+        if (!SlotIsFree(c.SubList[n].garbage))
+            SubControlsLoad(*form, static_cast<std::int16_t>(n));
+}
+
+void CanvasControlsUnload(std::int16_t canvas, bool unloadForm)
+{
+    CanvasRecord& slot = CanvasAt(canvas, "CanvasControlsUnload");
+    CanvasSurface* form = slot.form.data();
+    if (!form)
+        return;
+    CanvasBusyWait(canvas);
+    form->SetAutoRedraw(true);
+    // Element 0 of every array belongs to the window and stays.
+    for (CanvasLabelArray* labels : form->LabelArrays())
+        for (std::int16_t i = labels->UBound(); i >= 1; --i)
+            if (labels->IsLoaded(i))
+                labels->Unload(i);
+    for (CanvasShapeArray* shapes : form->ShapeArrays())
+        for (std::int16_t i = shapes->UBound(); i >= 1; --i)
+            if (shapes->IsLoaded(i))
+                shapes->Unload(i);
+    for (CanvasLineArray* lines : form->LineArrays())
+        for (std::int16_t i = lines->UBound(); i >= 1; --i)
+            if (lines->IsLoaded(i))
+                lines->Unload(i);
+    if (unloadForm) {
+        slot.form = nullptr;
+        form->Unload();
+    }
+}
+
 void CanvasRelease(std::int16_t canvas)
 {
     CanvasRecord& c = CanvasAt(canvas, "CanvasRelease");
@@ -302,7 +369,7 @@ void CanvasRelease(std::int16_t canvas)
     c.header.freeSub = -1;
     PR.yAdjust.clear();
     PR.peakSet.clear();
-    Links().CanvasControlsUnload(canvas, true);
+    CanvasControlsUnload(canvas, true);
 }
 
 void CanvasesRelease(std::size_t first)

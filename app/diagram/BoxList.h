@@ -24,6 +24,17 @@ void BoxDelete(std::int16_t canvas, std::int16_t box, bool withBoxes);
 void SubLineDelete(std::int16_t canvas, std::int16_t sub, bool withBoxes);
 // Both lists back to one spare slot, both free chains empty; PR's layout lists erased.
 void BoxListClear(std::int16_t canvas);
+// Gives canvas n (a new slot appended to B when n < 0) cleared box lists and, for n > 0, its
+// display number, a stacking stamp of its own and the chart kind; selects the document font and
+// sets the gap members of LO. The slot gets no window: the canvas windows are made by their own
+// floor once the records are there. Returns the slot index.
+std::int16_t CanvasSlotPrepare(std::int16_t n, std::int32_t kindFlags);
+// Loads the controls of every box and sub line in use into the canvas's window: a window made
+// after its canvas was read starts with none. Nothing happens when the canvas has no window.
+void CanvasControlsLoad(std::int16_t canvas);
+// Unloads every loaded control above element 0 of the canvas's window; with unloadForm the
+// window too, and the slot forgets it. Nothing happens when the canvas has no window.
+void CanvasControlsUnload(std::int16_t canvas, bool unloadForm);
 // Both lists emptied; the canvas window and its controls unloaded.
 void CanvasRelease(std::int16_t canvas);
 // Releases the canvases from slot first upwards, the last first, and drops their slots. The

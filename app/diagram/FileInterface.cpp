@@ -4,7 +4,6 @@
 #include "app/diagram/FileInterface.h"
 
 #include "app/diagram/FileInterfaceFiles.h"
-#include "app/core/ModuleLinks.h"
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
@@ -301,7 +300,6 @@ void PadFileSave()
         PadFileAbandon();
         throw;
     }
-    Links().ClipboardReset();
     ApplicationGlobals.ModifyFlag = false;
 }
 

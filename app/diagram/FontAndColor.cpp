@@ -3,7 +3,9 @@
 #include "app/core/CanvasSurface.h"
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/EditState.h"
-#include "app/core/ModuleLinks.h"
+#include "app/core/ProgramLink.h"
+#include "app/diagram/CanvasOrder.h"
+#include "app/diagram/HistorySnapshots.h"
 #include "app/diagram/PadDraw.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
@@ -283,23 +285,28 @@ void FontAndColorClear()
 bool DefaultFontSetting(const QString& caption)
 {
     ApplicationGlobalsRecord& g = ApplicationGlobals;
-    QString fontName = g.DocumentFontName;
-    QString fontSize = g.DocumentFontSize;
-    QString colorName = g.DocumentColorName;
-    if (!Links().DefaultFontDialog(caption, fontName, fontSize, colorName))
+    FontSettingTray tray;
+    tray.TrayFontSettingMode = false;
+    tray.TrayFontName = g.DocumentFontName;
+    tray.TrayFontSize = g.DocumentFontSize;
+    tray.TrayColor = g.DocumentColorName;
+    tray.TrayCaption = caption;
+    Program().FontSettingShow(tray);
+    if (tray.TrayCancel)
         return false;
+    const QString fontName = tray.TrayFontName;
+    const QString fontSize = tray.TrayFontSize;
+    const QString colorName = tray.TrayColor;
     if (fontName == g.DocumentFontName && fontSize == g.DocumentFontSize && colorName == g.DocumentColorName)
         return false;
     // The snapshot holds the document settings as they were.
     SetModifyFlag(true);
-    Links().HistoryAdd(caption, 0);
+    HistoryAdd(caption, 0);
     g.DocumentFontName = fontName;
     g.DocumentFontSize = fontSize;
     g.DocumentColorName = colorName;
     FontAndSizeShow();
-    Links().CanvasOrderSave();
-    PadDrawRefresh(-1);
-    Links().CanvasOrderRestore();
+    CanvasesRefreshInOrder();
     return true;
 }
 

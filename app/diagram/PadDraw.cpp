@@ -2,7 +2,6 @@
 
 #include "app/core/CanvasSurface.h"
 #include "app/core/CanvasSize.h"
-#include "app/core/ModuleLinks.h"
 #include "app/diagram/BoxList.h"
 #include "app/diagram/BoxListMake.h"
 #include "app/diagram/CanvasPartsArrange.h"
@@ -18,6 +17,7 @@
 #include "app/core/Processing.h"
 #include "app/core/RecordAccess.h"
 #include "app/diagram/RecordDump.h"
+#include "app/diagram/SearchEngine.h"
 #include "app/core/Utilities.h"
 #include "platform/graphics/DrawingTarget.h"
 #include "platform/vbrt/Error.h"
@@ -93,7 +93,7 @@ void CanvasesRead()
         case TagId::Routine:
         case TagId::Note: {
             UngetPadInfo();
-            const std::int16_t canvas = Links().CanvasSlotSetup(-1, 0);
+            const std::int16_t canvas = CanvasSlotPrepare(-1, 0);
             BoxListClear(canvas);
             BoxListMake(canvas, -1);
             CanvasStateSet(canvas, CanvasState::Open);
@@ -185,8 +185,8 @@ void PadDrawGetData(const QString& path)
 
 void PadDrawRefresh(std::int16_t canvas)
 {
-    Links().SearchHighlightHide(false);
-    Links().SearchReset();
+    SearchHighlightHide(false);
+    SearchReset();
     if (B.size() < 2)
         return;
     const QuietShows quiet;

@@ -19,7 +19,8 @@ namespace vellumora {
 // A load that fails raises, and leaves no half-read document behind: the canvases it made are
 // released; a failed reload also forgets the document name (nothing is left that a save could
 // write over the file) and restores the document font, colour and settings. A file that does
-// not begin with the document header is refused with an error.
+// not begin with the document header is refused with an error. The canvases read have no window
+// yet: the caller that shows them has their windows made (CanvasWindowsCreate).
 void PadDrawGetData(const QString& path);
 
 // Lays out and arranges one canvas, or every canvas when canvas is negative. A minimised or

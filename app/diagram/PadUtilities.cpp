@@ -1,9 +1,9 @@
 #include "app/diagram/PadUtilities.h"
 
-#include "app/core/ModuleLinks.h"
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/PrintRecords.h"
 #include "app/core/Utilities.h"
+#include "app/diagram/ReportSetting.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 
@@ -232,7 +232,7 @@ QString DocumentSettingsText(bool writeMode, const QString& text)
     for (const SettingItem& item : items)
         SettingItemRead(lines, item);
     settings.Store();
-    Links().ReportSettingApply();
+    ReportSettingApply();
     return text;
 }
 

@@ -4,12 +4,11 @@
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/TagTable.h"
 #include "app/core/ApplicationGlobals.h"
-#include "app/core/BoxEditorLink.h"
+#include "app/core/ProgramLink.h"
 #include "app/core/CanvasSurface.h"
 #include "app/core/DebugLog.h"
 #include "app/core/MainMenuLink.h"
 #include "app/core/MainWindowLink.h"
-#include "app/core/ModuleLinks.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
 #include "platform/vbrt/Value.h"
@@ -216,7 +215,7 @@ void BoxEditor::SessionReturn(bool cancel)
 {
     // The call unloads this window: the tray is copied first, as the window may go meanwhile.
     const BoxEditorTray tray = *this;
-    BoxEditorLink().EditorReturn(tray, cancel);
+    Program().BoxEditorReturn(tray, cancel);
 }
 
 void BoxEditor::cmdCancel_Click()

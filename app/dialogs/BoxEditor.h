@@ -5,7 +5,7 @@
 // free-style box). It reads the box from its session's put file and hands the result back through
 // the get file; every way of closing it hands its session back exactly once.
 
-#include "app/core/BoxEditorLink.h"
+#include "app/core/BoxEditorTray.h"
 #include "app/core/DiagramRecords.h"
 
 #include <QString>

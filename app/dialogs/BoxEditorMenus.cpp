@@ -10,7 +10,6 @@
 
 #include "app/core/MainMenuLink.h"
 
-#include "app/core/ModuleLinks.h"
 
 #include "app/core/Processing.h"
 

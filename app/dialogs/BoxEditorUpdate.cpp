@@ -10,7 +10,7 @@
 
 #include "app/core/EditState.h"
 
-#include "app/core/ModuleLinks.h"
+#include "app/diagram/HistorySnapshots.h"
 
 #include "app/core/Processing.h"
 
@@ -63,7 +63,7 @@ void BoxEditor::cmdUpdate_Click()
         if (!editFinished_) {
             editFinished_ = true;
             SetModifyFlag(true);
-            Links().HistoryAdd(QStringLiteral("BOX編集(&E)"), TrayBaseIndex);
+            HistoryAdd(QStringLiteral("BOX編集(&E)"), TrayBaseIndex);
             const std::int16_t canvas = TrayBaseIndex;
             SessionReturn(false);
             PadDrawRefresh(canvas);

@@ -3,7 +3,7 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/EditState.h"
 #include "app/core/MainWindowLink.h"
-#include "app/core/ModuleLinks.h"
+#include "app/diagram/HistorySnapshots.h"
 #include "app/core/Processing.h"
 #include "app/core/CanvasSurface.h"
 #include "app/diagram/PadDraw.h"
@@ -123,7 +123,7 @@ void CanvasSequence::cmdUpdate_Click()
     ProcessingStart(this);
     SetModifyFlag(true);
     // The step names no canvas: it keeps the canvas list with every display number.
-    Links().HistoryAdd(windowTitle(), 0);
+    HistoryAdd(windowTitle(), 0);
     const platform::grid::GridModel& grid = sprCaption->model();
     for (int i = 1; i <= grid.MaxRows(); ++i) {
         const int c = grid.Text(2, i).toInt();

@@ -134,26 +134,10 @@ void FontSetting::cmdUpdate_Click()
     Confirm();
 }
 
-bool DefaultFontDialog(const QString& caption, QString& fontName, QString& fontSize, QString& colorName)
-{
-    FontSetting dialog(MainWindow() ? MainWindow()->window() : nullptr);
-    dialog.TrayFontSettingMode = false;
-    dialog.TrayFontName = fontName;
-    dialog.TrayFontSize = fontSize;
-    dialog.TrayColor = colorName;
-    dialog.TrayCaption = caption;
-    dialog.exec();
-    if (dialog.TrayCancel)
-        return false;
-    fontName = dialog.TrayFontName;
-    fontSize = dialog.TrayFontSize;
-    colorName = dialog.TrayColor;
-    return true;
-}
-
 void FontSettingTrayShow(FontSettingTray& tray)
 {
-    FontSetting dialog;
+    QWidget* parent = !tray.TrayFontSettingMode && MainWindow() ? MainWindow()->window() : nullptr;
+    FontSetting dialog(parent);
     static_cast<FontSettingFields&>(dialog) = tray;
     dialog.exec();
     tray.TrayCancel = dialog.TrayCancel;

@@ -4,7 +4,7 @@
 // The default-font command asks it for the document's font, the box-font command for the font
 // of the selected parts.
 
-#include "app/core/FontSettingLink.h"
+#include "app/core/FontSettingTray.h"
 #include "app/dialogs/TrayDialog.h"
 
 #include <QString>
@@ -38,11 +38,8 @@ protected:
     void Form_Load() override;
 };
 
-// Opens the font dialog for the document's default font; the three texts go in as the current
-// choice and come back as the new one. False when the dialog was cancelled.
-bool DefaultFontDialog(const QString& caption, QString& fontName, QString& fontSize, QString& colorName);
-// Opens the font dialog on the tray's fields (the show step of the font-setting link); the fields
-// come back unless the tray comes back cancelled.
+// Opens the font dialog on the tray's fields; the fields come back unless the tray comes back
+// cancelled. The dialog for the document's default font belongs to the main window.
 void FontSettingTrayShow(FontSettingTray& tray);
 
 } // namespace vellumora

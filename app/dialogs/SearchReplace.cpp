@@ -1,17 +1,19 @@
 #include "app/dialogs/SearchReplace.h"
 
-#include "app/dialogs/CanvasSlide.h"
+#include "app/diagram/CanvasSlide.h"
 #include "app/dialogs/ZoomScreen.h"
 
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/EditState.h"
 #include "app/core/MainWindowLink.h"
-#include "app/core/ModuleLinks.h"
+#include "app/core/ProgramLink.h"
+#include "app/diagram/CanvasOrder.h"
+#include "app/diagram/HistorySnapshots.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
 #include "app/diagram/PadDraw.h"
 #include "app/diagram/TagTable.h"
-#include "app/dialogs/SearchEngine.h"
+#include "app/diagram/SearchEngine.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/vbrt/Value.h"
 
@@ -478,7 +480,7 @@ void SearchReplace::cmdReplace_Click()
     const bool replaceMode = cmbReplaceText->isEnabled();
     if (!replaceMode) {
         RunCommand(this, [&] {
-            if (Links().BoxEditorCloseCheck(true, -1))
+            if (Program().BoxEditorCloseCheck(true, -1))
                 return;
             // A replacement made before Reset left replace mode still waits for the redraw at close.
             replaceControlsEnable(true);
@@ -495,7 +497,7 @@ void SearchReplace::cmdReplace_Click()
                 return;
             ApplicationGlobals.SearchSettings.ReplaceText = cmbReplaceText->currentText();
             SetModifyFlag(true);
-            Links().HistoryAdd(MenuCaptionClean(cmdReplace->text()), SearchCurrentCanvas());
+            HistoryAdd(MenuCaptionClean(cmdReplace->text()), SearchCurrentCanvas());
             ReplaceCurrent();
             replaced_ = true;
             SearchNextShow();
@@ -525,7 +527,7 @@ void SearchReplace::cmdReplaceAll_Click()
         if (!SearchFound())
             return; // nothing to replace: no undo step, the document stays unmodified
         SetModifyFlag(true);
-        Links().HistoryAdd(MenuCaptionClean(cmdReplaceAll->text()), -1);
+        HistoryAdd(MenuCaptionClean(cmdReplaceAll->text()), -1);
         do {
             ReplaceCurrent();
             replaced_ = true;
@@ -535,9 +537,7 @@ void SearchReplace::cmdReplaceAll_Click()
         // input back to the main window, which stays with this dialog until the dialog closes.
         QWidget* main = MainWindow() ? MainWindow()->window() : nullptr;
         const bool mainEnabled = FormEnabled(main);
-        Links().CanvasOrderSave();
-        PadDrawRefresh(-1);
-        Links().CanvasOrderRestore();
+        CanvasesRefreshInOrder();
         if (main && !mainEnabled)
             FormEnable(main, false);
         raise();

@@ -11,7 +11,7 @@
 #include "app/print/ImagePrint.h"
 #include "app/print/PrintJob.h"
 #include "app/print/PrintSetting.h"
-#include "app/print/ReportSetting.h"
+#include "app/diagram/ReportSetting.h"
 #include "app/print/WaitScreen.h"
 #include "platform/commondialog/CommonDialog.h"
 #include "platform/vbrt/Error.h"

@@ -3,8 +3,8 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/DebugLog.h"
 #include "app/core/EditState.h"
-#include "app/core/FontSettingLink.h"
-#include "app/core/ModuleLinks.h"
+#include "app/core/ProgramLink.h"
+#include "app/diagram/HistorySnapshots.h"
 #include "app/core/PrintRecords.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
@@ -385,7 +385,7 @@ void PrintSetting::cmdZoom_Click(int index)
     RunCommand(this, [&] {
         QString text = txtText[std::size_t(index)]->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
         const QString caption = windowTitle() + QLatin1Char(':') + lblText[std::size_t(index)]->text();
-        if (Links().ZoomEditDialog(caption, text, 0, 50, 5))
+        if (Program().ZoomEditDialog(caption, text, 0, 50, 5))
             txtText[std::size_t(index)]->setPlainText(text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     });
 }
@@ -405,7 +405,7 @@ void PrintSetting::cmdExplainFont_Click(int index)
         tray.TrayColor = slotColor[slot];
         tray.TrayCaption = windowTitle() + QLatin1Char(':') + cmdExplainFont[slot]->text() + QLatin1Char(':') +
                            slotCaption[slot];
-        FontSettingShowModal(tray);
+        Program().FontSettingShow(tray);
         ModalWindowShow(windowTitle());
         if (tray.TrayCancel)
             return;
@@ -431,7 +431,7 @@ void PrintSetting::cmdUpdate_Click()
     cmdUpdate->setFocus();
     const bool updated = RunCommand(this, [&] {
         SetModifyFlag(true);
-        Links().HistoryAdd(TrayCaption, 0);
+        HistoryAdd(TrayCaption, 0);
 
         // No paper style chosen keeps the paper as it was.
         if (cmbPageStyle->currentIndex() >= 0) {

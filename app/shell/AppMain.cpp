@@ -1,5 +1,7 @@
 #include "app/shell/AppMain.h"
 
+#include "app/shell/ShellProgramLink.h"
+
 #include "app/canvas/BoxEditing.h"
 #include "app/canvas/CopyAndPaste.h"
 #include "app/canvas/HistoryControl.h"
@@ -8,24 +10,13 @@
 #include "app/diagram/FileInterface.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/TagTable.h"
-#include "app/shell/DebugClassSet.h"
-#include "app/dialogs/BoxEditor.h"
-#include "app/core/FontSettingLink.h"
-#include "app/dialogs/FontSetting.h"
-#include "app/dialogs/ZoomScreen.h"
-#include "app/dialogs/CanvasColor.h"
-#include "app/dialogs/CanvasNameSetting.h"
-#include "app/dialogs/CanvasSequence.h"
-#include "app/dialogs/FrameSetting.h"
-#include "app/dialogs/SearchEngine.h"
-#include "app/print/ReportSetting.h"
+#include "app/diagram/SearchEngine.h"
+#include "app/diagram/ReportSetting.h"
 #include "app/core/AddOnHooks.h"
 #include "app/core/ApplicationGlobals.h"
-#include "app/core/BoxEditorLink.h"
 #include "app/core/DebugLog.h"
 #include "app/core/FirstFailure.h"
 #include "app/core/LayoutRecords.h"
-#include "app/core/ModuleLinks.h"
 #include "app/core/PrintRecords.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
@@ -157,39 +148,9 @@ std::vector<LifecycleStep> ShutdownSequence()
     };
 }
 
-void ModuleLinksRegister()
-{
-    ModuleLinks& links = Links();
-    links.CanvasSlotSetup = CanvasSlotSetup;
-    links.CanvasControlsUnload = CanvasControlsUnload;
-    links.HistoryAdd = HistoryAdd;
-    links.BoxEditorCloseCheck = BoxEditorCloseCheck;
-    links.ClipboardReset = ClipboardReset;
-    links.SearchHighlightHide = SearchHighlightHide;
-    links.SearchReset = SearchReset;
-    links.ReportSettingApply = ReportSettingApply;
-    links.DebugClassSetShow = DebugClassSetShow;
-    BoxEditorLinks& editors = BoxEditorLink();
-    editors.EditorShow = BoxEditorShow;
-    editors.EditorReturn = BoxEditTrayReturn;
-    links.SearchFound = SearchFound;
-    links.DefaultFontDialog = DefaultFontDialog;
-    links.CanvasOrderSave = CanvasOrderSave;
-    links.CanvasOrderRestore = CanvasOrderRestore;
-    links.FrameSettingDialog = FrameSettingShow;
-    links.CanvasColorDialog = CanvasColorShow;
-    links.CanvasNameDialog = CanvasNameSettingShow;
-    links.CanvasSequenceDialog = CanvasSequenceShow;
-    links.ZoomEditDialog = [](const QString& caption, QString& text, std::int32_t tagType, std::int32_t maxWidth,
-                              std::int32_t maxHeight) {
-        return ZoomTextEdit(nullptr, caption, text, tagType, maxWidth, maxHeight);
-    };
-    SetFontSettingShow(FontSettingTrayShow);
-}
-
 void AppInitialize()
 {
-    ModuleLinksRegister();
+    SetProgramLink(&ShellProgramLink());
     for (const LifecycleStep& step : StartupSequence())
         step.run();
 }
@@ -206,7 +167,7 @@ void AppTerminate()
 
 int Main()
 {
-    ModuleLinksRegister();
+    SetProgramLink(&ShellProgramLink());
     QSet<QString> started;
     const bool startedUp = Guarded([&] {
         for (const LifecycleStep& step : StartupSequence()) {

@@ -21,10 +21,7 @@ struct LifecycleStep {
 std::vector<LifecycleStep> StartupSequence();
 std::vector<LifecycleStep> ShutdownSequence();
 
-// Hands the lower modules the steps they take in the modules above them (canvas slots, the copy
-// buffer, the search, the report settings, the debug-class dialog). AppInitialize does it first.
-void ModuleLinksRegister();
-// Runs start-up; an error of a step reaches the caller.
+// Runs start-up, the program link installed first; an error of a step reaches the caller.
 void AppInitialize();
 // Runs shutdown (every step, in order); the caller then ends the process.
 void AppTerminate();

@@ -10,11 +10,11 @@
 #include "app/diagram/BoxList.h"
 #include "app/diagram/FileInterface.h"
 #include "app/diagram/PadDraw.h"
-#include "app/dialogs/SearchEngine.h"
+#include "app/diagram/SearchEngine.h"
 #include "app/dialogs/SearchReplace.h"
 #include "app/print/PrintCanvas.h"
 #include "app/print/PrintSetting.h"
-#include "app/print/ReportSetting.h"
+#include "app/diagram/ReportSetting.h"
 #include "app/core/AddOnHooks.h"
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/EditState.h"
@@ -83,6 +83,7 @@ bool BaseForm::SaveUnderNewName()
         CaptionSet(QString());
         throw;
     }
+    ClipboardReset();
     return true;
 }
 
@@ -100,6 +101,7 @@ void BaseForm::DocumentOpen(const QString& path)
     try {
         CanvasSizeLoad();
         PadDrawGetData(QString());
+        CanvasWindowsCreate();
     } catch (...) {
         // No document may go on pointing at a file that did not load.
         DocumentDrop();
@@ -137,6 +139,7 @@ void BaseForm::DocumentAppend(const QString& path, const QString& caption)
     const std::size_t first = B.size();
     try {
         PadDrawGetData(path);
+        CanvasWindowsCreate();
         CanvasSequenceRenumber();
     } catch (...) {
         // The canvases read so far go again: the document stays as it was before.
@@ -233,7 +236,10 @@ void BaseForm::Menu_FileSaveOverWrite_Click()
         Menu_FileSaveNamed_Click();
         return;
     }
-    Command(true, true, [] { PadFileSave(); });
+    Command(true, true, [] {
+        PadFileSave();
+        ClipboardReset();
+    });
 }
 
 void BaseForm::Menu_FileSaveNamed_Click()

@@ -1,5 +1,6 @@
 #include "FuzzProgram.h"
 
+#include "app/canvas/PageSetting.h"
 #include "app/canvas/CanvasForm.h"
 #include "app/diagram/BoxList.h"
 #include "app/diagram/BoxMake.h"
@@ -55,6 +56,7 @@ void DocumentRun(const QString& name, const std::uint8_t* data, std::size_t size
     ApplicationGlobals.DocumentName = path;
     try {
         PadDrawGetData(QString());
+        CanvasWindowsCreate();
         PadDrawRefresh(-1);
         for (std::int16_t c = 1; c < static_cast<std::int16_t>(B.size()); ++c) {
             CanvasForm* form = CanvasWindowOf(B[static_cast<std::size_t>(c)]);
@@ -91,7 +93,6 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     QFile::copy(QStringLiteral(VELLUMORA_SOURCE_DIR "/config/Vellumora.ini"), base + "/program/vellumora.ini");
     vellumora::SetApplicationObject(base + "/program", QStringLiteral("vellumora"));
     platform::textmeasure::UseFakeTextMeasurer(true);
-    vellumora::ModuleLinksRegister();
     vellumora::AppInitialize();
     return 0;
 }

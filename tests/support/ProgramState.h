@@ -15,12 +15,13 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/CanvasSize.h"
 #include "app/core/EditState.h"
+#include "app/core/ProgramLink.h"
 #include "app/core/LayoutRecords.h"
 #include "app/core/PrintRecords.h"
 #include "app/diagram/FileInterface.h"
 #include "app/diagram/VerticalPass.h"
-#include "app/dialogs/CanvasSlide.h"
-#include "app/dialogs/SearchEngine.h"
+#include "app/diagram/CanvasSlide.h"
+#include "app/diagram/SearchEngine.h"
 #include "app/print/ImagePrint.h"
 #include "app/print/PagePacking.h"
 #include "app/print/PrintLayout.h"
@@ -110,6 +111,7 @@ inline void SeamsReset()
     vellumora::CanvasForm::SetPopupRunner({});
     vellumora::PrintProgressSet({});
     vellumora::SlideStepsByHand(false);
+    vellumora::SetProgramLink(nullptr);
 }
 
 inline void ProgramStateReset()
@@ -117,6 +119,9 @@ inline void ProgramStateReset()
     static std::optional<ProgramRecords> started;
     if (!started) {
         started.emplace();
+        // Whatever installed the program's link while starting (the start-up of a global
+        // environment), a test starts without one: a test that needs it installs it.
+        vellumora::SetProgramLink(nullptr);
         return;
     }
     started->Restore();

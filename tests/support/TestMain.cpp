@@ -8,7 +8,6 @@
 #include "support/PrivateFolders.h"
 
 #ifdef VELLUMORA_APP_TESTS
-#include "app/shell/AppMain.h"
 #include "support/ProgramState.h"
 
 namespace {
@@ -34,7 +33,6 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
 #ifdef VELLUMORA_APP_TESTS
-    vellumora::ModuleLinksRegister();
     ::testing::UnitTest::GetInstance()->listeners().Append(new ProgramStateEachTest);
 #endif
     return RUN_ALL_TESTS();

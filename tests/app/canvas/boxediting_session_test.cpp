@@ -2,7 +2,8 @@
 // each mode, the case merge of a branch, kind changes that drop sub levels, closing sessions.
 #include "app/canvas/PageSetting.h"
 #include "app/canvas/StructuralEdits.h"
-#include "app/core/BoxEditorLink.h"
+#include "app/core/BoxEditorTray.h"
+#include "support/TestProgramLink.h"
 #include "boxediting_support.h"
 
 #include "app/canvas/StructuralEdits.h"
@@ -71,8 +72,7 @@ protected:
     void SetUp() override
     {
         PadDrawTest::SetUp();
-        saved = BoxEditorLink().EditorShow;
-        BoxEditorLink().EditorShow = [this](const BoxEditorTray& tray) { return editors.EditorShow(tray); };
+        link.boxEditorShow = [this](const BoxEditorTray& tray) { return editors.EditorShow(tray); };
         open(document(QStringLiteral("chart.txt"), DocumentLines(ChartLines())));
         ASSERT_EQ(B.size(), 2u);
     }
@@ -82,7 +82,6 @@ protected:
             delete e.data();
         editors.opened.clear();
         FlushDeletes();
-        BoxEditorLink().EditorShow = saved;
         PadDrawTest::TearDown();
     }
 
@@ -91,7 +90,7 @@ protected:
     static bool Exists(const QString& path) { return QFileInfo::exists(path); }
 
     FakeEditors editors;
-    std::function<QWidget*(const BoxEditorTray&)> saved;
+    testsupport::TestProgramLink link;
 };
 
 TEST_F(BoxEditingTest, ModifySessionWritesTheBoxWithNumberedCasesAndOpensOneEditor)
@@ -123,6 +122,16 @@ TEST_F(BoxEditingTest, ModifySessionWritesTheBoxWithNumberedCasesAndOpensOneEdit
     EXPECT_TRUE(records[3].rightPage);
     EXPECT_TRUE(Exists(editor->tray.TrayGetFileName));
     EXPECT_EQ(QFileInfo(editor->tray.TrayGetFileName).size(), 0);
+}
+
+TEST_F(BoxEditingTest, WithoutAnEditorWindowTheSessionNeverOpensAndLeavesNoWorkFile)
+{
+    link.boxEditorShow = nullptr; // as with no program installed: no editor window
+    const std::int16_t branch = BoxOf(QStringLiteral("B"));
+    BoxEditModify(1, branch);
+    EXPECT_FALSE(Chart().BoxList[branch].flags & BoxFlag::ModifyEditorOpen);
+    EXPECT_FALSE(Exists(TemporaryFileName(1, branch, "modify", "put")));
+    EXPECT_FALSE(Exists(TemporaryFileName(1, branch, "modify", "get")));
 }
 
 TEST_F(BoxEditingTest, CaseMergeTable)

@@ -4,9 +4,9 @@
 #include "edits_support.h"
 
 #include "app/canvas/CanvasForm.h"
-#include "app/core/ModuleLinks.h"
 #include "platform/msgbox/MsgBox.h"
 #include "platform/vbrt/Error.h"
+#include "support/TestProgramLink.h"
 
 #include <QAction>
 
@@ -278,7 +278,7 @@ TEST_F(CanvasMenuTest, CanvasDeleteClosesTheCanvasAndUndoBringsItBackWithEveryCa
 TEST_F(CanvasMenuTest, FormatDialogsApplyTheirValuesOnlyWhenConfirmed)
 {
     openCharts({kLoop});
-    ModuleLinks saved = Links();
+    testsupport::TestProgramLink link;
     struct Row {
         const char* why;
         bool confirm;
@@ -291,16 +291,16 @@ TEST_F(CanvasMenuTest, FormatDialogsApplyTheirValuesOnlyWhenConfirmed)
         ApplicationGlobals.FrameColor = QStringLiteral("黒");
         ApplicationGlobals.CanvasColorName = QStringLiteral("白");
         B[1].header.name = QStringLiteral("old");
-        Links().FrameSettingDialog = [&](const QString&, bool& same, QString& color) {
+        link.frameSetting = [&](const QString&, bool& same, QString& color) {
             same = false;
             color = QStringLiteral("赤");
             return row.confirm;
         };
-        Links().CanvasColorDialog = [&](const QString&, QString& color) {
+        link.canvasColor = [&](const QString&, QString& color) {
             color = QStringLiteral("青");
             return row.confirm;
         };
-        Links().CanvasNameDialog = [&](QString& name) {
+        link.canvasName = [&](QString& name) {
             name = QStringLiteral("new");
             return row.confirm;
         };
@@ -315,19 +315,17 @@ TEST_F(CanvasMenuTest, FormatDialogsApplyTheirValuesOnlyWhenConfirmed)
         EXPECT_EQ(History.HistoryIndex, row.confirm ? 3 : -1);
         EXPECT_TRUE(FormEnabled(form()));
     }
-    Links() = saved;
 }
 
 TEST_F(CanvasMenuTest, AnErrorInACommandIsShownAndTheWindowTakesInputAgain)
 {
     openCharts({kLoop});
-    ModuleLinks saved = Links();
-    Links().FrameSettingDialog = [](const QString&, bool&, QString&) -> bool {
+    testsupport::TestProgramLink link;
+    link.frameSetting = [](const QString&, bool&, QString&) -> bool {
         throw platform::vbrt::Error(53, QStringLiteral("test"), QStringLiteral("ﾌｧｲﾙが見つかりません。"));
     };
     msgbox::ShownBoxes().clear();
     form()->Menu_FormatFrameColor_Click();
-    Links() = saved;
     ASSERT_EQ(msgbox::ShownBoxes().size(), 1u);
     EXPECT_TRUE(msgbox::ShownBoxes()[0].prompt.contains(QStringLiteral("ﾌｧｲﾙが見つかりません。")));
     EXPECT_TRUE(FormEnabled(form()));

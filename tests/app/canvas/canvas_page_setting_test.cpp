@@ -4,6 +4,7 @@
 #include "app/canvas/PageSetting.h"
 
 #include "app/canvas/CanvasForm.h"
+#include "app/diagram/BoxList.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/core/ApplicationGlobals.h"
 #include "platform/msgbox/MsgBox.h"

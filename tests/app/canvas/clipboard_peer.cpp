@@ -12,6 +12,7 @@
 //   reset               drops its copies             -> "reset"
 //   quit                ends                         -> (none)
 // A command that fails answers "error: " and the description.
+#include "app/canvas/PageSetting.h"
 #include "app/canvas/CopyAndPaste.h"
 #include "app/diagram/BoxList.h"
 #include "app/diagram/PadDraw.h"
@@ -81,6 +82,7 @@ int main(int argc, char* argv[])
             if (verb == QLatin1String("open")) {
                 ApplicationGlobals.DocumentName = command.section(QLatin1Char(' '), 1);
                 PadDrawGetData(QString());
+                CanvasWindowsCreate();
                 answer = QStringLiteral("opened");
             } else if (verb == QLatin1String("copy")) {
                 CopyForOthers(static_cast<std::int16_t>(command.section(QLatin1Char(' '), 1, 1).toInt()),

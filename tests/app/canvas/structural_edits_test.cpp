@@ -2,11 +2,12 @@
 // editors and the question before a delete, fonts and colours of boxes, and page breaks.
 #include "edits_support.h"
 
-#include "app/core/FontSettingLink.h"
 #include "app/diagram/FontAndColor.h"
 #include "platform/msgbox/MsgBox.h"
+#include "support/TestProgramLink.h"
 
 #include <functional>
+#include <memory>
 
 namespace edits_test {
 namespace {
@@ -202,11 +203,12 @@ TEST_F(StructuralEditsTest, TheFontDialogIsPresetFromTheFirstShownBoxAndKeepsWha
 
     FontSettingTray seen;
     bool accept = true;
-    SetFontSettingShow([&](FontSettingTray& tray) {
+    auto link = std::make_unique<testsupport::TestProgramLink>();
+    link->fontSetting = [&](FontSettingTray& tray) {
         seen = tray;
         tray.TrayFontBold = true;
         tray.TrayCancel = !accept;
-    });
+    };
     ToolbarFontState = {};
     EXPECT_FALSE(BoxFontDialog(1, -1, SubOf(1, BoxOf(1, QStringLiteral("R")), 1), QStringLiteral("ﾌｫﾝﾄ")));
     EXPECT_TRUE(seen.TrayFontSettingMode);
@@ -223,7 +225,7 @@ TEST_F(StructuralEditsTest, TheFontDialogIsPresetFromTheFirstShownBoxAndKeepsWha
     EXPECT_TRUE(BoxFontDialog(1, a, -1, QString()));
     EXPECT_EQ(ToolbarFontState, ToolbarFontStateRecord{}) << "a cancel keeps nothing";
 
-    SetFontSettingShow({});
+    link.reset();
     EXPECT_TRUE(BoxFontDialog(1, a, -1, QString())) << "without a dialog nothing can be chosen";
 }
 

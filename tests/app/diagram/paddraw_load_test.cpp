@@ -164,6 +164,7 @@ TEST_F(PadDrawTest, AppendingKeepsTheOpenCanvasesAndAddsTheFilesAfterThem)
     PadDrawGetData(document(QStringLiteral("more.txt"),
                             DocumentLines(RoutineLines(QStringLiteral("Added"), QStringLiteral("b")))) +
                    QStringLiteral("\t(ignored title)"));
+    CanvasWindowsCreate();
     ASSERT_EQ(B.size(), 3u);
     EXPECT_EQ(Canvas(1).form, window) << "the open canvas keeps its window";
     EXPECT_EQ(FirstText(1), QStringLiteral("Main"));

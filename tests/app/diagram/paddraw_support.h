@@ -4,6 +4,7 @@
 // the fake text measurer, documents written as Shift_JIS files, and a fixture that starts every
 // test with no document and no canvas.
 
+#include "app/canvas/PageSetting.h"
 #include "app/diagram/FileInterface.h"
 #include "app/diagram/PadDraw.h"
 #include "app/shell/AppMain.h"
@@ -108,6 +109,7 @@ protected:
     {
         ApplicationGlobals.DocumentName = path;
         PadDrawGetData(QString());
+        CanvasWindowsCreate();
     }
 
     static CanvasRecord& Canvas(std::int16_t c) { return B[static_cast<std::size_t>(c)]; }

@@ -5,6 +5,7 @@
 #include "app/canvas/boxediting_support.h"
 #include "platform/grid/Grid.h"
 #include "support/SampleDocuments.h"
+#include "support/ShellProgram.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,8 +28,14 @@ void FlushDeletes()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// The editor window and the canvas's sessions reach each other through the program's own link.
 class BoxEditorTest : public paddraw_test::PadDrawTest {
 protected:
+    void SetUp() override
+    {
+        PadDrawTest::SetUp();
+        testsupport::ShellProgramInstall();
+    }
     void TearDown() override
     {
         for (QWidget* w : QApplication::topLevelWidgets())

@@ -2,10 +2,15 @@
 // snapshot of the document settings, becomes the document's font and redraws the canvases.
 #include "app/diagram/FontAndColor.h"
 
+#include "../diagram/fileinterface_support.h"
+
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/EditState.h"
-#include "app/core/ModuleLinks.h"
+#include "app/diagram/CanvasOrder.h"
+#include "app/diagram/HistorySnapshots.h"
 #include "app/dialogs/FontSetting.h"
+#include "platform/filesystem/FileSystem.h"
+#include "support/TestProgramLink.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,7 +29,7 @@ class DefaultFontSettingTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        saved = Links();
+        link.fontSetting = FontSettingTrayShow;
         ApplicationGlobals = ApplicationGlobalsRecord::Default;
         ApplicationGlobals.FontNameList = {QStringLiteral("標準"), QStringLiteral("IPAGothic"),
                                            QStringLiteral("IPAMincho")};
@@ -35,33 +40,41 @@ protected:
         ApplicationGlobals.DocumentFontSize = QStringLiteral("9");
         ApplicationGlobals.DocumentColorName = QStringLiteral("黒");
         B.assign(1, CanvasRecord{});
-        Links().HistoryAdd = [this](const QString& caption, std::int16_t canvas) {
+        HistoryClear();
+        // The snapshot's document header is written once, as the command stands at that moment.
+        platform::filesystem::SetAtomicWriteHook([this](const QString& target, qint64) {
+            if (History.HistoryIndex < 1 || !steps.empty() ||
+                target != HistoryFileName(HistorySlotNumber(History.HistoryIndex), 0))
+                return;
+            const HistoryRecord& record = HistorySlotOf(History.HistoryIndex);
             steps.push_back(QStringLiteral("snapshot %1 %2 of %3 modified %4")
-                                .arg(caption)
-                                .arg(canvas)
+                                .arg(record.caption)
+                                .arg(record.canvas)
                                 .arg(ApplicationGlobals.DocumentFontSize)
                                 .arg(GetModifyFlag()));
-        };
-        Links().CanvasOrderSave = [this] { steps.push_back(QStringLiteral("order saved")); };
-        Links().CanvasOrderRestore = [this] { steps.push_back(QStringLiteral("order restored")); };
+        });
     }
-    void TearDown() override
-    {
-        Links() = saved;
-        B.clear();
-    }
+    void TearDown() override { B.clear(); }
 
-    // Runs the command; act gets the dialog once it is up.
+    // Runs the command; act gets the dialog once it is up. The windows' stacking order is saved
+    // (the order table filled) and restored (the stamps counted afresh) around the redraw.
     bool run(const std::function<void(FontSetting&)>& act)
     {
         QTimer::singleShot(0, [act] {
             if (auto* dialog = qobject_cast<FontSetting*>(QApplication::activeModalWidget()))
                 act(*dialog);
         });
-        return DefaultFontSetting(QStringLiteral("ﾃﾞﾌｫﾙﾄ･ﾌｫﾝﾄ(&D)"));
+        CanvasOrder.clear();
+        CanvasActivateCount = 7;
+        const bool changed = DefaultFontSetting(QStringLiteral("ﾃﾞﾌｫﾙﾄ･ﾌｫﾝﾄ(&D)"));
+        if (!CanvasOrder.empty())
+            steps.push_back(QStringLiteral("order saved"));
+        if (CanvasActivateCount == 0)
+            steps.push_back(QStringLiteral("order restored"));
+        return changed;
     }
 
-    ModuleLinks saved;
+    testsupport::TestProgramLink link;
     std::vector<QString> steps;
 };
 
@@ -91,6 +104,7 @@ TEST_F(DefaultFontSettingTest, OnlyAChangedChoiceIsTakenWithASnapshotFirst)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
         steps.clear();
+        HistoryClear();
         SetModifyFlag(false);
         ApplicationGlobals.DocumentFontSize = QStringLiteral("9");
         EXPECT_EQ(run(row.act), row.changed);
@@ -98,7 +112,7 @@ TEST_F(DefaultFontSettingTest, OnlyAChangedChoiceIsTakenWithASnapshotFirst)
         EXPECT_EQ(ApplicationGlobals.DocumentFontName, QStringLiteral("IPAGothic"));
         EXPECT_EQ(GetModifyFlag(), row.changed);
         if (row.changed)
-            EXPECT_EQ(steps, (std::vector<QString>{QStringLiteral("snapshot ﾃﾞﾌｫﾙﾄ･ﾌｫﾝﾄ(&D) 0 of 9 modified 1"),
+            EXPECT_EQ(steps, (std::vector<QString>{QStringLiteral("snapshot ﾃﾞﾌｫﾙﾄ･ﾌｫﾝﾄ 0 of 9 modified 1"),
                                                    QStringLiteral("order saved"), QStringLiteral("order restored")}));
         else
             EXPECT_TRUE(steps.empty());

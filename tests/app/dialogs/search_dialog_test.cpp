@@ -1,13 +1,13 @@
 // The search and replace dialog driven offscreen over the main window: searching, replacing one
 // match and all of them, resetting, the histories, and where the dialog steps aside to.
 #include "app/canvas/HistoryControl.h"
-#include "app/dialogs/CanvasSlide.h"
-#include "app/dialogs/SearchEngine.h"
+#include "app/diagram/CanvasSlide.h"
+#include "app/diagram/SearchEngine.h"
 #include "app/dialogs/SearchReplace.h"
 #include "app/shell/baseform_support.h"
 #include "platform/richtext/RichTextBox.h"
-#include "search_fixture.h"
-#include "slide_steps.h"
+#include "../diagram/search_fixture.h"
+#include "../diagram/slide_steps.h"
 
 #include <QCheckBox>
 #include <QComboBox>

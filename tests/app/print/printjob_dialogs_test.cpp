@@ -4,7 +4,6 @@
 
 #include "app/canvas/HistoryControl.h"
 #include "app/core/CanvasSurface.h"
-#include "app/core/ModuleLinks.h"
 #include "app/core/PrintRecords.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
@@ -13,7 +12,7 @@
 #include "app/print/PrintJob.h"
 #include "app/print/PrintLayout.h"
 #include "app/print/PrintSetting.h"
-#include "app/print/ReportSetting.h"
+#include "app/diagram/ReportSetting.h"
 #include "app/print/WaitScreen.h"
 #include "platform/commondialog/CommonDialog.h"
 #include "platform/report/Report.h"
@@ -31,6 +30,8 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace paddraw_test {
 namespace {
@@ -205,9 +206,7 @@ TEST_F(PrintJobTest, RangesChooseTheCanvasesAndAPreviewDeliversTheirPages)
 TEST_F(PrintJobTest, TabLeavesTheCanvasListAndTheSettingsCaptionIsOneLine)
 {
     QString settingsTitle;
-    QString undoCaption;
-    const auto historyAdd = Links().HistoryAdd;
-    Links().HistoryAdd = [&](const QString& caption, std::int16_t) { undoCaption = caption; };
+    HistoryClear();
     QTimer poll;
     poll.setInterval(0);
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -231,7 +230,8 @@ TEST_F(PrintJobTest, TabLeavesTheCanvasListAndTheSettingsCaptionIsOneLine)
         poll.start();
         dialog.cmdPrintSetting->click();
     });
-    Links().HistoryAdd = historyAdd;
+    ASSERT_TRUE(HistoryCanUndo());
+    const QString undoCaption = HistorySlotOf(History.HistoryIndex).caption;
     EXPECT_EQ(settingsTitle, QStringLiteral("印刷設定"));
     EXPECT_FALSE(undoCaption.contains(QLatin1Char('\n'))) << undoCaption.toStdString();
     EXPECT_EQ(MenuCaptionClean(undoCaption), QStringLiteral("印刷設定"));
@@ -332,13 +332,9 @@ TEST_F(PrintJobTest, PrintSettingsShowCentimetresAndUpdateStoresTwipsAsOneUndoab
     EXPECT_EQ(PrintSetting::TwipsText(567), QStringLiteral("1.0"));
     EXPECT_EQ(PrintSetting::CentimetreTwips(2.5), 1417);
 
-    int snapshots = 0;
-    const auto historyAdd = Links().HistoryAdd;
-    Links().HistoryAdd = [&](const QString& caption, std::int16_t canvas) {
-        ++snapshots;
-        EXPECT_EQ(caption, QStringLiteral("印刷設定(&T)"));
-        EXPECT_EQ(canvas, 0);
-    };
+    HistoryClear();
+    // Each snapshot takes the next step of the ring, the first one step 1.
+    const auto snapshots = [] { return std::max(History.HistoryIndex, 0); };
     RS.margin = {567, 567, 567, 567};
     ApplicationGlobals.ModifyFlag = false;
 
@@ -353,7 +349,7 @@ TEST_F(PrintJobTest, PrintSettingsShowCentimetresAndUpdateStoresTwipsAsOneUndoab
         });
         EXPECT_TRUE(dialog.TrayCancel);
         EXPECT_EQ(RS.margin[0], 567);
-        EXPECT_EQ(snapshots, 0);
+        EXPECT_EQ(snapshots(), 0);
     }
     // A field that fails its check stops Update; nothing is stored.
     {
@@ -367,7 +363,7 @@ TEST_F(PrintJobTest, PrintSettingsShowCentimetresAndUpdateStoresTwipsAsOneUndoab
         EXPECT_FALSE(closed);
         EXPECT_TRUE(Prompts().contains(QStringLiteral("数値が大きすぎます。")));
         EXPECT_EQ(RS.margin[1], 567);
-        EXPECT_EQ(snapshots, 0);
+        EXPECT_EQ(snapshots(), 0);
     }
     // Update: arrows and spin buttons step the field, the value is stored in twips.
     {
@@ -390,10 +386,11 @@ TEST_F(PrintJobTest, PrintSettingsShowCentimetresAndUpdateStoresTwipsAsOneUndoab
         EXPECT_EQ(RS.margin[0], PrintSetting::CentimetreTwips(3.0));
         EXPECT_EQ(RS.margin[2], 0);
         EXPECT_EQ(RS.margin[3], 1417);
-        EXPECT_EQ(snapshots, 1);
+        EXPECT_EQ(snapshots(), 1);
+        EXPECT_EQ(HistorySlotOf(1).caption, MenuCaptionClean(QStringLiteral("印刷設定(&T)")));
+        EXPECT_EQ(HistorySlotOf(1).canvas, 0);
         EXPECT_TRUE(ApplicationGlobals.ModifyFlag);
     }
-    Links().HistoryAdd = historyAdd;
 }
 
 TEST_F(PrintJobTest, PrintSettingsUndoneAndRedoneBringTheDocumentBackAndForth)

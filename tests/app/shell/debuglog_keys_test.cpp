@@ -5,6 +5,7 @@
 #include "app/core/DebugLog.h"
 #include "app/shell/VersionInfo.h"
 #include "shell_fake_services.h"
+#include "support/ShellProgram.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -22,6 +23,8 @@ protected:
     void SetUp() override
     {
         ServicesFolder::SetUp();
+        // The debug key reaches the shell's dialog through the program's own link.
+        testsupport::ShellProgramInstall();
         ApplicationGlobals = ApplicationGlobalsRecord::Default;
         DebugInitialize();
         DebugLog.DebugKeyWindow = nullptr;

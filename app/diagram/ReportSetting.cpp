@@ -1,4 +1,4 @@
-#include "app/print/ReportSetting.h"
+#include "app/diagram/ReportSetting.h"
 
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/PrintRecords.h"

@@ -2,7 +2,7 @@
 
 // Slides driven by hand: a test makes each step itself instead of waiting for the step's delay.
 
-#include "app/dialogs/CanvasSlide.h"
+#include "app/diagram/CanvasSlide.h"
 
 #include <QWidget>
 

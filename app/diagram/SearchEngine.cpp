@@ -1,6 +1,6 @@
-#include "app/dialogs/SearchEngine.h"
+#include "app/diagram/SearchEngine.h"
 
-#include "app/dialogs/CanvasSlide.h"
+#include "app/diagram/CanvasSlide.h"
 
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/CanvasSurface.h"

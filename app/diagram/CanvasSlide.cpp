@@ -1,4 +1,4 @@
-#include "app/dialogs/CanvasSlide.h"
+#include "app/diagram/CanvasSlide.h"
 
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/CanvasSurface.h"

@@ -1,15 +1,11 @@
 #pragma once
 
-// The box-editor sessions of the canvases and the box editor window stand side by side: each
-// reaches the other through these steps, which the program registers at start-up. Calling a step
-// nobody registered raises std::bad_function_call, which the command's error boundary reports.
+// What a box-editor session of a canvas hands the box editor window, which stands beside the
+// canvas windows: the two reach each other through the program link.
 
 #include <QString>
 
 #include <cstdint>
-#include <functional>
-
-class QWidget;
 
 namespace vellumora {
 
@@ -30,15 +26,5 @@ struct BoxEditorTray {
     std::int16_t TrayBoxSubIndex = 0;
     std::int32_t TrayEditMode = 0;
 };
-
-struct BoxEditorLinks {
-    // A new editor window for a session, given the tray and shown modeless. Closing the window
-    // (close()) hands its session back as cancelled unless it was handed back already.
-    std::function<QWidget*(const BoxEditorTray& tray)> EditorShow;
-    // Ends a session; unless cancelled the result in its get file is applied to the canvas.
-    std::function<void(const BoxEditorTray& tray, bool cancel)> EditorReturn;
-};
-
-BoxEditorLinks& BoxEditorLink();
 
 } // namespace vellumora

@@ -5,7 +5,7 @@
 
 #include "app/canvas/CanvasForm.h"
 #include "app/diagram/paddraw_support.h"
-#include "app/dialogs/SearchEngine.h"
+#include "app/diagram/SearchEngine.h"
 #include "app/core/ApplicationGlobals.h"
 #include "search_fixture.h"
 

@@ -1,5 +1,5 @@
 // The eased slide path, and a canvas window sliding in its workspace until a box is in view.
-#include "app/dialogs/CanvasSlide.h"
+#include "app/diagram/CanvasSlide.h"
 
 #include "app/canvas/CanvasForm.h"
 #include "app/core/ApplicationGlobals.h"

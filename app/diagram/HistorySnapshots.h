@@ -1,0 +1,56 @@
+#pragma once
+
+// The undo ring: 20 snapshots of the document kept in per-process work files. A snapshot holds the
+// document header, the list of canvas slots ("ci") and the box trees of the canvases that the step
+// and the step before it change (every open canvas for a step that changes them all). Taking a
+// snapshot touches no window; restoring one (HistoryRestore) re-creates window state and lives with
+// the canvas windows.
+
+#include "app/core/Utilities.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+namespace vellumora {
+
+struct HistoryRecord {
+    QString caption;
+    std::int32_t sequence = -1;        // -1 empty or discarded
+    std::int16_t canvas = 0;           // -1 every canvas
+    std::int16_t previousCanvas = 0;
+    // The edit mode is no part of the document text: the step keeps it beside the snapshot.
+    bool editMode = false;
+
+    friend bool operator==(const HistoryRecord&, const HistoryRecord&) = default;
+};
+
+inline constexpr int HistorySlots = 20;
+
+struct HistoryState {
+    HistoryRecord Empty;                              // the empty slot record
+    std::array<HistoryRecord, HistorySlots> HistoryList{};
+    std::int32_t HistoryIndex = -1;                   // newest snapshot before the current state
+};
+inline HistoryState History;
+
+// Start routine and reset on a document change: sets up the empty slot record, then HistoryReset.
+void HistoryClear();
+// Empties every slot and deletes every snapshot file.
+void HistoryReset();
+// Takes the snapshot before a change: the document header, the canvas list and the canvas (every
+// open canvas for -1, none for 0) together with the canvas of the step before.
+void HistoryAdd(const QString& caption, std::int16_t canvas);
+bool HistoryCanUndo();
+bool HistoryCanRedo();
+// The ring slot of a step's sequence number, and its record.
+std::int16_t HistorySlotNumber(std::int32_t sequence);
+HistoryRecord& HistorySlotOf(std::int32_t sequence);
+// The snapshot file of a slot: part 0 the document header, "ci" the canvas list, n canvas n.
+QString HistoryFileName(std::int16_t slot, const FilePart& part);
+// The canvas list: one line per slot of B, "index TAB number TAB state TAB stamp TAB kindFlags".
+void HistoryCanvasInfoWrite();
+void HistoryCanvasInfoRead();
+
+} // namespace vellumora
