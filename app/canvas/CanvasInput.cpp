@@ -169,7 +169,7 @@ void CanvasForm::Form_MouseDown(int Button, int Shift, std::int32_t X, std::int3
         WindowDragStart = PointMake(X, Y);
         PaintEventReleaseAll(true, false);
     } else if (IsMouseRight(0)) {
-        popupShow(Menu_Canvas);
+        popupShow(Menus().Menu_Canvas);
     }
 }
 
@@ -263,36 +263,36 @@ void CanvasForm::Parts_Click(std::int32_t kind, std::int16_t Index)
             PartsLockMenuSet(kind, Index);
             const EditEnables e = enablesFor(kind);
             if (kind == 1) {
-                Menu_BoxCut->setEnabled(e.cut);
-                Menu_BoxCopy->setEnabled(e.copy);
-                Menu_BoxCopyTask->setEnabled(e.copyTask);
-                Menu_BoxDelete->setEnabled(e.del);
-                Menu_BoxDeleteLump->setEnabled(e.deleteLump);
-                Menu_BoxEditor->setEnabled(e.editor);
-                Menu_BoxFontChange->setEnabled(e.fontChange);
-                Menu_BoxFontChangeLump->setEnabled(e.fontChangeLump);
-                popup = Menu_Box;
+                Menus().Menu_BoxCut->setEnabled(e.cut);
+                Menus().Menu_BoxCopy->setEnabled(e.copy);
+                Menus().Menu_BoxCopyTask->setEnabled(e.copyTask);
+                Menus().Menu_BoxDelete->setEnabled(e.del);
+                Menus().Menu_BoxDeleteLump->setEnabled(e.deleteLump);
+                Menus().Menu_BoxEditor->setEnabled(e.editor);
+                Menus().Menu_BoxFontChange->setEnabled(e.fontChange);
+                Menus().Menu_BoxFontChangeLump->setEnabled(e.fontChangeLump);
+                popup = Menus().Menu_Box;
             } else if (kind == 2 || kind == 3) {
-                Menu_VLinePaste->setEnabled(e.paste);
-                Menu_VLinePasteTask->setEnabled(e.pasteTask);
-                Menu_VLineAdd->setEnabled(e.add);
-                Menu_VLineChink->setEnabled(e.chink);
-                Menu_VLineConnect->setEnabled(e.connect);
-                Menu_VLineNewPage->setEnabled(e.newPage);
-                Menu_VLineNewPage->setChecked(e.newPageChecked);
-                popup = Menu_VLine;
+                Menus().Menu_VLinePaste->setEnabled(e.paste);
+                Menus().Menu_VLinePasteTask->setEnabled(e.pasteTask);
+                Menus().Menu_VLineAdd->setEnabled(e.add);
+                Menus().Menu_VLineChink->setEnabled(e.chink);
+                Menus().Menu_VLineConnect->setEnabled(e.connect);
+                Menus().Menu_VLineNewPage->setEnabled(e.newPage);
+                Menus().Menu_VLineNewPage->setChecked(e.newPageChecked);
+                popup = Menus().Menu_VLine;
             } else if (kind == 4) {
-                Menu_HLineCut->setEnabled(e.cut);
-                Menu_HLineCopy->setEnabled(e.copy);
-                Menu_HLineCopyTask->setEnabled(e.copyTask);
-                Menu_HLineDeleteLump->setEnabled(e.deleteLump);
-                Menu_HLinePaste->setEnabled(e.paste);
-                Menu_HLinePasteTask->setEnabled(e.pasteTask);
-                Menu_HLineAdd->setEnabled(e.add);
-                Menu_HLineFontChangeLump->setEnabled(e.fontChangeLump);
-                Menu_HLineNewPage->setEnabled(e.newPage);
-                Menu_HLineNewPage->setChecked(e.newPageChecked);
-                popup = Menu_HLine;
+                Menus().Menu_HLineCut->setEnabled(e.cut);
+                Menus().Menu_HLineCopy->setEnabled(e.copy);
+                Menus().Menu_HLineCopyTask->setEnabled(e.copyTask);
+                Menus().Menu_HLineDeleteLump->setEnabled(e.deleteLump);
+                Menus().Menu_HLinePaste->setEnabled(e.paste);
+                Menus().Menu_HLinePasteTask->setEnabled(e.pasteTask);
+                Menus().Menu_HLineAdd->setEnabled(e.add);
+                Menus().Menu_HLineFontChangeLump->setEnabled(e.fontChangeLump);
+                Menus().Menu_HLineNewPage->setEnabled(e.newPage);
+                Menus().Menu_HLineNewPage->setChecked(e.newPageChecked);
+                popup = Menus().Menu_HLine;
             }
         } else if (IsMouseLeft(0)) {
             PartsLock(kind, Index, 0, false);
