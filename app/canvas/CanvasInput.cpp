@@ -262,37 +262,38 @@ void CanvasForm::Parts_Click(std::int32_t kind, std::int16_t Index)
                 LockPartsInsertSide = QStringLiteral("After");
             PartsLockMenuSet(kind, Index);
             const EditEnables e = enablesFor(kind);
+            MenuItems& m = Menus();
             if (kind == 1) {
-                Menus().Menu_BoxCut->setEnabled(e.cut);
-                Menus().Menu_BoxCopy->setEnabled(e.copy);
-                Menus().Menu_BoxCopyTask->setEnabled(e.copyTask);
-                Menus().Menu_BoxDelete->setEnabled(e.del);
-                Menus().Menu_BoxDeleteLump->setEnabled(e.deleteLump);
-                Menus().Menu_BoxEditor->setEnabled(e.editor);
-                Menus().Menu_BoxFontChange->setEnabled(e.fontChange);
-                Menus().Menu_BoxFontChangeLump->setEnabled(e.fontChangeLump);
-                popup = Menus().Menu_Box;
+                m.Menu_BoxCut->setEnabled(e.cut);
+                m.Menu_BoxCopy->setEnabled(e.copy);
+                m.Menu_BoxCopyTask->setEnabled(e.copyTask);
+                m.Menu_BoxDelete->setEnabled(e.del);
+                m.Menu_BoxDeleteLump->setEnabled(e.deleteLump);
+                m.Menu_BoxEditor->setEnabled(e.editor);
+                m.Menu_BoxFontChange->setEnabled(e.fontChange);
+                m.Menu_BoxFontChangeLump->setEnabled(e.fontChangeLump);
+                popup = m.Menu_Box;
             } else if (kind == 2 || kind == 3) {
-                Menus().Menu_VLinePaste->setEnabled(e.paste);
-                Menus().Menu_VLinePasteTask->setEnabled(e.pasteTask);
-                Menus().Menu_VLineAdd->setEnabled(e.add);
-                Menus().Menu_VLineChink->setEnabled(e.chink);
-                Menus().Menu_VLineConnect->setEnabled(e.connect);
-                Menus().Menu_VLineNewPage->setEnabled(e.newPage);
-                Menus().Menu_VLineNewPage->setChecked(e.newPageChecked);
-                popup = Menus().Menu_VLine;
+                m.Menu_VLinePaste->setEnabled(e.paste);
+                m.Menu_VLinePasteTask->setEnabled(e.pasteTask);
+                m.Menu_VLineAdd->setEnabled(e.add);
+                m.Menu_VLineChink->setEnabled(e.chink);
+                m.Menu_VLineConnect->setEnabled(e.connect);
+                m.Menu_VLineNewPage->setEnabled(e.newPage);
+                m.Menu_VLineNewPage->setChecked(e.newPageChecked);
+                popup = m.Menu_VLine;
             } else if (kind == 4) {
-                Menus().Menu_HLineCut->setEnabled(e.cut);
-                Menus().Menu_HLineCopy->setEnabled(e.copy);
-                Menus().Menu_HLineCopyTask->setEnabled(e.copyTask);
-                Menus().Menu_HLineDeleteLump->setEnabled(e.deleteLump);
-                Menus().Menu_HLinePaste->setEnabled(e.paste);
-                Menus().Menu_HLinePasteTask->setEnabled(e.pasteTask);
-                Menus().Menu_HLineAdd->setEnabled(e.add);
-                Menus().Menu_HLineFontChangeLump->setEnabled(e.fontChangeLump);
-                Menus().Menu_HLineNewPage->setEnabled(e.newPage);
-                Menus().Menu_HLineNewPage->setChecked(e.newPageChecked);
-                popup = Menus().Menu_HLine;
+                m.Menu_HLineCut->setEnabled(e.cut);
+                m.Menu_HLineCopy->setEnabled(e.copy);
+                m.Menu_HLineCopyTask->setEnabled(e.copyTask);
+                m.Menu_HLineDeleteLump->setEnabled(e.deleteLump);
+                m.Menu_HLinePaste->setEnabled(e.paste);
+                m.Menu_HLinePasteTask->setEnabled(e.pasteTask);
+                m.Menu_HLineAdd->setEnabled(e.add);
+                m.Menu_HLineFontChangeLump->setEnabled(e.fontChangeLump);
+                m.Menu_HLineNewPage->setEnabled(e.newPage);
+                m.Menu_HLineNewPage->setChecked(e.newPageChecked);
+                popup = m.Menu_HLine;
             }
         } else if (IsMouseLeft(0)) {
             PartsLock(kind, Index, 0, false);

@@ -31,29 +31,30 @@ void CanvasForm::Menu_Edit_Click()
 {
     RunCommand(this, [this] {
         CanvasTimersStop();
-        Menus().Menu_EditUndo->setEnabled(HistoryCanUndo());
-        Menus().Menu_EditRedo->setEnabled(HistoryCanRedo());
+        MenuItems& m = Menus();
+        m.Menu_EditUndo->setEnabled(HistoryCanUndo());
+        m.Menu_EditRedo->setEnabled(HistoryCanRedo());
         if (LockPartsKind != 0)
             PartsLockMenuSet(0, -1);
         const EditEnables e = editEnables();
-        Menus().Menu_EditCut->setEnabled(e.cut);
-        Menus().Menu_EditCopy->setEnabled(e.copy);
-        Menus().Menu_EditPaste->setEnabled(e.paste);
-        Menus().Menu_EditCopyTask->setEnabled(e.copyTask);
-        Menus().Menu_EditPasteTask->setEnabled(e.pasteTask);
-        Menus().Menu_EditDelete->setEnabled(e.del);
-        Menus().Menu_EditDeleteLump->setEnabled(e.deleteLump);
-        Menus().Menu_EditEditor->setEnabled(e.editor);
-        Menus().Menu_EditAdd->setEnabled(e.add);
-        Menus().Menu_EditFontChange->setEnabled(e.fontChange);
-        Menus().Menu_EditFontChangeLump->setEnabled(e.fontChangeLump);
-        Menus().Menu_EditChink->setEnabled(e.chink);
-        Menus().Menu_EditConnect->setEnabled(e.connect);
-        Menus().Menu_EditNewPage->setEnabled(e.newPage);
-        Menus().Menu_EditNewPage->setChecked(e.newPageChecked);
-        Menus().Menu_EditALL->setEnabled(true);
-        Menus().Menu_EditCanvasDelete->setEnabled(true);
-        Menus().Menu_EditNewPageReset->setEnabled(true);
+        m.Menu_EditCut->setEnabled(e.cut);
+        m.Menu_EditCopy->setEnabled(e.copy);
+        m.Menu_EditPaste->setEnabled(e.paste);
+        m.Menu_EditCopyTask->setEnabled(e.copyTask);
+        m.Menu_EditPasteTask->setEnabled(e.pasteTask);
+        m.Menu_EditDelete->setEnabled(e.del);
+        m.Menu_EditDeleteLump->setEnabled(e.deleteLump);
+        m.Menu_EditEditor->setEnabled(e.editor);
+        m.Menu_EditAdd->setEnabled(e.add);
+        m.Menu_EditFontChange->setEnabled(e.fontChange);
+        m.Menu_EditFontChangeLump->setEnabled(e.fontChangeLump);
+        m.Menu_EditChink->setEnabled(e.chink);
+        m.Menu_EditConnect->setEnabled(e.connect);
+        m.Menu_EditNewPage->setEnabled(e.newPage);
+        m.Menu_EditNewPage->setChecked(e.newPageChecked);
+        m.Menu_EditALL->setEnabled(true);
+        m.Menu_EditCanvasDelete->setEnabled(true);
+        m.Menu_EditNewPageReset->setEnabled(true);
         toolBarArrange();
     });
 }
@@ -70,12 +71,13 @@ void CanvasForm::EditShortcutRun(QAction* item)
 void CanvasForm::Menu_Format_Click()
 {
     CanvasTimersStop();
+    MenuItems& m = Menus();
     // The marks follow the settings, which another window or an undo may have changed.
-    Menus().Menu_FormatNoteNotShow->setChecked(ApplicationGlobals.NoteNotShow);
-    Menus().Menu_FormatNoteNotFrame->setChecked(ApplicationGlobals.NoteNotFrame);
-    Menus().Menu_FormatNoteNotFrame->setEnabled(!ApplicationGlobals.NoteNotShow);
-    Menus().Menu_FormatReplaceJump->setChecked(ApplicationGlobals.ReplaceJump);
-    Menus().Menu_FormatEditMode->setChecked(ApplicationGlobals.EditModeFlag);
+    m.Menu_FormatNoteNotShow->setChecked(ApplicationGlobals.NoteNotShow);
+    m.Menu_FormatNoteNotFrame->setChecked(ApplicationGlobals.NoteNotFrame);
+    m.Menu_FormatNoteNotFrame->setEnabled(!ApplicationGlobals.NoteNotShow);
+    m.Menu_FormatReplaceJump->setChecked(ApplicationGlobals.ReplaceJump);
+    m.Menu_FormatEditMode->setChecked(ApplicationGlobals.EditModeFlag);
 }
 
 void CanvasForm::Menu_Show_Click()
