@@ -1,8 +1,14 @@
 // Canvas windows of an opened sample in the main window: closing one hides it and keeps its
-// canvas, a click on a box frames it on screen, and the focus names the current canvas.
+// canvas, a click on a box frames it on screen, the focus names the current canvas, a window
+// brings its menus and keys when it first comes in front, and a window taken in comes in front.
 #include "baseform_support.h"
 
+#include "app/shell/WorkspaceScroll.h"
+
+#include <QAction>
 #include <QImage>
+#include <QMdiArea>
+#include <QMenu>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QTimer>
@@ -126,6 +132,36 @@ TEST_F(CanvasWindows, AWindowOfTheOpenTakesTheEditKeysAndMenusOnceInFront)
     EXPECT_FALSE(canvas.LockPartsList().empty()) << "Ctrl+A selects every box";
     EXPECT_TRUE(form().Menu_Edit->actions().contains(canvas.Menus().Menu_EditALL)) << "the bar shows its Edit items";
     EXPECT_TRUE(form().menuBar()->actions().contains(canvas.Menus().Menu_Format->menuAction()));
+}
+
+TEST_F(CanvasWindows, AWindowTakenInComesInFrontUnderAWindowKeptOnTop)
+{
+    openSample();
+    QMdiArea& workspace = *form().workspace;
+    const auto frameOf = [](QWidget* window) { return qobject_cast<QMdiSubWindow*>(window->parentWidget()); };
+    const auto stayOnTopItem = [](QMdiSubWindow* frame) {
+        for (QAction* item : frame->systemMenu()->actions())
+            if (item->isCheckable())
+                return item;
+        return static_cast<QAction*>(nullptr);
+    };
+    for (CanvasForm* canvas : shownCanvases()) {
+        EXPECT_FALSE(frameOf(canvas)->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        EXPECT_FALSE(stayOnTopItem(frameOf(canvas))->isChecked());
+    }
+
+    auto* first = new QWidget;
+    form().workspaceScroll->WindowAdd(first)->show();
+    EXPECT_EQ(workspace.subWindowList(QMdiArea::StackingOrder).back(), frameOf(first)) << "the new window is in front";
+
+    QMdiSubWindow* kept = frameOf(shownCanvases()[1]);
+    stayOnTopItem(kept)->trigger();
+    ASSERT_TRUE(kept->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    auto* second = new QWidget;
+    form().workspaceScroll->WindowAdd(second)->show();
+    const QList<QMdiSubWindow*> stacking = workspace.subWindowList(QMdiArea::StackingOrder);
+    EXPECT_EQ(stacking.back(), kept) << "the window kept on top stays above";
+    EXPECT_EQ(stacking[stacking.size() - 2], frameOf(second));
 }
 
 TEST_F(CanvasWindows, SlidesStepByTheMainWindowsSize)
