@@ -69,17 +69,17 @@ void CanvasForm::boxMenuCreate()
     m.Menu_BoxCut = menuItemAdd(m.Menu_Box, "Menu_BoxCut", QStringLiteral("切り取り(&T)"), &CanvasForm::Menu_BoxCut_Click);
     m.Menu_BoxCopy = menuItemAdd(m.Menu_Box, "Menu_BoxCopy", QStringLiteral("ｺﾋﾟｰ(&C)"), &CanvasForm::Menu_BoxCopy_Click);
     m.Menu_BoxCopyTask = menuItemAdd(m.Menu_Box, "Menu_BoxCopyTask", QStringLiteral("他ﾀｽｸへｺﾋﾟｰ"),
-                                   &CanvasForm::Menu_BoxCopyTask_Click);
+                                     &CanvasForm::Menu_BoxCopyTask_Click);
     m.Menu_Box->addSeparator();
     m.Menu_BoxDelete = menuItemAdd(m.Menu_Box, "Menu_BoxDelete", QStringLiteral("削除(&D)"), &CanvasForm::Menu_BoxDelete_Click);
     m.Menu_BoxDeleteLump = menuItemAdd(m.Menu_Box, "Menu_BoxDeleteLump", QStringLiteral("一括削除"),
-                                     &CanvasForm::Menu_BoxDeleteLump_Click);
+                                       &CanvasForm::Menu_BoxDeleteLump_Click);
     m.Menu_Box->addSeparator();
     m.Menu_BoxEditor = menuItemAdd(m.Menu_Box, "Menu_BoxEditor", QStringLiteral("BOX編集(&E)"), &CanvasForm::Menu_BoxEditor_Click);
     m.Menu_BoxFontChange = menuItemAdd(m.Menu_Box, "Menu_BoxFontChange", QStringLiteral("ﾌｫﾝﾄ変更(&F)"),
-                                     &CanvasForm::Menu_BoxFontChange_Click);
+                                       &CanvasForm::Menu_BoxFontChange_Click);
     m.Menu_BoxFontChangeLump = menuItemAdd(m.Menu_Box, "Menu_BoxFontChangeLump", QStringLiteral("ﾌｫﾝﾄ一括変更(&L)"),
-                                         &CanvasForm::Menu_BoxFontChangeLump_Click);
+                                           &CanvasForm::Menu_BoxFontChangeLump_Click);
 }
 
 void CanvasForm::vLineMenuCreate()
@@ -87,17 +87,17 @@ void CanvasForm::vLineMenuCreate()
     MenuItems& m = *menus_;
     m.Menu_VLine = MenuMake(this, "Menu_VLine", QStringLiteral("縦線ﾒﾆｭｰ"));
     m.Menu_VLinePaste = menuItemAdd(m.Menu_VLine, "Menu_VLinePaste", QStringLiteral("貼り付け(&P)"),
-                                  &CanvasForm::Menu_VLinePaste_Click);
+                                    &CanvasForm::Menu_VLinePaste_Click);
     m.Menu_VLinePasteTask = menuItemAdd(m.Menu_VLine, "Menu_VLinePasteTask", QStringLiteral("他ﾀｽｸから貼り付け"),
-                                      &CanvasForm::Menu_VLinePasteTask_Click);
+                                        &CanvasForm::Menu_VLinePasteTask_Click);
     m.Menu_VLine->addSeparator();
     m.Menu_VLineAdd = menuItemAdd(m.Menu_VLine, "Menu_VLineAdd", QStringLiteral("追加(&I)"), &CanvasForm::Menu_VLineAdd_Click);
     m.Menu_VLineChink = menuItemAdd(m.Menu_VLine, "Menu_VLineChink", QStringLiteral("切断(&K)"),
-                                  &CanvasForm::Menu_VLineChink_Click);
+                                    &CanvasForm::Menu_VLineChink_Click);
     m.Menu_VLineConnect = menuItemAdd(m.Menu_VLine, "Menu_VLineConnect", QStringLiteral("接続(&O)"),
-                                    &CanvasForm::Menu_VLineConnect_Click);
+                                      &CanvasForm::Menu_VLineConnect_Click);
     m.Menu_VLineNewPage = menuItemAdd(m.Menu_VLine, "Menu_VLineNewPage", QStringLiteral("改ﾍﾟｰｼﾞ(&G)"),
-                                    &CanvasForm::Menu_VLineNewPage_Click);
+                                      &CanvasForm::Menu_VLineNewPage_Click);
     m.Menu_VLineNewPage->setCheckable(true);
 }
 
@@ -107,22 +107,22 @@ void CanvasForm::hLineMenuCreate()
     m.Menu_HLine = MenuMake(this, "Menu_HLine", QStringLiteral("横線ﾒﾆｭｰ"));
     m.Menu_HLineCut = menuItemAdd(m.Menu_HLine, "Menu_HLineCut", QStringLiteral("切り取り(&T)"), &CanvasForm::Menu_HLineCut_Click);
     m.Menu_HLineCopy = menuItemAdd(m.Menu_HLine, "Menu_HLineCopy", QStringLiteral("ｺﾋﾟｰ(&C)"),
-                                 &CanvasForm::Menu_HLineCopy_Click);
+                                   &CanvasForm::Menu_HLineCopy_Click);
     m.Menu_HLinePaste = menuItemAdd(m.Menu_HLine, "Menu_HLinePaste", QStringLiteral("貼り付け(&P)"),
-                                  &CanvasForm::Menu_HLinePaste_Click);
+                                    &CanvasForm::Menu_HLinePaste_Click);
     m.Menu_HLineCopyTask = menuItemAdd(m.Menu_HLine, "Menu_HLineCopyTask", QStringLiteral("他ﾀｽｸへｺﾋﾟｰ"),
-                                     &CanvasForm::Menu_HLineCopyTask_Click);
+                                       &CanvasForm::Menu_HLineCopyTask_Click);
     m.Menu_HLinePasteTask = menuItemAdd(m.Menu_HLine, "Menu_HLinePasteTask", QStringLiteral("他ﾀｽｸから貼り付け"),
-                                      &CanvasForm::Menu_HLinePasteTask_Click);
+                                        &CanvasForm::Menu_HLinePasteTask_Click);
     m.Menu_HLine->addSeparator();
     m.Menu_HLineDeleteLump = menuItemAdd(m.Menu_HLine, "Menu_HLineDeleteLump", QStringLiteral("一括削除"),
-                                       &CanvasForm::Menu_HLineDeleteLump_Click);
+                                         &CanvasForm::Menu_HLineDeleteLump_Click);
     m.Menu_HLine->addSeparator();
     m.Menu_HLineAdd = menuItemAdd(m.Menu_HLine, "Menu_HLineAdd", QStringLiteral("追加(&I)"), &CanvasForm::Menu_HLineAdd_Click);
     m.Menu_HLineFontChangeLump = menuItemAdd(m.Menu_HLine, "Menu_HLineFontChangeLump", QStringLiteral("ﾌｫﾝﾄ一括変更(&L)"),
-                                           &CanvasForm::Menu_HLineFontChangeLump_Click);
+                                             &CanvasForm::Menu_HLineFontChangeLump_Click);
     m.Menu_HLineNewPage = menuItemAdd(m.Menu_HLine, "Menu_HLineNewPage", QStringLiteral("改ﾍﾟｰｼﾞ(&G)"),
-                                    &CanvasForm::Menu_HLineNewPage_Click);
+                                      &CanvasForm::Menu_HLineNewPage_Click);
     m.Menu_HLineNewPage->setCheckable(true);
 }
 
@@ -131,27 +131,27 @@ void CanvasForm::canvasMenuCreate()
     MenuItems& m = *menus_;
     m.Menu_Canvas = MenuMake(this, "Menu_Canvas", QStringLiteral("ｷｬﾝﾊﾞｽ制御ﾒﾆｭｰ"));
     m.Menu_CanvasMinimized = menuItemAdd(m.Menu_Canvas, "Menu_CanvasMinimized", QStringLiteral("最小化(&N)"),
-                                       &CanvasForm::Menu_CanvasMinimized_Click);
+                                         &CanvasForm::Menu_CanvasMinimized_Click);
     m.Menu_CanvasNonIndication = menuItemAdd(m.Menu_Canvas, "Menu_CanvasNonIndication", QStringLiteral("非表示(&C)"),
-                                           &CanvasForm::Menu_CanvasNonIndication_Click);
+                                             &CanvasForm::Menu_CanvasNonIndication_Click);
     m.Menu_CanvasReFresh = menuItemAdd(m.Menu_Canvas, "Menu_CanvasReFresh", QStringLiteral("ﾘﾌﾚｯｼｭ(&F)"),
-                                     &CanvasForm::Menu_CanvasReFresh_Click);
+                                       &CanvasForm::Menu_CanvasReFresh_Click);
     m.Menu_Canvas->addSeparator();
     m.Menu_CanvasLeft = menuItemAdd(m.Menu_Canvas, "Menu_CanvasLeft", QStringLiteral("左へ移動(&L)"),
-                                  &CanvasForm::Menu_CanvasLeft_Click);
+                                    &CanvasForm::Menu_CanvasLeft_Click);
     m.Menu_CanvasRight = menuItemAdd(m.Menu_Canvas, "Menu_CanvasRight", QStringLiteral("右へ移動(&R)"),
-                                   &CanvasForm::Menu_CanvasRight_Click);
+                                     &CanvasForm::Menu_CanvasRight_Click);
     m.Menu_CanvasUp = menuItemAdd(m.Menu_Canvas, "Menu_CanvasUp", QStringLiteral("上へ移動(&U)"), &CanvasForm::Menu_CanvasUp_Click);
     m.Menu_CanvasDown = menuItemAdd(m.Menu_Canvas, "Menu_CanvasDown", QStringLiteral("下へ移動(&D)"),
-                                  &CanvasForm::Menu_CanvasDown_Click);
+                                    &CanvasForm::Menu_CanvasDown_Click);
     m.Menu_CanvasLeft3 = menuItemAdd(m.Menu_Canvas, "Menu_CanvasLeft3", QStringLiteral("左へ移動3倍(&M)"),
-                                   &CanvasForm::Menu_CanvasLeft3_Click);
+                                     &CanvasForm::Menu_CanvasLeft3_Click);
     m.Menu_CanvasRight3 = menuItemAdd(m.Menu_Canvas, "Menu_CanvasRight3", QStringLiteral("右へ移動3倍(&S)"),
-                                    &CanvasForm::Menu_CanvasRight3_Click);
+                                      &CanvasForm::Menu_CanvasRight3_Click);
     m.Menu_CanvasUp3 = menuItemAdd(m.Menu_Canvas, "Menu_CanvasUp3", QStringLiteral("上へ移動3倍(&V)"),
-                                 &CanvasForm::Menu_CanvasUp3_Click);
+                                   &CanvasForm::Menu_CanvasUp3_Click);
     m.Menu_CanvasDown3 = menuItemAdd(m.Menu_Canvas, "Menu_CanvasDown3", QStringLiteral("下へ移動3倍(&E)"),
-                                   &CanvasForm::Menu_CanvasDown3_Click);
+                                     &CanvasForm::Menu_CanvasDown3_Click);
 }
 
 // ---------------------------------------------------------------------------------------------
