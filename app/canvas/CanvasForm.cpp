@@ -56,8 +56,6 @@ CanvasForm::CanvasForm(QWidget* parent)
     rtxBox.SetVisible(false);
 
     setFocusPolicy(Qt::StrongFocus);
-    menusCreate();
-    editMenusCreate();
 
     timCanvasForm->setInterval(500);
     connect(timCanvasForm, &QTimer::timeout, this, &CanvasForm::timCanvasForm_Timer);
@@ -138,6 +136,8 @@ void CanvasForm::subWindowActivating()
 
 void CanvasForm::focusInEvent(QFocusEvent* event)
 {
+    // The shortcut keys act from here on.
+    Menus();
     CanvasSurface::focusInEvent(event);
     EventBoundary([this] { Form_GotFocus(); });
 }

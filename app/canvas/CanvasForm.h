@@ -165,45 +165,99 @@ public:
     void CanvasSlideStart(std::int32_t mode);
     std::int32_t SlideStepsLeft() const { return SlideCount; }
 
-    // The popups, shown at the pointer with their items enabled for the selection.
-    QMenu* Menu_Box = nullptr;
-    QAction* Menu_BoxCut = nullptr;
-    QAction* Menu_BoxCopy = nullptr;
-    QAction* Menu_BoxCopyTask = nullptr;
-    QAction* Menu_BoxDelete = nullptr;
-    QAction* Menu_BoxDeleteLump = nullptr;
-    QAction* Menu_BoxEditor = nullptr;
-    QAction* Menu_BoxFontChange = nullptr;
-    QAction* Menu_BoxFontChangeLump = nullptr;
-    QMenu* Menu_VLine = nullptr;
-    QAction* Menu_VLinePaste = nullptr;
-    QAction* Menu_VLinePasteTask = nullptr;
-    QAction* Menu_VLineAdd = nullptr;
-    QAction* Menu_VLineChink = nullptr;
-    QAction* Menu_VLineConnect = nullptr;
-    QAction* Menu_VLineNewPage = nullptr;
-    QMenu* Menu_HLine = nullptr;
-    QAction* Menu_HLineCut = nullptr;
-    QAction* Menu_HLineCopy = nullptr;
-    QAction* Menu_HLinePaste = nullptr;
-    QAction* Menu_HLineCopyTask = nullptr;
-    QAction* Menu_HLinePasteTask = nullptr;
-    QAction* Menu_HLineDeleteLump = nullptr;
-    QAction* Menu_HLineAdd = nullptr;
-    QAction* Menu_HLineFontChangeLump = nullptr;
-    QAction* Menu_HLineNewPage = nullptr;
-    QMenu* Menu_Canvas = nullptr;
-    QAction* Menu_CanvasMinimized = nullptr;
-    QAction* Menu_CanvasNonIndication = nullptr;
-    QAction* Menu_CanvasReFresh = nullptr;
-    QAction* Menu_CanvasLeft = nullptr;
-    QAction* Menu_CanvasRight = nullptr;
-    QAction* Menu_CanvasUp = nullptr;
-    QAction* Menu_CanvasDown = nullptr;
-    QAction* Menu_CanvasLeft3 = nullptr;
-    QAction* Menu_CanvasRight3 = nullptr;
-    QAction* Menu_CanvasUp3 = nullptr;
-    QAction* Menu_CanvasDown3 = nullptr;
+    // The popups and the menus of the window with their items. They are made when first asked
+    // for (Menus()): a document opens a window for each of its routines, thousands of them, and
+    // most are never put in front nor clicked.
+    struct MenuItems {
+        // The popups, shown at the pointer with their items enabled for the selection.
+        QMenu* Menu_Box = nullptr;
+        QAction* Menu_BoxCut = nullptr;
+        QAction* Menu_BoxCopy = nullptr;
+        QAction* Menu_BoxCopyTask = nullptr;
+        QAction* Menu_BoxDelete = nullptr;
+        QAction* Menu_BoxDeleteLump = nullptr;
+        QAction* Menu_BoxEditor = nullptr;
+        QAction* Menu_BoxFontChange = nullptr;
+        QAction* Menu_BoxFontChangeLump = nullptr;
+        QMenu* Menu_VLine = nullptr;
+        QAction* Menu_VLinePaste = nullptr;
+        QAction* Menu_VLinePasteTask = nullptr;
+        QAction* Menu_VLineAdd = nullptr;
+        QAction* Menu_VLineChink = nullptr;
+        QAction* Menu_VLineConnect = nullptr;
+        QAction* Menu_VLineNewPage = nullptr;
+        QMenu* Menu_HLine = nullptr;
+        QAction* Menu_HLineCut = nullptr;
+        QAction* Menu_HLineCopy = nullptr;
+        QAction* Menu_HLinePaste = nullptr;
+        QAction* Menu_HLineCopyTask = nullptr;
+        QAction* Menu_HLinePasteTask = nullptr;
+        QAction* Menu_HLineDeleteLump = nullptr;
+        QAction* Menu_HLineAdd = nullptr;
+        QAction* Menu_HLineFontChangeLump = nullptr;
+        QAction* Menu_HLineNewPage = nullptr;
+        QMenu* Menu_Canvas = nullptr;
+        QAction* Menu_CanvasMinimized = nullptr;
+        QAction* Menu_CanvasNonIndication = nullptr;
+        QAction* Menu_CanvasReFresh = nullptr;
+        QAction* Menu_CanvasLeft = nullptr;
+        QAction* Menu_CanvasRight = nullptr;
+        QAction* Menu_CanvasUp = nullptr;
+        QAction* Menu_CanvasDown = nullptr;
+        QAction* Menu_CanvasLeft3 = nullptr;
+        QAction* Menu_CanvasRight3 = nullptr;
+        QAction* Menu_CanvasUp3 = nullptr;
+        QAction* Menu_CanvasDown3 = nullptr;
+        // The Edit and Format menus, which the main window's menu bar shows while the window is in
+        // front. Their enabled states and check marks are set each time a menu opens
+        // (Menu_Edit_Click, Menu_Format_Click) and before a shortcut acts (EditShortcutRun).
+        QMenu* Menu_Edit = nullptr;
+        QAction* Menu_EditUndo = nullptr;
+        QAction* Menu_EditRedo = nullptr;
+        QAction* Menu_EditCut = nullptr;
+        QAction* Menu_EditCopy = nullptr;
+        QAction* Menu_EditPaste = nullptr;
+        QAction* Menu_EditALL = nullptr;
+        QAction* Menu_EditCopyTask = nullptr;
+        QAction* Menu_EditPasteTask = nullptr;
+        QAction* Menu_EditDelete = nullptr;
+        QAction* Menu_EditDeleteLump = nullptr;
+        QAction* Menu_EditCanvasDelete = nullptr;
+        QAction* Menu_EditEditor = nullptr;
+        QAction* Menu_EditAdd = nullptr;
+        QAction* Menu_EditFontChange = nullptr;
+        QAction* Menu_EditFontChangeLump = nullptr;
+        QAction* Menu_EditChink = nullptr;
+        QAction* Menu_EditConnect = nullptr;
+        QAction* Menu_EditNewPage = nullptr;
+        QAction* Menu_EditNewPageReset = nullptr;
+        QMenu* Menu_Format = nullptr;
+        QAction* Menu_FormatFont = nullptr;
+        QAction* Menu_FormatFrameColor = nullptr;
+        QAction* Menu_FormatCanvasName = nullptr;
+        QAction* Menu_FormatCanvasSequence = nullptr;
+        QAction* Menu_FormatCanvasColor = nullptr;
+        QAction* Menu_FormatNoteNotShow = nullptr;
+        QAction* Menu_FormatNoteNotFrame = nullptr;
+        QAction* Menu_FormatReplaceJump = nullptr;
+        QAction* Menu_FormatEditMode = nullptr;
+        // The Show and Window menus, which the menu bar shows in place of the main window's Show
+        // menu while the window is in front.
+        QMenu* Menu_Show = nullptr;
+        QAction* Menu_ShowMinimized = nullptr;
+        QAction* Menu_ShowNonIndication = nullptr;
+        QAction* Menu_ShowReFresh = nullptr;
+        QAction* Menu_ShowToolBar = nullptr;
+        QAction* Menu_ShowStatusBar = nullptr;
+        QMenu* Menu_Window = nullptr;
+        QAction* Menu_WindowTileHorizontal = nullptr;
+        QAction* Menu_WindowTileVertical = nullptr;
+        QAction* Menu_WindowCascade = nullptr;
+        QAction* Menu_WindowArrangeIcons = nullptr;
+    };
+    // The window's menus, made on the first call; the window's shortcut keys come with them, so
+    // the window asks for them at the latest when it takes the focus.
+    MenuItems& Menus();
 
     // Shows a popup at a point on the screen and returns when its chosen command has run. By
     // default the menu runs there; a runner set here (a test's) takes its place, and an empty
@@ -232,54 +286,6 @@ public:
     void Menu_EditUndo_Click();
     void Menu_EditRedo_Click();
     void Menu_BoxFontChange_Click();
-
-    // The canvas window's Edit and Format menus, which the main window's menu bar shows while the
-    // window is in front. Their enabled states and check marks are set each time a menu opens
-    // (Menu_Edit_Click, Menu_Format_Click) and before a shortcut acts (EditShortcutRun).
-    QMenu* Menu_Edit = nullptr;
-    QAction* Menu_EditUndo = nullptr;
-    QAction* Menu_EditRedo = nullptr;
-    QAction* Menu_EditCut = nullptr;
-    QAction* Menu_EditCopy = nullptr;
-    QAction* Menu_EditPaste = nullptr;
-    QAction* Menu_EditALL = nullptr;
-    QAction* Menu_EditCopyTask = nullptr;
-    QAction* Menu_EditPasteTask = nullptr;
-    QAction* Menu_EditDelete = nullptr;
-    QAction* Menu_EditDeleteLump = nullptr;
-    QAction* Menu_EditCanvasDelete = nullptr;
-    QAction* Menu_EditEditor = nullptr;
-    QAction* Menu_EditAdd = nullptr;
-    QAction* Menu_EditFontChange = nullptr;
-    QAction* Menu_EditFontChangeLump = nullptr;
-    QAction* Menu_EditChink = nullptr;
-    QAction* Menu_EditConnect = nullptr;
-    QAction* Menu_EditNewPage = nullptr;
-    QAction* Menu_EditNewPageReset = nullptr;
-    QMenu* Menu_Format = nullptr;
-    QAction* Menu_FormatFont = nullptr;
-    QAction* Menu_FormatFrameColor = nullptr;
-    QAction* Menu_FormatCanvasName = nullptr;
-    QAction* Menu_FormatCanvasSequence = nullptr;
-    QAction* Menu_FormatCanvasColor = nullptr;
-    QAction* Menu_FormatNoteNotShow = nullptr;
-    QAction* Menu_FormatNoteNotFrame = nullptr;
-    QAction* Menu_FormatReplaceJump = nullptr;
-    QAction* Menu_FormatEditMode = nullptr;
-
-    // The Show and Window menus, which the menu bar shows in place of the main window's Show menu
-    // while the window is in front.
-    QMenu* Menu_Show = nullptr;
-    QAction* Menu_ShowMinimized = nullptr;
-    QAction* Menu_ShowNonIndication = nullptr;
-    QAction* Menu_ShowReFresh = nullptr;
-    QAction* Menu_ShowToolBar = nullptr;
-    QAction* Menu_ShowStatusBar = nullptr;
-    QMenu* Menu_Window = nullptr;
-    QAction* Menu_WindowTileHorizontal = nullptr;
-    QAction* Menu_WindowTileVertical = nullptr;
-    QAction* Menu_WindowCascade = nullptr;
-    QAction* Menu_WindowArrangeIcons = nullptr;
 
     void Menu_Edit_Click();
     void Menu_Format_Click();
@@ -473,6 +479,7 @@ private:
     std::vector<LockPartsRecord> lockPartsList_;
     // The parts in lockPartsList_, by kind and index, so that none is listed twice.
     std::unordered_set<std::int32_t> listedParts_;
+    std::unique_ptr<MenuItems> menus_;
     mutable ControlIndex controlIndex_;
     mutable std::uint64_t controlIndexAt_ = UINT64_MAX;
 };

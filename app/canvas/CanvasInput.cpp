@@ -169,7 +169,7 @@ void CanvasForm::Form_MouseDown(int Button, int Shift, std::int32_t X, std::int3
         WindowDragStart = PointMake(X, Y);
         PaintEventReleaseAll(true, false);
     } else if (IsMouseRight(0)) {
-        popupShow(Menu_Canvas);
+        popupShow(Menus().Menu_Canvas);
     }
 }
 
@@ -262,37 +262,38 @@ void CanvasForm::Parts_Click(std::int32_t kind, std::int16_t Index)
                 LockPartsInsertSide = QStringLiteral("After");
             PartsLockMenuSet(kind, Index);
             const EditEnables e = enablesFor(kind);
+            MenuItems& m = Menus();
             if (kind == 1) {
-                Menu_BoxCut->setEnabled(e.cut);
-                Menu_BoxCopy->setEnabled(e.copy);
-                Menu_BoxCopyTask->setEnabled(e.copyTask);
-                Menu_BoxDelete->setEnabled(e.del);
-                Menu_BoxDeleteLump->setEnabled(e.deleteLump);
-                Menu_BoxEditor->setEnabled(e.editor);
-                Menu_BoxFontChange->setEnabled(e.fontChange);
-                Menu_BoxFontChangeLump->setEnabled(e.fontChangeLump);
-                popup = Menu_Box;
+                m.Menu_BoxCut->setEnabled(e.cut);
+                m.Menu_BoxCopy->setEnabled(e.copy);
+                m.Menu_BoxCopyTask->setEnabled(e.copyTask);
+                m.Menu_BoxDelete->setEnabled(e.del);
+                m.Menu_BoxDeleteLump->setEnabled(e.deleteLump);
+                m.Menu_BoxEditor->setEnabled(e.editor);
+                m.Menu_BoxFontChange->setEnabled(e.fontChange);
+                m.Menu_BoxFontChangeLump->setEnabled(e.fontChangeLump);
+                popup = m.Menu_Box;
             } else if (kind == 2 || kind == 3) {
-                Menu_VLinePaste->setEnabled(e.paste);
-                Menu_VLinePasteTask->setEnabled(e.pasteTask);
-                Menu_VLineAdd->setEnabled(e.add);
-                Menu_VLineChink->setEnabled(e.chink);
-                Menu_VLineConnect->setEnabled(e.connect);
-                Menu_VLineNewPage->setEnabled(e.newPage);
-                Menu_VLineNewPage->setChecked(e.newPageChecked);
-                popup = Menu_VLine;
+                m.Menu_VLinePaste->setEnabled(e.paste);
+                m.Menu_VLinePasteTask->setEnabled(e.pasteTask);
+                m.Menu_VLineAdd->setEnabled(e.add);
+                m.Menu_VLineChink->setEnabled(e.chink);
+                m.Menu_VLineConnect->setEnabled(e.connect);
+                m.Menu_VLineNewPage->setEnabled(e.newPage);
+                m.Menu_VLineNewPage->setChecked(e.newPageChecked);
+                popup = m.Menu_VLine;
             } else if (kind == 4) {
-                Menu_HLineCut->setEnabled(e.cut);
-                Menu_HLineCopy->setEnabled(e.copy);
-                Menu_HLineCopyTask->setEnabled(e.copyTask);
-                Menu_HLineDeleteLump->setEnabled(e.deleteLump);
-                Menu_HLinePaste->setEnabled(e.paste);
-                Menu_HLinePasteTask->setEnabled(e.pasteTask);
-                Menu_HLineAdd->setEnabled(e.add);
-                Menu_HLineFontChangeLump->setEnabled(e.fontChangeLump);
-                Menu_HLineNewPage->setEnabled(e.newPage);
-                Menu_HLineNewPage->setChecked(e.newPageChecked);
-                popup = Menu_HLine;
+                m.Menu_HLineCut->setEnabled(e.cut);
+                m.Menu_HLineCopy->setEnabled(e.copy);
+                m.Menu_HLineCopyTask->setEnabled(e.copyTask);
+                m.Menu_HLineDeleteLump->setEnabled(e.deleteLump);
+                m.Menu_HLinePaste->setEnabled(e.paste);
+                m.Menu_HLinePasteTask->setEnabled(e.pasteTask);
+                m.Menu_HLineAdd->setEnabled(e.add);
+                m.Menu_HLineFontChangeLump->setEnabled(e.fontChangeLump);
+                m.Menu_HLineNewPage->setEnabled(e.newPage);
+                m.Menu_HLineNewPage->setChecked(e.newPageChecked);
+                popup = m.Menu_HLine;
             }
         } else if (IsMouseLeft(0)) {
             PartsLock(kind, Index, 0, false);

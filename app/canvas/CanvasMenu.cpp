@@ -32,29 +32,30 @@ void CanvasForm::Menu_Edit_Click()
 {
     RunCommand(this, [this] {
         CanvasTimersStop();
-        Menu_EditUndo->setEnabled(HistoryCanUndo());
-        Menu_EditRedo->setEnabled(HistoryCanRedo());
+        MenuItems& m = Menus();
+        m.Menu_EditUndo->setEnabled(HistoryCanUndo());
+        m.Menu_EditRedo->setEnabled(HistoryCanRedo());
         if (LockPartsKind != 0)
             PartsLockMenuSet(0, -1);
         const EditEnables e = editEnables();
-        Menu_EditCut->setEnabled(e.cut);
-        Menu_EditCopy->setEnabled(e.copy);
-        Menu_EditPaste->setEnabled(e.paste);
-        Menu_EditCopyTask->setEnabled(e.copyTask);
-        Menu_EditPasteTask->setEnabled(e.pasteTask);
-        Menu_EditDelete->setEnabled(e.del);
-        Menu_EditDeleteLump->setEnabled(e.deleteLump);
-        Menu_EditEditor->setEnabled(e.editor);
-        Menu_EditAdd->setEnabled(e.add);
-        Menu_EditFontChange->setEnabled(e.fontChange);
-        Menu_EditFontChangeLump->setEnabled(e.fontChangeLump);
-        Menu_EditChink->setEnabled(e.chink);
-        Menu_EditConnect->setEnabled(e.connect);
-        Menu_EditNewPage->setEnabled(e.newPage);
-        Menu_EditNewPage->setChecked(e.newPageChecked);
-        Menu_EditALL->setEnabled(true);
-        Menu_EditCanvasDelete->setEnabled(true);
-        Menu_EditNewPageReset->setEnabled(true);
+        m.Menu_EditCut->setEnabled(e.cut);
+        m.Menu_EditCopy->setEnabled(e.copy);
+        m.Menu_EditPaste->setEnabled(e.paste);
+        m.Menu_EditCopyTask->setEnabled(e.copyTask);
+        m.Menu_EditPasteTask->setEnabled(e.pasteTask);
+        m.Menu_EditDelete->setEnabled(e.del);
+        m.Menu_EditDeleteLump->setEnabled(e.deleteLump);
+        m.Menu_EditEditor->setEnabled(e.editor);
+        m.Menu_EditAdd->setEnabled(e.add);
+        m.Menu_EditFontChange->setEnabled(e.fontChange);
+        m.Menu_EditFontChangeLump->setEnabled(e.fontChangeLump);
+        m.Menu_EditChink->setEnabled(e.chink);
+        m.Menu_EditConnect->setEnabled(e.connect);
+        m.Menu_EditNewPage->setEnabled(e.newPage);
+        m.Menu_EditNewPage->setChecked(e.newPageChecked);
+        m.Menu_EditALL->setEnabled(true);
+        m.Menu_EditCanvasDelete->setEnabled(true);
+        m.Menu_EditNewPageReset->setEnabled(true);
         toolBarArrange();
     });
 }
@@ -71,12 +72,13 @@ void CanvasForm::EditShortcutRun(QAction* item)
 void CanvasForm::Menu_Format_Click()
 {
     CanvasTimersStop();
+    MenuItems& m = Menus();
     // The marks follow the settings, which another window or an undo may have changed.
-    Menu_FormatNoteNotShow->setChecked(ApplicationGlobals.NoteNotShow);
-    Menu_FormatNoteNotFrame->setChecked(ApplicationGlobals.NoteNotFrame);
-    Menu_FormatNoteNotFrame->setEnabled(!ApplicationGlobals.NoteNotShow);
-    Menu_FormatReplaceJump->setChecked(ApplicationGlobals.ReplaceJump);
-    Menu_FormatEditMode->setChecked(ApplicationGlobals.EditModeFlag);
+    m.Menu_FormatNoteNotShow->setChecked(ApplicationGlobals.NoteNotShow);
+    m.Menu_FormatNoteNotFrame->setChecked(ApplicationGlobals.NoteNotFrame);
+    m.Menu_FormatNoteNotFrame->setEnabled(!ApplicationGlobals.NoteNotShow);
+    m.Menu_FormatReplaceJump->setChecked(ApplicationGlobals.ReplaceJump);
+    m.Menu_FormatEditMode->setChecked(ApplicationGlobals.EditModeFlag);
 }
 
 void CanvasForm::Menu_Show_Click()
@@ -84,15 +86,15 @@ void CanvasForm::Menu_Show_Click()
     CanvasTimersStop();
     // The bars are the main window's: another window's Show menu may have switched them.
     if (MainMenuLink* main = MainMenu()) {
-        Menu_ShowToolBar->setChecked(main->MenuChecked(QStringLiteral("Menu_ShowToolBar")));
-        Menu_ShowStatusBar->setChecked(main->MenuChecked(QStringLiteral("Menu_ShowStatusBar")));
+        Menus().Menu_ShowToolBar->setChecked(main->MenuChecked(QStringLiteral("Menu_ShowToolBar")));
+        Menus().Menu_ShowStatusBar->setChecked(main->MenuChecked(QStringLiteral("Menu_ShowStatusBar")));
     }
 }
 
 void CanvasForm::Menu_Window_Click()
 {
     CanvasTimersStop();
-    WindowListFill(Menu_Window, this);
+    WindowListFill(Menus().Menu_Window, this);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -166,7 +168,7 @@ bool DeleteAllowed(std::int16_t canvas, const std::vector<LockPartsRecord>& part
 void CanvasForm::Menu_BoxCut_Click()
 {
     const std::vector<LockPartsRecord> parts = lockPartsList_;
-    editFrame(Menu_BoxCut, CanvasIndex, {}, [&] {
+    editFrame(Menus().Menu_BoxCut, CanvasIndex, {}, [&] {
         // Every part is in the copy before the first leaves its chain.
         CopyParts(CanvasIndex, parts, false);
         for (const LockPartsRecord& part : parts)
@@ -177,7 +179,7 @@ void CanvasForm::Menu_BoxCut_Click()
 void CanvasForm::Menu_HLineCut_Click()
 {
     const std::vector<LockPartsRecord> parts = lockPartsList_;
-    editFrame(Menu_HLineCut, CanvasIndex, {}, [&] {
+    editFrame(Menus().Menu_HLineCut, CanvasIndex, {}, [&] {
         CopyParts(CanvasIndex, parts, false);
         for (const LockPartsRecord& part : parts)
             SubUnlink(CanvasIndex, part.partsIndex);
@@ -217,7 +219,7 @@ void CanvasForm::Menu_VLinePaste_Click()
 {
     const std::int16_t target = LockPartsTarget;
     const bool before = insertBefore();
-    editFrame(Menu_VLinePaste, CanvasIndex, [this] { return ClipboardObstinateCheck(CanvasIndex); },
+    editFrame(Menus().Menu_VLinePaste, CanvasIndex, [this] { return ClipboardObstinateCheck(CanvasIndex); },
               [&] { ClipboardPaste(CanvasIndex, target, -1, before, false); }, true, false);
 }
 
@@ -225,21 +227,21 @@ void CanvasForm::Menu_VLinePasteTask_Click()
 {
     const std::int16_t target = LockPartsTarget;
     const bool before = insertBefore();
-    editFrame(Menu_VLinePasteTask, CanvasIndex, [this] { return ClipboardTaskPasteFetch(CanvasIndex); },
+    editFrame(Menus().Menu_VLinePasteTask, CanvasIndex, [this] { return ClipboardTaskPasteFetch(CanvasIndex); },
               [&] { ClipboardPaste(CanvasIndex, target, -1, before, true); }, true, false);
 }
 
 void CanvasForm::Menu_HLinePaste_Click()
 {
     const std::int16_t target = LockPartsTarget;
-    editFrame(Menu_HLinePaste, CanvasIndex, [this] { return ClipboardObstinateCheck(CanvasIndex); },
+    editFrame(Menus().Menu_HLinePaste, CanvasIndex, [this] { return ClipboardObstinateCheck(CanvasIndex); },
               [&] { ClipboardPaste(CanvasIndex, -1, target, false, false); }, true, false);
 }
 
 void CanvasForm::Menu_HLinePasteTask_Click()
 {
     const std::int16_t target = LockPartsTarget;
-    editFrame(Menu_HLinePasteTask, CanvasIndex, [this] { return ClipboardTaskPasteFetch(CanvasIndex); },
+    editFrame(Menus().Menu_HLinePasteTask, CanvasIndex, [this] { return ClipboardTaskPasteFetch(CanvasIndex); },
               [&] { ClipboardPaste(CanvasIndex, -1, target, false, true); }, true, false);
 }
 
@@ -249,7 +251,7 @@ void CanvasForm::Menu_HLinePasteTask_Click()
 void CanvasForm::Menu_BoxDelete_Click()
 {
     const std::vector<LockPartsRecord> parts = lockPartsList_;
-    editFrame(Menu_BoxDelete, CanvasIndex, [&] { return DeleteAllowed(CanvasIndex, parts, false, false); }, [&] {
+    editFrame(Menus().Menu_BoxDelete, CanvasIndex, [&] { return DeleteAllowed(CanvasIndex, parts, false, false); }, [&] {
         for (const LockPartsRecord& part : parts)
             BoxDeleteSingle(CanvasIndex, part.partsIndex);
     }, true, true);
@@ -258,7 +260,7 @@ void CanvasForm::Menu_BoxDelete_Click()
 void CanvasForm::Menu_BoxDeleteLump_Click()
 {
     const std::vector<LockPartsRecord> parts = lockPartsList_;
-    editFrame(Menu_BoxDeleteLump, CanvasIndex, [&] { return DeleteAllowed(CanvasIndex, parts, false, true); }, [&] {
+    editFrame(Menus().Menu_BoxDeleteLump, CanvasIndex, [&] { return DeleteAllowed(CanvasIndex, parts, false, true); }, [&] {
         for (const LockPartsRecord& part : parts)
             BoxUnlink(CanvasIndex, part.partsIndex);
     }, true, true);
@@ -267,7 +269,7 @@ void CanvasForm::Menu_BoxDeleteLump_Click()
 void CanvasForm::Menu_HLineDeleteLump_Click()
 {
     const std::vector<LockPartsRecord> parts = lockPartsList_;
-    editFrame(Menu_HLineDeleteLump, CanvasIndex, [&] { return DeleteAllowed(CanvasIndex, parts, true, true); }, [&] {
+    editFrame(Menus().Menu_HLineDeleteLump, CanvasIndex, [&] { return DeleteAllowed(CanvasIndex, parts, true, true); }, [&] {
         for (const LockPartsRecord& part : parts)
             SubUnlink(CanvasIndex, part.partsIndex);
     }, true, true);
@@ -283,9 +285,9 @@ void CanvasForm::Menu_BoxFontChange_Click()
     // The tool bar's request holds for this command only, whichever way it ends.
     const bool fromToolBar = std::exchange(FontSettingMenuSkip, false);
     const std::vector<LockPartsRecord> parts = lockPartsList_;
-    editFrame(Menu_BoxFontChange, CanvasIndex, [&] {
+    editFrame(Menus().Menu_BoxFontChange, CanvasIndex, [&] {
         return fromToolBar ||
-               !BoxFontDialog(CanvasIndex, parts.front().partsIndex, -1, Menu_BoxFontChange->text());
+               !BoxFontDialog(CanvasIndex, parts.front().partsIndex, -1, Menus().Menu_BoxFontChange->text());
     }, [&] {
         for (const LockPartsRecord& part : parts)
             BoxFontApply(CanvasIndex, part.partsIndex, -1, false);
@@ -297,8 +299,8 @@ void CanvasForm::Menu_BoxFontChangeLump_Click()
     const std::vector<LockPartsRecord> parts = lockPartsList_;
     if (parts.empty())
         return;
-    editFrame(Menu_BoxFontChangeLump, CanvasIndex, [&] {
-        return !BoxFontDialog(CanvasIndex, parts.front().partsIndex, -1, Menu_BoxFontChangeLump->text());
+    editFrame(Menus().Menu_BoxFontChangeLump, CanvasIndex, [&] {
+        return !BoxFontDialog(CanvasIndex, parts.front().partsIndex, -1, Menus().Menu_BoxFontChangeLump->text());
     }, [&] {
         for (const LockPartsRecord& part : parts)
             BoxFontApply(CanvasIndex, part.partsIndex, -1, true);
@@ -310,8 +312,8 @@ void CanvasForm::Menu_HLineFontChangeLump_Click()
     const std::vector<LockPartsRecord> parts = lockPartsList_;
     if (parts.empty())
         return;
-    editFrame(Menu_HLineFontChangeLump, CanvasIndex, [&] {
-        return !BoxFontDialog(CanvasIndex, -1, parts.front().partsIndex, Menu_HLineFontChangeLump->text());
+    editFrame(Menus().Menu_HLineFontChangeLump, CanvasIndex, [&] {
+        return !BoxFontDialog(CanvasIndex, -1, parts.front().partsIndex, Menus().Menu_HLineFontChangeLump->text());
     }, [&] {
         for (const LockPartsRecord& part : parts)
             BoxFontApply(CanvasIndex, -1, part.partsIndex, true);
@@ -324,13 +326,13 @@ void CanvasForm::Menu_HLineFontChangeLump_Click()
 void CanvasForm::Menu_VLineChink_Click()
 {
     const std::int16_t target = LockPartsTarget;
-    editFrame(Menu_VLineChink, CanvasIndex, {}, [&] { VLineChink(CanvasIndex, target); }, true, false);
+    editFrame(Menus().Menu_VLineChink, CanvasIndex, {}, [&] { VLineChink(CanvasIndex, target); }, true, false);
 }
 
 void CanvasForm::Menu_VLineConnect_Click()
 {
     const std::int16_t target = LockPartsTarget;
-    editFrame(Menu_VLineConnect, CanvasIndex, {}, [&] { VLineConnect(CanvasIndex, target); }, true, false);
+    editFrame(Menus().Menu_VLineConnect, CanvasIndex, {}, [&] { VLineConnect(CanvasIndex, target); }, true, false);
 }
 
 void CanvasForm::Menu_VLineNewPage_Click()
@@ -339,7 +341,7 @@ void CanvasForm::Menu_VLineNewPage_Click()
     if (LockPartsKind != 2)
         return;
     const std::int16_t target = LockPartsTarget;
-    editFrame(Menu_VLineNewPage, CanvasIndex, {}, [&] {
+    editFrame(Menus().Menu_VLineNewPage, CanvasIndex, {}, [&] {
         NewPageToggle(CanvasIndex, target, -1);
         PageBreakMarkShow(CanvasIndex, std::as_const(lblLine)[target], target, -1);
     }, false, false);
@@ -348,7 +350,7 @@ void CanvasForm::Menu_VLineNewPage_Click()
 void CanvasForm::Menu_HLineNewPage_Click()
 {
     const std::int16_t target = LockPartsTarget;
-    editFrame(Menu_HLineNewPage, CanvasIndex, {}, [&] {
+    editFrame(Menus().Menu_HLineNewPage, CanvasIndex, {}, [&] {
         NewPageToggle(CanvasIndex, -1, target);
         PageBreakMarkShow(CanvasIndex, std::as_const(lblSubLine2)[target], -1, target);
     }, false, false);
@@ -356,7 +358,7 @@ void CanvasForm::Menu_HLineNewPage_Click()
 
 void CanvasForm::Menu_EditNewPageReset_Click()
 {
-    editFrame(Menu_EditNewPageReset, -1, {}, [] { NewPageResetAll(); }, false, false);
+    editFrame(Menus().Menu_EditNewPageReset, -1, {}, [] { NewPageResetAll(); }, false, false);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -446,7 +448,7 @@ void CanvasForm::Menu_EditCanvasDelete_Click()
         if (BoxEditorCloseCheck(false, CanvasIndex))
             return;
         SetModifyFlag(true);
-        HistoryAdd(Menu_EditCanvasDelete->text(), CanvasIndex);
+        HistoryAdd(Menus().Menu_EditCanvasDelete->text(), CanvasIndex);
         // Closed, not freed: the slot and its boxes stay for the undo.
         CanvasStateSet(CanvasIndex, CanvasState::Closed);
         CanvasSequenceRenumber();
@@ -582,7 +584,7 @@ void CanvasForm::Menu_EditNewPage_Click()
 
 void CanvasForm::formatToggle(QAction* item, bool& setting, bool markModified)
 {
-    const bool editMode = item == Menu_FormatEditMode;
+    const bool editMode = item == Menus().Menu_FormatEditMode;
     RunCommand(
         this,
         [&] {
@@ -591,7 +593,7 @@ void CanvasForm::formatToggle(QAction* item, bool& setting, bool markModified)
             HistoryAdd(item->text(), 0);
             setting = !setting;
             item->setChecked(setting);
-            Menu_FormatNoteNotFrame->setEnabled(!ApplicationGlobals.NoteNotShow);
+            Menus().Menu_FormatNoteNotFrame->setEnabled(!ApplicationGlobals.NoteNotShow);
             CanvasesRefreshInOrder();
             if (editMode)
                 EditModeShow();
@@ -601,23 +603,23 @@ void CanvasForm::formatToggle(QAction* item, bool& setting, bool markModified)
 
 void CanvasForm::Menu_FormatNoteNotShow_Click()
 {
-    formatToggle(Menu_FormatNoteNotShow, ApplicationGlobals.NoteNotShow, true);
+    formatToggle(Menus().Menu_FormatNoteNotShow, ApplicationGlobals.NoteNotShow, true);
 }
 
 void CanvasForm::Menu_FormatNoteNotFrame_Click()
 {
-    formatToggle(Menu_FormatNoteNotFrame, ApplicationGlobals.NoteNotFrame, true);
+    formatToggle(Menus().Menu_FormatNoteNotFrame, ApplicationGlobals.NoteNotFrame, true);
 }
 
 void CanvasForm::Menu_FormatReplaceJump_Click()
 {
-    formatToggle(Menu_FormatReplaceJump, ApplicationGlobals.ReplaceJump, true);
+    formatToggle(Menus().Menu_FormatReplaceJump, ApplicationGlobals.ReplaceJump, true);
 }
 
 void CanvasForm::Menu_FormatEditMode_Click()
 {
     // The edit mode is no part of the document: switching it changes nothing to save.
-    formatToggle(Menu_FormatEditMode, ApplicationGlobals.EditModeFlag, false);
+    formatToggle(Menus().Menu_FormatEditMode, ApplicationGlobals.EditModeFlag, false);
 }
 
 void CanvasForm::formatApply(const QAction* item, const std::function<void()>& apply)
@@ -633,9 +635,9 @@ void CanvasForm::Menu_FormatFrameColor_Click()
     RunCommand(this, [this] {
         bool sameText = ApplicationGlobals.FrameSameText;
         QString color = ApplicationGlobals.FrameColor;
-        if (!Program().FrameSettingDialog(Menu_FormatFrameColor->text(), sameText, color))
+        if (!Program().FrameSettingDialog(Menus().Menu_FormatFrameColor->text(), sameText, color))
             return;
-        formatApply(Menu_FormatFrameColor, [&] {
+        formatApply(Menus().Menu_FormatFrameColor, [&] {
             ApplicationGlobals.FrameSameText = sameText;
             ApplicationGlobals.FrameColor = color;
         });
@@ -646,9 +648,9 @@ void CanvasForm::Menu_FormatCanvasColor_Click()
 {
     RunCommand(this, [this] {
         QString color = ApplicationGlobals.CanvasColorName;
-        if (!Program().CanvasColorDialog(Menu_FormatCanvasColor->text(), color))
+        if (!Program().CanvasColorDialog(Menus().Menu_FormatCanvasColor->text(), color))
             return;
-        formatApply(Menu_FormatCanvasColor, [&] { ApplicationGlobals.CanvasColorName = color; });
+        formatApply(Menus().Menu_FormatCanvasColor, [&] { ApplicationGlobals.CanvasColorName = color; });
     });
 }
 
@@ -659,7 +661,7 @@ void CanvasForm::Menu_FormatCanvasName_Click()
         if (!Program().CanvasNameDialog(name))
             return;
         SetModifyFlag(true);
-        HistoryAdd(Menu_FormatCanvasName->text(), CanvasIndex);
+        HistoryAdd(Menus().Menu_FormatCanvasName->text(), CanvasIndex);
         SetCaption(CanvasCaptionMake(CanvasIndex, name));
         FocusCanvasShow(Caption());
     });
@@ -669,7 +671,7 @@ void CanvasForm::Menu_FormatCanvasSequence_Click()
 {
     RunCommand(this, [this] {
         // The dialog stores the order and takes the undo step itself.
-        if (!Program().CanvasSequenceDialog(Menu_FormatCanvasSequence->text()))
+        if (!Program().CanvasSequenceDialog(Menus().Menu_FormatCanvasSequence->text()))
             return;
         CanvasCaptionRefresh();
         FocusCanvasShow(Caption());
@@ -678,7 +680,7 @@ void CanvasForm::Menu_FormatCanvasSequence_Click()
 
 void CanvasForm::Menu_FormatFont_Click()
 {
-    RunCommand(this, [this] { DefaultFontSetting(Menu_FormatFont->text()); });
+    RunCommand(this, [this] { DefaultFontSetting(Menus().Menu_FormatFont->text()); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -733,12 +735,12 @@ void CanvasForm::barToggle(QAction* item, const QString& mainItem)
 
 void CanvasForm::Menu_ShowToolBar_Click()
 {
-    barToggle(Menu_ShowToolBar, QStringLiteral("Menu_ShowToolBar"));
+    barToggle(Menus().Menu_ShowToolBar, QStringLiteral("Menu_ShowToolBar"));
 }
 
 void CanvasForm::Menu_ShowStatusBar_Click()
 {
-    barToggle(Menu_ShowStatusBar, QStringLiteral("Menu_ShowStatusBar"));
+    barToggle(Menus().Menu_ShowStatusBar, QStringLiteral("Menu_ShowStatusBar"));
 }
 
 namespace {

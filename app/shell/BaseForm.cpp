@@ -66,7 +66,7 @@ public:
     }
     QMdiSubWindow* placeInWorkspace(QWidget* child) override
     {
-        QMdiSubWindow* sub = form_->workspace->addSubWindow(child);
+        QMdiSubWindow* sub = form_->workspaceScroll->WindowAdd(child);
         sub->installEventFilter(form_);
         return sub;
     }

@@ -206,9 +206,10 @@ void BaseForm::CanvasMenusFollow()
         }
     }
     if (CanvasForm* previous = menuCanvas_.data()) {
-        for (QAction* a : previous->Menu_Edit->actions())
+        const CanvasForm::MenuItems& items = previous->Menus();
+        for (QAction* a : items.Menu_Edit->actions())
             Menu_Edit->removeAction(a);
-        for (QMenu* menu : {previous->Menu_Format, previous->Menu_Show, previous->Menu_Window})
+        for (QMenu* menu : {items.Menu_Format, items.Menu_Show, items.Menu_Window})
             menuBar()->removeAction(menu->menuAction());
     }
     for (QAction* separator : canvasSeparators_)
@@ -219,16 +220,17 @@ void BaseForm::CanvasMenusFollow()
     if (!canvas)
         return;
     // Undo and redo stay the main window's own items, which hand over to the canvas in front.
+    const CanvasForm::MenuItems& items = canvas->Menus();
     Menu_Edit->insertActions(Menu_EditCanvasInsert->menuAction(),
-                             {canvas->Menu_EditCut, canvas->Menu_EditCopy, canvas->Menu_EditPaste, canvas->Menu_EditALL,
-                              canvas->Menu_EditCopyTask, canvas->Menu_EditPasteTask, canvasSeparators_[0],
-                              canvas->Menu_EditDelete, canvas->Menu_EditDeleteLump, canvasSeparators_[1]});
-    Menu_Edit->insertAction(Menu_EditCanvasDelete, canvas->Menu_EditCanvasDelete);
-    Menu_Edit->addActions({canvasSeparators_[2], canvas->Menu_EditEditor, canvas->Menu_EditAdd,
-                           canvas->Menu_EditFontChange, canvas->Menu_EditFontChangeLump, canvas->Menu_EditChink,
-                           canvas->Menu_EditConnect, canvas->Menu_EditNewPage, canvas->Menu_EditNewPageReset});
-    menuBar()->insertActions(Menu_Show->menuAction(), {canvas->Menu_Format->menuAction(), canvas->Menu_Show->menuAction()});
-    menuBar()->insertAction(Menu_Help->menuAction(), canvas->Menu_Window->menuAction());
+                             {items.Menu_EditCut, items.Menu_EditCopy, items.Menu_EditPaste, items.Menu_EditALL,
+                              items.Menu_EditCopyTask, items.Menu_EditPasteTask, canvasSeparators_[0],
+                              items.Menu_EditDelete, items.Menu_EditDeleteLump, canvasSeparators_[1]});
+    Menu_Edit->insertAction(Menu_EditCanvasDelete, items.Menu_EditCanvasDelete);
+    Menu_Edit->addActions({canvasSeparators_[2], items.Menu_EditEditor, items.Menu_EditAdd,
+                           items.Menu_EditFontChange, items.Menu_EditFontChangeLump, items.Menu_EditChink,
+                           items.Menu_EditConnect, items.Menu_EditNewPage, items.Menu_EditNewPageReset});
+    menuBar()->insertActions(Menu_Show->menuAction(), {items.Menu_Format->menuAction(), items.Menu_Show->menuAction()});
+    menuBar()->insertAction(Menu_Help->menuAction(), items.Menu_Window->menuAction());
 }
 
 void BaseForm::Menu_Edit_Click()

@@ -7,13 +7,18 @@
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSizeGrip>
 #include <QStatusBar>
+#include <QStyleFactory>
 #include <QTimer>
 
 #include <algorithm>
@@ -22,6 +27,7 @@
 #include <exception>
 #include <functional>
 #include <limits>
+#include <map>
 #include <utility>
 
 namespace vellumora {
@@ -105,6 +111,27 @@ private:
     std::function<void(QEvent*)> handler_;
 };
 
+// The application's style, except that the pictures of the window title bars are read once:
+// every window frame of the workspace asks for five of them, each read from its picture files.
+class SharedTitleBarIcons : public QProxyStyle {
+public:
+    explicit SharedTitleBarIcons(const QString& base) : QProxyStyle(QStyleFactory::create(base)) {}
+
+    QIcon standardIcon(StandardPixmap picture, const QStyleOption* option, const QWidget* widget) const override
+    {
+        const bool titleBar = picture >= SP_TitleBarMenuButton && picture <= SP_TitleBarContextHelpButton;
+        if (!titleBar || option != nullptr)
+            return QProxyStyle::standardIcon(picture, option, widget);
+        auto found = icons_.find(picture);
+        if (found == icons_.end())
+            found = icons_.emplace(picture, QProxyStyle::standardIcon(picture, nullptr, widget)).first;
+        return found->second;
+    }
+
+private:
+    mutable std::map<StandardPixmap, QIcon> icons_;
+};
+
 } // namespace
 
 // One direction of scrolling: its strip, bar, handle and scale, and the member of a Point that
@@ -133,6 +160,8 @@ WorkspaceScroll::Axis WorkspaceScroll::vertical()
 
 WorkspaceScroll::WorkspaceScroll(QMainWindow* mainWindow) : QMdiArea(mainWindow), mainWindow_(mainWindow)
 {
+    if (!dynamic_cast<SharedTitleBarIcons*>(QApplication::style()))
+        QApplication::setStyle(new SharedTitleBarIcons(QApplication::style()->name()));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     const int thickness = Pixels(StripThickness);
@@ -241,6 +270,28 @@ void WorkspaceScroll::resizeEvent(QResizeEvent* event)
 {
     QMdiArea::resizeEvent(event);
     StripsDock();
+}
+
+QMdiSubWindow* WorkspaceScroll::WindowAdd(QWidget* window)
+{
+    // Qt raises a window it takes in by looking every window of the workspace up in its list of
+    // them, which costs the square of their number for each window (minutes for a document of
+    // thousands of canvases), unless the window stays on top. While no window stays on top, the
+    // new one stays on top for the moment of its arrival: it ends in front all the same, and the
+    // look-ups are skipped.
+    const QList<QMdiSubWindow*> present = subWindowList();
+    const bool noneOnTop = std::none_of(present.begin(), present.end(), [](const QMdiSubWindow* sub) {
+        return sub->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    });
+    QMdiSubWindow* sub = addSubWindow(window, noneOnTop ? Qt::SubWindow | Qt::WindowStaysOnTopHint : Qt::WindowFlags());
+    if (noneOnTop) {
+        sub->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+        // The frame's menu item that shows the hint follows it.
+        for (QAction* item : sub->systemMenu()->actions())
+            if (item->isCheckable())
+                item->setChecked(false);
+    }
+    return sub;
 }
 
 void WorkspaceScroll::ScrollBarArrange()

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 class QMainWindow;
+class QMdiSubWindow;
 class QMouseEvent;
 class QPushButton;
 class QScrollBar;
@@ -34,6 +35,9 @@ public:
 
     // Recomputes the workspace geometry from the counted windows and sets up both strips.
     void ScrollBarArrange();
+
+    // Takes a window in, framed and in front of the others; the frame is returned.
+    QMdiSubWindow* WindowAdd(QWidget* window);
 
     // The scroll steps: a change of a bar's value moves the windows.
     void hsbHorizontal_Change();

@@ -28,26 +28,45 @@ int ToPixels(std::int32_t twips)
 using platform::graphics::FromQColor;
 using platform::graphics::ToQColor;
 
+void BackColorApply(QTextEdit& edit, std::int32_t color)
+{
+    QPalette palette = edit.palette();
+    palette.setColor(QPalette::Base, ToQColor(color));
+    palette.setColor(QPalette::Window, ToQColor(color));
+    edit.setPalette(palette);
+}
+
 } // namespace
 
-RichTextBox::RichTextBox(QWidget* parent) : edit_(new QTextEdit(parent))
+RichTextBox::RichTextBox(QWidget* parent) : parent_(parent) {}
+
+RichTextBox::~RichTextBox() = default; // the parent owns the widget
+
+QTextEdit* RichTextBox::edit() const
 {
+    if (edit_)
+        return edit_;
+    edit_ = new QTextEdit(parent_);
     edit_->setObjectName(QStringLiteral("rtxBox"));
     edit_->setAcceptRichText(false);
     edit_->setFrameShape(QFrame::NoFrame);
     edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     edit_->setLineWrapMode(QTextEdit::NoWrap);
-    edit_->hide();
-    SetBackColor(backColor_);
-    place();
+    edit_->setEnabled(enabled_);
+    edit_->setReadOnly(locked_);
+    BackColorApply(*edit_, backColor_);
+    edit_->setGeometry(ToPixels(left_), ToPixels(top_), std::max(0, ToPixels(width_)), std::max(0, ToPixels(height_)));
+    edit_->setVisible(visible_);
+    if (visible_)
+        edit_->raise();
+    return edit_;
 }
-
-RichTextBox::~RichTextBox() = default; // the parent owns the widget
 
 void RichTextBox::place()
 {
-    edit_->setGeometry(ToPixels(left_), ToPixels(top_), std::max(0, ToPixels(width_)), std::max(0, ToPixels(height_)));
+    if (edit_)
+        edit_->setGeometry(ToPixels(left_), ToPixels(top_), std::max(0, ToPixels(width_)), std::max(0, ToPixels(height_)));
 }
 
 void RichTextBox::SetLeft(std::int32_t twips) { left_ = twips; place(); }
@@ -64,34 +83,46 @@ void RichTextBox::Move(std::int32_t left, std::int32_t top, std::int32_t width, 
     place();
 }
 
-bool RichTextBox::Enabled() const { return edit_->isEnabled(); }
-void RichTextBox::SetEnabled(bool enabled) { edit_->setEnabled(enabled); }
+bool RichTextBox::Enabled() const { return edit()->isEnabled(); }
+
+void RichTextBox::SetEnabled(bool enabled)
+{
+    enabled_ = enabled;
+    if (edit_)
+        edit_->setEnabled(enabled);
+}
 
 void RichTextBox::SetVisible(bool visible)
 {
     // Kept apart from the widget's own flag, which is false while the parent is hidden.
     visible_ = visible;
-    edit_->setVisible(visible);
+    if (!edit_ && !visible)
+        return;
+    edit()->setVisible(visible);
     if (visible)
         edit_->raise();
 }
 
-bool RichTextBox::Locked() const { return edit_->isReadOnly(); }
-void RichTextBox::SetLocked(bool locked) { edit_->setReadOnly(locked); }
+bool RichTextBox::Locked() const { return edit()->isReadOnly(); }
+
+void RichTextBox::SetLocked(bool locked)
+{
+    locked_ = locked;
+    if (edit_)
+        edit_->setReadOnly(locked);
+}
 
 void RichTextBox::SetBackColor(std::int32_t color)
 {
     backColor_ = color;
-    QPalette palette = edit_->palette();
-    palette.setColor(QPalette::Base, ToQColor(color));
-    palette.setColor(QPalette::Window, ToQColor(color));
-    edit_->setPalette(palette);
+    if (edit_)
+        BackColorApply(*edit_, color);
 }
 
 QString RichTextBox::Text() const
 {
     QStringList lines;
-    for (QTextBlock block = edit_->document()->begin(); block.isValid(); block = block.next())
+    for (QTextBlock block = edit()->document()->begin(); block.isValid(); block = block.next())
         lines << block.text();
     return lines.join(QStringLiteral("\r\n"));
 }
@@ -123,10 +154,10 @@ std::int32_t TextOffset(const QTextDocument* document, int position)
 void RichTextBox::SetText(const QString& text)
 {
     if (updating_ > 0)
-        edit_->document()->setPlainText(text);
+        edit()->document()->setPlainText(text);
     else
-        edit_->setPlainText(text);
-    QTextCursor cursor(edit_->document());
+        edit()->setPlainText(text);
+    QTextCursor cursor(edit()->document());
     cursor.setPosition(0);
     setCursor(cursor);
 }
@@ -135,21 +166,21 @@ void RichTextBox::BeginUpdate()
 {
     if (updating_++ > 0)
         return;
-    cursor_ = edit_->textCursor();
-    QTextCursor(edit_->document()).beginEditBlock();
+    cursor_ = edit()->textCursor();
+    QTextCursor(edit()->document()).beginEditBlock();
 }
 
 void RichTextBox::EndUpdate()
 {
     if (updating_ == 0 || --updating_ > 0)
         return;
-    QTextCursor(edit_->document()).endEditBlock();
-    edit_->setTextCursor(cursor_);
+    QTextCursor(edit()->document()).endEditBlock();
+    edit()->setTextCursor(cursor_);
 }
 
 QTextCursor RichTextBox::cursor() const
 {
-    return updating_ > 0 ? cursor_ : edit_->textCursor();
+    return updating_ > 0 ? cursor_ : edit()->textCursor();
 }
 
 void RichTextBox::setCursor(const QTextCursor& cursor)
@@ -158,25 +189,25 @@ void RichTextBox::setCursor(const QTextCursor& cursor)
     if (updating_ > 0)
         cursor_ = cursor;
     else
-        edit_->setTextCursor(cursor);
+        edit()->setTextCursor(cursor);
 }
 
 std::int32_t RichTextBox::SelStart() const
 {
-    return TextOffset(edit_->document(), cursor().selectionStart());
+    return TextOffset(edit()->document(), cursor().selectionStart());
 }
 
 std::int32_t RichTextBox::SelLength() const
 {
     const QTextCursor selection = cursor();
-    return TextOffset(edit_->document(), selection.selectionEnd()) - TextOffset(edit_->document(), selection.selectionStart());
+    return TextOffset(edit()->document(), selection.selectionEnd()) - TextOffset(edit()->document(), selection.selectionStart());
 }
 
 void RichTextBox::SetSelStart(std::int32_t start)
 {
     // Setting the start collapses the selection, as the old control did.
-    QTextCursor selection(edit_->document());
-    selection.setPosition(DocumentPosition(edit_->document(), std::max(start, 0)));
+    QTextCursor selection(edit()->document());
+    selection.setPosition(DocumentPosition(edit()->document(), std::max(start, 0)));
     setCursor(selection);
 }
 
@@ -184,9 +215,9 @@ void RichTextBox::SetSelLength(std::int32_t length)
 {
     QTextCursor selection = cursor();
     const int start = selection.selectionStart();
-    const std::int32_t startOffset = TextOffset(edit_->document(), start);
+    const std::int32_t startOffset = TextOffset(edit()->document(), start);
     selection.setPosition(start);
-    selection.setPosition(DocumentPosition(edit_->document(), startOffset + std::max(length, 0)), QTextCursor::KeepAnchor);
+    selection.setPosition(DocumentPosition(edit()->document(), startOffset + std::max(length, 0)), QTextCursor::KeepAnchor);
     setCursor(selection);
 }
 
@@ -196,7 +227,7 @@ QTextCharFormat RichTextBox::selectionFormat() const
     QTextCursor selection = cursor();
     const int start = selection.selectionStart();
     selection.setPosition(start);
-    if (start < edit_->document()->characterCount() - 1)
+    if (start < edit()->document()->characterCount() - 1)
         selection.setPosition(start + 1, QTextCursor::KeepAnchor);
     return selection.charFormat();
 }
@@ -209,7 +240,7 @@ void RichTextBox::mergeIntoSelection(const QTextCharFormat& format)
     else if (updating_ > 0)
         cursor_.mergeCharFormat(format);
     else
-        edit_->mergeCurrentCharFormat(format);
+        edit()->mergeCurrentCharFormat(format);
 }
 
 std::int32_t RichTextBox::SelColor() const

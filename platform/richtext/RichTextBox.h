@@ -79,16 +79,22 @@ public:
     void EndUpdate();
 
     // The widget, for tests and for stacking it over the parent's own drawing.
-    QTextEdit* widget() const { return edit_; }
+    QTextEdit* widget() const { return edit(); }
 
 private:
+    // The widget is made when first needed: a program window that holds a box it never shows
+    // must not pay for a text editor.
+    QTextEdit* edit() const;
     void place();
     QTextCursor cursor() const;
     void setCursor(const QTextCursor& cursor);
     QTextCharFormat selectionFormat() const;
     void mergeIntoSelection(const QTextCharFormat& format);
 
-    QTextEdit* edit_;
+    QWidget* parent_;
+    mutable QTextEdit* edit_ = nullptr;
+    bool enabled_ = true;
+    bool locked_ = false;
     std::int32_t left_ = 0;
     std::int32_t top_ = 0;
     std::int32_t width_ = 0;

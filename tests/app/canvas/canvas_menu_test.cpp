@@ -128,11 +128,11 @@ TEST_F(CanvasMenuTest, EachCommandChangesTheChartInOneUndoStepThatGivesItBack)
          },
          {}},
         {"cut is disabled for a line: its shortcut does nothing", {{2, "C"}},
-         [](CanvasForm& f) { f.EditShortcutRun(f.Menu_EditCut); }, {}},
+         [](CanvasForm& f) { f.EditShortcutRun(f.Menus().Menu_EditCut); }, {}},
         {"paste is disabled for a box: the tool bar's paste does nothing", {{1, "C"}},
          [](CanvasForm& f) { f.Menu_EditPaste_Click(); }, {}, {}, [&](CanvasForm&) { copyA(); }},
         {"page break on a chain's end line is disabled", {{3, "R", 1}},
-         [](CanvasForm& f) { f.EditShortcutRun(f.Menu_EditNewPage); }, {}},
+         [](CanvasForm& f) { f.EditShortcutRun(f.Menus().Menu_EditNewPage); }, {}},
         {"the editor on a line opens nothing", {{4, "L", 1}}, [](CanvasForm& f) { f.Menu_EditEditor_Click(); }, {}},
     };
     for (const Row& row : rows) {
@@ -234,13 +234,13 @@ TEST_F(CanvasMenuTest, FormatTogglesFollowTheSettingFromEveryWindowAndUndo)
     second.Menu_FormatNoteNotShow_Click();
     EXPECT_FALSE(ApplicationGlobals.NoteNotShow);
     second.Menu_Format_Click();
-    EXPECT_FALSE(second.Menu_FormatNoteNotShow->isChecked());
+    EXPECT_FALSE(second.Menus().Menu_FormatNoteNotShow->isChecked());
 
     second.Menu_EditUndo_Click();
     EXPECT_TRUE(ApplicationGlobals.NoteNotShow);
     first.Menu_Format_Click();
-    EXPECT_TRUE(first.Menu_FormatNoteNotShow->isChecked()) << "the mark follows the undone setting";
-    EXPECT_FALSE(first.Menu_FormatNoteNotFrame->isEnabled());
+    EXPECT_TRUE(first.Menus().Menu_FormatNoteNotShow->isChecked()) << "the mark follows the undone setting";
+    EXPECT_FALSE(first.Menus().Menu_FormatNoteNotFrame->isEnabled());
 }
 
 TEST_F(CanvasMenuTest, EditModeIsRestoredByUndoWithoutMarkingTheDocument)

@@ -245,45 +245,45 @@ TEST_F(SelectionTest, PopupsOpenOnTheirPartsWithTheirItemsEnabled)
     // A popup on a part outside the selection works on that part alone, without a frame.
     click({Line, 3, Right});
     ASSERT_EQ(shownMenus.size(), 1u);
-    EXPECT_EQ(shownMenus[0], form.Menu_VLine);
+    EXPECT_EQ(shownMenus[0], form.Menus().Menu_VLine);
     EXPECT_EQ(form.LockPartsList(), (std::vector<LockPartsRecord>{{Line, 3}}));
     EXPECT_EQ(form.LockPartsKind, Line);
     EXPECT_FALSE(framed(Line, 3));
     EXPECT_FALSE(framed(Box, 1));
     EXPECT_EQ(form.LockPartsInsertSideText(), QStringLiteral("Before"));
-    EXPECT_TRUE(form.Menu_VLineAdd->isEnabled());
-    EXPECT_TRUE(form.Menu_VLineChink->isEnabled());
-    EXPECT_TRUE(form.Menu_VLineConnect->isEnabled());
-    EXPECT_TRUE(form.Menu_VLineNewPage->isEnabled());
-    EXPECT_TRUE(form.Menu_VLineNewPage->isChecked()) << "the box below has a page break";
-    EXPECT_FALSE(form.Menu_VLinePaste->isEnabled()) << "nothing was copied";
+    EXPECT_TRUE(form.Menus().Menu_VLineAdd->isEnabled());
+    EXPECT_TRUE(form.Menus().Menu_VLineChink->isEnabled());
+    EXPECT_TRUE(form.Menus().Menu_VLineConnect->isEnabled());
+    EXPECT_TRUE(form.Menus().Menu_VLineNewPage->isEnabled());
+    EXPECT_TRUE(form.Menus().Menu_VLineNewPage->isChecked()) << "the box below has a page break";
+    EXPECT_FALSE(form.Menus().Menu_VLinePaste->isEnabled()) << "nothing was copied";
 
     // Ctrl+left opens the popup too; on a selected part the selection stays.
     click({Box, 1});
     click({Box, 4, Left, ShiftKey});
     click({Box, 4, Left, CtrlKey});
     ASSERT_EQ(shownMenus.size(), 2u);
-    EXPECT_EQ(shownMenus[1], form.Menu_Box);
+    EXPECT_EQ(shownMenus[1], form.Menus().Menu_Box);
     EXPECT_EQ(form.LockPartsList(), (std::vector<LockPartsRecord>{{Box, 1}, {Box, 4}}));
-    EXPECT_FALSE(form.Menu_BoxCut->isEnabled()) << "boxes of two chains";
-    EXPECT_FALSE(form.Menu_BoxEditor->isEnabled());
-    EXPECT_TRUE(form.Menu_BoxFontChange->isEnabled());
+    EXPECT_FALSE(form.Menus().Menu_BoxCut->isEnabled()) << "boxes of two chains";
+    EXPECT_FALSE(form.Menus().Menu_BoxEditor->isEnabled());
+    EXPECT_TRUE(form.Menus().Menu_BoxFontChange->isEnabled());
 
     click({EndLine, 2, Right});
-    EXPECT_EQ(shownMenus.back(), form.Menu_VLine);
+    EXPECT_EQ(shownMenus.back(), form.Menus().Menu_VLine);
     EXPECT_EQ(form.LockPartsInsertSideText(), QStringLiteral("After"));
 
     click({SubLine, 3, Right});
-    EXPECT_EQ(shownMenus.back(), form.Menu_HLine);
-    EXPECT_TRUE(form.Menu_HLineAdd->isEnabled());
-    EXPECT_FALSE(form.Menu_HLineCopy->isEnabled());
-    EXPECT_FALSE(form.Menu_HLineNewPage->isChecked());
+    EXPECT_EQ(shownMenus.back(), form.Menus().Menu_HLine);
+    EXPECT_TRUE(form.Menus().Menu_HLineAdd->isEnabled());
+    EXPECT_FALSE(form.Menus().Menu_HLineCopy->isEnabled());
+    EXPECT_FALSE(form.Menus().Menu_HLineNewPage->isChecked());
 
     // A right click on the background opens the canvas popup and keeps the selection.
     click({Box, 1});
     form.Form_MouseDown(Right, NoKey, 100, 100);
     form.Form_MouseUp(Right, NoKey, 100, 100);
-    EXPECT_EQ(shownMenus.back(), form.Menu_Canvas);
+    EXPECT_EQ(shownMenus.back(), form.Menus().Menu_Canvas);
     EXPECT_EQ(form.LockPartsList(), (std::vector<LockPartsRecord>{{Box, 1}}));
 }
 

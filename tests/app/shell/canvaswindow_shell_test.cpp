@@ -1,8 +1,16 @@
 // Canvas windows of an opened sample in the main window: closing one hides it and keeps its
-// canvas, a click on a box frames it on screen, and the focus names the current canvas.
+// canvas, a click on a box frames it on screen, the focus names the current canvas, a window
+// brings its menus and keys when it first comes in front, and a window taken in comes in front.
 #include "baseform_support.h"
 
+#include "app/shell/WorkspaceScroll.h"
+
+#include <QAction>
 #include <QImage>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QTimer>
 
 namespace {
@@ -51,7 +59,7 @@ TEST_F(CanvasWindows, ClosingACanvasWindowHidesItAndSaveStillWritesItsCanvas)
     const Row rows[] = {
         {"the frame's close box", [&] { first->parentWidget()->close(); }},
         {"Ctrl+F4 on the window", [&] { QTest::keyClick(first, Qt::Key_F4, Qt::ControlModifier); }},
-        {"the canvas popup's hide item", [&] { first->Menu_CanvasNonIndication->trigger(); }},
+        {"the canvas popup's hide item", [&] { first->Menus().Menu_CanvasNonIndication->trigger(); }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
@@ -111,19 +119,64 @@ TEST_F(CanvasWindows, AClickOnABoxFramesItInRed)
     EXPECT_TRUE(canvas.LockPartsList().empty());
 }
 
+TEST_F(CanvasWindows, AWindowOfTheOpenTakesTheEditKeysAndMenusOnceInFront)
+{
+    openSample();
+    // Not the window in front: its menus and keys are made when it first comes forward.
+    CanvasForm& canvas = *shownCanvases()[1];
+    ASSERT_NE(form().ActiveForm(), &canvas);
+    form().workspace->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(canvas.parentWidget()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return canvas.hasFocus(); }, 30000));
+
+    QTest::keyClick(&canvas, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_FALSE(canvas.LockPartsList().empty()) << "Ctrl+A selects every box";
+    EXPECT_TRUE(form().Menu_Edit->actions().contains(canvas.Menus().Menu_EditALL)) << "the bar shows its Edit items";
+    EXPECT_TRUE(form().menuBar()->actions().contains(canvas.Menus().Menu_Format->menuAction()));
+}
+
+TEST_F(CanvasWindows, AWindowTakenInComesInFrontUnderAWindowKeptOnTop)
+{
+    openSample();
+    QMdiArea& workspace = *form().workspace;
+    const auto frameOf = [](QWidget* window) { return qobject_cast<QMdiSubWindow*>(window->parentWidget()); };
+    const auto stayOnTopItem = [](QMdiSubWindow* frame) {
+        for (QAction* item : frame->systemMenu()->actions())
+            if (item->isCheckable())
+                return item;
+        return static_cast<QAction*>(nullptr);
+    };
+    for (CanvasForm* canvas : shownCanvases()) {
+        EXPECT_FALSE(frameOf(canvas)->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        EXPECT_FALSE(stayOnTopItem(frameOf(canvas))->isChecked());
+    }
+
+    auto* first = new QWidget;
+    form().workspaceScroll->WindowAdd(first)->show();
+    EXPECT_EQ(workspace.subWindowList(QMdiArea::StackingOrder).back(), frameOf(first)) << "the new window is in front";
+
+    QMdiSubWindow* kept = frameOf(shownCanvases()[1]);
+    stayOnTopItem(kept)->trigger();
+    ASSERT_TRUE(kept->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    auto* second = new QWidget;
+    form().workspaceScroll->WindowAdd(second)->show();
+    const QList<QMdiSubWindow*> stacking = workspace.subWindowList(QMdiArea::StackingOrder);
+    EXPECT_EQ(stacking.back(), kept) << "the window kept on top stays above";
+    EXPECT_EQ(stacking[stacking.size() - 2], frameOf(second));
+}
+
 TEST_F(CanvasWindows, SlidesStepByTheMainWindowsSize)
 {
     openSample();
     form().resize(800, 600); // 12000 by 9000 twips
     CanvasForm& canvas = *shownCanvases()[0];
-    canvas.Menu_CanvasLeft->trigger();
+    canvas.Menus().Menu_CanvasLeft->trigger();
     EXPECT_EQ(canvas.SlideStepsLeft(), 120);
     EXPECT_TRUE(canvas.timCanvasForm->isActive());
     const std::int32_t left = canvas.Left();
     canvas.timCanvasForm_Timer();
     EXPECT_LT(canvas.Left(), left);
     EXPECT_EQ(canvas.SlideStepsLeft(), 119);
-    canvas.Menu_CanvasDown3->trigger();
+    canvas.Menus().Menu_CanvasDown3->trigger();
     EXPECT_EQ(canvas.SlideStepsLeft(), 30) << "a new slide replaces the count";
     QTest::keyClick(&canvas, Qt::Key_Shift);
     EXPECT_FALSE(canvas.timCanvasForm->isActive()) << "any key stops a slide";
