@@ -2,6 +2,7 @@
 
 #include "app/canvas/BoxEditing.h"
 #include "app/canvas/CopyAndPaste.h"
+#include "app/canvas/FrameBorderPaint.h"
 #include "app/diagram/BoxMake.h"
 #include "app/diagram/PadDraw.h"
 #include "app/core/ApplicationGlobals.h"
@@ -476,6 +477,7 @@ bool CanvasForm::event(QEvent* event)
     if (event->type() == QEvent::ParentChange) {
         if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
             sub->installEventFilter(this);
+            FrameBorderPaintInstall(sub);
             // Activation is taken up once the focus has moved: a control of the main window that
             // loses the focus to this window first hands its entry to the window it described.
             connect(sub, &QMdiSubWindow::aboutToActivate, this, &CanvasForm::subWindowActivating,
