@@ -28,8 +28,8 @@ protected:
         auto* frame = qobject_cast<QMdiSubWindow*>(watched);
         // A minimised, maximised, shaded or frameless frame and one without its window paint as Qt
         // paints them.
-        if (!frame || !frame->parentWidget() || !frame->widget() || frame->isMinimized() || frame->isMaximized() || frame->isShaded() ||
-            frame->windowFlags().testFlag(Qt::FramelessWindowHint))
+        if (!frame || !frame->parentWidget() || !frame->widget() || frame->isMinimized() || frame->isMaximized() ||
+            frame->isShaded() || frame->windowFlags().testFlag(Qt::FramelessWindowHint))
             return false;
         const QRect titleBar(0, 0, frame->width(), frame->widget()->y());
         const auto* paint = static_cast<QPaintEvent*>(event);
