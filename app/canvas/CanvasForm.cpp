@@ -5,6 +5,7 @@
 
 #include "app/canvas/BoxEditing.h"
 #include "app/canvas/CanvasFormUnits.h"
+#include "app/canvas/FrameBorderPaint.h"
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/FirstFailure.h"
 #include "app/core/MainWindowLink.h"
@@ -155,6 +156,7 @@ bool CanvasForm::event(QEvent* event)
     if (event->type() == QEvent::ParentChange) {
         if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
             sub->installEventFilter(this);
+            FrameBorderPaintInstall(sub);
             // Activation is taken up once the focus has moved: a control of the main window that
             // loses the focus to this window first hands its entry to the window it described.
             connect(sub, &QMdiSubWindow::aboutToActivate, this, &CanvasForm::subWindowActivating,

@@ -1,6 +1,5 @@
 #include "platform/graphics/DrawingTarget.h"
 
-#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStringList>
@@ -253,12 +252,11 @@ void RetainedDrawing::BandsAdd(int record)
 void PaintRecord(QPainter& painter, const DrawRecord& record)
 {
     if (record.kind == DrawRecord::Kind::Text) {
-        const QFont font = textmeasure::MakeQFont(record.font);
-        painter.setFont(font);
+        const textmeasure::DrawingFont& font = textmeasure::DrawingFontFor(record.font);
+        painter.setFont(font.font);
         painter.setPen(DrawnColor(record.color));
         // Text hangs from the current position; Qt places the baseline.
-        const double ascent = QFontMetricsF(font).ascent();
-        painter.drawText(QPointF(record.p1.x(), record.p1.y() + ascent), record.text);
+        painter.drawText(QPointF(record.p1.x(), record.p1.y() + font.ascent), record.text);
         return;
     }
     QPen pen(DrawnColor(record.color));

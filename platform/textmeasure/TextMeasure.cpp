@@ -80,6 +80,7 @@ public:
         FontSpec spec;
         QFontMetricsF metrics;
         QHash<QString, double> widths;
+        DrawingFont drawing;
     };
 
     Entry& For(const FontSpec& font)
@@ -92,7 +93,9 @@ public:
         }
         if (entries_.size() >= kMaxFonts)
             Clear();
-        entries_.push_back(std::make_unique<Entry>(Entry{font, QFontMetricsF(MakeQFont(font)), {}}));
+        const QFont made = MakeQFont(font);
+        const QFontMetricsF metrics(made);
+        entries_.push_back(std::make_unique<Entry>(Entry{font, metrics, {}, {made, metrics.ascent()}}));
         return *(last_ = entries_.back().get());
     }
 
@@ -160,6 +163,11 @@ QFont MakeQFont(const FontSpec& spec, double unitsPerPoint)
     // Outlines without hinting measure the same at every size, so layout does not hang on the grid.
     font.setHintingPreference(QFont::PreferNoHinting);
     return font;
+}
+
+const DrawingFont& DrawingFontFor(const FontSpec& spec)
+{
+    return gMetrics.For(spec).drawing;
 }
 
 double FontTextMeasurer::LineWidth(const FontSpec& font, const QString& line) const
