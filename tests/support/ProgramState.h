@@ -7,24 +7,34 @@
 // state as the program's parts were started (global environments included), every later one
 // puts it back. A new global of the program belongs in ProgramRecords below.
 
-#include "app/canvas/CanvasForm.h"
-#include "app/canvas/CopyAndPaste.h"
-#include "app/canvas/HistoryControl.h"
-#include "app/canvas/PageSetting.h"
+// A test program links its own floor and those below it only: its test main names them
+// (VELLUMORA_TESTS_LINK_<folder>), and the state of a floor it does not link is not its to reset.
+#ifdef VELLUMORA_TESTS_LINK_CORE
 #include "app/core/AddOnHooks.h"
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/CanvasSize.h"
 #include "app/core/EditState.h"
-#include "app/core/ProgramLink.h"
 #include "app/core/LayoutRecords.h"
 #include "app/core/PrintRecords.h"
-#include "app/diagram/FileInterface.h"
-#include "app/diagram/VerticalPass.h"
+#include "app/core/ProgramLink.h"
+#endif
+#ifdef VELLUMORA_TESTS_LINK_DIAGRAM
+#include "app/diagram/CanvasOrder.h"
 #include "app/diagram/CanvasSlide.h"
+#include "app/diagram/FileInterface.h"
+#include "app/diagram/HistorySnapshots.h"
 #include "app/diagram/SearchEngine.h"
+#include "app/diagram/VerticalPass.h"
+#endif
+#ifdef VELLUMORA_TESTS_LINK_CANVAS
+#include "app/canvas/CanvasForm.h"
+#include "app/canvas/CopyAndPaste.h"
+#endif
+#ifdef VELLUMORA_TESTS_LINK_PRINT
 #include "app/print/ImagePrint.h"
 #include "app/print/PagePacking.h"
 #include "app/print/PrintLayout.h"
+#endif
 #include "platform/commondialog/CommonDialog.h"
 #include "platform/filesystem/FileSystem.h"
 #include "platform/msgbox/MsgBox.h"
@@ -43,6 +53,7 @@ class ProgramRecords {
 public:
     ProgramRecords()
     {
+#ifdef VELLUMORA_TESTS_LINK_CORE
         using namespace vellumora;
         Keep(ApplicationGlobals);
         Keep(B);
@@ -55,27 +66,36 @@ public:
         Keep(CurrentFontColorState);
         Keep(AddOnTable);
         Keep(AddOnMenuTable);
+#endif
+#ifdef VELLUMORA_TESTS_LINK_DIAGRAM
         Keep(FileInterface);
         Keep(VerticalLimits);
         Keep(Search);
         Keep(FoundBoxRect);
         Keep(History);
-        Keep(CopyAndPaste);
         Keep(CanvasActivateCount);
         Keep(CanvasOrder);
+#endif
+#ifdef VELLUMORA_TESTS_LINK_CANVAS
+        Keep(CopyAndPaste);
+#endif
+#ifdef VELLUMORA_TESTS_LINK_PRINT
         Keep(pageMap);
         Keep(ImageOriginX);
         Keep(ImageOriginY);
         Keep(ImageObjectCount);
+#endif
     }
 
     void Restore() const
     {
         for (const auto& restore : restorers_)
             restore();
+#ifdef VELLUMORA_TESTS_LINK_PRINT
         // The print images own their pages: none is kept from one test to the next.
         vellumora::ImageBook.reset();
         vellumora::ImagePage.reset();
+#endif
     }
 
 private:
@@ -107,11 +127,19 @@ inline void SeamsReset()
     platform::filesystem::SetAtomicWriteHook({});
     platform::filesystem::SetAtomicWriteFault({});
     platform::profile::SetOpenFault({});
+#ifdef VELLUMORA_TESTS_LINK_CORE
+    vellumora::SetProgramLink(nullptr);
+#endif
+#ifdef VELLUMORA_TESTS_LINK_DIAGRAM
+    vellumora::SlideStepsByHand(false);
+#endif
+#ifdef VELLUMORA_TESTS_LINK_CANVAS
     vellumora::CanvasForm::SetCanvasPainter({});
     vellumora::CanvasForm::SetPopupRunner({});
+#endif
+#ifdef VELLUMORA_TESTS_LINK_PRINT
     vellumora::PrintProgressSet({});
-    vellumora::SlideStepsByHand(false);
-    vellumora::SetProgramLink(nullptr);
+#endif
 }
 
 inline void ProgramStateReset()
@@ -119,9 +147,11 @@ inline void ProgramStateReset()
     static std::optional<ProgramRecords> started;
     if (!started) {
         started.emplace();
+#ifdef VELLUMORA_TESTS_LINK_CORE
         // Whatever installed the program's link while starting (the start-up of a global
         // environment), a test starts without one: a test that needs it installs it.
         vellumora::SetProgramLink(nullptr);
+#endif
         return;
     }
     started->Restore();

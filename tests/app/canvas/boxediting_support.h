@@ -6,7 +6,7 @@
 #include "app/canvas/BoxEditing.h"
 #include "app/diagram/FileInterface.h"
 #include "app/diagram/TagTable.h"
-#include "app/diagram/paddraw_support.h"
+#include "canvas_windows.h"
 #include "app/core/Utilities.h"
 
 #include <QFileInfo>

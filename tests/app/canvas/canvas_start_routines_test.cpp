@@ -3,7 +3,7 @@
 
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/Utilities.h"
-#include "../shell/shell_fake_services.h"
+#include "support/ShellFakeServices.h"
 
 #include <QFileInfo>
 

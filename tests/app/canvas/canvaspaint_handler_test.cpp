@@ -1,6 +1,6 @@
 // The canvas window's paint handler on a loaded canvas: it draws the chart by itself, counts
 // itself busy only while drawing, and draws what the hold-off after a click swallowed.
-#include "../diagram/paddraw_support.h"
+#include "canvas_windows.h"
 
 #include "app/canvas/CanvasForm.h"
 

@@ -4,7 +4,7 @@
 // form, the chart of a canvas as the document writer writes it, boxes found by their text, and a
 // check that every link of a canvas's box tree agrees with its neighbours.
 
-#include "../diagram/paddraw_support.h"
+#include "canvas_windows.h"
 
 #include "app/canvas/StructuralEdits.h"
 #include "app/canvas/CopyAndPaste.h"

@@ -6,7 +6,7 @@
 
 #include "parser_support.h"
 
-#include "app/canvas/PageSetting.h"
+#include "app/core/CanvasSize.h"
 #include "app/diagram/HorizontalPass.h"
 #include "app/diagram/ListPreparation.h"
 #include "app/diagram/VerticalPass.h"

@@ -1,18 +1,17 @@
 #pragma once
 
-// Shared by the document load and redraw tests: the program started up on its own ini file with
-// the fake text measurer, documents written as Shift_JIS files, and a fixture that starts every
-// test with no document and no canvas.
+// Shared by the document load and redraw tests: the program started up (as far as the test's
+// floors reach) on its own ini file with the fake text measurer, documents written as Shift_JIS
+// files, and a fixture that starts every test with no document and no canvas.
 
-#include "app/canvas/PageSetting.h"
 #include "app/diagram/FileInterface.h"
 #include "app/diagram/PadDraw.h"
-#include "app/shell/AppMain.h"
 #include "app/core/ApplicationGlobals.h"
 #include "app/diagram/BoxList.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/msgbox/MsgBox.h"
 #include "platform/textmeasure/TextMeasure.h"
+#include "support/FloorsStart.h"
 #include "support/TempFolder.h"
 
 #include <QCoreApplication>
@@ -29,7 +28,7 @@ namespace paddraw_test {
 
 using namespace vellumora;
 
-// Runs the program's start-up once per test program, in a folder holding a copy of its ini file.
+// Runs the start-up once per test program, in a folder holding a copy of its ini file.
 class Program : public ::testing::Environment {
 public:
     void SetUp() override
@@ -38,11 +37,11 @@ public:
                                 QDir(folder_.path()).filePath(QStringLiteral("vellumora.ini"))));
         SetApplicationObject(folder_.path(), QStringLiteral("vellumora"));
         platform::textmeasure::UseFakeTextMeasurer(true);
-        AppInitialize();
+        testsupport::FloorsStart();
     }
     void TearDown() override
     {
-        AppTerminate();
+        testsupport::FloorsEnd();
         platform::textmeasure::UseFakeTextMeasurer(false);
     }
 
@@ -90,6 +89,10 @@ inline QStringList DocumentLines(const QStringList& body, const QStringList& hea
     return QStringList{QStringLiteral("&&document")} + header + body + QStringList{QStringLiteral("&&end-document")};
 }
 
+// Makes the canvas windows after a read, as the canvas floor does; tests that link it set it
+// (tests/app/canvas/canvas_windows.h), the others read documents without windows.
+inline void (*WindowsAfterRead)() = nullptr;
+
 class PadDrawTest : public testsupport::TempFolder {
 protected:
     void SetUp() override
@@ -104,12 +107,13 @@ protected:
 
     QString document(const QString& name, const QStringList& lines) { return write(name, DocumentBytes(lines)); }
 
-    // Opens a document as the main window's Open command does.
+    // Opens a document as the main window's Open command does, as far as the test's floors reach.
     void open(const QString& path)
     {
         ApplicationGlobals.DocumentName = path;
         PadDrawGetData(QString());
-        CanvasWindowsCreate();
+        if (WindowsAfterRead)
+            WindowsAfterRead();
     }
 
     static CanvasRecord& Canvas(std::int16_t c) { return B[static_cast<std::size_t>(c)]; }

@@ -2,7 +2,7 @@
 
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/PrintRecords.h"
-#include "../shell/shell_fake_services.h"
+#include "support/ShellFakeServices.h"
 
 #include <gtest/gtest.h>
 

@@ -17,7 +17,7 @@
 #include "platform/printer/Printer.h"
 #include "platform/textmeasure/TextMeasure.h"
 #include "support/PrintJobSteps.h"
-#include "../shell/shell_fake_services.h"
+#include "support/ShellFakeServices.h"
 
 #include <QFile>
 #include <QStringList>

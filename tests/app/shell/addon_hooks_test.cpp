@@ -4,7 +4,7 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/Utilities.h"
 #include "platform/vbrt/Error.h"
-#include "shell_fake_services.h"
+#include "support/ShellFakeServices.h"
 #include "support/RaisedError.h"
 
 #include <QCoreApplication>

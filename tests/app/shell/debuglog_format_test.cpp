@@ -6,7 +6,7 @@
 #include "app/core/DebugLog.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/system/System.h"
-#include "shell_fake_services.h"
+#include "support/ShellFakeServices.h"
 
 #include <QDateTime>
 #include <QFile>

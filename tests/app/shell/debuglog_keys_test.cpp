@@ -4,7 +4,7 @@
 #include "app/shell/DebugClassSet.h"
 #include "app/core/DebugLog.h"
 #include "app/shell/VersionInfo.h"
-#include "shell_fake_services.h"
+#include "support/ShellFakeServices.h"
 #include "support/ShellProgram.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // Every handler is an error boundary: whatever a paint handler or a command throws, the program's
 // own errors or any other exception, ends in one error box and leaves the program running with
 // its busy state ended.
-#include "../diagram/paddraw_support.h"
+#include "../canvas/canvas_windows.h"
 
 #include "app/canvas/CanvasForm.h"
 #include "app/core/Processing.h"

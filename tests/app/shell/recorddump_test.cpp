@@ -7,7 +7,7 @@
 #include "app/diagram/RecordDump.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/system/System.h"
-#include "shell_fake_services.h"
+#include "support/ShellFakeServices.h"
 
 #include <QDateTime>
 

@@ -2,7 +2,7 @@
 
 #include "app/core/ApplicationGlobals.h"
 #include "platform/codepage/CodePage.h"
-#include "shell_fake_services.h"
+#include "support/ShellFakeServices.h"
 
 #include <QRegularExpression>
 

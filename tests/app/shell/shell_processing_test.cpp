@@ -5,7 +5,7 @@
 #include "app/core/ApplicationGlobals.h"
 #include "platform/msgbox/MsgBox.h"
 #include "platform/vbrt/Error.h"
-#include "shell_fake_services.h"
+#include "support/ShellFakeServices.h"
 
 #include "support/RaisedError.h"
 

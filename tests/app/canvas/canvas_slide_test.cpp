@@ -5,7 +5,7 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/Utilities.h"
 
-#include "slide_steps.h"
+#include "../diagram/slide_steps.h"
 #include "support/Workspace.h"
 
 #include <QMdiSubWindow>

@@ -2,7 +2,7 @@
 // jump texts, hidden notes) never reaches a file: a document opened, drawn and saved comes out
 // byte for byte as it went in, under every display setting, save after save.
 
-#include "paddraw_support.h"
+#include "canvas_windows.h"
 
 #include "app/diagram/TagTable.h"
 #include "support/SampleDocuments.h"

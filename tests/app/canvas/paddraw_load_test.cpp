@@ -1,6 +1,6 @@
 // Loading documents into canvases: one canvas per top-level routine or note, the header's font,
 // colour and settings, appending a file, and loads that fail leaving no half-read document.
-#include "paddraw_support.h"
+#include "canvas_windows.h"
 
 #include "app/canvas/CanvasForm.h"
 #include "app/diagram/FileInterface.h"

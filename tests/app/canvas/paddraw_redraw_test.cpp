@@ -1,7 +1,7 @@
 // Redrawing canvases (layout and arrangement, minimised and hidden windows), the display order,
 // showing and hiding, captions, the default font of a new canvas, and every sample document.
 #include "support/Workspace.h"
-#include "paddraw_support.h"
+#include "canvas_windows.h"
 
 #include "app/canvas/CanvasForm.h"
 #include "app/canvas/PageSetting.h"

@@ -4,10 +4,10 @@
 // Open does, and the texts of the whole document for the replacement tables.
 
 #include "app/canvas/CanvasForm.h"
-#include "app/diagram/paddraw_support.h"
+#include "canvas_windows.h"
 #include "app/diagram/SearchEngine.h"
 #include "app/core/ApplicationGlobals.h"
-#include "search_fixture.h"
+#include "../diagram/search_fixture.h"
 
 namespace search_test {
 

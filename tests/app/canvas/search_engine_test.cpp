@@ -3,7 +3,7 @@
 #include "search_support.h"
 
 #include "app/diagram/TagTable.h"
-#include "app/shell/shell_fake_services.h"
+#include "support/ShellFakeServices.h"
 #include "platform/richtext/RichTextBox.h"
 
 #include <QTextEdit>

@@ -4,7 +4,7 @@
 #include "app/diagram/CanvasSlide.h"
 #include "app/diagram/SearchEngine.h"
 #include "app/dialogs/SearchReplace.h"
-#include "app/shell/baseform_support.h"
+#include "baseform_support.h"
 #include "platform/richtext/RichTextBox.h"
 #include "../diagram/search_fixture.h"
 #include "../diagram/slide_steps.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-// The shell's tests: the shared fake services object, a fixture that installs it, and a fake
-// main window.
+// The shared fake services object, a fixture that installs it, and a fake main window, for the
+// tests of the shell and of the floors below it.
 
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/MainWindowLink.h"

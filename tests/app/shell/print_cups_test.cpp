@@ -3,7 +3,7 @@
 //
 // A program of its own: the CUPS library reads CUPS_SERVER once per process, so it must be set
 // before anything in the process asks CUPS about printers.
-#include "../diagram/paddraw_support.h"
+#include "../canvas/canvas_windows.h"
 
 #include "app/print/PrintCanvas.h"
 #include "support/CupsPdfQueue.h"

@@ -1,6 +1,6 @@
 // A canvas window minimised and restored is arranged again without a new layout: its base lines,
 // branch notches and flags stay as the redraw left them.
-#include "paddraw_support.h"
+#include "canvas_windows.h"
 
 #include "app/canvas/CanvasForm.h"
 #include "app/canvas/PageSetting.h"

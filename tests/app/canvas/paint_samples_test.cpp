@@ -1,6 +1,6 @@
 // Every sample document parsed, laid out, arranged and painted: each box that painting reaches is
 // inked inside its rectangle, and each framed kind has its frame exactly where the layout put it.
-#include "paddraw_support.h"
+#include "canvas_windows.h"
 
 #include "app/canvas/CanvasForm.h"
 #include "app/canvas/PageSetting.h"

@@ -1,6 +1,6 @@
 // The print job through its dialogs: progress and cancel, the print dialog's ranges and outputs,
 // and the print-settings dialog's fields, checks and Update.
-#include "../diagram/paddraw_support.h"
+#include "../canvas/canvas_windows.h"
 
 #include "app/canvas/HistoryControl.h"
 #include "app/core/CanvasSurface.h"
