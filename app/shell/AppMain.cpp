@@ -3,6 +3,7 @@
 #include "app/shell/ShellProgramLink.h"
 
 #include "app/canvas/BoxEditing.h"
+#include "app/canvas/CanvasLifecycle.h"
 #include "app/canvas/CopyAndPaste.h"
 #include "app/canvas/HistoryControl.h"
 #include "app/canvas/PageSetting.h"
@@ -40,19 +41,6 @@ MainWindowRunner& Runner()
     return runner;
 }
 
-// Slot 0 as start-up leaves it: every field zero, "" or empty, until BoxListClear(0) gives it lists.
-CanvasRecord ZeroCanvasRecord()
-{
-    CanvasRecord record;
-    CanvasHeader& h = record.header;
-    h.firstBox = 0;
-    h.windowState = 0;
-    h.state = 0;
-    h.freeBox = 0;
-    h.freeSub = 0;
-    return record;
-}
-
 // Runs a clean-up step of an abandoned start-up; its own failure must not hide the first one.
 void CleanUp(const std::function<void()>& step)
 {
@@ -80,72 +68,23 @@ void StartupAbandon(const QSet<QString>& started)
 
 std::vector<LifecycleStep> StartupSequence()
 {
-    return {
-        {QStringLiteral("RandomSeed"), RandomSeed},
-        {QStringLiteral("BasicDefineInitialize"), BasicDefineInitialize},
-        {QStringLiteral("CatalogVolatileSection"),
-         [] { CommonServices->CatalogVolatileSection(QStringLiteral("Clipboard")); }},
-        {QStringLiteral("RegistryRenewal"), RegistryRenewal},
-        {QStringLiteral("ApplicationGlobals"),
-         [] {
-             ApplicationGlobals = ApplicationGlobalsRecord::Default;
-             ApplicationGlobals.SearchSettings = SearchSettingsRecord::Default;
-         }},
-        {QStringLiteral("DoubleClickTime"),
-         [] { ApplicationGlobals.DoubleClickTime = platform::system::DoubleClickTime(); }},
-        {QStringLiteral("SearchHistory"),
-         [] {
-             ApplicationGlobals.SearchSettings.SearchHistory.clear();
-             ApplicationGlobals.SearchSettings.ReplaceHistory.clear();
-         }},
-        {QStringLiteral("B"), [] { B.assign(1, ZeroCanvasRecord()); }},
-        {QStringLiteral("SearchClear"), SearchClear},
-        {QStringLiteral("DebugInitialize"), DebugInitialize},
-        {QStringLiteral("UtilitiesInitialize"), UtilitiesInitialize},
-        {QStringLiteral("FileInterfaceInit"), FileInterfaceInit},
-        {QStringLiteral("CanvasOrderInitialize"), CanvasOrderInitialize},
-        {QStringLiteral("ClipboardInitialize"), ClipboardInitialize},
-        {QStringLiteral("HistoryClear"), HistoryClear},
-        {QStringLiteral("CurrentFontColorState"), [] { CurrentFontColorState = FontColorState::Default; }},
-        {QStringLiteral("CanvasSize"), [] { CanvasSize = CanvasSizeRecord::Default; }},
-        {QStringLiteral("RS"), [] { RS = ReportSettingRecord::Default; }},
-        {QStringLiteral("LO"), [] { LO = LayoutConstants::Default; }},
-        {QStringLiteral("FontAndColorLoad"), FontAndColorLoad},
-        {QStringLiteral("TagTableDefine"), TagTableDefine},
-        {QStringLiteral("BoxListClear"), [] { BoxListClear(0); }},
-        {QStringLiteral("CanvasSizeLoad"), CanvasSizeLoad},
-        {QStringLiteral("ReportSettingApply"), ReportSettingApply},
-        {QStringLiteral("AddOnMenuMake"), AddOnMenuMake},
-        {QStringLiteral("CommandLineSplit"),
-         [] { CommandLineSplit(QCoreApplication::arguments().mid(1)); }},
-    };
+    std::vector<LifecycleStep> steps = CanvasStartupSteps();
+    // The shell's own steps, where the program's order puts them.
+    LifecycleStepInsert(steps, QStringLiteral("CatalogVolatileSection"),
+                        {QStringLiteral("RegistryRenewal"), RegistryRenewal});
+    steps.push_back({QStringLiteral("CommandLineSplit"), [] { CommandLineSplit(QCoreApplication::arguments().mid(1)); }});
+    return steps;
 }
 
 std::vector<LifecycleStep> ShutdownSequence()
 {
-    return {
-        {QStringLiteral("LastFolder"),
-         [] {
-             if (!ApplicationGlobals.LastFolder.isEmpty())
-                 CommonServices->SetRegistry(QStringLiteral("File"), QStringLiteral("Path"),
-                                             ApplicationGlobals.LastFolder);
-         }},
-        {QStringLiteral("FileInterfaceTerm"), FileInterfaceTerm},
-        {QStringLiteral("UtilitiesTerminate"), UtilitiesTerminate},
-        {QStringLiteral("FontAndColorClear"), FontAndColorClear},
-        {QStringLiteral("SearchTerminate"), SearchTerminate},
-        {QStringLiteral("CanvasRelease"),
-         [] {
-             for (std::size_t c = 0; c < B.size(); ++c)
-                 CanvasRelease(static_cast<std::int16_t>(c));
-         }},
-        {QStringLiteral("B"), [] { B.clear(); }},
-        {QStringLiteral("AddOnRelease"), AddOnRelease},
-        {QStringLiteral("CanvasOrderReset"), CanvasOrderReset},
-        {QStringLiteral("PadTablesClear"), PadTablesClear},
-        {QStringLiteral("BasicDefineTerminate"), BasicDefineTerminate},
-        {QStringLiteral("DebugLogClose"), DebugLogClose},
-    };
+    std::vector<LifecycleStep> steps = DocumentShutdownSteps();
+    steps.insert(steps.begin(), {QStringLiteral("LastFolder"), [] {
+                                     if (!ApplicationGlobals.LastFolder.isEmpty())
+                                         CommonServices->SetRegistry(QStringLiteral("File"), QStringLiteral("Path"),
+                                                                     ApplicationGlobals.LastFolder);
+                                 }});
+    return steps;
 }
 
 void AppInitialize()

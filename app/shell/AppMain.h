@@ -3,6 +3,8 @@
 // Start-up and shutdown of the program: the entry procedure, the fixed orders in which the
 // modules' start and end routines run, the registry renewal and the command line.
 
+#include "app/diagram/DocumentLifecycle.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,12 +12,6 @@
 #include <vector>
 
 namespace vellumora {
-
-// One step of start-up or shutdown, named after the routine it runs.
-struct LifecycleStep {
-    QString name;
-    std::function<void()> run;
-};
 
 // The steps of AppInitialize and of AppTerminate, in their order.
 std::vector<LifecycleStep> StartupSequence();

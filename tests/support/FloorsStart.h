@@ -8,27 +8,12 @@
 
 #ifdef VELLUMORA_TESTS_LINK_SHELL
 #include "app/shell/AppMain.h"
-#else
-#include "app/core/AddOnHooks.h"
-#include "app/core/ApplicationGlobals.h"
-#include "app/core/CanvasSize.h"
-#include "app/core/DebugLog.h"
+#elif defined(VELLUMORA_TESTS_LINK_CANVAS)
+#include "app/canvas/CanvasLifecycle.h"
 #include "app/core/FirstFailure.h"
-#include "app/core/LayoutRecords.h"
-#include "app/core/PrintRecords.h"
-#include "app/core/Utilities.h"
-#include "app/diagram/BoxList.h"
-#include "app/diagram/CanvasOrder.h"
-#include "app/diagram/FileInterface.h"
-#include "app/diagram/FontAndColor.h"
-#include "app/diagram/HistorySnapshots.h"
-#include "app/diagram/ReportSetting.h"
-#include "app/diagram/SearchEngine.h"
-#include "app/diagram/TagTable.h"
-#include "platform/system/System.h"
-#ifdef VELLUMORA_TESTS_LINK_CANVAS
-#include "app/canvas/CopyAndPaste.h"
-#endif
+#else
+#include "app/core/FirstFailure.h"
+#include "app/diagram/DocumentLifecycle.h"
 #endif
 
 namespace testsupport {
@@ -38,41 +23,12 @@ inline void FloorsStart()
     using namespace vellumora;
 #ifdef VELLUMORA_TESTS_LINK_SHELL
     AppInitialize();
+#elif defined(VELLUMORA_TESTS_LINK_CANVAS)
+    for (const LifecycleStep& step : CanvasStartupSteps())
+        step.run();
 #else
-    RandomSeed();
-    BasicDefineInitialize();
-    CommonServices->CatalogVolatileSection(QStringLiteral("Clipboard"));
-    ApplicationGlobals = ApplicationGlobalsRecord::Default;
-    ApplicationGlobals.SearchSettings = SearchSettingsRecord::Default;
-    ApplicationGlobals.DoubleClickTime = platform::system::DoubleClickTime();
-    ApplicationGlobals.SearchSettings.SearchHistory.clear();
-    ApplicationGlobals.SearchSettings.ReplaceHistory.clear();
-    // Slot 0 as the program's start-up leaves it until BoxListClear(0) gives it lists.
-    B.assign(1, CanvasRecord{});
-    B[0].header.firstBox = 0;
-    B[0].header.windowState = 0;
-    B[0].header.state = 0;
-    B[0].header.freeBox = 0;
-    B[0].header.freeSub = 0;
-    SearchClear();
-    DebugInitialize();
-    UtilitiesInitialize();
-    FileInterfaceInit();
-    CanvasOrderInitialize();
-#ifdef VELLUMORA_TESTS_LINK_CANVAS
-    ClipboardInitialize();
-#endif
-    HistoryClear();
-    CurrentFontColorState = FontColorState::Default;
-    CanvasSize = CanvasSizeRecord::Default;
-    RS = ReportSettingRecord::Default;
-    LO = LayoutConstants::Default;
-    FontAndColorLoad();
-    TagTableDefine();
-    BoxListClear(0);
-    CanvasSizeLoad();
-    ReportSettingApply();
-    AddOnMenuMake();
+    for (const LifecycleStep& step : DocumentStartupSteps())
+        step.run();
 #endif
 }
 
@@ -84,20 +40,8 @@ inline void FloorsEnd()
 #else
     // Every step runs even when an earlier one fails, as in the program's shutdown.
     FirstFailure failure;
-    failure.Run(FileInterfaceTerm);
-    failure.Run(UtilitiesTerminate);
-    failure.Run(FontAndColorClear);
-    failure.Run(SearchTerminate);
-    failure.Run([] {
-        for (std::size_t c = 0; c < B.size(); ++c)
-            CanvasRelease(static_cast<std::int16_t>(c));
-    });
-    failure.Run([] { B.clear(); });
-    failure.Run(AddOnRelease);
-    failure.Run(CanvasOrderReset);
-    failure.Run(PadTablesClear);
-    failure.Run(BasicDefineTerminate);
-    failure.Run(DebugLogClose);
+    for (const LifecycleStep& step : DocumentShutdownSteps())
+        failure.Run(step.run);
     failure.Rethrow();
 #endif
 }
