@@ -442,7 +442,6 @@ private:
     // The range rectangle follows the pointer at x, y (window twips).
     void rangeFollow(std::int32_t x, std::int32_t y);
     void rangeRelease(std::int32_t x, std::int32_t y, bool select);
-    void dragEnd();
     void toolBarArrange();
     void subWindowActivating();
 
