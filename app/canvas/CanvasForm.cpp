@@ -224,6 +224,11 @@ void CanvasForm::SetTop(std::int32_t twips)
     f->move(f->x(), ToPixels(twips));
 }
 
+void CanvasForm::Move(std::int32_t left, std::int32_t top)
+{
+    frame()->move(ToPixels(left), ToPixels(top));
+}
+
 void CanvasForm::SetWidth(std::int32_t twips)
 {
     const int pixels = std::clamp(ToPixels(twips), 0, MaximumPixels);

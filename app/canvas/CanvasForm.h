@@ -105,6 +105,7 @@ public:
     std::int32_t Height() const override;
     void SetLeft(std::int32_t twips) override;
     void SetTop(std::int32_t twips) override;
+    void Move(std::int32_t left, std::int32_t top) override;
     void SetWidth(std::int32_t twips) override;
     void SetHeight(std::int32_t twips) override;
     std::int16_t WindowState() const override;

@@ -218,6 +218,8 @@ public:
     virtual std::int32_t Height() const = 0;
     virtual void SetLeft(std::int32_t twips) = 0;
     virtual void SetTop(std::int32_t twips) = 0;
+    // Both at once: a window moved along a slope is redrawn once a step, not twice.
+    virtual void Move(std::int32_t left, std::int32_t top) = 0;
     virtual void SetWidth(std::int32_t twips) = 0;
     virtual void SetHeight(std::int32_t twips) = 0;
     virtual std::int16_t WindowState() const = 0;

@@ -273,10 +273,8 @@ void CanvasSlideToBox(std::int16_t canvas, std::int16_t box, std::function<void(
     QPointer<CanvasSurface> target(form);
     SlidePlay(frame, SlidePathMake(PointMake(fL, fT), PointMake(tx, ty)),
               [target](std::int32_t x, std::int32_t y) {
-                  if (target) {
-                      target->SetLeft(x);
-                      target->SetTop(y);
-                  }
+                  if (target)
+                      target->Move(x, y);
               },
               std::move(then));
 }
