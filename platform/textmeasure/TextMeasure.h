@@ -34,7 +34,7 @@ QString SubstituteFontFamily(const QString& name);
 // a painter working in twips. A font sized in points under a scaling transform is scaled twice.
 QFont MakeQFont(const FontSpec& spec, double unitsPerPoint = 20.0);
 
-// The font of a spec for a painter working in twips, and its ascent. Made once per spec: a
+// The font of a FontSpec for a painter working in twips, and its ascent. Made once for each FontSpec: a
 // repaint draws the same few fonts box after box. The reference holds until the next font is asked for.
 struct DrawingFont {
     QFont font;
