@@ -113,6 +113,10 @@ std::int16_t RoutineBox(std::int16_t canvas, const PadInfoRecord& record, std::i
 {
     const QString source = QStringLiteral("RoutineBox");
     B[static_cast<std::size_t>(canvas)].header.kindFlags = record.flags & TagAttribute::ObstinateMask;
+    // Named before the body too, so that a refusal while the body is read (a full list) names
+    // the canvas; named again after it, since a routine in the body may have renamed it.
+    if (!record.nameText.isEmpty())
+        CanvasCaptionMake(canvas, record.nameText);
 
     std::int16_t box = -1;
     if (!record.text.isEmpty()) {

@@ -109,21 +109,34 @@ TEST_F(SlotLimitTest, APastePastTheLastSlotLeavesTheCanvasAndItsWindowAsTheyWere
 
 TEST_F(SlotLimitTest, ADocumentPastTheLastSlotIsRefusedNamingTheCanvasAndTheLimit)
 {
-    openFull(1, 0);
-    const QString open = ApplicationGlobals.DocumentName;
+    struct Row {
+        const char* why;
+        QStringList head;
+    };
+    const Row rows[] = {
+        {"a routine with a name only", {QStringLiteral("&&routine"), QStringLiteral("&&name"), QStringLiteral("Huge")}},
+        {"a routine box with a text and a name",
+         {QStringLiteral("&&routine"), QStringLiteral("&&name"), QStringLiteral("Huge"), QStringLiteral("&&text"),
+          QStringLiteral("受注処理")}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        openFull(1, 0);
+        const QString open = ApplicationGlobals.DocumentName;
 
-    QStringList body = {QStringLiteral("&&routine"), QStringLiteral("&&name"), QStringLiteral("Huge")};
-    for (int i = 0; i <= kTopSlot; ++i)
-        body << QStringLiteral("&&block") << QStringLiteral("&&text") << QStringLiteral("b");
-    body << QStringLiteral("&&end-routine");
-    const QString huge = document(QStringLiteral("huge.txt"), paddraw_test::DocumentLines(body));
+        QStringList body = row.head;
+        for (int i = 0; i <= kTopSlot; ++i)
+            body << QStringLiteral("&&block") << QStringLiteral("&&text") << QStringLiteral("b");
+        body << QStringLiteral("&&end-routine");
+        const QString huge = document(QStringLiteral("huge.txt"), paddraw_test::DocumentLines(body));
 
-    const QString refusal = RaisedText([&] { PadDrawGetData(huge); });
-    EXPECT_TRUE(refusal.startsWith(QStringLiteral("ｷｬﾝﾊﾞｽ Huge:3 のBOXの数が上限 (32767 個) を超えます。")))
-        << refusal.toStdString();
-    EXPECT_TRUE(refusal.contains(QStringLiteral("huge.txt"))) << refusal.toStdString();
-    EXPECT_EQ(B.size(), 3u) << "the open canvases stay, and no other";
-    EXPECT_EQ(ApplicationGlobals.DocumentName, open);
+        const QString refusal = RaisedText([&] { PadDrawGetData(huge); });
+        EXPECT_TRUE(refusal.startsWith(QStringLiteral("ｷｬﾝﾊﾞｽ Huge:3 のBOXの数が上限 (32767 個) を超えます。")))
+            << refusal.toStdString();
+        EXPECT_TRUE(refusal.contains(QStringLiteral("huge.txt"))) << refusal.toStdString();
+        EXPECT_EQ(B.size(), 3u) << "the open canvases stay, and no other";
+        EXPECT_EQ(ApplicationGlobals.DocumentName, open);
+    }
 }
 
 } // namespace
