@@ -60,6 +60,29 @@ inline QString DocumentMake(int canvases, int boxesPerCanvas)
     return DocumentWrite(QStringLiteral("chart%1.txt").arg(canvases), lines);
 }
 
+// One routine of loops nested depth deep: each loop body holds boxesAround blocks, the next loop
+// and boxesAround blocks more, the innermost one block. Returns the path.
+inline QString NestedDocumentMake(int depth, int boxesAround)
+{
+    QStringList lines = {QStringLiteral("&&routine"), QStringLiteral("&&text"), QStringLiteral("入れ子")};
+    auto blocks = [&](int level, const QString& side) {
+        for (int k = 0; k < boxesAround; ++k)
+            lines << QStringLiteral("&&block") << QStringLiteral("&&text") << QStringLiteral("%1%2-%3").arg(side).arg(level).arg(k);
+    };
+    for (int level = 0; level < depth; ++level) {
+        blocks(level, QStringLiteral("前"));
+        lines << QStringLiteral("&&loop") << QStringLiteral("&&before") << QStringLiteral("&&text")
+              << QStringLiteral("条件%1").arg(level);
+    }
+    lines << QStringLiteral("&&block") << QStringLiteral("&&text") << QStringLiteral("中心");
+    for (int level = depth; level-- > 0;) {
+        lines << QStringLiteral("&&end-loop");
+        blocks(level, QStringLiteral("後"));
+    }
+    lines << QStringLiteral("&&end-routine");
+    return DocumentWrite(QStringLiteral("nested%1x%2.txt").arg(depth).arg(boxesAround), lines);
+}
+
 // A whole document of canvases routines of about boxesPerCanvas boxes each; returns its path.
 inline QString ChartDocumentWrite(int canvases, int boxesPerCanvas)
 {
