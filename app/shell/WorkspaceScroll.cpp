@@ -8,6 +8,7 @@
 #include "platform/vbrt/Value.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QApplication>
 #include <QMainWindow>
 #include <QMenu>
@@ -279,19 +280,60 @@ QMdiSubWindow* WorkspaceScroll::WindowAdd(QWidget* window)
     // thousands of canvases), unless the window stays on top. While no window stays on top, the
     // new one stays on top for the moment of its arrival: it ends in front all the same, and the
     // look-ups are skipped.
-    const QList<QMdiSubWindow*> present = subWindowList();
-    const bool noneOnTop = std::none_of(present.begin(), present.end(), [](const QMdiSubWindow* sub) {
-        return sub->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    });
+    const bool noneOnTop = !AnyKeptOnTop();
     QMdiSubWindow* sub = addSubWindow(window, noneOnTop ? Qt::SubWindow | Qt::WindowStaysOnTopHint : Qt::WindowFlags());
-    if (noneOnTop) {
+    if (noneOnTop)
         sub->setWindowFlag(Qt::WindowStaysOnTopHint, false);
-        // The frame's menu item that shows the hint follows it.
-        for (QAction* item : sub->systemMenu()->actions())
-            if (item->isCheckable())
+    for (QAction* item : sub->systemMenu()->actions()) {
+        if (item->isCheckable()) {
+            // The frame's menu item that shows the hint follows it.
+            if (noneOnTop)
                 item->setChecked(false);
+            connect(item, &QAction::toggled, this, [this, sub](bool onTop) {
+                if (onTop)
+                    keptOnTop_.append(sub);
+            });
+        }
+        if (!item->shortcuts().isEmpty()) {
+            // The frame's Close item answers Ctrl+F4 through the workspace (eventFilter), not
+            // through keys of its own: every frame's keys sit in the program's one table of keys,
+            // which each change of an item's state searches whole, and they would close the
+            // window on Ctrl+W as well.
+            item->setShortcuts({});
+            item->setText(item->text() + QLatin1Char('\t') + CloseKey().toString(QKeySequence::NativeText));
+        }
     }
     return sub;
+}
+
+QKeySequence WorkspaceScroll::CloseKey()
+{
+    return QKeySequence(Qt::CTRL | Qt::Key_F4);
+}
+
+bool WorkspaceScroll::AnyKeptOnTop()
+{
+    keptOnTop_.removeIf([](const QPointer<QMdiSubWindow>& frame) {
+        return !frame || !frame->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    });
+    return !keptOnTop_.isEmpty();
+}
+
+bool WorkspaceScroll::eventFilter(QObject* object, QEvent* event)
+{
+    // The area watches every event of the program: the key is looked at first.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* frame = qobject_cast<QMdiSubWindow*>(object);
+        // A window in a frame closes itself on the key; a frame that holds the focus itself (a
+        // minimised one) is closed here.
+        if (frame && frame->mdiArea() == this && QApplication::focusWidget() == frame &&
+            QKeySequence(key->keyCombination()) == CloseKey()) {
+            frame->close();
+            return true;
+        }
+    }
+    return QMdiArea::eventFilter(object, event);
 }
 
 void WorkspaceScroll::ScrollBarArrange()
