@@ -284,6 +284,13 @@ QMdiSubWindow* WorkspaceScroll::WindowAdd(QWidget* window)
     QMdiSubWindow* sub = addSubWindow(window, noneOnTop ? Qt::SubWindow | Qt::WindowStaysOnTopHint : Qt::WindowFlags());
     if (noneOnTop)
         sub->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    // Qt places a window it takes in by trying positions against every placed window shown,
+    // which costs the square of their number for each window. While the windows are cascaded
+    // afterwards, a window that has arrived does not count as placed until then.
+    if (cascadeFollows_ > 0) {
+        sub->setAttribute(Qt::WA_Moved, false);
+        arrivedUnplaced_.append(sub);
+    }
     for (QAction* item : sub->systemMenu()->actions()) {
         if (item->isCheckable()) {
             // The frame's menu item that shows the hint follows it.
@@ -309,6 +316,21 @@ QMdiSubWindow* WorkspaceScroll::WindowAdd(QWidget* window)
 QKeySequence WorkspaceScroll::CloseKey()
 {
     return QKeySequence(Qt::CTRL | Qt::Key_F4);
+}
+
+WorkspaceScroll::CascadeFollows::CascadeFollows(WorkspaceScroll* workspace) : workspace_(workspace)
+{
+    ++workspace_->cascadeFollows_;
+}
+
+WorkspaceScroll::CascadeFollows::~CascadeFollows()
+{
+    if (--workspace_->cascadeFollows_ > 0)
+        return;
+    // A window the cascade left where it was counts as placed again.
+    for (const QPointer<QMdiSubWindow>& frame : std::exchange(workspace_->arrivedUnplaced_, {}))
+        if (frame)
+            frame->setAttribute(Qt::WA_Moved);
 }
 
 bool WorkspaceScroll::AnyKeptOnTop()

@@ -70,6 +70,19 @@ public:
     double HorizontalScale = 1.0;
     double VerticalScale = 1.0;
 
+    // While one lives, the windows taken in are cascaded afterwards: Qt need not place them among
+    // the others. They nest.
+    class CascadeFollows {
+    public:
+        explicit CascadeFollows(WorkspaceScroll* workspace);
+        ~CascadeFollows();
+        CascadeFollows(const CascadeFollows&) = delete;
+        CascadeFollows& operator=(const CascadeFollows&) = delete;
+
+    private:
+        WorkspaceScroll* workspace_;
+    };
+
     // The key that closes the window in front; a frame's Close item shows it.
     static QKeySequence CloseKey();
 
@@ -109,6 +122,9 @@ private:
     // The frames whose "stay on top" item was checked, some of which may have left it since:
     // only these can stay on top.
     QList<QPointer<QMdiSubWindow>> keptOnTop_;
+    int cascadeFollows_ = 0;
+    // The windows taken in while a cascade follows.
+    QList<QPointer<QMdiSubWindow>> arrivedUnplaced_;
 };
 
 } // namespace vellumora
