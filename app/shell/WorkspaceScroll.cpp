@@ -8,8 +8,8 @@
 #include "platform/vbrt/Value.h"
 
 #include <QAction>
-#include <QKeyEvent>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMdiSubWindow>
@@ -302,10 +302,11 @@ QMdiSubWindow* WorkspaceScroll::WindowAdd(QWidget* window)
             });
         }
         if (!item->shortcuts().isEmpty()) {
-            // The frame's Close item answers Ctrl+F4 through the workspace (eventFilter), not
-            // through keys of its own: every frame's keys sit in the program's one table of keys,
-            // which each change of an item's state searches whole, and they would close the
-            // window on Ctrl+W as well.
+            // The Close item keeps no keys of its own, only shows Ctrl+F4: every frame's keys
+            // would sit in the program's one table of keys, which each change of an item's state
+            // searches whole, and they would close the window on Ctrl+W as well. The window in
+            // a frame closes itself on Ctrl+F4, and a frame holding the focus is closed by the
+            // workspace's filter.
             item->setShortcuts({});
             item->setText(item->text() + QLatin1Char('\t') + CloseKey().toString(QKeySequence::NativeText));
         }
