@@ -9,9 +9,10 @@
 // open with windows is best read against windowless + floor (about 1.2 s). Pinned to one core on
 // a quiet machine: with windows 3.45 s before the frames lost their own keys and placement and
 // took their titles once shown, 2.0 s after (instructions 27.8 G -> 15.0 G; windowless 1.7 G,
-// floor 6.5 G). Of what the open with windows spends beyond windowless + floor, the largest part
-// is Qt's paint of the workspace, which joins the rectangles of every frame (one at a time, so in
-// time that grows with the square of the frames) each time it is painted after a frame changed.
+// floor 6.5 G). Of the instructions the open with windows spends beyond windowless + floor,
+// most go to Qt's paint of the workspace, which joins the rectangles of every frame one at a
+// time (so in time that grows with the square of the frames) each time it is painted after a
+// frame changed.
 
 #include "app/canvas/PageSetting.h"
 #include "app/core/CanvasSize.h"
