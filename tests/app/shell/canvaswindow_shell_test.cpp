@@ -1,6 +1,7 @@
 // Canvas windows of an opened sample in the main window: an open cascades them, closing one
-// (Ctrl+F4, not Ctrl+W) hides it and keeps its canvas, a click on a box frames it on screen, the focus names the current canvas, a window
-// brings its menus and keys when it first comes in front, and a window taken in comes in front.
+// (Ctrl+F4, not Ctrl+W) hides it and keeps its canvas, a click on a box frames it on screen, the
+// focus names the current canvas, a window brings its menus and keys when it first comes in
+// front, and a window taken in comes in front.
 #include "baseform_support.h"
 
 #include "app/shell/WorkspaceScroll.h"
