@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 
 namespace vellumora {
 
@@ -292,8 +293,14 @@ void CanvasForm::SetCaption(const QString& caption)
 void CanvasForm::Show()
 {
     // A canvas window lives in the main window's workspace when there is one.
+    std::optional<QString> caption;
     if (frame() == this && parentWidget() == nullptr && MainWindow()) {
         clientSize_ = size();
+        // The frame takes the caption once it is placed and shown: each step of its making (its
+        // size hints, its layout, the show) would lay out and shape a title it has, dozens of
+        // times for each window.
+        caption = Caption();
+        setWindowTitle(QString());
         if (QMdiSubWindow* sub = MainWindow()->placeInWorkspace(this))
             sub->resize(sub->sizeHint());
     }
@@ -309,6 +316,8 @@ void CanvasForm::Show()
         f->setEnabled(true);
         QuietShows::Shown(f);
     }
+    if (caption)
+        SetCaption(*caption);
 }
 
 bool CanvasForm::Visible() const

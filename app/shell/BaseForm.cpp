@@ -62,7 +62,7 @@ public:
     void CaptionSet(const QString& text) override { form_->CaptionSet(text); }
     void setStatusPanelText(const QString& key, const QString& text) override
     {
-        form_->panels_->SetText(key, text);
+        form_->PanelTextSet(key, text);
     }
     QMdiSubWindow* placeInWorkspace(QWidget* child) override
     {

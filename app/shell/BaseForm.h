@@ -168,6 +168,20 @@ private:
                         void (BaseForm::*handler)(int), const QKeySequence& firstShortcut = {});
     void createToolBar();
     void createStatusBar();
+    // A panel's text; while panel texts are held, it is shown when the last hold ends.
+    void PanelTextSet(const QString& key, const QString& text);
+    // While one lives, the panels show no new text: each text shown lays out every panel again,
+    // measuring every text. They nest.
+    class PanelTextsHeld {
+    public:
+        explicit PanelTextsHeld(BaseForm* form);
+        ~PanelTextsHeld();
+        PanelTextsHeld(const PanelTextsHeld&) = delete;
+        PanelTextsHeld& operator=(const PanelTextsHeld&) = delete;
+
+    private:
+        BaseForm* form_;
+    };
     void Form_Load();
     bool QueryUnload();
     void CommandLineOpen();
@@ -220,6 +234,9 @@ private:
     QPointer<CanvasForm> menuCanvas_;
     std::array<QAction*, 3> canvasSeparators_{};
     QTimer* clock_ = nullptr;
+    // Panel texts not yet shown, by key, and the number of holds.
+    std::map<QString, QString> panelsPending_;
+    int panelsHeld_ = 0;
     bool FirstActivation = true;
     bool ComboEventSkip = false;
     bool activating_ = false;

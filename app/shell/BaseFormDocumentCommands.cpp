@@ -20,6 +20,7 @@
 #include "app/core/EditState.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
+#include "app/shell/WorkspaceScroll.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -109,6 +110,10 @@ void BaseForm::DocumentOpen(const QString& path)
     }
     SetModifyFlag(false);
     EditModeShow();
+    // Thousands of canvases may be shown and named below: the windows are cascaded at the end,
+    // and the status bar shows only the last names.
+    const WorkspaceScroll::CascadeFollows cascade(workspaceScroll);
+    const PanelTextsHeld panels(this);
     CanvasOrderSave();
     PadDrawRefresh(-1);
     CanvasOrderRestore();

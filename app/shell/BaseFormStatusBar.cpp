@@ -9,6 +9,8 @@
 #include <QTime>
 #include <QTimer>
 
+#include <utility>
+
 namespace vellumora {
 
 void BaseForm::createStatusBar()
@@ -56,8 +58,31 @@ void BaseForm::createStatusBar()
     clock_->start();
 }
 
+void BaseForm::PanelTextSet(const QString& key, const QString& text)
+{
+    if (panelsHeld_ > 0)
+        panelsPending_[key] = text;
+    else
+        panels_->SetText(key, text);
+}
+
+BaseForm::PanelTextsHeld::PanelTextsHeld(BaseForm* form) : form_(form)
+{
+    ++form_->panelsHeld_;
+}
+
+BaseForm::PanelTextsHeld::~PanelTextsHeld()
+{
+    if (--form_->panelsHeld_ > 0)
+        return;
+    for (const auto& [key, text] : std::exchange(form_->panelsPending_, {}))
+        form_->panels_->SetText(key, text);
+}
+
 QString BaseForm::StatusPanelText(const QString& key) const
 {
+    if (auto pending = panelsPending_.find(key); pending != panelsPending_.end())
+        return pending->second;
     return panels_->Text(key);
 }
 

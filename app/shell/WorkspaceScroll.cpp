@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMdiSubWindow>
@@ -279,19 +280,83 @@ QMdiSubWindow* WorkspaceScroll::WindowAdd(QWidget* window)
     // thousands of canvases), unless the window stays on top. While no window stays on top, the
     // new one stays on top for the moment of its arrival: it ends in front all the same, and the
     // look-ups are skipped.
-    const QList<QMdiSubWindow*> present = subWindowList();
-    const bool noneOnTop = std::none_of(present.begin(), present.end(), [](const QMdiSubWindow* sub) {
-        return sub->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    });
+    const bool noneOnTop = !AnyKeptOnTop();
     QMdiSubWindow* sub = addSubWindow(window, noneOnTop ? Qt::SubWindow | Qt::WindowStaysOnTopHint : Qt::WindowFlags());
-    if (noneOnTop) {
+    if (noneOnTop)
         sub->setWindowFlag(Qt::WindowStaysOnTopHint, false);
-        // The frame's menu item that shows the hint follows it.
-        for (QAction* item : sub->systemMenu()->actions())
-            if (item->isCheckable())
+    // Qt places a window it takes in by trying positions against every placed window shown,
+    // which costs the square of their number for each window. While the windows are cascaded
+    // afterwards, a window that has arrived does not count as placed until then.
+    if (cascadeFollows_ > 0) {
+        sub->setAttribute(Qt::WA_Moved, false);
+        arrivedUnplaced_.append(sub);
+    }
+    for (QAction* item : sub->systemMenu()->actions()) {
+        if (item->isCheckable()) {
+            // The frame's menu item that shows the hint follows it.
+            if (noneOnTop)
                 item->setChecked(false);
+            connect(item, &QAction::toggled, this, [this, sub](bool onTop) {
+                if (onTop)
+                    keptOnTop_.append(sub);
+            });
+        }
+        if (!item->shortcuts().isEmpty()) {
+            // The Close item keeps no keys of its own, only shows Ctrl+F4: every frame's keys
+            // would sit in the program's one table of keys, which each change of an item's state
+            // searches whole, and they would close the window on Ctrl+W as well. The window in
+            // a frame closes itself on Ctrl+F4, and a frame holding the focus is closed by the
+            // workspace's filter.
+            item->setShortcuts({});
+            item->setText(item->text() + QLatin1Char('\t') + CloseKey().toString(QKeySequence::NativeText));
+        }
     }
     return sub;
+}
+
+QKeySequence WorkspaceScroll::CloseKey()
+{
+    return QKeySequence(Qt::CTRL | Qt::Key_F4);
+}
+
+WorkspaceScroll::CascadeFollows::CascadeFollows(WorkspaceScroll* workspace) : workspace_(workspace)
+{
+    ++workspace_->cascadeFollows_;
+}
+
+WorkspaceScroll::CascadeFollows::~CascadeFollows()
+{
+    if (--workspace_->cascadeFollows_ > 0)
+        return;
+    // A window the cascade left where it was counts as placed again.
+    for (const QPointer<QMdiSubWindow>& frame : std::exchange(workspace_->arrivedUnplaced_, {}))
+        if (frame)
+            frame->setAttribute(Qt::WA_Moved);
+}
+
+bool WorkspaceScroll::AnyKeptOnTop()
+{
+    keptOnTop_.removeIf([](const QPointer<QMdiSubWindow>& frame) {
+        return !frame || !frame->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    });
+    return !keptOnTop_.isEmpty();
+}
+
+bool WorkspaceScroll::eventFilter(QObject* object, QEvent* event)
+{
+    // The area watches every event of the program: the key is looked at first.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* frame = qobject_cast<QMdiSubWindow*>(object);
+        // A window in a frame closes itself on the key; a frame that holds the focus itself (a
+        // minimised one) is closed here.
+        if (frame && frame->mdiArea() == this && QApplication::focusWidget() == frame &&
+            QKeySequence(key->keyCombination()) == CloseKey()) {
+            frame->close();
+            return true;
+        }
+    }
+    return QMdiArea::eventFilter(object, event);
 }
 
 void WorkspaceScroll::ScrollBarArrange()

@@ -6,7 +6,10 @@
 // laid over the bar's track, whose length shows how much of the whole workspace is visible.
 // The geometry lives in ApplicationGlobals (WorkspaceSize .. ScrollTrackLength), in twips.
 
+#include <QKeySequence>
+#include <QList>
 #include <QMdiArea>
+#include <QPointer>
 
 #include <cstdint>
 
@@ -67,8 +70,25 @@ public:
     double HorizontalScale = 1.0;
     double VerticalScale = 1.0;
 
+    // While one lives, the windows taken in are cascaded afterwards: Qt need not place them among
+    // the others. They nest.
+    class CascadeFollows {
+    public:
+        explicit CascadeFollows(WorkspaceScroll* workspace);
+        ~CascadeFollows();
+        CascadeFollows(const CascadeFollows&) = delete;
+        CascadeFollows& operator=(const CascadeFollows&) = delete;
+
+    private:
+        WorkspaceScroll* workspace_;
+    };
+
+    // The key that closes the window in front; a frame's Close item shows it.
+    static QKeySequence CloseKey();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* object, QEvent* event) override;
 
 private:
     struct Axis;
@@ -87,6 +107,8 @@ private:
     void WindowsMeasure();
     // Places the shown strips along the edges and keeps the windows' area clear of them.
     void StripsDock();
+    // True when a frame of the workspace stays on top.
+    bool AnyKeptOnTop();
 
     QMainWindow* mainWindow_;
     QStatusBar* statusBar_ = nullptr;
@@ -97,6 +119,12 @@ private:
     bool arranging_ = false;
     // The fraction of a bar unit the handle's pointer has moved beyond the bar's value.
     double dragRemainder_ = 0;
+    // The frames whose "stay on top" item was checked, some of which may have left it since:
+    // only these can stay on top.
+    QList<QPointer<QMdiSubWindow>> keptOnTop_;
+    int cascadeFollows_ = 0;
+    // The windows taken in while a cascade follows.
+    QList<QPointer<QMdiSubWindow>> arrivedUnplaced_;
 };
 
 } // namespace vellumora

@@ -1,6 +1,7 @@
-// Canvas windows of an opened sample in the main window: closing one hides it and keeps its
-// canvas, a click on a box frames it on screen, the focus names the current canvas, a window
-// brings its menus and keys when it first comes in front, and a window taken in comes in front.
+// Canvas windows of an opened sample in the main window: an open cascades them, closing one
+// (Ctrl+F4, not Ctrl+W) hides it and keeps its canvas, a click on a box frames it on screen, the
+// focus names the current canvas, a window brings its menus and keys when it first comes in
+// front, and a window taken in comes in front.
 #include "baseform_support.h"
 
 #include "app/shell/WorkspaceScroll.h"
@@ -11,6 +12,7 @@
 #include <QMenu>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QStyle>
 #include <QTimer>
 
 namespace {
@@ -31,6 +33,12 @@ protected:
     {
         cd::QueueFileName(path);
         form().Menu_FileSaveNamed_Click();
+    }
+    // The Close item of a canvas window's frame menu.
+    static QAction* frameClose(CanvasForm* canvas)
+    {
+        const QList<QAction*> items = qobject_cast<QMdiSubWindow*>(canvas->parentWidget())->systemMenu()->actions();
+        return items.isEmpty() ? nullptr : items.back();
     }
     // The first shown box of a canvas window.
     static std::int16_t firstBox(CanvasForm& canvas)
@@ -60,10 +68,20 @@ TEST_F(CanvasWindows, ClosingACanvasWindowHidesItAndSaveStillWritesItsCanvas)
         {"the frame's close box", [&] { first->parentWidget()->close(); }},
         {"Ctrl+F4 on the window", [&] { QTest::keyClick(first, Qt::Key_F4, Qt::ControlModifier); }},
         {"the canvas popup's hide item", [&] { first->Menus().Menu_CanvasNonIndication->trigger(); }},
+        {"the frame's own Close item", [&] { frameClose(first)->trigger(); }},
+        {"Ctrl+F4 on the minimised frame in front",
+         [&] {
+             auto* frame = qobject_cast<QMdiSubWindow*>(first->parentWidget());
+             frame->showMinimized();
+             form().workspace->setActiveSubWindow(frame);
+             ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == frame; }, 30000));
+             QTest::keyClick(frame, Qt::Key_F4, Qt::ControlModifier);
+         }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
         first->Show();
+        first->SetWindowState(0);
         ASSERT_TRUE(first->Visible());
         row.close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -76,6 +94,30 @@ TEST_F(CanvasWindows, ClosingACanvasWindowHidesItAndSaveStillWritesItsCanvas)
 
     saveAs(after);
     EXPECT_EQ(ReadAll(after), ReadAll(before)) << "the hidden canvas is saved with the others";
+}
+
+TEST_F(CanvasWindows, CtrlWLeavesACanvasWindowShownAndTheFrameMenuShowsCtrlF4)
+{
+    openSample();
+    CanvasForm* front = shownCanvases()[0];
+    form().workspace->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(front->parentWidget()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return front->hasFocus(); }, 30000));
+    QTest::keyClick(front, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_TRUE(front->Visible());
+    EXPECT_TRUE(frameClose(front)->text().endsWith(QStringLiteral("\tCtrl+F4")));
+}
+
+TEST_F(CanvasWindows, OpenCascadesTheWindowsInStackingOrderAndCountsThemPlaced)
+{
+    openSample();
+    const int step = form().style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
+    const QList<QMdiSubWindow*> stacking = form().workspace->subWindowList(QMdiArea::StackingOrder);
+    ASSERT_EQ(stacking.size(), static_cast<qsizetype>(shownCanvases().size()));
+    for (int n = 0; n < stacking.size(); ++n) {
+        EXPECT_EQ(stacking[n]->pos(), QPoint(n * step, n * step));
+        // Qt places a window taken in later away from the placed ones.
+        EXPECT_TRUE(stacking[n]->testAttribute(Qt::WA_Moved));
+    }
 }
 
 TEST_F(CanvasWindows, AClickOnABoxFramesItInRed)
