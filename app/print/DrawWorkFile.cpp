@@ -20,7 +20,9 @@
 #include <QFile>
 
 #include <charconv>
+#include <limits>
 #include <map>
+#include <set>
 
 namespace vellumora {
 
@@ -44,6 +46,21 @@ struct OpenDrawFile {
     QByteArray bytes;
 };
 std::map<std::int16_t, OpenDrawFile> gOpenFiles;
+// A new file takes the lowest free number. The free numbers are those closed below the next
+// unused one: a canvas keeps every block file open until its walk ends, and a search of the open
+// files for each new one would grow with the square of the blocks.
+std::set<std::int16_t> gClosedNumbers;
+std::int32_t gNextNumber = 1;
+
+void NumberFree(std::int16_t fileNo)
+{
+    if (gOpenFiles.empty()) {
+        gClosedNumbers.clear();
+        gNextNumber = 1;
+    } else {
+        gClosedNumbers.insert(fileNo);
+    }
+}
 
 OpenDrawFile& FileOf(std::int16_t fileNo, const char* source)
 {
@@ -240,9 +257,15 @@ QString OrStandard(const QString& value)
 
 std::int16_t DrawFileCreate(const QString& path)
 {
-    std::int16_t fileNo = 1;
-    while (gOpenFiles.count(fileNo))
-        ++fileNo;
+    std::int16_t fileNo = 0;
+    if (!gClosedNumbers.empty()) {
+        fileNo = *gClosedNumbers.begin();
+        gClosedNumbers.erase(gClosedNumbers.begin());
+    } else if (gNextNumber <= std::numeric_limits<std::int16_t>::max()) {
+        fileNo = std::int16_t(gNextNumber++);
+    } else {
+        vbrt::RaiseNumber(vbrt::ErrorNumber::TooManyFiles, QStringLiteral("DrawFileCreate"), path);
+    }
     gOpenFiles[fileNo] = OpenDrawFile{path, {}};
     return fileNo;
 }
@@ -251,6 +274,7 @@ void DrawFileClose(std::int16_t fileNo)
 {
     const OpenDrawFile file = FileOf(fileNo, "DrawFileClose");
     gOpenFiles.erase(fileNo);
+    NumberFree(fileNo);
     // A work file of this process: written whole at once, without the cost of a safe replace.
     QFile out(file.path);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -265,6 +289,7 @@ void DrawFileClose(std::int16_t fileNo)
 void DrawFilesAbandon()
 {
     gOpenFiles.clear();
+    NumberFree(0);
 }
 
 void DrawRecordPut(std::int16_t fileNo, const QString& line)
