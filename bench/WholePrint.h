@@ -29,8 +29,9 @@ namespace benchsupport {
 // build machines) every file created checks, one by one, the inodes of its folder's block group
 // that were freed in the last minutes. A fresh folder goes to a group with many free inodes, which
 // on a shared build machine is where every test run's fresh folders create and delete their
-// files: there the 1,100 work files of a print cost about 0.3 s to create, in /tmp itself about
-// 0.02 s. That is the file system's share and not the program's.
+// files: there the 1,100 work files of a print cost about 0.3 s to create; in /tmp itself about
+// 0.02 s on a quiet machine, and as much as in the fresh folder while others build. That is the
+// file system's share and not the program's.
 enum class WorkFolder { Private = 0, Tmpfs = 1, System = 2 };
 
 // False when the row's folder cannot be had (no tmpfs).
