@@ -3,7 +3,8 @@
 // the same number of pages, boxes, lines and texts with QPdfWriter (pdfwriter_floor), start to
 // exit too. Both run one after the other in each round; the queue's own conversion of a job runs
 // after the program has ended and is waited for between rounds, outside the times. Rows: the
-// work files in the temporary folder as given (on disk) or on tmpfs (see WorkFolderUse); and both
+// work files ("folder") in the benchmark's own temporary folder (0, on disk), on tmpfs (1) or in
+// the temporary folder the benchmark was started with (2, on disk; see WorkFolderUse); and both
 // programs with glibc's malloc as it comes or told not to give memory back ("untrimmed"). A fresh
 // QPdfWriter process spends most of its time growing and trimming its heap for every page's
 // buffer, where a process with a larger heap (the program, or the in-process floor of
@@ -60,10 +61,10 @@ double RunToExit(const QString& program, const QStringList& arguments, const QSt
 
 void BM_PrintCommandOf10000BoxesAgainstPdfWriterAlone(benchmark::State& state)
 {
-    const bool tmpfs = state.range(0) == 1;
+    const auto folder = static_cast<benchsupport::WorkFolder>(state.range(0));
     const bool untrimmed = state.range(1) == 1;
     // The shapes are counted in this process, with its work files where the row puts them.
-    if (!benchsupport::WorkFolderUse(tmpfs)) {
+    if (!benchsupport::WorkFolderUse(folder)) {
         state.SkipWithError("no tmpfs at /dev/shm");
         return;
     }
@@ -122,10 +123,11 @@ void BM_PrintCommandOf10000BoxesAgainstPdfWriterAlone(benchmark::State& state)
     state.counters["printed_pages"] = printedPages;
 }
 BENCHMARK(BM_PrintCommandOf10000BoxesAgainstPdfWriterAlone)
-    ->ArgNames({"tmpfs", "untrimmed"})
+    ->ArgNames({"folder", "untrimmed"})
     ->Args({0, 0})
     ->Args({1, 0})
     ->Args({1, 1})
+    ->Args({2, 0})
     ->UseManualTime()
     ->Iterations(kRounds)
     ->Unit(benchmark::kMillisecond);

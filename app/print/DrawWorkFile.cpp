@@ -20,7 +20,9 @@
 #include <QFile>
 
 #include <charconv>
+#include <limits>
 #include <map>
+#include <set>
 
 namespace vellumora {
 
@@ -29,7 +31,6 @@ namespace {
 namespace vbrt = platform::vbrt;
 
 const QString kCrLf = QStringLiteral("\r\n");
-const QString kComma = QStringLiteral(",");
 
 // Block flag: the block's draw work file has been opened.
 constexpr std::int16_t kBlockFileOpen = 0x8;
@@ -45,6 +46,21 @@ struct OpenDrawFile {
     QByteArray bytes;
 };
 std::map<std::int16_t, OpenDrawFile> gOpenFiles;
+// A new file takes the lowest free number. The free numbers are those closed below the next
+// unused one: a canvas keeps every block file open until its walk ends, and a search of the open
+// files for each new one would grow with the square of the blocks.
+std::set<std::int16_t> gClosedNumbers;
+std::int32_t gNextNumber = 1;
+
+void NumberFree(std::int16_t fileNo)
+{
+    if (gOpenFiles.empty()) {
+        gClosedNumbers.clear();
+        gNextNumber = 1;
+    } else {
+        gClosedNumbers.insert(fileNo);
+    }
+}
 
 OpenDrawFile& FileOf(std::int16_t fileNo, const char* source)
 {
@@ -59,19 +75,6 @@ QString Number(std::int64_t value)
     return QString::number(value);
 }
 
-// A single-precision number in its shortest decimal form ("10.5", "9").
-QString ShortestFloat(float value)
-{
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return QString::fromLatin1(buffer, result.ptr - buffer);
-}
-
-QString Flag(bool on)
-{
-    return on ? QStringLiteral("1") : QStringLiteral("0");
-}
-
 // The fields of a TEXT record are cut at commas up to the text, which alone may hold them. A comma
 // in a font name becomes the full-width one, which the font substitution reads as the same name.
 QString FontNameField(const QString& name)
@@ -81,22 +84,54 @@ QString FontNameField(const QString& name)
     return field;
 }
 
-QString Join(std::initializer_list<QString> fields)
-{
-    QString line;
-    for (const QString& field : fields) {
-        if (!line.isEmpty())
-            line += kComma;
-        line += field;
-    }
-    return line;
-}
+// The pen of the printer: frame colour, drawing style and drawing width.
+struct Pen {
+    std::int64_t color = CurrentFontColorState.drawColor;
+    std::int64_t style = platform::printer::SystemPrinter().DrawStyle();
+    std::int64_t width = platform::printer::SystemPrinter().DrawWidth();
+};
 
-QString PenFields()
-{
-    const platform::printer::Printer& printer = platform::printer::SystemPrinter();
-    return Join({Number(CurrentFontColorState.drawColor), Number(printer.DrawStyle()), Number(printer.DrawWidth())});
-}
+// One record put together where its file's lines are kept: the kind, then each field after a
+// comma, and the line end when it is done. Numbers and texts go straight into the file's bytes.
+class Record {
+public:
+    Record(std::int16_t fileNo, const char* kind) : bytes_(FileOf(fileNo, "DrawRecordPut").bytes) { bytes_ += kind; }
+    ~Record() { bytes_ += "\r\n"; }
+    Record(const Record&) = delete;
+    Record& operator=(const Record&) = delete;
+
+    Record& operator<<(std::int64_t value)
+    {
+        char buffer[24];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+        return Field(buffer, result.ptr - buffer);
+    }
+    // A single-precision number in its shortest decimal form ("10.5", "9").
+    Record& operator<<(float value)
+    {
+        char buffer[32];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+        return Field(buffer, result.ptr - buffer);
+    }
+    // Flags are "1" (on) or "0" (off).
+    Record& operator<<(bool on) { return Field(on ? "1" : "0", 1); }
+    Record& operator<<(const QString& text)
+    {
+        bytes_ += ',';
+        bytes_ += text.toUtf8();
+        return *this;
+    }
+    Record& operator<<(const Pen& pen) { return *this << pen.color << pen.style << pen.width; }
+
+private:
+    Record& Field(const char* text, qsizetype size)
+    {
+        bytes_ += ',';
+        bytes_.append(text, size);
+        return *this;
+    }
+    QByteArray& bytes_;
+};
 
 std::int32_t Difference(std::int32_t a, std::int32_t b)
 {
@@ -222,9 +257,15 @@ QString OrStandard(const QString& value)
 
 std::int16_t DrawFileCreate(const QString& path)
 {
-    std::int16_t fileNo = 1;
-    while (gOpenFiles.count(fileNo))
-        ++fileNo;
+    std::int16_t fileNo = 0;
+    if (!gClosedNumbers.empty()) {
+        fileNo = *gClosedNumbers.begin();
+        gClosedNumbers.erase(gClosedNumbers.begin());
+    } else if (gNextNumber <= std::numeric_limits<std::int16_t>::max()) {
+        fileNo = std::int16_t(gNextNumber++);
+    } else {
+        vbrt::RaiseNumber(vbrt::ErrorNumber::TooManyFiles, QStringLiteral("DrawFileCreate"), path);
+    }
     gOpenFiles[fileNo] = OpenDrawFile{path, {}};
     return fileNo;
 }
@@ -233,6 +274,7 @@ void DrawFileClose(std::int16_t fileNo)
 {
     const OpenDrawFile file = FileOf(fileNo, "DrawFileClose");
     gOpenFiles.erase(fileNo);
+    NumberFree(fileNo);
     // A work file of this process: written whole at once, without the cost of a safe replace.
     QFile out(file.path);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -247,6 +289,7 @@ void DrawFileClose(std::int16_t fileNo)
 void DrawFilesAbandon()
 {
     gOpenFiles.clear();
+    NumberFree(0);
 }
 
 void DrawRecordPut(std::int16_t fileNo, const QString& line)
@@ -260,21 +303,22 @@ void DrawRecordPut(std::int16_t fileNo, const QString& line)
 
 void DrawRecordBox(std::int16_t fileNo, const Point& origin, const Point& topLeft, const Point& bottomRight)
 {
-    DrawRecordPut(fileNo, Join({QStringLiteral("BOX"), Number(origin.xw), Number(origin.yh), Number(topLeft.xw),
-                                Number(topLeft.yh), Number(std::int64_t(bottomRight.xw) - topLeft.xw),
-                                Number(std::int64_t(bottomRight.yh) - topLeft.yh), PenFields()}));
+    Record(fileNo, "BOX") << std::int64_t(origin.xw) << std::int64_t(origin.yh) << std::int64_t(topLeft.xw)
+                          << std::int64_t(topLeft.yh) << std::int64_t(bottomRight.xw) - topLeft.xw
+                          << std::int64_t(bottomRight.yh) - topLeft.yh << Pen();
 }
 
 void DrawRecordFigure(std::int16_t fileNo, const Point& origin, const FigureData& figure)
 {
     if (figure.kind == FigureKind::Line) {
-        DrawRecordPut(fileNo, Join({QStringLiteral("LINE"), Number(origin.xw), Number(origin.yh), Number(figure.s.xw),
-                                    Number(figure.s.yh), Number(Difference(figure.e.xw, figure.s.xw)),
-                                    Number(Difference(figure.e.yh, figure.s.yh)), PenFields()}));
+        const std::int64_t dx = Difference(figure.e.xw, figure.s.xw);
+        const std::int64_t dy = Difference(figure.e.yh, figure.s.yh);
+        Record(fileNo, "LINE") << std::int64_t(origin.xw) << std::int64_t(origin.yh) << std::int64_t(figure.s.xw)
+                               << std::int64_t(figure.s.yh) << dx << dy << Pen();
     } else if (figure.kind >= FigureKind::Circle && figure.kind <= FigureKind::LowerRight) {
-        DrawRecordPut(fileNo, Join({QStringLiteral("CIRCLE"), Number(origin.xw), Number(origin.yh),
-                                    Number(figure.s.xw), Number(figure.s.yh), Number(figure.radius), PenFields(),
-                                    Number(figure.kind - 1)}));
+        Record(fileNo, "CIRCLE") << std::int64_t(origin.xw) << std::int64_t(origin.yh) << std::int64_t(figure.s.xw)
+                                 << std::int64_t(figure.s.yh) << std::int64_t(figure.radius) << Pen()
+                                 << std::int64_t(figure.kind - 1);
     }
 }
 
@@ -286,16 +330,15 @@ void DrawRecordText(std::int16_t fileNo, const Point& origin, const InternalCode
     const double whole = TextHeightGet(text.text, 0, true);
     const QStringList lines = TabToNewLine(text.text).split(kCrLf);
     const double count = double(lines.size());
-    const QString fontFields = Join({FontNameField(printer.FontName()), Flag(printer.FontItalic()),
-                                     Flag(printer.FontBold()), ShortestFloat(printer.FontSize()),
-                                     Number(printer.ForeColor()), Flag(printer.FontStrikethru()),
-                                     Flag(printer.FontUnderline())});
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString& line = lines[i];
         const std::int64_t y = std::int64_t(vbrt::RoundHalfEven(whole * double(i) / count + double(text.xy.yh)));
-        DrawRecordPut(fileNo, Join({QStringLiteral("TEXT"), Number(origin.xw), Number(origin.yh), Number(text.xy.xw),
-                                    Number(y), fontFields, Number(TextWidthGet(line, 0)),
-                                    Number(TextHeightGet(line, 0, true)), line}));
+        const std::int64_t width = TextWidthGet(line, 0);
+        const std::int64_t height = TextHeightGet(line, 0, true);
+        Record(fileNo, "TEXT") << std::int64_t(origin.xw) << std::int64_t(origin.yh) << std::int64_t(text.xy.xw) << y
+                               << FontNameField(printer.FontName()) << printer.FontItalic() << printer.FontBold()
+                               << printer.FontSize() << std::int64_t(printer.ForeColor())
+                               << printer.FontStrikethru() << printer.FontUnderline() << width << height << line;
     }
 }
 

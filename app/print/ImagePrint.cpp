@@ -95,27 +95,88 @@ void MaskAdd(double left, double top, double width, double height)
     ZOrder(c, 1);
 }
 
-bool NumericField(const QString& field, std::int32_t& value)
+// The fields of one work-file line as they lie in the file's UTF-8 bytes.
+using FieldViews = std::array<QByteArrayView, 16>;
+using FieldNumbers = std::array<std::int32_t, 16>;
+
+// A whole-number field: 0 when it is no number or has ten characters or more. A field of ten
+// bytes or more that is shorter in characters holds a character beyond ASCII and is no number
+// either way.
+std::int32_t NumericField(QByteArrayView field)
 {
     if (field.size() >= 10)
-        return false;
+        return 0;
     const std::optional<double> number = vbrt::Numeric(field);
-    if (!number)
-        return false;
-    value = vbrt::CLng(*number);
-    return true;
+    return number ? vbrt::CLng(*number) : 0;
 }
 
-[[noreturn]] void RaiseBadLine(const QString& path, const QString& line)
+// Cuts a line into the fields 0 to last at its commas; the last field is the rest of the line,
+// commas and all, and field 0 the whole line. Every field before the last must end at a comma.
+void FieldsSplit(QByteArrayView line, std::int16_t last, FieldViews& fields, FieldNumbers& numbers)
+{
+    fields.fill(QByteArrayView());
+    numbers.fill(0);
+    fields[0] = line;
+    qsizetype p = -1; // the comma before the field, -1 before field 1
+    for (std::int16_t i = 0; i < last; ++i) {
+        const qsizetype c = line.indexOf(',', p + 1);
+        if (c < 0)
+            vbrt::RaiseNumber(vbrt::ErrorNumber::InvalidProcedureCall, QStringLiteral("ImageLineSplit"));
+        if (i >= 1) {
+            fields[std::size_t(i)] = line.sliced(p + 1, c - p - 1);
+            numbers[std::size_t(i)] = NumericField(fields[std::size_t(i)]);
+        }
+        p = c;
+    }
+    fields[std::size_t(last)] = line.sliced(p + 1);
+    numbers[std::size_t(last)] = NumericField(fields[std::size_t(last)]);
+}
+
+[[noreturn]] void RaiseBadLine(const QString& path, QByteArrayView line)
 {
     vbrt::Raise(QStringLiteral("ImageFileDraw"),
-                QStringLiteral("描画ﾌｧｲﾙの形式が不良です。\r\n%1\r\n%2").arg(path, line.left(80)));
+                QStringLiteral("描画ﾌｧｲﾙの形式が不良です。\r\n%1\r\n%2").arg(path, QString::fromUtf8(line).left(80)));
 }
 
-// The rest of a numeric field as a double: a size or a radius keeps its fraction.
-double DecimalField(const QString& field)
+// The last field of every kind of line that is drawn; 0 for a line that is not drawn.
+std::int16_t LastField(QByteArrayView kind)
 {
-    return vbrt::Numeric(field).value_or(0.0);
+    if (kind == "LINE" || kind == "BOX" || kind == "CIRCLE")
+        return 9;
+    if (kind == "TEXT")
+        return 14;
+    return 0;
+}
+
+void ItemDraw(const QString& path, QByteArrayView line)
+{
+    const qsizetype comma = line.indexOf(',');
+    const QByteArrayView kind = comma < 0 ? line : line.first(comma);
+    const std::int16_t last = LastField(kind);
+    // A line of any other kind (or with no comma at all) is not drawn.
+    if (last == 0)
+        return;
+    if (line.count(',') < last)
+        RaiseBadLine(path, line);
+    FieldViews s;
+    FieldNumbers n;
+    FieldsSplit(line, last, s, n);
+    const std::int32_t x0 = Twips(std::int64_t(n[1]) + ImageOriginX, "ImageFileDraw");
+    const std::int32_t y0 = Twips(std::int64_t(n[2]) + ImageOriginY, "ImageFileDraw");
+    if (kind == "LINE") {
+        ImageLineDraw(x0, y0, n[3], n[4], n[5], n[6], n[7], n[8], n[9]);
+    } else if (kind == "BOX") {
+        ImageBoxDraw(x0, y0, n[3], n[4], n[5], n[6], n[7], n[8], n[9]);
+    } else if (kind == "CIRCLE") {
+        const std::optional<double> radius = vbrt::Numeric(s[5]);
+        if (!radius)
+            RaiseBadLine(path, line);
+        ImageCircleDraw(x0, y0, n[3], n[4], *radius, n[6], n[7], n[8], n[9]);
+    } else {
+        // A size keeps its fraction.
+        ImageTextDraw(x0, y0, n[3], n[4], QString::fromUtf8(s[5]), n[6], n[7], vbrt::Numeric(s[8]).value_or(0.0),
+                      n[9], n[10], n[11], n[12], n[13], QString::fromUtf8(s[14]));
+    }
 }
 
 } // namespace
@@ -147,72 +208,32 @@ void ImagePageStart(std::int16_t page)
 
 void ImageLineSplit(std::array<QString, 16>& strings, std::array<std::int32_t, 16>& numbers, std::int16_t last)
 {
-    const QString line = strings[0];
-    qsizetype p = -1; // the comma before the field, -1 before field 1
-    for (std::int16_t i = 0; i < last; ++i) {
-        numbers[std::size_t(i)] = 0;
-        const qsizetype c = line.indexOf(QLatin1Char(','), p + 1);
-        // Every field before the last ends at a comma.
-        if (c < 0)
-            vbrt::RaiseNumber(vbrt::ErrorNumber::InvalidProcedureCall, QStringLiteral("ImageLineSplit"));
-        if (i >= 1) {
-            strings[std::size_t(i)] = line.mid(p + 1, c - p - 1);
-            NumericField(strings[std::size_t(i)], numbers[std::size_t(i)]);
-        }
-        p = c;
-    }
-    strings[std::size_t(last)] = line.mid(p + 1);
-    numbers[std::size_t(last)] = 0;
-    NumericField(strings[std::size_t(last)], numbers[std::size_t(last)]);
-    for (std::size_t i = std::size_t(last) + 1; i < strings.size(); ++i) {
-        strings[i].clear();
-        numbers[i] = 0;
-    }
+    const QByteArray line = strings[0].toUtf8();
+    FieldViews fields;
+    FieldsSplit(line, last, fields, numbers);
+    for (std::size_t i = 1; i < strings.size(); ++i)
+        strings[i] = i <= std::size_t(last) ? QString::fromUtf8(fields[i]) : QString();
 }
 
 void ImageFileDraw(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         vbrt::RaiseNumber(vbrt::ErrorNumber::FileNotFound, QStringLiteral("ImageFileDraw"), path);
     const QByteArray bytes = file.readAll();
     file.close();
 
-    std::array<QString, 16> s;
-    std::array<std::int32_t, 16> n{};
-    for (QByteArray raw : bytes.split('\n')) {
-        if (raw.endsWith('\r'))
-            raw.chop(1);
-        if (raw.isEmpty())
-            continue;
-        s.fill(QString());
-        n.fill(0);
-        s[0] = QString::fromUtf8(raw);
-        const QString kind = s[0].left(s[0].indexOf(QLatin1Char(',')));
-        std::int16_t last = 0;
-        if (kind == QLatin1String("LINE") || kind == QLatin1String("BOX") || kind == QLatin1String("CIRCLE"))
-            last = 9;
-        else if (kind == QLatin1String("TEXT"))
-            last = 14;
-        else
-            continue; // a line of any other kind (or with no comma at all) is not drawn
-        if (s[0].count(QLatin1Char(',')) < last)
-            RaiseBadLine(path, s[0]);
-        ImageLineSplit(s, n, last);
-        const std::int32_t x0 = Twips(std::int64_t(n[1]) + ImageOriginX, "ImageFileDraw");
-        const std::int32_t y0 = Twips(std::int64_t(n[2]) + ImageOriginY, "ImageFileDraw");
-        if (kind == QLatin1String("LINE")) {
-            ImageLineDraw(x0, y0, n[3], n[4], n[5], n[6], n[7], n[8], n[9]);
-        } else if (kind == QLatin1String("BOX")) {
-            ImageBoxDraw(x0, y0, n[3], n[4], n[5], n[6], n[7], n[8], n[9]);
-        } else if (kind == QLatin1String("CIRCLE")) {
-            if (!vbrt::IsNumeric(s[5]))
-                RaiseBadLine(path, s[0]);
-            ImageCircleDraw(x0, y0, n[3], n[4], vbrt::CDbl(s[5]), n[6], n[7], n[8], n[9]);
-        } else {
-            ImageTextDraw(x0, y0, n[3], n[4], s[5], n[6], n[7], DecimalField(s[8]), n[9], n[10], n[11], n[12], n[13],
-                          s[14]);
-        }
+    const QByteArrayView all(bytes);
+    for (qsizetype start = 0; start < all.size();) {
+        qsizetype end = all.indexOf('\n', start);
+        if (end < 0)
+            end = all.size();
+        QByteArrayView line = all.sliced(start, end - start);
+        start = end + 1;
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (!line.isEmpty())
+            ItemDraw(path, line);
     }
 }
 

@@ -23,55 +23,72 @@ namespace {
     RaiseNumber(ErrorNumber::Overflow, source);
 }
 
-bool IsAsciiDigit(QChar c)
+// A character of a text or a byte of UTF-8 text; a byte of a multi-byte character is never a
+// digit, a sign, a point, an "e" or a blank, as the character it belongs to is none of them.
+char16_t At(QStringView text, qsizetype i)
 {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    return text[i].unicode();
+}
+
+char16_t At(QByteArrayView text, qsizetype i)
+{
+    return static_cast<unsigned char>(text[i]);
+}
+
+bool IsAsciiDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
 }
 
 // The number of a numeric text, or nothing. Parsed by hand and converted with from_chars so that
 // the process locale (a decimal comma) never changes what counts as a number.
-std::optional<double> ParseNumber(const QString& text)
+template <class View>
+std::optional<double> ParseNumber(View text)
 {
     // Most numbers read back are plain whole numbers: those need none of the copies below.
     if (const qsizetype n = text.size(); n > 0 && n <= 16) {
-        const qsizetype sign = text[0] == QLatin1Char('-') ? 1 : 0;
+        const qsizetype sign = At(text, 0) == u'-' ? 1 : 0;
         std::int64_t whole = 0;
         qsizetype i = sign;
-        while (i < n && IsAsciiDigit(text[i]))
-            whole = whole * 10 + (text[i++].unicode() - u'0');
+        while (i < n && IsAsciiDigit(At(text, i)))
+            whole = whole * 10 + (At(text, i++) - u'0');
         if (i == n && n > sign)
             return sign ? -double(whole) : double(whole);
     }
-    const QString t = Trim(text);
-    const qsizetype n = t.size();
+    // Blanks around the number, and only blanks, are allowed.
     qsizetype i = 0;
+    qsizetype n = text.size();
+    while (i < n && At(text, i) == u' ')
+        ++i;
+    while (n > i && At(text, n - 1) == u' ')
+        --n;
     std::string normal;
-    if (i < n && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-'))) {
-        if (t[i] == QLatin1Char('-'))
+    if (i < n && (At(text, i) == u'+' || At(text, i) == u'-')) {
+        if (At(text, i) == u'-')
             normal += '-';
         ++i;
     }
     std::string intDigits, fracDigits;
-    while (i < n && IsAsciiDigit(t[i]))
-        intDigits += char(t[i++].unicode());
-    if (i < n && t[i] == QLatin1Char('.')) {
+    while (i < n && IsAsciiDigit(At(text, i)))
+        intDigits += char(At(text, i++));
+    if (i < n && At(text, i) == u'.') {
         ++i;
-        while (i < n && IsAsciiDigit(t[i]))
-            fracDigits += char(t[i++].unicode());
+        while (i < n && IsAsciiDigit(At(text, i)))
+            fracDigits += char(At(text, i++));
     }
     if (intDigits.empty() && fracDigits.empty())
         return std::nullopt;
     std::string exponent;
-    if (i < n && (t[i] == QLatin1Char('e') || t[i] == QLatin1Char('E'))) {
+    if (i < n && (At(text, i) == u'e' || At(text, i) == u'E')) {
         ++i;
-        if (i < n && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-'))) {
-            if (t[i] == QLatin1Char('-'))
+        if (i < n && (At(text, i) == u'+' || At(text, i) == u'-')) {
+            if (At(text, i) == u'-')
                 exponent += '-';
             ++i;
         }
         const std::size_t signLength = exponent.size();
-        while (i < n && IsAsciiDigit(t[i]))
-            exponent += char(t[i++].unicode());
+        while (i < n && IsAsciiDigit(At(text, i)))
+            exponent += char(At(text, i++));
         if (exponent.size() == signLength)
             return std::nullopt;
     }
@@ -166,17 +183,22 @@ T NarrowWhole(const QVariant& value, const QString& source)
 
 bool IsNumeric(const QString& text)
 {
-    return ParseNumber(text).has_value();
+    return ParseNumber(QStringView(text)).has_value();
 }
 
 std::optional<double> Numeric(const QString& text)
 {
-    return ParseNumber(text);
+    return ParseNumber(QStringView(text));
+}
+
+std::optional<double> Numeric(QByteArrayView utf8)
+{
+    return ParseNumber(utf8);
 }
 
 double CDbl(const QString& text)
 {
-    const std::optional<double> value = ParseNumber(text);
+    const std::optional<double> value = ParseNumber(QStringView(text));
     if (!value)
         RaiseTypeMismatch(QStringLiteral("CDbl"));
     return *value;
@@ -288,7 +310,7 @@ bool CBool(const QVariant& value)
             return true;
         if (text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
             return false;
-        const std::optional<double> number = ParseNumber(text);
+        const std::optional<double> number = ParseNumber(QStringView(text));
         if (!number)
             RaiseTypeMismatch(QStringLiteral("CBool"));
         return *number != 0;

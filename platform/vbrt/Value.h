@@ -3,6 +3,7 @@
 // The value rules of the old language runtime, written once for the whole program: what counts
 // as a number, how a number becomes a 16-bit or 32-bit integer, Int, and trimming of blanks.
 
+#include <QByteArrayView>
 #include <QString>
 #include <QVariant>
 
@@ -20,6 +21,8 @@ bool IsNumeric(const QString& text);
 double CDbl(const QString& text);
 // The number of a numeric text, nothing for any other: IsNumeric and CDbl in one reading.
 std::optional<double> Numeric(const QString& text);
+// The same rule on UTF-8 text, read where it lies (the fields of a work-file line).
+std::optional<double> Numeric(QByteArrayView utf8);
 
 // Rounds to the nearest whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
 double RoundHalfEven(double value);

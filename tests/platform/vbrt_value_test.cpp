@@ -42,11 +42,16 @@ TEST(VbValue, NumericTextAndItsValue)
         {"sixteen digits", "9007199254740993", true, 9007199254740992.0},
         {"twenty digits", "12345678901234567890", true, 12345678901234567890.0},
         {"sign after digits", "12-", false, 0},
+        {"full-width digits", QStringLiteral("３２"), false, 0},
+        {"ideographic space around", QStringLiteral("\u30003"), false, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
         EXPECT_EQ(IsNumeric(row.text), row.numeric);
         EXPECT_EQ(Numeric(row.text).has_value(), row.numeric);
+        // Work files are read as UTF-8 where they lie: the same text must read the same.
+        const QByteArray utf8 = row.text.toUtf8();
+        EXPECT_EQ(Numeric(QByteArrayView(utf8)), Numeric(row.text));
         if (row.numeric)
             EXPECT_DOUBLE_EQ(CDbl(row.text), row.value);
         else

@@ -3,6 +3,7 @@
 #include "support/RaisedError.h"
 
 #include <QDir>
+#include <QFile>
 
 using namespace printrender_test;
 
@@ -195,6 +196,38 @@ TEST_F(DrawWorkFile, AFileThatCannotBeWrittenRaisesAtItsClose)
     DrawRecordPut(fileNo, QStringLiteral("LINE"));
     EXPECT_RAISES(DrawFileClose(fileNo), platform::vbrt::ErrorNumber::PathNotFound);
     EXPECT_RAISES(DrawRecordPut(fileNo, QStringLiteral("LINE")), platform::vbrt::ErrorNumber::BadFileNameOrNumber);
+}
+
+TEST_F(DrawWorkFile, ANewFileTakesTheLowestFreeNumberAndEveryFileKeepsItsOwnLines)
+{
+    const auto read = [](const QString& file) {
+        QFile in(file);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("(none)");
+    };
+    const QString a = path(QStringLiteral("a.tmp")), b = path(QStringLiteral("b.tmp")),
+                  c = path(QStringLiteral("c.tmp")), d = path(QStringLiteral("d.tmp"));
+    const std::int16_t first = DrawFileCreate(a);
+    const std::int16_t second = DrawFileCreate(b);
+    const std::int16_t third = DrawFileCreate(c);
+    EXPECT_EQ(second, first + 1);
+    EXPECT_EQ(third, first + 2);
+    DrawRecordPut(second, QStringLiteral("B"));
+    DrawFileClose(second);
+    const std::int16_t again = DrawFileCreate(d);
+    EXPECT_EQ(again, second) << "the number closed in between is taken again";
+    EXPECT_EQ(DrawFileCreate(path(QStringLiteral("e.tmp"))), first + 3) << "then the next one above";
+    DrawRecordPut(first, QStringLiteral("A"));
+    DrawRecordPut(again, QStringLiteral("D"));
+    DrawFileClose(again);
+    DrawFileClose(first);
+    DrawFileClose(third);
+    DrawFileClose(first + 3);
+    EXPECT_EQ(read(a), QByteArray("A\r\n"));
+    EXPECT_EQ(read(b), QByteArray("B\r\n"));
+    EXPECT_EQ(read(c), QByteArray());
+    EXPECT_EQ(read(d), QByteArray("D\r\n"));
+    EXPECT_EQ(DrawFileCreate(a), first) << "with every file closed the numbers start again";
+    DrawFilesAbandon();
 }
 
 } // namespace

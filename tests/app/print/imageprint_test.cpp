@@ -235,6 +235,32 @@ TEST_F(ImagePrint, OtherLinesAreSkippedAndABrokenItemIsRefused)
     EXPECT_RAISES(ImageFileDraw(path(QStringLiteral("absent.tmp"))), platform::vbrt::ErrorNumber::FileNotFound);
 }
 
+TEST_F(ImagePrint, LinesReadTheSameWhateverEndsThem)
+{
+    struct Row {
+        const char* why;
+        QByteArray bytes;
+    } rows[] = {
+        {"CR LF", "LINE,0,0,5,6,1,1,0,0,1\r\nTEXT,0,0,1,2,IPAGothic,0,0,10.5,0,0,0,100,240,a,b\r\n"},
+        {"LF alone", "LINE,0,0,5,6,1,1,0,0,1\nTEXT,0,0,1,2,IPAGothic,0,0,10.5,0,0,0,100,240,a,b\n"},
+        {"blank lines and no end after the last",
+         "\r\nLINE,0,0,5,6,1,1,0,0,1\r\n\r\n\nTEXT,0,0,1,2,IPAGothic,0,0,10.5,0,0,0,100,240,a,b"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        const QString file = write(QStringLiteral("items.tmp"), row.bytes);
+        ImageBookStart();
+        ImagePageStart(1);
+        ImageFileDraw(file);
+        const std::vector<Control> controls = ImagePage->detail.Items();
+        ASSERT_EQ(controls.size(), 2u);
+        EXPECT_EQ(controls[0].x1, 5);
+        EXPECT_EQ(controls[0].y2, 7);
+        EXPECT_EQ(controls[1].text, QStringLiteral("a,b")) << "the text ends where the line does";
+        EXPECT_EQ(controls[1].font.size, 10.5f);
+    }
+}
+
 TEST_F(ImagePrint, ControlNamesContinueAcrossPages)
 {
     const QString file = write(QStringLiteral("items.tmp"), "LINE,0,0,0,0,1,1,0,0,1\r\nBOX,0,0,0,0,1,1,0,0,1\r\n");
