@@ -31,6 +31,9 @@ namespace {
 namespace vbrt = platform::vbrt;
 
 const QString kCrLf = QStringLiteral("\r\n");
+// The end of a record. Records are UTF-8, which holds every character of a chart, and the
+// renderer reads them back the same way.
+constexpr char kRecordEnd[] = "\r\n";
 
 // Block flag: the block's draw work file has been opened.
 constexpr std::int16_t kBlockFileOpen = 0x8;
@@ -96,7 +99,7 @@ struct Pen {
 class Record {
 public:
     Record(std::int16_t fileNo, const char* kind) : bytes_(FileOf(fileNo, "DrawRecordPut").bytes) { bytes_ += kind; }
-    ~Record() { bytes_ += "\r\n"; }
+    ~Record() { bytes_ += kRecordEnd; }
     Record(const Record&) = delete;
     Record& operator=(const Record&) = delete;
 
@@ -294,11 +297,9 @@ void DrawFilesAbandon()
 
 void DrawRecordPut(std::int16_t fileNo, const QString& line)
 {
-    // Any encoding serves that the renderer reads back the same way: UTF-8 holds every character
-    // of a chart.
     QByteArray& bytes = FileOf(fileNo, "DrawRecordPut").bytes;
     bytes += line.toUtf8();
-    bytes += "\r\n";
+    bytes += kRecordEnd;
 }
 
 void DrawRecordBox(std::int16_t fileNo, const Point& origin, const Point& topLeft, const Point& bottomRight)

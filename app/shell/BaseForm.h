@@ -192,6 +192,8 @@ private:
     // first when asked, the box editors checked when asked, and any error shown by the error
     // rule of the file commands.
     void Command(bool hideHighlight, bool checkEditors, const std::function<void()>& work, bool force = false);
+    // Undo (true) or redo (false), of the canvas window in front or of the whole document.
+    void HistoryStep(bool undo);
     // ProcessingEnd on the main window; an error of its own is shown.
     void CommandEnd(bool force = false);
     void SearchDialogShow(bool replace);

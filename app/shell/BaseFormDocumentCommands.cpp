@@ -340,28 +340,27 @@ void BaseForm::Menu_FileClose_Click()
 // ---------------------------------------------------------------------------------------------
 // Edit commands
 
-void BaseForm::Menu_EditUndo_Click()
+void BaseForm::HistoryStep(bool undo)
 {
+    // A canvas window in front runs its own command.
     if (CanvasForm* canvas = AsCanvas(ActiveForm())) {
-        canvas->Menu_EditUndo_Click();
+        undo ? canvas->Menu_EditUndo_Click() : canvas->Menu_EditRedo_Click();
         return;
     }
-    Command(true, true, [] {
-        HistoryRestore(true);
+    Command(true, true, [undo] {
+        HistoryRestore(undo);
         CanvasCaptionRefresh();
     });
 }
 
+void BaseForm::Menu_EditUndo_Click()
+{
+    HistoryStep(true);
+}
+
 void BaseForm::Menu_EditRedo_Click()
 {
-    if (CanvasForm* canvas = AsCanvas(ActiveForm())) {
-        canvas->Menu_EditRedo_Click();
-        return;
-    }
-    Command(true, true, [] {
-        HistoryRestore(false);
-        CanvasCaptionRefresh();
-    });
+    HistoryStep(false);
 }
 
 void BaseForm::Menu_EditCanvasInsertObstinate_Click(int Index)
