@@ -87,8 +87,12 @@ void ZoomScreen::Form_Load()
     const std::int32_t minimumHeight = std::max({designHeight_ - textHeight_, designHeight_ - updateTop_,
                                                  designHeight_ - cancelTop_}) + SmallestRoom;
     setMinimumSize(Twips(0, 0, minimumWidth, minimumHeight).size());
-    if (MainWindow() && MainWindow()->window())
-        mainWindowState_ = MainWindow()->window()->windowState();
+    main_ = MainWindow() ? MainWindow()->window() : nullptr;
+    minimised_ = false;
+    if (main_) {
+        mainWindowState_ = main_->windowState() & ~Qt::WindowMinimized;
+        main_->installEventFilter(this);
+    }
 
     const QString caption = QStringLiteral("ｽﾞｰﾑ") + QStringLiteral(" [") + MenuCaptionClean(TrayModifyCaption) +
                             QStringLiteral("]");
@@ -114,6 +118,8 @@ void ZoomScreen::changeEvent(QEvent* event)
     TrayDialog::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && designWidth_ > 0)
         Form_Resize();
+    else if (event->type() == QEvent::ActivationChange && isActiveWindow() && minimised_)
+        ComeBack();
 }
 
 void ZoomScreen::Form_Resize()
@@ -134,21 +140,49 @@ void ZoomScreen::Form_Resize()
         cmdUpdate->move(cmdUpdate->x(), (h - (designHeight_ - updateTop_)) / Pixel);
         cmdCancel->move(cmdCancel->x(), (h - (designHeight_ - cancelTop_)) / Pixel);
     }
-    // Minimising the zoom window minimises the whole program; restoring it brings the main
-    // window back as it was.
-    QWidget* main = MainWindow() ? MainWindow()->window() : nullptr;
-    if (!main)
+    MinimisedFollow();
+}
+
+void ZoomScreen::MinimisedFollow()
+{
+    // A window manager sends more state changes and resizes while a window is minimised, and may
+    // minimise the main window before the zoom: only the zoom's move into minimised is taken, and
+    // what is remembered is never "minimised", or nothing could bring the program back.
+    const bool minimised = isMinimized();
+    if (minimised == minimised_)
         return;
-    if (windowState() & Qt::WindowMinimized) {
-        mainWindowState_ = main->windowState();
-        main->setWindowState(main->windowState() | Qt::WindowMinimized);
-    } else if (main->windowState() != mainWindowState_) {
-        main->setWindowState(mainWindowState_);
+    minimised_ = minimised;
+    if (!main_)
+        return;
+    if (minimised) {
+        mainWindowState_ = main_->windowState() & ~Qt::WindowMinimized;
+        if (!main_->isMinimized())
+            main_->setWindowState(main_->windowState() | Qt::WindowMinimized);
+    } else if (main_->windowState() != mainWindowState_) {
+        main_->setWindowState(mainWindowState_);
+    }
+}
+
+void ZoomScreen::ComeBack()
+{
+    // The modal zoom holds the program: whichever window the user brings back, the zoom comes
+    // with it, and its return restores the main window.
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    else
+        MinimisedFollow();
+    if (!minimised_ && isVisible()) {
+        raise();
+        activateWindow();
     }
 }
 
 bool ZoomScreen::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == main_ && minimised_ &&
+        ((event->type() == QEvent::WindowStateChange && !main_->isMinimized()) ||
+         (event->type() == QEvent::ActivationChange && main_->isActiveWindow())))
+        ComeBack();
     if (watched == txtZoomEditor) {
         // While the text has the focus, Enter starts a new line instead of pressing 更新.
         if (event->type() == QEvent::FocusIn) {
@@ -177,6 +211,9 @@ void ZoomScreen::cmdUpdate_Click()
 
 void ZoomScreen::Form_Unload()
 {
+    if (main_)
+        main_->removeEventFilter(this);
+    main_ = nullptr;
     TrayDialog::Form_Unload();
     ProcessingEnd(this, false, false);
 }
