@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -27,6 +28,8 @@ constexpr std::int32_t ButtonWidth = 1080;
 constexpr std::int32_t ButtonHeight = 375;
 // Neither the text box nor the buttons' distance from the left or top edge shrinks below this.
 constexpr std::int32_t SmallestRoom = 3000;
+// Milliseconds a window manager takes to finish minimising the main window.
+constexpr int MainWindowSettles = 250;
 
 // The text box holds LF line ends; the callers' texts join lines with CR LF.
 QString ToEditor(const QString& text)
@@ -65,6 +68,11 @@ ZoomScreen::ZoomScreen(QWidget* parent) : TrayDialog(parent)
     resize(Twips(0, 0, DesignWidth, DesignHeight).size());
 
     txtZoomEditor->installEventFilter(this);
+
+    mainWindowBack_ = new QTimer(this);
+    mainWindowBack_->setSingleShot(true);
+    mainWindowBack_->setInterval(MainWindowSettles);
+    connect(mainWindowBack_, &QTimer::timeout, this, &ZoomScreen::MainWindowBack);
 }
 
 ZoomScreen::~ZoomScreen() = default;
@@ -118,8 +126,6 @@ void ZoomScreen::changeEvent(QEvent* event)
     TrayDialog::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && designWidth_ > 0)
         Form_Resize();
-    else if (event->type() == QEvent::ActivationChange && isActiveWindow() && minimised_)
-        ComeBack();
 }
 
 void ZoomScreen::Form_Resize()
@@ -163,26 +169,26 @@ void ZoomScreen::MinimisedFollow()
     }
 }
 
-void ZoomScreen::ComeBack()
+void ZoomScreen::MainWindowBack()
 {
-    // The modal zoom holds the program: whichever window the user brings back, the zoom comes
-    // with it, and its return restores the main window.
+    // The modal zoom holds the program: when the user brings the main window back, the zoom comes
+    // with it, and its return gives the main window its former state.
+    if (!minimised_ || !main_ || main_->isMinimized())
+        return;
     if (isMinimized())
         setWindowState(windowState() & ~Qt::WindowMinimized);
     else
         MinimisedFollow();
-    if (!minimised_ && isVisible()) {
-        raise();
-        activateWindow();
-    }
+    raise();
+    activateWindow();
 }
 
 bool ZoomScreen::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == main_ && minimised_ &&
-        ((event->type() == QEvent::WindowStateChange && !main_->isMinimized()) ||
-         (event->type() == QEvent::ActivationChange && main_->isActiveWindow())))
-        ComeBack();
+    // Minimising a maximised window, Qt takes its maximised state away for a moment, which looks
+    // like the window coming back: the main window counts as back when it still is a moment later.
+    if (watched == main_ && event->type() == QEvent::WindowStateChange && minimised_ && !main_->isMinimized())
+        mainWindowBack_->start();
     if (watched == txtZoomEditor) {
         // While the text has the focus, Enter starts a new line instead of pressing 更新.
         if (event->type() == QEvent::FocusIn) {
@@ -211,6 +217,7 @@ void ZoomScreen::cmdUpdate_Click()
 
 void ZoomScreen::Form_Unload()
 {
+    mainWindowBack_->stop();
     if (main_)
         main_->removeEventFilter(this);
     main_ = nullptr;

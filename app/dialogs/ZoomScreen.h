@@ -12,6 +12,7 @@
 
 class QLabel;
 class QPlainTextEdit;
+class QTimer;
 
 namespace vellumora {
 
@@ -49,7 +50,7 @@ private:
     // Minimising the zoom minimises the main window too; either coming back brings both back,
     // the main window in the state it had before.
     void MinimisedFollow();
-    void ComeBack();
+    void MainWindowBack();
 
     // Sizes as designed, in twips.
     std::int32_t designWidth_ = 0;
@@ -65,6 +66,7 @@ private:
     // The main window while the zoom watches its state, and whether the zoom is minimised.
     QPointer<QWidget> main_;
     bool minimised_ = false;
+    QTimer* mainWindowBack_ = nullptr;
 };
 
 // Edits text in the zoom dialog over parent, the limits as the Tray members take them; false when

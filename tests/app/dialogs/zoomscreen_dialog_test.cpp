@@ -209,10 +209,12 @@ TEST(ZoomScreenMinimised, TheMainWindowFollowsAndComesBackInItsFormerState)
             QWindowStateChangeEvent again(zoom.windowState());
             QCoreApplication::sendEvent(&zoom, &again);
             zoom.resize(zoom.width() + 10, zoom.height());
-            if (row.mainComesBack)
+            if (row.mainComesBack) {
                 main.setWindowState(main.windowState() & ~Qt::WindowMinimized);
-            else
+                EXPECT_TRUE(QTest::qWaitFor([&] { return !zoom.isMinimized(); }, 5000));
+            } else {
                 zoom.setWindowState(zoom.windowState() & ~Qt::WindowMinimized);
+            }
             mainAfter = main.windowState();
             zoomMinimisedAfter = zoom.isMinimized();
             zoom.cmdCancel->click();
