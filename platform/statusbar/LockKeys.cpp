@@ -88,14 +88,15 @@ private:
         : QObject(QCoreApplication::instance()), display_(display), eventBase_(eventBase)
     {
         // A keyboard without an indicator of that name (no Kana lamp on most) shows it off.
-        unsigned int state = 0;
-        XkbGetIndicatorState(display_, XkbUseCoreKbd, &state);
         capsBit_ = IndicatorBit("Caps Lock");
         numBit_ = IndicatorBit("Num Lock");
         kanaBit_ = IndicatorBit("Kana");
-        states_ = StatesOf(state);
+        // Changes are asked for before the state is read, so none falls between the two.
         XkbSelectEventDetails(display_, XkbUseCoreKbd, XkbIndicatorStateNotify, XkbAllIndicatorsMask,
                               XkbAllIndicatorsMask);
+        unsigned int state = 0;
+        XkbGetIndicatorState(display_, XkbUseCoreKbd, &state);
+        states_ = StatesOf(state);
         notifier_ = new QSocketNotifier(ConnectionNumber(display_), QSocketNotifier::Read);
         QObject::connect(notifier_, &QSocketNotifier::activated, this, [this] { EventsRead(); });
         EventsRead();
@@ -119,7 +120,8 @@ private:
     void EventsRead()
     {
         const LockKeyStates before = states_;
-        // XPending also sends what is still buffered (the event selection above).
+        // Xlib may have read events already while it waited for a reply: its queue is read to
+        // the end, not only what the socket has now.
         while (XPending(display_) > 0) {
             XkbEvent event;
             XNextEvent(display_, &event.core);
