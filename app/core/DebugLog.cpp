@@ -34,20 +34,10 @@ QFile& LogFile()
 }
 
 // Shift_JIS bytes of a log line. A character without a Shift_JIS form (a file name from the
-// command line, say) is written as "&#x...;" so the entry still shows what it held.
+// command line, say) is escaped, so the entry still shows what it held.
 QByteArray LogBytes(const QString& line)
 {
-    if (platform::codepage::CanEncode(line))
-        return platform::codepage::ToShiftJis(line, QStringLiteral("DebugLogWrite"));
-    QString escaped;
-    for (const char32_t c : line.toUcs4()) {
-        const QString character = QString::fromUcs4(&c, 1);
-        if (platform::codepage::CanEncode(character))
-            escaped += character;
-        else
-            escaped += QStringLiteral("&#x") + QString::number(static_cast<uint>(c), 16).toUpper() + QLatin1Char(';');
-    }
-    return platform::codepage::ToShiftJis(escaped, QStringLiteral("DebugLogWrite"));
+    return platform::codepage::ToShiftJis(platform::codepage::EscapeNonShiftJis(line), QStringLiteral("DebugLogWrite"));
 }
 
 void WriteLine(const QString& line)

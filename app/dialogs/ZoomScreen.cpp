@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -27,6 +28,8 @@ constexpr std::int32_t ButtonWidth = 1080;
 constexpr std::int32_t ButtonHeight = 375;
 // Neither the text box nor the buttons' distance from the left or top edge shrinks below this.
 constexpr std::int32_t SmallestRoom = 3000;
+// Milliseconds a window manager takes to finish minimising the main window.
+constexpr int MainWindowSettles = 250;
 
 // The text box holds LF line ends; the callers' texts join lines with CR LF.
 QString ToEditor(const QString& text)
@@ -65,6 +68,11 @@ ZoomScreen::ZoomScreen(QWidget* parent) : TrayDialog(parent)
     resize(Twips(0, 0, DesignWidth, DesignHeight).size());
 
     txtZoomEditor->installEventFilter(this);
+
+    mainWindowBack_ = new QTimer(this);
+    mainWindowBack_->setSingleShot(true);
+    mainWindowBack_->setInterval(MainWindowSettles);
+    connect(mainWindowBack_, &QTimer::timeout, this, &ZoomScreen::MainWindowBack);
 }
 
 ZoomScreen::~ZoomScreen() = default;
@@ -87,8 +95,12 @@ void ZoomScreen::Form_Load()
     const std::int32_t minimumHeight = std::max({designHeight_ - textHeight_, designHeight_ - updateTop_,
                                                  designHeight_ - cancelTop_}) + SmallestRoom;
     setMinimumSize(Twips(0, 0, minimumWidth, minimumHeight).size());
-    if (MainWindow() && MainWindow()->window())
-        mainWindowState_ = MainWindow()->window()->windowState();
+    main_ = MainWindow() ? MainWindow()->window() : nullptr;
+    minimised_ = false;
+    if (main_) {
+        mainWindowState_ = main_->windowState() & ~Qt::WindowMinimized;
+        main_->installEventFilter(this);
+    }
 
     const QString caption = QStringLiteral("ｽﾞｰﾑ") + QStringLiteral(" [") + MenuCaptionClean(TrayModifyCaption) +
                             QStringLiteral("]");
@@ -134,21 +146,49 @@ void ZoomScreen::Form_Resize()
         cmdUpdate->move(cmdUpdate->x(), (h - (designHeight_ - updateTop_)) / Pixel);
         cmdCancel->move(cmdCancel->x(), (h - (designHeight_ - cancelTop_)) / Pixel);
     }
-    // Minimising the zoom window minimises the whole program; restoring it brings the main
-    // window back as it was.
-    QWidget* main = MainWindow() ? MainWindow()->window() : nullptr;
-    if (!main)
+    MinimisedFollow();
+}
+
+void ZoomScreen::MinimisedFollow()
+{
+    // A window manager sends more state changes and resizes while a window is minimised, and may
+    // minimise the main window before the zoom: only the zoom's move into minimised is taken, and
+    // what is remembered is never "minimised", or nothing could bring the program back.
+    const bool minimised = isMinimized();
+    if (minimised == minimised_)
         return;
-    if (windowState() & Qt::WindowMinimized) {
-        mainWindowState_ = main->windowState();
-        main->setWindowState(main->windowState() | Qt::WindowMinimized);
-    } else if (main->windowState() != mainWindowState_) {
-        main->setWindowState(mainWindowState_);
+    minimised_ = minimised;
+    if (!main_)
+        return;
+    if (minimised) {
+        mainWindowState_ = main_->windowState() & ~Qt::WindowMinimized;
+        if (!main_->isMinimized())
+            main_->setWindowState(main_->windowState() | Qt::WindowMinimized);
+    } else if (main_->windowState() != mainWindowState_) {
+        main_->setWindowState(mainWindowState_);
     }
+}
+
+void ZoomScreen::MainWindowBack()
+{
+    // The modal zoom holds the program: when the user brings the main window back, the zoom comes
+    // with it, and its return gives the main window its former state.
+    if (!minimised_ || !main_ || main_->isMinimized())
+        return;
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    else
+        MinimisedFollow();
+    raise();
+    activateWindow();
 }
 
 bool ZoomScreen::eventFilter(QObject* watched, QEvent* event)
 {
+    // Minimising a maximised window, Qt takes its maximised state away for a moment, which looks
+    // like the window coming back: the main window counts as back when it still is a moment later.
+    if (watched == main_ && event->type() == QEvent::WindowStateChange && minimised_ && !main_->isMinimized())
+        mainWindowBack_->start();
     if (watched == txtZoomEditor) {
         // While the text has the focus, Enter starts a new line instead of pressing 更新.
         if (event->type() == QEvent::FocusIn) {
@@ -177,6 +217,10 @@ void ZoomScreen::cmdUpdate_Click()
 
 void ZoomScreen::Form_Unload()
 {
+    mainWindowBack_->stop();
+    if (main_)
+        main_->removeEventFilter(this);
+    main_ = nullptr;
     TrayDialog::Form_Unload();
     ProcessingEnd(this, false, false);
 }

@@ -5,12 +5,14 @@
 
 #include "app/dialogs/TrayDialog.h"
 
+#include <QPointer>
 #include <QString>
 
 #include <cstdint>
 
 class QLabel;
 class QPlainTextEdit;
+class QTimer;
 
 namespace vellumora {
 
@@ -45,6 +47,10 @@ protected:
 
 private:
     void Form_Resize();
+    // Minimising the zoom minimises the main window too; either coming back brings both back,
+    // the main window in the state it had before.
+    void MinimisedFollow();
+    void MainWindowBack();
 
     // Sizes as designed, in twips.
     std::int32_t designWidth_ = 0;
@@ -55,7 +61,12 @@ private:
     std::int32_t updateTop_ = 0;
     std::int32_t cancelLeft_ = 0;
     std::int32_t cancelTop_ = 0;
+    // The main window's state before the zoom minimised it; never minimised itself.
     Qt::WindowStates mainWindowState_ = Qt::WindowNoState;
+    // The main window while the zoom watches its state, and whether the zoom is minimised.
+    QPointer<QWidget> main_;
+    bool minimised_ = false;
+    QTimer* mainWindowBack_ = nullptr;
 };
 
 // Edits text in the zoom dialog over parent, the limits as the Tray members take them; false when

@@ -207,6 +207,8 @@ void BaseForm::Form_Load()
     stbBaseForm->setVisible(Menu_ShowStatusBar->isChecked());
     tlbBaseForm->setVisible(Menu_ShowToolBar->isChecked());
     EditModeShow();
+    // Start-up read the document font before this window was there to show it.
+    FontAndSizeShow();
     CaptionSet(QString());
     FirstActivation = true;
     ComboEventSkip = false;

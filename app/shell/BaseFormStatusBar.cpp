@@ -22,13 +22,25 @@ void BaseForm::createStatusBar()
         int widthTwips;
         const char* tip;
     };
+    using platform::statusbar::LockKey;
+    struct LockPanel {
+        const char* key;
+        int widthTwips;
+        const char* tip;
+        const char* text;
+        LockKey lock;
+    };
     // Panels 1 to 5 keep themselves current; 6 to 11 are written by key.
-    const Panel panels[] = {
+    const Panel clockPanels[] = {
         {"Date", 1799, "日付"},
         {"Time", 953, "時刻"},
-        {"Caps", 979, "Caps Lock ｷｰ"},
-        {"Num", 900, "Num Lock ｷｰ"},
-        {"Kana", 873, "ｶﾅ ｷｰ"},
+    };
+    const LockPanel lockPanels[] = {
+        {"Caps", 979, "Caps Lock ｷｰ", "CAPS", LockKey::Caps},
+        {"Num", 900, "Num Lock ｷｰ", "NUM", LockKey::Num},
+        {"Kana", 873, "ｶﾅ ｷｰ", "ｶﾅ", LockKey::Kana},
+    };
+    const Panel textPanels[] = {
         {"FocusCanvas", 882, "最前面ｳｨﾝﾄﾞｳ"},
         {"EditMode", 882, "編集ﾓｰﾄﾞ"},
         {"ModalWindow", 882, "入力ｳｲﾝﾄﾞｳ"},
@@ -37,15 +49,14 @@ void BaseForm::createStatusBar()
         {"FontAndSize", 882, "ﾌｫﾝﾄ情報"},
     };
     panels_ = new platform::statusbar::StatusPanels(stbBaseForm);
-    for (const Panel& p : panels)
+    for (const Panel& p : clockPanels)
+        panels_->AddPanel(QString::fromLatin1(p.key), Pixels(p.widthTwips), QString::fromUtf8(p.tip));
+    for (const LockPanel& p : lockPanels)
+        panels_->AddLockPanel(QString::fromLatin1(p.key), Pixels(p.widthTwips), QString::fromUtf8(p.tip),
+                              QString::fromUtf8(p.text), p.lock);
+    for (const Panel& p : textPanels)
         panels_->AddPanel(QString::fromLatin1(p.key), Pixels(p.widthTwips), QString::fromUtf8(p.tip));
     stbBaseForm->addPermanentWidget(panels_, 1);
-    // The lock keys' states are not known to the program here: their panels show their names dimmed.
-    panels_->SetText(QStringLiteral("Caps"), QStringLiteral("CAPS"));
-    panels_->SetText(QStringLiteral("Num"), QStringLiteral("NUM"));
-    panels_->SetText(QStringLiteral("Kana"), QStringLiteral("ｶﾅ"));
-    for (const char* key : {"Caps", "Num", "Kana"})
-        panels_->SetEnabled(QString::fromLatin1(key), false);
 
     clock_ = new QTimer(this);
     clock_->setInterval(1000);

@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace tavelin {
 
 namespace vbrt = platform::vbrt;
@@ -31,23 +33,19 @@ TavelinDebugLevel::TavelinDebugLevel(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("ﾃﾞﾊﾞｯｸﾞ･ﾚﾍﾞﾙ設定"));
     setModal(true);
-    setFixedSize(Twips(0, 0, 3150, 1320).size());
 
     Label1 = new QLabel(QStringLiteral("ﾃﾞﾊﾞｯｸﾞ･ﾚﾍﾞﾙ(&L)"), this);
-    Label1->setGeometry(Twips(120, 180, 1245, 180));
     txtDebugLevel = new QLineEdit(this);
-    txtDebugLevel->setGeometry(Twips(1440, 120, 360, 300));
     txtDebugLevel->setMaxLength(2);
     txtDebugLevel->setAttribute(Qt::WA_InputMethodEnabled, false);
     Label1->setBuddy(txtDebugLevel);
     chkFlash = new QCheckBox(QStringLiteral("ﾌﾗｯｼｭする。(&F)"), this);
-    chkFlash->setGeometry(Twips(1440, 480, 1575, 300));
     cmdUpdate = new QPushButton(QStringLiteral("更新"), this);
-    cmdUpdate->setGeometry(Twips(1680, 840, 600, 360));
     cmdUpdate->setDefault(true);
     cmdCancel = new QPushButton(QStringLiteral("取消"), this);
-    cmdCancel->setGeometry(Twips(2400, 840, 600, 360));
     cmdCancel->setAutoDefault(false);
+
+    CaptionsRoomGive();
 
     setTabOrder(txtDebugLevel, chkFlash);
     setTabOrder(chkFlash, cmdUpdate);
@@ -60,6 +58,35 @@ TavelinDebugLevel::TavelinDebugLevel(QWidget* parent) : QDialog(parent)
     for (QWidget* control : {static_cast<QWidget*>(txtDebugLevel), static_cast<QWidget*>(chkFlash),
                              static_cast<QWidget*>(cmdUpdate), static_cast<QWidget*>(cmdCancel)})
         control->installEventFilter(this);
+}
+
+void TavelinDebugLevel::CaptionsRoomGive()
+{
+    const QSize client = Twips(0, 0, 3150, 1320).size();
+    const QRect label = Twips(120, 180, 1245, 180);
+    const QRect box = Twips(1440, 120, 360, 300);
+    const QRect check = Twips(1440, 480, 1575, 300);
+    const QRect update = Twips(1680, 840, 600, 360);
+    const QRect cancel = Twips(2400, 840, 600, 360);
+    // The designed boxes of the two captions are smaller than their texts in the desktop's fonts,
+    // which cut off their closing ")": each caption gets the room its text needs, the controls
+    // right of and below it move along, and the dialog grows by what the captions took.
+    const QSize labelSize = Label1->sizeHint().expandedTo(label.size());
+    const int gap = box.left() - (label.left() + label.width());
+    const int right = std::max(0, label.left() + labelSize.width() + gap - box.left());
+    const int rowGrowth = std::max(0, labelSize.height() - box.height());
+    // The label stands in the middle of its box's row.
+    Label1->setGeometry(QRect(QPoint(label.left(), box.top() + (box.height() + rowGrowth - labelSize.height()) / 2),
+                              labelSize));
+    txtDebugLevel->setGeometry(box.translated(right, rowGrowth / 2));
+    const QSize checkSize = chkFlash->sizeHint().expandedTo(check.size());
+    chkFlash->setGeometry(QRect(check.topLeft() + QPoint(right, rowGrowth), checkSize));
+    const int down = rowGrowth + checkSize.height() - check.height();
+    const int margin = client.width() - (check.left() + check.width());
+    const int wider = std::max(0, chkFlash->x() + checkSize.width() + margin - client.width());
+    cmdUpdate->setGeometry(update.translated(wider, down));
+    cmdCancel->setGeometry(cancel.translated(wider, down));
+    setFixedSize(client + QSize(wider, down));
 }
 
 void TavelinDebugLevel::showEvent(QShowEvent* event)

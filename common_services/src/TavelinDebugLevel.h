@@ -35,6 +35,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Lays the controls out as designed, in twips, with room for the captions' texts.
+    void CaptionsRoomGive();
     bool HandleDialogKey(QKeyEvent* event);
     void cmdUpdate_Click();
     void cmdCancel_Click();

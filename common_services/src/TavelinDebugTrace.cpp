@@ -4,6 +4,7 @@
 
 #include "TavelinDebugLevel.h"
 
+#include "platform/codepage/CodePage.h"
 #include "platform/filesystem/FileSystem.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Format.h"
@@ -35,14 +36,15 @@ std::int16_t NextLogNumber()
     return number;
 }
 
-// One call makes one line: a CR LF pair becomes a downwards arrow.
+// One call makes one line: a CR LF pair becomes a downwards arrow. A character the log's code
+// page lacks is escaped as the program's own log does, so a line never fails half written.
 QString LineOf(const QVariant& text)
 {
     if (!text.isValid() || text.isNull())
         return {};
     QString line = text.metaType().id() == QMetaType::QDateTime ? platform::vbrt::FormatTimeStamp(text.toDateTime())
                                                                  : platform::vbrt::CStr(text);
-    return line.replace(QStringLiteral("\r\n"), QStringLiteral("↓"));
+    return platform::codepage::EscapeNonShiftJis(line.replace(QStringLiteral("\r\n"), QStringLiteral("↓")));
 }
 
 fs::TextStream& OpenLog(TavelinComObject& self)

@@ -2,6 +2,7 @@
 
 #include "platform/vbrt/Error.h"
 
+#include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -72,6 +73,21 @@ bool IsValidShiftJis(const QByteArray& bytes)
 {
     QString out;
     return Decode(bytes, out);
+}
+
+QString EscapeNonShiftJis(const QString& text)
+{
+    if (CanEncode(text))
+        return text;
+    QString escaped;
+    for (const char32_t c : text.toUcs4()) {
+        const QString character = QString::fromUcs4(&c, 1);
+        if (CanEncode(character))
+            escaped += character;
+        else
+            escaped += QStringLiteral("&#x") + QString::number(static_cast<uint>(c), 16).toUpper() + QLatin1Char(';');
+    }
+    return escaped;
 }
 
 int ByteWidth(const QString& text)

@@ -15,6 +15,11 @@ QString FromShiftJis(const QByteArray& bytes, const QString& source = QStringLit
 bool CanEncode(const QString& text);
 bool IsValidShiftJis(const QByteArray& bytes);
 
+// The text with each character that has no Shift_JIS form written as "&#x", its code point in
+// upper-case hexadecimal and ";": the rule of the debug logs, which show what they were given and
+// never fail on it.
+QString EscapeNonShiftJis(const QString& text);
+
 // Bytes the text takes in Shift_JIS; a character without a Shift_JIS form counts 2.
 int ByteWidth(const QString& text);
 

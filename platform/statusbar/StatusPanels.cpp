@@ -38,9 +38,40 @@ void StatusPanels::AddPanel(const QString& key, int widthPixels, const QString& 
     label->setToolTip(toolTip);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setTextFormat(Qt::PlainText);
-    entries_.push_back({key, widthPixels, QString(), label});
+    entries_.push_back({key, widthPixels, QString(), label, std::nullopt});
     updateGeometry();
     arrange();
+}
+
+void StatusPanels::AddLockPanel(const QString& key, int widthPixels, const QString& toolTip, const QString& text,
+                                LockKey lock)
+{
+    AddPanel(key, widthPixels, toolTip);
+    entries_.back().lock = lock;
+    SetText(key, text);
+    if (!watchingLockKeys_) {
+        watchingLockKeys_ = true;
+        LockKeysWatch(this, [this] { lockPanelsShow(); });
+    }
+    lockPanelsShow();
+}
+
+void StatusPanels::lockPanelsShow()
+{
+    const std::optional<LockKeyStates> states = LockKeyStatesNow();
+    for (const Entry& e : entries_) {
+        if (!e.lock)
+            continue;
+        bool on = false;
+        if (states) {
+            switch (*e.lock) {
+            case LockKey::Caps: on = states->caps; break;
+            case LockKey::Num: on = states->num; break;
+            case LockKey::Kana: on = states->kana; break;
+            }
+        }
+        e.label->setEnabled(on);
+    }
 }
 
 QString StatusPanels::Text(const QString& key) const
@@ -57,12 +88,6 @@ void StatusPanels::SetText(const QString& key, const QString& text)
     e->text = text;
     updateGeometry();
     arrange();
-}
-
-void StatusPanels::SetEnabled(const QString& key, bool enabled)
-{
-    if (QLabel* label = Panel(key))
-        label->setEnabled(enabled);
 }
 
 QLabel* StatusPanels::Panel(const QString& key) const

@@ -5,14 +5,19 @@
 // needs it); when there is not, the panels narrow and elide their texts, and when even that is not
 // enough they are hidden from the right. Panels never draw over one another.
 
+#include "platform/statusbar/LockKeys.h"
+
 #include <QString>
 #include <QWidget>
 
+#include <optional>
 #include <vector>
 
 class QLabel;
 
 namespace platform::statusbar {
+
+enum class LockKey { Caps, Num, Kana };
 
 class StatusPanels : public QWidget {
 public:
@@ -20,11 +25,13 @@ public:
 
     // Adds a panel at the right end; widthPixels is its width while there is room.
     void AddPanel(const QString& key, int widthPixels, const QString& toolTip);
+    // Adds a panel that keeps itself current: it shows text, bright while the lock key is on and
+    // dimmed while it is off or the window system does not tell its state.
+    void AddLockPanel(const QString& key, int widthPixels, const QString& toolTip, const QString& text, LockKey lock);
 
     // The whole text of a panel, however much of it shows; "" for an unknown key.
     QString Text(const QString& key) const;
     void SetText(const QString& key, const QString& text);
-    void SetEnabled(const QString& key, bool enabled);
 
     // The panel's label, for tests and for looks; null for an unknown key.
     QLabel* Panel(const QString& key) const;
@@ -42,9 +49,13 @@ private:
         int width;
         QString text;
         QLabel* label;
+        std::optional<LockKey> lock;
     };
     int preferredWidth(const Entry& entry) const;
     void arrange();
+    void lockPanelsShow();
+
+    bool watchingLockKeys_ = false;
 
     std::vector<Entry> entries_;
 };

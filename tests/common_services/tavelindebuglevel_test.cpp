@@ -63,11 +63,42 @@ TEST_F(DebugLevelDialog, ShowsTheValuesAndTheLayout)
     EXPECT_EQ(dialog.txtDebugLevel->maxLength(), 2);
     EXPECT_EQ(dialog.Label1->buddy(), dialog.txtDebugLevel);
     EXPECT_TRUE(dialog.cmdUpdate->isDefault());
-    EXPECT_EQ(dialog.size(), QSize(210, 88));
-    EXPECT_EQ(dialog.cmdCancel->geometry(), QRect(160, 56, 40, 24));
+    // 210 by 88 pixels as designed, larger only by what the captions need in this font (below).
+    EXPECT_GE(dialog.width(), 210);
+    EXPECT_EQ(dialog.height(), 88);
+    EXPECT_EQ(dialog.cmdCancel->geometry(), QRect(dialog.width() - 50, 56, 40, 24));
     EXPECT_EQ(dialog.txtDebugLevel->nextInFocusChain(), dialog.chkFlash);
     EXPECT_EQ(dialog.chkFlash->nextInFocusChain(), dialog.cmdUpdate);
     EXPECT_EQ(dialog.cmdUpdate->nextInFocusChain(), dialog.cmdCancel);
+}
+
+TEST(DebugLevelDialogLayout, EveryCaptionHasTheRoomItsTextNeeds)
+{
+    const QFont font = QApplication::font();
+    struct Row {
+        const char* why;
+        double points; // 0: the desktop's font as it is
+    };
+    const Row rows[] = {{"the desktop's font", 0}, {"a large font", 14}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        QFont f = font;
+        if (row.points > 0)
+            f.setPointSizeF(row.points);
+        QApplication::setFont(f);
+        TavelinDebugLevel d;
+        for (QWidget* caption : {static_cast<QWidget*>(d.Label1), static_cast<QWidget*>(d.chkFlash)}) {
+            SCOPED_TRACE(caption->metaObject()->className());
+            EXPECT_GE(caption->width(), caption->sizeHint().width());
+            EXPECT_GE(caption->height(), caption->sizeHint().height());
+            EXPECT_TRUE(d.rect().contains(caption->geometry()));
+        }
+        EXPECT_LT(d.Label1->geometry().right(), d.txtDebugLevel->x()) << "the label stays left of its box";
+        EXPECT_EQ(d.txtDebugLevel->x(), d.chkFlash->x());
+        EXPECT_LT(d.chkFlash->geometry().bottom(), d.cmdUpdate->y());
+        EXPECT_TRUE(d.rect().contains(d.cmdCancel->geometry()));
+    }
+    QApplication::setFont(font);
 }
 
 TEST_F(DebugLevelDialog, UpdateAcceptsLevelsFrom0To99Only)

@@ -136,3 +136,17 @@ TEST_F(TavelinDebugTrace, FailuresRaiseAndLeaveTheLogClosed)
     EXPECT_TRUE(services.DebugOut("x")); // the next line tries again
     EXPECT_EQ(lines().last(), "x");
 }
+
+TEST_F(TavelinDebugTrace, CharactersTheCodePageLacksAreEscapedAsTheProgramsLogDoes)
+{
+    // Hangul and an emoji have no Shift_JIS form; the Japanese around them keeps its own.
+    const QString text = QStringLiteral("表%1と%2").arg(QChar(0xD55C)).arg(QString::fromUcs4(U"\U0001F600", 1));
+    EXPECT_NO_THROW(EXPECT_TRUE(services.DebugOut(text, 0)));
+    EXPECT_NO_THROW(services.SnapShot(text + QStringLiteral("\r\n次")));
+
+    const QStringList got = lines();
+    ASSERT_EQ(got.size(), 3);
+    EXPECT_TRUE(isBanner(got[0]));
+    EXPECT_EQ(got.mid(1), QStringList({QStringLiteral("表&#xD55C;と&#x1F600;"),
+                                       QStringLiteral("表&#xD55C;と&#x1F600;↓次")}));
+}

@@ -87,3 +87,52 @@ TEST_F(StatusPanelsTest, NarrowerThePanelsElideThenHideFromTheRight)
 }
 
 } // namespace
+
+namespace {
+
+TEST(LockKeyPanels, ShowTheStatesTheWindowSystemTellsAndAreDimmedWhereItTellsNone)
+{
+    namespace sb = platform::statusbar;
+    struct Row {
+        const char* why;
+        std::optional<sb::LockKeyStates> told;
+        bool caps, num, kana;
+    };
+    const Row rows[] = {
+        {"nothing told, as offscreen", std::nullopt, false, false, false},
+        {"Caps Lock on", sb::LockKeyStates{true, false, false}, true, false, false},
+        {"Num Lock and Kana on", sb::LockKeyStates{false, true, true}, false, true, true},
+        {"all off", sb::LockKeyStates{}, false, false, false},
+        {"Caps Lock on again", sb::LockKeyStates{true, false, false}, true, false, false},
+        {"told no more", std::nullopt, false, false, false},
+    };
+    StatusPanels panels;
+    panels.AddPanel(QStringLiteral("Date"), 60, QStringLiteral("日付"));
+    panels.AddLockPanel(QStringLiteral("Caps"), 60, QStringLiteral("Caps Lock ｷｰ"), QStringLiteral("CAPS"),
+                        sb::LockKey::Caps);
+    panels.AddLockPanel(QStringLiteral("Num"), 60, QStringLiteral("Num Lock ｷｰ"), QStringLiteral("NUM"),
+                        sb::LockKey::Num);
+    panels.AddLockPanel(QStringLiteral("Kana"), 60, QStringLiteral("ｶﾅ ｷｰ"), QStringLiteral("ｶﾅ"), sb::LockKey::Kana);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        sb::FeedLockKeyStates(row.told);
+        EXPECT_EQ(panels.Panel(QStringLiteral("Caps"))->isEnabled(), row.caps);
+        EXPECT_EQ(panels.Panel(QStringLiteral("Num"))->isEnabled(), row.num);
+        EXPECT_EQ(panels.Panel(QStringLiteral("Kana"))->isEnabled(), row.kana);
+        EXPECT_TRUE(panels.Panel(QStringLiteral("Date"))->isEnabled()) << "other panels are left alone";
+        EXPECT_EQ(panels.Text(QStringLiteral("Kana")), QStringLiteral("ｶﾅ")) << "the text stays, bright or dimmed";
+    }
+
+    // A bar made while the states are known shows them from the start.
+    sb::FeedLockKeyStates(sb::LockKeyStates{false, true, false});
+    {
+        StatusPanels later;
+        later.AddLockPanel(QStringLiteral("Num"), 60, QString(), QStringLiteral("NUM"), sb::LockKey::Num);
+        EXPECT_TRUE(later.Panel(QStringLiteral("Num"))->isEnabled());
+    }
+    // A bar that is gone is told nothing more.
+    sb::FeedLockKeyStates(sb::LockKeyStates{true, true, true});
+    sb::FeedLockKeyStates(std::nullopt);
+}
+
+} // namespace

@@ -6,6 +6,7 @@
 #include "app/core/RecordAccess.h"
 #include "app/diagram/TagTable.h"
 #include "platform/msgbox/MsgBox.h"
+#include "support/Workspace.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindowStateChangeEvent>
 
 #include <gtest/gtest.h>
 
@@ -175,6 +177,53 @@ TEST_F(ZoomScreenTest, TheTextGrowsWithTheWindowAndTheButtonsKeepToTheCorner)
         EXPECT_GE(dialog.txtZoomEditor->width() * 15, 3000) << "never smaller than the smallest room";
         dialog.cmdCancel->click();
     });
+}
+
+// The window manager's way of minimising and restoring: the zoom's state changes, and more of them
+// (a second state change, a resize) while it is minimised, then one of the two windows comes back.
+TEST(ZoomScreenMinimised, TheMainWindowFollowsAndComesBackInItsFormerState)
+{
+    struct Row {
+        const char* why;
+        Qt::WindowStates former;
+        bool mainComesBack; // else the zoom does
+    };
+    const Row rows[] = {
+        {"a normal main window, the zoom restored", Qt::WindowNoState, false},
+        {"a maximised main window, the zoom restored", Qt::WindowMaximized, false},
+        {"a normal main window, itself restored", Qt::WindowNoState, true},
+        {"a maximised main window, itself restored", Qt::WindowMaximized, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        testsupport::Workspace main;
+        main.setWindowState(row.former);
+        main.show();
+        ZoomScreen zoom(&main);
+        bool mainMinimised = false;
+        Qt::WindowStates mainAfter;
+        bool zoomMinimisedAfter = true;
+        QTimer::singleShot(0, &zoom, [&] {
+            zoom.setWindowState(zoom.windowState() | Qt::WindowMinimized);
+            mainMinimised = main.isMinimized();
+            QWindowStateChangeEvent again(zoom.windowState());
+            QCoreApplication::sendEvent(&zoom, &again);
+            zoom.resize(zoom.width() + 10, zoom.height());
+            if (row.mainComesBack) {
+                main.setWindowState(main.windowState() & ~Qt::WindowMinimized);
+                EXPECT_TRUE(QTest::qWaitFor([&] { return !zoom.isMinimized(); }, 5000));
+            } else {
+                zoom.setWindowState(zoom.windowState() & ~Qt::WindowMinimized);
+            }
+            mainAfter = main.windowState();
+            zoomMinimisedAfter = zoom.isMinimized();
+            zoom.cmdCancel->click();
+        });
+        zoom.exec();
+        EXPECT_TRUE(mainMinimised) << "minimising the zoom minimises the main window";
+        EXPECT_EQ(mainAfter, row.former);
+        EXPECT_FALSE(zoomMinimisedAfter) << "the modal zoom comes back with the main window";
+    }
 }
 
 } // namespace

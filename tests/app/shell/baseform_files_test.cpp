@@ -97,6 +97,26 @@ TEST_F(FileCommands, TheFontPanelShowsTheFontOfTheDocumentOpened)
                                  ApplicationGlobals.DocumentColorName);
 }
 
+TEST_F(FileCommands, TheFontPanelShowsTheDocumentFontFromStartUpOnAndAfterNew)
+{
+    const QString startUp = ApplicationGlobals.DocumentFontName + QStringLiteral(", ") +
+                            ApplicationGlobals.DocumentFontSize + QStringLiteral(", ") +
+                            ApplicationGlobals.DocumentColorName;
+    ASSERT_FALSE(ApplicationGlobals.DocumentFontName.isEmpty());
+    EXPECT_EQ(form().StatusPanelText(QStringLiteral("FontAndSize")), startUp) << "before any document";
+    form().Menu_FileNewFileObstinate_Click(0);
+    EXPECT_EQ(form().StatusPanelText(QStringLiteral("FontAndSize")), startUp) << "a new document";
+
+    open(WriteDocument(files_.filePath(QStringLiteral("sized.txt")),
+                       {QStringLiteral("&&document"), QStringLiteral("&&font"), QStringLiteral("fontsize:12"),
+                        QStringLiteral("&&routine"), QStringLiteral("&&text"), QStringLiteral("R"),
+                        QStringLiteral("&&end-routine"), QStringLiteral("&&end-document")}));
+    form().Menu_FileNewFileObstinate_Click(0);
+    EXPECT_EQ(form().StatusPanelText(QStringLiteral("FontAndSize")),
+              ApplicationGlobals.DocumentFontName + QStringLiteral(", 12, ") + ApplicationGlobals.DocumentColorName)
+        << "a new document keeps the font of the one before";
+}
+
 TEST_F(FileCommands, SaveAsPadThenReopenGivesTheSameDocument)
 {
     open(SamplePath(QStringLiteral("module-structure.txt")));

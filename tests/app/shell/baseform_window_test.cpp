@@ -10,6 +10,7 @@
 #include "app/dialogs/BoxEditor.h"
 #include "app/print/PrintCanvas.h"
 #include "platform/report/Report.h"
+#include "platform/statusbar/LockKeys.h"
 #include "platform/system/System.h"
 #include "platform/vbrt/Error.h"
 
@@ -556,6 +557,26 @@ TEST_F(MainWindowTest, StatusPanelsNeverOverlapInANarrowWindow)
         }
     }
     EXPECT_EQ(form().StatusPanelText(QStringLiteral("EditMode")).right(4), QStringLiteral("ﾓｰﾄﾞ")) << "texts stay whole";
+}
+
+TEST_F(MainWindowTest, TheLockKeyPanelsFollowTheKeysTheWindowSystemTells)
+{
+    namespace sb = platform::statusbar;
+    auto panel = [&](const char* key) { return form().stbBaseForm->findChild<QLabel*>(QString::fromLatin1(key)); };
+    auto lit = [&] {
+        return std::vector<bool>{panel("Caps")->isEnabled(), panel("Num")->isEnabled(), panel("Kana")->isEnabled()};
+    };
+    EXPECT_EQ(form().StatusPanelText(QStringLiteral("Caps")), QStringLiteral("CAPS"));
+    EXPECT_EQ(form().StatusPanelText(QStringLiteral("Num")), QStringLiteral("NUM"));
+    EXPECT_EQ(form().StatusPanelText(QStringLiteral("Kana")), QStringLiteral("ｶﾅ"));
+    EXPECT_EQ(lit(), (std::vector<bool>{false, false, false})) << "offscreen nothing tells the states";
+
+    sb::FeedLockKeyStates(sb::LockKeyStates{true, false, true});
+    EXPECT_EQ(lit(), (std::vector<bool>{true, false, true}));
+    sb::FeedLockKeyStates(sb::LockKeyStates{false, true, false});
+    EXPECT_EQ(lit(), (std::vector<bool>{false, true, false}));
+    sb::FeedLockKeyStates(std::nullopt);
+    EXPECT_EQ(lit(), (std::vector<bool>{false, false, false}));
 }
 
 TEST_F(MainWindowTest, AToolBarButtonClearsEverySelection)
