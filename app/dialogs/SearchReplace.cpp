@@ -53,7 +53,7 @@ int Pixels(int twips)
 }
 
 // The text leads the history, followed by the list's entries without it, at most 51 in all; the
-// list then shows the history. True when the text was added.
+// list then shows the history and keeps the text. True when the text was added.
 bool HistoryListAdd(QComboBox* list, QStringList& history)
 {
     bool changed = false;
@@ -68,6 +68,10 @@ bool HistoryListAdd(QComboBox* list, QStringList& history)
     }
     list->clear();
     list->addItems(history.mid(0, HistoryLimit));
+    // Filling an empty list makes its first entry current, whose text would take the place of
+    // the one typed: an emptied text would search or replace with the last one used.
+    list->setCurrentIndex(-1);
+    list->setEditText(text);
     return changed;
 }
 

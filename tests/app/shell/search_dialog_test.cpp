@@ -411,6 +411,45 @@ TEST_F(SearchDialogTest, SearchNextOfTheMainWindowGoesOnWithTheStoredConditions)
     EXPECT_TRUE(FormEnabled(&form()));
 }
 
+TEST_F(SearchDialogTest, AnEmptiedTextStaysEmptyWhenItsListIsLeft)
+{
+    ApplicationGlobals.SearchSettings.SearchHistory = {QStringLiteral("apple")};
+    ApplicationGlobals.SearchSettings.ReplaceHistory = {QStringLiteral("plum")};
+    struct Row {
+        const char* why;
+        bool replaceList;
+        std::vector<QString> prompts;
+        QString document;
+    };
+    const Row rows[] = {
+        {"an emptied search text asks for one", false, {QStringLiteral("検索文字列を指定して下さい。")}, original_},
+        {"an emptied replacement deletes the matches", true, {},
+         "Alpha apple|one apple\r\ntwo Apple|each applet|kind|eat| redo|red apple|green|Beta|ａｐｐｌｅは林檎|"
+         "pineapple apple"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        SearchReplace& d = dialog(true);
+        QComboBox* list = row.replaceList ? d.cmbReplaceText : d.cmbSearchText;
+        if (row.replaceList)
+            type(d.cmbSearchText, QStringLiteral("pear"));
+        list->setCurrentIndex(0); // the last text used, then emptied
+        type(list, QString());
+        const QStringList searchHistory = ApplicationGlobals.SearchSettings.SearchHistory;
+        const QStringList replaceHistory = ApplicationGlobals.SearchSettings.ReplaceHistory;
+        mb::ShownBoxes().clear();
+
+        QTest::mouseClick(row.replaceList ? d.cmdReplaceAll : d.cmdSearch, Qt::LeftButton);
+        EXPECT_EQ(list->currentText().toStdString(), "") << "the history does not fill the text in again";
+        EXPECT_EQ(prompts(), row.prompts);
+        EXPECT_EQ(DocumentText().toStdString(), row.document.toStdString());
+        EXPECT_EQ(ApplicationGlobals.SearchSettings.SearchHistory, searchHistory);
+        EXPECT_EQ(ApplicationGlobals.SearchSettings.ReplaceHistory, replaceHistory);
+        d.cmdCancel_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
 TEST(SearchDialogPlace, StepsAsideFromTheFoundBoxOnlyWhenNearIt)
 {
     struct Row {
