@@ -275,6 +275,10 @@ void SearchReplace::Form_Load()
 
 void SearchReplace::Form_Activate()
 {
+    // An activation that reaches the dialog after it was unloaded must not claim the caption and
+    // the dialog panel again, nor end the busy state of whatever runs now.
+    if (unloaded_)
+        return;
     ProcessingEnd(this);
     CaptionRefresh();
 }

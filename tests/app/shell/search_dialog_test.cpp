@@ -450,6 +450,20 @@ TEST_F(SearchDialogTest, AnEmptiedTextStaysEmptyWhenItsListIsLeft)
     }
 }
 
+TEST_F(SearchDialogTest, ALateActivationOfTheClosedDialogClaimsNeitherCaptionNorPanel)
+{
+    SearchReplace& d = dialog(false);
+    ASSERT_TRUE(form().windowTitle().contains(QStringLiteral("[検索]")));
+    ASSERT_EQ(form().StatusPanelText(QStringLiteral("ModalWindow")), QStringLiteral("検索"));
+    d.cmdCancel_Click();
+    ASSERT_TRUE(dialog_) << "deleted only when control returns to the event loop";
+
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(dialog_, &activate);
+    EXPECT_FALSE(form().windowTitle().contains(QStringLiteral("[検索]"))) << form().windowTitle().toStdString();
+    EXPECT_EQ(form().StatusPanelText(QStringLiteral("ModalWindow")), QString());
+}
+
 TEST(SearchDialogPlace, StepsAsideFromTheFoundBoxOnlyWhenNearIt)
 {
     struct Row {
