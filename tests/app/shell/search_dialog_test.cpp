@@ -15,8 +15,12 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QTimer>
 #include <QPushButton>
 #include <QRadioButton>
+
+#include <functional>
+#include <utility>
 
 namespace search_test {
 namespace {
@@ -447,6 +451,65 @@ TEST_F(SearchDialogTest, AnEmptiedTextStaysEmptyWhenItsListIsLeft)
         EXPECT_EQ(ApplicationGlobals.SearchSettings.ReplaceHistory, replaceHistory);
         d.cmdCancel_Click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(SearchDialogTest, AFoundBoxShowsItsTextAgainWhenItsHighlightGoes)
+{
+    CanvasForm& canvas = *CanvasWindowOf(B[1]);
+    // Inside the box's frame, clear of the selection frame around it.
+    const auto pixels = [&canvas](std::int16_t box) {
+        const CanvasLabel& label = std::as_const(canvas.lblBox)[box];
+        const int perPixel = platform::vbrt::TwipsPerPixel;
+        return QRect(label.Left / perPixel, label.Top / perPixel, label.Width / perPixel, label.Height / perPixel)
+            .adjusted(1, 1, -1, -1);
+    };
+    const std::int16_t found = 3; // each applet
+    const std::int16_t other = 7; // pear redo
+    ASSERT_EQ(B[1].BoxList[found].text.text, QStringLiteral("each applet"));
+    const QImage before = canvas.grab(pixels(found)).toImage();
+    ASSERT_FALSE(before.isNull());
+
+    struct Row {
+        const char* why;
+        std::function<void()> leave;
+    };
+    const Row rows[] = {
+        {"Esc on the canvas", [&] { QTest::keyClick(&canvas, Qt::Key_Escape); }},
+        {"a click on another box",
+         [&] {
+             QTest::mouseClick(&canvas, Qt::LeftButton, Qt::NoModifier, pixels(other).center());
+             ASSERT_TRUE(QTest::qWaitFor([&] { return !canvas.LockPartsList().empty(); }, 30000));
+         }},
+        {"the next match, shown by the main window's Search Next", [&] {
+             form().Menu_EditSearchNext_Click();
+             ASSERT_NE(Shown().section(u' ', 0, 0), QStringLiteral("1:3:-1"));
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        SearchReplace& d = dialog(false);
+        QTest::mouseClick(d.cmdReset, Qt::LeftButton);
+        type(d.cmbSearchText, QStringLiteral("ea"));
+        QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
+        ASSERT_EQ(Shown(), "1:3:-1 0:2");
+        d.cmdCancel_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_TRUE(SearchFound()) << "the search outlives the dialog";
+        // The desktop hands the activation back to the main window, whose canvas takes the focus
+        // and repaints while the overlay still shows the found text.
+        QApplication::setActiveWindow(&form());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form(), 30000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return canvas.hasFocus(); }, 30000));
+
+        row.leave();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !canvas.timRefresh->isActive(); }, 30000));
+        const QImage after = canvas.grab(pixels(found)).toImage();
+        int differing = 0;
+        for (int y = 0; y < before.height(); ++y)
+            for (int x = 0; x < before.width(); ++x)
+                differing += after.pixel(x, y) != before.pixel(x, y);
+        EXPECT_EQ(differing, 0) << "pixels of the found box that differ from before the search";
     }
 }
 
