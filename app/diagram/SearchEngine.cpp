@@ -440,6 +440,7 @@ void ReplaceCurrent()
                     if (SubRecord* next = SubAt(record.Canvas, sub->after))
                         next->text = code;
             }
+            ChartChangedOn(record.Canvas);
         }
     } catch (const std::exception&) {
         // What was stored before the failure stays; the search goes on.

@@ -4,6 +4,7 @@
 #include "app/dialogs/ZoomScreen.h"
 
 #include "app/core/ApplicationGlobals.h"
+#include "app/core/CanvasSurface.h"
 #include "app/core/EditState.h"
 #include "app/core/MainWindowLink.h"
 #include "app/core/ProgramLink.h"
@@ -451,9 +452,14 @@ void SearchReplace::FocusAfter(QWidget* button)
     (field ? field : button)->setFocus();
 }
 
-void SearchReplace::searchEnded()
+void SearchReplace::searchEnded(std::int16_t shownCanvas)
 {
     ProcessingEnd(this);
+    // The canvas of the last match shown is on the screen as it now stands (the text replaced, or
+    // no longer under the overlay) before the message says that the search is over.
+    if (shownCanvas >= 1 && static_cast<std::size_t>(shownCanvas) < B.size())
+        if (CanvasSurface* canvas = B[static_cast<std::size_t>(shownCanvas)].form)
+            canvas->repaint();
     InformationMessageBox(SearchEnded);
     SearchReset();
     CaptionRefresh();
@@ -465,6 +471,7 @@ void SearchReplace::cmdSearch_Click()
     RunCommand(this, [&] {
         if (SearchTextCheck())
             return;
+        const std::int16_t shownCanvas = Search.SearchCurrentMatch.Canvas;
         // The search under way goes on; changed conditions start a new one.
         bool searching = ConditionCheck();
         if (!searching) {
@@ -478,7 +485,7 @@ void SearchReplace::cmdSearch_Click()
             raise();
         }
         if (!SearchFound())
-            searchEnded();
+            searchEnded(shownCanvas);
     });
     FocusAfter(cmdSearch);
 }
@@ -506,13 +513,14 @@ void SearchReplace::cmdReplace_Click()
             ApplicationGlobals.SearchSettings.ReplaceText = cmbReplaceText->currentText();
             SetModifyFlag(true);
             HistoryAdd(MenuCaptionClean(cmdReplace->text()), SearchCurrentCanvas());
+            const std::int16_t shownCanvas = Search.SearchCurrentMatch.Canvas;
             ReplaceCurrent();
             replaced_ = true;
             SearchNextShow();
             DialogPlace();
             raise();
             if (!SearchFound())
-                searchEnded();
+                searchEnded(shownCanvas);
         } else if (!SearchTextCheck()) {
             InformationMessageBox(QStringLiteral("先に検索を行って下さい。"));
         }

@@ -29,6 +29,16 @@ using namespace baseform_test;
 
 const QString SearchEnded = QStringLiteral("検索が終了しました。");
 
+// Counts the paints a window receives.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
 class SearchDialogTest : public BaseFormTest {
 protected:
     void SetUp() override
@@ -511,6 +521,36 @@ TEST_F(SearchDialogTest, AFoundBoxShowsItsTextAgainWhenItsHighlightGoes)
                 differing += after.pixel(x, y) != before.pixel(x, y);
         EXPECT_EQ(differing, 0) << "pixels of the found box that differ from before the search";
     }
+}
+
+TEST_F(SearchDialogTest, TheReplacementIsOnTheCanvasBeforeTheSearchEndsWithItsMessage)
+{
+    SearchReplace& d = dialog(true);
+    type(d.cmbSearchText, QStringLiteral("pear"));
+    QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
+    ASSERT_EQ(Shown(), "1:7:-1 0:4");
+    type(d.cmbReplaceText, QStringLiteral("plum"));
+
+    // When the message comes up: the texts the canvas paints from, and whether it has painted
+    // them on the screen.
+    CanvasForm& canvas = *CanvasWindowOf(B[1]);
+    PaintCounter painted;
+    canvas.installEventFilter(&painted);
+    QStringList drawn;
+    int paintsBeforeMessage = 0;
+    mb::SetShownHandler([&](const mb::Shown&) {
+        for (const platform::graphics::DrawRecord& record : canvas.Records())
+            if (record.kind == platform::graphics::DrawRecord::Kind::Text)
+                drawn << record.text;
+        paintsBeforeMessage = painted.paints;
+    });
+    QTest::mouseClick(d.cmdReplace, Qt::LeftButton);
+    mb::SetShownHandler({});
+    canvas.removeEventFilter(&painted);
+    EXPECT_EQ(prompts(), std::vector<QString>{SearchEnded});
+    EXPECT_TRUE(drawn.contains(QStringLiteral("plum redo"))) << drawn.join(u'|').toStdString();
+    EXPECT_FALSE(drawn.contains(QStringLiteral("pear redo")));
+    EXPECT_GT(paintsBeforeMessage, 0) << "the canvas was painted before the message, not after it";
 }
 
 TEST_F(SearchDialogTest, ALateActivationOfTheClosedDialogClaimsNeitherCaptionNorPanel)
