@@ -124,6 +124,7 @@ public:
     void ZOrder() override;
     // Repaints at once: the chart is drawn again unless painting is held off or suspended.
     void Refresh() override;
+    void ChartChanged() override;
 
     // The window keeps what it drew; while on, exposing it raises no chart paint.
     void SetAutoRedraw(bool on) override;

@@ -175,6 +175,15 @@ void CanvasForm::Refresh()
     update();
 }
 
+void CanvasForm::ChartChanged()
+{
+    drawn_ = false;
+    // As a paint that arrives during a command: the release of painting draws it.
+    if (ApplicationGlobals.PaintSuspended)
+        paintPending_ = true;
+    update();
+}
+
 void CanvasForm::PaintEventRelease(bool force)
 {
     if (AutoRedraw())

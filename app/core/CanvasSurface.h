@@ -238,6 +238,10 @@ public:
     virtual void ZOrder() = 0;
     // Repaints at once: the chart is drawn again unless painting is held off or suspended.
     virtual void Refresh() = 0;
+    // The records changed what the chart shows without a new layout (a text shown again, hidden
+    // or replaced): what the window kept of its drawing no longer holds the chart, and the chart
+    // is drawn again at the next paint, or when painting is released.
+    virtual void ChartChanged() = 0;
 
     // Repaints the area a control covers, in twips: at once for where it is now, and once more
     // after the caller's writes for where it has moved to.

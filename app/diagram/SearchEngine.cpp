@@ -70,12 +70,25 @@ InternalCode* TextOf(const SearchMatchRecord& record)
     return nullptr;
 }
 
+// The canvas window keeps what it drew: a text shown, hidden or replaced here leaves that stale.
+void ChartChangedOn(std::int16_t canvas)
+{
+    if (CanvasSurface* form = WindowOf(canvas))
+        form->ChartChanged();
+}
+
 // Sets or clears the shown bit of the text the record names; the canvas paints a text only when
 // it is set, so the overlay alone shows the text of the match on display.
 void SearchMarkSet(const SearchMatchRecord& record, bool shown)
 {
-    if (InternalCode* text = TextOf(record))
-        text->flags = static_cast<std::int16_t>(shown ? (text->flags | 1) : (text->flags & ~1));
+    InternalCode* text = TextOf(record);
+    if (!text)
+        return;
+    const auto flags = static_cast<std::int16_t>(shown ? (text->flags | 1) : (text->flags & ~1));
+    if (flags == text->flags)
+        return;
+    text->flags = flags;
+    ChartChangedOn(record.Canvas);
 }
 
 void OverlayPark(platform::richtext::RichTextBox& overlay)
@@ -427,6 +440,7 @@ void ReplaceCurrent()
                     if (SubRecord* next = SubAt(record.Canvas, sub->after))
                         next->text = code;
             }
+            ChartChangedOn(record.Canvas);
         }
     } catch (const std::exception&) {
         // What was stored before the failure stays; the search goes on.

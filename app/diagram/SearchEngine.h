@@ -80,7 +80,7 @@ bool SearchExecute();
 // when the matches run out, so laying it would show nothing.
 void SearchNextShow(bool overlay = true);
 // Replaces the match shown last in its text; later matches of that text move with it. Nothing is
-// redrawn.
+// laid out again: the canvas paints the new text where the old one stood.
 void ReplaceCurrent();
 
 } // namespace vellumora

@@ -4,6 +4,7 @@
 #include "app/dialogs/ZoomScreen.h"
 
 #include "app/core/ApplicationGlobals.h"
+#include "app/core/CanvasSurface.h"
 #include "app/core/EditState.h"
 #include "app/core/MainWindowLink.h"
 #include "app/core/ProgramLink.h"
@@ -53,7 +54,7 @@ int Pixels(int twips)
 }
 
 // The text leads the history, followed by the list's entries without it, at most 51 in all; the
-// list then shows the history. True when the text was added.
+// list then shows the history and keeps the text. True when the text was added.
 bool HistoryListAdd(QComboBox* list, QStringList& history)
 {
     bool changed = false;
@@ -68,6 +69,10 @@ bool HistoryListAdd(QComboBox* list, QStringList& history)
     }
     list->clear();
     list->addItems(history.mid(0, HistoryLimit));
+    // Filling an empty list makes its first entry current, whose text would take the place of
+    // the one typed: an emptied text would search or replace with the last one used.
+    list->setCurrentIndex(-1);
+    list->setEditText(text);
     return changed;
 }
 
@@ -271,6 +276,10 @@ void SearchReplace::Form_Load()
 
 void SearchReplace::Form_Activate()
 {
+    // An activation that reaches the dialog after it was unloaded must not claim the caption and
+    // the dialog panel again, nor end the busy state of whatever runs now.
+    if (unloaded_)
+        return;
     ProcessingEnd(this);
     CaptionRefresh();
 }
@@ -443,9 +452,14 @@ void SearchReplace::FocusAfter(QWidget* button)
     (field ? field : button)->setFocus();
 }
 
-void SearchReplace::searchEnded()
+void SearchReplace::searchEnded(std::int16_t shownCanvas)
 {
     ProcessingEnd(this);
+    // The canvas of the last match shown is on the screen as it now stands (the text replaced, or
+    // no longer under the overlay) before the message says that the search is over.
+    if (shownCanvas >= 1 && static_cast<std::size_t>(shownCanvas) < B.size())
+        if (CanvasSurface* canvas = B[static_cast<std::size_t>(shownCanvas)].form)
+            canvas->repaint();
     InformationMessageBox(SearchEnded);
     SearchReset();
     CaptionRefresh();
@@ -457,6 +471,7 @@ void SearchReplace::cmdSearch_Click()
     RunCommand(this, [&] {
         if (SearchTextCheck())
             return;
+        const std::int16_t shownCanvas = Search.SearchCurrentMatch.Canvas;
         // The search under way goes on; changed conditions start a new one.
         bool searching = ConditionCheck();
         if (!searching) {
@@ -470,7 +485,7 @@ void SearchReplace::cmdSearch_Click()
             raise();
         }
         if (!SearchFound())
-            searchEnded();
+            searchEnded(shownCanvas);
     });
     FocusAfter(cmdSearch);
 }
@@ -498,13 +513,14 @@ void SearchReplace::cmdReplace_Click()
             ApplicationGlobals.SearchSettings.ReplaceText = cmbReplaceText->currentText();
             SetModifyFlag(true);
             HistoryAdd(MenuCaptionClean(cmdReplace->text()), SearchCurrentCanvas());
+            const std::int16_t shownCanvas = Search.SearchCurrentMatch.Canvas;
             ReplaceCurrent();
             replaced_ = true;
             SearchNextShow();
             DialogPlace();
             raise();
             if (!SearchFound())
-                searchEnded();
+                searchEnded(shownCanvas);
         } else if (!SearchTextCheck()) {
             InformationMessageBox(QStringLiteral("先に検索を行って下さい。"));
         }

@@ -86,7 +86,8 @@ private:
     void DialogPlace();
     void DialogMove(const QPoint& target);
     void FocusAfter(QWidget* button);
-    void searchEnded();
+    // The search has run out; shownCanvas showed its last match.
+    void searchEnded(std::int16_t shownCanvas);
 
     bool replaced_ = false;
     std::int16_t chosenRange_ = 0;

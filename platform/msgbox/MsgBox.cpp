@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include <deque>
+#include <utility>
 
 namespace platform::msgbox {
 
@@ -14,6 +15,12 @@ std::deque<std::int16_t>& Queue()
 {
     static std::deque<std::int16_t> queue;
     return queue;
+}
+
+std::function<void(const Shown&)>& ShownHandler()
+{
+    static std::function<void(const Shown&)> handler;
+    return handler;
 }
 
 std::vector<std::int16_t> ButtonsOf(std::int32_t buttons)
@@ -83,6 +90,8 @@ std::int16_t MsgBox(const QString& prompt, std::int32_t buttons, const QString& 
 {
     QWidget* owner = OwnerOf(parent);
     ShownBoxes().push_back({prompt, buttons, title, owner});
+    if (ShownHandler())
+        ShownHandler()(ShownBoxes().back());
     if (!Queue().empty()) {
         const std::int16_t answer = Queue().front();
         Queue().pop_front();
@@ -113,9 +122,12 @@ std::int16_t MsgBox(const QString& prompt, std::int32_t buttons, const QString& 
 
 void QueueAnswer(std::int16_t answer) { Queue().push_back(answer); }
 
+void SetShownHandler(std::function<void(const Shown&)> handler) { ShownHandler() = std::move(handler); }
+
 void ClearQueue()
 {
     Queue().clear();
+    ShownHandler() = nullptr;
     ShownBoxes().clear();
 }
 

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class QWidget;
@@ -56,6 +57,8 @@ struct Shown {
     QWidget* owner = nullptr; // the window the box is centred on
 };
 void QueueAnswer(std::int16_t answer);
+// Runs as each box is shown, before its answer is given; ClearQueue removes it.
+void SetShownHandler(std::function<void(const Shown&)> handler);
 void ClearQueue();
 std::vector<Shown>& ShownBoxes();
 // The prompts of the boxes shown so far, in their order.

@@ -15,8 +15,12 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QTimer>
 #include <QPushButton>
 #include <QRadioButton>
+
+#include <functional>
+#include <utility>
 
 namespace search_test {
 namespace {
@@ -24,6 +28,16 @@ namespace {
 using namespace baseform_test;
 
 const QString SearchEnded = QStringLiteral("検索が終了しました。");
+
+// Counts the paints a window receives.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
 
 class SearchDialogTest : public BaseFormTest {
 protected:
@@ -409,6 +423,148 @@ TEST_F(SearchDialogTest, SearchNextOfTheMainWindowGoesOnWithTheStoredConditions)
     form().Menu_EditSearchNext_Click();
     EXPECT_EQ(Shown(), "1:2:-1 4:5") << "the running search goes on";
     EXPECT_TRUE(FormEnabled(&form()));
+}
+
+TEST_F(SearchDialogTest, AnEmptiedTextStaysEmptyWhenItsListIsLeft)
+{
+    ApplicationGlobals.SearchSettings.SearchHistory = {QStringLiteral("apple")};
+    ApplicationGlobals.SearchSettings.ReplaceHistory = {QStringLiteral("plum")};
+    struct Row {
+        const char* why;
+        bool replaceList;
+        std::vector<QString> prompts;
+        QString document;
+    };
+    const Row rows[] = {
+        {"an emptied search text asks for one", false, {QStringLiteral("検索文字列を指定して下さい。")}, original_},
+        {"an emptied replacement deletes the matches", true, {},
+         "Alpha apple|one apple\r\ntwo Apple|each applet|kind|eat| redo|red apple|green|Beta|ａｐｐｌｅは林檎|"
+         "pineapple apple"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        SearchReplace& d = dialog(true);
+        QComboBox* list = row.replaceList ? d.cmbReplaceText : d.cmbSearchText;
+        if (row.replaceList)
+            type(d.cmbSearchText, QStringLiteral("pear"));
+        list->setCurrentIndex(0); // the last text used, then emptied
+        type(list, QString());
+        const QStringList searchHistory = ApplicationGlobals.SearchSettings.SearchHistory;
+        const QStringList replaceHistory = ApplicationGlobals.SearchSettings.ReplaceHistory;
+        mb::ShownBoxes().clear();
+
+        QTest::mouseClick(row.replaceList ? d.cmdReplaceAll : d.cmdSearch, Qt::LeftButton);
+        EXPECT_EQ(list->currentText().toStdString(), "") << "the history does not fill the text in again";
+        EXPECT_EQ(prompts(), row.prompts);
+        EXPECT_EQ(DocumentText().toStdString(), row.document.toStdString());
+        EXPECT_EQ(ApplicationGlobals.SearchSettings.SearchHistory, searchHistory);
+        EXPECT_EQ(ApplicationGlobals.SearchSettings.ReplaceHistory, replaceHistory);
+        d.cmdCancel_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(SearchDialogTest, AFoundBoxShowsItsTextAgainWhenItsHighlightGoes)
+{
+    CanvasForm& canvas = *CanvasWindowOf(B[1]);
+    // Inside the box's frame, clear of the selection frame around it.
+    const auto pixels = [&canvas](std::int16_t box) {
+        const CanvasLabel& label = std::as_const(canvas.lblBox)[box];
+        const int perPixel = platform::vbrt::TwipsPerPixel;
+        return QRect(label.Left / perPixel, label.Top / perPixel, label.Width / perPixel, label.Height / perPixel)
+            .adjusted(1, 1, -1, -1);
+    };
+    const std::int16_t found = 3; // each applet
+    const std::int16_t other = 7; // pear redo
+    ASSERT_EQ(B[1].BoxList[found].text.text, QStringLiteral("each applet"));
+    const QImage before = canvas.grab(pixels(found)).toImage();
+    ASSERT_FALSE(before.isNull());
+
+    struct Row {
+        const char* why;
+        std::function<void()> leave;
+    };
+    const Row rows[] = {
+        {"Esc on the canvas", [&] { QTest::keyClick(&canvas, Qt::Key_Escape); }},
+        {"a click on another box",
+         [&] {
+             QTest::mouseClick(&canvas, Qt::LeftButton, Qt::NoModifier, pixels(other).center());
+             ASSERT_TRUE(QTest::qWaitFor([&] { return !canvas.LockPartsList().empty(); }, 30000));
+         }},
+        {"the next match, shown by the main window's Search Next", [&] {
+             form().Menu_EditSearchNext_Click();
+             ASSERT_NE(Shown().section(u' ', 0, 0), QStringLiteral("1:3:-1"));
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        SearchReplace& d = dialog(false);
+        QTest::mouseClick(d.cmdReset, Qt::LeftButton);
+        type(d.cmbSearchText, QStringLiteral("ea"));
+        QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
+        ASSERT_EQ(Shown(), "1:3:-1 0:2");
+        d.cmdCancel_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_TRUE(SearchFound()) << "the search outlives the dialog";
+        // The desktop hands the activation back to the main window, whose canvas takes the focus
+        // and repaints while the overlay still shows the found text.
+        QApplication::setActiveWindow(&form());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form(), 30000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return canvas.hasFocus(); }, 30000));
+
+        row.leave();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !canvas.timRefresh->isActive(); }, 30000));
+        const QImage after = canvas.grab(pixels(found)).toImage();
+        int differing = 0;
+        for (int y = 0; y < before.height(); ++y)
+            for (int x = 0; x < before.width(); ++x)
+                differing += after.pixel(x, y) != before.pixel(x, y);
+        EXPECT_EQ(differing, 0) << "pixels of the found box that differ from before the search";
+    }
+}
+
+TEST_F(SearchDialogTest, TheReplacementIsOnTheCanvasBeforeTheSearchEndsWithItsMessage)
+{
+    SearchReplace& d = dialog(true);
+    type(d.cmbSearchText, QStringLiteral("pear"));
+    QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
+    ASSERT_EQ(Shown(), "1:7:-1 0:4");
+    type(d.cmbReplaceText, QStringLiteral("plum"));
+
+    // When the message comes up: the texts the canvas paints from, and whether it has painted
+    // them on the screen.
+    CanvasForm& canvas = *CanvasWindowOf(B[1]);
+    PaintCounter painted;
+    canvas.installEventFilter(&painted);
+    QStringList drawn;
+    int paintsBeforeMessage = 0;
+    mb::SetShownHandler([&](const mb::Shown&) {
+        for (const platform::graphics::DrawRecord& record : canvas.Records())
+            if (record.kind == platform::graphics::DrawRecord::Kind::Text)
+                drawn << record.text;
+        paintsBeforeMessage = painted.paints;
+    });
+    QTest::mouseClick(d.cmdReplace, Qt::LeftButton);
+    mb::SetShownHandler({});
+    canvas.removeEventFilter(&painted);
+    EXPECT_EQ(prompts(), std::vector<QString>{SearchEnded});
+    EXPECT_TRUE(drawn.contains(QStringLiteral("plum redo"))) << drawn.join(u'|').toStdString();
+    EXPECT_FALSE(drawn.contains(QStringLiteral("pear redo")));
+    EXPECT_GT(paintsBeforeMessage, 0) << "the canvas was painted before the message, not after it";
+}
+
+TEST_F(SearchDialogTest, ALateActivationOfTheClosedDialogClaimsNeitherCaptionNorPanel)
+{
+    SearchReplace& d = dialog(false);
+    ASSERT_TRUE(form().windowTitle().contains(QStringLiteral("[検索]")));
+    ASSERT_EQ(form().StatusPanelText(QStringLiteral("ModalWindow")), QStringLiteral("検索"));
+    d.cmdCancel_Click();
+    ASSERT_TRUE(dialog_) << "deleted only when control returns to the event loop";
+
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(dialog_, &activate);
+    EXPECT_FALSE(form().windowTitle().contains(QStringLiteral("[検索]"))) << form().windowTitle().toStdString();
+    EXPECT_EQ(form().StatusPanelText(QStringLiteral("ModalWindow")), QString());
 }
 
 TEST(SearchDialogPlace, StepsAsideFromTheFoundBoxOnlyWhenNearIt)
