@@ -5,6 +5,7 @@
 #include "app/canvas/CopyAndPaste.h"
 #include "app/canvas/HistoryControl.h"
 #include "app/diagram/BoxList.h"
+#include "app/diagram/FontAndColor.h"
 #include "app/core/Processing.h"
 #include "app/diagram/PadDraw.h"
 #include "app/dialogs/BoxEditor.h"
@@ -644,6 +645,62 @@ TEST_F(MainWindowTest, StyleButtonsHandTheirStateToTheCanvas)
     bold->trigger();
     EXPECT_TRUE(ToolbarFontState.ToolbarFontBold);
     EXPECT_TRUE(canvas->FontSettingMenuSkip);
+}
+
+TEST_F(MainWindowTest, AFontControlKeepsTheDefaultColourOfTheBoxItChanges)
+{
+    showActive();
+    // A blue routine: its body line is painted after the plain box, so the colour in hand is blue.
+    const QStringList document = {QStringLiteral("&&document"), QStringLiteral("&&routine"), QStringLiteral("&&color"),
+                                  QStringLiteral("r0,g100,b160"), QStringLiteral("&&text"), QStringLiteral("R"),
+                                  QStringLiteral("&&block"), QStringLiteral("&&text"), QStringLiteral("plain"),
+                                  QStringLiteral("&&end-routine"), QStringLiteral("&&end-document")};
+    const QString path = files_.filePath(QStringLiteral("colours.txt"));
+    const auto comboPick = [this](QComboBox* combo, int index) {
+        combo->setFocus();
+        combo->setCurrentIndex(index);
+        form().ActiveForm()->setFocus();
+    };
+    struct Row {
+        const char* why;
+        std::function<void()> change;
+    };
+    const Row rows[] = {
+        {"Bold", [this] { form().ToolButton(QStringLiteral("Bold"))->trigger(); }},
+        {"Italic", [this] { form().ToolButton(QStringLiteral("Italic"))->trigger(); }},
+        {"Strikethru", [this] { form().ToolButton(QStringLiteral("Strikethru"))->trigger(); }},
+        {"Underline", [this] { form().ToolButton(QStringLiteral("Underline"))->trigger(); }},
+        {"a font name", [&] { comboPick(form().cmbFontName, 2); }},
+        {"a font size", [&] { comboPick(form().cmbFontSize, 3); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        cd::QueueFileName(WriteDocument(path, document));
+        form().Menu_FileOpen_Click();
+        CanvasForm* canvas = shownCanvases().at(0);
+        std::int16_t plain = 1;
+        while (B[1].BoxList[static_cast<std::size_t>(plain)].text.text != QLatin1String("plain"))
+            ++plain;
+        const BoxRecord& box = B[1].BoxList[static_cast<std::size_t>(plain)];
+        canvas->PartsLock(1, plain, 0, false);
+        canvas->PartsLockMenuSet(0, -1);
+        activate(canvas);
+        ASSERT_TRUE(QTest::qWaitFor([] { return ColorModify(QString()) == 0 + 256 * 100 + 65536 * 160; }, 30000))
+            << "the blue box is painted last";
+        ASSERT_EQ(form().cmbColor->currentText(), QStringLiteral("標準"));
+
+        row.change();
+        EXPECT_NE(box.fontCode, 0) << "the change reached the box";
+        EXPECT_EQ(box.colorCode, -1);
+        form().Menu_FileSaveOverWrite_Click();
+        const QStringList saved = platform::codepage::FromShiftJis(ReadAll(path)).split(QStringLiteral("\r\n"));
+        // The plain box's record: from its tag line to its text.
+        const qsizetype text = saved.indexOf(QStringLiteral("plain"));
+        const qsizetype tag = saved.lastIndexOf(QStringLiteral("&&block"), text);
+        ASSERT_GE(tag, 0);
+        const QStringList record = saved.mid(tag, text - tag + 1);
+        EXPECT_FALSE(record.contains(QStringLiteral("&&color"))) << record.join(u'|').toStdString();
+    }
 }
 
 TEST_F(MainWindowTest, ClosingAModifiedDocumentAsks)
