@@ -33,6 +33,17 @@ namespace {
 
 const QString StandardName = QStringLiteral("標準");
 
+// A value of the box that its list does not hold (a colour as red, green and blue, a size between
+// the listed ones) is shown as an entry of its own, chosen: an Update that changes nothing writes
+// the box's own value back instead of the standard one.
+void OwnValueShow(QComboBox* combo, const QString& value)
+{
+    if (combo->currentIndex() >= 0 || value.isEmpty())
+        return;
+    combo->addItem(value);
+    combo->setCurrentIndex(combo->count() - 1);
+}
+
 } // namespace
 
 BoxEditor::BoxEditor(QWidget* parent) : QWidget(parent)
@@ -179,10 +190,14 @@ void BoxEditor::Form_Activate()
         initialKindRow_ = TagTableGet(record.tagId);
 
         const FontCode code = FontModifyChech(StringDefault(record.font, StandardName));
-        FontNameComboSet(cmbFontName, true, FontNameIndex(code) == 0 ? QString() : FontNameText(FontNameIndex(code)));
-        FontSizeComboSet(cmbFontSize, true,
-                         FontSizeIndex(code) == 0 ? QString() : FontSizeText(FontSizeValue(FontSizeIndex(code))));
+        const QString name = FontNameIndex(code) == 0 ? QString() : FontNameText(FontNameIndex(code));
+        const QString size = FontSizeIndex(code) == 0 ? QString() : FontSizeText(FontSizeValue(FontSizeIndex(code)));
+        FontNameComboSet(cmbFontName, true, name);
+        OwnValueShow(cmbFontName, name);
+        FontSizeComboSet(cmbFontSize, true, size);
+        OwnValueShow(cmbFontSize, size);
         ColorComboSet(cmbColor, true, record.color);
+        OwnValueShow(cmbColor, record.color);
         cmbFontName_Click();
         cmbFontSize_Click();
         cmbColor_Click();
