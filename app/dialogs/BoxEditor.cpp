@@ -214,13 +214,6 @@ void BoxEditor::Form_Activate()
         CaseGridLoad();
         FreeStyleLoad(record.style);
         cmdFreeStyle_Click(-1);
-
-        const std::vector<HelpMenuEntry>& help = ApplicationGlobals.HelpMenuTable;
-        for (std::size_t i = 0; i < help.size() && i < Menu_HelpAdd.size(); ++i) {
-            Menu_HelpAdd[i]->setText(i == 0 ? help[i].caption + QStringLiteral("\tF1") : help[i].caption);
-            Menu_HelpAdd[i]->setEnabled(true);
-            Menu_HelpAdd[i]->setVisible(true);
-        }
     }
     MenusRefresh();
     Guarded([this] { ProcessingEnd(this); });

@@ -327,6 +327,16 @@ QMenu* OpenBarMenu(BaseForm& form, const QString& title)
     return nullptr;
 }
 
+// The items a menu shows, as shown ("-" for a separator).
+QStringList ShownItems(QMenu* menu)
+{
+    QStringList items;
+    for (QAction* a : menu ? menu->actions() : QList<QAction*>())
+        if (a->isVisible())
+            items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return items;
+}
+
 QAction* MenuItem(QMenu* menu, const QString& caption)
 {
     for (QAction* a : menu ? menu->actions() : QList<QAction*>())
@@ -351,10 +361,7 @@ TEST_F(MainWindowTest, WithACanvasInFrontTheBarShowsItsShowAndWindowMenus)
     EXPECT_EQ(BarTitles(form()),
               (QStringList{QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("編集(&E)"), QStringLiteral("書式(&O)"),
                            QStringLiteral("表示(&V)"), QStringLiteral("ｳｲﾝﾄﾞｳ(&W)"), QStringLiteral("ﾍﾙﾌﾟ(&H)")}));
-    QStringList showItems;
-    for (QAction* a : OpenBarMenu(form(), QStringLiteral("表示(&V)"))->actions())
-        showItems << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(showItems, (QStringList{QStringLiteral("最小化(&N)"), QStringLiteral("非表示(&C)\tCtrl+F4"),
+    EXPECT_EQ(ShownItems(OpenBarMenu(form(), QStringLiteral("表示(&V)"))), (QStringList{QStringLiteral("最小化(&N)"), QStringLiteral("非表示(&C)\tCtrl+F4"),
                                       QStringLiteral("ﾘﾌﾚｯｼｭ(&F)"), QStringLiteral("-"), QStringLiteral("ﾂｰﾙﾊﾞｰ表示(&T)"),
                                       QStringLiteral("ｽﾃｰﾀｽﾊﾞｰ表示(&S)")}));
 
@@ -506,6 +513,56 @@ TEST_F(MainWindowTest, TheBoxEditorOpensInFrontWithTheFocusAndHandsTheFrontBackT
         EXPECT_EQ(form().ActiveForm(), shown[1]);
         EXPECT_EQ(form().workspace->activeSubWindow(), shown[1]->parentWidget());
     }
+}
+
+TEST_F(MainWindowTest, WithABoxEditorInFrontTheOneBarShowsTheEditorsMenus)
+{
+    showActive();
+    cd::QueueFileName(SamplePath(QStringLiteral("order-summary.pad")));
+    form().Menu_FileOpen_Click();
+    CanvasForm* canvas = shownCanvases().at(0);
+    activate(canvas);
+    const QStringList canvasBar = BarTitles(form());
+    const QStringList canvasEdit = ShownItems(OpenBarMenu(form(), QStringLiteral("編集(&E)")));
+    std::int16_t box = 1;
+    while (!canvas->lblBox.IsLoaded(box) || !std::as_const(canvas->lblBox)[box].Visible)
+        ++box;
+    canvas->PartsLock(1, box, 0, false);
+    canvas->PartsLockMenuSet(0, -1);
+    canvas->Menu_EditEditor_Click();
+    QPointer<BoxEditor> editor = qobject_cast<BoxEditor*>(form().ActiveForm());
+    ASSERT_TRUE(editor);
+
+    QList<QMenuBar*> bars;
+    for (QMenuBar* bar : form().findChildren<QMenuBar*>())
+        if (bar->isVisible())
+            bars << bar;
+    EXPECT_EQ(bars, QList<QMenuBar*>{form().menuBar()}) << "the editor has no menu row of its own";
+    EXPECT_EQ(BarTitles(form()),
+              (QStringList{QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("編集(&E)"), QStringLiteral("表示(&V)"),
+                           QStringLiteral("ｳｲﾝﾄﾞｳ(&W)"), QStringLiteral("ﾍﾙﾌﾟ(&H)")}));
+    EXPECT_EQ(ShownItems(OpenBarMenu(form(), QStringLiteral("編集(&E)"))),
+              (QStringList{QStringLiteral("検索(&F)\tCtrl+F"), QStringLiteral("次を検索\tF3"),
+                           QStringLiteral("置換(&E)\tCtrl+H")}));
+    QMenu* show = OpenBarMenu(form(), QStringLiteral("表示(&V)"));
+    EXPECT_EQ(ShownItems(show),
+              (QStringList{QStringLiteral("最小化(&N)"), QStringLiteral("Box編集を閉じる(&C)\tCtrl+F4"),
+                           QStringLiteral("ﾘﾌﾚｯｼｭ(&F)"), QStringLiteral("-"), QStringLiteral("ﾂｰﾙﾊﾞｰ表示(&T)"),
+                           QStringLiteral("ｽﾃｰﾀｽﾊﾞｰ表示(&S)")}));
+    EXPECT_TRUE(MenuItem(OpenBarMenu(form(), QStringLiteral("ｳｲﾝﾄﾞｳ(&W)")), QStringLiteral("重ねて表示(&C)")));
+
+    // The bar's commands reach the editor.
+    MenuItem(show, QStringLiteral("最小化(&N)"))->trigger();
+    EXPECT_TRUE(editor->parentWidget()->isMinimized());
+    MenuItem(show, QStringLiteral("ﾘﾌﾚｯｼｭ(&F)"))->trigger();
+    EXPECT_FALSE(editor->parentWidget()->isMinimized());
+    MenuItem(show, QStringLiteral("Box編集を閉じる(&C)"))->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return editor.isNull(); }, 30000));
+
+    // The canvas in front again brings its menus back.
+    EXPECT_EQ(form().ActiveForm(), canvas);
+    EXPECT_EQ(BarTitles(form()), canvasBar);
+    EXPECT_EQ(ShownItems(OpenBarMenu(form(), QStringLiteral("編集(&E)"))), canvasEdit);
 }
 
 TEST_F(MainWindowTest, ToolButtonsShowTheDesktopsPicturesWhereOneFits)
