@@ -226,8 +226,10 @@ void BaseForm::ChildMenusFollow()
         Menu_Edit->removeAction(separator);
     menuChild_ = child;
     childMenusShown_ = child != nullptr;
-    // The child's Show menu stands in for the main window's.
+    // The child's Show menu stands in for the main window's, and its File menu gives Redisplay
+    // another access key.
     Menu_Show->menuAction()->setVisible(!child);
+    Menu_FileRefresh->setText(child ? QStringLiteral("再表示(&R)") : QStringLiteral("再表示(&V)"));
     // A box editor's Edit menu holds the search items alone; the keys of the items it leaves
     // out (undo, redo) do nothing while it is in front.
     for (QAction* a : {Menu_EditUndo, Menu_EditRedo, editSeparators_[0], Menu_EditCanvasInsert->menuAction(),

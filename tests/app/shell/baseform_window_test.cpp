@@ -352,6 +352,7 @@ TEST_F(MainWindowTest, WithACanvasInFrontTheBarShowsItsShowAndWindowMenus)
     const QStringList mainBar = {QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("編集(&E)"), QStringLiteral("表示(&V)"),
                                  QStringLiteral("ﾍﾙﾌﾟ(&H)")};
     EXPECT_EQ(BarTitles(form()), mainBar);
+    EXPECT_TRUE(ShownItems(OpenBarMenu(form(), QStringLiteral("ﾌｧｲﾙ(&F)"))).contains(QStringLiteral("再表示(&V)")));
     cd::QueueFileName(SamplePath(QStringLiteral("order-summary.pad")));
     form().Menu_FileOpen_Click();
     const std::vector<CanvasForm*> shown = shownCanvases();
@@ -361,9 +362,15 @@ TEST_F(MainWindowTest, WithACanvasInFrontTheBarShowsItsShowAndWindowMenus)
     EXPECT_EQ(BarTitles(form()),
               (QStringList{QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("編集(&E)"), QStringLiteral("書式(&O)"),
                            QStringLiteral("表示(&V)"), QStringLiteral("ｳｲﾝﾄﾞｳ(&W)"), QStringLiteral("ﾍﾙﾌﾟ(&H)")}));
-    EXPECT_EQ(ShownItems(OpenBarMenu(form(), QStringLiteral("表示(&V)"))), (QStringList{QStringLiteral("最小化(&N)"), QStringLiteral("非表示(&C)\tCtrl+F4"),
-                                      QStringLiteral("ﾘﾌﾚｯｼｭ(&F)"), QStringLiteral("-"), QStringLiteral("ﾂｰﾙﾊﾞｰ表示(&T)"),
-                                      QStringLiteral("ｽﾃｰﾀｽﾊﾞｰ表示(&S)")}));
+    EXPECT_EQ(ShownItems(OpenBarMenu(form(), QStringLiteral("ﾌｧｲﾙ(&F)"))),
+              (QStringList{QStringLiteral("新規追加(&N)"), QStringLiteral("ﾌｧｲﾙを開く(&O)\tCtrl+O"),
+                           QStringLiteral("上書き保存(&S)\tCtrl+S"), QStringLiteral("名前を付けて保存(&A)"),
+                           QStringLiteral("読込み(&I)"), QStringLiteral("再表示(&R)"), QStringLiteral("印刷設定(&U)"),
+                           QStringLiteral("印刷(&P)\tCtrl+P"), QStringLiteral("Vellumoraの終了(&X)")}));
+    EXPECT_EQ(ShownItems(OpenBarMenu(form(), QStringLiteral("表示(&V)"))),
+              (QStringList{QStringLiteral("最小化(&N)"), QStringLiteral("非表示(&C)\tCtrl+F4"),
+                           QStringLiteral("ﾘﾌﾚｯｼｭ(&F)"), QStringLiteral("-"), QStringLiteral("ﾂｰﾙﾊﾞｰ表示(&T)"),
+                           QStringLiteral("ｽﾃｰﾀｽﾊﾞｰ表示(&S)")}));
 
     const QRect area = form().workspace->viewport()->rect();
     const auto frames = [&] {
@@ -541,6 +548,7 @@ TEST_F(MainWindowTest, WithABoxEditorInFrontTheOneBarShowsTheEditorsMenus)
     EXPECT_EQ(BarTitles(form()),
               (QStringList{QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("編集(&E)"), QStringLiteral("表示(&V)"),
                            QStringLiteral("ｳｲﾝﾄﾞｳ(&W)"), QStringLiteral("ﾍﾙﾌﾟ(&H)")}));
+    EXPECT_TRUE(ShownItems(OpenBarMenu(form(), QStringLiteral("ﾌｧｲﾙ(&F)"))).contains(QStringLiteral("再表示(&R)")));
     EXPECT_EQ(ShownItems(OpenBarMenu(form(), QStringLiteral("編集(&E)"))),
               (QStringList{QStringLiteral("検索(&F)\tCtrl+F"), QStringLiteral("次を検索\tF3"),
                            QStringLiteral("置換(&E)\tCtrl+H")}));
