@@ -51,10 +51,12 @@ BoxEditor::BoxEditor(QWidget* parent) : QWidget(parent)
     FormTagSet(this, QStringLiteral("EM"));
     setWindowTitle(QStringLiteral("Box編集"));
     createControls();
-    createMenus();
     installEventFilter(this);
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
+    // Made after the window's key handling is in place: they stand in the main window's menu
+    // bar, and a key pressed in them (Esc, Enter) is theirs, never the window's Cancel or Update.
+    createMenus();
 }
 
 BoxEditor::~BoxEditor()

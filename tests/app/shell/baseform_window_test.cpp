@@ -559,6 +559,13 @@ TEST_F(MainWindowTest, WithABoxEditorInFrontTheOneBarShowsTheEditorsMenus)
                            QStringLiteral("ｽﾃｰﾀｽﾊﾞｰ表示(&S)")}));
     EXPECT_TRUE(MenuItem(OpenBarMenu(form(), QStringLiteral("ｳｲﾝﾄﾞｳ(&W)")), QStringLiteral("重ねて表示(&C)")));
 
+    // A key in one of its menus is the menu's: Esc closes the menu and leaves the editor open.
+    show->popup(QPoint(0, 0));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(show, 30000));
+    QTest::keyClick(show, Qt::Key_Escape);
+    EXPECT_FALSE(show->isVisible());
+    EXPECT_FALSE(editor->EditFinished());
+
     // The bar's commands reach the editor.
     MenuItem(show, QStringLiteral("最小化(&N)"))->trigger();
     EXPECT_TRUE(editor->parentWidget()->isMinimized());
