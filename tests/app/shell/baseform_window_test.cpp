@@ -63,6 +63,20 @@ protected:
     }
 
     bool enabled(const char* key) { return form().ToolButton(QString::fromLatin1(key))->isEnabled(); }
+
+    // A box editor on the canvas's first box shown, by its editor command as the user reaches it;
+    // the editor in front afterwards.
+    BoxEditor* editorOpen(CanvasForm* canvas)
+    {
+        activate(canvas);
+        std::int16_t box = 1;
+        while (!canvas->lblBox.IsLoaded(box) || !std::as_const(canvas->lblBox)[box].Visible)
+            ++box;
+        canvas->PartsLock(1, box, 0, false);
+        canvas->PartsLockMenuSet(0, -1);
+        canvas->Menu_EditEditor_Click();
+        return qobject_cast<BoxEditor*>(form().ActiveForm());
+    }
 };
 
 TEST_F(MainWindowTest, TheTitleNamesTheDocumentAndTheOpenDialog)
@@ -478,15 +492,8 @@ TEST_F(MainWindowTest, TheBoxEditorOpensInFrontWithTheFocusAndHandsTheFrontBackT
     const std::vector<CanvasForm*> shown = shownCanvases();
     ASSERT_GE(shown.size(), 2u);
     QWidget* editorFrame = nullptr;
-    // A box of the canvas, by its editor command as the user reaches it.
     const auto openEditor = [&](CanvasForm* canvas) {
-        activate(canvas);
-        std::int16_t box = 1;
-        while (!canvas->lblBox.IsLoaded(box) || !std::as_const(canvas->lblBox)[box].Visible)
-            ++box;
-        canvas->PartsLock(1, box, 0, false);
-        canvas->PartsLockMenuSet(0, -1);
-        canvas->Menu_EditEditor_Click();
+        editorOpen(canvas);
         editorFrame = nullptr;
         for (QMdiSubWindow* sub : form().workspace->subWindowList())
             if (!qobject_cast<CanvasForm*>(sub->widget()) && sub->isVisible())
@@ -531,13 +538,7 @@ TEST_F(MainWindowTest, WithABoxEditorInFrontTheOneBarShowsTheEditorsMenus)
     activate(canvas);
     const QStringList canvasBar = BarTitles(form());
     const QStringList canvasEdit = ShownItems(OpenBarMenu(form(), QStringLiteral("編集(&E)")));
-    std::int16_t box = 1;
-    while (!canvas->lblBox.IsLoaded(box) || !std::as_const(canvas->lblBox)[box].Visible)
-        ++box;
-    canvas->PartsLock(1, box, 0, false);
-    canvas->PartsLockMenuSet(0, -1);
-    canvas->Menu_EditEditor_Click();
-    QPointer<BoxEditor> editor = qobject_cast<BoxEditor*>(form().ActiveForm());
+    QPointer<BoxEditor> editor = editorOpen(canvas);
     ASSERT_TRUE(editor);
 
     QList<QMenuBar*> bars;
