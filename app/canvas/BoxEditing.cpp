@@ -327,7 +327,7 @@ void BoxEditApply(std::int16_t canvas, const std::vector<PadInfoRecord>& records
     static const char* const source = "BoxEditUpdate";
     const PadInfoRecord& record = records.front();
     // Colour, font and style are checked before the box changes, so a bad value leaves it whole.
-    const std::int32_t colorCode = ColorModify(record.color.isEmpty() ? StandardName : record.color);
+    const std::int32_t colorCode = BoxColorModify(record.color);
     const std::int32_t fontCode = FontModifyChech(record.font.isEmpty() ? StandardName : record.font);
     InternalCode text = TextInfoMake(record.text);
     {

@@ -272,7 +272,7 @@ void BoxFontApply(std::int16_t canvas, std::int16_t box, std::int16_t sub, bool 
                                  .join(kCrLf);
     // Both are worked out before any box changes: a choice that does not parse changes nothing.
     const std::int32_t fontCode = FontModifyChech(fontText);
-    const std::int32_t colorCode = ColorModify(state.ToolbarColorName);
+    const std::int32_t colorCode = BoxColorModify(state.ToolbarColorName);
 
     Chart chart(canvas, "BoxFontApply");
     if (box >= 1) {

@@ -181,7 +181,7 @@ std::int16_t BoxAdd(std::int16_t canvas, const PadInfoRecord& record, std::int16
 {
     CanvasRecord& c = CanvasAt(canvas, "BoxAdd");
     // A bad colour or font is refused before a slot is taken, so the lists stay as they were.
-    const std::int32_t colorCode = ColorModify(record.color.isEmpty() ? QStringLiteral("標準") : record.color);
+    const std::int32_t colorCode = BoxColorModify(record.color);
     const std::int32_t fontCode = FontModifyChech(record.font.isEmpty() ? QStringLiteral("標準") : record.font);
     InternalCode text = TextInfoMake(record.text);
 

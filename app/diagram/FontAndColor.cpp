@@ -356,6 +356,16 @@ QString ColorName(std::int32_t value)
     return QStringLiteral("r%1,g%2,b%3").arg(value % 256).arg((value / 256) % 256).arg(value / 65536);
 }
 
+std::int32_t BoxColorModify(const QString& spec)
+{
+    return ColorModify(vbrt::Trim(spec).isEmpty() ? kStandard : spec);
+}
+
+QString BoxColorName(std::int32_t value)
+{
+    return value < 0 ? kStandard : ColorName(value);
+}
+
 void DefaultColorSet(const QString& spec)
 {
     CurrentFontColorState.foreColor = ColorModify(spec);

@@ -31,6 +31,11 @@ bool DefaultFontSetting(const QString& caption);
 std::int32_t ColorModify(const QString& spec);
 // A colour value to the colour spec written into documents: "" for -1, a caption, or "rR,gG,bB".
 QString ColorName(std::int32_t value);
+// A box's colour both ways. A box without a colour of its own has the default colour, which the
+// colour lists name "標準": a blank spec gives -1 here, never the colour in hand that ColorModify
+// gives, and -1 gives "標準".
+std::int32_t BoxColorModify(const QString& spec);
+QString BoxColorName(std::int32_t value);
 void DefaultColorSet(const QString& spec);
 
 // A canvas of 1 or more names that canvas's window; 0 or less names the printer alone. Every call

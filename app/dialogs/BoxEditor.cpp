@@ -33,6 +33,17 @@ namespace {
 
 const QString StandardName = QStringLiteral("標準");
 
+// A value of the box that its list does not hold (a colour as red, green and blue, a size between
+// the listed ones) is shown as an entry of its own, chosen: an Update that changes nothing writes
+// the box's own value back instead of the standard one.
+void OwnValueShow(QComboBox* combo, const QString& value)
+{
+    if (combo->currentIndex() >= 0 || value.isEmpty())
+        return;
+    combo->addItem(value);
+    combo->setCurrentIndex(combo->count() - 1);
+}
+
 } // namespace
 
 BoxEditor::BoxEditor(QWidget* parent) : QWidget(parent)
@@ -40,10 +51,12 @@ BoxEditor::BoxEditor(QWidget* parent) : QWidget(parent)
     FormTagSet(this, QStringLiteral("EM"));
     setWindowTitle(QStringLiteral("Box編集"));
     createControls();
-    createMenus();
     installEventFilter(this);
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
+    // Made after the window's key handling is in place: they stand in the main window's menu
+    // bar, and a key pressed in them (Esc, Enter) is theirs, never the window's Cancel or Update.
+    createMenus();
 }
 
 BoxEditor::~BoxEditor()
@@ -179,10 +192,14 @@ void BoxEditor::Form_Activate()
         initialKindRow_ = TagTableGet(record.tagId);
 
         const FontCode code = FontModifyChech(StringDefault(record.font, StandardName));
-        FontNameComboSet(cmbFontName, true, FontNameIndex(code) == 0 ? QString() : FontNameText(FontNameIndex(code)));
-        FontSizeComboSet(cmbFontSize, true,
-                         FontSizeIndex(code) == 0 ? QString() : FontSizeText(FontSizeValue(FontSizeIndex(code))));
+        const QString name = FontNameIndex(code) == 0 ? QString() : FontNameText(FontNameIndex(code));
+        const QString size = FontSizeIndex(code) == 0 ? QString() : FontSizeText(FontSizeValue(FontSizeIndex(code)));
+        FontNameComboSet(cmbFontName, true, name);
+        OwnValueShow(cmbFontName, name);
+        FontSizeComboSet(cmbFontSize, true, size);
+        OwnValueShow(cmbFontSize, size);
         ColorComboSet(cmbColor, true, record.color);
+        OwnValueShow(cmbColor, record.color);
         cmbFontName_Click();
         cmbFontSize_Click();
         cmbColor_Click();
@@ -199,13 +216,6 @@ void BoxEditor::Form_Activate()
         CaseGridLoad();
         FreeStyleLoad(record.style);
         cmdFreeStyle_Click(-1);
-
-        const std::vector<HelpMenuEntry>& help = ApplicationGlobals.HelpMenuTable;
-        for (std::size_t i = 0; i < help.size() && i < Menu_HelpAdd.size(); ++i) {
-            Menu_HelpAdd[i]->setText(i == 0 ? help[i].caption + QStringLiteral("\tF1") : help[i].caption);
-            Menu_HelpAdd[i]->setEnabled(true);
-            Menu_HelpAdd[i]->setVisible(true);
-        }
     }
     MenusRefresh();
     Guarded([this] { ProcessingEnd(this); });

@@ -24,7 +24,6 @@ class QGroupBox;
 class QLabel;
 class QLayout;
 class QMenu;
-class QMenuBar;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -118,10 +117,8 @@ public:
     void sprCase_LostFocus();
     void sprCase_LeaveCell(int col, int row, int newCol, int newRow);
     void sprCase_Advance(bool forward);
-    void Menu_File_Click();
 
     // Controls.
-    QMenuBar* menuBar;
     QLabel* lblBoxType;
     QComboBox* cmbBoxType;
     QLabel* lblText;
@@ -150,31 +147,16 @@ public:
     QPushButton* cmdUpdate;
     QPushButton* cmdCancel;
 
-    // Menus.
-    QMenu* Menu_File;
-    QMenu* Menu_FileNewFile;
-    std::array<QAction*, 5> Menu_FileNewFileObstinate{};
-    QAction* Menu_FileOpen;
-    QAction* Menu_FileSaveOverWrite;
-    QAction* Menu_FileSaveNamed;
-    QAction* Menu_FileAddInput;
-    std::array<QAction*, 10> Menu_FileAddOn{};
-    QAction* Menu_FileRefresh;
-    QAction* Menu_FilePrintSetting;
-    QAction* Menu_FilePrint;
-    QAction* Menu_FileClose;
-    QMenu* Menu_Edit;
+    // The menus of its own, which the main window's menu bar shows while the editor is in front.
+    // The File, Edit, Tool and Help commands are the main window's: its bar keeps those menus,
+    // the Edit menu with the search items alone.
     QMenu* Menu_Show;
     QAction* Menu_ShowMinimized;
     QAction* Menu_ShowBoxClose;
     QAction* Menu_ShowReFresh;
     QAction* Menu_ShowToolBar;
     QAction* Menu_ShowStatusBar;
-    QMenu* Menu_Tool;
-    std::array<QAction*, 10> Menu_ToolAddOn{};
     QMenu* Menu_Window;
-    QMenu* Menu_Help;
-    std::array<QAction*, 10> Menu_HelpAdd{};
 
     // State, readable for tests.
     const std::vector<PadInfoRecord>& EditRecords() const { return editRecords_; }

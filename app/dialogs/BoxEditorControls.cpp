@@ -30,8 +30,6 @@
 
 #include <QLabel>
 
-#include <QMenuBar>
-
 #include <QPlainTextEdit>
 
 #include <QPushButton>
@@ -52,8 +50,6 @@ void BoxEditor::createControls()
 {
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(4, 4, 4, 4);
-    menuBar = new QMenuBar(this);
-    root->setMenuBar(menuBar);
     root->addLayout(createFieldControls());
     auto* panels = new QHBoxLayout;
     root->addLayout(panels);

@@ -32,6 +32,7 @@ class StatusPanels;
 
 namespace vellumora {
 
+class BoxEditor;
 class CanvasForm;
 class WorkspaceScroll;
 
@@ -86,8 +87,9 @@ public:
     void Menu_File_Click();
     void Menu_Edit_Click();
     // The menu bar follows the window in front: a canvas window adds its Edit items and its
-    // Format and Window menus, and its Show menu takes the place of the main window's.
-    void CanvasMenusFollow();
+    // Format and Window menus, and its Show menu takes the place of the main window's; a box
+    // editor's Show and Window menus do the same, and its Edit menu holds the search items alone.
+    void ChildMenusFollow();
 
     // True while the search and replace dialog is open (the dialog sets and clears it).
     bool SearchReplaceShow = false;
@@ -226,15 +228,21 @@ private:
     static int Pixels(int twips);
     // The child window as a canvas window; none for a box editor and for no window.
     static CanvasForm* AsCanvas(QWidget* form);
+    // The child window as a box editor; none for a canvas window and for no window.
+    static BoxEditor* AsEditor(QWidget* form);
 
     std::unique_ptr<Link> link_;
     std::map<QString, QAction*> toolButtons_;
     platform::statusbar::StatusPanels* panels_ = nullptr;
     QMetaObject::Connection focusCaption_;
     QPointer<CanvasForm> fontCanvas_;
-    // The canvas window whose menus the menu bar shows, and the separators between its items.
-    QPointer<CanvasForm> menuCanvas_;
+    // The child window whose menus the menu bar shows (none once it has gone), whether the bar
+    // still shows a child's menus, and the separators between a canvas window's Edit items.
+    QPointer<QWidget> menuChild_;
+    bool childMenusShown_ = false;
     std::array<QAction*, 3> canvasSeparators_{};
+    // The separators of the main window's own Edit menu, which a box editor's leaves out.
+    std::array<QAction*, 2> editSeparators_{};
     QTimer* clock_ = nullptr;
     // Panel texts not yet shown, by key, and the number of holds.
     std::map<QString, QString> panelsPending_;

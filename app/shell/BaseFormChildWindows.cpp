@@ -4,6 +4,7 @@
 
 #include "app/canvas/CanvasForm.h"
 #include "app/core/Processing.h"
+#include "app/dialogs/BoxEditor.h"
 #include "app/shell/WorkspaceScroll.h"
 
 #include <QComboBox>
@@ -18,6 +19,13 @@ CanvasForm* BaseForm::AsCanvas(QWidget* form)
     if (!FormTag(form).contains(QLatin1Char('C')))
         return nullptr;
     return qobject_cast<CanvasForm*>(form);
+}
+
+BoxEditor* BaseForm::AsEditor(QWidget* form)
+{
+    if (!FormTag(form).contains(QLatin1Char('E')))
+        return nullptr;
+    return qobject_cast<BoxEditor*>(form);
 }
 
 QWidget* BaseForm::ActiveForm() const
@@ -50,7 +58,7 @@ void BaseForm::ActiveChildFollow()
     for (QComboBox* combo : {cmbFontName, cmbFontSize, cmbColor})
         if (combo->hasFocus())
             ComboLostFocus(combo);
-    CanvasMenusFollow();
+    ChildMenusFollow();
     if (FormEnabled(this))
         ToolBarArrange();
 }

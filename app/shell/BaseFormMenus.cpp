@@ -1,5 +1,5 @@
-// The main window's menu bar: its menus, their enabling rules, the canvas window's menus joining
-// it, and the Show, Tool and Help commands.
+// The main window's menu bar: its menus, their enabling rules, the menus of the child window in
+// front joining it, and the Show, Tool and Help commands.
 
 #include "app/shell/BaseForm.h"
 
@@ -9,6 +9,7 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
+#include "app/dialogs/BoxEditor.h"
 #include "app/shell/VersionInfo.h"
 #include "platform/system/System.h"
 #include "platform/vbrt/Value.h"
@@ -119,14 +120,14 @@ void BaseForm::createEditMenu()
     connect(Menu_EditUndo, &QAction::triggered, this, &BaseForm::Menu_EditUndo_Click);
     Menu_EditRedo = menuEntry(Menu_Edit, QStringLiteral("やり直し(&R)"), QKeySequence(Qt::CTRL | Qt::Key_Y));
     connect(Menu_EditRedo, &QAction::triggered, this, &BaseForm::Menu_EditRedo_Click);
-    Menu_Edit->addSeparator();
+    editSeparators_[0] = Menu_Edit->addSeparator();
     Menu_EditCanvasInsert = Menu_Edit->addMenu(QStringLiteral("ｷｬﾝﾊﾞｽ追加(&N)"));
     menuEntryArray(Menu_EditCanvasInsert, QStringLiteral("ｷｬﾝﾊﾞｽ追加"), Menu_EditCanvasInsertObstinate, true,
                    &BaseForm::Menu_EditCanvasInsertObstinate_Click);
     // Deleting a canvas is a command of the canvas window's own menu.
     Menu_EditCanvasDelete = menuEntry(Menu_Edit, QStringLiteral("ｷｬﾝﾊﾞｽ削除(&M)"));
     Menu_EditCanvasDelete->setVisible(false);
-    Menu_Edit->addSeparator();
+    editSeparators_[1] = Menu_Edit->addSeparator();
     Menu_EditSearch = menuEntry(Menu_Edit, QStringLiteral("検索(&F)"), QKeySequence(Qt::CTRL | Qt::Key_F));
     connect(Menu_EditSearch, &QAction::triggered, this, &BaseForm::Menu_EditSearch_Click);
     Menu_EditSearchNext = menuEntry(Menu_Edit, QStringLiteral("次を検索"), QKeySequence(Qt::Key_F3));
@@ -176,6 +177,9 @@ QString BaseForm::MenuCaption(const QAction* entry)
 
 void BaseForm::Menu_File_Click()
 {
+    // As a box editor's own menus do, its File menu stops the canvases' slides.
+    if (AsEditor(ActiveForm()))
+        CanvasTimersStop();
     const bool opened = DocumentOpened();
     Menu_FileNewFile->menuAction()->setEnabled(true);
     Menu_FileOpen->setEnabled(true);
@@ -192,12 +196,15 @@ void BaseForm::Menu_File_Click()
     }
 }
 
-void BaseForm::CanvasMenusFollow()
+void BaseForm::ChildMenusFollow()
 {
-    CanvasForm* canvas = AsCanvas(ActiveForm());
-    // A canvas window that went away took its items with it, but the separators stay until
-    // they are taken out here.
-    if (canvas == menuCanvas_.data() && (canvas || !canvasSeparators_[0]))
+    QWidget* front = ActiveForm();
+    CanvasForm* canvas = AsCanvas(front);
+    BoxEditor* editor = AsEditor(front);
+    QWidget* child = canvas ? static_cast<QWidget*>(canvas) : editor;
+    // A child window that went away took its menus with it, but the main window's own menus
+    // stay as it left them until they are put back here.
+    if (child == menuChild_.data() && (child || !childMenusShown_))
         return;
     if (!canvasSeparators_[0]) {
         for (QAction*& separator : canvasSeparators_) {
@@ -205,18 +212,34 @@ void BaseForm::CanvasMenusFollow()
             separator->setSeparator(true);
         }
     }
-    if (CanvasForm* previous = menuCanvas_.data()) {
+    if (auto* previous = qobject_cast<CanvasForm*>(menuChild_.data())) {
         const CanvasForm::MenuItems& items = previous->Menus();
         for (QAction* a : items.Menu_Edit->actions())
             Menu_Edit->removeAction(a);
         for (QMenu* menu : {items.Menu_Format, items.Menu_Show, items.Menu_Window})
             menuBar()->removeAction(menu->menuAction());
+    } else if (auto* previous = qobject_cast<BoxEditor*>(menuChild_.data())) {
+        for (QMenu* menu : {previous->Menu_Show, previous->Menu_Window})
+            menuBar()->removeAction(menu->menuAction());
     }
     for (QAction* separator : canvasSeparators_)
         Menu_Edit->removeAction(separator);
-    menuCanvas_ = canvas;
-    // The canvas window's Show menu stands in for the main window's.
-    Menu_Show->menuAction()->setVisible(!canvas);
+    menuChild_ = child;
+    childMenusShown_ = child != nullptr;
+    // The child's Show menu stands in for the main window's, and its File menu gives Redisplay
+    // another access key.
+    Menu_Show->menuAction()->setVisible(!child);
+    Menu_FileRefresh->setText(child ? QStringLiteral("再表示(&R)") : QStringLiteral("再表示(&V)"));
+    // A box editor's Edit menu holds the search items alone; the keys of the items it leaves
+    // out (undo, redo) do nothing while it is in front.
+    for (QAction* a : {Menu_EditUndo, Menu_EditRedo, editSeparators_[0], Menu_EditCanvasInsert->menuAction(),
+                       editSeparators_[1]})
+        a->setVisible(!editor);
+    if (editor) {
+        menuBar()->insertAction(Menu_Show->menuAction(), editor->Menu_Show->menuAction());
+        menuBar()->insertAction(Menu_Help->menuAction(), editor->Menu_Window->menuAction());
+        return;
+    }
     if (!canvas)
         return;
     // Undo and redo stay the main window's own items, which hand over to the canvas in front.
@@ -235,9 +258,11 @@ void BaseForm::CanvasMenusFollow()
 
 void BaseForm::Menu_Edit_Click()
 {
-    CanvasMenusFollow();
-    if (CanvasForm* canvas = menuCanvas_.data())
+    ChildMenusFollow();
+    if (CanvasForm* canvas = AsCanvas(menuChild_.data()))
         canvas->Menu_Edit_Click();
+    else if (AsEditor(menuChild_.data()))
+        CanvasTimersStop();
     const bool opened = DocumentOpened();
     Menu_EditUndo->setEnabled(HistoryCanUndo());
     Menu_EditRedo->setEnabled(HistoryCanRedo());

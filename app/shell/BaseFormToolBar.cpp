@@ -163,7 +163,7 @@ void BaseForm::ToolBarArrange()
     ToolbarFontState.ToolbarFontItalic = FontItalicFlag(fontCode);
     ToolbarFontState.ToolbarFontStrikethru = FontStrikethruFlag(fontCode);
     ToolbarFontState.ToolbarFontUnderline = FontUnderlineFlag(fontCode);
-    ToolbarFontState.ToolbarColorName = ColorName(colorCode);
+    ToolbarFontState.ToolbarColorName = BoxColorName(colorCode);
 
     ComboEventSkip = true;
     FontNameComboSet(cmbFontName, true, ToolbarFontState.ToolbarFontName);

@@ -192,6 +192,20 @@ TEST_F(StructuralEditsTest, AFontChangeReachesTheChainAndWithLumpEverythingBelow
     }
 }
 
+TEST_F(StructuralEditsTest, AFontChangeWithoutAChosenColourLeavesTheDefaultColour)
+{
+    openCharts({kAbc});
+    DefaultColorSet(ApplicationGlobals.ColorTable.at(2).caption); // the colour in hand is not the default
+    ToolbarFontState = {};
+    ToolbarFontState.ToolbarFontName = QStringLiteral("標準");
+    ToolbarFontState.ToolbarFontSize = QStringLiteral("標準");
+    ToolbarFontState.ToolbarFontBold = true;
+    const std::int16_t a = BoxOf(1, QStringLiteral("A"));
+    BoxFontApply(1, a, -1, false);
+    EXPECT_EQ(B[1].BoxList[static_cast<std::size_t>(a)].colorCode, -1);
+    EXPECT_TRUE(FontBoldFlag(B[1].BoxList[static_cast<std::size_t>(a)].fontCode));
+}
+
 TEST_F(StructuralEditsTest, TheFontDialogIsPresetFromTheFirstShownBoxAndKeepsWhatIsAccepted)
 {
     openCharts({kAbc});

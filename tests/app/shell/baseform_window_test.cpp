@@ -5,6 +5,7 @@
 #include "app/canvas/CopyAndPaste.h"
 #include "app/canvas/HistoryControl.h"
 #include "app/diagram/BoxList.h"
+#include "app/diagram/FontAndColor.h"
 #include "app/core/Processing.h"
 #include "app/diagram/PadDraw.h"
 #include "app/dialogs/BoxEditor.h"
@@ -63,6 +64,20 @@ protected:
     }
 
     bool enabled(const char* key) { return form().ToolButton(QString::fromLatin1(key))->isEnabled(); }
+
+    // A box editor on the canvas's first box shown, by its editor command as the user reaches it;
+    // the editor in front afterwards.
+    BoxEditor* editorOpen(CanvasForm* canvas)
+    {
+        activate(canvas);
+        std::int16_t box = 1;
+        while (!canvas->lblBox.IsLoaded(box) || !std::as_const(canvas->lblBox)[box].Visible)
+            ++box;
+        canvas->PartsLock(1, box, 0, false);
+        canvas->PartsLockMenuSet(0, -1);
+        canvas->Menu_EditEditor_Click();
+        return qobject_cast<BoxEditor*>(form().ActiveForm());
+    }
 };
 
 TEST_F(MainWindowTest, TheTitleNamesTheDocumentAndTheOpenDialog)
@@ -327,6 +342,16 @@ QMenu* OpenBarMenu(BaseForm& form, const QString& title)
     return nullptr;
 }
 
+// The items a menu shows, as shown ("-" for a separator).
+QStringList ShownItems(QMenu* menu)
+{
+    QStringList items;
+    for (QAction* a : menu ? menu->actions() : QList<QAction*>())
+        if (a->isVisible())
+            items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return items;
+}
+
 QAction* MenuItem(QMenu* menu, const QString& caption)
 {
     for (QAction* a : menu ? menu->actions() : QList<QAction*>())
@@ -342,6 +367,7 @@ TEST_F(MainWindowTest, WithACanvasInFrontTheBarShowsItsShowAndWindowMenus)
     const QStringList mainBar = {QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("編集(&E)"), QStringLiteral("表示(&V)"),
                                  QStringLiteral("ﾍﾙﾌﾟ(&H)")};
     EXPECT_EQ(BarTitles(form()), mainBar);
+    EXPECT_TRUE(ShownItems(OpenBarMenu(form(), QStringLiteral("ﾌｧｲﾙ(&F)"))).contains(QStringLiteral("再表示(&V)")));
     cd::QueueFileName(SamplePath(QStringLiteral("order-summary.pad")));
     form().Menu_FileOpen_Click();
     const std::vector<CanvasForm*> shown = shownCanvases();
@@ -351,12 +377,15 @@ TEST_F(MainWindowTest, WithACanvasInFrontTheBarShowsItsShowAndWindowMenus)
     EXPECT_EQ(BarTitles(form()),
               (QStringList{QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("編集(&E)"), QStringLiteral("書式(&O)"),
                            QStringLiteral("表示(&V)"), QStringLiteral("ｳｲﾝﾄﾞｳ(&W)"), QStringLiteral("ﾍﾙﾌﾟ(&H)")}));
-    QStringList showItems;
-    for (QAction* a : OpenBarMenu(form(), QStringLiteral("表示(&V)"))->actions())
-        showItems << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(showItems, (QStringList{QStringLiteral("最小化(&N)"), QStringLiteral("非表示(&C)\tCtrl+F4"),
-                                      QStringLiteral("ﾘﾌﾚｯｼｭ(&F)"), QStringLiteral("-"), QStringLiteral("ﾂｰﾙﾊﾞｰ表示(&T)"),
-                                      QStringLiteral("ｽﾃｰﾀｽﾊﾞｰ表示(&S)")}));
+    EXPECT_EQ(ShownItems(OpenBarMenu(form(), QStringLiteral("ﾌｧｲﾙ(&F)"))),
+              (QStringList{QStringLiteral("新規追加(&N)"), QStringLiteral("ﾌｧｲﾙを開く(&O)\tCtrl+O"),
+                           QStringLiteral("上書き保存(&S)\tCtrl+S"), QStringLiteral("名前を付けて保存(&A)"),
+                           QStringLiteral("読込み(&I)"), QStringLiteral("再表示(&R)"), QStringLiteral("印刷設定(&U)"),
+                           QStringLiteral("印刷(&P)\tCtrl+P"), QStringLiteral("Vellumoraの終了(&X)")}));
+    EXPECT_EQ(ShownItems(OpenBarMenu(form(), QStringLiteral("表示(&V)"))),
+              (QStringList{QStringLiteral("最小化(&N)"), QStringLiteral("非表示(&C)\tCtrl+F4"),
+                           QStringLiteral("ﾘﾌﾚｯｼｭ(&F)"), QStringLiteral("-"), QStringLiteral("ﾂｰﾙﾊﾞｰ表示(&T)"),
+                           QStringLiteral("ｽﾃｰﾀｽﾊﾞｰ表示(&S)")}));
 
     const QRect area = form().workspace->viewport()->rect();
     const auto frames = [&] {
@@ -464,15 +493,8 @@ TEST_F(MainWindowTest, TheBoxEditorOpensInFrontWithTheFocusAndHandsTheFrontBackT
     const std::vector<CanvasForm*> shown = shownCanvases();
     ASSERT_GE(shown.size(), 2u);
     QWidget* editorFrame = nullptr;
-    // A box of the canvas, by its editor command as the user reaches it.
     const auto openEditor = [&](CanvasForm* canvas) {
-        activate(canvas);
-        std::int16_t box = 1;
-        while (!canvas->lblBox.IsLoaded(box) || !std::as_const(canvas->lblBox)[box].Visible)
-            ++box;
-        canvas->PartsLock(1, box, 0, false);
-        canvas->PartsLockMenuSet(0, -1);
-        canvas->Menu_EditEditor_Click();
+        editorOpen(canvas);
         editorFrame = nullptr;
         for (QMdiSubWindow* sub : form().workspace->subWindowList())
             if (!qobject_cast<CanvasForm*>(sub->widget()) && sub->isVisible())
@@ -506,6 +528,58 @@ TEST_F(MainWindowTest, TheBoxEditorOpensInFrontWithTheFocusAndHandsTheFrontBackT
         EXPECT_EQ(form().ActiveForm(), shown[1]);
         EXPECT_EQ(form().workspace->activeSubWindow(), shown[1]->parentWidget());
     }
+}
+
+TEST_F(MainWindowTest, WithABoxEditorInFrontTheOneBarShowsTheEditorsMenus)
+{
+    showActive();
+    cd::QueueFileName(SamplePath(QStringLiteral("order-summary.pad")));
+    form().Menu_FileOpen_Click();
+    CanvasForm* canvas = shownCanvases().at(0);
+    activate(canvas);
+    const QStringList canvasBar = BarTitles(form());
+    const QStringList canvasEdit = ShownItems(OpenBarMenu(form(), QStringLiteral("編集(&E)")));
+    QPointer<BoxEditor> editor = editorOpen(canvas);
+    ASSERT_TRUE(editor);
+
+    QList<QMenuBar*> bars;
+    for (QMenuBar* bar : form().findChildren<QMenuBar*>())
+        if (bar->isVisible())
+            bars << bar;
+    EXPECT_EQ(bars, QList<QMenuBar*>{form().menuBar()}) << "the editor has no menu row of its own";
+    EXPECT_EQ(BarTitles(form()),
+              (QStringList{QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("編集(&E)"), QStringLiteral("表示(&V)"),
+                           QStringLiteral("ｳｲﾝﾄﾞｳ(&W)"), QStringLiteral("ﾍﾙﾌﾟ(&H)")}));
+    EXPECT_TRUE(ShownItems(OpenBarMenu(form(), QStringLiteral("ﾌｧｲﾙ(&F)"))).contains(QStringLiteral("再表示(&R)")));
+    EXPECT_EQ(ShownItems(OpenBarMenu(form(), QStringLiteral("編集(&E)"))),
+              (QStringList{QStringLiteral("検索(&F)\tCtrl+F"), QStringLiteral("次を検索\tF3"),
+                           QStringLiteral("置換(&E)\tCtrl+H")}));
+    QMenu* show = OpenBarMenu(form(), QStringLiteral("表示(&V)"));
+    EXPECT_EQ(ShownItems(show),
+              (QStringList{QStringLiteral("最小化(&N)"), QStringLiteral("Box編集を閉じる(&C)\tCtrl+F4"),
+                           QStringLiteral("ﾘﾌﾚｯｼｭ(&F)"), QStringLiteral("-"), QStringLiteral("ﾂｰﾙﾊﾞｰ表示(&T)"),
+                           QStringLiteral("ｽﾃｰﾀｽﾊﾞｰ表示(&S)")}));
+    EXPECT_TRUE(MenuItem(OpenBarMenu(form(), QStringLiteral("ｳｲﾝﾄﾞｳ(&W)")), QStringLiteral("重ねて表示(&C)")));
+
+    // A key in one of its menus is the menu's: Esc closes the menu and leaves the editor open.
+    show->popup(QPoint(0, 0));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(show, 30000));
+    QTest::keyClick(show, Qt::Key_Escape);
+    EXPECT_FALSE(show->isVisible());
+    EXPECT_FALSE(editor->EditFinished());
+
+    // The bar's commands reach the editor.
+    MenuItem(show, QStringLiteral("最小化(&N)"))->trigger();
+    EXPECT_TRUE(editor->parentWidget()->isMinimized());
+    MenuItem(show, QStringLiteral("ﾘﾌﾚｯｼｭ(&F)"))->trigger();
+    EXPECT_FALSE(editor->parentWidget()->isMinimized());
+    MenuItem(show, QStringLiteral("Box編集を閉じる(&C)"))->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return editor.isNull(); }, 30000));
+
+    // The canvas in front again brings its menus back.
+    EXPECT_EQ(form().ActiveForm(), canvas);
+    EXPECT_EQ(BarTitles(form()), canvasBar);
+    EXPECT_EQ(ShownItems(OpenBarMenu(form(), QStringLiteral("編集(&E)"))), canvasEdit);
 }
 
 TEST_F(MainWindowTest, ToolButtonsShowTheDesktopsPicturesWhereOneFits)
@@ -665,6 +739,62 @@ TEST_F(MainWindowTest, StyleButtonsHandTheirStateToTheCanvas)
     bold->trigger();
     EXPECT_TRUE(ToolbarFontState.ToolbarFontBold);
     EXPECT_TRUE(canvas->FontSettingMenuSkip);
+}
+
+TEST_F(MainWindowTest, AFontControlKeepsTheDefaultColourOfTheBoxItChanges)
+{
+    showActive();
+    // A blue routine: its body line is painted after the plain box, so the colour in hand is blue.
+    const QStringList document = {QStringLiteral("&&document"), QStringLiteral("&&routine"), QStringLiteral("&&color"),
+                                  QStringLiteral("r0,g100,b160"), QStringLiteral("&&text"), QStringLiteral("R"),
+                                  QStringLiteral("&&block"), QStringLiteral("&&text"), QStringLiteral("plain"),
+                                  QStringLiteral("&&end-routine"), QStringLiteral("&&end-document")};
+    const QString path = files_.filePath(QStringLiteral("colours.txt"));
+    const auto comboPick = [this](QComboBox* combo, int index) {
+        combo->setFocus();
+        combo->setCurrentIndex(index);
+        form().ActiveForm()->setFocus();
+    };
+    struct Row {
+        const char* why;
+        std::function<void()> change;
+    };
+    const Row rows[] = {
+        {"Bold", [this] { form().ToolButton(QStringLiteral("Bold"))->trigger(); }},
+        {"Italic", [this] { form().ToolButton(QStringLiteral("Italic"))->trigger(); }},
+        {"Strikethru", [this] { form().ToolButton(QStringLiteral("Strikethru"))->trigger(); }},
+        {"Underline", [this] { form().ToolButton(QStringLiteral("Underline"))->trigger(); }},
+        {"a font name", [&] { comboPick(form().cmbFontName, 2); }},
+        {"a font size", [&] { comboPick(form().cmbFontSize, 3); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        cd::QueueFileName(WriteDocument(path, document));
+        form().Menu_FileOpen_Click();
+        CanvasForm* canvas = shownCanvases().at(0);
+        std::int16_t plain = 1;
+        while (B[1].BoxList[static_cast<std::size_t>(plain)].text.text != QLatin1String("plain"))
+            ++plain;
+        const BoxRecord& box = B[1].BoxList[static_cast<std::size_t>(plain)];
+        canvas->PartsLock(1, plain, 0, false);
+        canvas->PartsLockMenuSet(0, -1);
+        activate(canvas);
+        ASSERT_TRUE(QTest::qWaitFor([] { return ColorModify(QString()) == 0 + 256 * 100 + 65536 * 160; }, 30000))
+            << "the blue box is painted last";
+        ASSERT_EQ(form().cmbColor->currentText(), QStringLiteral("標準"));
+
+        row.change();
+        EXPECT_NE(box.fontCode, 0) << "the change reached the box";
+        EXPECT_EQ(box.colorCode, -1);
+        form().Menu_FileSaveOverWrite_Click();
+        const QStringList saved = platform::codepage::FromShiftJis(ReadAll(path)).split(QStringLiteral("\r\n"));
+        // The plain box's record: from its tag line to its text.
+        const qsizetype text = saved.indexOf(QStringLiteral("plain"));
+        const qsizetype tag = saved.lastIndexOf(QStringLiteral("&&block"), text);
+        ASSERT_GE(tag, 0);
+        const QStringList record = saved.mid(tag, text - tag + 1);
+        EXPECT_FALSE(record.contains(QStringLiteral("&&color"))) << record.join(u'|').toStdString();
+    }
 }
 
 TEST_F(MainWindowTest, ClosingAModifiedDocumentAsks)

@@ -124,6 +124,50 @@ TEST_F(BoxEditorTest, UpdateChangesTheChartAndCancelChangesNothing)
     }
 }
 
+TEST_F(BoxEditorTest, AnUnchangedUpdateKeepsTheBoxsOwnColourAndFont)
+{
+    const QString listed = ApplicationGlobals.FontNameList.value(2);
+    ASSERT_FALSE(listed.isEmpty());
+    ASSERT_FALSE(ApplicationGlobals.FontSizeList.contains(QStringLiteral("13")));
+    open(document(QStringLiteral("fonts.txt"),
+                  DocumentLines(QStringLiteral("&&routine|&&obstinate|Obstinate1|&&text|R|"
+                                               "&&block|&&color|r0,g100,b160|&&text|rgb|"
+                                               "&&block|&&font|fontsize:13|&&text|unlisted size|"
+                                               "&&block|&&color|赤|&&font|fontname:%1|fontsize:12|&&text|listed|"
+                                               "&&end-routine")
+                                    .arg(listed)
+                                    .split(QLatin1Char('|')))));
+    struct Row {
+        const char* why;
+        const char* text;
+        bool standardColour; // 標準 picked in the colour list
+    };
+    const Row rows[] = {
+        {"a colour as r,g,b", "rgb", false},
+        {"a size the list does not hold", "unlisted size", false},
+        {"a listed name and size", "listed", false},
+        {"標準 picked for the r,g,b colour", "rgb", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        const std::int16_t b = BoxOf(QString::fromUtf8(row.text));
+        ASSERT_GE(b, 1);
+        const BoxRecord before = Chart().BoxList[b];
+        BoxEditor* editor = ModifyEditor(b);
+        ASSERT_TRUE(editor);
+        if (row.standardColour) {
+            ASSERT_NE(before.colorCode, -1);
+            editor->cmbColor->setCurrentIndex(0);
+        }
+        editor->cmdUpdate->click();
+        FlushDeletes();
+        ASSERT_TRUE(msgbox::ShownBoxes().empty()) << msgbox::ShownBoxes().front().prompt.toStdString();
+        const BoxRecord& after = Chart().BoxList[b];
+        EXPECT_EQ(after.fontCode, before.fontCode);
+        EXPECT_EQ(after.colorCode, row.standardColour ? -1 : before.colorCode);
+    }
+}
+
 TEST_F(BoxEditorTest, InsertSessionsOfferTheirKinds)
 {
     openChart();
