@@ -1,9 +1,12 @@
 // Canvas windows of an opened sample in the main window: an open cascades them, closing one
 // (Ctrl+F4, not Ctrl+W) hides it and keeps its canvas, a click on a box frames it on screen, the
 // focus names the current canvas, a window brings its menus and keys when it first comes in
-// front, and a window taken in comes in front.
+// front, a window taken in comes in front, and the window in front takes clicks and keys after a
+// command hid or brought back a window.
 #include "baseform_support.h"
 
+#include "app/canvas/HistoryControl.h"
+#include "app/core/EditState.h"
 #include "app/shell/WorkspaceScroll.h"
 
 #include <QAction>
@@ -204,6 +207,60 @@ TEST_F(CanvasWindows, AWindowTakenInComesInFrontUnderAWindowKeptOnTop)
     const QList<QMdiSubWindow*> stacking = workspace.subWindowList(QMdiArea::StackingOrder);
     EXPECT_EQ(stacking.back(), kept) << "the window kept on top stays above";
     EXPECT_EQ(stacking[stacking.size() - 2], frameOf(second));
+}
+
+TEST_F(CanvasWindows, AfterACommandHidOrBroughtBackACanvasWindowTheWindowInFrontTakesClicksAndKeys)
+{
+    // Each row: a command that adds or closes a canvas, then undo and redo keys, each given to
+    // the window that holds the focus; the command's own window is hidden by one of them.
+    struct Row {
+        const char* why;
+        std::function<void()> command;
+    };
+    const Row rows[] = {
+        {"canvas delete from the window's Edit menu",
+         [&] { qobject_cast<CanvasForm*>(form().ActiveForm())->Menus().Menu_EditCanvasDelete->trigger(); }},
+        {"canvas insert", [&] { form().Menu_EditCanvasInsertObstinate_Click(0); }},
+        {"read in",
+         [&] {
+             cd::QueueFileName(SamplePath(QStringLiteral("module-structure.txt")));
+             form().Menu_FileAddInput_Click();
+         }},
+    };
+    QMenu* popup = nullptr;
+    CanvasForm::SetPopupRunner([&](QMenu* menu, const QPoint&) { popup = menu; });
+    // The window in front holds the focus and opens its popup for a right click.
+    const auto frontTakesInput = [&] {
+        CanvasForm* front = nullptr;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                front = qobject_cast<CanvasForm*>(form().ActiveForm());
+                return front && QApplication::focusWidget() == front;
+            },
+            30000))
+            << "the focus is in the window in front";
+        for (CanvasForm* canvas : shownCanvases())
+            EXPECT_TRUE(FormEnabled(canvas)) << canvas->Caption().toStdString();
+        popup = nullptr;
+        QTest::mouseClick(front, Qt::RightButton, Qt::NoModifier, QPoint(front->width() - 3, front->height() - 3));
+        EXPECT_EQ(popup, front->Menus().Menu_Canvas) << "a right click opens the window's popup";
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        SetModifyFlag(false);
+        openSample();
+        HistoryClear();
+        row.command();
+        ASSERT_EQ(History.HistoryIndex, 1);
+        frontTakesInput();
+        for (const bool undo : {true, false, true}) {
+            SCOPED_TRACE(undo ? "undo" : "redo");
+            QTest::keyClick(QApplication::focusWidget(), undo ? Qt::Key_Z : Qt::Key_Y, Qt::ControlModifier);
+            ASSERT_EQ(History.HistoryIndex, undo ? 0 : 1) << "the key was taken";
+            frontTakesInput();
+        }
+    }
+    CanvasForm::SetPopupRunner({});
 }
 
 TEST_F(CanvasWindows, SlidesStepByTheMainWindowsSize)
