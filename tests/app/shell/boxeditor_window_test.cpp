@@ -3,6 +3,7 @@
 #include "app/dialogs/BoxEditor.h"
 
 #include "app/canvas/boxediting_support.h"
+#include "app/diagram/HistorySnapshots.h"
 #include "platform/grid/Grid.h"
 #include "support/SampleDocuments.h"
 #include "support/ShellProgram.h"
@@ -122,6 +123,34 @@ TEST_F(BoxEditorTest, UpdateChangesTheChartAndCancelChangesNothing)
         EXPECT_FALSE(Chart().BoxList[z].flags & BoxFlag::ModifyEditorOpen);
         EXPECT_TRUE(msgbox::ShownBoxes().empty());
     }
+}
+
+TEST_F(BoxEditorTest, AnInsertRefusedByAFullCanvasLeavesTheDocumentUnmodifiedWithoutAnUndoStep)
+{
+    // Every box slot of the canvas (32,767) in use: the box the editor would insert has no room.
+    QStringList lines = {QStringLiteral("&&routine"), QStringLiteral("&&obstinate"), QStringLiteral("Obstinate1"),
+                         QStringLiteral("&&text"), QStringLiteral("R")};
+    for (int i = 2; i <= 32767; ++i)
+        lines << QStringLiteral("&&block") << QStringLiteral("&&text") << QStringLiteral("b%1").arg(i);
+    lines << QStringLiteral("&&end-routine");
+    open(document(QStringLiteral("full.txt"), DocumentLines(lines)));
+    ASSERT_EQ(Chart().BoxList.size(), 32768u);
+    HistoryClear();
+    ApplicationGlobals.ModifyFlag = false;
+
+    const std::int16_t box = BoxOf(QStringLiteral("b2"));
+    BoxEditAfter(1, box);
+    auto* editor = qobject_cast<BoxEditor*>(Chart().BoxList[box].afterEditor.data());
+    ASSERT_NE(editor, nullptr);
+    KindChoose(editor, editor->cmbBoxType->itemData(0).toInt());
+    editor->SetBoxText(QStringLiteral("new"));
+    editor->cmdUpdate->click();
+    FlushDeletes();
+    ASSERT_EQ(msgbox::ShownBoxes().size(), 1u);
+    EXPECT_TRUE(msgbox::ShownBoxes()[0].prompt.contains(QStringLiteral("上限"))) << msgbox::ShownBoxes()[0].prompt.toStdString();
+    EXPECT_EQ(BoxOf(QStringLiteral("new")), -1);
+    EXPECT_FALSE(GetModifyFlag());
+    EXPECT_FALSE(HistoryCanUndo());
 }
 
 TEST_F(BoxEditorTest, InsertSessionsOfferTheirKinds)
