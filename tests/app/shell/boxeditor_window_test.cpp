@@ -147,7 +147,8 @@ TEST_F(BoxEditorTest, AnInsertRefusedByAFullCanvasLeavesTheDocumentUnmodifiedWit
     editor->cmdUpdate->click();
     FlushDeletes();
     ASSERT_EQ(msgbox::ShownBoxes().size(), 1u);
-    EXPECT_TRUE(msgbox::ShownBoxes()[0].prompt.contains(QStringLiteral("上限"))) << msgbox::ShownBoxes()[0].prompt.toStdString();
+    const QString refusal = msgbox::ShownBoxes()[0].prompt;
+    EXPECT_TRUE(refusal.contains(QStringLiteral("上限"))) << refusal.toStdString();
     EXPECT_EQ(BoxOf(QStringLiteral("new")), -1);
     EXPECT_FALSE(GetModifyFlag());
     EXPECT_FALSE(HistoryCanUndo());
