@@ -433,9 +433,8 @@ bool CanvasForm::Form_Unload()
         if (CanvasIndex > 0)
             BoxEditorCloseAll(CanvasIndex);
     });
+    // A hidden window stays loaded: the end of the command lets it take input again when shown.
     failure.Run([&] { ProcessingEnd(this, false, false); });
-    // A hidden window stays loaded: it must take input again when it is shown.
-    FormEnable(this, true);
     failure.Rethrow();
     return programClosing;
 }

@@ -114,9 +114,7 @@ void CanvasForm::editFrame(const QAction* item, std::int16_t snapshotCanvas, con
             toolBarArrange();
             return;
         }
-        SetModifyFlag(true);
-        HistoryAdd(item->text().section(QLatin1Char('\t'), 0, 0), snapshotCanvas);
-        edit();
+        HistoryEdit(item->text().section(QLatin1Char('\t'), 0, 0), snapshotCanvas, edit);
         if (redraw)
             PadDrawRefresh(CanvasIndex);
         if (clearAll)

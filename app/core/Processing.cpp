@@ -235,8 +235,9 @@ void ProcessingEnd(QWidget* form, bool suspend, bool force)
     failure.Run([&] { PaintEventReleaseAll(suspend, force); });
 
     if (form) {
-        if (FormVisible(form))
-            FormEnable(form, true);
+        // The input block ends with its command, also for a window the command hid: whoever
+        // shows that window again finds it taking input.
+        FormEnable(form, true);
         const QString tag = FormTag(form);
         if (tag.contains(QLatin1Char('B'))) {
             QWidget* child = MainWindow() ? MainWindow()->activeChild() : nullptr;

@@ -6,6 +6,9 @@
 #include "app/core/RecordAccess.h"
 #include "app/diagram/PadDraw.h"
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
 #include <algorithm>
 #include <limits>
 #include <vector>
@@ -65,6 +68,7 @@ void CanvasOrderRestore()
     CanvasActivateCount = 0;
     if (MainWindowLink* main = MainWindow())
         FormEnable(main->window(), true);
+    CanvasSurface* front = nullptr;
     for (std::size_t row = 1; row <= n; ++row) {
         const std::int16_t c = CanvasOrder[row][0];
         // A slot dropped since the order was saved has nothing to restore.
@@ -76,9 +80,23 @@ void CanvasOrderRestore()
         if (B[static_cast<std::size_t>(c)].header.windowState != 1 && form->Visible()) {
             FormEnable(form, true);
             form->ZOrder();
+            front = form;
         }
         CanvasActivateStamp(c);
     }
+    // Raising leaves the active window where it was, perhaps behind the others now: the window
+    // in front takes the activation, or keys would go to a window the user cannot see.
+    if (front)
+        CanvasWindowActivate(front);
+}
+
+void CanvasWindowActivate(CanvasSurface* form)
+{
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget()); sub && sub->mdiArea())
+        sub->mdiArea()->setActiveSubWindow(sub);
+    else
+        form->ZOrder();
+    form->setFocus();
 }
 
 void CanvasesRefreshInOrder()

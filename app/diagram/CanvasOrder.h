@@ -9,6 +9,8 @@
 
 namespace vellumora {
 
+class CanvasSurface;
+
 // The last activation stamp handed out.
 inline std::int16_t CanvasActivateCount = 0;
 // Rows 0..UBound(B): {canvas index, its activation stamp when saved}; row 0 unused.
@@ -25,6 +27,8 @@ void CanvasActivateStamp(std::int16_t canvas);
 // order (the highest stamp on top) and renumbers the stamps 1, 2, ... in stacking order.
 void CanvasOrderSave();
 void CanvasOrderRestore();
+// Brings a shown canvas window to the front as the active window, with the focus.
+void CanvasWindowActivate(CanvasSurface* form);
 // Lays out and arranges every canvas again; the windows keep their stacking order.
 void CanvasesRefreshInOrder();
 

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 namespace vellumora {
 
@@ -42,6 +43,11 @@ void HistoryReset();
 // Takes the snapshot before a change: the document header, the canvas list and the canvas (every
 // open canvas for -1, none for 0) together with the canvas of the step before.
 void HistoryAdd(const QString& caption, std::int16_t canvas);
+// Runs an edit as its undo step: marks the document modified, takes the snapshot, then makes the
+// change. An edit that raises and leaves the document as the snapshot holds it was refused: the
+// modified flag and the ring stay as they were before (no step, no snapshot files, the steps to
+// redo still there) and the error goes on to the caller.
+void HistoryEdit(const QString& caption, std::int16_t canvas, const std::function<void()>& edit);
 bool HistoryCanUndo();
 bool HistoryCanRedo();
 // The ring slot of a step's sequence number, and its record.

@@ -4,6 +4,7 @@
 #include "app/core/CanvasSize.h"
 #include "app/diagram/BoxList.h"
 #include "app/diagram/BoxListMake.h"
+#include "app/diagram/CanvasOrder.h"
 #include "app/diagram/CanvasPartsArrange.h"
 #include "app/diagram/FileInterface.h"
 #include "app/diagram/FontAndColor.h"
@@ -23,8 +24,6 @@
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPointer>
 
 #include <algorithm>
@@ -265,13 +264,8 @@ void CanvasZOrderArrange()
             continue;
         FormEnable(form, true);
         // A hidden window cannot take the focus; it keeps its place.
-        if (!form->Visible())
-            continue;
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget()); sub && sub->mdiArea())
-            sub->mdiArea()->setActiveSubWindow(sub);
-        else
-            form->ZOrder();
-        form->setFocus();
+        if (form->Visible())
+            CanvasWindowActivate(form);
     }
 }
 

@@ -62,10 +62,8 @@ void BoxEditor::cmdUpdate_Click()
 
         if (!editFinished_) {
             editFinished_ = true;
-            SetModifyFlag(true);
-            HistoryAdd(QStringLiteral("BOX編集(&E)"), TrayBaseIndex);
             const std::int16_t canvas = TrayBaseIndex;
-            SessionReturn(false);
+            HistoryEdit(QStringLiteral("BOX編集(&E)"), canvas, [this] { SessionReturn(false); });
             PadDrawRefresh(canvas);
         }
     });

@@ -138,21 +138,19 @@ void BaseForm::DocumentAppend(const QString& path, const QString& caption)
     // Refused before anything changes, like an open; the loader goes on from the input opened here.
     PadDocumentOpen(path);
 
-    const bool wasModified = GetModifyFlag();
-    SetModifyFlag(true);
-    HistoryAdd(caption, -1);
     const std::size_t first = B.size();
-    try {
-        PadDrawGetData(path);
-        CanvasWindowsCreate();
-        CanvasSequenceRenumber();
-    } catch (...) {
-        // The canvases read so far go again: the document stays as it was before.
-        PadFileClose();
-        CanvasesRelease(first);
-        SetModifyFlag(wasModified);
-        throw;
-    }
+    HistoryEdit(caption, -1, [&] {
+        try {
+            PadDrawGetData(path);
+            CanvasWindowsCreate();
+            CanvasSequenceRenumber();
+        } catch (...) {
+            // The canvases read so far go again: the document stays as it was before.
+            PadFileClose();
+            CanvasesRelease(first);
+            throw;
+        }
+    });
     for (std::size_t c = B.size(); c-- > first;)
         PadDrawRefresh(static_cast<std::int16_t>(c));
     ClipboardInitialize();

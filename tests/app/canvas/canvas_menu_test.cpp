@@ -9,6 +9,8 @@
 #include "support/TestProgramLink.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 
 namespace edits_test {
 namespace {
@@ -315,6 +317,86 @@ TEST_F(CanvasMenuTest, FormatDialogsApplyTheirValuesOnlyWhenConfirmed)
         EXPECT_EQ(History.HistoryIndex, row.confirm ? 3 : -1);
         EXPECT_TRUE(FormEnabled(form()));
     }
+}
+
+TEST_F(CanvasMenuTest, ARefusedEditLeavesTheDocumentUnmodifiedAndTheUndoHistoryAsItWas)
+{
+    // A chart that fills every box slot of its canvas (32,767), so that no box can be added.
+    QString chart = QStringLiteral("&&routine R &&block A &&block B");
+    for (int i = 4; i <= 32767; ++i)
+        chart += QStringLiteral(" &&block f");
+    openCharts({chart + QStringLiteral(" &&end-routine")});
+    ASSERT_EQ(B[1].BoxList.size(), 32768u);
+    HistoryClear();
+    // A step to redo: a page break set and undone.
+    select({{2, "B"}});
+    form()->Menu_EditNewPage_Click();
+    form()->Menu_EditUndo_Click();
+    ASSERT_TRUE(HistoryCanRedo());
+    const HistoryState history = History;
+    const auto historyFiles = [] {
+        const QFileInfo prefix(TemporaryFilePrefix());
+        return prefix.absoluteDir()
+            .entryList({prefix.fileName() + QStringLiteral(".*")}, QDir::Files, QDir::Name)
+            .filter(QStringLiteral(".history."));
+    };
+    const QStringList files = historyFiles();
+    const QString before = ChartText(1);
+
+    struct Row {
+        const char* why;
+        std::vector<Part> selection;
+        std::function<void(CanvasForm&)> command;
+        QString message;
+    };
+    const QString full = QStringLiteral("ｷｬﾝﾊﾞｽ (名前無し):1 のBOXの数が上限 (32767 個) を超えます。");
+    const std::vector<Row> rows = {
+        {"paste past the box limit", {{2, "B"}}, [](CanvasForm& f) { f.Menu_EditPaste_Click(); }, full},
+        {"chink above a box past the box limit", {{2, "B"}}, [](CanvasForm& f) { f.Menu_EditChink_Click(); },
+         full},
+        {"a font from the tool bar whose size does not parse", {{1, "A"}},
+         [](CanvasForm& f) {
+             ToolbarFontState.ToolbarFontName = QStringLiteral("標準");
+             ToolbarFontState.ToolbarFontSize = QStringLiteral("大");
+             f.FontSettingMenuSkip = true;
+             f.Menu_BoxFontChange_Click();
+         },
+         QStringLiteral("ﾌｫﾝﾄｻｲｽﾞ指定が不良です。")},
+        {"cut whose copy cannot be written", {{1, "A"}},
+         [](CanvasForm& f) {
+             // A folder where the copy buffer goes: no one can write the file there.
+             ClipboardReset();
+             ASSERT_TRUE(QDir().mkpath(TemporaryFileName(QStringLiteral("copy"))));
+             f.Menu_EditCut_Click();
+             QDir().rmdir(TemporaryFileName(QStringLiteral("copy")));
+         },
+         {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        select({{1, "A"}});
+        form()->Menu_EditCopy_Click();
+        ToolbarFontState = ToolbarFontStateRecord{};
+        SetModifyFlag(false);
+        msgbox::ShownBoxes().clear();
+        select(row.selection);
+        row.command(*form());
+        const QStringList shown = Prompts();
+        ASSERT_EQ(shown.size(), 1) << "the refusal is shown";
+        if (!row.message.isEmpty()) {
+            EXPECT_TRUE(shown[0].startsWith(row.message)) << shown[0].toStdString();
+        }
+        EXPECT_EQ(ChartText(1), before);
+        EXPECT_FALSE(GetModifyFlag()) << "nothing to save";
+        EXPECT_EQ(History.HistoryIndex, history.HistoryIndex);
+        EXPECT_TRUE(History.HistoryList == history.HistoryList) << "no step recorded, the step to redo kept";
+        EXPECT_EQ(historyFiles(), files) << "no snapshot file left behind or lost";
+        EXPECT_TRUE(FormEnabled(form()));
+    }
+    form()->Menu_EditRedo_Click();
+    EXPECT_TRUE(B[1].BoxList[static_cast<std::size_t>(BoxOf(1, QStringLiteral("B")))].flags & BoxFlag::LowerPage)
+        << "the step to redo still redoes";
+    ToolbarFontState = ToolbarFontStateRecord{};
 }
 
 TEST_F(CanvasMenuTest, AnErrorInACommandIsShownAndTheWindowTakesInputAgain)

@@ -125,6 +125,33 @@ TEST_F(HistoryTest, ASnapshotThatCannotBeWrittenIsNeverOffered)
     EXPECT_EQ(ChartText(1), Routine("R1", "A")) << "the step before still undoes";
 }
 
+TEST_F(HistoryTest, AnEditThatFailsKeepsItsStepOnlyWhenItChangedTheDocument)
+{
+    struct Row {
+        const char* why;
+        std::function<void()> edit;
+        bool stepKept;
+    };
+    const auto fail = [] { platform::vbrt::Raise(QStringLiteral("test"), QStringLiteral("できません。")); };
+    const Row rows[] = {
+        {"refused before any change", fail, false},
+        {"failed after a box took a new text", [&] { Retext(1, "A", "A2"); fail(); }, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        openCharts({Routine("R1", "A")});
+        HistoryClear();
+        SetModifyFlag(false);
+        EXPECT_THROW(HistoryEdit(QStringLiteral("編集"), 1, row.edit), platform::vbrt::Error);
+        EXPECT_EQ(GetModifyFlag(), row.stepKept);
+        EXPECT_EQ(HistoryCanUndo(), row.stepKept);
+        if (!row.stepKept)
+            continue;
+        HistoryRestore(true);
+        EXPECT_EQ(ChartText(1), Routine("R1", "A")) << "undo takes the half-done change back";
+    }
+}
+
 TEST_F(HistoryTest, AStepOfEveryCanvasRestoresThemWithTheirDisplayAndWindowOrder)
 {
     openCharts({Routine("R1", "A"), Routine("R2", "X")});

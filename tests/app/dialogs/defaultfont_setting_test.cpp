@@ -43,13 +43,9 @@ protected:
         HistoryClear();
         // The snapshot's document header is written once, as the command stands at that moment.
         platform::filesystem::SetAtomicWriteHook([this](const QString& target, qint64) {
-            if (History.HistoryIndex < 1 || !steps.empty() ||
-                target != HistoryFileName(HistorySlotNumber(History.HistoryIndex), 0))
+            if (!steps.empty() || !target.endsWith(QStringLiteral(".0.history.tmp")))
                 return;
-            const HistoryRecord& record = HistorySlotOf(History.HistoryIndex);
-            steps.push_back(QStringLiteral("snapshot %1 %2 of %3 modified %4")
-                                .arg(record.caption)
-                                .arg(record.canvas)
+            steps.push_back(QStringLiteral("snapshot of %1 modified %2")
                                 .arg(ApplicationGlobals.DocumentFontSize)
                                 .arg(GetModifyFlag()));
         });
@@ -111,11 +107,15 @@ TEST_F(DefaultFontSettingTest, OnlyAChangedChoiceIsTakenWithASnapshotFirst)
         EXPECT_EQ(ApplicationGlobals.DocumentFontSize, row.size);
         EXPECT_EQ(ApplicationGlobals.DocumentFontName, QStringLiteral("IPAGothic"));
         EXPECT_EQ(GetModifyFlag(), row.changed);
-        if (row.changed)
-            EXPECT_EQ(steps, (std::vector<QString>{QStringLiteral("snapshot ﾃﾞﾌｫﾙﾄ･ﾌｫﾝﾄ 0 of 9 modified 1"),
+        if (row.changed) {
+            EXPECT_EQ(steps, (std::vector<QString>{QStringLiteral("snapshot of 9 modified 1"),
                                                    QStringLiteral("order saved"), QStringLiteral("order restored")}));
-        else
+            ASSERT_TRUE(HistoryCanUndo());
+            EXPECT_EQ(HistorySlotOf(History.HistoryIndex).caption, QStringLiteral("ﾃﾞﾌｫﾙﾄ･ﾌｫﾝﾄ"));
+            EXPECT_EQ(HistorySlotOf(History.HistoryIndex).canvas, 0) << "the step names no canvas";
+        } else {
             EXPECT_TRUE(steps.empty());
+        }
     }
 }
 

@@ -283,6 +283,7 @@ TEST_F(FileCommands, AFailedReadInLeavesTheDocumentAsItWas)
     EXPECT_EQ(prompts().size(), 1u);
     EXPECT_EQ(slotCount(), canvases);
     EXPECT_FALSE(GetModifyFlag());
+    EXPECT_FALSE(HistoryCanUndo()) << "no undo step for what was not read";
     EXPECT_EQ(shownCanvases().size(), canvases - 1);
 
     cd::QueueFileName(SamplePath(QStringLiteral("text-escapes.txt")));

@@ -3,6 +3,7 @@
 #include "app/dialogs/BoxEditor.h"
 
 #include "app/canvas/boxediting_support.h"
+#include "app/diagram/HistorySnapshots.h"
 #include "platform/grid/Grid.h"
 #include "support/SampleDocuments.h"
 #include "support/ShellProgram.h"
@@ -166,6 +167,35 @@ TEST_F(BoxEditorTest, AnUnchangedUpdateKeepsTheBoxsOwnColourAndFont)
         EXPECT_EQ(after.fontCode, before.fontCode);
         EXPECT_EQ(after.colorCode, row.standardColour ? -1 : before.colorCode);
     }
+}
+
+TEST_F(BoxEditorTest, AnInsertRefusedByAFullCanvasLeavesTheDocumentUnmodifiedWithoutAnUndoStep)
+{
+    // Every box slot of the canvas (32,767) in use: the box the editor would insert has no room.
+    QStringList lines = {QStringLiteral("&&routine"), QStringLiteral("&&obstinate"), QStringLiteral("Obstinate1"),
+                         QStringLiteral("&&text"), QStringLiteral("R")};
+    for (int i = 2; i <= 32767; ++i)
+        lines << QStringLiteral("&&block") << QStringLiteral("&&text") << QStringLiteral("b%1").arg(i);
+    lines << QStringLiteral("&&end-routine");
+    open(document(QStringLiteral("full.txt"), DocumentLines(lines)));
+    ASSERT_EQ(Chart().BoxList.size(), 32768u);
+    HistoryClear();
+    ApplicationGlobals.ModifyFlag = false;
+
+    const std::int16_t box = BoxOf(QStringLiteral("b2"));
+    BoxEditAfter(1, box);
+    auto* editor = qobject_cast<BoxEditor*>(Chart().BoxList[box].afterEditor.data());
+    ASSERT_NE(editor, nullptr);
+    KindChoose(editor, editor->cmbBoxType->itemData(0).toInt());
+    editor->SetBoxText(QStringLiteral("new"));
+    editor->cmdUpdate->click();
+    FlushDeletes();
+    ASSERT_EQ(msgbox::ShownBoxes().size(), 1u);
+    const QString refusal = msgbox::ShownBoxes()[0].prompt;
+    EXPECT_TRUE(refusal.contains(QStringLiteral("上限"))) << refusal.toStdString();
+    EXPECT_EQ(BoxOf(QStringLiteral("new")), -1);
+    EXPECT_FALSE(GetModifyFlag());
+    EXPECT_FALSE(HistoryCanUndo());
 }
 
 TEST_F(BoxEditorTest, InsertSessionsOfferTheirKinds)

@@ -1,23 +1,46 @@
 // Canvas windows of an opened sample in the main window: an open cascades them, closing one
 // (Ctrl+F4, not Ctrl+W) hides it and keeps its canvas, a click on a box frames it on screen, the
 // focus names the current canvas, a window brings its menus and keys when it first comes in
-// front, and a window taken in comes in front.
+// front, a window taken in comes in front, the window in front takes clicks and keys after a
+// command hid or brought back a window, and it is the active one after the stacking order is
+// restored.
 #include "baseform_support.h"
 
+#include "app/canvas/HistoryControl.h"
+#include "app/core/EditState.h"
+#include "app/dialogs/CanvasColor.h"
+#include "app/dialogs/FontSetting.h"
+#include "app/dialogs/SearchReplace.h"
 #include "app/shell/WorkspaceScroll.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QImage>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStyle>
 #include <QTimer>
 
 namespace {
 
 using namespace baseform_test;
+
+// Runs the action on the dialog of that kind once it is shown modally.
+template <class Dialog>
+void WhenShown(QObject* owner, std::function<void(Dialog&)> action)
+{
+    auto* poll = new QTimer(owner);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, action] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            poll->deleteLater();
+            action(*dialog);
+        }
+    });
+    poll->start(0);
+}
 
 class CanvasWindows : public BaseFormTest {
 protected:
@@ -204,6 +227,138 @@ TEST_F(CanvasWindows, AWindowTakenInComesInFrontUnderAWindowKeptOnTop)
     const QList<QMdiSubWindow*> stacking = workspace.subWindowList(QMdiArea::StackingOrder);
     EXPECT_EQ(stacking.back(), kept) << "the window kept on top stays above";
     EXPECT_EQ(stacking[stacking.size() - 2], frameOf(second));
+}
+
+TEST_F(CanvasWindows, AfterACommandHidOrBroughtBackACanvasWindowTheWindowInFrontTakesClicksAndKeys)
+{
+    // Each row: a command that adds or closes a canvas, then undo and redo keys, each given to
+    // the window that holds the focus; the command's own window is hidden by one of them.
+    struct Row {
+        const char* why;
+        std::function<void()> command;
+    };
+    const Row rows[] = {
+        {"canvas delete from the window's Edit menu",
+         [&] { qobject_cast<CanvasForm*>(form().ActiveForm())->Menus().Menu_EditCanvasDelete->trigger(); }},
+        {"canvas insert", [&] { form().Menu_EditCanvasInsertObstinate_Click(0); }},
+        {"read in",
+         [&] {
+             cd::QueueFileName(SamplePath(QStringLiteral("module-structure.txt")));
+             form().Menu_FileAddInput_Click();
+         }},
+    };
+    QMenu* popup = nullptr;
+    CanvasForm::SetPopupRunner([&](QMenu* menu, const QPoint&) { popup = menu; });
+    // The window in front holds the focus and opens its popup for a right click.
+    const auto frontTakesInput = [&] {
+        CanvasForm* front = nullptr;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                front = qobject_cast<CanvasForm*>(form().ActiveForm());
+                return front && QApplication::focusWidget() == front;
+            },
+            30000))
+            << "the focus is in the window in front";
+        for (CanvasForm* canvas : shownCanvases())
+            EXPECT_TRUE(FormEnabled(canvas)) << canvas->Caption().toStdString();
+        popup = nullptr;
+        QTest::mouseClick(front, Qt::RightButton, Qt::NoModifier, QPoint(front->width() - 3, front->height() - 3));
+        EXPECT_EQ(popup, front->Menus().Menu_Canvas) << "a right click opens the window's popup";
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        SetModifyFlag(false);
+        openSample();
+        HistoryClear();
+        row.command();
+        ASSERT_EQ(History.HistoryIndex, 1);
+        frontTakesInput();
+        for (const bool undo : {true, false, true}) {
+            SCOPED_TRACE(undo ? "undo" : "redo");
+            QTest::keyClick(QApplication::focusWidget(), undo ? Qt::Key_Z : Qt::Key_Y, Qt::ControlModifier);
+            ASSERT_EQ(History.HistoryIndex, undo ? 0 : 1) << "the key was taken";
+            frontTakesInput();
+        }
+    }
+    CanvasForm::SetPopupRunner({});
+}
+
+TEST_F(CanvasWindows, AfterTheStackingOrderIsRestoredTheWindowInFrontIsTheActiveOne)
+{
+    const auto otherEntry = [](QComboBox* list) { list->setCurrentIndex(list->currentIndex() == 1 ? 2 : 1); };
+    const auto noteToggle = [this] { qobject_cast<CanvasForm*>(form().ActiveForm())->Menu_FormatNoteNotShow_Click(); };
+    struct Row {
+        const char* why;
+        std::function<void()> prepare;
+        std::function<void(CanvasForm&)> command;
+    };
+    const Row rows[] = {
+        {"default font", {},
+         [&](CanvasForm& window) {
+             WhenShown<FontSetting>(&form(), [&](FontSetting& d) {
+                 otherEntry(d.cmbColor);
+                 d.cmdUpdate_Click();
+             });
+             window.Menus().Menu_FormatFont->trigger();
+         }},
+        {"canvas colour", {},
+         [&](CanvasForm& window) {
+             WhenShown<CanvasColor>(&form(), [&](CanvasColor& d) {
+                 otherEntry(d.cmbColor);
+                 d.cmdUpdate_Click();
+             });
+             window.Menus().Menu_FormatCanvasColor->trigger();
+         }},
+        {"undo", noteToggle, [](CanvasForm& window) { window.Menu_EditUndo_Click(); }},
+        {"redo",
+         [&] {
+             noteToggle();
+             qobject_cast<CanvasForm*>(form().ActiveForm())->Menu_EditUndo_Click();
+         },
+         [](CanvasForm& window) { window.Menu_EditRedo_Click(); }},
+        {"read in", {},
+         [&](CanvasForm&) {
+             cd::QueueFileName(SamplePath(QStringLiteral("module-structure.txt")));
+             form().Menu_FileAddInput_Click();
+         }},
+        {"replace all, the dialog still open", {},
+         [&](CanvasForm&) {
+             form().Menu_EditReplace_Click();
+             auto* dialog = form().findChild<SearchReplace*>();
+             ASSERT_TRUE(dialog);
+             dialog->cmbSearchText->setEditText(QStringLiteral("合計"));
+             dialog->cmbReplaceText->setEditText(QStringLiteral("総計"));
+             QTest::mouseClick(dialog->cmdReplaceAll, Qt::LeftButton);
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        SetModifyFlag(false);
+        openSample();
+        HistoryClear();
+        if (row.prepare)
+            row.prepare();
+        // A click brings the window at the back forward: in front and active, yet its stamp is
+        // the oldest, so a restore puts it behind the others again.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QMdiSubWindow* const backFrame = form().workspace->subWindowList(QMdiArea::StackingOrder).front();
+        auto* back = qobject_cast<CanvasForm*>(backFrame->widget());
+        form().workspace->setActiveSubWindow(backFrame);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return back->hasFocus(); }, 30000));
+
+        row.command(*back);
+        QWidget* top = nullptr;
+        for (QMdiSubWindow* sub : form().workspace->subWindowList(QMdiArea::StackingOrder))
+            if (!sub->isHidden() && !sub->isMinimized())
+                top = sub->widget();
+        ASSERT_TRUE(top);
+        EXPECT_EQ(form().ActiveForm(), top) << top->windowTitle().toStdString();
+        EXPECT_EQ(form().focusWidget(), top) << "the window in front holds the focus";
+
+        if (auto* dialog = form().findChild<SearchReplace*>())
+            dialog->cmdCancel_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(CanvasWindows, SlidesStepByTheMainWindowsSize)

@@ -181,17 +181,19 @@ TEST_F(ProcessingTest, ADisabledWindowFiresNoShortcut)
     ProcessingEnd(&form);
 }
 
-TEST_F(ProcessingTest, AHiddenWindowStaysDisabled)
+TEST_F(ProcessingTest, AWindowHiddenByItsCommandTakesInputOnceShownAgain)
 {
     QWidget form;
+    auto* button = new QPushButton(QStringLiteral("OK"), &form);
+    int clicks = 0;
+    QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
     form.show();
     ProcessingStart(&form);
     form.hide();
     ProcessingEnd(&form);
-    EXPECT_FALSE(FormEnabled(&form));
     form.show();
-    FormEnable(&form, true);
-    EXPECT_TRUE(FormEnabled(&form));
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
 }
 
 TEST_F(ProcessingTest, MenuCaptionsLoseTheirAccessKeys)
