@@ -5,8 +5,8 @@
 // ".pad" container (a zip archive holding the document as its single member) and the open and
 // save-as dialogs.
 //
-// Files are Shift_JIS with CR LF after every line. A file that is not valid Shift_JIS is refused
-// when it is opened; a character without a Shift_JIS form raises instead of being written as "?".
+// Files are Shift_JIS with CR LF after every line; a file without any CR is read with LF as the
+// line end. A file that is not valid Shift_JIS is refused when it is opened; a character without a Shift_JIS form raises instead of being written as "?".
 // Outputs are put in place whole when they are finished, so a failed save leaves the old file.
 
 #include "app/core/DiagramRecords.h"
@@ -49,7 +49,8 @@ void PadFileClose();
 // pushed back, for the next GetPadInfo). The first record is judged as soon as it has been read,
 // before the rest of the file is. An empty file, or one that does not begin with the header, is
 // refused with an error, and the input open before stays open as it was; a file of comments and
-// blank lines alone is an empty document (its first record is the end of the input).
+// blank lines alone is an empty document (its first record is the end of the input), but one
+// whose records hide in comment lines (LF ending some lines, CR others) is refused.
 void PadDocumentOpen(const QString& path);
 // True while the input is the document at path as PadDocumentOpen left it (nothing read since),
 // so a loader can go on from there instead of reading the file again.

@@ -47,30 +47,42 @@ bool PushBackFlag = false;
 bool ReaderResetFlag = false;
 PadInfoRecord LastPadInfo;
 
-// Lines end at CR or at CR LF; a lone LF stays inside its line. The one rule for the bytes of a
-// file (CR and LF are never part of a Shift_JIS character) and for its decoded text: the line
-// that begins at `start` ends before `end`, and the result is where the next line begins; -1
-// when no CR follows, so the line runs to the end of what is there (and may not be whole yet).
+// Lines end at CR or at CR LF, and a lone LF stays inside its line: the files the format was
+// made with carry CR LF. A file without any CR (as written on Linux) ends its lines at LF. The
+// one rule for the bytes of a file (CR and LF are never part of a Shift_JIS character) and for
+// its decoded text.
+enum class LineEnd { Cr, Lf };
+
 template <typename Text>
-qsizetype LineBreakFind(const Text& text, qsizetype start, qsizetype& end)
+LineEnd LineEndOf(const Text& text)
 {
-    end = text.indexOf('\r', start);
+    return text.contains('\r') ? LineEnd::Cr : LineEnd::Lf;
+}
+
+// The line that begins at `start` ends before `end`, and the result is where the next line
+// begins; -1 when no line end follows, so the line runs to the end of what is there (and may not
+// be whole yet).
+template <typename Text>
+qsizetype LineBreakFind(const Text& text, LineEnd rule, qsizetype start, qsizetype& end)
+{
+    end = text.indexOf(rule == LineEnd::Cr ? '\r' : '\n', start);
     if (end < 0) {
         end = text.size();
         return -1;
     }
     qsizetype next = end + 1;
-    if (next < text.size() && text.at(next) == '\n')
+    if (rule == LineEnd::Cr && next < text.size() && text.at(next) == '\n')
         ++next;
     return next;
 }
 
 QStringList SplitLines(const QString& text)
 {
+    const LineEnd rule = LineEndOf(text);
     QStringList lines;
     for (qsizetype start = 0; start < text.size();) {
         qsizetype end = 0;
-        const qsizetype next = LineBreakFind(text, start, end);
+        const qsizetype next = LineBreakFind(text, rule, start, end);
         lines << text.mid(start, end - start);
         if (next < 0)
             break;
@@ -342,6 +354,20 @@ namespace {
                 QStringLiteral("%1 は Shift_JIS のテキストとして読めません。").arg(fs::GetFileName(absolute)));
 }
 
+// The first line of lines that holds more than comments and blanks when a lone LF (which stays
+// inside a line of a file with CR) also ends a line; -1 when there is none.
+qsizetype ContentHiddenInComments(const QStringList& lines)
+{
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QStringList parts = lines[i].split(QLatin1Char('\n'));
+        for (const QString& part : parts) {
+            if (!part.startsWith(QLatin1Char('#')) && !Normalize(part, false).isEmpty())
+                return i;
+        }
+    }
+    return -1;
+}
+
 [[noreturn]] void RaiseNoDocumentHeader(const QString& absolute)
 {
     vbrt::Raise(QStringLiteral("PadDocumentOpen"),
@@ -350,14 +376,16 @@ namespace {
 
 // Judges the first record of a document from the first bytes read: its tag line (the first line
 // that is neither a comment nor blank) must be the document header's. Undecided until that line
-// is whole; past the first megabyte the whole read decides.
+// is whole; past the first megabyte the whole read decides. The line rule is taken from the bytes
+// so far.
 HeadCheck DocumentHeadCheck(const QString& absolute)
 {
     return [absolute](const QByteArray& soFar) {
+        const LineEnd rule = LineEndOf(soFar);
         qsizetype start = 0;
         for (qsizetype lineNumber = 1;; ++lineNumber) {
             qsizetype end = 0;
-            const qsizetype next = LineBreakFind(soFar, start, end);
+            const qsizetype next = LineBreakFind(soFar, rule, start, end);
             if (next < 0)
                 return soFar.size() > 1024 * 1024;
             const QByteArray raw = soFar.mid(start, end - start);
@@ -436,10 +464,17 @@ void PadDocumentOpen(const QString& path)
             PadInputErrorRaise(e);
         }
         // Comments and blank lines alone make an empty document; a file of no bytes at all is
-        // more likely one whose writing failed, and is refused.
+        // more likely one whose writing failed, and is refused. So is a file whose records hide
+        // in comment lines, where LF ends some lines and CR others: opened as an empty document,
+        // its next save would wipe them.
         if (first.tagId == 0 && PadInputFile.lines.isEmpty())
             vbrt::Raise(QStringLiteral("PadDocumentOpen"),
                         QStringLiteral("%1 には文書が入っていません。").arg(fs::GetFileName(absolute)));
+        if (const qsizetype hidden = first.tagId == 0 ? ContentHiddenInComments(PadInputFile.lines) : -1; hidden >= 0)
+            RaiseAtLine(vbrt::Error(vbrt::ErrorNumber::Application, QStringLiteral("PadDocumentOpen"),
+                                    QStringLiteral("%1 は改行コード (CR と LF) が混在しているため読めません。")
+                                        .arg(fs::GetFileName(absolute))),
+                        absolute, hidden + 1);
         if (first.tagId != 0 && first.tagId != TagId::Document)
             RaiseNoDocumentHeader(absolute);
         UngetPadInfo();
