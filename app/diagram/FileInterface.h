@@ -43,8 +43,9 @@ constexpr std::int64_t DocumentSizeLimit = std::int64_t(32) * 1024 * 1024;
 void PadFileOpen(const QString& path);
 void PadFileClose();
 // Raises a format error met while reading the open input again, its message followed by the
-// file's name and the line of the record being read.
-[[noreturn]] void PadInputErrorRaise(const platform::vbrt::Error& e);
+// file's name and the line of the record being read, or, given textLine (from 0), the line of the
+// file that holds that line of the text section of the record read last.
+[[noreturn]] void PadInputErrorRaise(const platform::vbrt::Error& e, qsizetype textLine = -1);
 // Opens a document: PadFileOpen, then the first record must be the document header (it waits,
 // pushed back, for the next GetPadInfo). The first record is judged as soon as it has been read,
 // before the rest of the file is. An empty file, or one that does not begin with the header, is

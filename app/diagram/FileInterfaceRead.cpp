@@ -15,6 +15,7 @@
 
 #include <array>
 #include <utility>
+#include <vector>
 
 namespace vellumora {
 
@@ -37,6 +38,7 @@ struct PadInput {
     QString path;               // absolute
     bool documentReady = false; // opened by PadDocumentOpen, its header waiting unread
     qsizetype recordLine = 0;   // the line (from 1) of the tag line of the record last read
+    std::vector<qsizetype> recordTextLines; // the line of each line of that record's text section
 };
 
 PadInput PadInputFile;
@@ -141,6 +143,7 @@ enum Section { TextSection, ColorSection, FontSection, NameSection, StyleSection
 
 struct SectionBuffers {
     std::array<QString, SectionCount> text;
+    std::array<std::vector<qsizetype>, SectionCount> lines; // the line each part was read from
     bool before = false;
     bool after = false;
     bool lowerPage = false;
@@ -151,13 +154,15 @@ struct SectionBuffers {
     {
         current = s;
         text[s].clear();
+        lines[s].clear();
     }
-    void append(const QString& line)
+    void append(const QString& line, qsizetype lineNumber)
     {
         QString& t = text[current];
         if (!t.isEmpty())
             t += kCrLf;
         t += line;
+        lines[current].push_back(lineNumber);
     }
 };
 
@@ -270,7 +275,7 @@ PadInfoRecord GetPadInfo()
             continue;
         // The settings text of the header keeps its TABs: they stand for line breaks in its values.
         const bool keepTabs = documentRecord && s.current == TextSection;
-        s.append(Unescape(keepTabs ? Normalize(raw, true) : line));
+        s.append(Unescape(keepTabs ? Normalize(raw, true) : line), PadInputFile.next);
     }
 
     PadInfoRecord result = PadInfoRecord::Default;
@@ -287,6 +292,7 @@ PadInfoRecord GetPadInfo()
 
     if (tagLine.isEmpty()) {
         PadInputFile.recordLine = PadInputFile.lines.size();
+        PadInputFile.recordTextLines.clear();
         LastPadInfo = PadInfoRecord::Default;
         return LastPadInfo;
     }
@@ -319,6 +325,7 @@ PadInfoRecord GetPadInfo()
         vbrt::Raise(QStringLiteral("GetPadInfo"), QStringLiteral("定義されていないﾀｸﾞです。"));
 
     LastPadInfo = result;
+    PadInputFile.recordTextLines = std::move(s.lines[TextSection]);
     return result;
 }
 
@@ -554,11 +561,13 @@ std::size_t PadCanvasCount()
     return count;
 }
 
-void PadInputErrorRaise(const platform::vbrt::Error& e)
+void PadInputErrorRaise(const platform::vbrt::Error& e, qsizetype textLine)
 {
     if (!PadInputFile.open)
         throw e;
-    RaiseAtLine(e, PadInputFile.path, PadInputFile.recordLine);
+    const std::vector<qsizetype>& lines = PadInputFile.recordTextLines;
+    const bool inText = textLine >= 0 && static_cast<std::size_t>(textLine) < lines.size();
+    RaiseAtLine(e, PadInputFile.path, inText ? lines[static_cast<std::size_t>(textLine)] : PadInputFile.recordLine);
 }
 
 void PadFileClose()

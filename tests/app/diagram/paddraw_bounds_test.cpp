@@ -1,5 +1,5 @@
-// Loading within bounds: a document is read once, and one that would open more canvases than
-// there can be is refused before any window is made.
+// Loading within bounds: a document is read once, one that would open more canvases than there
+// can be is refused before any window is made, and what cannot be read is named with its line.
 #include "paddraw_support.h"
 
 #include "support/RaisedError.h"
@@ -60,6 +60,31 @@ TEST_F(PadDrawBounds, MoreCanvasesThanThereCanBeAreRefusedBeforeAnyWindow)
             EXPECT_EQ(text, QString());
             EXPECT_EQ(B.size(), static_cast<std::size_t>(1 + row.routines + row.notes));
         }
+    }
+}
+
+TEST_F(PadDrawBounds, WhatCannotBeReadIsNamedWithItsLine)
+{
+    const QStringList header = {QStringLiteral("&&document"), QStringLiteral("&&font"), QStringLiteral("fontsize:12"),
+                                QStringLiteral("&&text"), QStringLiteral("NoteNotShow:False"), QString(),
+                                QStringLiteral("# margins in twips"), QStringLiteral("PrinterLeftMargin:abc"),
+                                QStringLiteral("PrinterRightMargin:567")};
+    struct Row {
+        const char* why;
+        QString name;
+        QByteArray bytes;
+        QString message; // %1 the file's path
+    };
+    const std::vector<Row> rows = {
+        {"a bad setting in the header", QStringLiteral("doc.txt"), DocumentBytes(header + QStringList{QStringLiteral("&&end-document")}),
+         QStringLiteral("文書の設定 PrinterLeftMargin の値 \"abc\" が正しくありません。\r\n(doc.txt の 8 行目)")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        const QString file = write(row.name, row.bytes);
+        const QString message = row.message.contains(QLatin1String("%1")) ? row.message.arg(file) : row.message;
+        EXPECT_EQ(RaisedText([&] { open(file); }).toStdString(), message.toStdString());
+        EXPECT_EQ(B.size(), 1u);
     }
 }
 
