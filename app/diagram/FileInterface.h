@@ -47,11 +47,12 @@ void PadFileClose();
 // file that holds that line of the text section of the record read last.
 [[noreturn]] void PadInputErrorRaise(const platform::vbrt::Error& e, qsizetype textLine = -1);
 // Opens a document: PadFileOpen, then the first record must be the document header (it waits,
-// pushed back, for the next GetPadInfo). The first record is judged as soon as it has been read,
-// before the rest of the file is. An empty file, or one that does not begin with the header, is
-// refused with an error, and the input open before stays open as it was; a file of comments and
-// blank lines alone is an empty document (its first record is the end of the input), but one
-// whose records hide in comment lines (LF ending some lines, CR others) is refused.
+// pushed back, for the next GetPadInfo). A first record of another known tag is refused as soon
+// as it has been read, before the rest of the file is; damage is judged on the whole file, the
+// same wherever it stands. An empty file, or one that does not begin with the header, is refused
+// with an error, and the input open before stays open as it was; a file of comments and blank
+// lines alone is an empty document (its first record is the end of the input), but one whose
+// records hide in comment lines (LF ending some lines, CR others) is refused.
 void PadDocumentOpen(const QString& path);
 // True while the input is the document at path as PadDocumentOpen left it (nothing read since),
 // so a loader can go on from there instead of reading the file again.

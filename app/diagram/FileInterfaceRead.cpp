@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <array>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -301,7 +302,15 @@ PadInfoRecord GetPadInfo()
     const QStringList fields = tagLine.split(QLatin1Char(':'));
     const QString& tag = fields[0];
     if (fields.size() > 1 && vbrt::IsNumeric(fields[1])) {
-        result.number = vbrt::CInt(vbrt::CDbl(fields[1]));
+        try {
+            result.number = vbrt::CInt(vbrt::CDbl(fields[1]));
+        } catch (const vbrt::Error& e) {
+            throw vbrt::Error(e.number(), QStringLiteral("GetPadInfo"),
+                              QStringLiteral("ﾀｸﾞの番号 %1 が範囲 (%2～%3) を外れています。")
+                                  .arg(vbrt::Trim(fields[1]))
+                                  .arg(std::numeric_limits<std::int16_t>::min())
+                                  .arg(std::numeric_limits<std::int16_t>::max()));
+        }
         if (fields.size() > 2)
             result.name = QString(fields[2]).remove(QLatin1Char(' '));
     }
@@ -382,15 +391,17 @@ qsizetype ContentHiddenInComments(const QStringList& lines)
 }
 
 // Judges the first record of a document from the first bytes read: its tag line (the first line
-// that is neither a comment nor blank) must be the document header's. Undecided until that line
-// is whole; past the first megabyte the whole read decides. The line rule is taken from the bytes
-// so far.
+// that is neither a comment nor blank) must be the document header's, and a file whose tag line
+// is another known tag is refused at once. Whatever looks like damage (a NUL, bytes that are not
+// Shift_JIS, a line that is no known tag) is left to the whole read, which reports damage the
+// same wherever it stands: a ".pad" member by its checksum, any file by its bytes. Undecided
+// until that line is whole; past the first megabyte the whole read decides. The line rule is
+// taken from the bytes so far.
 HeadCheck DocumentHeadCheck(const QString& absolute)
 {
     return [absolute](const QByteArray& soFar) {
         const LineEnd rule = LineEndOf(soFar);
-        qsizetype start = 0;
-        for (qsizetype lineNumber = 1;; ++lineNumber) {
+        for (qsizetype start = 0;;) {
             qsizetype end = 0;
             const qsizetype next = LineBreakFind(soFar, rule, start, end);
             if (next < 0)
@@ -399,22 +410,15 @@ HeadCheck DocumentHeadCheck(const QString& absolute)
             start = next;
             if (raw.startsWith('#'))
                 continue;
-            if (raw.contains('\0'))
-                RaiseNotText(absolute);
-            if (!platform::codepage::IsValidShiftJis(raw))
-                RaiseNotShiftJis(absolute);
+            if (raw.contains('\0') || !platform::codepage::IsValidShiftJis(raw))
+                return true;
             const QString line = Normalize(platform::codepage::FromShiftJis(raw, QStringLiteral("PadFileOpen")), false);
             if (line.isEmpty())
                 continue;
             const QString tag = TagOf(line);
-            if (tag == TagTableGet(TagId::Document).mnemonic)
-                return true;
-            // A line that is no tag, or an unknown tag, gets the reader's own message; another
-            // known tag means the document header is missing.
-            if (tag.isEmpty() || !TagRowOf(tag))
-                vbrt::Raise(QStringLiteral("GetPadInfo"),
-                            QStringLiteral("定義されていないﾀｸﾞです。") + kCrLf + LineLocation(absolute, lineNumber));
-            RaiseNoDocumentHeader(absolute);
+            if (tag != TagTableGet(TagId::Document).mnemonic && TagRowOf(tag))
+                RaiseNoDocumentHeader(absolute);
+            return true;
         }
     };
 }
