@@ -6,7 +6,8 @@
 // save-as dialogs.
 //
 // Files are Shift_JIS with CR LF after every line; a file without any CR is read with LF as the
-// line end. A file that is not valid Shift_JIS is refused when it is opened; a character without a Shift_JIS form raises instead of being written as "?".
+// line end. A file that is not valid Shift_JIS is refused when it is opened; a character without
+// a Shift_JIS form raises instead of being written as "?".
 // Outputs are put in place whole when they are finished, so a failed save leaves the old file.
 
 #include "app/core/DiagramRecords.h"
