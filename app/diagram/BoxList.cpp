@@ -396,8 +396,12 @@ InternalCode TextInfoMake(const QString& text)
     if (!text.isEmpty()) {
         // A text that ends with a line break has one more, empty, line.
         const qsizetype lines = text.count(QLatin1String("\r\n")) + 1;
+        // Still the overflow error, named: a document's reader adds the line of the record.
         if (lines > std::numeric_limits<std::int16_t>::max())
-            RaiseOverflow("TextInfoMake");
+            throw platform::vbrt::Error(platform::vbrt::ErrorNumber::Overflow, QStringLiteral("TextInfoMake"),
+                                        QStringLiteral("文字列の行数 (%1 行) が上限 (%2 行) を超えます。")
+                                            .arg(lines)
+                                            .arg(std::numeric_limits<std::int16_t>::max()));
         code.lineCount = static_cast<std::int16_t>(lines);
     }
     return code;

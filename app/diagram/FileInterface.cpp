@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -181,28 +182,32 @@ QByteArray ReadPadMember(const QString& path, const HeadCheck& head)
     const QString source = QStringLiteral("PadFileOpen");
     const QString name = fs::GetFileName(path);
     CheckRegularFile(path);
-    QStringList names;
+    std::optional<zf::ArchiveReader> archive;
     try {
-        names = zf::MemberNames(path);
+        archive.emplace(path);
     } catch (const vbrt::Error& e) {
         vbrt::Raise(source, QStringLiteral("%1 は .pad ファイルとして開けません。%2").arg(name, e.description()));
     }
-    QString member;
-    for (const QString& entry : names) {
-        if (const QString refusal = zf::MemberNameRefusal(entry); !refusal.isEmpty())
-            vbrt::Raise(source, QStringLiteral("%1 に安全でない項目 %2 があるため開けません。%3").arg(name, entry, refusal));
-        if (entry.compare(kMemberName, Qt::CaseInsensitive) != 0)
-            continue;
+    // The archive is read once: only the entries that are unsafe or carry the document's name
+    // come back, in archive order.
+    std::int64_t member = -1;
+    QString memberName;
+    for (const zf::ArchiveReader::Finding& entry : archive->Find(kMemberName)) {
+        if (!entry.refusal.isEmpty())
+            vbrt::Raise(source,
+                        QStringLiteral("%1 に安全でない項目 %2 があるため開けません。%3").arg(name, entry.name, entry.refusal));
         // Archive order must not decide which of two documents opens.
-        if (!member.isEmpty())
-            vbrt::Raise(source, QStringLiteral("%1 には文書が %2 と %3 の二つあるため開けません。").arg(name, member, entry));
-        member = entry;
+        if (member >= 0)
+            vbrt::Raise(source,
+                        QStringLiteral("%1 には文書が %2 と %3 の二つあるため開けません。").arg(name, memberName, entry.name));
+        member = entry.index;
+        memberName = entry.name;
     }
-    if (member.isEmpty())
+    if (member < 0)
         vbrt::Raise(source, QStringLiteral("%1 に文書 %2 が入っていません。").arg(name, kMemberName));
 
     try {
-        return zf::ReadMember(path, member, DocumentSizeLimit, head);
+        return archive->Read(member, DocumentSizeLimit, head);
     } catch (const vbrt::Error& e) {
         if (e.source() != QLatin1String("ReadMember"))
             throw; // the head check's own refusal

@@ -5,8 +5,9 @@
 // ".pad" container (a zip archive holding the document as its single member) and the open and
 // save-as dialogs.
 //
-// Files are Shift_JIS with CR LF after every line. A file that is not valid Shift_JIS is refused
-// when it is opened; a character without a Shift_JIS form raises instead of being written as "?".
+// Files are Shift_JIS with CR LF after every line; a file without any CR is read with LF as the
+// line end. A file that is not valid Shift_JIS is refused when it is opened; a character without
+// a Shift_JIS form raises instead of being written as "?".
 // Outputs are put in place whole when they are finished, so a failed save leaves the old file.
 
 #include "app/core/DiagramRecords.h"
@@ -43,13 +44,16 @@ constexpr std::int64_t DocumentSizeLimit = std::int64_t(32) * 1024 * 1024;
 void PadFileOpen(const QString& path);
 void PadFileClose();
 // Raises a format error met while reading the open input again, its message followed by the
-// file's name and the line of the record being read.
-[[noreturn]] void PadInputErrorRaise(const platform::vbrt::Error& e);
+// file's name and the line of the record being read, or, given textLine (from 0), the line of the
+// file that holds that line of the text section of the record read last.
+[[noreturn]] void PadInputErrorRaise(const platform::vbrt::Error& e, qsizetype textLine = -1);
 // Opens a document: PadFileOpen, then the first record must be the document header (it waits,
-// pushed back, for the next GetPadInfo). The first record is judged as soon as it has been read,
-// before the rest of the file is. An empty file, or one that does not begin with the header, is
-// refused with an error, and the input open before stays open as it was; a file of comments and
-// blank lines alone is an empty document (its first record is the end of the input).
+// pushed back, for the next GetPadInfo). A first record of another known tag is refused as soon
+// as it has been read, before the rest of the file is; damage is judged on the whole file, the
+// same wherever it stands. An empty file, or one that does not begin with the header, is refused
+// with an error, and the input open before stays open as it was; a file of comments and blank
+// lines alone is an empty document (its first record is the end of the input), but one whose
+// records hide in comment lines (LF ending some lines, CR others) is refused.
 void PadDocumentOpen(const QString& path);
 // True while the input is the document at path as PadDocumentOpen left it (nothing read since),
 // so a loader can go on from there instead of reading the file again.

@@ -14,7 +14,9 @@
 #include <QStringList>
 
 #include <array>
+#include <limits>
 #include <utility>
+#include <vector>
 
 namespace vellumora {
 
@@ -37,6 +39,7 @@ struct PadInput {
     QString path;               // absolute
     bool documentReady = false; // opened by PadDocumentOpen, its header waiting unread
     qsizetype recordLine = 0;   // the line (from 1) of the tag line of the record last read
+    std::vector<qsizetype> recordTextLines; // the line of each line of that record's text section
 };
 
 PadInput PadInputFile;
@@ -47,30 +50,42 @@ bool PushBackFlag = false;
 bool ReaderResetFlag = false;
 PadInfoRecord LastPadInfo;
 
-// Lines end at CR or at CR LF; a lone LF stays inside its line. The one rule for the bytes of a
-// file (CR and LF are never part of a Shift_JIS character) and for its decoded text: the line
-// that begins at `start` ends before `end`, and the result is where the next line begins; -1
-// when no CR follows, so the line runs to the end of what is there (and may not be whole yet).
+// Lines end at CR or at CR LF, and a lone LF stays inside its line: the files the format was
+// made with carry CR LF. A file without any CR (as written on Linux) ends its lines at LF. The
+// one rule for the bytes of a file (CR and LF are never part of a Shift_JIS character) and for
+// its decoded text.
+enum class LineEnd { Cr, Lf };
+
 template <typename Text>
-qsizetype LineBreakFind(const Text& text, qsizetype start, qsizetype& end)
+LineEnd LineEndOf(const Text& text)
 {
-    end = text.indexOf('\r', start);
+    return text.contains('\r') ? LineEnd::Cr : LineEnd::Lf;
+}
+
+// The line that begins at `start` ends before `end`, and the result is where the next line
+// begins; -1 when no line end follows, so the line runs to the end of what is there (and may not
+// be whole yet).
+template <typename Text>
+qsizetype LineBreakFind(const Text& text, LineEnd rule, qsizetype start, qsizetype& end)
+{
+    end = text.indexOf(rule == LineEnd::Cr ? '\r' : '\n', start);
     if (end < 0) {
         end = text.size();
         return -1;
     }
     qsizetype next = end + 1;
-    if (next < text.size() && text.at(next) == '\n')
+    if (rule == LineEnd::Cr && next < text.size() && text.at(next) == '\n')
         ++next;
     return next;
 }
 
 QStringList SplitLines(const QString& text)
 {
+    const LineEnd rule = LineEndOf(text);
     QStringList lines;
     for (qsizetype start = 0; start < text.size();) {
         qsizetype end = 0;
-        const qsizetype next = LineBreakFind(text, start, end);
+        const qsizetype next = LineBreakFind(text, rule, start, end);
         lines << text.mid(start, end - start);
         if (next < 0)
             break;
@@ -129,6 +144,7 @@ enum Section { TextSection, ColorSection, FontSection, NameSection, StyleSection
 
 struct SectionBuffers {
     std::array<QString, SectionCount> text;
+    std::array<std::vector<qsizetype>, SectionCount> lines; // the line each part was read from
     bool before = false;
     bool after = false;
     bool lowerPage = false;
@@ -139,13 +155,15 @@ struct SectionBuffers {
     {
         current = s;
         text[s].clear();
+        lines[s].clear();
     }
-    void append(const QString& line)
+    void append(const QString& line, qsizetype lineNumber)
     {
         QString& t = text[current];
         if (!t.isEmpty())
             t += kCrLf;
         t += line;
+        lines[current].push_back(lineNumber);
     }
 };
 
@@ -258,7 +276,7 @@ PadInfoRecord GetPadInfo()
             continue;
         // The settings text of the header keeps its TABs: they stand for line breaks in its values.
         const bool keepTabs = documentRecord && s.current == TextSection;
-        s.append(Unescape(keepTabs ? Normalize(raw, true) : line));
+        s.append(Unescape(keepTabs ? Normalize(raw, true) : line), PadInputFile.next);
     }
 
     PadInfoRecord result = PadInfoRecord::Default;
@@ -275,6 +293,7 @@ PadInfoRecord GetPadInfo()
 
     if (tagLine.isEmpty()) {
         PadInputFile.recordLine = PadInputFile.lines.size();
+        PadInputFile.recordTextLines.clear();
         LastPadInfo = PadInfoRecord::Default;
         return LastPadInfo;
     }
@@ -283,7 +302,15 @@ PadInfoRecord GetPadInfo()
     const QStringList fields = tagLine.split(QLatin1Char(':'));
     const QString& tag = fields[0];
     if (fields.size() > 1 && vbrt::IsNumeric(fields[1])) {
-        result.number = vbrt::CInt(vbrt::CDbl(fields[1]));
+        try {
+            result.number = vbrt::CInt(vbrt::CDbl(fields[1]));
+        } catch (const vbrt::Error& e) {
+            throw vbrt::Error(e.number(), QStringLiteral("GetPadInfo"),
+                              QStringLiteral("ﾀｸﾞの番号 %1 が範囲 (%2～%3) を外れています。")
+                                  .arg(vbrt::Trim(fields[1]))
+                                  .arg(std::numeric_limits<std::int16_t>::min())
+                                  .arg(std::numeric_limits<std::int16_t>::max()));
+        }
         if (fields.size() > 2)
             result.name = QString(fields[2]).remove(QLatin1Char(' '));
     }
@@ -307,6 +334,7 @@ PadInfoRecord GetPadInfo()
         vbrt::Raise(QStringLiteral("GetPadInfo"), QStringLiteral("定義されていないﾀｸﾞです。"));
 
     LastPadInfo = result;
+    PadInputFile.recordTextLines = std::move(s.lines[TextSection]);
     return result;
 }
 
@@ -342,6 +370,20 @@ namespace {
                 QStringLiteral("%1 は Shift_JIS のテキストとして読めません。").arg(fs::GetFileName(absolute)));
 }
 
+// The first line of lines that holds more than comments and blanks when a lone LF (which stays
+// inside a line of a file with CR) also ends a line; -1 when there is none.
+qsizetype ContentHiddenInComments(const QStringList& lines)
+{
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QStringList parts = lines[i].split(QLatin1Char('\n'));
+        for (const QString& part : parts) {
+            if (!part.startsWith(QLatin1Char('#')) && !Normalize(part, false).isEmpty())
+                return i;
+        }
+    }
+    return -1;
+}
+
 [[noreturn]] void RaiseNoDocumentHeader(const QString& absolute)
 {
     vbrt::Raise(QStringLiteral("PadDocumentOpen"),
@@ -349,37 +391,34 @@ namespace {
 }
 
 // Judges the first record of a document from the first bytes read: its tag line (the first line
-// that is neither a comment nor blank) must be the document header's. Undecided until that line
-// is whole; past the first megabyte the whole read decides.
+// that is neither a comment nor blank) must be the document header's, and a file whose tag line
+// is another known tag is refused at once. Whatever looks like damage (a NUL, bytes that are not
+// Shift_JIS, a line that is no known tag) is left to the whole read, which reports damage the
+// same wherever it stands: a ".pad" member by its checksum, any file by its bytes. Undecided
+// until that line is whole; past the first megabyte the whole read decides. The line rule is
+// taken from the bytes so far.
 HeadCheck DocumentHeadCheck(const QString& absolute)
 {
     return [absolute](const QByteArray& soFar) {
-        qsizetype start = 0;
-        for (qsizetype lineNumber = 1;; ++lineNumber) {
+        const LineEnd rule = LineEndOf(soFar);
+        for (qsizetype start = 0;;) {
             qsizetype end = 0;
-            const qsizetype next = LineBreakFind(soFar, start, end);
+            const qsizetype next = LineBreakFind(soFar, rule, start, end);
             if (next < 0)
                 return soFar.size() > 1024 * 1024;
             const QByteArray raw = soFar.mid(start, end - start);
             start = next;
             if (raw.startsWith('#'))
                 continue;
-            if (raw.contains('\0'))
-                RaiseNotText(absolute);
-            if (!platform::codepage::IsValidShiftJis(raw))
-                RaiseNotShiftJis(absolute);
+            if (raw.contains('\0') || !platform::codepage::IsValidShiftJis(raw))
+                return true;
             const QString line = Normalize(platform::codepage::FromShiftJis(raw, QStringLiteral("PadFileOpen")), false);
             if (line.isEmpty())
                 continue;
             const QString tag = TagOf(line);
-            if (tag == TagTableGet(TagId::Document).mnemonic)
-                return true;
-            // A line that is no tag, or an unknown tag, gets the reader's own message; another
-            // known tag means the document header is missing.
-            if (tag.isEmpty() || !TagRowOf(tag))
-                vbrt::Raise(QStringLiteral("GetPadInfo"),
-                            QStringLiteral("定義されていないﾀｸﾞです。") + kCrLf + LineLocation(absolute, lineNumber));
-            RaiseNoDocumentHeader(absolute);
+            if (tag != TagTableGet(TagId::Document).mnemonic && TagRowOf(tag))
+                RaiseNoDocumentHeader(absolute);
+            return true;
         }
     };
 }
@@ -436,10 +475,17 @@ void PadDocumentOpen(const QString& path)
             PadInputErrorRaise(e);
         }
         // Comments and blank lines alone make an empty document; a file of no bytes at all is
-        // more likely one whose writing failed, and is refused.
+        // more likely one whose writing failed, and is refused. So is a file whose records hide
+        // in comment lines, where LF ends some lines and CR others: opened as an empty document,
+        // its next save would wipe them.
         if (first.tagId == 0 && PadInputFile.lines.isEmpty())
             vbrt::Raise(QStringLiteral("PadDocumentOpen"),
                         QStringLiteral("%1 には文書が入っていません。").arg(fs::GetFileName(absolute)));
+        if (const qsizetype hidden = first.tagId == 0 ? ContentHiddenInComments(PadInputFile.lines) : -1; hidden >= 0)
+            RaiseAtLine(vbrt::Error(vbrt::ErrorNumber::Application, QStringLiteral("PadDocumentOpen"),
+                                    QStringLiteral("%1 は改行コード (CR と LF) が混在しているため読めません。")
+                                        .arg(fs::GetFileName(absolute))),
+                        absolute, hidden + 1);
         if (first.tagId != 0 && first.tagId != TagId::Document)
             RaiseNoDocumentHeader(absolute);
         UngetPadInfo();
@@ -519,11 +565,13 @@ std::size_t PadCanvasCount()
     return count;
 }
 
-void PadInputErrorRaise(const platform::vbrt::Error& e)
+void PadInputErrorRaise(const platform::vbrt::Error& e, qsizetype textLine)
 {
     if (!PadInputFile.open)
         throw e;
-    RaiseAtLine(e, PadInputFile.path, PadInputFile.recordLine);
+    const std::vector<qsizetype>& lines = PadInputFile.recordTextLines;
+    const bool inText = textLine >= 0 && static_cast<std::size_t>(textLine) < lines.size();
+    RaiseAtLine(e, PadInputFile.path, inText ? lines[static_cast<std::size_t>(textLine)] : PadInputFile.recordLine);
 }
 
 void PadFileClose()

@@ -69,7 +69,8 @@ struct DocumentLook {
     }
 };
 
-void HeaderApply(const PadInfoRecord& header)
+// A refused setting sets settingLine to the line of the header's text that holds it.
+void HeaderApply(const PadInfoRecord& header, qsizetype& settingLine)
 {
     if (!header.font.isEmpty()) {
         const FontCode code = FontModifyChech(header.font);
@@ -80,7 +81,7 @@ void HeaderApply(const PadInfoRecord& header)
         ApplicationGlobals.DocumentColorName = ColorName(ColorModify(header.color));
     // The status bar shows the document's font: the next document's, not the one before.
     FontAndSizeShow();
-    DocumentSettingsText(false, header.text);
+    DocumentSettingsText(false, header.text, &settingLine);
 }
 
 // Reads the records after the header: one canvas per top-level routine or note.
@@ -155,17 +156,18 @@ void PadDrawGetData(const QString& path)
                         QStringLiteral("ｷｬﾝﾊﾞｽが多すぎるため開けません (%1 個、上限 %2 個)。")
                             .arg(canvases)
                             .arg(MaxCanvasCount - (B.size() - 1)));
+        qsizetype settingLine = -1;
         try {
             const PadInfoRecord header = GetPadInfo();
             if (reload) {
                 look = DocumentLook::Take();
-                HeaderApply(header);
+                HeaderApply(header, settingLine);
             }
             // A document of comments alone has no header and no canvases.
             if (header.tagId == TagId::Document)
                 CanvasesRead();
         } catch (const vbrt::Error& e) {
-            PadInputErrorRaise(e);
+            PadInputErrorRaise(e, settingLine);
         }
         PadFileClose();
     } catch (...) {

@@ -128,11 +128,12 @@ QString KeyForm(const QString& key)
     return QString(key).remove(QLatin1Char(' ')).toLower();
 }
 
-// The value of the first line whose key matches; "" when none does.
-QString ValueOf(const QStringList& lines, const QString& key)
+// The value of the first line whose key matches, and that line's index; "" and -1 when none does.
+QString ValueOf(const QStringList& lines, const QString& key, qsizetype& index)
 {
     const QString wanted = KeyForm(key);
-    for (const QString& line : lines) {
+    for (index = 0; index < lines.size(); ++index) {
+        const QString& line = lines[index];
         if (line.isEmpty())
             continue;
         const qsizetype colon = line.indexOf(QLatin1Char(':'));
@@ -140,6 +141,7 @@ QString ValueOf(const QStringList& lines, const QString& key)
         if (KeyForm(lineKey) == wanted)
             return colon < 0 ? QString() : line.mid(colon + 1);
     }
+    index = -1;
     return {};
 }
 
@@ -194,11 +196,18 @@ void SettingItemValueSet(const SettingItem& item, const QString& value)
         *std::get<std::int32_t*>(item.target) = value.isEmpty() ? 0 : LongOf(item, value);
 }
 
-void SettingItemRead(const QStringList& lines, const SettingItem& item)
+void SettingItemRead(const QStringList& lines, const SettingItem& item, qsizetype* refusedLine)
 {
-    const QString value = ValueOf(lines, item.key);
+    qsizetype index = -1;
+    const QString value = ValueOf(lines, item.key, index);
     if (!value.isEmpty()) {
-        SettingItemValueSet(item, value);
+        try {
+            SettingItemValueSet(item, value);
+        } catch (const vbrt::Error&) {
+            if (refusedLine)
+                *refusedLine = index;
+            throw;
+        }
         return;
     }
     const QString fromIni = CommonServices ? CommonServices->GetInitFile(QStringLiteral("Default"), item.key) : QString();
@@ -218,7 +227,7 @@ void SettingItemRead(const QStringList& lines, const SettingItem& item)
 
 } // namespace
 
-QString DocumentSettingsText(bool writeMode, const QString& text)
+QString DocumentSettingsText(bool writeMode, const QString& text, qsizetype* refusedLine)
 {
     DocumentSettings settings = DocumentSettings::Current();
     const std::vector<SettingItem> items = SettingItems(settings);
@@ -230,7 +239,7 @@ QString DocumentSettingsText(bool writeMode, const QString& text)
     }
     const QStringList lines = text.split(kCrLf);
     for (const SettingItem& item : items)
-        SettingItemRead(lines, item);
+        SettingItemRead(lines, item, refusedLine);
     settings.Store();
     ReportSettingApply();
     return text;

@@ -11,8 +11,9 @@ namespace vellumora {
 // writeMode: the settings text of the current settings (text is not used).
 // Read mode: sets every setting from text, keys it lacks from the ini [Default] section, then
 // applies the report settings, and returns text unchanged. A value that does not convert raises
-// and leaves every setting as it was.
-QString DocumentSettingsText(bool writeMode, const QString& text);
+// and leaves every setting as it was; when the value is the text's, refusedLine (if given) is
+// set to the index of its line in text first.
+QString DocumentSettingsText(bool writeMode, const QString& text, qsizetype* refusedLine = nullptr);
 
 // The keys in writing order.
 const QStringList& DocumentSettingKeys();

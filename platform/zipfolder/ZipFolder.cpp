@@ -14,6 +14,7 @@
 #include <zip.h>
 
 #include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <vector>
 
@@ -475,12 +476,54 @@ void ExtractMember(const QString& archivePath, const QString& memberName, const 
     ExtractOne(archive, FileMember(archive, memberName, MaxMemberSize), targetFolder);
 }
 
-QByteArray ReadMember(const QString& archivePath, const QString& memberName, std::int64_t maxBytes,
-                      const std::function<bool(const QByteArray&)>& head)
+struct ArchiveReader::Open {
+    Archive archive;
+};
+
+ArchiveReader::ArchiveReader(const QString& archivePath)
+    : open_(new Open{{archivePath, ZIP_RDONLY | ZIP_CHECKCONS, QStringLiteral("ReadMember")}})
 {
-    const Archive archive(archivePath, ZIP_RDONLY | ZIP_CHECKCONS, QStringLiteral("ReadMember"));
-    const Member member = FileMember(archive, memberName, maxBytes);
-    const QString where = archivePath + QStringLiteral(" : ") + memberName;
+}
+
+ArchiveReader::~ArchiveReader() = default;
+
+std::vector<ArchiveReader::Finding> ArchiveReader::Find(const QString& name) const
+{
+    zip_t* za = open_->archive.get();
+    bool asciiName = true;
+    for (const QChar c : name)
+        asciiName = asciiName && c.unicode() < 128;
+    const QByteArray wanted = name.toLatin1();
+    std::vector<Finding> findings;
+    const zip_int64_t count = zip_get_num_entries(za, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char* raw = zip_get_name(za, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
+        if (!raw)
+            continue;
+        // A name of ASCII alone reads the same in every code page, and no other code page's
+        // character holds "/", ":" or ".": such a name without them where a name turns unsafe is
+        // safe, and matches a name looked for in ASCII by its bytes alone.
+        bool plain = raw[0] != '/' && raw[0] != '\\' && !(raw[0] != '\0' && raw[1] == ':') && !std::strstr(raw, "..");
+        for (const char* c = raw; plain && *c; ++c)
+            plain = static_cast<unsigned char>(*c) < 128;
+        if (plain && asciiName && qstricmp(raw, wanted.constData()) != 0)
+            continue;
+        const QString decoded = MemberName(za, static_cast<zip_uint64_t>(i));
+        QString refusal = MemberNameRefusal(decoded);
+        if (!refusal.isEmpty() || decoded.compare(name, Qt::CaseInsensitive) == 0)
+            findings.push_back({i, decoded, std::move(refusal)});
+    }
+    return findings;
+}
+
+QByteArray ArchiveReader::Read(std::int64_t index, std::int64_t maxBytes,
+                               const std::function<bool(const QByteArray&)>& head) const
+{
+    const Archive& archive = open_->archive;
+    const Member member = CheckMember(archive, static_cast<zip_uint64_t>(index), maxBytes);
+    const QString where = archive.path() + QStringLiteral(" : ") + MemberName(archive.get(), member.index);
+    if (member.folder)
+        RaiseNumber(E::FileNotFound, archive.procedure(), where);
     QByteArray bytes;
     bool judged = !head;
     Unpack(archive, member, where, where, maxBytes, [&](const char* data, qsizetype size) {

@@ -14,6 +14,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace platform::zipfolder {
 
@@ -43,12 +45,37 @@ QString MemberNameRefusal(const QString& name);
 // has no member of that name.
 void ExtractMember(const QString& archive, const QString& memberName, const QString& targetFolder);
 
-// Reads one member (a file) of the archive into memory, checked as an extraction is. A member
-// whose stored size, or whose bytes as they are unpacked, pass maxBytes is refused before more
-// is read. While head is given, it is called after each piece with the bytes read so far until it
-// returns true: it judges the beginning, and raises to refuse the member before the rest is read.
-// Raises 53 when the archive has no member of that name.
-QByteArray ReadMember(const QString& archive, const QString& memberName, std::int64_t maxBytes,
-                      const std::function<bool(const QByteArray& soFar)>& head = {});
+// An archive opened once for reading: however long it is, its directory is read once for all
+// that is asked of it.
+class ArchiveReader {
+public:
+    // Raises as MemberNames does.
+    explicit ArchiveReader(const QString& archive);
+    ~ArchiveReader();
+    ArchiveReader(const ArchiveReader&) = delete;
+    ArchiveReader& operator=(const ArchiveReader&) = delete;
+
+    // A member whose name needs its caller's judgement.
+    struct Finding {
+        std::int64_t index = -1;
+        QString name;
+        QString refusal; // MemberNameRefusal of the name; empty for a member of the name looked for
+    };
+    // In archive order, the members whose names are unsafe and those named `name` apart from
+    // letter case. Every other name is passed over as it is stored, without being decoded.
+    std::vector<Finding> Find(const QString& name) const;
+
+    // Reads one member (a file) into memory, checked as an extraction is. A member whose stored
+    // size, or whose bytes as they are unpacked, pass maxBytes is refused before more is read.
+    // While head is given, it is called after each piece with the bytes read so far until it
+    // returns true: it judges the beginning, and raises to refuse the member before the rest is
+    // read. Raises 53 when the member is a folder.
+    QByteArray Read(std::int64_t index, std::int64_t maxBytes,
+                    const std::function<bool(const QByteArray& soFar)>& head = {}) const;
+
+private:
+    struct Open;
+    std::unique_ptr<Open> open_;
+};
 
 } // namespace platform::zipfolder

@@ -1,5 +1,6 @@
 #include "platform/zipfolder/ZipFolder.h"
 
+#include "platform/codepage/CodePage.h"
 #include "platform/filesystem/FileSystem.h"
 
 #include "support/RaisedError.h"
@@ -228,4 +229,45 @@ TEST_F(ZipFolder, ShiftJisNamesFromOldToolsReadBack)
     QDir().mkpath(path("out"));
     CopyHere(archive, path("out"));
     EXPECT_EQ(read(path(QStringLiteral("out/日本.txt"))), "x");
+}
+
+TEST_F(ZipFolder, AReaderFindsTheNamedMemberAndEveryUnsafeNameInOnePass)
+{
+    struct Row {
+        QByteArray stored;
+        const char* found; // "" passed over, "match" the name looked for, else "unsafe"
+    };
+    const Row rows[] = {
+        {"extra/000001.txt", ""},
+        {"a..b.txt", ""},
+        {"Vellumora.txt", "match"},
+        {"VELLUMORA.TXT", "match"},
+        {"sub/Vellumora.txt", ""},
+        {"Vellumora.txt.bak", ""},
+        {"../escaped.txt", "unsafe"},
+        {"a/../../escaped.txt", "unsafe"},
+        {"..\\escaped.txt", "unsafe"},
+        {"/tmp/escaped.txt", "unsafe"},
+        {"\\escaped.txt", "unsafe"},
+        {"C:escaped.txt", "unsafe"},
+        {"\x93\xfa\x96\x7b.txt", ""},  // 日本.txt in Shift_JIS
+        {"\x95\x5c../x", ""},          // 表../x: its byte 0x5C belongs to 表, so no part is ".."
+        {"\x95\x5c/../x", "unsafe"},
+    };
+    std::vector<Entry> entries;
+    for (const Row& row : rows)
+        entries.push_back({row.stored, "x"});
+    const ArchiveReader reader(write("many.zip", MakeZip(entries)));
+    std::vector<std::string> found;
+    for (const ArchiveReader::Finding& f : reader.Find(QStringLiteral("Vellumora.txt")))
+        found.push_back(std::to_string(f.index) + (f.refusal.isEmpty() ? " match " : " unsafe ") + f.name.toStdString());
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        if (*rows[i].found)
+            expected.push_back(std::to_string(i) + ' ' + rows[i].found + ' ' +
+                               platform::codepage::FromShiftJis(rows[i].stored).toStdString());
+    }
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(reader.Read(3, 100), QByteArray("x"));
+    EXPECT_RAISES(reader.Read(3, 0), E::Application) << "past the limit";
 }

@@ -40,12 +40,14 @@ TEST_F(PadDrawTest, EachTopLevelRoutineOrNoteBecomesAnOpenCanvasInReadingOrder)
 }
 
 // Documents as people write them: comment lines and blank lines before the header (and between
-// records), lines ended by CR LF or by CR alone; comments alone make an empty document. Each is
-// opened as a ".txt" and as the member of a ".pad".
+// records), lines ended by CR LF, by CR alone or, written on Linux, by LF alone; comments alone
+// make an empty document, and a file that holds records but reads as comments is refused. Each
+// is opened as a ".txt" and as the member of a ".pad".
 TEST_F(PadDrawTest, DocumentsThatBeginWithCommentsOpenWithTheirCanvases)
 {
     const QString crlf = QStringLiteral("\r\n");
     const QString cr = QStringLiteral("\r");
+    const QString lf = QStringLiteral("\n");
     QStringList body = {QStringLiteral("&&routine"), QStringLiteral("&&text"), QStringLiteral("Main"),
                         QStringLiteral("&&block"),   QStringLiteral("&&text"), QStringLiteral("a"),
                         QStringLiteral("&&loop"),    QStringLiteral("&&text"), QStringLiteral("L"),
@@ -65,6 +67,7 @@ TEST_F(PadDrawTest, DocumentsThatBeginWithCommentsOpenWithTheirCanvases)
         QString lineEnd;
         QStringList document;
         std::vector<int> boxes;  // boxes in use, per canvas
+        QString message;         // the refusal, %1 the file's name; empty when the document opens
     };
     const std::vector<Row> rows = {
         {"no comment, CR LF", {}, crlf, document, twoCanvases},
@@ -82,6 +85,13 @@ TEST_F(PadDrawTest, DocumentsThatBeginWithCommentsOpenWithTheirCanvases)
         {"comments inside the document too", {QStringLiteral("# chart")}, crlf, commented, twoCanvases},
         {"comments only, CR LF", {QStringLiteral("# nothing yet"), QStringLiteral("# still nothing")}, crlf, {}, {}},
         {"comments and blank lines only, CR alone", {QString(), QStringLiteral("# nothing"), QString()}, cr, {}, {}},
+        {"no comment, LF", {}, lf, document, twoCanvases},
+        {"a comment, LF", {QStringLiteral("# chart")}, lf, document, twoCanvases},
+        {"comments inside the document too, LF", {QStringLiteral("# chart")}, lf, commented, twoCanvases},
+        {"comments and blank lines only, LF", {QStringLiteral("# nothing yet"), QString(), QStringLiteral("#")}, lf, {}, {}},
+        {"LF lines that end with one CR LF: all of it one comment",
+         {QStringLiteral("# chart\n") + document.join(lf)}, crlf, {}, {},
+         QStringLiteral("%1 は改行コード (CR と LF) が混在しているため読めません。\r\n(%1 の 1 行目)")},
     };
     for (const Row& row : rows) {
         const QByteArray bytes =
@@ -91,7 +101,8 @@ TEST_F(PadDrawTest, DocumentsThatBeginWithCommentsOpenWithTheirCanvases)
         for (const QString& file : {write(QStringLiteral("head.txt"), bytes), pad}) {
             SCOPED_TRACE(std::string(row.why) + " as " + QFileInfo(file).suffix().toStdString());
             CanvasesDrop();
-            ASSERT_NO_THROW(open(file));
+            const QString message = row.message.isEmpty() ? QString() : row.message.arg(QFileInfo(file).fileName());
+            EXPECT_EQ(testsupport::RaisedText([&] { open(file); }).toStdString(), message.toStdString());
             std::vector<int> boxes;
             for (std::size_t c = 1; c < B.size(); ++c)
                 boxes.push_back(static_cast<int>(std::count_if(B[c].BoxList.begin() + 1, B[c].BoxList.end(),

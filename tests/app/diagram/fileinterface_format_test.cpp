@@ -80,6 +80,7 @@ TEST_F(Format, ReaderRulesForLinesSectionsAndTagLines)
          "&&routine\r\n&&obstinate\r\nObstinate2\r\n&&text\r\nR\r\n&&routine\r\n&&text\r\nS\r\n",
          {"3 flags=0xa0a1 text=[R] obstinate=[Obstinate2]", "3 text=[S]"}},
         {"a line ends at CR alone; a lone LF becomes a blank", "&&block\r&&text\rA\nB\r", {"5 text=[A B]"}},
+        {"without any CR a line ends at LF", "#c\n&&block\n&&text\nA\n\nB\n&&output", {"5 text=[A|B]", "8"}},
         {"the next tag line ends a record", "&&block\r\na\r\n&&output\r\nb\r\n&&end-routine",
          {"5 text=[a]", "8 text=[b]", "4"}},
         {"the header's settings text keeps its TABs, its other sections do not",

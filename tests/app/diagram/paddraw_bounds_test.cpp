@@ -1,8 +1,9 @@
-// Loading within bounds: a document is read once, and one that would open more canvases than
-// there can be is refused before any window is made.
+// Loading within bounds: a document is read once, one that would open more canvases than there
+// can be is refused before any window is made, and what cannot be read is named with its line.
 #include "paddraw_support.h"
 
 #include "support/RaisedError.h"
+#include "support/ZipBytes.h"
 
 #include <QElapsedTimer>
 
@@ -60,6 +61,56 @@ TEST_F(PadDrawBounds, MoreCanvasesThanThereCanBeAreRefusedBeforeAnyWindow)
             EXPECT_EQ(text, QString());
             EXPECT_EQ(B.size(), static_cast<std::size_t>(1 + row.routines + row.notes));
         }
+    }
+}
+
+TEST_F(PadDrawBounds, WhatCannotBeReadIsNamedWithItsLine)
+{
+    const QStringList header = {QStringLiteral("&&document"), QStringLiteral("&&font"), QStringLiteral("fontsize:12"),
+                                QStringLiteral("&&text"), QStringLiteral("NoteNotShow:False"), QString(),
+                                QStringLiteral("# margins in twips"), QStringLiteral("PrinterLeftMargin:abc"),
+                                QStringLiteral("PrinterRightMargin:567")};
+    QStringList longText = {QStringLiteral("&&document"), QStringLiteral("&&routine"), QStringLiteral("&&text"),
+                            QStringLiteral("R"), QStringLiteral("&&block"), QStringLiteral("&&text")};
+    for (int i = 0; i <= 32767; ++i)
+        longText << QStringLiteral("x");
+    longText << QStringLiteral("&&end-routine") << QStringLiteral("&&end-document");
+    const QStringList bigCase = {QStringLiteral("&&document"), QStringLiteral("&&routine"), QStringLiteral("&&text"),
+                                 QStringLiteral("R"), QStringLiteral("&&branch"), QStringLiteral("&&text"),
+                                 QStringLiteral("B"), QStringLiteral("&&case:40000"), QStringLiteral("&&end-branch"),
+                                 QStringLiteral("&&end-routine"), QStringLiteral("&&end-document")};
+    const QByteArray good = DocumentBytes(DocumentLines(RoutineLines(QStringLiteral("R"), QStringLiteral("a"))));
+    // Bytes of a picture where the document should be: no NUL before the first line end.
+    const QByteArray picture("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10", 20);
+    QByteArray damaged = testsupport::zipbytes::MakeZip({{"Vellumora.txt", good}});
+    damaged[damaged.indexOf("&&document") + 3] = 'X';
+
+    struct Row {
+        const char* why;
+        QString name;
+        QByteArray bytes;
+        QString message; // %1 the file's path
+    };
+    const std::vector<Row> rows = {
+        {"a bad setting in the header", QStringLiteral("doc.txt"),
+         DocumentBytes(header + QStringList{QStringLiteral("&&end-document")}),
+         QStringLiteral("文書の設定 PrinterLeftMargin の値 \"abc\" が正しくありません。\r\n(doc.txt の 8 行目)")},
+        {"a text of more lines than a box holds", QStringLiteral("doc.txt"), DocumentBytes(longText),
+         QStringLiteral("文字列の行数 (32768 行) が上限 (32767 行) を超えます。\r\n(doc.txt の 5 行目)")},
+        {"a tag number past 16 bits", QStringLiteral("doc.txt"), DocumentBytes(bigCase),
+         QStringLiteral("ﾀｸﾞの番号 40000 が範囲 (-32768～32767) を外れています。\r\n(doc.txt の 8 行目)")},
+        {"a .pad whose member is damaged in its first line", QStringLiteral("doc.pad"), damaged,
+         QStringLiteral("doc.pad は読めません。項目のデータが壊れています。 (%1 : Vellumora.txt)")},
+        {"a .pad holding a picture", QStringLiteral("doc.pad"),
+         testsupport::zipbytes::MakeZip({{"Vellumora.txt", picture}}), QStringLiteral("doc.pad はテキストファイルではありません。")},
+        {"a picture named .txt", QStringLiteral("doc.txt"), picture, QStringLiteral("doc.txt はテキストファイルではありません。")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        const QString file = write(row.name, row.bytes);
+        const QString message = row.message.contains(QLatin1String("%1")) ? row.message.arg(file) : row.message;
+        EXPECT_EQ(RaisedText([&] { open(file); }).toStdString(), message.toStdString());
+        EXPECT_EQ(B.size(), 1u);
     }
 }
 
