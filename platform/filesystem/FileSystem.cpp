@@ -526,7 +526,33 @@ QString FileBehindLinks(const QString& path, const QString& procedure)
     RaiseHostError(ELOOP, procedure, path, Missing::Path);
 }
 
+std::function<int(const QString&)>& WriteAccessFault()
+{
+    static std::function<int(const QString&)> fault;
+    return fault;
+}
+
+// Why the user may not write the file, as a host error number; 0 when they may. The rename that
+// replaces a file needs only the folder's permission: the file's own is asked here, as the open
+// of a write in place would ask it.
+int WriteRefusal(const QString& path)
+{
+    if (WriteAccessFault()) {
+        if (const int err = WriteAccessFault()(path))
+            return err;
+    }
+    if (::faccessat(AT_FDCWD, N(path).constData(), W_OK, AT_EACCESS) == 0)
+        return 0;
+    const int err = errno;
+    return err == EACCES || err == EPERM || err == EROFS || err == ETXTBSY ? err : 0;
+}
+
 } // namespace
+
+void SetWriteAccessFault(std::function<int(const QString& path)> fault)
+{
+    WriteAccessFault() = std::move(fault);
+}
 
 AtomicWriter::AtomicWriter(QString target, QString procedure)
     : procedure_(std::move(procedure))
@@ -543,6 +569,12 @@ AtomicWriter::AtomicWriter(QString target, QString procedure)
                           QStringLiteral("ほかの名前(ハードリンク)からも使われているファイルには上書きできません。"
                                          "別の名前で保存してください。 (%1)")
                               .arg(target_));
+    if (exists && IsReadOnly(st))
+        RaiseNumber(E::PermissionDenied, procedure_, target_);
+    if (exists) {
+        if (const int err = WriteRefusal(target_))
+            RaiseHostError(err, procedure_, target_, Missing::File);
+    }
     ::unlink(N(HiddenNameBeside(target_)).constData());
     fd_ = OpenTempBeside(target_, tempPath_);
     if (fd_ < 0)

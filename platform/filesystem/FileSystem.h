@@ -107,11 +107,12 @@ std::shared_ptr<TextStream> OpenTextFile(const QString& path, IOMode mode = IOMo
 // file instead. The hidden name is one fixed name per target, so a killed write leaves at most
 // one such file, and the next write of the target removes it.
 // A target that is a symbolic link is written where the link leads; the link stays. A file that
-// has further names (hard links) is refused rather than parted from them.
+// has further names (hard links) is refused rather than parted from them, and so is a file that is
+// read-only or that the user may not write, which the rename alone would not ask.
 class AtomicWriter {
 public:
-    // Raises like the host refuses (76 for a missing folder, 70 for a folder in the way or a file
-    // with several names, ...).
+    // Raises like the host refuses (76 for a missing folder, 70 for a folder in the way, a file
+    // with several names or one the user may not write, ...).
     AtomicWriter(QString target, QString procedure);
     ~AtomicWriter();
     AtomicWriter(const AtomicWriter&) = delete;
@@ -142,6 +143,11 @@ void SetAtomicWriteHook(std::function<void(const QString& target, qint64 written
 // next piece; a non-zero host error number fails that write as the host would (a full disk, a
 // lost device), whoever runs the test. An empty hook restores plain writing.
 void SetAtomicWriteFault(std::function<int(qint64 written, qint64 size)> fault);
+
+// Asked before a file is replaced, with the file's path: a non-zero host error number refuses
+// it as the host's access check would (a file of another user's, a read-only mount), whoever runs
+// the test. An empty hook restores the host's check.
+void SetWriteAccessFault(std::function<int(const QString& path)> fault);
 
 void WriteFileAtomically(const QString& path, const QByteArray& bytes, bool sync = true);
 

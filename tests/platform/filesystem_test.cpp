@@ -21,6 +21,11 @@ namespace {
 class FileSystem : public testsupport::TempFolder {
 protected:
     void makeReadOnly(const QString& p) { ::chmod(QFile::encodeName(p).constData(), 0444); }
+    static unsigned modeOf(const QString& p)
+    {
+        struct stat st {};
+        return ::lstat(QFile::encodeName(p).constData(), &st) == 0 ? st.st_mode & 07777 : 01000000;
+    }
     QStringList listing(const QString& folder = {}) const
     {
         return QDir(path(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
@@ -376,6 +381,46 @@ TEST_F(FileSystem, WritesThroughLinksKeepTheLinks)
     struct stat st;
     ASSERT_EQ(::stat(QFile::encodeName(shared).constData(), &st), 0);
     EXPECT_EQ(st.st_nlink, 2u);
+}
+
+// A document is replaced by a rename, which asks only the folder: the file's own permission is
+// asked first, as a write in place would. A read-only file is refused for every user; a file the
+// user may not write (another user's, on a read-only mount) through the access seam, so that the
+// refusal shows whoever runs the test.
+TEST_F(FileSystem, DocumentsTheUserMayNotWriteAreLeftAsTheyAre)
+{
+    const QString source = write("source.txt", "new");
+    struct Row {
+        const char* why;
+        unsigned mode;
+        int refusal;  // what the access check answers for the target
+        std::function<void(const QString& target)> write;
+    };
+    const auto atomically = [](const QString& target) { WriteFileAtomically(target, "new"); };
+    const auto copy = [&](const QString& target) { CopyFile(source, target); };
+    const Row rows[] = {
+        {"a read-only file", 0444, 0, atomically},
+        {"a file only others may write", 0644, EACCES, atomically},
+        {"a file on a read-only mount", 0644, EROFS, atomically},
+        {"a copy onto a file only others may write", 0644, EACCES, copy},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        const QString target = write("doc.txt", "old");
+        ::chmod(QFile::encodeName(target).constData(), row.mode);
+        SetWriteAccessFault([&](const QString& p) { return p == target ? row.refusal : 0; });
+        EXPECT_RAISES(row.write(target), E::PermissionDenied);
+        EXPECT_EQ(read(target), "old");
+        EXPECT_EQ(modeOf(target), row.mode);
+        EXPECT_EQ(listing(), QStringList({"doc.txt", "source.txt"}));
+        SetWriteAccessFault({});
+        ::chmod(QFile::encodeName(target).constData(), 0644);
+    }
+    // Whatever the seam says of other files, a file the user may write is replaced.
+    SetWriteAccessFault([](const QString&) { return 0; });
+    WriteFileAtomically(path("doc.txt"), "new");
+    EXPECT_EQ(read(path("doc.txt")), "new");
+    SetWriteAccessFault({});
 }
 
 // Writers killed in the middle leave the old file whole and at most one hidden file beside it,
