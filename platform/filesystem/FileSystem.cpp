@@ -554,24 +554,26 @@ void SetWriteAccessFault(std::function<int(const QString& path)> fault)
     WriteAccessFault() = std::move(fault);
 }
 
-AtomicWriter::AtomicWriter(QString target, QString procedure)
+AtomicWriter::AtomicWriter(QString target, QString procedure, WriteTarget kind)
     : procedure_(std::move(procedure))
 {
-    target_ = FileBehindLinks(target, procedure_);
+    const bool document = kind == WriteTarget::Document;
+    // A work file's name is replaced as it is: a link there leads nowhere the program writes.
+    target_ = document ? FileBehindLinks(target, procedure_) : std::move(target);
     struct stat st;
-    const bool exists = Stat(target_, st);
+    const bool exists = document ? Stat(target_, st) : LStat(target_, st);
     if (exists && S_ISDIR(st.st_mode))
         RaiseNumber(E::PermissionDenied, procedure_, target_);
-    // A rename would part the file from its other names, which would keep the old text; writing
-    // in place could leave it half written. Such a file is not replaced.
-    if (exists && S_ISREG(st.st_mode) && st.st_nlink > 1)
-        throw vbrt::Error(E::PermissionDenied, procedure_,
-                          QStringLiteral("ほかの名前(ハードリンク)からも使われているファイルには上書きできません。"
-                                         "別の名前で保存してください。 (%1)")
-                              .arg(target_));
-    if (exists && IsReadOnly(st))
-        RaiseNumber(E::PermissionDenied, procedure_, target_);
-    if (exists) {
+    if (document && exists) {
+        // A rename would part the file from its other names, which would keep the old text;
+        // writing in place could leave it half written. Such a file is not replaced.
+        if (S_ISREG(st.st_mode) && st.st_nlink > 1)
+            throw vbrt::Error(E::PermissionDenied, procedure_,
+                              QStringLiteral("ほかの名前(ハードリンク)からも使われているファイルには上書きできません。"
+                                             "別の名前で保存してください。 (%1)")
+                                  .arg(target_));
+        if (IsReadOnly(st))
+            RaiseNumber(E::PermissionDenied, procedure_, target_);
         if (const int err = WriteRefusal(target_))
             RaiseHostError(err, procedure_, target_, Missing::File);
     }
@@ -579,7 +581,7 @@ AtomicWriter::AtomicWriter(QString target, QString procedure)
     fd_ = OpenTempBeside(target_, tempPath_);
     if (fd_ < 0)
         RaiseHostError(errno, procedure_, target_, Missing::Path);
-    ::fchmod(fd_, exists ? (st.st_mode & 07777) : CreationMode());
+    ::fchmod(fd_, !document ? 0600 : exists ? (st.st_mode & 07777) : CreationMode());
 }
 
 AtomicWriter::~AtomicWriter()
@@ -680,6 +682,13 @@ void WriteFileAtomically(const QString& path, const QByteArray& bytes, bool sync
     AtomicWriter out(path, QStringLiteral("WriteFile"));
     out.Write(bytes);
     out.Commit(sync);
+}
+
+void WriteWorkFile(const QString& path, const QByteArray& bytes)
+{
+    AtomicWriter out(path, QStringLiteral("WriteFile"), WriteTarget::WorkFile);
+    out.Write(bytes);
+    out.Commit(false);
 }
 
 // ---- copies, moves, creation and deletion
@@ -882,6 +891,40 @@ std::shared_ptr<Folder> GetFolder(const QString& path)
 QString TemporaryFolder()
 {
     return WithoutTrailingSlashes(QDir::tempPath());
+}
+
+QString CreatePrivateFolder(const QString& parent, const QString& namePrefix)
+{
+    QByteArray name = N(WithoutTrailingSlashes(parent) + QLatin1Char('/') + namePrefix + QStringLiteral("XXXXXX"));
+    if (parent.isEmpty() || ::mkdtemp(name.data()) == nullptr)
+        RaiseHostError(parent.isEmpty() ? ENOENT : errno, QStringLiteral("CreatePrivateFolder"), parent, Missing::Path);
+    return QFile::decodeName(name);
+}
+
+QString UserFolder(const QString& name)
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime))
+        return WithoutTrailingSlashes(runtime) + QLatin1Char('/') + name;
+    return TemporaryFolder() + QLatin1Char('/') + name + QLatin1Char('-') + QString::number(::getuid());
+}
+
+bool PrivateFolderReady(const QString& folder, bool create)
+{
+    const QByteArray path = N(folder);
+    struct stat st {};
+    if (folder.isEmpty())
+        return false;
+    if (::lstat(path.constData(), &st) != 0) {
+        if (errno != ENOENT || !create)
+            return false;
+        QDir().mkpath(QFileInfo(folder).absolutePath());
+        if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+        if (::lstat(path.constData(), &st) != 0)
+            return false;
+    }
+    return S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
 }
 
 // ---- file and folder objects

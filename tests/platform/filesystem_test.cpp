@@ -423,6 +423,43 @@ TEST_F(FileSystem, DocumentsTheUserMayNotWriteAreLeftAsTheyAre)
     SetWriteAccessFault({});
 }
 
+// A work file is replaced where it stands: a link put at its name is replaced, not followed, so
+// the file it points at keeps its bytes; and the file is its owner's alone, whatever the umask.
+TEST_F(FileSystem, WorkFilesReplaceWhatIsAtTheirNameAndAreTheOwnersAlone)
+{
+    const QString victim = write("victim.txt", "someone's file");
+    struct Row {
+        const char* why;
+        std::function<void(const QString& name)> plant;
+    };
+    const auto linkTo = [](const QString& to) {
+        return [to](const QString& name) { ::symlink(QFile::encodeName(to).constData(), QFile::encodeName(name).constData()); };
+    };
+    const Row rows[] = {
+        {"nothing there", [](const QString&) {}},
+        {"a file others may read", [this](const QString& name) {
+             write("work.tmp", "old");
+             ::chmod(QFile::encodeName(name).constData(), 0644);
+         }},
+        {"a link to another file", linkTo(victim)},
+        {"a link to where a file would be made", linkTo(path("made.txt"))},
+    };
+    const mode_t mask = ::umask(022);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        const QString name = path("work.tmp");
+        QFile::remove(name);
+        row.plant(name);
+        WriteWorkFile(name, "snapshot");
+        EXPECT_FALSE(QFileInfo(name).isSymLink());
+        EXPECT_EQ(modeOf(name), 0600u);
+        EXPECT_EQ(read(name), "snapshot");
+        EXPECT_EQ(read(victim), "someone's file");
+        EXPECT_FALSE(QFileInfo::exists(path("made.txt")));
+    }
+    ::umask(mask);
+}
+
 // Writers killed in the middle leave the old file whole and at most one hidden file beside it,
 // which the next write of that file removes.
 TEST_F(FileSystem, KilledWritesLeaveAtMostOneHiddenFileThatTheNextWriteRemoves)
