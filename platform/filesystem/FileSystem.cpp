@@ -351,6 +351,10 @@ int RenameNoReplace(const QString& from, const QString& to)
 
 struct StreamOpener {
     static std::shared_ptr<TextStream> Open(const QString& path, IOMode mode, int flags, const QString& procedure);
+    static std::shared_ptr<TextStream> Adopt(const QString& path, IOMode mode, int fd)
+    {
+        return std::shared_ptr<TextStream>(new TextStream(path, mode, fd));
+    }
 };
 
 // ---- text streams
@@ -475,7 +479,7 @@ std::shared_ptr<TextStream> StreamOpener::Open(const QString& path, IOMode mode,
         ::close(fd);
         RaiseNumber(E::PermissionDenied, procedure, path);
     }
-    return std::shared_ptr<TextStream>(new TextStream(path, mode, fd));
+    return StreamOpener::Adopt(path, mode, fd);
 }
 
 std::shared_ptr<TextStream> CreateTextFile(const QString& path, bool overwrite)
@@ -489,6 +493,30 @@ std::shared_ptr<TextStream> CreateTextFile(const QString& path, bool overwrite)
             RaiseNumber(E::FileAlreadyExists, procedure, path);
     }
     return StreamOpener::Open(path, IOMode::ForWriting, O_WRONLY | O_CREAT | O_TRUNC, procedure);
+}
+
+std::shared_ptr<TextStream> OpenLogFile(const QString& path)
+{
+    const QString procedure = QStringLiteral("OpenLogFile");
+    // Not blocking: a pipe put at the name would hold the program in the open until a reader came.
+    const int fd = path.isEmpty() ? (errno = ENOENT, -1)
+                                  : ::open(N(path).constData(),
+                                           O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == ELOOP)
+            RaiseNumber(E::PermissionDenied, procedure, path); // a link at the name is never followed
+        RaiseHostError(err, procedure, path, QFileInfo(ParentOrCurrent(path)).isDir() ? Missing::File : Missing::Path);
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || st.st_nlink != 1) {
+        ::close(fd);
+        RaiseNumber(E::PermissionDenied, procedure, path);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // A log written before it was kept private becomes private now.
+    ::fchmod(fd, 0600);
+    return StreamOpener::Adopt(path, IOMode::ForAppending, fd);
 }
 
 std::shared_ptr<TextStream> OpenTextFile(const QString& path, IOMode mode, bool create)

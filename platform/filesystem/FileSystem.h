@@ -164,6 +164,11 @@ void WriteFileAtomically(const QString& path, const QByteArray& bytes, bool sync
 // longer than the process.
 void WriteWorkFile(const QString& path, const QByteArray& bytes);
 
+// A log appended to in a folder that others share: created readable and writable by its owner
+// alone; refused (70) when the name is a link, no plain file, another user's or a file with
+// further names, so that nobody can make the program write where they choose.
+std::shared_ptr<TextStream> OpenLogFile(const QString& path);
+
 bool FileExists(const QString& path);
 bool FolderExists(const QString& path);
 // A drive is the root of a mounted file system ("/", "/home" when mounted apart, ...).

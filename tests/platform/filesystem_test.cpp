@@ -460,6 +460,45 @@ TEST_F(FileSystem, WorkFilesReplaceWhatIsAtTheirNameAndAreTheOwnersAlone)
     ::umask(mask);
 }
 
+// A log in a shared folder is appended to only when it is a plain file of this user's with one
+// name; it is made, or made again, readable by its owner alone.
+TEST_F(FileSystem, ALogIsNeverWrittenThroughSomethingPutAtItsName)
+{
+    const QString victim = write("victim.txt", "someone's file");
+    const mode_t mask = ::umask(022);
+    OpenLogFile(path("new.log"))->WriteLine("first");
+    OpenLogFile(path("new.log"))->WriteLine("second");
+    EXPECT_EQ(read(path("new.log")), "first\r\nsecond\r\n");
+    EXPECT_EQ(modeOf(path("new.log")), 0600u);
+    const QString older = write("older.log", "kept\r\n");
+    ::chmod(QFile::encodeName(older).constData(), 0644);
+    OpenLogFile(older)->WriteLine("added");
+    EXPECT_EQ(read(older), "kept\r\nadded\r\n");
+    EXPECT_EQ(modeOf(older), 0600u);
+    ::umask(mask);
+
+    struct Row {
+        const char* why;
+        std::function<void(const QString& name)> plant;
+    };
+    const Row rows[] = {
+        {"a link", [&](const QString& name) { QFile::link(victim, name); }},
+        {"a second name of another file", [&](const QString& name) {
+             ::link(QFile::encodeName(victim).constData(), QFile::encodeName(name).constData());
+         }},
+        {"a pipe nobody reads", [](const QString& name) { ::mkfifo(QFile::encodeName(name).constData(), 0666); }},
+        {"a folder", [](const QString& name) { QDir().mkpath(name); }},
+    };
+    int n = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        const QString name = path(QStringLiteral("planted%1.log").arg(++n));
+        row.plant(name);
+        EXPECT_THROW(OpenLogFile(name)->WriteLine("entry"), platform::vbrt::Error);
+        EXPECT_EQ(read(victim), "someone's file");
+    }
+}
+
 // Writers killed in the middle leave the old file whole and at most one hidden file beside it,
 // which the next write of that file removes.
 TEST_F(FileSystem, KilledWritesLeaveAtMostOneHiddenFileThatTheNextWriteRemoves)
