@@ -42,13 +42,14 @@ QString ObstinateNameOf(std::int32_t kindFlags)
 // The exchange file carries its chart kind in its name: a copy of one kind is only ever written
 // under that kind's name, so whatever file a fetch takes holds the kind its name says, however
 // the publications of several copies interleave with the fetch. The kind is percent-encoded, dots
-// too, so that it stays one part of the name.
+// too, so that it stays one part of the name. It lies in the folder the user's copies share,
+// which nobody else may enter.
 const QString kKindPart = QStringLiteral("kind-");
 
 QString ExchangeFileName(const QString& kind)
 {
-    return TemporaryFileName(QStringLiteral("clipboard"), QStringLiteral("copy"),
-                             kKindPart + QString::fromLatin1(kind.toUtf8().toPercentEncoding({}, ".")));
+    return SharedFileName(QStringLiteral("clipboard"), QStringLiteral("copy"),
+                          kKindPart + QString::fromLatin1(kind.toUtf8().toPercentEncoding({}, ".")));
 }
 
 // The chart kind of a published exchange file; false for a name without one (written by an
@@ -206,7 +207,7 @@ void ClipboardTaskCopyClose()
     if (!file.open(QIODevice::ReadOnly))
         platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::FileNotFound, QStringLiteral("ClipboardTaskCopyClose"),
                                     written);
-    platform::filesystem::WriteFileAtomically(published, file.readAll(), false);
+    platform::filesystem::WriteWorkFile(published, file.readAll());
     file.close();
     CommonServices->DeleteFile(written);
     if (!CopyAndPaste.ClipboardTaskFile.isEmpty() && CopyAndPaste.ClipboardTaskFile != written &&

@@ -3,14 +3,16 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/ProgramLink.h"
 #include "platform/codepage/CodePage.h"
+#include "platform/filesystem/FileSystem.h"
 #include "platform/system/System.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Format.h"
 #include "platform/vbrt/Value.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QtGlobal>
+
+#include <memory>
 
 namespace vellumora {
 
@@ -21,9 +23,10 @@ constexpr int LabelWidth = 20;
 // "[yyyy/mm/dd hh:mm:ss] "
 constexpr int PrefixWidth = 22;
 
-QFile& LogFile()
+// The open log; none while closed.
+std::shared_ptr<platform::filesystem::TextStream>& LogFile()
 {
-    static QFile file;
+    static std::shared_ptr<platform::filesystem::TextStream> file;
     return file;
 }
 
@@ -42,18 +45,23 @@ QByteArray LogBytes(const QString& line)
 
 void WriteLine(const QString& line)
 {
-    const QByteArray bytes = LogBytes(line + QStringLiteral("\r\n"));
-    if (LogFile().write(bytes) != bytes.size())
+    try {
+        LogFile()->WriteBytes(LogBytes(line + QStringLiteral("\r\n")));
+    } catch (const platform::vbrt::Error&) {
         RaiseWriteError();
+    }
 }
 
+// The log sits in the shared temporary folder: it is never written through a link put at its
+// name, nor into a file of someone else's.
 void Open()
 {
-    QFile& file = LogFile();
-    file.setFileName(DebugLog.DebugFileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    try {
+        LogFile() = platform::filesystem::OpenLogFile(DebugLog.DebugFileName);
+    } catch (const platform::vbrt::Error&) {
         throw platform::vbrt::Error(platform::vbrt::ErrorNumber::PathFileAccessError, QStringLiteral("DebugLogWrite"),
                                     QStringLiteral("%1 を開けません。").arg(DebugLog.DebugFileName));
+    }
     DebugLog.DebugFileOpen = true;
 }
 
@@ -116,8 +124,6 @@ void DebugLogWrite(const QString& label, const QVariant& value, std::int16_t ind
             DebugLog.DebugStartPending = false;
         }
         WriteLine(entry);
-        if (!LogFile().flush())
-            RaiseWriteError();
     } catch (const platform::vbrt::Error& error) {
         // Diagnostics must never end the user's command: the entry is lost, the next one tries
         // the file afresh.
@@ -131,8 +137,8 @@ void DebugLogWrite(const QString& label, const QVariant& value, std::int16_t ind
 
 void DebugLogClose()
 {
-    if (LogFile().isOpen())
-        LogFile().close();
+    // Closing writes nothing: every entry went to the file when it was written.
+    LogFile().reset();
     DebugLog.DebugFileOpen = false;
 }
 

@@ -4,6 +4,7 @@
 #include "app/core/MainWindowLink.h"
 #include "app/core/Processing.h"
 #include "app/core/RecordAccess.h"
+#include "platform/filesystem/FileSystem.h"
 #include "platform/msgbox/MsgBox.h"
 #include "platform/system/EndedCopies.h"
 #include "platform/vbrt/Error.h"
@@ -15,15 +16,25 @@
 
 #include <array>
 #include <random>
+#include <utility>
 
 namespace vellumora {
 
 namespace {
 
+namespace fs = platform::filesystem;
+
 struct UtilitiesState {
+    // The run's own folder in the temporary folder, which only this user may enter: what the
+    // work files hold (a document's text) is nobody else's to read, and nobody else can put a
+    // link at a work file's name there.
+    QString RunFolder;
     QString TemporaryPrefix;
     // The prefix as the recorded names begin: made absolute like them.
     QString TemporaryPrefixAbsolute;
+    // The prefix of the files the user's other running copies read, in the folder they share;
+    // made at the first such name.
+    QString SharedPrefix;
     std::vector<TemporaryFileEntry> TemporaryFiles;
     // Where each name stands in TemporaryFiles. A print of 100,000 boxes hands out a name per
     // block and page: a search of the list for each would grow with the square of the chart.
@@ -63,11 +74,59 @@ void DeleteEntry(TemporaryFileEntry& entry)
 // process id that equals a part (an undo slot, say) from selecting other files.
 QString PartsOf(const QString& fileName)
 {
-    if (!utilities.TemporaryPrefixAbsolute.isEmpty() && fileName.startsWith(utilities.TemporaryPrefixAbsolute))
-        return fileName.mid(utilities.TemporaryPrefixAbsolute.size());
-    if (!utilities.TemporaryPrefix.isEmpty() && fileName.startsWith(utilities.TemporaryPrefix))
-        return fileName.mid(utilities.TemporaryPrefix.size());
+    for (const QString* prefix :
+         {&utilities.TemporaryPrefixAbsolute, &utilities.TemporaryPrefix, &utilities.SharedPrefix}) {
+        if (!prefix->isEmpty() && fileName.startsWith(*prefix))
+            return fileName.mid(prefix->size());
+    }
     return fileName;
+}
+
+// The parts joined as a work file's name goes on after its prefix, up to ".tmp".
+QString JoinedParts(const Parts& parts)
+{
+    QString name;
+    for (const QString& part : parts) {
+        if (part.isEmpty())
+            break;
+        name += QLatin1Char('.') + part;
+    }
+    if (name.isEmpty())
+        name = QStringLiteral(".__") + QString::number(static_cast<std::int64_t>(Rnd() * 100000000.0)) +
+               QStringLiteral("__");
+    return name + QStringLiteral(".tmp");
+}
+
+// Records a name handed out: one issued before is the same entry again, in use again; a new one
+// goes to the end.
+QString Recorded(const QString& name)
+{
+    const auto at = utilities.TemporaryIndex.constFind(name);
+    if (at != utilities.TemporaryIndex.cend()) {
+        utilities.TemporaryFiles[*at].inUse = true;
+        return name;
+    }
+    utilities.TemporaryIndex.insert(name, utilities.TemporaryFiles.size());
+    utilities.TemporaryFiles.push_back({name, true});
+    return name;
+}
+
+QString ProcessNamePrefix()
+{
+    return ApplicationObject().EXEName() + QLatin1Char('.') + QString::number(CommonServices->GetProcessID());
+}
+
+// The folder the user's running copies share their exchange files in.
+QString SharedFolder()
+{
+    return fs::UserFolder(ApplicationObject().EXEName());
+}
+
+void RunFolderRemove()
+{
+    const QString folder = std::exchange(utilities.RunFolder, QString());
+    if (!folder.isEmpty() && fs::FolderExists(folder))
+        fs::DeleteFolder(folder, true);
 }
 
 QWidget* MessageBoxParent()
@@ -93,16 +152,30 @@ std::int16_t ShowMessageBox(const QString& text, std::int32_t style, const QStri
 
 void UtilitiesInitialize()
 {
-    QString folder = CommonServices->TemporaryFolder();
-    while (folder.endsWith(QLatin1Char('/')) && folder.size() > 1)
-        folder.chop(1);
-    utilities.TemporaryPrefix = platform::vbrt::Trim(folder + QLatin1Char('/') + ApplicationObject().EXEName() +
-                                                     QLatin1Char('.') + QString::number(CommonServices->GetProcessID()));
-    utilities.TemporaryPrefixAbsolute = CommonServices->GetAbsolutePathName(utilities.TemporaryPrefix);
     utilities.TemporaryFiles.clear();
     utilities.TemporaryIndex.clear();
-    // Work files of copies that were killed or crashed: nothing else would ever remove them.
-    platform::system::RemoveWorkFilesOfEndedCopies(folder, ApplicationObject().EXEName());
+    utilities.SharedPrefix.clear();
+    // Work files of copies that were killed or crashed: nothing else would ever remove them. The
+    // shared folder is looked into only when it is the user's own.
+    const QStringList folders = TemporaryFileFolders();
+    for (const QString& folder : folders)
+        if (folder == folders.constFirst() || fs::PrivateFolderReady(folder, false))
+            platform::system::RemoveWorkFilesOfEndedCopies(folder, ApplicationObject().EXEName());
+
+    // The run folder is named like the work files (program name, process id), so that the start of
+    // a later copy finds it when this one was killed.
+    const QString program = ProcessNamePrefix();
+    // Started again in one process, the run keeps its folder while the temporary folder is the same.
+    const bool kept = !utilities.RunFolder.isEmpty() &&
+                      fs::GetParentFolderName(utilities.RunFolder) == folders.constFirst() &&
+                      fs::GetFileName(utilities.RunFolder).startsWith(program + QLatin1Char('.')) &&
+                      fs::PrivateFolderReady(utilities.RunFolder, false);
+    if (!kept) {
+        RunFolderRemove();
+        utilities.RunFolder = fs::CreatePrivateFolder(folders.constFirst(), program + QLatin1Char('.'));
+    }
+    utilities.TemporaryPrefix = platform::vbrt::Trim(utilities.RunFolder + QLatin1Char('/') + program);
+    utilities.TemporaryPrefixAbsolute = CommonServices->GetAbsolutePathName(utilities.TemporaryPrefix);
 }
 
 void UtilitiesTerminate()
@@ -110,32 +183,45 @@ void UtilitiesTerminate()
     TemporaryFileDelete();
     utilities.TemporaryFiles.clear();
     utilities.TemporaryIndex.clear();
+    utilities.SharedPrefix.clear();
+    // Whatever is still in the run folder is this run's alone.
+    RunFolderRemove();
+}
+
+QStringList TemporaryFileFolders()
+{
+    QString folder = CommonServices->TemporaryFolder();
+    while (folder.endsWith(QLatin1Char('/')) && folder.size() > 1)
+        folder.chop(1);
+    return {folder, SharedFolder()};
 }
 
 QString TemporaryFileName(const FilePart& p1, const FilePart& p2, const FilePart& p3, const FilePart& p4,
                           const FilePart& p5, const FilePart& p6)
 {
     const Parts parts = Normalise(p1, p2, p3, p4, p5, p6);
-    QString name;
-    for (const QString& part : parts) {
-        if (part.isEmpty())
-            break;
-        name += QLatin1Char('.') + part;
-    }
-    if (name.isEmpty())
-        name = QStringLiteral(".__") + QString::number(static_cast<std::int64_t>(Rnd() * 100000000.0)) +
-               QStringLiteral("__");
-    name = CommonServices->GetAbsolutePathName(utilities.TemporaryPrefix + name + QStringLiteral(".tmp"));
+    return Recorded(CommonServices->GetAbsolutePathName(utilities.TemporaryPrefix + JoinedParts(parts)));
+}
 
-    // A name issued before is the same entry again, in use again; a new one goes to the end.
-    const auto at = utilities.TemporaryIndex.constFind(name);
-    if (at != utilities.TemporaryIndex.cend()) {
-        utilities.TemporaryFiles[*at].inUse = true;
-        return name;
+QString SharedFileName(const FilePart& p1, const FilePart& p2, const FilePart& p3, const FilePart& p4,
+                       const FilePart& p5, const FilePart& p6)
+{
+    if (utilities.SharedPrefix.isEmpty()) {
+        const QString folder = SharedFolder();
+        if (!fs::PrivateFolderReady(folder, true))
+            throw platform::vbrt::Error(platform::vbrt::ErrorNumber::PermissionDenied, QStringLiteral("SharedFileName"),
+                                        QStringLiteral("フォルダ %1 を自分だけが使えるフォルダとして用意できません。").arg(folder));
+        utilities.SharedPrefix = folder + QLatin1Char('/') + ProcessNamePrefix();
     }
-    utilities.TemporaryIndex.insert(name, utilities.TemporaryFiles.size());
-    utilities.TemporaryFiles.push_back({name, true});
-    return name;
+    return Recorded(utilities.SharedPrefix + JoinedParts(Normalise(p1, p2, p3, p4, p5, p6)));
+}
+
+bool IsTemporaryFileName(const QString& path)
+{
+    for (const QString& prefix : {utilities.TemporaryPrefixAbsolute, utilities.SharedPrefix})
+        if (!prefix.isEmpty() && path.startsWith(prefix + QLatin1Char('.')))
+            return true;
+    return false;
 }
 
 void TemporaryFileDelete(const FilePart& p1, const FilePart& p2, const FilePart& p3, const FilePart& p4,
@@ -147,7 +233,8 @@ void TemporaryFileDelete(const FilePart& p1, const FilePart& p2, const FilePart&
     // makes the prefix differ from how they begin.
     const bool ownName = parts[0].startsWith(utilities.TemporaryPrefix) ||
                          (!utilities.TemporaryPrefixAbsolute.isEmpty() &&
-                          parts[0].startsWith(utilities.TemporaryPrefixAbsolute));
+                          parts[0].startsWith(utilities.TemporaryPrefixAbsolute)) ||
+                         (!utilities.SharedPrefix.isEmpty() && parts[0].startsWith(utilities.SharedPrefix));
     if (ownName && parts[0].endsWith(QStringLiteral("tmp")) && parts[1].isEmpty()) {
         // Names are unique in the list, so the one entry the index gives is the only candidate.
         const auto at = utilities.TemporaryIndex.constFind(parts[0]);

@@ -6,6 +6,7 @@
 #include "app/core/DiagramRecords.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <concepts>
 #include <cstdint>
@@ -34,13 +35,25 @@ struct TemporaryFileEntry {
     bool inUse = false;
 };
 
-// Work files. A name is the prefix (temporary folder, program name and process id), a dot and
-// each part up to the first empty one, then ".tmp"; without parts a random name. Initialising
-// also removes the work files that copies of the program which no longer run left behind.
+// Work files. A name is the prefix (the run's own folder, program name and process id), a dot
+// and each part up to the first empty one, then ".tmp"; without parts a random name. The run's
+// folder is made in the temporary folder on initialising, which only this user may enter, and
+// goes with everything in it on terminating. Initialising also removes the work files and run
+// folders that copies of the program which no longer run left behind.
 void UtilitiesInitialize();
 void UtilitiesTerminate();
 QString TemporaryFileName(const FilePart& p1 = {}, const FilePart& p2 = {}, const FilePart& p3 = {},
                           const FilePart& p4 = {}, const FilePart& p5 = {}, const FilePart& p6 = {});
+// A work file that the user's other running copies read: named and deleted like the others, but
+// in the folder of the user's own that the copies share (under $XDG_RUNTIME_DIR, else in the
+// temporary folder). Raises 70 when that folder is not the user's alone.
+QString SharedFileName(const FilePart& p1 = {}, const FilePart& p2 = {}, const FilePart& p3 = {},
+                       const FilePart& p4 = {}, const FilePart& p5 = {}, const FilePart& p6 = {});
+// Whether the path is a work-file name of this run.
+bool IsTemporaryFileName(const QString& path);
+// The folders whose entries named "<program>.<process id>.…" are work files of the program's
+// runs: the temporary folder (the runs' own folders) and the shared one (which may not exist).
+QStringList TemporaryFileFolders();
 // Deletes the in-use work files the parts select: a whole name given alone, or the names whose
 // last parts are the given ones ("*" for one or more parts), letter case ignored; no parts: all.
 void TemporaryFileDelete(const FilePart& p1 = {}, const FilePart& p2 = {}, const FilePart& p3 = {},

@@ -231,8 +231,8 @@ void WritePadArchive(const QString& target, const QByteArray& bytes)
     RemoveQuietly(member);
     RemoveQuietly(archive);
     // Scratch files, gone once the archive is in place: only the target waits for the disk.
-    fs::WriteFileAtomically(member, bytes, false);
-    fs::WriteFileAtomically(archive, zf::EmptyArchive(), false);
+    fs::WriteWorkFile(member, bytes);
+    fs::WriteWorkFile(archive, zf::EmptyArchive());
     zf::CopyItemHere(member, archive);
     // An archive that did not grow past the empty one, or lacks its member, never replaces a document.
     if (QFileInfo(archive).size() <= zf::EmptyArchive().size() || zf::MemberNames(archive) != QStringList{kMemberName})
@@ -243,8 +243,7 @@ void WritePadArchive(const QString& target, const QByteArray& bytes)
 
 bool IsWorkFile(const QString& target)
 {
-    const QString prefix = TemporaryFilePrefix();
-    return !prefix.isEmpty() && target.startsWith(fs::GetAbsolutePathName(prefix) + QLatin1Char('.'));
+    return IsTemporaryFileName(target);
 }
 
 } // namespace padfile
@@ -275,11 +274,11 @@ void FileInterfaceTerm()
         CommonServices->DeleteFolder(FileInterface.ZipWorkFolder);
     if (!FileInterface.ZipWorkFile.isEmpty())
         CommonServices->DeleteFile(FileInterface.ZipWorkFile);
-    // Work folders this process left in the temporary folder: its prefix and a dot, so that
-    // another process whose id begins with the same digits keeps its own.
+    // Work folders this process left beside its work files: its prefix and a dot, so that another
+    // process whose id begins with the same digits keeps its own.
     const QString prefix = TemporaryFilePrefix();
-    if (!prefix.isEmpty()) {
-        for (const QString& folder : CommonServices->GetSubFoldersPath(CommonServices->TemporaryFolder())) {
+    if (!prefix.isEmpty() && CommonServices->FolderExists(fs::GetParentFolderName(prefix))) {
+        for (const QString& folder : CommonServices->GetSubFoldersPath(fs::GetParentFolderName(prefix))) {
             if (folder.startsWith(prefix + QLatin1Char('.')))
                 CommonServices->GetFolder(folder)->Delete(true);
         }

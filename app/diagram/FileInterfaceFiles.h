@@ -31,7 +31,7 @@ void WritePadArchive(const QString& target, const QByteArray& bytes);
 
 // Per-process work files (undo snapshots, copy buffers, editor files) end with the process: they
 // are replaced whole like every output, but not forced to the disk, which would cost every edit
-// the wait.
+// the wait, and never written where a link at their name leads.
 bool IsWorkFile(const QString& target);
 
 } // namespace vellumora::padfile

@@ -252,8 +252,10 @@ void PadFileFinish()
     FileInterface.SaveTargetFile.clear();
     if (output.pad)
         WritePadArchive(output.target, output.bytes);
+    else if (IsWorkFile(output.target))
+        fs::WriteWorkFile(output.target, output.bytes);
     else
-        fs::WriteFileAtomically(output.target, output.bytes, !IsWorkFile(output.target));
+        fs::WriteFileAtomically(output.target, output.bytes);
 }
 
 void PadFileAbandon()

@@ -9,15 +9,13 @@
 #include "app/core/RecordAccess.h"
 #include "app/core/Utilities.h"
 #include "app/print/PrintLayout.h"
+#include "platform/filesystem/FileSystem.h"
 #include "platform/printer/Printer.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Format.h"
 #include "platform/vbrt/Value.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
-#include <QFile>
 
 #include <charconv>
 #include <limits>
@@ -278,15 +276,8 @@ void DrawFileClose(std::int16_t fileNo)
     const OpenDrawFile file = FileOf(fileNo, "DrawFileClose");
     gOpenFiles.erase(fileNo);
     NumberFree(fileNo);
-    // A work file of this process: written whole at once, without the cost of a safe replace.
-    QFile out(file.path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        const bool folderMissing = !QFileInfo(file.path).absoluteDir().exists();
-        vbrt::RaiseNumber(folderMissing ? vbrt::ErrorNumber::PathNotFound : vbrt::ErrorNumber::PathFileAccessError,
-                          QStringLiteral("DrawFileClose"), file.path);
-    }
-    if (out.write(file.bytes) != file.bytes.size() || !out.flush())
-        vbrt::RaiseNumber(vbrt::ErrorNumber::IoError, QStringLiteral("DrawFileClose"), file.path);
+    // A work file of this process: written whole at once, private to its owner, never through a link.
+    platform::filesystem::WriteWorkFile(file.path, file.bytes);
 }
 
 void DrawFilesAbandon()

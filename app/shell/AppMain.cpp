@@ -26,7 +26,6 @@
 #include "platform/vbrt/Error.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QSet>
 
 #include <exception>
@@ -134,8 +133,7 @@ void EndOnTerminationRequest()
 {
     // Taken now, on the window thread: the end of a busy program runs on another thread and may
     // read nothing the window thread changes.
-    const QString prefix = TemporaryFilePrefix();
-    const QString folder = prefix.isEmpty() ? QString() : QFileInfo(prefix).absolutePath();
+    const QStringList folders = TemporaryFilePrefix().isEmpty() ? QStringList() : TemporaryFileFolders();
     const QString program = ApplicationObject().EXEName();
     platform::system::SetTerminationHandler(
         [](int signal) {
@@ -147,7 +145,10 @@ void EndOnTerminationRequest()
             }
             platform::system::EndBySignal(signal);
         },
-        [folder, program](int) { platform::system::RemoveWorkFilesOfThisCopy(folder, program); });
+        [folders, program](int) {
+            for (const QString& folder : folders)
+                platform::system::RemoveWorkFilesOfThisCopy(folder, program);
+        });
 }
 
 void SetMainWindowRunner(MainWindowRunner runner)

@@ -55,7 +55,9 @@ fs::TextStream& OpenLog(TavelinComObject& self)
         return *open->second;
     state.LogFileNumber = -1;
     state.LogFilePath = self.TemporaryFolder() + QLatin1Char('/') + self.GetAppExeName() + QStringLiteral(".log");
-    auto stream = fs::OpenTextFile(state.LogFilePath, fs::IOMode::ForAppending, true);
+    // The log sits in the shared temporary folder: never written through a link put at its name,
+    // nor into a file of someone else's.
+    auto stream = fs::OpenLogFile(state.LogFilePath);
     OpenLogs()[&state] = stream;
     state.LogFileNumber = NextLogNumber();
     return *stream;

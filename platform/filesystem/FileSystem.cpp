@@ -351,6 +351,10 @@ int RenameNoReplace(const QString& from, const QString& to)
 
 struct StreamOpener {
     static std::shared_ptr<TextStream> Open(const QString& path, IOMode mode, int flags, const QString& procedure);
+    static std::shared_ptr<TextStream> Adopt(const QString& path, IOMode mode, int fd)
+    {
+        return std::shared_ptr<TextStream>(new TextStream(path, mode, fd));
+    }
 };
 
 // ---- text streams
@@ -475,7 +479,7 @@ std::shared_ptr<TextStream> StreamOpener::Open(const QString& path, IOMode mode,
         ::close(fd);
         RaiseNumber(E::PermissionDenied, procedure, path);
     }
-    return std::shared_ptr<TextStream>(new TextStream(path, mode, fd));
+    return StreamOpener::Adopt(path, mode, fd);
 }
 
 std::shared_ptr<TextStream> CreateTextFile(const QString& path, bool overwrite)
@@ -489,6 +493,30 @@ std::shared_ptr<TextStream> CreateTextFile(const QString& path, bool overwrite)
             RaiseNumber(E::FileAlreadyExists, procedure, path);
     }
     return StreamOpener::Open(path, IOMode::ForWriting, O_WRONLY | O_CREAT | O_TRUNC, procedure);
+}
+
+std::shared_ptr<TextStream> OpenLogFile(const QString& path)
+{
+    const QString procedure = QStringLiteral("OpenLogFile");
+    // Not blocking: a pipe put at the name would hold the program in the open until a reader came.
+    const int fd = path.isEmpty() ? (errno = ENOENT, -1)
+                                  : ::open(N(path).constData(),
+                                           O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == ELOOP)
+            RaiseNumber(E::PermissionDenied, procedure, path); // a link at the name is never followed
+        RaiseHostError(err, procedure, path, QFileInfo(ParentOrCurrent(path)).isDir() ? Missing::File : Missing::Path);
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || st.st_nlink != 1) {
+        ::close(fd);
+        RaiseNumber(E::PermissionDenied, procedure, path);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // A log written before it was kept private becomes private now.
+    ::fchmod(fd, 0600);
+    return StreamOpener::Adopt(path, IOMode::ForAppending, fd);
 }
 
 std::shared_ptr<TextStream> OpenTextFile(const QString& path, IOMode mode, bool create)
@@ -526,28 +554,62 @@ QString FileBehindLinks(const QString& path, const QString& procedure)
     RaiseHostError(ELOOP, procedure, path, Missing::Path);
 }
 
+std::function<int(const QString&)>& WriteAccessFault()
+{
+    static std::function<int(const QString&)> fault;
+    return fault;
+}
+
+// Why the user may not write the file, as a host error number; 0 when they may. The rename that
+// replaces a file needs only the folder's permission: the file's own is asked here, as the open
+// of a write in place would ask it.
+int WriteRefusal(const QString& path)
+{
+    if (WriteAccessFault()) {
+        if (const int err = WriteAccessFault()(path))
+            return err;
+    }
+    if (::faccessat(AT_FDCWD, N(path).constData(), W_OK, AT_EACCESS) == 0)
+        return 0;
+    const int err = errno;
+    return err == EACCES || err == EPERM || err == EROFS || err == ETXTBSY ? err : 0;
+}
+
 } // namespace
 
-AtomicWriter::AtomicWriter(QString target, QString procedure)
+void SetWriteAccessFault(std::function<int(const QString& path)> fault)
+{
+    WriteAccessFault() = std::move(fault);
+}
+
+AtomicWriter::AtomicWriter(QString target, QString procedure, WriteTarget kind)
     : procedure_(std::move(procedure))
 {
-    target_ = FileBehindLinks(target, procedure_);
+    const bool document = kind == WriteTarget::Document;
+    // A work file's name is replaced as it is: a link there leads nowhere the program writes.
+    target_ = document ? FileBehindLinks(target, procedure_) : std::move(target);
     struct stat st;
-    const bool exists = Stat(target_, st);
+    const bool exists = document ? Stat(target_, st) : LStat(target_, st);
     if (exists && S_ISDIR(st.st_mode))
         RaiseNumber(E::PermissionDenied, procedure_, target_);
-    // A rename would part the file from its other names, which would keep the old text; writing
-    // in place could leave it half written. Such a file is not replaced.
-    if (exists && S_ISREG(st.st_mode) && st.st_nlink > 1)
-        throw vbrt::Error(E::PermissionDenied, procedure_,
-                          QStringLiteral("ほかの名前(ハードリンク)からも使われているファイルには上書きできません。"
-                                         "別の名前で保存してください。 (%1)")
-                              .arg(target_));
+    if (document && exists) {
+        // A rename would part the file from its other names, which would keep the old text;
+        // writing in place could leave it half written. Such a file is not replaced.
+        if (S_ISREG(st.st_mode) && st.st_nlink > 1)
+            throw vbrt::Error(E::PermissionDenied, procedure_,
+                              QStringLiteral("ほかの名前(ハードリンク)からも使われているファイルには上書きできません。"
+                                             "別の名前で保存してください。 (%1)")
+                                  .arg(target_));
+        if (IsReadOnly(st))
+            RaiseNumber(E::PermissionDenied, procedure_, target_);
+        if (const int err = WriteRefusal(target_))
+            RaiseHostError(err, procedure_, target_, Missing::File);
+    }
     ::unlink(N(HiddenNameBeside(target_)).constData());
     fd_ = OpenTempBeside(target_, tempPath_);
     if (fd_ < 0)
         RaiseHostError(errno, procedure_, target_, Missing::Path);
-    ::fchmod(fd_, exists ? (st.st_mode & 07777) : CreationMode());
+    ::fchmod(fd_, !document ? 0600 : exists ? (st.st_mode & 07777) : CreationMode());
 }
 
 AtomicWriter::~AtomicWriter()
@@ -648,6 +710,13 @@ void WriteFileAtomically(const QString& path, const QByteArray& bytes, bool sync
     AtomicWriter out(path, QStringLiteral("WriteFile"));
     out.Write(bytes);
     out.Commit(sync);
+}
+
+void WriteWorkFile(const QString& path, const QByteArray& bytes)
+{
+    AtomicWriter out(path, QStringLiteral("WriteFile"), WriteTarget::WorkFile);
+    out.Write(bytes);
+    out.Commit(false);
 }
 
 // ---- copies, moves, creation and deletion
@@ -850,6 +919,40 @@ std::shared_ptr<Folder> GetFolder(const QString& path)
 QString TemporaryFolder()
 {
     return WithoutTrailingSlashes(QDir::tempPath());
+}
+
+QString CreatePrivateFolder(const QString& parent, const QString& namePrefix)
+{
+    QByteArray name = N(WithoutTrailingSlashes(parent) + QLatin1Char('/') + namePrefix + QStringLiteral("XXXXXX"));
+    if (parent.isEmpty() || ::mkdtemp(name.data()) == nullptr)
+        RaiseHostError(parent.isEmpty() ? ENOENT : errno, QStringLiteral("CreatePrivateFolder"), parent, Missing::Path);
+    return QFile::decodeName(name);
+}
+
+QString UserFolder(const QString& name)
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime))
+        return WithoutTrailingSlashes(runtime) + QLatin1Char('/') + name;
+    return TemporaryFolder() + QLatin1Char('/') + name + QLatin1Char('-') + QString::number(::getuid());
+}
+
+bool PrivateFolderReady(const QString& folder, bool create)
+{
+    const QByteArray path = N(folder);
+    struct stat st {};
+    if (folder.isEmpty())
+        return false;
+    if (::lstat(path.constData(), &st) != 0) {
+        if (errno != ENOENT || !create)
+            return false;
+        QDir().mkpath(QFileInfo(folder).absolutePath());
+        if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+        if (::lstat(path.constData(), &st) != 0)
+            return false;
+    }
+    return S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
 }
 
 // ---- file and folder objects

@@ -99,6 +99,16 @@ void DeleteFolder(const QString& path, bool force = false);
 
 std::shared_ptr<TextStream> CreateTextFile(const QString& path, bool overwrite = true);
 std::shared_ptr<TextStream> OpenTextFile(const QString& path, IOMode mode = IOMode::ForReading, bool create = false);
+// What an atomic writer replaces.
+enum class WriteTarget {
+    // A file of the user's: written where a symbolic link at its name leads, refused (70) when it
+    // is read-only or the user may not write it, and it keeps its permissions.
+    Document,
+    // A work file of this process, in a folder of its own: whatever is at the name, a link too,
+    // is replaced and never followed, and the file is readable and writable by its owner alone.
+    WorkFile,
+};
+
 // A file written beside its target and put in place by Commit, so the target is replaced whole
 // or not at all; without Commit the partial file goes away. The target keeps its permissions.
 // While it is written the file has no name (an unnamed file in the target's folder), so a process
@@ -106,13 +116,14 @@ std::shared_ptr<TextStream> OpenTextFile(const QString& path, IOMode mode = IOMo
 // between Commit's link and its rename. A file system without unnamed files gets a hidden named
 // file instead. The hidden name is one fixed name per target, so a killed write leaves at most
 // one such file, and the next write of the target removes it.
-// A target that is a symbolic link is written where the link leads; the link stays. A file that
-// has further names (hard links) is refused rather than parted from them.
+// A document that is a symbolic link is written where the link leads; the link stays. A document
+// that has further names (hard links) is refused rather than parted from them, and so is one that
+// is read-only or that the user may not write, which the rename alone would not ask.
 class AtomicWriter {
 public:
-    // Raises like the host refuses (76 for a missing folder, 70 for a folder in the way or a file
-    // with several names, ...).
-    AtomicWriter(QString target, QString procedure);
+    // Raises like the host refuses (76 for a missing folder, 70 for a folder in the way, a file
+    // with several names or one the user may not write, ...).
+    AtomicWriter(QString target, QString procedure, WriteTarget kind = WriteTarget::Document);
     ~AtomicWriter();
     AtomicWriter(const AtomicWriter&) = delete;
     AtomicWriter& operator=(const AtomicWriter&) = delete;
@@ -143,7 +154,20 @@ void SetAtomicWriteHook(std::function<void(const QString& target, qint64 written
 // lost device), whoever runs the test. An empty hook restores plain writing.
 void SetAtomicWriteFault(std::function<int(qint64 written, qint64 size)> fault);
 
+// Asked before a document is replaced, with the file's path: a non-zero host error number refuses
+// it as the host's access check would (a file of another user's, a read-only mount), whoever runs
+// the test. An empty hook restores the host's check.
+void SetWriteAccessFault(std::function<int(const QString& path)> fault);
+
 void WriteFileAtomically(const QString& path, const QByteArray& bytes, bool sync = true);
+// A work file put in place whole (WriteTarget::WorkFile), not forced to the disk: it lives no
+// longer than the process.
+void WriteWorkFile(const QString& path, const QByteArray& bytes);
+
+// A log appended to in a folder that others share: created readable and writable by its owner
+// alone; refused (70) when the name is a link, no plain file, another user's or a file with
+// further names, so that nobody can make the program write where they choose.
+std::shared_ptr<TextStream> OpenLogFile(const QString& path);
 
 bool FileExists(const QString& path);
 bool FolderExists(const QString& path);
@@ -165,5 +189,16 @@ std::shared_ptr<Folder> GetFolder(const QString& path);
 
 // The temporary folder ($TMPDIR, else /tmp), without a trailing "/".
 QString TemporaryFolder();
+
+// A new folder in parent that only its owner may enter (0700), named namePrefix followed by six
+// random characters. Raises like the host refuses.
+QString CreatePrivateFolder(const QString& parent, const QString& namePrefix);
+// The folder of the current user's, named name, for what the user's running copies share: in
+// $XDG_RUNTIME_DIR where the session has one, else "<temporary folder>/<name>-<user id>".
+QString UserFolder(const QString& name);
+// True when folder is a real folder (no link) of the current user's that nobody else may enter;
+// when it is missing and create is set, it is made so first. A shared temporary folder may hold a
+// folder of that name made by someone else: it is never used.
+bool PrivateFolderReady(const QString& folder, bool create);
 
 } // namespace platform::filesystem

@@ -1,5 +1,6 @@
 #include "platform/registry/Registry.h"
 
+#include "platform/filesystem/FileSystem.h"
 #include "platform/msgbox/MsgBox.h"
 
 #include <QApplication>
@@ -105,28 +106,7 @@ QString ConfigFolder()
 
 QString VolatileFolder()
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime))
-        return runtime + QLatin1Char('/') + kFolderName;
-    return QDir::tempPath() + QLatin1Char('/') + kFolderName + QLatin1Char('-') + QString::number(::getuid());
-}
-
-// The volatile folder may sit in a shared temporary folder: use it only when it is our own
-// private directory, never a link or someone else's folder.
-bool PrivateFolderReady(const QString& folder, bool create)
-{
-    const QByteArray path = QFile::encodeName(folder);
-    struct stat st {};
-    if (::lstat(path.constData(), &st) != 0) {
-        if (errno != ENOENT || !create)
-            return false;
-        QDir().mkpath(QFileInfo(folder).absolutePath());
-        if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
-            return false;
-        if (::lstat(path.constData(), &st) != 0)
-            return false;
-    }
-    return S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+    return filesystem::UserFolder(kFolderName);
 }
 
 // One holder of the cross-process lock: an exclusive flock on a lock file beside the store,
@@ -569,7 +549,7 @@ public:
     explicit Hive(const StoreLock& lock) : lock_(lock)
     {
         const bool locked = lock.held();
-        const bool volatileReady = PrivateFolderReady(VolatileFolder(), false);
+        const bool volatileReady = filesystem::PrivateFolderReady(VolatileFolder(), false);
         stores_[1].isVolatile = true;
         for (int v = 0; v < 2; ++v) {
             if (v == 1 && !volatileReady)
@@ -685,7 +665,7 @@ public:
 
     std::int32_t Save()
     {
-        bool volatileReady = PrivateFolderReady(VolatileFolder(), false);
+        bool volatileReady = filesystem::PrivateFolderReady(VolatileFolder(), false);
         for (int v = 0; v < 2; ++v) {
             if (!rewrite_[v] && records_[v].isEmpty())
                 continue;
@@ -693,7 +673,7 @@ public:
             Snapshot().valid = false;
             if (v == 0)
                 QDir().mkpath(ConfigFolder());
-            else if (!(volatileReady = PrivateFolderReady(VolatileFolder(), true)))
+            else if (!(volatileReady = filesystem::PrivateFolderReady(VolatileFolder(), true)))
                 return Status::WriteFault;
             const QString storePath = StorePath(v);
             Store& store = stores_[v];

@@ -1,8 +1,8 @@
 #pragma once
 
 // Work files that copies of the program left behind when they ended without cleaning up (killed,
-// or crashed). Every copy names its work files and folders in the temporary folder
-// "<program>.<process id>.<anything>".
+// or crashed). Every copy names its own folder in the temporary folder, and its files in the
+// folder its copies share, "<program>.<process id>.<anything>".
 
 #include <QString>
 

@@ -133,8 +133,19 @@ TEST_F(TavelinDebugTrace, FailuresRaiseAndLeaveTheLogClosed)
     EXPECT_RAISES(services.DebugOut("x"), platform::vbrt::ErrorNumber::PermissionDenied);
     EXPECT_EQ(services.State().LogFileNumber, -1);
     QDir().rmdir(logPath);
+
+    // A link put at the log's name in the shared temporary folder is never written through.
+    const QString victim = write("victim.txt", "someone's file");
+    ASSERT_TRUE(QFile::link(victim, logPath));
+    EXPECT_RAISES(services.DebugOut("x"), platform::vbrt::ErrorNumber::PermissionDenied);
+    EXPECT_EQ(read(victim), "someone's file");
+    QFile::remove(logPath);
+
     EXPECT_TRUE(services.DebugOut("x")); // the next line tries again
     EXPECT_EQ(lines().last(), "x");
+    EXPECT_EQ(QFile::permissions(logPath), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                                               QFileDevice::WriteUser)
+        << "the log is its owner's alone";
 }
 
 TEST_F(TavelinDebugTrace, CharactersTheCodePageLacksAreEscapedAsTheProgramsLogDoes)

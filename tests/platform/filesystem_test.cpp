@@ -21,6 +21,11 @@ namespace {
 class FileSystem : public testsupport::TempFolder {
 protected:
     void makeReadOnly(const QString& p) { ::chmod(QFile::encodeName(p).constData(), 0444); }
+    static unsigned modeOf(const QString& p)
+    {
+        struct stat st {};
+        return ::lstat(QFile::encodeName(p).constData(), &st) == 0 ? st.st_mode & 07777 : 01000000;
+    }
     QStringList listing(const QString& folder = {}) const
     {
         return QDir(path(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
@@ -376,6 +381,122 @@ TEST_F(FileSystem, WritesThroughLinksKeepTheLinks)
     struct stat st;
     ASSERT_EQ(::stat(QFile::encodeName(shared).constData(), &st), 0);
     EXPECT_EQ(st.st_nlink, 2u);
+}
+
+// A document is replaced by a rename, which asks only the folder: the file's own permission is
+// asked first, as a write in place would. A read-only file is refused for every user; a file the
+// user may not write (another user's, on a read-only mount) through the access seam, so that the
+// refusal shows whoever runs the test.
+TEST_F(FileSystem, DocumentsTheUserMayNotWriteAreLeftAsTheyAre)
+{
+    const QString source = write("source.txt", "new");
+    struct Row {
+        const char* why;
+        unsigned mode;
+        int refusal;  // what the access check answers for the target
+        std::function<void(const QString& target)> write;
+    };
+    const auto atomically = [](const QString& target) { WriteFileAtomically(target, "new"); };
+    const auto copy = [&](const QString& target) { CopyFile(source, target); };
+    const Row rows[] = {
+        {"a read-only file", 0444, 0, atomically},
+        {"a file only others may write", 0644, EACCES, atomically},
+        {"a file on a read-only mount", 0644, EROFS, atomically},
+        {"a copy onto a file only others may write", 0644, EACCES, copy},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        const QString target = write("doc.txt", "old");
+        ::chmod(QFile::encodeName(target).constData(), row.mode);
+        SetWriteAccessFault([&](const QString& p) { return p == target ? row.refusal : 0; });
+        EXPECT_RAISES(row.write(target), E::PermissionDenied);
+        EXPECT_EQ(read(target), "old");
+        EXPECT_EQ(modeOf(target), row.mode);
+        EXPECT_EQ(listing(), QStringList({"doc.txt", "source.txt"}));
+        SetWriteAccessFault({});
+        ::chmod(QFile::encodeName(target).constData(), 0644);
+    }
+    // Whatever the seam says of other files, a file the user may write is replaced.
+    SetWriteAccessFault([](const QString&) { return 0; });
+    WriteFileAtomically(path("doc.txt"), "new");
+    EXPECT_EQ(read(path("doc.txt")), "new");
+    SetWriteAccessFault({});
+}
+
+// A work file is replaced where it stands: a link put at its name is replaced, not followed, so
+// the file it points at keeps its bytes; and the file is its owner's alone, whatever the umask.
+TEST_F(FileSystem, WorkFilesReplaceWhatIsAtTheirNameAndAreTheOwnersAlone)
+{
+    const QString victim = write("victim.txt", "someone's file");
+    struct Row {
+        const char* why;
+        std::function<void(const QString& name)> plant;
+    };
+    const auto linkTo = [](const QString& to) {
+        return [to](const QString& name) { ::symlink(QFile::encodeName(to).constData(), QFile::encodeName(name).constData()); };
+    };
+    const Row rows[] = {
+        {"nothing there", [](const QString&) {}},
+        {"a file others may read", [this](const QString& name) {
+             write("work.tmp", "old");
+             ::chmod(QFile::encodeName(name).constData(), 0644);
+         }},
+        {"a link to another file", linkTo(victim)},
+        {"a link to where a file would be made", linkTo(path("made.txt"))},
+    };
+    const mode_t mask = ::umask(022);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        const QString name = path("work.tmp");
+        QFile::remove(name);
+        row.plant(name);
+        WriteWorkFile(name, "snapshot");
+        EXPECT_FALSE(QFileInfo(name).isSymLink());
+        EXPECT_EQ(modeOf(name), 0600u);
+        EXPECT_EQ(read(name), "snapshot");
+        EXPECT_EQ(read(victim), "someone's file");
+        EXPECT_FALSE(QFileInfo::exists(path("made.txt")));
+    }
+    ::umask(mask);
+}
+
+// A log in a shared folder is appended to only when it is a plain file of this user's with one
+// name; it is made, or made again, readable by its owner alone.
+TEST_F(FileSystem, ALogIsNeverWrittenThroughSomethingPutAtItsName)
+{
+    const QString victim = write("victim.txt", "someone's file");
+    const mode_t mask = ::umask(022);
+    OpenLogFile(path("new.log"))->WriteLine("first");
+    OpenLogFile(path("new.log"))->WriteLine("second");
+    EXPECT_EQ(read(path("new.log")), "first\r\nsecond\r\n");
+    EXPECT_EQ(modeOf(path("new.log")), 0600u);
+    const QString older = write("older.log", "kept\r\n");
+    ::chmod(QFile::encodeName(older).constData(), 0644);
+    OpenLogFile(older)->WriteLine("added");
+    EXPECT_EQ(read(older), "kept\r\nadded\r\n");
+    EXPECT_EQ(modeOf(older), 0600u);
+    ::umask(mask);
+
+    struct Row {
+        const char* why;
+        std::function<void(const QString& name)> plant;
+    };
+    const Row rows[] = {
+        {"a link", [&](const QString& name) { QFile::link(victim, name); }},
+        {"a second name of another file", [&](const QString& name) {
+             ::link(QFile::encodeName(victim).constData(), QFile::encodeName(name).constData());
+         }},
+        {"a pipe nobody reads", [](const QString& name) { ::mkfifo(QFile::encodeName(name).constData(), 0666); }},
+        {"a folder", [](const QString& name) { QDir().mkpath(name); }},
+    };
+    int n = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        const QString name = path(QStringLiteral("planted%1.log").arg(++n));
+        row.plant(name);
+        EXPECT_THROW(OpenLogFile(name)->WriteLine("entry"), platform::vbrt::Error);
+        EXPECT_EQ(read(victim), "someone's file");
+    }
 }
 
 // Writers killed in the middle leave the old file whole and at most one hidden file beside it,

@@ -5,6 +5,7 @@
 #include "app/core/Utilities.h"
 #include "support/ShellFakeServices.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 using namespace vellumora;
@@ -27,7 +28,7 @@ protected:
     QString Made(const FilePart& a, const FilePart& b = {}, const FilePart& c = {})
     {
         const QString name = TemporaryFileName(a, b, c);
-        write(QFileInfo(name).fileName(), "x");
+        write(QDir(path()).relativeFilePath(name), "x");
         return name;
     }
 };

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 namespace edits_test {
 namespace {
 
@@ -150,6 +152,37 @@ TEST_F(HistoryTest, AnEditThatFailsKeepsItsStepOnlyWhenItChangedTheDocument)
         HistoryRestore(true);
         EXPECT_EQ(ChartText(1), Routine("R1", "A")) << "undo takes the half-done change back";
     }
+}
+
+// Snapshots are work files: a link put at the name of a snapshot before the first edit is
+// replaced, never written through, and the snapshots are their owner's alone whatever the umask,
+// in the run's folder, which nobody else may enter.
+TEST_F(HistoryTest, ALinkAtASnapshotsNameIsReplacedNotWrittenThrough)
+{
+    openCharts({Routine("R1", "A")});
+    const QString victim = write(QStringLiteral("victim.txt"), "someone's file");
+    QStringList names;
+    for (const char* part : {"0", "ci", "1"}) {
+        names << TemporaryFilePrefix() + QStringLiteral(".1.%1.history.tmp").arg(QLatin1String(part));
+        ASSERT_TRUE(QFile::link(victim, names.back()));
+    }
+    const auto modeOf = [](const QString& path) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 01000000u;
+    };
+    const mode_t mask = ::umask(022);
+    Edit(1, [] { Retext(1, "A", "A1"); });
+    ::umask(mask);
+
+    EXPECT_EQ(ReadAll(victim), QByteArray("someone's file"));
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_FALSE(QFileInfo(name).isSymLink());
+        EXPECT_EQ(modeOf(name), 0600u);
+    }
+    EXPECT_EQ(modeOf(QFileInfo(TemporaryFilePrefix()).absolutePath()), 0700u);
+    HistoryRestore(true);
+    EXPECT_EQ(ChartText(1), Routine("R1", "A"));
 }
 
 TEST_F(HistoryTest, AStepOfEveryCanvasRestoresThemWithTheirDisplayAndWindowOrder)

@@ -16,6 +16,7 @@
 #include <csignal>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace vellumora;
@@ -242,6 +243,44 @@ TEST_F(Files, AFailedSaveRaisesKeepsTheOldFileAndTheModifiedFlag)
             << "no partial file is left beside the target";
     }
     platform::filesystem::SetAtomicWriteFault({});
+}
+
+// A save asks the file's own permission before it replaces the file, as a write in place would:
+// a read-only document, or one only others may write (the access check's answer, so that the
+// refusal shows whoever runs the test), is refused with the file layer's error and kept whole.
+TEST_F(Files, ASaveOverAFileTheUserMayNotWriteIsRefusedAndKeepsIt)
+{
+    struct Row {
+        const char* why;
+        unsigned mode;
+        int refusal;  // what the access check answers for the document
+    };
+    const Row rows[] = {
+        {"a read-only document", 0444, 0},
+        {"a document only others may write", 0644, EACCES},
+    };
+    for (const Row& row : rows) {
+        for (const char* name : {"doc.txt", "doc.pad"}) {
+            SCOPED_TRACE(std::string(row.why) + " " + name);
+            const QString target = write(QLatin1String(name), "old contents");
+            ::chmod(QFile::encodeName(target).constData(), row.mode);
+            platform::filesystem::SetWriteAccessFault([&](const QString& p) { return p == target ? row.refusal : 0; });
+            ApplicationGlobals.DocumentName = target;
+            ApplicationGlobals.ModifyFlag = true;
+            B.clear();
+            EXPECT_RAISES(PadFileSave(), ErrorNumber::PermissionDenied);
+            platform::filesystem::SetWriteAccessFault({});
+            EXPECT_EQ(read(target), QByteArray("old contents"));
+            struct stat st {};
+            ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &st), 0);
+            EXPECT_EQ(st.st_mode & 0777, row.mode);
+            EXPECT_TRUE(ApplicationGlobals.ModifyFlag);
+            EXPECT_EQ(QDir(path()).entryList(QStringList{QLatin1String(name) + QLatin1Char('*')}, QDir::Files | QDir::Hidden),
+                      QStringList{QLatin1String(name)});
+            ::chmod(QFile::encodeName(target).constData(), 0644);
+            QFile::remove(target);
+        }
+    }
 }
 
 TEST_F(Files, ASaveOntoAFullDiskRaisesKeepsTheOldFileAndTheModifiedFlag)

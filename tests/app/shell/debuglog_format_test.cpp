@@ -125,8 +125,11 @@ TEST_F(DebugLogFormat, ALogThatCannotBeWrittenLosesTheEntryAndNothingMore)
     const Row rows[] = {
         {"folder missing", path(QStringLiteral("gone/vellumora.log"))},
         {"a folder in the way of the file", path(QStringLiteral("folder.log"))},
+        {"a link put at the log's name in the shared folder", path(QStringLiteral("planted.log"))},
     };
     QDir().mkpath(path(QStringLiteral("folder.log")));
+    const QString victim = write(QStringLiteral("victim.txt"), "someone's file");
+    ASSERT_TRUE(QFile::link(victim, path(QStringLiteral("planted.log"))));
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
         DebugInitialize();
@@ -140,6 +143,7 @@ TEST_F(DebugLogFormat, ALogThatCannotBeWrittenLosesTheEntryAndNothingMore)
                                  QStringLiteral(":2\r\n"));
         QFile::remove(logPath());
     }
+    EXPECT_EQ(read(victim), QByteArray("someone's file"));
 }
 
 } // namespace

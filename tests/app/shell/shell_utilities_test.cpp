@@ -1,6 +1,7 @@
 #include "app/core/Utilities.h"
 
 #include "app/core/ApplicationGlobals.h"
+#include "platform/filesystem/FileSystem.h"
 #include "platform/msgbox/MsgBox.h"
 #include "platform/vbrt/Format.h"
 #include "support/ShellFakeServices.h"
@@ -9,10 +10,17 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 
 #include <array>
+#include <csignal>
+#include <functional>
 #include <limits>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace vellumora;
 
@@ -48,15 +56,20 @@ protected:
         UtilitiesInitialize();
     }
 
-    QString prefix() const { return path(QStringLiteral("vellumora.3")); }
+    static QString prefix() { return TemporaryFilePrefix(); }
+
+    // Puts a file at a path that need not lie in the test's folder.
+    static QString Put(const QString& path, const QByteArray& bytes)
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+        file.write(bytes);
+        return path;
+    }
 
     // Issues the name and puts a file there.
-    QString Made(const Parts& p)
-    {
-        const QString name = Issue(p);
-        write(QFileInfo(name).fileName(), "x");
-        return name;
-    }
+    static QString Made(const Parts& p) { return Put(Issue(p), "x"); }
 };
 
 TEST_F(UtilitiesTest, NamesAreBuiltFromTheirParts)
@@ -114,11 +127,12 @@ TEST_F(UtilitiesTest, TheListKeepsTheOrderOfFirstIssueAndStartsAgainEmpty)
     // A name issued in an earlier run of the list is new in the next one.
     UtilitiesTerminate();
     UtilitiesInitialize();
-    EXPECT_EQ(Issue({"b"}), b);
+    const QString again = Issue({"b"});
+    EXPECT_EQ(again, prefix() + QStringLiteral(".b.tmp"));
     ASSERT_EQ(TemporaryFiles().size(), 1u);
-    EXPECT_EQ(TemporaryFiles()[0].fileName, b);
-    Delete({b});
-    EXPECT_FALSE(InUse(b));
+    EXPECT_EQ(TemporaryFiles()[0].fileName, again);
+    Delete({again});
+    EXPECT_FALSE(InUse(again));
 }
 
 TEST_F(UtilitiesTest, DeletionByPartsSelectsTheLastParts)
@@ -167,7 +181,7 @@ TEST_F(UtilitiesTest, AWholeNameDeletesExactlyThatFile)
     EXPECT_FALSE(QFileInfo::exists(name));
     EXPECT_TRUE(QFileInfo::exists(other));
 
-    write(QFileInfo(name).fileName(), "again");
+    Put(name, "again");
     Delete({name});
     EXPECT_TRUE(QFileInfo::exists(name)) << "an entry no longer in use is skipped";
 
@@ -197,15 +211,149 @@ TEST_F(UtilitiesTest, TerminateDeletesEveryFileInUseAndEmptiesTheList)
 {
     const QString kept = Made({"kept"});
     Delete({"kept"});
-    write(QFileInfo(kept).fileName(), "left on disk");
+    Put(kept, "left by a command");
     const QString a = Made({"a"});
     const QString b = Made({});
 
     UtilitiesTerminate();
     EXPECT_FALSE(QFileInfo::exists(a));
     EXPECT_FALSE(QFileInfo::exists(b));
-    EXPECT_TRUE(QFileInfo::exists(kept)) << "a file whose entry is not in use stays";
+    EXPECT_FALSE(QFileInfo::exists(kept)) << "the run's folder goes with whatever is left in it";
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(a).absolutePath()));
     EXPECT_TRUE(TemporaryFiles().empty());
+}
+
+unsigned ModeOf(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 01000000;
+}
+
+// The run's work files lie in a folder of its own in the temporary folder, which only the user may
+// enter, named like them so that a later start finds it when the run was killed.
+TEST_F(UtilitiesTest, TheRunKeepsItsWorkFilesInAFolderOnlyTheUserMayEnter)
+{
+    const mode_t mask = ::umask(022);
+    UtilitiesInitialize();
+    ::umask(mask);
+    const QFileInfo prefix(TemporaryFilePrefix());
+    const QString folder = prefix.absolutePath();
+    EXPECT_EQ(QFileInfo(folder).absolutePath(), path());
+    EXPECT_TRUE(QFileInfo(folder).fileName().startsWith(QStringLiteral("vellumora.3."))) << folder.toStdString();
+    EXPECT_EQ(prefix.fileName(), QStringLiteral("vellumora.3"));
+    EXPECT_EQ(ModeOf(folder), 0700u);
+
+    // A second start of the utilities in one process keeps the run's one folder.
+    UtilitiesInitialize();
+    EXPECT_EQ(QFileInfo(TemporaryFilePrefix()).absolutePath(), folder);
+    EXPECT_EQ(QDir(path()).entryList({QStringLiteral("vellumora.*")}, QDir::Dirs).size(), 1);
+
+    UtilitiesTerminate();
+    EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+// The exchange files that the user's running copies share go only into a folder that is the
+// user's alone: under the session's runtime folder, else in the temporary folder under the user's
+// number; a folder of that name that others may enter, or a link, is refused and left as it is.
+TEST_F(UtilitiesTest, ExchangeFilesGoOnlyIntoAFolderThatIsTheUsersAlone)
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    struct Row {
+        const char* why;
+        std::function<void(const QString& shared)> make;  // puts what the row says at the folder's name
+        bool refused;
+    };
+    const auto folder = [](unsigned mode) {
+        return [mode](const QString& shared) {
+            QDir().mkpath(shared);
+            ::chmod(QFile::encodeName(shared).constData(), mode);
+        };
+    };
+    const Row rows[] = {
+        {"no folder yet", [](const QString&) {}, false},
+        {"the user's private folder", folder(0700), false},
+        {"a folder others may enter", folder(0755), true},
+        {"a folder others may write", folder(0777), true},
+        {"a link to a private folder", [this](const QString& shared) {
+             QDir().mkpath(path(QStringLiteral("elsewhere")));
+             ::chmod(QFile::encodeName(path(QStringLiteral("elsewhere"))).constData(), 0700);
+             QFile::link(path(QStringLiteral("elsewhere")), shared);
+         }, true},
+    };
+    int n = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        const QString session = path(QStringLiteral("session%1").arg(++n));
+        QDir().mkpath(session);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(session));
+        const QString shared = session + QStringLiteral("/vellumora");
+        row.make(shared);
+        UtilitiesInitialize();
+        if (row.refused) {
+            EXPECT_RAISES(SharedFileName("clipboard", "copy"), platform::vbrt::ErrorNumber::PermissionDenied);
+            EXPECT_NE(ModeOf(shared), 0700u) << "the folder is left as it was";
+            continue;
+        }
+        const QString name = SharedFileName("clipboard", "copy");
+        EXPECT_EQ(name, shared + QStringLiteral("/vellumora.3.clipboard.copy.tmp"));
+        EXPECT_EQ(ModeOf(shared), 0700u);
+        Put(name, "x");
+        Delete({"clipboard", "*"});
+        EXPECT_FALSE(QFileInfo::exists(name)) << "deleted by its parts like every work file";
+    }
+
+    // Without a runtime folder: one in the temporary folder named with the user's number.
+    qunsetenv("XDG_RUNTIME_DIR");
+    UtilitiesInitialize();
+    const QString name = SharedFileName("clipboard", "copy");
+    const QString expected = QDir::tempPath() + QStringLiteral("/vellumora-%1").arg(::getuid());
+    EXPECT_EQ(QFileInfo(name).absolutePath(), expected);
+    EXPECT_EQ(ModeOf(expected), 0700u);
+    qputenv("XDG_RUNTIME_DIR", runtime);
+}
+
+// A copy killed after it made work files and published an exchange file leaves them behind; the
+// next start removes them, its run folder with everything in it, and nothing of a copy that runs.
+TEST_F(UtilitiesTest, AStartRemovesWhatAKilledCopyLeftAndNothingOfARunningOne)
+{
+    QProcess running;
+    running.start(QStringLiteral("/bin/sleep"), {QStringLiteral("60")});
+    ASSERT_TRUE(running.waitForStarted());
+    const QString alive = QString::number(running.processId());
+    const QString shared = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR")) + QStringLiteral("/vellumora");
+    ASSERT_TRUE(platform::filesystem::PrivateFolderReady(shared, true));
+    const QStringList runningCopy = {
+        Put(path(QStringLiteral("vellumora.%1.Ab12Cd/vellumora.%1.1.0.history.tmp").arg(alive)), "snapshot"),
+        Put(shared + QStringLiteral("/vellumora.%1.clipboard.copy.kind-Obstinate1.tmp").arg(alive), "exchange"),
+    };
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        services_->processId = ::getpid();
+        UtilitiesInitialize();
+        for (const QString& name : {TemporaryFileName(1, 0, "history"), SharedFileName("clipboard", "copy", "kind-A")}) {
+            QFile file(name);
+            if (!file.open(QIODevice::WriteOnly))
+                ::_exit(1);
+            file.write("work");
+        }
+        ::raise(SIGKILL);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the copy did not make its files";
+    const QString killed = QStringLiteral("vellumora.%1.*").arg(child);
+    const QStringList left = QDir(path()).entryList({killed}, QDir::Dirs) + QDir(shared).entryList({killed}, QDir::Files);
+    ASSERT_EQ(left.size(), 2) << left.join(' ').toStdString();
+
+    UtilitiesInitialize();
+    EXPECT_EQ(QDir(path()).entryList({killed}, QDir::AllEntries), QStringList());
+    EXPECT_EQ(QDir(shared).entryList({killed}, QDir::AllEntries), QStringList());
+    for (const QString& name : runningCopy)
+        EXPECT_TRUE(QFileInfo::exists(name)) << name.toStdString();
+    running.kill();
+    running.waitForFinished();
 }
 
 TEST(UtilitiesConversion, CentimetresAndTwips)
