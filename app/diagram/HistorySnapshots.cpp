@@ -139,7 +139,7 @@ void SnapshotCommit(const StagedSnapshot& staged)
     HistorySlotOf(History.HistoryIndex) = record;
     try {
         for (std::size_t i = 0; i < staged.files.size(); ++i)
-            fs::MoveFile(staged.files[i], HistoryFileName(slot, staged.parts[i].part));
+            fs::RenameWorkFile(staged.files[i], HistoryFileName(slot, staged.parts[i].part));
         // The staged names are free again.
         SnapshotDrop(staged);
     } catch (...) {

@@ -719,6 +719,12 @@ void WriteWorkFile(const QString& path, const QByteArray& bytes)
     out.Commit(false);
 }
 
+void RenameWorkFile(const QString& source, const QString& destination)
+{
+    if (::rename(N(source).constData(), N(destination).constData()) != 0)
+        RaiseHostError(errno, QStringLiteral("MoveFile"), destination, Missing::Path);
+}
+
 // ---- copies, moves, creation and deletion
 
 void CopyFile(const QString& source, const QString& destination, bool overwrite)

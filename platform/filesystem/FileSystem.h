@@ -163,6 +163,9 @@ void WriteFileAtomically(const QString& path, const QByteArray& bytes, bool sync
 // A work file put in place whole (WriteTarget::WorkFile), not forced to the disk: it lives no
 // longer than the process.
 void WriteWorkFile(const QString& path, const QByteArray& bytes);
+// Gives a finished work file another name in its folder in one step, replacing whatever stands at
+// that name: a link there is replaced, never followed.
+void RenameWorkFile(const QString& source, const QString& destination);
 
 // A log appended to in a folder that others share: created readable and writable by its owner
 // alone; refused (70) when the name is a link, no plain file, another user's or a file with
