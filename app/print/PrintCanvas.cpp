@@ -356,9 +356,13 @@ void PrintCanvas::OutputRun(std::int32_t mode, QPushButton* button)
             return;
         if (mode == ImageOutput::Pdf && PDFFileSelect())
             return;
+        // The job clears the dialog caption when it ends; when it ends with this dialog still
+        // open (stopped, refused or failed), the caption names this dialog again.
         WaitScreen wait(this);
-        if (wait.WaitScreenStart(list))
+        if (wait.WaitScreenStart(list)) {
+            ModalWindowShow(windowTitle());
             return;
+        }
         setCursor(Qt::WaitCursor);
         try {
             done = PrintOutputExecute(mode, this) == 0;
@@ -366,6 +370,7 @@ void PrintCanvas::OutputRun(std::int32_t mode, QPushButton* button)
             unsetCursor();
             show();
             reshown_ = true;
+            ModalWindowShow(windowTitle());
             throw;
         }
         unsetCursor();

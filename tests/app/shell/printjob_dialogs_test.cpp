@@ -18,6 +18,7 @@
 #include "platform/report/Report.h"
 #include "support/ModalDialog.h"
 #include "support/PdfTools.h"
+#include "support/ShellFakeServices.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -299,6 +300,56 @@ TEST_F(PrintJobTest, AFailedOutputShowsItsErrorLeavesNoWorkAndKeepsTheDialogOpen
     EXPECT_FALSE(QFileInfo::exists(pdf));
     EXPECT_TRUE(DrawWorkFiles().isEmpty()) << DrawWorkFiles().join(QLatin1Char(' ')).toStdString();
     EXPECT_TRUE(RW.BlockList.empty());
+}
+
+// The main window's caption and its dialog panel name the dialogs that are open: a job that
+// ends with the print dialog still open leaves them naming the print dialog.
+TEST_F(PrintJobTest, TheCaptionNamesThePrintDialogAsLongAsItIsOpen)
+{
+    shell_test::FakeMainWindow window;
+    SetMainWindowLink(&window);
+    QTimer poll;
+    const QString unwritable = path(QStringLiteral("no such folder/chart.pdf"));
+    struct Row {
+        const char* why;
+        std::function<void(PrintCanvas&)> press;
+        bool closes;
+    };
+    const std::vector<Row> rows = {
+        {"the job is cancelled", [&](PrintCanvas& d) {
+             CancelWhenRunning(poll);
+             d.cmdPreview->click();
+         }, false},
+        {"the layout refuses the job", [&](PrintCanvas& d) {
+             RS.reportWidth = 0;
+             d.cmdPreview->click();
+             RS = savedRS_;
+         }, false},
+        {"the output fails", [&](PrintCanvas& d) {
+             platform::commondialog::QueueFileName(unwritable);
+             d.cmdPDF->click();
+         }, false},
+        {"the preview is delivered", [&](PrintCanvas& d) { d.cmdPreview->click(); }, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        PrintCanvas dialog;
+        dialog.TrayCaption = QStringLiteral("印刷(&P)");
+        QString caption;
+        QString panel;
+        const bool closed = RunDialog(dialog, [&] {
+            row.press(dialog);
+            caption = window.caption;
+            panel = window.panels.value(QStringLiteral("ModalWindow"));
+        });
+        EXPECT_EQ(closed, row.closes);
+        const QString named = row.closes ? QString() : QStringLiteral("印刷");
+        EXPECT_EQ(caption, named);
+        EXPECT_EQ(panel, named);
+        EXPECT_EQ(window.caption, QString()) << "once the dialog has closed";
+        EXPECT_EQ(window.panels.value(QStringLiteral("ModalWindow")), QString());
+    }
+    SetMainWindowLink(nullptr);
 }
 
 // Between its progress calls the job writes its draw work files; a stop it is told of there, at
