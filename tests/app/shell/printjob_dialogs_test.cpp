@@ -352,6 +352,69 @@ TEST_F(PrintJobTest, TheCaptionNamesThePrintDialogAsLongAsItIsOpen)
     SetMainWindowLink(nullptr);
 }
 
+// Printing divides a box too tall for a page into boxes of the print copy, which keeps the
+// canvas's boxes in their own slots: a canvas close to the limit leaves too few slots for the
+// pieces. The job is refused for that reason, and nothing is output.
+TEST_F(PrintJobTest, ACanvasWhoseDivisionNeedsMoreBoxesThanACanvasHoldsIsRefusedForThatReason)
+{
+    const auto text = [](const QString& first, int lines) {
+        QStringList out{QStringLiteral("&&text"), first};
+        for (int line = 2; line <= lines; ++line)
+            out << QStringLiteral("line %1").arg(line);
+        return out;
+    };
+    QStringList branch{QStringLiteral("&&branch")};
+    branch += text(QStringLiteral("which"), 1);
+    for (int c = 1; c <= 40; ++c)
+        branch << QStringLiteral("&&case") << QStringLiteral("&&text") << QString::number(c) << QStringLiteral("&&block")
+               << text(QStringLiteral("case"), 4);
+    branch << QStringLiteral("&&end-branch");
+    struct Row {
+        const char* why;
+        QStringList tallPart;  // the first part of the routine
+        int partBoxes;
+        int boxes;             // boxes of the canvas
+    };
+    const std::vector<Row> rows = {
+        {"a block of 299 lines, three slots left", QStringList{QStringLiteral("&&block")} + text(QStringLiteral("tall"), 299), 1,
+         32764},
+        {"a branch whose cases run past the page, no slot left", branch, 41, 32767},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        platform::msgbox::ShownBoxes().clear();
+        QStringList body{QStringLiteral("&&routine"), QStringLiteral("&&name"), QStringLiteral("Big"),
+                         QStringLiteral("&&text"), QStringLiteral("Big")};
+        body += row.tallPart;
+        for (int box = 1 + row.partBoxes + 1; box <= row.boxes; ++box)
+            body << QStringLiteral("&&block") << QStringLiteral("&&text") << QStringLiteral("b");
+        body << QStringLiteral("&&end-routine");
+        open(document(QStringLiteral("big.txt"), DocumentLines(body)));
+        PadDrawRefresh(-1);
+        ASSERT_EQ(B.size(), 2u);
+        ASSERT_EQ(B[1].BoxList.size(), std::size_t(row.boxes) + 1);
+        // The open's own note, that the chart is too large for its window, belongs to the open.
+        ApplicationGlobals.DeferredError.clear();
+        ApplicationGlobals.DeferredInformation.clear();
+
+        const QString pdf = path(QStringLiteral("big.pdf"));
+        platform::commondialog::QueueFileName(pdf);
+        PrintCanvas dialog;
+        EXPECT_FALSE(RunDialog(dialog, [&] { dialog.cmdPDF->click(); }));
+        EXPECT_EQ(Prompts(), QStringList{QStringLiteral(
+                                 "ｷｬﾝﾊﾞｽ Big:1 は印刷できません。\r\n"
+                                 "頁に収まらないBOXを分割して印刷するには、1つのｷｬﾝﾊﾞｽに置けるBOXの数 (32767 個) "
+                                 "より多くのBOXが要ります。\r\n"
+                                 "BOXの数を減らすか、長いBOXを分けて下さい。")})
+            << Prompts().join(QLatin1Char('|')).toStdString();
+        EXPECT_FALSE(QFileInfo::exists(pdf));
+        EXPECT_TRUE(delivered_.empty());
+        EXPECT_TRUE(DrawWorkFiles().isEmpty()) << DrawWorkFiles().join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(RW.BlockList.empty());
+        EXPECT_EQ(B[1].BoxList.size(), std::size_t(row.boxes) + 1) << "the canvas itself is left as it was";
+    }
+}
+
 // Between its progress calls the job writes its draw work files; a stop it is told of there, at
 // any of those moments, ends the job like a stop at a progress call.
 TEST_F(PrintJobTest, AStopWhileTheWorkFilesAreWrittenEndsTheJob)
