@@ -33,6 +33,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 
 namespace paddraw_test {
 namespace {
@@ -236,6 +237,60 @@ TEST_F(PrintJobTest, TabLeavesTheCanvasListAndTheSettingsCaptionIsOneLine)
     EXPECT_EQ(settingsTitle, QStringLiteral("印刷設定"));
     EXPECT_FALSE(undoCaption.contains(QLatin1Char('\n'))) << undoCaption.toStdString();
     EXPECT_EQ(MenuCaptionClean(undoCaption), QStringLiteral("印刷設定"));
+}
+
+// The canvas list keeps the row the user made active when it takes the focus back, whichever
+// way it comes back.
+TEST_F(PrintJobTest, TheCanvasListKeepsItsActiveRowWhenItTakesTheFocusBack)
+{
+    const auto accessKey = [](PrintCanvas& d, Qt::Key key) { QTest::keyClick(&d, key, Qt::AltModifier); };
+    const auto tabAway = [](PrintCanvas& d) { QTest::keyClick(d.sprCaption, Qt::Key_Tab); };
+    struct Row {
+        const char* why;
+        std::function<void(PrintCanvas&)> away;   // takes the focus from the list
+        std::function<void(PrintCanvas&)> back;   // the list takes it back
+        std::optional<bool> marked;               // every row's mark afterwards, the opposite before
+    };
+    const std::vector<Row> rows = {
+        {"Tab to 印刷設定, then 全選択 by its access key", tabAway, [&](PrintCanvas& d) { accessKey(d, Qt::Key_S); }, true},
+        {"全解除 clicked", [](PrintCanvas&) {}, [](PrintCanvas& d) { QTest::mouseClick(d.cmdAllRelease, Qt::LeftButton); },
+         false},
+        {"Shift+Tab from 全選択", [](PrintCanvas& d) { d.cmdAllSelect->setFocus(); },
+         [](PrintCanvas& d) { QTest::keyClick(d.cmdAllSelect, Qt::Key_Backtab, Qt::ShiftModifier); }, {}},
+        {"a click on the list below its rows", tabAway,
+         [](PrintCanvas& d) {
+             QWidget* area = d.sprCaption->viewport();
+             QTest::mouseClick(area, Qt::LeftButton, {}, QPoint(area->width() / 2, area->height() - 3));
+         }, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        PrintCanvas dialog;
+        RunDialog(dialog, [&] {
+            // Access keys reach the active window only, and press their button a moment later.
+            QApplication::setActiveWindow(&dialog);
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog, 30000));
+            accessKey(dialog, Qt::Key_C);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.sprCaption->hasFocus(); }, 30000));
+            QTest::keyClick(dialog.sprCaption, Qt::Key_Down);
+            ASSERT_EQ(dialog.sprCaption->currentRow(), 1);
+            const int rowCount = dialog.sprCaption->rowCount();
+            const bool marked = row.marked.value_or(true);
+            for (int r = 0; r < rowCount; ++r)
+                dialog.RowMarkSet(r, !row.marked.value_or(false));
+
+            row.away(dialog);
+            row.back(dialog);
+            const auto done = [&] {
+                for (int r = 0; r < rowCount; ++r)
+                    if (dialog.RowMarked(r) != marked)
+                        return false;
+                return dialog.sprCaption->hasFocus();
+            };
+            ASSERT_TRUE(QTest::qWaitFor(done, 30000));
+            EXPECT_EQ(dialog.sprCaption->currentRow(), 1);
+        });
+    }
 }
 
 TEST_F(PrintJobTest, ACancelledOrRefusedJobOutputsNothingAndKeepsTheDialogOpen)
