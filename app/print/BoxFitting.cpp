@@ -96,7 +96,7 @@ std::int16_t DivisionBoxAdd(const PadInfoRecord& record, std::int16_t before, st
         if (error.number() != platform::vbrt::ErrorNumber::Overflow)
             throw;
     }
-    platform::vbrt::Raise(QStringLiteral("BoxTextDivide"), DivisionRoomMessage(RW.canvas));
+    platform::vbrt::Raise(QStringLiteral("DivisionBoxAdd"), DivisionRoomMessage(RW.canvas));
 }
 
 void TextLineCount(InternalCode& text)
