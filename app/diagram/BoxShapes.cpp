@@ -146,7 +146,9 @@ FrameMargins FrameMarginsMake(const FrameStyle& f)
 // The figures of a free-style box W by H: corners, outer edges, then the inner lines.
 std::vector<FigureData> FrameFigures(const FrameStyle& f, const FrameMargins& m, std::int32_t W, std::int32_t H)
 {
-    const auto [g, a, b, cTop, d] = m;
+    // Plain names, not a structured binding: the lambdas below capture them, which clang before
+    // version 16 refuses for bindings.
+    const std::int64_t g = m.g, a = m.a, b = m.b, cTop = m.cTop, d = m.d;
     const auto T = [](std::int64_t v) { return Twips(v, "FreeStyleXPosition"); };
     std::vector<FigureData> figures;
     if (f.LU == Corner::Cut)

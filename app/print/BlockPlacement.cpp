@@ -446,7 +446,7 @@ void ChainPlacement::BranchDivide()
     Trace("XYPosition.divide⑥", QStringLiteral("分岐箱分割"));
     const std::int16_t owner = boxIndex_;
     const std::int16_t added =
-        BoxAdd(kWork, PadInfoMake(TagId::Branch, QStringLiteral("前ﾍﾟｰｼﾞより続く")), owner, Bx(owner).upper);
+        DivisionBoxAdd(PadInfoMake(TagId::Branch, QStringLiteral("前ﾍﾟｰｼﾞより続く")), owner, Bx(owner).upper);
     Bx(owner).after = added;
     Bx(owner).subCount = Short(std::int64_t(subExecuteCount_) - 1, "BlockMakeXYPosition");
     SetFlag(Bx(owner).flags, BoxFlag::PageMark2);

@@ -7,11 +7,14 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/LayoutRecords.h"
 #include "app/core/PrintRecords.h"
+#include "app/core/Processing.h"
 #include "app/core/RecordAccess.h"
+#include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace vellumora {
 
@@ -73,6 +76,28 @@ QString JoinLines(const QStringList& lines, qsizetype from, qsizetype to)
 }
 
 } // namespace
+
+QString DivisionRoomMessage(std::int16_t canvas)
+{
+    return QStringLiteral("ｷｬﾝﾊﾞｽ %1 は印刷できません。\r\n"
+                          "頁に収まらないBOXを分割して印刷するには、1つのｷｬﾝﾊﾞｽに置けるBOXの数 (%2 個) "
+                          "より多くのBOXが要ります。\r\n"
+                          "BOXの数を減らすか、長いBOXを分けて下さい。")
+        .arg(CanvasCaptionMake(canvas, QStringLiteral("\t")))
+        .arg(std::numeric_limits<std::int16_t>::max());
+}
+
+std::int16_t DivisionBoxAdd(const PadInfoRecord& record, std::int16_t before, std::int16_t upper)
+{
+    try {
+        return BoxAdd(kWork, record, before, upper);
+    } catch (const platform::vbrt::Error& error) {
+        // The box list's overflow means it has no slot left.
+        if (error.number() != platform::vbrt::ErrorNumber::Overflow)
+            throw;
+    }
+    platform::vbrt::Raise(QStringLiteral("DivisionBoxAdd"), DivisionRoomMessage(RW.canvas));
+}
 
 void TextLineCount(InternalCode& text)
 {
@@ -259,16 +284,17 @@ bool BoxTextDivide(std::int16_t box, std::int32_t fit)
     const QString head = JoinLines(lines, 0, lo);
     const QString tail = JoinLines(lines, lo, n);
     // The divided box keeps its kind, owner and neighbours; the rest goes into a new box after it.
+    // The new box is taken first: a copy with no slot left for it keeps the box whole.
+    const std::int16_t added =
+        tail.isEmpty() ? std::int16_t(-1)
+                       : DivisionBoxAdd(PadInfoMake(BoxOf(box).tagType, tail), box, BoxOf(box).upper);
     BoxOf(box).text.text = head;
     BoxOf(box).text.lineCount = Short(head.isEmpty() ? 0 : head.count(kCrLf) + 1, "BoxTextDivide");
     BoxListXPosition(kWork, box, level);
-    if (tail.isEmpty())
+    if (added < 1)
         return false;  // only empty lines were cut off: nothing continues, so no mark either
 
-    const std::int16_t upper = BoxOf(box).upper;
     const std::int16_t after = BoxOf(box).after;
-    const std::int32_t tag = BoxOf(box).tagType;
-    const std::int16_t added = BoxAdd(kWork, PadInfoMake(tag, tail), box, upper);
     BoxOf(added).style = BoxOf(box).style;
     BoxOf(added).levelNo = level;
     BoxOf(box).flags = static_cast<std::int16_t>(BoxOf(box).flags | BoxFlag::PageMark2);

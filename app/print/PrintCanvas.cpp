@@ -356,19 +356,28 @@ void PrintCanvas::OutputRun(std::int32_t mode, QPushButton* button)
             return;
         if (mode == ImageOutput::Pdf && PDFFileSelect())
             return;
-        WaitScreen wait(this);
-        if (wait.WaitScreenStart(list))
-            return;
-        setCursor(Qt::WaitCursor);
+        // Either half of the job clears the dialog caption when it ends. When this dialog stays
+        // open (the job stopped, was refused or failed), the caption names it again, before the
+        // error of a failure is shown.
         try {
+            WaitScreen wait(this);
+            if (wait.WaitScreenStart(list)) {
+                ModalWindowShow(windowTitle());
+                return;
+            }
+            setCursor(Qt::WaitCursor);
             done = PrintOutputExecute(mode, this) == 0;
+            unsetCursor();
         } catch (...) {
             unsetCursor();
-            show();
-            reshown_ = true;
+            // The output hides the dialog so that a preview stands alone.
+            if (!isVisible()) {
+                show();
+                reshown_ = true;
+            }
+            ModalWindowShow(windowTitle());
             throw;
         }
-        unsetCursor();
     });
     if (done)
         accept();

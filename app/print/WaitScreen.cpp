@@ -19,6 +19,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <exception>
+#include <utility>
 
 namespace vellumora {
 
@@ -84,11 +86,16 @@ void WaitScreen::ProgressPrepare(const std::vector<std::int16_t>& canvasNo)
 bool WaitScreen::WaitScreenStart(const std::vector<std::int16_t>& canvasNo)
 {
     ProgressPrepare(canvasNo);
+    failure_ = nullptr;
     exec();
     const bool stopped = cancelRequested;
     progressCanvas.clear();
     progressRange[0].clear();
     progressRange[1].clear();
+    // What the job raised reaches the caller once this dialog has closed, so that the caller
+    // reports it as its own command's error, with its own caption back.
+    if (failure_)
+        std::rethrow_exception(std::exchange(failure_, nullptr));
     return stopped;
 }
 
@@ -115,13 +122,12 @@ void WaitScreen::Form_Activate()
                       [this](std::int16_t step) { return OtherBoxProgress(step); }, [this] { return AfterProgress(); },
                       [this] { return ProgressYield(); }});
     sinceEvents_.start();
-    // Whatever the job raises ends it: its work goes, the error is shown by the caller, and the
-    // dialog closes so the print dialog gets the control back.
-    std::exception_ptr failure;
+    // Whatever the job raises ends it: its work goes, the dialog closes, and WaitScreenStart
+    // passes the error on to the print dialog.
     try {
         cancelRequested = PadPrintRun(progressCanvas);
     } catch (...) {
-        failure = std::current_exception();
+        failure_ = std::current_exception();
         cancelRequested = true;
     }
     PrintProgressSet({});
@@ -131,8 +137,6 @@ void WaitScreen::Form_Activate()
     // draw work file.
     if (cancelRequested)
         Guarded([] { PrintJobAbandon(); });
-    if (failure)
-        ErrorMessageBox(FailureText(failure), {});
     running_ = false;
     accept();
 }

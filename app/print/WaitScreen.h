@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <vector>
 
 class QLabel;
@@ -30,7 +31,8 @@ public:
     QPushButton* cmdCancel = nullptr;
 
     // Prepares the progress of the canvases, runs the layout half while the dialog shows and
-    // returns true when the job stopped early (cancelled or refused by the layout).
+    // returns true when the job stopped early (cancelled or refused by the layout). An error the
+    // job raised is raised again here, once the dialog has closed and the job's work is gone.
     bool WaitScreenStart(const std::vector<std::int16_t>& canvasNo);
 
     // Progress calls; each answers whether the user asked to stop.
@@ -79,6 +81,7 @@ private:
     QString progressMessage;
     bool cancelRequested = false;
     bool running_ = false;
+    std::exception_ptr failure_;
     QElapsedTimer sinceEvents_;
     QElapsedTimer sinceShown_;
 };

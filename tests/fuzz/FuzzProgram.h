@@ -13,8 +13,8 @@
 namespace fuzzing {
 
 // Writes the bytes as a document named name in the fuzz folder, then opens it as the Open
-// command does and, when it loads, lays out, arranges and paints every canvas. Refusals are
-// expected outcomes; anything else escaping is a finding (the exception goes on).
+// command does and, when it loads, lays out and arranges every canvas and paints the first one.
+// Refusals are expected outcomes; anything else escaping is a finding (the exception goes on).
 void DocumentRun(const QString& name, const std::uint8_t* data, std::size_t size);
 
 } // namespace fuzzing

@@ -18,6 +18,7 @@
 #include "platform/report/Report.h"
 #include "support/ModalDialog.h"
 #include "support/PdfTools.h"
+#include "support/ShellFakeServices.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -32,6 +33,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 
 namespace paddraw_test {
 namespace {
@@ -237,6 +239,60 @@ TEST_F(PrintJobTest, TabLeavesTheCanvasListAndTheSettingsCaptionIsOneLine)
     EXPECT_EQ(MenuCaptionClean(undoCaption), QStringLiteral("印刷設定"));
 }
 
+// The canvas list keeps the row the user made active when it takes the focus back, whichever
+// way it comes back.
+TEST_F(PrintJobTest, TheCanvasListKeepsItsActiveRowWhenItTakesTheFocusBack)
+{
+    const auto accessKey = [](PrintCanvas& d, Qt::Key key) { QTest::keyClick(&d, key, Qt::AltModifier); };
+    const auto tabAway = [](PrintCanvas& d) { QTest::keyClick(d.sprCaption, Qt::Key_Tab); };
+    struct Row {
+        const char* why;
+        std::function<void(PrintCanvas&)> away;   // takes the focus from the list
+        std::function<void(PrintCanvas&)> back;   // the list takes it back
+        std::optional<bool> marked;               // every row's mark afterwards, the opposite before
+    };
+    const std::vector<Row> rows = {
+        {"Tab to 印刷設定, then 全選択 by its access key", tabAway, [&](PrintCanvas& d) { accessKey(d, Qt::Key_S); }, true},
+        {"全解除 clicked", [](PrintCanvas&) {}, [](PrintCanvas& d) { QTest::mouseClick(d.cmdAllRelease, Qt::LeftButton); },
+         false},
+        {"Shift+Tab from 全選択", [](PrintCanvas& d) { d.cmdAllSelect->setFocus(); },
+         [](PrintCanvas& d) { QTest::keyClick(d.cmdAllSelect, Qt::Key_Backtab, Qt::ShiftModifier); }, {}},
+        {"a click on the list below its rows", tabAway,
+         [](PrintCanvas& d) {
+             QWidget* area = d.sprCaption->viewport();
+             QTest::mouseClick(area, Qt::LeftButton, {}, QPoint(area->width() / 2, area->height() - 3));
+         }, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        PrintCanvas dialog;
+        RunDialog(dialog, [&] {
+            // Access keys reach the active window only, and press their button a moment later.
+            QApplication::setActiveWindow(&dialog);
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog, 30000));
+            accessKey(dialog, Qt::Key_C);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.sprCaption->hasFocus(); }, 30000));
+            QTest::keyClick(dialog.sprCaption, Qt::Key_Down);
+            ASSERT_EQ(dialog.sprCaption->currentRow(), 1);
+            const int rowCount = dialog.sprCaption->rowCount();
+            const bool marked = row.marked.value_or(true);
+            for (int r = 0; r < rowCount; ++r)
+                dialog.RowMarkSet(r, !row.marked.value_or(false));
+
+            row.away(dialog);
+            row.back(dialog);
+            const auto done = [&] {
+                for (int r = 0; r < rowCount; ++r)
+                    if (dialog.RowMarked(r) != marked)
+                        return false;
+                return dialog.sprCaption->hasFocus();
+            };
+            ASSERT_TRUE(QTest::qWaitFor(done, 30000));
+            EXPECT_EQ(dialog.sprCaption->currentRow(), 1);
+        });
+    }
+}
+
 TEST_F(PrintJobTest, ACancelledOrRefusedJobOutputsNothingAndKeepsTheDialogOpen)
 {
     const QString pdf = path(QStringLiteral("cancelled.pdf"));
@@ -299,6 +355,119 @@ TEST_F(PrintJobTest, AFailedOutputShowsItsErrorLeavesNoWorkAndKeepsTheDialogOpen
     EXPECT_FALSE(QFileInfo::exists(pdf));
     EXPECT_TRUE(DrawWorkFiles().isEmpty()) << DrawWorkFiles().join(QLatin1Char(' ')).toStdString();
     EXPECT_TRUE(RW.BlockList.empty());
+}
+
+// The main window's caption and its dialog panel name the dialogs that are open: a job that
+// ends with the print dialog still open leaves them naming the print dialog.
+TEST_F(PrintJobTest, TheCaptionNamesThePrintDialogAsLongAsItIsOpen)
+{
+    shell_test::FakeMainWindow window;
+    SetMainWindowLink(&window);
+    QTimer poll;
+    const QString unwritable = path(QStringLiteral("no such folder/chart.pdf"));
+    struct Row {
+        const char* why;
+        std::function<void(PrintCanvas&)> press;
+        bool closes;
+    };
+    const std::vector<Row> rows = {
+        {"the job is cancelled", [&](PrintCanvas& d) {
+             CancelWhenRunning(poll);
+             d.cmdPreview->click();
+         }, false},
+        {"the layout refuses the job", [&](PrintCanvas& d) {
+             RS.reportWidth = 0;
+             d.cmdPreview->click();
+             RS = savedRS_;
+         }, false},
+        {"the output fails", [&](PrintCanvas& d) {
+             platform::commondialog::QueueFileName(unwritable);
+             d.cmdPDF->click();
+         }, false},
+        {"the preview is delivered", [&](PrintCanvas& d) { d.cmdPreview->click(); }, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        PrintCanvas dialog;
+        dialog.TrayCaption = QStringLiteral("印刷(&P)");
+        QString caption;
+        QString panel;
+        const bool closed = RunDialog(dialog, [&] {
+            row.press(dialog);
+            caption = window.caption;
+            panel = window.panels.value(QStringLiteral("ModalWindow"));
+        });
+        EXPECT_EQ(closed, row.closes);
+        const QString named = row.closes ? QString() : QStringLiteral("印刷");
+        EXPECT_EQ(caption, named);
+        EXPECT_EQ(panel, named);
+        EXPECT_EQ(window.caption, QString()) << "once the dialog has closed";
+        EXPECT_EQ(window.panels.value(QStringLiteral("ModalWindow")), QString());
+    }
+    SetMainWindowLink(nullptr);
+}
+
+// Printing divides a box too tall for a page into boxes of the print copy, which keeps the
+// canvas's boxes in their own slots: a canvas close to the limit leaves too few slots for the
+// pieces. The job is refused for that reason, and nothing is output.
+TEST_F(PrintJobTest, ACanvasWhoseDivisionNeedsMoreBoxesThanACanvasHoldsIsRefusedForThatReason)
+{
+    const auto text = [](const QString& first, int lines) {
+        QStringList out{QStringLiteral("&&text"), first};
+        for (int line = 2; line <= lines; ++line)
+            out << QStringLiteral("line %1").arg(line);
+        return out;
+    };
+    QStringList branch{QStringLiteral("&&branch")};
+    branch += text(QStringLiteral("which"), 1);
+    for (int c = 1; c <= 40; ++c)
+        branch << QStringLiteral("&&case") << QStringLiteral("&&text") << QString::number(c) << QStringLiteral("&&block")
+               << text(QStringLiteral("case"), 4);
+    branch << QStringLiteral("&&end-branch");
+    struct Row {
+        const char* why;
+        QStringList tallPart;  // the first part of the routine
+        int partBoxes;
+        int boxes;             // boxes of the canvas
+    };
+    const std::vector<Row> rows = {
+        {"a block of 299 lines, three slots left", QStringList{QStringLiteral("&&block")} + text(QStringLiteral("tall"), 299), 1,
+         32764},
+        {"a branch whose cases run past the page, no slot left", branch, 41, 32767},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        platform::msgbox::ShownBoxes().clear();
+        QStringList body{QStringLiteral("&&routine"), QStringLiteral("&&name"), QStringLiteral("Big"),
+                         QStringLiteral("&&text"), QStringLiteral("Big")};
+        body += row.tallPart;
+        for (int box = 1 + row.partBoxes + 1; box <= row.boxes; ++box)
+            body << QStringLiteral("&&block") << QStringLiteral("&&text") << QStringLiteral("b");
+        body << QStringLiteral("&&end-routine");
+        open(document(QStringLiteral("big.txt"), DocumentLines(body)));
+        PadDrawRefresh(-1);
+        ASSERT_EQ(B.size(), 2u);
+        ASSERT_EQ(B[1].BoxList.size(), std::size_t(row.boxes) + 1);
+        // The open's own note, that the chart is too large for its window, belongs to the open.
+        ApplicationGlobals.DeferredError.clear();
+        ApplicationGlobals.DeferredInformation.clear();
+
+        const QString pdf = path(QStringLiteral("big.pdf"));
+        platform::commondialog::QueueFileName(pdf);
+        PrintCanvas dialog;
+        EXPECT_FALSE(RunDialog(dialog, [&] { dialog.cmdPDF->click(); }));
+        EXPECT_EQ(Prompts(), QStringList{QStringLiteral(
+                                 "ｷｬﾝﾊﾞｽ Big:1 は印刷できません。\r\n"
+                                 "頁に収まらないBOXを分割して印刷するには、1つのｷｬﾝﾊﾞｽに置けるBOXの数 (32767 個) "
+                                 "より多くのBOXが要ります。\r\n"
+                                 "BOXの数を減らすか、長いBOXを分けて下さい。")})
+            << Prompts().join(QLatin1Char('|')).toStdString();
+        EXPECT_FALSE(QFileInfo::exists(pdf));
+        EXPECT_TRUE(delivered_.empty());
+        EXPECT_TRUE(DrawWorkFiles().isEmpty()) << DrawWorkFiles().join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(RW.BlockList.empty());
+        EXPECT_EQ(B[1].BoxList.size(), std::size_t(row.boxes) + 1) << "the canvas itself is left as it was";
+    }
 }
 
 // Between its progress calls the job writes its draw work files; a stop it is told of there, at
