@@ -3,6 +3,7 @@
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
 #include "platform/automation/Automation.h"
+#include "platform/filesystem/FileSystem.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 
@@ -10,7 +11,6 @@
 #include <QDir>
 #include <QLockFile>
 
-#include <unistd.h>
 
 namespace vellumora {
 
@@ -39,8 +39,10 @@ void InstanceCheck()
     if (state.own)
         return;
     state.others = false;
+    // The locks live where only this user may enter: another user could otherwise make a copy
+    // believe others run, or plant what the lock files are written through.
     const QString folder = AddOnInstanceFolder();
-    if (!QDir().mkpath(folder))
+    if (!platform::filesystem::PrivateFolderReady(folder, true))
         return;
     const auto slotLock = [&folder](const QString& name) {
         auto lock = std::make_unique<QLockFile>(folder + QLatin1Char('/') + name);
@@ -254,12 +256,6 @@ bool AddOnReport(const QString& menu, std::int16_t position)
 
 bool AddOnOtherInstance() { return Instance().others; }
 
-QString AddOnInstanceFolder()
-{
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime))
-        return runtime + QStringLiteral("/vellumora-instances");
-    return QDir::tempPath() + QStringLiteral("/vellumora-instances-") + QString::number(::getuid());
-}
+QString AddOnInstanceFolder() { return platform::filesystem::UserFolder(QStringLiteral("vellumora-instances")); }
 
 } // namespace vellumora

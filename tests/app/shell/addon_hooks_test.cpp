@@ -3,6 +3,7 @@
 #include "app/core/AddOnHooks.h"
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/Utilities.h"
+#include "platform/filesystem/FileSystem.h"
 #include "platform/vbrt/Error.h"
 #include "support/ShellFakeServices.h"
 #include "support/RaisedError.h"
@@ -170,7 +171,7 @@ TEST_F(AddOnHooks, GetDataAndReportCallTheAddOn)
 
 TEST_F(AddOnHooks, OnlyTheFirstRunningCopyAsksAddOnsToCleanUp)
 {
-    enum class Other { None, Running, Crashed };
+    enum class Other { None, Running, Crashed, RunningInAFolderOthersMayEnter };
     struct Row {
         const char* why;
         Other other;
@@ -180,14 +181,21 @@ TEST_F(AddOnHooks, OnlyTheFirstRunningCopyAsksAddOnsToCleanUp)
         {"alone", Other::None, false},
         {"another copy holds a slot", Other::Running, true},
         {"a copy that crashed left its lock behind", Other::Crashed, false},
+        // Anyone could have put that lock there: the folder is not used at all.
+        {"a lock in a folder that others may enter", Other::RunningInAFolderOthersMayEnter, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
         AddOnRelease();
-        const QString lockName = AddOnInstanceFolder() + QStringLiteral("/instance.3.lock");
-        QDir().mkpath(AddOnInstanceFolder());
+        const QString folder = AddOnInstanceFolder();
+        QDir(folder).removeRecursively();
+        ASSERT_TRUE(platform::filesystem::PrivateFolderReady(folder, true));
+        if (row.other == Other::RunningInAFolderOthersMayEnter) {
+            ASSERT_TRUE(QFile::setPermissions(folder, QFile::permissions(folder) | QFile::ExeOther | QFile::ReadOther));
+        }
+        const QString lockName = folder + QStringLiteral("/instance.3.lock");
         QLockFile other(lockName);
-        if (row.other == Other::Running) {
+        if (row.other == Other::Running || row.other == Other::RunningInAFolderOthersMayEnter) {
             ASSERT_TRUE(other.tryLock(0));
         }
         if (row.other == Other::Crashed) {
