@@ -125,6 +125,7 @@ public:
     // Repaints at once: the chart is drawn again unless painting is held off or suspended.
     void Refresh() override;
     void ChartChanged() override;
+    void PaintHoldOffEnd() override;
 
     // The window keeps what it drew; while on, exposing it raises no chart paint.
     void SetAutoRedraw(bool on) override;

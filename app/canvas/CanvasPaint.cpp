@@ -223,7 +223,9 @@ void CanvasForm::RefreshTimerRestart()
     timRefresh->start();
 }
 
-void CanvasForm::timRefresh_Timer()
+void CanvasForm::timRefresh_Timer() { PaintHoldOffEnd(); }
+
+void CanvasForm::PaintHoldOffEnd()
 {
     timRefresh->stop();
     // A paint swallowed by the hold-off left no chart behind: ask for it again.

@@ -242,6 +242,9 @@ public:
     // or replaced): what the window kept of its drawing no longer holds the chart, and the chart
     // is drawn again at the next paint, or when painting is released.
     virtual void ChartChanged() = 0;
+    // Ends the paint hold-off after a click before its time: a paint it swallowed is asked for
+    // again, as when the hold-off runs out.
+    virtual void PaintHoldOffEnd() = 0;
 
     // Repaints the area a control covers, in twips: at once for where it is now, and once more
     // after the caller's writes for where it has moved to.

@@ -404,10 +404,11 @@ void CanvasTimersStop()
 
 void RefreshTimersStop()
 {
-    // Every canvas window belongs to a slot of B, so the slots list every window tagged "C".
+    // Every canvas window belongs to a slot of B, so the slots list every window tagged "C". A
+    // hold-off is ended, not dropped: the paint it swallowed would otherwise wait for an expose.
     for (const CanvasRecord& record : B)
-        if (record.form && record.form->timRefresh)
-            record.form->timRefresh->stop();
+        if (record.form && record.form->timRefresh && record.form->timRefresh->isActive())
+            record.form->PaintHoldOffEnd();
 }
 
 void CanvasBusyWait(std::int16_t canvas)

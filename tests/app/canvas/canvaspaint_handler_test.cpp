@@ -3,8 +3,11 @@
 #include "canvas_windows.h"
 
 #include "app/canvas/CanvasForm.h"
+#include "app/core/Utilities.h"
+#include "platform/msgbox/MsgBox.h"
 
 #include <QImage>
+#include <QTest>
 #include <QTimer>
 
 namespace paddraw_test {
@@ -82,6 +85,22 @@ TEST_F(CanvasPaintTest, APaintSwallowedByTheHoldOffIsDrawnWhenTheHoldOffEnds)
     EXPECT_FALSE(form().timRefresh->isActive());
     PaintedPixels();  // the window system paints the exposed window
     EXPECT_EQ(calls, 1);
+}
+
+// A message box stops the hold-off early; the paint it had swallowed still comes.
+TEST_F(CanvasPaintTest, AMessageBoxDuringTheHoldOffLosesNoPaint)
+{
+    int calls = 0;
+    CanvasForm::SetCanvasPainter([&](std::int16_t) { ++calls; });
+    form().RefreshTimerRestart();
+    form().PaintEventRelease(true);
+    QCoreApplication::processEvents(); // the window system's paint comes during the hold-off
+    ASSERT_EQ(calls, 0) << "swallowed by the hold-off";
+
+    platform::msgbox::QueueAnswer(platform::msgbox::Answer::OK);
+    InformationMessageBox(QStringLiteral("終了しました。"));
+    EXPECT_FALSE(form().timRefresh->isActive());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return calls == 1; }, 2000)) << "the swallowed paint is drawn";
 }
 
 } // namespace
