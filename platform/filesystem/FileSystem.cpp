@@ -526,7 +526,18 @@ QString FileBehindLinks(const QString& path, const QString& procedure)
     RaiseHostError(ELOOP, procedure, path, Missing::Path);
 }
 
+std::function<int(const QString&)>& AtomicOpenFault()
+{
+    static std::function<int(const QString&)> fault;
+    return fault;
+}
+
 } // namespace
+
+void SetAtomicOpenFault(std::function<int(const QString& target)> fault)
+{
+    AtomicOpenFault() = std::move(fault);
+}
 
 AtomicWriter::AtomicWriter(QString target, QString procedure)
     : procedure_(std::move(procedure))
@@ -544,6 +555,10 @@ AtomicWriter::AtomicWriter(QString target, QString procedure)
                                          "別の名前で保存してください。 (%1)")
                               .arg(target_));
     ::unlink(N(HiddenNameBeside(target_)).constData());
+    if (AtomicOpenFault()) {
+        if (const int err = AtomicOpenFault()(target_))
+            RaiseHostError(err, procedure_, target_, Missing::Path);
+    }
     fd_ = OpenTempBeside(target_, tempPath_);
     if (fd_ < 0)
         RaiseHostError(errno, procedure_, target_, Missing::Path);

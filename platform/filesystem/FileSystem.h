@@ -142,6 +142,9 @@ void SetAtomicWriteHook(std::function<void(const QString& target, qint64 written
 // next piece; a non-zero host error number fails that write as the host would (a full disk, a
 // lost device), whoever runs the test. An empty hook restores plain writing.
 void SetAtomicWriteFault(std::function<int(qint64 written, qint64 size)> fault);
+// Asked before an atomic writer opens its file beside the target; a non-zero host error number
+// fails the opening as the host would (a folder the user may not write), whoever runs the test.
+void SetAtomicOpenFault(std::function<int(const QString& target)> fault);
 
 void WriteFileAtomically(const QString& path, const QByteArray& bytes, bool sync = true);
 

@@ -126,6 +126,7 @@ inline void SeamsReset()
     platform::report::SetDefaultPrinterLookup({});
     platform::filesystem::SetAtomicWriteHook({});
     platform::filesystem::SetAtomicWriteFault({});
+    platform::filesystem::SetAtomicOpenFault({});
     platform::profile::SetOpenFault({});
 #ifdef VELLUMORA_TESTS_LINK_CORE
     vellumora::SetProgramLink(nullptr);
