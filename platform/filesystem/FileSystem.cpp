@@ -625,10 +625,21 @@ void AtomicWriter::SetModificationTime(std::int64_t seconds, long nanoseconds)
     ::futimens(fd_, times);
 }
 
+void AtomicWriter::AbandonOnForcedEnd()
+{
+    abandoned_.emplace(tempPath_);
+    writing_.reset();
+}
+
 void AtomicWriter::Commit(bool sync)
 {
     if (fd_ < 0)
         RaiseNumber(E::BadFileNameOrNumber, procedure_, target_);
+    // A write that is dropped on a forced end is still put in place whole once its commit began.
+    std::optional<platform::system::WriteInProgress> committing;
+    if (!writing_)
+        committing.emplace();
+    abandoned_.reset();
     int err = !sync || ::fsync(fd_) == 0 ? 0 : errno;
     if (err == 0 && tempPath_.isEmpty()) {
         // The unnamed file gets a name only now, for the moment until the rename.

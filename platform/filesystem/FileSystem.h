@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace platform::filesystem {
 
@@ -121,6 +122,9 @@ public:
     void Write(const QByteArray& bytes) { Write(bytes.constData(), bytes.size()); }
     void SetPermissions(unsigned mode);
     void SetModificationTime(std::int64_t seconds, long nanoseconds = 0);
+    // For output that can be made again (a PDF): from now on an end forced from outside does not
+    // wait for this write but drops it, file and all; only Commit is still waited for.
+    void AbandonOnForcedEnd();
     // Puts the file in place; with sync the data reaches the disk first (a file that only lives
     // as long as the process needs no more than the whole replacement).
     void Commit(bool sync = true);
@@ -131,7 +135,8 @@ private:
     QString tempPath_; // empty while the file has no name
     int fd_ = -1;
     qint64 written_ = 0;
-    platform::system::WriteInProgress writing_;
+    std::optional<platform::system::WriteInProgress> writing_{std::in_place};
+    std::optional<platform::system::AbandonedOnEnd> abandoned_;
 };
 
 // Testing seams: unnamed files off (the hidden named file of file systems without them), and a

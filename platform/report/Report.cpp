@@ -198,6 +198,8 @@ class AtomicFileDevice : public QIODevice {
 public:
     AtomicFileDevice(const QString& path, const QString& source) : file_(path, source)
     {
+        // A PDF can be made again: an end forced from outside drops it rather than wait for it.
+        file_.AbandonOnForcedEnd();
         open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     }
 
