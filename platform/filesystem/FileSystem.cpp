@@ -560,6 +560,12 @@ std::function<int(const QString&)>& WriteAccessFault()
     return fault;
 }
 
+std::function<int(const QString&)>& AtomicOpenFault()
+{
+    static std::function<int(const QString&)> fault;
+    return fault;
+}
+
 // Why the user may not write the file, as a host error number; 0 when they may. The rename that
 // replaces a file needs only the folder's permission: the file's own is asked here, as the open
 // of a write in place would ask it.
@@ -576,6 +582,11 @@ int WriteRefusal(const QString& path)
 }
 
 } // namespace
+
+void SetAtomicOpenFault(std::function<int(const QString& target)> fault)
+{
+    AtomicOpenFault() = std::move(fault);
+}
 
 void SetWriteAccessFault(std::function<int(const QString& path)> fault)
 {
@@ -606,6 +617,10 @@ AtomicWriter::AtomicWriter(QString target, QString procedure, WriteTarget kind)
             RaiseHostError(err, procedure_, target_, Missing::File);
     }
     ::unlink(N(HiddenNameBeside(target_)).constData());
+    if (AtomicOpenFault()) {
+        if (const int err = AtomicOpenFault()(target_))
+            RaiseHostError(err, procedure_, target_, Missing::Path);
+    }
     fd_ = OpenTempBeside(target_, tempPath_);
     if (fd_ < 0)
         RaiseHostError(errno, procedure_, target_, Missing::Path);
@@ -672,10 +687,21 @@ void AtomicWriter::SetModificationTime(std::int64_t seconds, long nanoseconds)
     ::futimens(fd_, times);
 }
 
+void AtomicWriter::AbandonOnForcedEnd()
+{
+    abandoned_.emplace(tempPath_);
+    writing_.reset();
+}
+
 void AtomicWriter::Commit(bool sync)
 {
     if (fd_ < 0)
         RaiseNumber(E::BadFileNameOrNumber, procedure_, target_);
+    // A write that is dropped on a forced end is still put in place whole once its commit began.
+    std::optional<platform::system::WriteInProgress> committing;
+    if (!writing_)
+        committing.emplace();
+    abandoned_.reset();
     int err = !sync || ::fsync(fd_) == 0 ? 0 : errno;
     if (err == 0 && tempPath_.isEmpty()) {
         // The unnamed file gets a name only now, for the moment until the rename.

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace platform::filesystem {
 
@@ -132,6 +133,9 @@ public:
     void Write(const QByteArray& bytes) { Write(bytes.constData(), bytes.size()); }
     void SetPermissions(unsigned mode);
     void SetModificationTime(std::int64_t seconds, long nanoseconds = 0);
+    // For output that can be made again (a PDF): from now on an end forced from outside does not
+    // wait for this write but drops it, file and all; only Commit is still waited for.
+    void AbandonOnForcedEnd();
     // Puts the file in place; with sync the data reaches the disk first (a file that only lives
     // as long as the process needs no more than the whole replacement).
     void Commit(bool sync = true);
@@ -142,7 +146,8 @@ private:
     QString tempPath_; // empty while the file has no name
     int fd_ = -1;
     qint64 written_ = 0;
-    platform::system::WriteInProgress writing_;
+    std::optional<platform::system::WriteInProgress> writing_{std::in_place};
+    std::optional<platform::system::AbandonedOnEnd> abandoned_;
 };
 
 // Testing seams: unnamed files off (the hidden named file of file systems without them), and a
@@ -153,6 +158,9 @@ void SetAtomicWriteHook(std::function<void(const QString& target, qint64 written
 // next piece; a non-zero host error number fails that write as the host would (a full disk, a
 // lost device), whoever runs the test. An empty hook restores plain writing.
 void SetAtomicWriteFault(std::function<int(qint64 written, qint64 size)> fault);
+// Asked before an atomic writer opens its file beside the target; a non-zero host error number
+// fails the opening as the host would (a folder the user may not write), whoever runs the test.
+void SetAtomicOpenFault(std::function<int(const QString& target)> fault);
 
 // Asked before a document is replaced, with the file's path: a non-zero host error number refuses
 // it as the host's access check would (a file of another user's, a read-only mount), whoever runs

@@ -1,5 +1,6 @@
 #include "platform/report/Report.h"
 
+#include "platform/filesystem/FileSystem.h"
 #include "platform/graphics/DrawingTarget.h"
 #include "platform/printer/Printer.h"
 #include "platform/system/System.h"
@@ -7,9 +8,7 @@
 
 #include <QAction>
 #include <QDialog>
-#include <QDir>
 #include <QLabel>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QPageLayout>
@@ -19,12 +18,12 @@
 #include <QPrinter>
 #include <QPrintPreviewWidget>
 #include <QPrinterInfo>
-#include <QSaveFile>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <exception>
+#include <string>
 
 #include <malloc.h>
 
@@ -191,36 +190,107 @@ protected:
     virtual DevicePainter& Painter() = 0;
 };
 
+// The PDF writer's file. The writer takes no notice of a write that fails and goes on to the
+// end, so the first failure is kept here for the stream to raise, and nothing is written after
+// it: a file cut short is never put in place. The writer writes in pieces of a few bytes; they
+// reach the file in larger ones.
+class AtomicFileDevice : public QIODevice {
+public:
+    AtomicFileDevice(const QString& path, const QString& source) : file_(path, source)
+    {
+        // A PDF can be made again: an end forced from outside drops it rather than wait for it.
+        file_.AbandonOnForcedEnd();
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+
+    // Writes what is held and raises the first failed write.
+    void Check()
+    {
+        Flush();
+        if (failure_)
+            std::rethrow_exception(failure_);
+    }
+
+    void Commit()
+    {
+        Check();
+        file_.Commit();
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        if (failure_)
+            return -1;
+        held_.append(data, static_cast<std::size_t>(size));
+        if (held_.size() >= kPieceSize)
+            Flush();
+        return failure_ ? -1 : size;
+    }
+
+private:
+    static constexpr std::size_t kPieceSize = 64 * 1024;
+
+    void Flush()
+    {
+        if (failure_ || held_.empty())
+            return;
+        try {
+            file_.Write(held_.data(), static_cast<qsizetype>(held_.size()));
+        } catch (...) {
+            failure_ = std::current_exception();
+        }
+        held_.clear();
+    }
+
+    filesystem::AtomicWriter file_;
+    std::string held_;
+    std::exception_ptr failure_;
+};
+
 // Written beside the target and put in place at the end: a failed output leaves no partial file
 // under the name, and a file already there stays whole.
 class PdfPageStream : public DevicePageStream {
 public:
     PdfPageStream(const QString& path, const QString& title) : path_(path), title_(title) {}
 
+    void Paint(const Page& page) override
+    {
+        Checked([&] { DevicePageStream::Paint(page); });
+    }
+
     void Finish() override
     {
-        Painter().Finish();
+        Checked([&] { Painter().Finish(); });
         painter_.reset();
         writer_.reset();
-        if (!file_->commit())
-            vbrt::RaiseNumber(vbrt::ErrorNumber::PathFileAccessError, Source(), path_);
-        writing_.reset();
+        file_->Commit();
     }
 
 private:
     static QString Source() { return QStringLiteral("ExportPdf"); }
 
+    // A failed write is why painting could not go on: it is raised in place of what painting says.
+    template <typename Step>
+    void Checked(Step step)
+    {
+        try {
+            step();
+        } catch (...) {
+            if (file_)
+                file_->Check();
+            throw;
+        }
+        file_->Check();
+    }
+
     DevicePainter& Painter() override
     {
         if (painter_)
             return *painter_;
-        writing_ = std::make_unique<platform::system::WriteInProgress>();
-        file_ = std::make_unique<QSaveFile>(path_);
-        if (!file_->open(QIODevice::WriteOnly)) {
-            const bool folderMissing = !QFileInfo(path_).absoluteDir().exists();
-            vbrt::RaiseNumber(folderMissing ? vbrt::ErrorNumber::PathNotFound : vbrt::ErrorNumber::PathFileAccessError,
-                              Source(), path_);
-        }
+        file_ = std::make_unique<AtomicFileDevice>(path_, Source());
         writer_ = std::make_unique<QPdfWriter>(file_.get());
         writer_->setResolution(1440);
         writer_->setTitle(title_);
@@ -231,10 +301,8 @@ private:
 
     QString path_;
     QString title_;
-    // Destroyed painter first, file last; a file never committed is discarded. An end forced from
-    // outside waits while the file is open.
-    std::unique_ptr<platform::system::WriteInProgress> writing_;
-    std::unique_ptr<QSaveFile> file_;
+    // Destroyed painter first, file last; a file never committed is discarded.
+    std::unique_ptr<AtomicFileDevice> file_;
     std::unique_ptr<QPdfWriter> writer_;
     std::unique_ptr<DevicePainter> painter_;
 };

@@ -65,18 +65,35 @@ void UseDesktopIconTheme();
 // the process ends anyway, within about a second: busyEnd runs first on a thread of its own (it
 // must touch nothing the window thread uses; it removes work files), once any write in progress
 // has finished (a few seconds at most), and then the process ends as the signal would end it.
+// Output that is abandoned on such an end (a PDF being made) is not waited for; its file is
+// removed.
 using TerminationHandler = std::function<void(int signal)>;
 using BusyEnd = std::function<void(int signal)>;
 void SetTerminationHandler(TerminationHandler handler, BusyEnd busyEnd = {});
 
-// Held while a file is written to be put in place whole (a save, a PDF): an end forced from
-// outside while the window thread is busy waits for it, so the file is found finished.
+// Held while a file is written to be put in place whole (a save, the commit of a PDF): an end
+// forced from outside while the window thread is busy waits for it, so the file is found
+// finished. Once such an end is under way no new write begins: the constructor waits for the end.
 class WriteInProgress {
 public:
     WriteInProgress();
     ~WriteInProgress();
     WriteInProgress(const WriteInProgress&) = delete;
     WriteInProgress& operator=(const WriteInProgress&) = delete;
+};
+
+// Held while a file is written that is worth nothing unfinished and can be made again (a PDF
+// before its commit): an end forced from outside does not wait for it and removes the file at
+// path before the process ends (an empty path: the file has no name and goes with the process).
+class AbandonedOnEnd {
+public:
+    explicit AbandonedOnEnd(const QString& path);
+    ~AbandonedOnEnd();
+    AbandonedOnEnd(const AbandonedOnEnd&) = delete;
+    AbandonedOnEnd& operator=(const AbandonedOnEnd&) = delete;
+
+private:
+    std::uint64_t id_ = 0;
 };
 
 // Ends the process as the signal itself would have, so that whoever started the program sees it

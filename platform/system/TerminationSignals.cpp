@@ -1,13 +1,16 @@
 #include "platform/system/System.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSocketNotifier>
 
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
+#include <map>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include <sys/socket.h>
@@ -56,6 +59,9 @@ struct Watch {
     bool started = false;  // the window thread took the request up
     bool finished = false; // and its handler returned
     int writes = 0;        // writes in progress (WriteInProgress)
+    bool ending = false;   // the watching thread is ending the process
+    std::uint64_t lastAbandoned = 0;
+    std::map<std::uint64_t, std::string> abandoned; // files removed at the end (AbandonedOnEnd)
 };
 
 Watch& Watching()
@@ -90,10 +96,18 @@ void WatchRequests()
             continue;
         }
         watch.changed.wait_for(lock, kWriteLimit, [&] { return watch.writes == 0; });
+        watch.ending = true;
+        for (const auto& [id, path] : watch.abandoned)
+            ::unlink(path.c_str());
         const BusyEnd busyEnd = watch.busyEnd;
         lock.unlock();
         busyEnd(number);
         EndBySignal(number);
+        // Only an ending replaced by a test returns here; the program goes on.
+        lock.lock();
+        watch.ending = false;
+        lock.unlock();
+        watch.changed.notify_all();
     }
 }
 
@@ -200,8 +214,11 @@ void SetProcessEnd(ProcessEnd end)
 
 WriteInProgress::WriteInProgress()
 {
-    const std::lock_guard lock(Watching().mutex);
-    ++Watching().writes;
+    Watch& watch = Watching();
+    std::unique_lock lock(watch.mutex);
+    // A write begun now would be cut by the end: it does not begin.
+    watch.changed.wait(lock, [&] { return !watch.ending; });
+    ++watch.writes;
 }
 
 WriteInProgress::~WriteInProgress()
@@ -211,6 +228,24 @@ WriteInProgress::~WriteInProgress()
         --Watching().writes;
     }
     Watching().changed.notify_all();
+}
+
+AbandonedOnEnd::AbandonedOnEnd(const QString& path)
+{
+    if (path.isEmpty())
+        return;
+    Watch& watch = Watching();
+    const std::lock_guard lock(watch.mutex);
+    id_ = ++watch.lastAbandoned;
+    watch.abandoned.emplace(id_, QFile::encodeName(path).toStdString());
+}
+
+AbandonedOnEnd::~AbandonedOnEnd()
+{
+    if (id_ == 0)
+        return;
+    const std::lock_guard lock(Watching().mutex);
+    Watching().abandoned.erase(id_);
 }
 
 } // namespace platform::system

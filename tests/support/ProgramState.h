@@ -127,6 +127,7 @@ inline void SeamsReset()
     platform::filesystem::SetAtomicWriteHook({});
     platform::filesystem::SetAtomicWriteFault({});
     platform::filesystem::SetWriteAccessFault({});
+    platform::filesystem::SetAtomicOpenFault({});
     platform::profile::SetOpenFault({});
 #ifdef VELLUMORA_TESTS_LINK_CORE
     vellumora::SetProgramLink(nullptr);

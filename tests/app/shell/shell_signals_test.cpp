@@ -8,6 +8,7 @@
 #include "app/core/Utilities.h"
 #include "platform/msgbox/MsgBox.h"
 #include "platform/filesystem/FileSystem.h"
+#include "platform/report/Report.h"
 #include "platform/system/System.h"
 
 #include <QDir>
@@ -22,6 +23,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <utility>
 
 #include <unistd.h>
 
@@ -91,7 +93,7 @@ TEST_F(EndedFromOutside, WorkFilesGoNothingIsSavedAndTheProcessEndsByTheSignal)
 }
 
 // Run as a child by the test below: starts up as the program does, takes a work file, then holds
-// the window thread as a long command does, in one of two ways, until it is ended from outside.
+// the window thread as a long command does, in one of three ways, until it is ended from outside.
 TEST(EndedWhileBusyChild, DISABLED_Run)
 {
     const QString mode = qEnvironmentVariable("SIGNAL_CHILD_MODE");
@@ -116,6 +118,23 @@ TEST(EndedWhileBusyChild, DISABLED_Run)
             }
         });
         platform::filesystem::WriteFileAtomically(qEnvironmentVariable("SIGNAL_CHILD_TARGET"), "new");
+    } else if (mode.startsWith(QLatin1String("pdf"))) {
+        // The request comes while a PDF is written, on a disk so slow that the output goes on for
+        // longer than the program may take to end, though not for as long as a save is waited for.
+        platform::filesystem::SetUnnamedTemporaryFiles(mode != QLatin1String("pdf named"));
+        bool slowed = false;
+        platform::filesystem::SetAtomicWriteHook([&](const QString&, qint64) {
+            if (std::exchange(slowed, true))
+                return;
+            ready();
+            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
+            while (std::chrono::steady_clock::now() < until) {
+            }
+        });
+        const auto stream = platform::report::PdfStream(qEnvironmentVariable("SIGNAL_CHILD_TARGET"), QStringLiteral("chart"));
+        for (int page = 0; page < 3; ++page)
+            stream->Paint(platform::report::Page{});
+        stream->Finish();
     } else {
         ready();
     }
@@ -124,18 +143,23 @@ TEST(EndedWhileBusyChild, DISABLED_Run)
 }
 
 // Ended from outside while a long command holds the window thread: the process still ends by the
-// signal, its work files go, and a save under way is finished rather than cut.
+// signal, its work files go, a save under way is finished rather than cut, and a PDF under way is
+// dropped rather than waited for, with the file beside its target.
 TEST_F(EndedFromOutside, ABusyProgramEndsAllTheSame)
 {
-    const QString target = QDir(documents_.path()).filePath(QStringLiteral("chart.txt"));
-    struct Row { const char* why; const char* mode; int signal; QByteArray saved; };
+    struct Row { const char* why; const char* mode; int signal; const char* file; QByteArray saved; };
     const Row rows[] = {
-        {"a long command, SIGTERM", "busy", SIGTERM, "old"},
-        {"a long command, SIGHUP", "busy", SIGHUP, "old"},
-        {"a save under way", "saving", SIGTERM, "new"},
+        {"a long command, SIGTERM", "busy", SIGTERM, "chart.txt", "old"},
+        {"a long command, SIGHUP", "busy", SIGHUP, "chart.txt", "old"},
+        {"a save under way", "saving", SIGTERM, "chart.txt", "new"},
+        {"a PDF under way", "pdf", SIGTERM, "chart.pdf", "old"},
+        {"a PDF under way beside its target in a named file", "pdf named", SIGHUP, "chart.pdf", "old"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
+        QDir(documents_.path()).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(documents_.path()));
+        const QString target = QDir(documents_.path()).filePath(QLatin1String(row.file));
         QFile file(target);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write("old");
@@ -161,8 +185,8 @@ TEST_F(EndedFromOutside, ABusyProgramEndsAllTheSame)
         QFile after(target);
         ASSERT_TRUE(after.open(QIODevice::ReadOnly));
         EXPECT_EQ(after.readAll(), row.saved);
-        EXPECT_EQ(QDir(documents_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                  QStringList{QStringLiteral("chart.txt")});
+        const QStringList left = QDir(documents_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        EXPECT_EQ(left, QStringList{QLatin1String(row.file)}) << left.join(' ').toStdString();
     }
 }
 
