@@ -75,8 +75,7 @@ QString JoinLines(const QStringList& lines, qsizetype from, qsizetype to)
     return joined;
 }
 
-} // namespace
-
+// Why a canvas cannot be printed when its divisions find no slot.
 QString DivisionRoomMessage(std::int16_t canvas)
 {
     return QStringLiteral("ｷｬﾝﾊﾞｽ %1 は印刷できません。\r\n"
@@ -86,6 +85,8 @@ QString DivisionRoomMessage(std::int16_t canvas)
         .arg(CanvasCaptionMake(canvas, QStringLiteral("\t")))
         .arg(std::numeric_limits<std::int16_t>::max());
 }
+
+} // namespace
 
 std::int16_t DivisionBoxAdd(const PadInfoRecord& record, std::int16_t before, std::int16_t upper)
 {

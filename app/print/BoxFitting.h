@@ -35,8 +35,6 @@ void TextLineCount(InternalCode& text);
 // slots, so a canvas close to the limit of 32,767 boxes may leave none for it: the job is then
 // refused, naming the division and not the canvas's own boxes as the reason.
 std::int16_t DivisionBoxAdd(const PadInfoRecord& record, std::int16_t before, std::int16_t upper);
-// Why a canvas cannot be printed when its divisions find no slot.
-QString DivisionRoomMessage(std::int16_t canvas);
 // Joins divided boxes again and clears the layout marks: a chain of boxes from box (sub below 1),
 // or a chain of sub lines from sub (box below 1), with everything below them.
 void BoxDivideRestore(std::int16_t box, std::int16_t sub);

@@ -17,30 +17,22 @@ void BaseForm::createStatusBar()
 {
     stbBaseForm = statusBar();
     stbBaseForm->setObjectName(QStringLiteral("stbBaseForm"));
+    using platform::statusbar::LockKey;
     struct Panel {
         const char* key;
         int widthTwips;
         const char* tip;
-    };
-    using platform::statusbar::LockKey;
-    struct LockPanel {
-        const char* key;
-        int widthTwips;
-        const char* tip;
-        const char* text;
-        LockKey lock;
+        // A lock key's panel shows its name, lit while the key is on.
+        const char* lockText = nullptr;
+        LockKey lock = LockKey::Caps;
     };
     // Panels 1 to 5 keep themselves current; 6 to 11 are written by key.
-    const Panel clockPanels[] = {
+    const Panel panels[] = {
         {"Date", 1799, "日付"},
         {"Time", 953, "時刻"},
-    };
-    const LockPanel lockPanels[] = {
         {"Caps", 979, "Caps Lock ｷｰ", "CAPS", LockKey::Caps},
         {"Num", 900, "Num Lock ｷｰ", "NUM", LockKey::Num},
         {"Kana", 873, "ｶﾅ ｷｰ", "ｶﾅ", LockKey::Kana},
-    };
-    const Panel textPanels[] = {
         {"FocusCanvas", 882, "最前面ｳｨﾝﾄﾞｳ"},
         {"EditMode", 882, "編集ﾓｰﾄﾞ"},
         {"ModalWindow", 882, "入力ｳｲﾝﾄﾞｳ"},
@@ -49,13 +41,14 @@ void BaseForm::createStatusBar()
         {"FontAndSize", 882, "ﾌｫﾝﾄ情報"},
     };
     panels_ = new platform::statusbar::StatusPanels(stbBaseForm);
-    for (const Panel& p : clockPanels)
-        panels_->AddPanel(QString::fromLatin1(p.key), Pixels(p.widthTwips), QString::fromUtf8(p.tip));
-    for (const LockPanel& p : lockPanels)
-        panels_->AddLockPanel(QString::fromLatin1(p.key), Pixels(p.widthTwips), QString::fromUtf8(p.tip),
-                              QString::fromUtf8(p.text), p.lock);
-    for (const Panel& p : textPanels)
-        panels_->AddPanel(QString::fromLatin1(p.key), Pixels(p.widthTwips), QString::fromUtf8(p.tip));
+    for (const Panel& p : panels) {
+        const QString key = QString::fromLatin1(p.key);
+        const QString tip = QString::fromUtf8(p.tip);
+        if (p.lockText)
+            panels_->AddLockPanel(key, Pixels(p.widthTwips), tip, QString::fromUtf8(p.lockText), p.lock);
+        else
+            panels_->AddPanel(key, Pixels(p.widthTwips), tip);
+    }
     stbBaseForm->addPermanentWidget(panels_, 1);
 
     clock_ = new QTimer(this);
