@@ -732,4 +732,12 @@ void ColorComboSet(QComboBox* combo, bool includeDefault, const QString& current
         [](const ColorTableRecord& r) { return r.caption; }, [](const ColorTableRecord& r) { return QVariant(r.color); });
 }
 
+void OwnValueShow(QComboBox* combo, const QString& value)
+{
+    if (combo->currentIndex() >= 0 || value.isEmpty())
+        return;
+    combo->addItem(value);
+    combo->setCurrentIndex(combo->count() - 1);
+}
+
 } // namespace vellumora

@@ -128,5 +128,10 @@ bool GridTabLeave(const QEvent* event, QWidget* forward, QWidget* backward);
 void FontNameComboSet(QComboBox* combo, bool includeDefault, const QString& current);
 void FontSizeComboSet(QComboBox* combo, bool includeDefault, const QString& current);
 void ColorComboSet(QComboBox* combo, bool includeDefault, const QString& current);
+// A current value that the filled list does not hold (a colour as red, green and blue, a size
+// between the listed ones, a font name the ini file does not offer) is added as an entry of its
+// own and chosen: an Update that changes nothing gives that value back, instead of the standard
+// one or of a refusal for an empty field. An empty value leaves the list as it is.
+void OwnValueShow(QComboBox* combo, const QString& value);
 
 } // namespace vellumora

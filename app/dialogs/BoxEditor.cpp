@@ -33,17 +33,6 @@ namespace {
 
 const QString StandardName = QStringLiteral("標準");
 
-// A value of the box that its list does not hold (a colour as red, green and blue, a size between
-// the listed ones) is shown as an entry of its own, chosen: an Update that changes nothing writes
-// the box's own value back instead of the standard one.
-void OwnValueShow(QComboBox* combo, const QString& value)
-{
-    if (combo->currentIndex() >= 0 || value.isEmpty())
-        return;
-    combo->addItem(value);
-    combo->setCurrentIndex(combo->count() - 1);
-}
-
 } // namespace
 
 BoxEditor::BoxEditor(QWidget* parent) : QWidget(parent)

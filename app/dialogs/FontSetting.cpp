@@ -88,10 +88,15 @@ void FontSetting::Form_Load()
 {
     FormControlsClear(this, true);
     // Box fonts may keep the document's own name, size or colour: the lists then begin with
-    // "標準", which an empty current value selects.
+    // "標準", which an empty current value selects. A value the lists lack (a box's colour as red,
+    // green and blue, a document's size between the listed ones) stays as it is, so that a change of
+    // one style alone keeps it.
     FontNameComboSet(cmbFontName, TrayFontSettingMode, TrayFontName);
+    OwnValueShow(cmbFontName, TrayFontName);
     FontSizeComboSet(cmbFontSize, TrayFontSettingMode, TrayFontSize);
+    OwnValueShow(cmbFontSize, TrayFontSize);
     ColorComboSet(cmbColor, TrayFontSettingMode, TrayColor);
+    OwnValueShow(cmbColor, TrayColor);
     for (QCheckBox* box : {chkFontBold, chkFontItalic, chkFontStrikethru, chkFontUnderLine}) {
         box->setEnabled(TrayFontSettingMode);
         box->setVisible(TrayFontSettingMode);

@@ -3,6 +3,8 @@
 #include "app/dialogs/FontSetting.h"
 
 #include "app/core/ApplicationGlobals.h"
+#include "app/core/Utilities.h"
+#include "app/diagram/FontAndColor.h"
 #include "platform/msgbox/MsgBox.h"
 
 #include <QCheckBox>
@@ -128,12 +130,13 @@ TEST_F(FontSettingTest, AnEmptyChoiceIsRefusedWithTheFirstFailingCheck)
         QString name, size, color;
         QString message;
     };
+    // Without "標準" in its lists, the default-font dialog shows an empty value as nothing chosen.
     const Row rows[] = {
-        {"no font name", QStringLiteral("Unknown"), QStringLiteral("Unknown"), QString(),
-         QStringLiteral("ﾌｫﾝﾄ名の指定がありません。")},
-        {"no size", QStringLiteral("IPAGothic"), QStringLiteral("99"), QStringLiteral("Unknown"),
-         QStringLiteral("ﾌｫﾝﾄｻｲｽﾞの指定がありません。")},
-        {"no colour", QStringLiteral("IPAGothic"), QStringLiteral("9"), QStringLiteral("Unknown"),
+        {"no font name", QString(), QString(), QString(), QStringLiteral("ﾌｫﾝﾄ名の指定がありません。")},
+        {"no size", QStringLiteral("IPAGothic"), QString(), QString(), QStringLiteral("ﾌｫﾝﾄｻｲｽﾞの指定がありません。")},
+        {"no colour", QStringLiteral("IPAGothic"), QStringLiteral("9"), QString(),
+         QStringLiteral("色の指定がありません。")},
+        {"a blank colour", QStringLiteral("IPAGothic"), QStringLiteral("9"), QStringLiteral("  "),
          QStringLiteral("色の指定がありません。")},
     };
     for (const Row& row : rows) {
@@ -149,6 +152,75 @@ TEST_F(FontSettingTest, AnEmptyChoiceIsRefusedWithTheFirstFailingCheck)
         EXPECT_EQ(mb::ShownBoxes()[0].prompt, row.message);
         EXPECT_TRUE(dialog.TrayCancel);
         EXPECT_EQ(dialog.TrayFontName, row.name);
+    }
+}
+
+TEST_F(FontSettingTest, AValueTheListsLackIsShownChosenAndKeptThroughAStyleChange)
+{
+    struct Row {
+        const char* why;
+        bool boxFont;
+        QString name, size, color;
+        std::function<void(FontSetting&)> change;
+        QString nameOut, sizeOut, colorOut;
+        // What the box or the document then stores: the colour value and the size in tenths.
+        std::int32_t colorValue;
+        std::int16_t tenths;
+    };
+    const QString purple = QStringLiteral("r128,g0,b128");
+    const std::int32_t purpleValue = 128 + 65536 * 128;
+    const auto bold = [](FontSetting& d) { d.chkFontBold->setChecked(true); };
+    const Row rows[] = {
+        {"a box's colour as red, green and blue", true, QString(), QString(), purple, bold, QStringLiteral("標準"),
+         QStringLiteral("標準"), purple, purpleValue, 0},
+        {"a box's size between the listed ones", true, QString(), QStringLiteral("13"), QString(), bold,
+         QStringLiteral("標準"), QStringLiteral("13"), QStringLiteral("標準"), -1, 130},
+        {"both, with a listed font name", true, QStringLiteral("IPAMincho"), QStringLiteral("13"), purple, bold,
+         QStringLiteral("IPAMincho"), QStringLiteral("13"), purple, purpleValue, 130},
+        {"標準 chosen instead still clears the colour", true, QString(), QStringLiteral("13"), purple,
+         [](FontSetting& d) {
+             d.cmbColor->setCurrentIndex(0);
+             d.chkFontBold->setChecked(true);
+         },
+         QStringLiteral("標準"), QStringLiteral("13"), QStringLiteral("標準"), -1, 130},
+        {"a listed size chosen instead", true, QString(), QStringLiteral("13"), purple,
+         [](FontSetting& d) {
+             d.cmbFontSize->setCurrentText(QStringLiteral("10.5"));
+             d.chkFontBold->setChecked(true);
+         },
+         QStringLiteral("標準"), QStringLiteral("10.5"), purple, purpleValue, 105},
+        {"the document's font name, size and colour the lists lack", false, QStringLiteral("Osaka"),
+         QStringLiteral("13"), purple, {}, QStringLiteral("Osaka"), QStringLiteral("13"), purple, purpleValue, 130},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        mb::ShownBoxes().clear();
+        FontSetting dialog;
+        dialog.TrayFontSettingMode = row.boxFont;
+        dialog.TrayFontName = row.name;
+        dialog.TrayFontSize = row.size;
+        dialog.TrayColor = row.color;
+        QStringList shown;
+        const bool stayed = run(dialog, [&] {
+            for (QComboBox* list : {dialog.cmbFontName, dialog.cmbFontSize, dialog.cmbColor})
+                shown << list->currentText();
+            if (row.change)
+                row.change(dialog);
+            dialog.cmdUpdate->click();
+        });
+        const QStringList preset{row.name, row.size, row.color};
+        for (int i = 0; i < preset.size(); ++i)
+            EXPECT_EQ(shown.value(i).toStdString(), StringDefault(preset[i], QStringLiteral("標準")).toStdString())
+                << "list " << i << ": the value as it came, chosen";
+        EXPECT_FALSE(stayed);
+        EXPECT_TRUE(mb::ShownBoxes().empty()) << "nothing is refused";
+        EXPECT_FALSE(dialog.TrayCancel);
+        EXPECT_EQ(dialog.TrayFontName, row.nameOut);
+        EXPECT_EQ(dialog.TrayFontSize, row.sizeOut);
+        EXPECT_EQ(dialog.TrayColor, row.colorOut);
+        EXPECT_EQ(dialog.TrayFontBold, row.boxFont);
+        EXPECT_EQ(BoxColorModify(dialog.TrayColor), row.colorValue);
+        EXPECT_EQ(FontSizeIndex(FontModifyChech(QStringLiteral("fontsize:") + dialog.TrayFontSize)), row.tenths);
     }
 }
 
