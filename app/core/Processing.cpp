@@ -240,9 +240,11 @@ void ProcessingEnd(QWidget* form, bool suspend, bool force)
         FormEnable(form, true);
         const QString tag = FormTag(form);
         if (tag.contains(QLatin1Char('B'))) {
+            // The child in front gets the focus back as a window does, into the control that had
+            // it (the text box after a zoom or a refused text, the grid with its active cell).
             QWidget* child = MainWindow() ? MainWindow()->activeChild() : nullptr;
             if (child && FormEnabled(child))
-                child->setFocus();
+                FormFocus(child);
         } else if (tag.contains(QLatin1Char('M'))) {
             const bool mainEnabled = !MainWindow() || FormEnabled(MainWindow()->window());
             // A child window that a command has put behind another (the box editor it opened)

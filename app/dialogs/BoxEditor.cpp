@@ -11,6 +11,7 @@
 #include "app/core/MainWindowLink.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
+#include "platform/grid/Grid.h"
 #include "platform/vbrt/Value.h"
 
 #include <QApplication>
@@ -293,7 +294,7 @@ bool BoxEditor::Form_KeyDown(int key, Qt::KeyboardModifiers modifiers)
             cmdCancel->click();
             return true;
         }
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && updateDefault_) {
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && EnterPressesUpdate()) {
             QWidget* focus = QApplication::focusWidget();
             if (auto* button = qobject_cast<QPushButton*>(focus); button && isAncestorOf(button))
                 button->click();
@@ -303,6 +304,14 @@ bool BoxEditor::Form_KeyDown(int key, Qt::KeyboardModifiers modifiers)
         }
     }
     return false;
+}
+
+bool BoxEditor::EnterPressesUpdate() const
+{
+    // Read from where the focus is, never kept from focus events: the grid hears that it lost
+    // the focus only after the text box that took it heard that it got it.
+    const QWidget* focus = QApplication::focusWidget();
+    return focus != txtText && focus != sprCase && !sprCase->isAncestorOf(focus);
 }
 
 bool BoxEditor::eventFilter(QObject* watched, QEvent* event)
@@ -320,16 +329,11 @@ bool BoxEditor::eventFilter(QObject* watched, QEvent* event)
     case QEvent::FocusIn:
         if (watched == txtText) {
             txtText->selectAll();
-            updateDefault_ = false;
         } else if (watched == cmdInsert) {
             lastButtonName_ = QStringLiteral("cmdInsert");
         } else if (watched == cmdUpdate) {
             lastButtonName_ = QStringLiteral("cmdUpdate");
         }
-        break;
-    case QEvent::FocusOut:
-        if (watched == txtText)
-            updateDefault_ = true;
         break;
     default:
         break;

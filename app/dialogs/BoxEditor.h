@@ -114,7 +114,6 @@ public:
     void sprCase_ButtonClicked(int col, int row);
     void sprCase_ComboSelChange(int col, int row);
     void sprCase_GotFocus();
-    void sprCase_LostFocus();
     void sprCase_LeaveCell(int col, int row, int newCol, int newRow);
     void sprCase_Advance(bool forward);
 
@@ -198,6 +197,9 @@ private:
     // True when the kind of the list entry may be chosen now; else the refusal is shown.
     bool KindAccepted(int index);
     bool Form_KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // Enter presses Update (the window's default button) unless the text box, where it starts a
+    // new line, or the case grid has the focus.
+    bool EnterPressesUpdate() const;
     void SessionReturn(bool cancel);
     void MenusRefresh();
     void WindowMenuFill();
@@ -218,7 +220,6 @@ private:
     bool zoomReturn_ = false;
     QString lastButtonName_;
     bool unloaded_ = false;
-    bool updateDefault_ = true;
     static const std::array<std::array<const char*, 2>, 4> FreeSegmentNames;
 };
 

@@ -162,7 +162,6 @@ QLayout* BoxEditor::createCasePanel()
     connect(sprCase, &platform::grid::Grid::ButtonClicked, this, &BoxEditor::sprCase_ButtonClicked);
     connect(sprCase, &platform::grid::Grid::ComboSelChange, this, &BoxEditor::sprCase_ComboSelChange);
     connect(sprCase, &platform::grid::Grid::GotFocus, this, &BoxEditor::sprCase_GotFocus);
-    connect(sprCase, &platform::grid::Grid::LostFocus, this, &BoxEditor::sprCase_LostFocus);
     connect(sprCase, &platform::grid::Grid::LeaveCell, this, &BoxEditor::sprCase_LeaveCell);
     connect(sprCase, &platform::grid::Grid::Advance, this, &BoxEditor::sprCase_Advance);
     return casePanel;
@@ -238,13 +237,7 @@ void BoxEditor::sprCase_GotFocus()
             sprCase->SetActiveCell(CaseColumn::Operation, sprCase->model().MaxRows());
     }
     zoomReturn_ = false;
-    updateDefault_ = false;
     lastButtonName_.clear();
-}
-
-void BoxEditor::sprCase_LostFocus()
-{
-    updateDefault_ = true;
 }
 
 void BoxEditor::sprCase_LeaveCell(int col, int row, int newCol, int newRow)

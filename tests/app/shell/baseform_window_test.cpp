@@ -9,6 +9,8 @@
 #include "app/core/Processing.h"
 #include "app/diagram/PadDraw.h"
 #include "app/dialogs/BoxEditor.h"
+#include "app/dialogs/ZoomScreen.h"
+#include "platform/grid/Grid.h"
 #include "app/print/PrintCanvas.h"
 #include "platform/report/Report.h"
 #include "platform/statusbar/LockKeys.h"
@@ -19,6 +21,7 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QLabel>
@@ -65,18 +68,39 @@ protected:
 
     bool enabled(const char* key) { return form().ToolButton(QString::fromLatin1(key))->isEnabled(); }
 
-    // A box editor on the canvas's first box shown, by its editor command as the user reaches it;
-    // the editor in front afterwards.
-    BoxEditor* editorOpen(CanvasForm* canvas)
+    // A box editor on a box of the canvas (its first box shown when none is named), by its editor
+    // command as the user reaches it; the editor in front afterwards.
+    BoxEditor* editorOpen(CanvasForm* canvas, std::int16_t box = -1)
     {
         activate(canvas);
-        std::int16_t box = 1;
-        while (!canvas->lblBox.IsLoaded(box) || !std::as_const(canvas->lblBox)[box].Visible)
+        for (box = box < 0 ? 1 : box; !canvas->lblBox.IsLoaded(box) || !std::as_const(canvas->lblBox)[box].Visible;)
             ++box;
         canvas->PartsLock(1, box, 0, false);
         canvas->PartsLockMenuSet(0, -1);
         canvas->Menu_EditEditor_Click();
         return qobject_cast<BoxEditor*>(form().ActiveForm());
+    }
+
+    // A chart of one branch "B" with the cases "c1" and "c2", open; its canvas window.
+    CanvasForm* branchDocument()
+    {
+        const QString lines = QStringLiteral("&&document|&&routine|&&obstinate|Obstinate1|&&text|R|&&branch|&&text|B|"
+                                             "&&case|&&text|c1|&&block|&&text|b1|&&case|&&text|c2|&&block|&&text|b2|"
+                                             "&&end-branch|&&end-routine|&&end-document");
+        cd::QueueFileName(WriteDocument(files_.filePath(QStringLiteral("branch.txt")), lines.split(u'|')));
+        form().Menu_FileOpen_Click();
+        const std::vector<CanvasForm*> shown = shownCanvases();
+        return shown.size() == 1 ? shown.front() : nullptr;
+    }
+
+    // The box of the first canvas whose text is this.
+    static std::int16_t BoxOf(const QString& text)
+    {
+        for (std::size_t i = 1; i < B[1].BoxList.size(); ++i)
+            if (B[1].BoxList[i].garbage == -1 && B[1].BoxList[i].text.text == text)
+                return static_cast<std::int16_t>(i);
+        ADD_FAILURE() << "no box " << text.toStdString();
+        return -1;
     }
 };
 
@@ -580,6 +604,77 @@ TEST_F(MainWindowTest, WithABoxEditorInFrontTheOneBarShowsTheEditorsMenus)
     EXPECT_EQ(form().ActiveForm(), canvas);
     EXPECT_EQ(BarTitles(form()), canvasBar);
     EXPECT_EQ(ShownItems(OpenBarMenu(form(), QStringLiteral("編集(&E)"))), canvasEdit);
+}
+
+// What the desktop does when a window over the main window goes (a zoom, a message box): the main
+// window is the active window again, and its activation ends the busy state.
+TEST_F(MainWindowTest, AfterAWindowOverTheBoxEditorTheFocusIsBackInTheControlThatHadIt)
+{
+    showActive();
+    CanvasForm* canvas = branchDocument();
+    ASSERT_TRUE(canvas);
+    // A message box takes the activation from the main window while it is open, as a zoom does.
+    mb::SetShownHandler([](const mb::Shown&) { QApplication::setActiveWindow(nullptr); });
+    const auto zoomAnswer = [](const QString& text) {
+        QTimer::singleShot(0, [text] {
+            auto* zoom = qobject_cast<ZoomScreen*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(zoom);
+            zoom->txtZoomEditor->setPlainText(text);
+            zoom->cmdUpdate->click();
+        });
+    };
+    const QString tooLong = QStringLiteral("line\r\n").repeated(21);
+    struct Row {
+        const char* why;
+        std::function<void(BoxEditor*)> act;
+        std::function<QWidget*(BoxEditor*)> focus; // the control with the focus afterwards
+        QString text;                              // the box text afterwards
+        QString caseText;                          // the second case's text afterwards
+    };
+    const Row rows[] = {
+        {"the box text's zoom",
+         [&](BoxEditor* editor) {
+             zoomAnswer(QStringLiteral("zoomed"));
+             QTest::mouseClick(editor->cmdZoom, Qt::LeftButton);
+         },
+         [](BoxEditor* editor) -> QWidget* { return editor->txtText; }, QStringLiteral("zoomed"), QStringLiteral("c2")},
+        {"a case text's zoom: the grid keeps its active cell",
+         [&](BoxEditor* editor) {
+             zoomAnswer(QStringLiteral("zoomed"));
+             QTest::mouseClick(editor->sprCase->CellWidget(CaseColumn::Zoom, 2), Qt::LeftButton);
+         },
+         [](BoxEditor* editor) { return editor->sprCase->CellWidget(CaseColumn::Zoom, 2); }, QStringLiteral("B"),
+         QStringLiteral("zoomed")},
+        {"a text refused at Update",
+         [&](BoxEditor* editor) {
+             editor->SetBoxText(tooLong);
+             QTest::mouseClick(editor->cmdUpdate, Qt::LeftButton);
+             EXPECT_EQ(mb::ShownBoxes().size(), 1u);
+         },
+         [](BoxEditor* editor) -> QWidget* { return editor->txtText; }, tooLong, QStringLiteral("c2")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        mb::ShownBoxes().clear();
+        QPointer<BoxEditor> editor = editorOpen(canvas, BoxOf(QStringLiteral("B")));
+        ASSERT_TRUE(editor);
+        row.act(editor);
+        if (QApplication::activeWindow() != &form())
+            QApplication::setActiveWindow(&form());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form(), 30000));
+        ASSERT_TRUE(editor);
+        EXPECT_FALSE(editor->EditFinished());
+        EXPECT_EQ(editor->BoxText(), row.text);
+        EXPECT_EQ(editor->sprCase->model().Text(CaseColumn::Text, 2), row.caseText);
+        QWidget* focus = QApplication::focusWidget();
+        EXPECT_EQ(focus, row.focus(editor)) << (focus ? focus->metaObject()->className() : "no focus");
+        if (editor->sprCase->isAncestorOf(row.focus(editor))) {
+            EXPECT_EQ(editor->sprCase->model().ActiveCol(), CaseColumn::Zoom);
+            EXPECT_EQ(editor->sprCase->model().ActiveRow(), 2);
+        }
+        editor->Unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(MainWindowTest, ToolButtonsShowTheDesktopsPicturesWhereOneFits)

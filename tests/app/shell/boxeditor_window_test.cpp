@@ -488,9 +488,15 @@ TEST_F(BoxEditorTest, KeyboardPathRunsThroughTheCaseGrid)
     EXPECT_EQ(grid.ActiveCol(), CaseColumn::Operation);
     EXPECT_EQ(grid.ActiveRow(), 3);
 
-    // Enter in the grid does not press Update; Esc cancels.
+    // Enter in the grid does not press Update; nor in the text box reached from the grid by a
+    // click, where it starts a new line; Esc cancels.
     QTest::keyClick(editor->sprCase, Qt::Key_Return);
     EXPECT_FALSE(editor->EditFinished());
+    QTest::mouseClick(editor->txtText->viewport(), Qt::LeftButton);
+    ASSERT_TRUE(editor->txtText->hasFocus());
+    QTest::keyClick(editor->txtText, Qt::Key_Return);
+    EXPECT_FALSE(editor->EditFinished());
+    EXPECT_TRUE(editor->BoxText().contains(QStringLiteral("\r\n"))) << editor->BoxText().toStdString();
     QPointer<BoxEditor> alive = editor;
     QTest::keyClick(editor->sprCase, Qt::Key_Escape);
     FlushDeletes();
