@@ -260,6 +260,7 @@ void BaseForm::MDIForm_Activate()
             Menu_ToolAddOn[i]->setEnabled(true);
             Menu_ToolAddOn[i]->setVisible(true);
         }
+        MenuBarArrange();
 
         for (std::size_t j = 0; j < 5; ++j) {
             const QString caption = j < PR.ObstinateTable.size() ? PR.ObstinateTable[j][1] : QString();

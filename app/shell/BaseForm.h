@@ -90,6 +90,8 @@ public:
     // Format and Window menus, and its Show menu takes the place of the main window's; a box
     // editor's Show and Window menus do the same, and its Edit menu holds the search items alone.
     void ChildMenusFollow();
+    // The bar's menus in their order, those shown and no others, and their access keys.
+    void MenuBarArrange();
 
     // True while the search and replace dialog is open (the dialog sets and clears it).
     bool SearchReplaceShow = false;

@@ -14,7 +14,9 @@
 #include "platform/system/System.h"
 #include "platform/vbrt/Value.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
@@ -46,6 +48,25 @@ QString HelpOpenFailure(std::int32_t code)
     }
 }
 
+// The caption a menu of the bar was made with, access key included.
+const char* const OwnCaptionProperty = "OwnCaption";
+
+// The access keys that the controls of a window show: of its buttons, and of its labels that
+// lead to a control.
+QList<QKeySequence> ControlAccessKeys(const QWidget* form)
+{
+    QList<QKeySequence> keys;
+    if (!form)
+        return keys;
+    for (const QLabel* label : form->findChildren<QLabel*>())
+        if (label->buddy())
+            keys << QKeySequence::mnemonic(label->text());
+    for (const QAbstractButton* button : form->findChildren<QAbstractButton*>())
+        keys << QKeySequence::mnemonic(button->text());
+    keys.removeAll(QKeySequence());
+    return keys;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -58,6 +79,7 @@ void BaseForm::createMenus()
     createShowMenu();
     createToolMenu();
     createHelpMenu();
+    MenuBarArrange();
 }
 
 // A shortcut is shown beside its entry but acts through ShortcutRun, which applies the
@@ -213,14 +235,8 @@ void BaseForm::ChildMenusFollow()
         }
     }
     if (auto* previous = qobject_cast<CanvasForm*>(menuChild_.data())) {
-        const CanvasForm::MenuItems& items = previous->Menus();
-        for (QAction* a : items.Menu_Edit->actions())
+        for (QAction* a : previous->Menus().Menu_Edit->actions())
             Menu_Edit->removeAction(a);
-        for (QMenu* menu : {items.Menu_Format, items.Menu_Show, items.Menu_Window})
-            menuBar()->removeAction(menu->menuAction());
-    } else if (auto* previous = qobject_cast<BoxEditor*>(menuChild_.data())) {
-        for (QMenu* menu : {previous->Menu_Show, previous->Menu_Window})
-            menuBar()->removeAction(menu->menuAction());
     }
     for (QAction* separator : canvasSeparators_)
         Menu_Edit->removeAction(separator);
@@ -235,11 +251,7 @@ void BaseForm::ChildMenusFollow()
     for (QAction* a : {Menu_EditUndo, Menu_EditRedo, editSeparators_[0], Menu_EditCanvasInsert->menuAction(),
                        editSeparators_[1]})
         a->setVisible(!editor);
-    if (editor) {
-        menuBar()->insertAction(Menu_Show->menuAction(), editor->Menu_Show->menuAction());
-        menuBar()->insertAction(Menu_Help->menuAction(), editor->Menu_Window->menuAction());
-        return;
-    }
+    MenuBarArrange();
     if (!canvas)
         return;
     // Undo and redo stay the main window's own items, which hand over to the canvas in front.
@@ -252,8 +264,50 @@ void BaseForm::ChildMenusFollow()
     Menu_Edit->addActions({canvasSeparators_[2], items.Menu_EditEditor, items.Menu_EditAdd,
                            items.Menu_EditFontChange, items.Menu_EditFontChangeLump, items.Menu_EditChink,
                            items.Menu_EditConnect, items.Menu_EditNewPage, items.Menu_EditNewPageReset});
-    menuBar()->insertActions(Menu_Show->menuAction(), {items.Menu_Format->menuAction(), items.Menu_Show->menuAction()});
-    menuBar()->insertAction(Menu_Help->menuAction(), items.Menu_Window->menuAction());
+}
+
+void BaseForm::MenuBarArrange()
+{
+    QList<QAction*> menus{Menu_File->menuAction(), Menu_Edit->menuAction()};
+    QMenu* childWindow = nullptr;
+    if (CanvasForm* canvas = AsCanvas(menuChild_.data())) {
+        const CanvasForm::MenuItems& items = canvas->Menus();
+        menus << items.Menu_Format->menuAction() << items.Menu_Show->menuAction();
+        childWindow = items.Menu_Window;
+    } else if (BoxEditor* editor = AsEditor(menuChild_.data())) {
+        menus << editor->Menu_Show->menuAction();
+        childWindow = editor->Menu_Window;
+    }
+    menus << Menu_Show->menuAction() << Menu_Tool->menuAction();
+    if (childWindow)
+        menus << childWindow->menuAction();
+    menus << Menu_Help->menuAction();
+    // The bar holds the menus it shows and no others: Qt gives a hidden menu of the bar its
+    // access key all the same, and a key with two holders goes to each in turn, one press to
+    // the menu shown and the next to the hidden one.
+    menus.removeIf([](const QAction* menu) { return !menu->isVisible(); });
+    QMenuBar* bar = menuBar();
+    for (QAction* a : bar->actions())
+        if (!menus.contains(a))
+            bar->removeAction(a);
+    for (qsizetype i = 0; i < menus.size(); ++i)
+        if (bar->actions().value(i) != menus.at(i))
+            bar->insertAction(bar->actions().value(i), menus.at(i));
+
+    // For the same reason a key is either the child window's or the bar's: where a control of
+    // the child in front shows the same access key as a menu (the box editor's ﾌｫﾝﾄ(&F) and
+    // ﾌｧｲﾙ(&F)), the control keeps it, as the user works in that window and sees its key
+    // there; the menu shows no key meanwhile and opens by a click.
+    const QList<QKeySequence> taken = ControlAccessKeys(menuChild_.data());
+    for (QAction* menu : menus) {
+        QVariant own = menu->property(OwnCaptionProperty);
+        if (!own.isValid()) {
+            own = menu->text();
+            menu->setProperty(OwnCaptionProperty, own);
+        }
+        const QString caption = own.toString();
+        menu->setText(taken.contains(QKeySequence::mnemonic(caption)) ? MenuCaptionClean(caption) : caption);
+    }
 }
 
 void BaseForm::Menu_Edit_Click()

@@ -8,6 +8,7 @@
 #include "app/diagram/FontAndColor.h"
 #include "app/core/Processing.h"
 #include "app/diagram/PadDraw.h"
+#include "app/core/AddOnHooks.h"
 #include "app/dialogs/BoxEditor.h"
 #include "app/dialogs/ZoomScreen.h"
 #include "platform/grid/Grid.h"
@@ -572,9 +573,10 @@ TEST_F(MainWindowTest, WithABoxEditorInFrontTheOneBarShowsTheEditorsMenus)
             bars << bar;
     EXPECT_EQ(bars, QList<QMenuBar*>{form().menuBar()}) << "the editor has no menu row of its own";
     EXPECT_EQ(BarTitles(form()),
-              (QStringList{QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("編集(&E)"), QStringLiteral("表示(&V)"),
-                           QStringLiteral("ｳｲﾝﾄﾞｳ(&W)"), QStringLiteral("ﾍﾙﾌﾟ(&H)")}));
-    EXPECT_TRUE(ShownItems(OpenBarMenu(form(), QStringLiteral("ﾌｧｲﾙ(&F)"))).contains(QStringLiteral("再表示(&R)")));
+              (QStringList{QStringLiteral("ﾌｧｲﾙ"), QStringLiteral("編集(&E)"), QStringLiteral("表示(&V)"),
+                           QStringLiteral("ｳｲﾝﾄﾞｳ(&W)"), QStringLiteral("ﾍﾙﾌﾟ(&H)")}))
+        << "the File menu leaves its key to the editor's font list";
+    EXPECT_TRUE(ShownItems(OpenBarMenu(form(), QStringLiteral("ﾌｧｲﾙ"))).contains(QStringLiteral("再表示(&R)")));
     EXPECT_EQ(ShownItems(OpenBarMenu(form(), QStringLiteral("編集(&E)"))),
               (QStringList{QStringLiteral("検索(&F)\tCtrl+F"), QStringLiteral("次を検索\tF3"),
                            QStringLiteral("置換(&E)\tCtrl+H")}));
@@ -675,6 +677,92 @@ TEST_F(MainWindowTest, AfterAWindowOverTheBoxEditorTheFocusIsBackInTheControlTha
         editor->Unload();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+}
+
+// One access key does one thing at every press: a menu of the bar that is not shown holds no
+// key, and where the box editor's controls and the bar's menus show the same key, the control
+// has it.
+TEST_F(MainWindowTest, EachAccessKeyDoesTheSameThingAtEveryPress)
+{
+    showActive();
+    CanvasForm* canvas = branchDocument();
+    ASSERT_TRUE(canvas);
+    // An Alt key as the user presses it, wherever the focus is.
+    const auto altKey = [&](Qt::Key key) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : &form(), key, Qt::AltModifier);
+    };
+    // Presses the key, each time after a click on another control; each press must lead there.
+    const auto presses = [&](Qt::Key key, QWidget* clicked, QWidget* wanted) {
+        for (int press = 1; press <= 4; ++press) {
+            SCOPED_TRACE(press);
+            QTest::mouseClick(clicked, Qt::LeftButton, {}, QPoint(4, 4));
+            ASSERT_NE(QApplication::focusWidget(), wanted);
+            altKey(key);
+            QWidget* focus = QApplication::focusWidget();
+            EXPECT_EQ(focus, wanted) << (focus ? focus->metaObject()->className() : "no focus");
+            EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "a menu opened";
+            EXPECT_EQ(form().menuBar()->activeAction(), nullptr) << "the bar took the key";
+            if (QWidget* popup = QApplication::activePopupWidget())
+                popup->close();
+        }
+    };
+    // Opens the bar's menu of the key as the user does; the menu that opened.
+    const auto barMenu = [&](Qt::Key key) {
+        altKey(key);
+        EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, 30000));
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu)
+            menu->close();
+        return menu;
+    };
+    struct Row {
+        const char* why;
+        bool tool; // an add-on tool shows the Tool menu
+        QStringList editorBar;
+        QStringList canvasBar;
+    };
+    const Row rows[] = {
+        {"no add-on tools: the Tool menu is not shown",
+         false,
+         {QStringLiteral("ﾌｧｲﾙ"), QStringLiteral("編集(&E)"), QStringLiteral("表示(&V)"), QStringLiteral("ｳｲﾝﾄﾞｳ(&W)"),
+          QStringLiteral("ﾍﾙﾌﾟ(&H)")},
+         {QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("編集(&E)"), QStringLiteral("書式(&O)"), QStringLiteral("表示(&V)"),
+          QStringLiteral("ｳｲﾝﾄﾞｳ(&W)"), QStringLiteral("ﾍﾙﾌﾟ(&H)")}},
+        {"an add-on tool: the Tool menu is shown and leaves its key to the text box",
+         true,
+         {QStringLiteral("ﾌｧｲﾙ"), QStringLiteral("編集(&E)"), QStringLiteral("表示(&V)"), QStringLiteral("ﾂｰﾙ"),
+          QStringLiteral("ｳｲﾝﾄﾞｳ(&W)"), QStringLiteral("ﾍﾙﾌﾟ(&H)")},
+         {QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("編集(&E)"), QStringLiteral("書式(&O)"), QStringLiteral("表示(&V)"),
+          QStringLiteral("ﾂｰﾙ(&T)"), QStringLiteral("ｳｲﾝﾄﾞｳ(&W)"), QStringLiteral("ﾍﾙﾌﾟ(&H)")}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        AddOnMenuTable.clear();
+        if (row.tool)
+            AddOnMenuTable.push_back({QStringLiteral("Report"), QStringLiteral("Menu_Tool"), 0, 0, 0,
+                                      QStringLiteral("集計"), QStringLiteral("Tool")});
+        form().MDIForm_Activate();
+        QPointer<BoxEditor> editor = editorOpen(canvas, BoxOf(QStringLiteral("B")));
+        ASSERT_TRUE(editor);
+        EXPECT_EQ(BarTitles(form()), row.editorBar);
+        presses(Qt::Key_T, editor->sprCase->viewport(), editor->txtText);
+        presses(Qt::Key_F, editor->txtText, editor->cmbFontName);
+        EXPECT_EQ(barMenu(Qt::Key_V), editor->Menu_Show) << "a key no control of the editor shows is the bar's";
+        editor->Unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        // With the canvas in front the bar has its keys back, and the canvas's Show menu has
+        // its key at every press.
+        ASSERT_EQ(form().ActiveForm(), canvas);
+        EXPECT_EQ(BarTitles(form()), row.canvasBar);
+        for (int press = 1; press <= 2; ++press) {
+            SCOPED_TRACE(press);
+            EXPECT_EQ(barMenu(Qt::Key_V), canvas->Menus().Menu_Show);
+        }
+    }
+    AddOnMenuTable.clear();
+    form().MDIForm_Activate();
 }
 
 TEST_F(MainWindowTest, ToolButtonsShowTheDesktopsPicturesWhereOneFits)
