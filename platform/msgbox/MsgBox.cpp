@@ -1,6 +1,7 @@
 #include "platform/msgbox/MsgBox.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -67,11 +68,15 @@ std::int16_t EscapeAnswer(const std::vector<std::int16_t>& answers)
     return answers.size() == 1 ? answers.front() : std::int16_t(0);
 }
 
-// A box raised while a dialog is in front belongs to that dialog, whoever asked for it.
+// A box raised while a dialog is in front belongs to that dialog, whoever asked for it: a modal
+// one, or a modeless one the user works in. Closing, the box hands the activation back to its
+// owner, so the dialog takes the keys again (Enter, Esc) instead of the window behind it.
 QWidget* OwnerOf(QWidget* parent)
 {
     if (QWidget* modal = QApplication::activeModalWidget())
         return modal;
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeWindow()))
+        return dialog;
     if (parent)
         return parent->window();
     return QApplication::activeWindow();

@@ -43,7 +43,7 @@ constexpr std::int16_t No = 7;
 // Shows a modal message box and returns the answer code of the button pressed
 // (Esc or closing answers Cancel where there is one, else the only or last button). The box is
 // centred on the window that raised it: the modal dialog in front when one is open, else the
-// parent's window, else the active window.
+// dialog that is the active window, else the parent's window, else the active window.
 std::int16_t MsgBox(const QString& prompt, std::int32_t buttons, const QString& title, QWidget* parent = nullptr);
 
 // The answer of a style's default button (what Enter presses).

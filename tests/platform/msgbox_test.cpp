@@ -1,6 +1,8 @@
 #include "platform/msgbox/MsgBox.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -48,5 +50,18 @@ TEST(MsgBox, ABoxIsCentredOnTheWindowThatRaisedIt)
     MsgBox("x", Style::OKOnly, "t");
     EXPECT_EQ(ShownBoxes().back().owner, &dialog) << "also a box raised without a parent";
     dialog.hide();
+
+    // So does a modeless dialog the user works in: the box closes back into it.
+    QDialog modeless(&main);
+    modeless.show();
+    QApplication::setActiveWindow(&modeless);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&modeless, 30000));
+    MsgBox("x", Style::OKOnly, "t", &main);
+    EXPECT_EQ(ShownBoxes().back().owner, &modeless);
+    QApplication::setActiveWindow(&main);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main, 30000));
+    MsgBox("x", Style::OKOnly, "t", &child);
+    EXPECT_EQ(ShownBoxes().back().owner, &main) << "a dialog behind the active window owns nothing";
+    modeless.hide();
     ClearQueue();
 }

@@ -195,10 +195,23 @@ TEST_F(SearchDialogTest, NoMoreMatchesEndsTheSearchWithItsMessage)
     type(d.cmbSearchText, QStringLiteral("pear"));
     QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
     EXPECT_TRUE(SearchFound());
+    // As on the desktop, the box takes the activation while it is open and hands it back to the
+    // window it belongs to.
+    mb::SetShownHandler([](const mb::Shown&) { QApplication::setActiveWindow(nullptr); });
     QTest::mouseClick(d.cmdSearch, Qt::LeftButton);
     EXPECT_FALSE(SearchFound());
     EXPECT_EQ(prompts(), std::vector<QString>{SearchEnded});
     EXPECT_EQ(B[1].BoxList[7].text.flags & 1, 1) << "the text of the last match is drawn again";
+    ASSERT_EQ(mb::ShownBoxes().size(), 1u);
+    EXPECT_EQ(mb::ShownBoxes().front().owner, &d) << "the message belongs to the dialog";
+    QApplication::setActiveWindow(mb::ShownBoxes().front().owner);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d, 30000));
+
+    // The dialog takes the keys again: Esc closes it.
+    ASSERT_TRUE(QApplication::focusWidget() && d.isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(dialog_ && dialog_->isVisible());
 }
 
 TEST_F(SearchDialogTest, AnUnusablePatternFindsNothingAndReplacesNothing)
