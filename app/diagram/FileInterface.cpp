@@ -106,7 +106,7 @@ void CheckRegularFile(const QString& path)
         vbrt::RaiseNumber(vbrt::ErrorNumber::FileNotFound, QStringLiteral("PadFileOpen"), path);
     if (S_ISDIR(st.st_mode))
         throw vbrt::Error(vbrt::ErrorNumber::PermissionDenied, QStringLiteral("PadFileOpen"),
-                          QStringLiteral("ファイル %1 を読めません。").arg(path));
+                          QStringLiteral("%1 はフォルダのため開けません。").arg(path));
     if (!S_ISREG(st.st_mode))
         vbrt::Raise(QStringLiteral("PadFileOpen"),
                     QStringLiteral("%1 は通常のファイルではないため開けません。").arg(fs::GetFileName(path)));

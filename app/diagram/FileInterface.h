@@ -5,9 +5,9 @@
 // ".pad" container (a zip archive holding the document as its single member) and the open and
 // save-as dialogs.
 //
-// Files are Shift_JIS with CR LF after every line; a file without any CR is read with LF as the
-// line end. A file that is not valid Shift_JIS is refused when it is opened; a character without
-// a Shift_JIS form raises instead of being written as "?".
+// Files are written in Shift_JIS with CR LF after every line; a line read ends at CR LF, at CR
+// or at LF, mixed in one file as they may be. A file that is not valid Shift_JIS is refused when
+// it is opened; a character without a Shift_JIS form raises instead of being written as "?".
 // Outputs are put in place whole when they are finished, so a failed save leaves the old file.
 
 #include "app/core/DiagramRecords.h"
@@ -52,8 +52,7 @@ void PadFileClose();
 // as it has been read, before the rest of the file is; damage is judged on the whole file, the
 // same wherever it stands. An empty file, or one that does not begin with the header, is refused
 // with an error, and the input open before stays open as it was; a file of comments and blank
-// lines alone is an empty document (its first record is the end of the input), but one whose
-// records hide in comment lines (LF ending some lines, CR others) is refused.
+// lines alone is an empty document (its first record is the end of the input).
 void PadDocumentOpen(const QString& path);
 // True while the input is the document at path as PadDocumentOpen left it (nothing read since),
 // so a loader can go on from there instead of reading the file again.

@@ -50,42 +50,37 @@ bool PushBackFlag = false;
 bool ReaderResetFlag = false;
 PadInfoRecord LastPadInfo;
 
-// Lines end at CR or at CR LF, and a lone LF stays inside its line: the files the format was
-// made with carry CR LF. A file without any CR (as written on Linux) ends its lines at LF. The
-// one rule for the bytes of a file (CR and LF are never part of a Shift_JIS character) and for
-// its decoded text.
-enum class LineEnd { Cr, Lf };
-
-template <typename Text>
-LineEnd LineEndOf(const Text& text)
-{
-    return text.contains('\r') ? LineEnd::Cr : LineEnd::Lf;
-}
-
+// A line ends at CR LF, at CR alone or at LF alone, wherever it stands: the program writes CR
+// LF, and a line added by a tool that writes LF (or by one that writes CR) must neither swallow
+// the next line, often a tag line, nor leave it to be dropped by the next save. The one rule for
+// the bytes of a file (CR and LF are never part of a Shift_JIS character) and for its decoded
+// text.
+//
 // The line that begins at `start` ends before `end`, and the result is where the next line
 // begins; -1 when no line end follows, so the line runs to the end of what is there (and may not
 // be whole yet).
 template <typename Text>
-qsizetype LineBreakFind(const Text& text, LineEnd rule, qsizetype start, qsizetype& end)
+qsizetype LineBreakFind(const Text& text, qsizetype start, qsizetype& end)
 {
-    end = text.indexOf(rule == LineEnd::Cr ? '\r' : '\n', start);
-    if (end < 0) {
-        end = text.size();
-        return -1;
+    const qsizetype size = text.size();
+    for (end = start; end < size; ++end) {
+        if (text.at(end) == '\r' || text.at(end) == '\n')
+            break;
     }
+    if (end == size)
+        return -1;
     qsizetype next = end + 1;
-    if (rule == LineEnd::Cr && next < text.size() && text.at(next) == '\n')
+    if (text.at(end) == '\r' && next < size && text.at(next) == '\n')
         ++next;
     return next;
 }
 
 QStringList SplitLines(const QString& text)
 {
-    const LineEnd rule = LineEndOf(text);
     QStringList lines;
     for (qsizetype start = 0; start < text.size();) {
         qsizetype end = 0;
-        const qsizetype next = LineBreakFind(text, rule, start, end);
+        const qsizetype next = LineBreakFind(text, start, end);
         lines << text.mid(start, end - start);
         if (next < 0)
             break;
@@ -113,16 +108,11 @@ QString LineLocation(const QString& absolute, qsizetype line)
     throw vbrt::Error(e.number(), e.source(), e.description() + kCrLf + LineLocation(absolute, line));
 }
 
-// TAB, CR and LF become blanks; keepTabs leaves TABs as they are (the settings text carries
-// its multi-line values with TABs for line breaks). Then blanks at both ends go.
+// TABs become blanks; keepTabs leaves them as they are (the settings text carries its
+// multi-line values with TABs for line breaks). Then blanks at both ends go.
 QString Normalize(const QString& line, bool keepTabs)
 {
-    QString out = line;
-    for (QChar& c : out) {
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || (c == QLatin1Char('\t') && !keepTabs))
-            c = QLatin1Char(' ');
-    }
-    return vbrt::Trim(out);
+    return vbrt::Trim(keepTabs ? line : QString(line).replace(QLatin1Char('\t'), QLatin1Char(' ')));
 }
 
 // The head escapes: only one, only at the head, in this order.
@@ -370,20 +360,6 @@ namespace {
                 QStringLiteral("%1 は Shift_JIS のテキストとして読めません。").arg(fs::GetFileName(absolute)));
 }
 
-// The first line of lines that holds more than comments and blanks when a lone LF (which stays
-// inside a line of a file with CR) also ends a line; -1 when there is none.
-qsizetype ContentHiddenInComments(const QStringList& lines)
-{
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QStringList parts = lines[i].split(QLatin1Char('\n'));
-        for (const QString& part : parts) {
-            if (!part.startsWith(QLatin1Char('#')) && !Normalize(part, false).isEmpty())
-                return i;
-        }
-    }
-    return -1;
-}
-
 [[noreturn]] void RaiseNoDocumentHeader(const QString& absolute)
 {
     vbrt::Raise(QStringLiteral("PadDocumentOpen"),
@@ -395,15 +371,13 @@ qsizetype ContentHiddenInComments(const QStringList& lines)
 // is another known tag is refused at once. Whatever looks like damage (a NUL, bytes that are not
 // Shift_JIS, a line that is no known tag) is left to the whole read, which reports damage the
 // same wherever it stands: a ".pad" member by its checksum, any file by its bytes. Undecided
-// until that line is whole; past the first megabyte the whole read decides. The line rule is
-// taken from the bytes so far.
+// until that line is whole; past the first megabyte the whole read decides.
 HeadCheck DocumentHeadCheck(const QString& absolute)
 {
     return [absolute](const QByteArray& soFar) {
-        const LineEnd rule = LineEndOf(soFar);
         for (qsizetype start = 0;;) {
             qsizetype end = 0;
-            const qsizetype next = LineBreakFind(soFar, rule, start, end);
+            const qsizetype next = LineBreakFind(soFar, start, end);
             if (next < 0)
                 return soFar.size() > 1024 * 1024;
             const QByteArray raw = soFar.mid(start, end - start);
@@ -475,17 +449,10 @@ void PadDocumentOpen(const QString& path)
             PadInputErrorRaise(e);
         }
         // Comments and blank lines alone make an empty document; a file of no bytes at all is
-        // more likely one whose writing failed, and is refused. So is a file whose records hide
-        // in comment lines, where LF ends some lines and CR others: opened as an empty document,
-        // its next save would wipe them.
+        // more likely one whose writing failed, and is refused.
         if (first.tagId == 0 && PadInputFile.lines.isEmpty())
             vbrt::Raise(QStringLiteral("PadDocumentOpen"),
                         QStringLiteral("%1 には文書が入っていません。").arg(fs::GetFileName(absolute)));
-        if (const qsizetype hidden = first.tagId == 0 ? ContentHiddenInComments(PadInputFile.lines) : -1; hidden >= 0)
-            RaiseAtLine(vbrt::Error(vbrt::ErrorNumber::Application, QStringLiteral("PadDocumentOpen"),
-                                    QStringLiteral("%1 は改行コード (CR と LF) が混在しているため読めません。")
-                                        .arg(fs::GetFileName(absolute))),
-                        absolute, hidden + 1);
         if (first.tagId != 0 && first.tagId != TagId::Document)
             RaiseNoDocumentHeader(absolute);
         UngetPadInfo();

@@ -326,8 +326,9 @@ void BaseForm::CommandLineOpen()
 
     bool opened = false;
     Command(false, false, [&] {
-        // A file named on the command line that is not there (or is a folder: no file) is said so.
-        if (!CommonServices->FileExists(file))
+        // A file named on the command line that is not there is said so; a folder is refused by
+        // the open as the folder it is.
+        if (!CommonServices->FileExists(file) && !CommonServices->FolderExists(file))
             vbrt::RaiseNumber(vbrt::ErrorNumber::FileNotFound, QStringLiteral("CommandLineOpen"), file);
         DocumentOpen(file);
         opened = true;

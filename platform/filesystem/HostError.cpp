@@ -35,7 +35,7 @@ std::int32_t HostErrorNumber(int hostError, Missing missing)
     }
 }
 
-void RaiseHostError(int hostError, const QString& source, const QString& path, Missing missing)
+void RaiseHostError(int hostError, const QString& source, const QString& path, Missing missing, vbrt::Refused refused)
 {
     namespace E = vbrt::ErrorNumber;
     const std::int32_t number = HostErrorNumber(hostError, missing);
@@ -45,7 +45,7 @@ void RaiseHostError(int hostError, const QString& source, const QString& path, M
                                               .arg(vbrt::ErrorDescription(number),
                                                    QString::fromLocal8Bit(std::strerror(hostError)), path));
     }
-    vbrt::RaiseNumber(number, source, path);
+    vbrt::RaiseNumber(number, source, path, refused);
 }
 
 } // namespace platform::filesystem

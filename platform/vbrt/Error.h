@@ -62,13 +62,18 @@ private:
     std::string what_;
 };
 
+// What a refusal of access (70) stopped. Its usual text speaks of writing, which is right for a
+// save; a file the user may not read is said to be unreadable instead.
+enum class Refused { Writing, Reading };
+
 // The user's text of a runtime error number, the same wherever it is raised; a number the
 // program does not raise gets the runtime's text for an undefined error.
-QString ErrorDescription(std::int32_t number);
+QString ErrorDescription(std::int32_t number, Refused refused = Refused::Writing);
 
 // Raises a runtime error with its usual text; a detail (a path, a method name) follows it in
 // parentheses. Not for the program's own -2147220991 errors: their texts are the messages.
-[[noreturn]] void RaiseNumber(std::int32_t number, const QString& source, const QString& detail = {});
+[[noreturn]] void RaiseNumber(std::int32_t number, const QString& source, const QString& detail = {},
+                              Refused refused = Refused::Writing);
 
 // Raises the program's own error (-2147220991) from the named procedure.
 [[noreturn]] inline void Raise(const QString& source, const QString& description)

@@ -46,10 +46,15 @@ constexpr std::array<ErrorTextRow, 28> kErrorTexts{{
     {E::Application, "アプリケーション定義またはオブジェクト定義のエラーです。"},
 }};
 
+// The text of a refusal of access (70) where reading was refused; the table's speaks of writing.
+constexpr const char* kReadRefusedText = "読み込みできません。";
+
 } // namespace
 
-QString ErrorDescription(std::int32_t number)
+QString ErrorDescription(std::int32_t number, Refused refused)
 {
+    if (number == E::PermissionDenied && refused == Refused::Reading)
+        return QString::fromUtf8(kReadRefusedText);
     for (const ErrorTextRow& row : kErrorTexts) {
         if (row.number == number)
             return QString::fromUtf8(row.text);
@@ -57,9 +62,9 @@ QString ErrorDescription(std::int32_t number)
     return QString::fromUtf8(kErrorTexts.back().text);
 }
 
-void RaiseNumber(std::int32_t number, const QString& source, const QString& detail)
+void RaiseNumber(std::int32_t number, const QString& source, const QString& detail, Refused refused)
 {
-    QString description = ErrorDescription(number);
+    QString description = ErrorDescription(number, refused);
     if (!detail.isEmpty())
         description += QStringLiteral(" (%1)").arg(detail);
     throw Error(number, source, description);

@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 namespace platform::zipfolder {
@@ -83,11 +84,23 @@ QString LibzipReason(zip_error_t* error)
     return LibzipReason(zip_error_code_zip(error));
 }
 
+std::function<int(const QString&)>& OpenFault()
+{
+    static std::function<int(const QString&)> fault;
+    return fault;
+}
+
 // An open archive, discarded (left as it was) unless Close writes it.
 class Archive {
 public:
     Archive(const QString& path, int flags, const QString& procedure) : path_(path), procedure_(procedure)
     {
+        // An archive opened only to be read that the host will not open was refused reading.
+        const vbrt::Refused refused = (flags & ZIP_RDONLY) ? vbrt::Refused::Reading : vbrt::Refused::Writing;
+        if (OpenFault()) {
+            if (const int err = OpenFault()(path))
+                RaiseHostError(err, procedure, path, Missing::Path, refused);
+        }
         int code = 0;
         za_ = zip_open(N(path).constData(), flags, &code);
         if (za_)
@@ -100,7 +113,7 @@ public:
         if (code == ZIP_ER_NOENT)
             RaiseNumber(E::PathNotFound, procedure, path);
         if (code == ZIP_ER_OPEN || code == ZIP_ER_READ)
-            RaiseHostError(system ? system : EIO, procedure, path, Missing::Path);
+            RaiseHostError(system ? system : EIO, procedure, path, Missing::Path, refused);
         Refuse(procedure, path, reason);
     }
     ~Archive()
@@ -382,6 +395,11 @@ Kind KindOf(const QString& path)
 }
 
 } // namespace
+
+void SetOpenFault(std::function<int(const QString& path)> fault)
+{
+    OpenFault() = std::move(fault);
+}
 
 QByteArray EmptyArchive()
 {

@@ -78,4 +78,9 @@ private:
     std::unique_ptr<Open> open_;
 };
 
+// Test seam: asked before an archive is opened, with its path; a non-zero host error number fails
+// the opening as the host would (a file of another user's that this one may not read), whoever
+// runs the test. An empty function: none.
+void SetOpenFault(std::function<int(const QString& path)> fault);
+
 } // namespace platform::zipfolder

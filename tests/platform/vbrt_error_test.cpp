@@ -114,6 +114,14 @@ TEST(VbError, HostErrorsAndValueRulesUseTheSameTexts)
          ErrorNumber::OutOfMemory, QStringLiteral("メモリが不足しています。 (/nowhere/x.pad)")},
         {"numbered raise", [&] { fs::RaiseNumber(ErrorNumber::PermissionDenied, QStringLiteral("CopyFile"), path); },
          ErrorNumber::PermissionDenied, QStringLiteral("書き込みできません。 (/nowhere/x.pad)")},
+        {"a refused write", [&] { fs::RaiseHostError(EACCES, QStringLiteral("Write"), path, fs::Missing::Path); },
+         ErrorNumber::PermissionDenied, QStringLiteral("書き込みできません。 (/nowhere/x.pad)")},
+        {"a refused read",
+         [&] {
+             fs::RaiseHostError(EACCES, QStringLiteral("ReadMember"), path, fs::Missing::Path,
+                                platform::vbrt::Refused::Reading);
+         },
+         ErrorNumber::PermissionDenied, QStringLiteral("読み込みできません。 (/nowhere/x.pad)")},
         {"narrowing", [] { platform::vbrt::CInt(40000.0); }, ErrorNumber::Overflow,
          QStringLiteral("オーバーフローしました。")},
         {"not a number", [] { platform::vbrt::CLng(QVariant(QStringLiteral("abc"))); }, ErrorNumber::TypeMismatch,

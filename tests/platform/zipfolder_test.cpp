@@ -13,6 +13,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -175,6 +177,36 @@ TEST_F(ZipFolder, MissingPathsRaisePathNotFound)
     EXPECT_RAISES(CopyHere(archive, path("none")), E::PathNotFound);
     EXPECT_RAISES(CopyItemHere(path("none.txt"), archive), E::FileNotFound);
     EXPECT_RAISES(CopyItemHere(write("x.txt", "x"), path("none.zip")), E::PathNotFound);
+}
+
+// An archive the host will not open (another user's) is refused saying what was refused: reading
+// where it was only to be read, writing where something was to go into it.
+TEST_F(ZipFolder, AnArchiveTheHostRefusesIsNamedForWhatWasRefused)
+{
+    write("src/Vellumora.txt", "doc");
+    const QString archive = emptyArchive("locked.pad");
+    CopyHere(path("src"), archive);
+    const QString item = write("x.txt", "x");
+    QDir().mkpath(path("out"));
+    SetOpenFault([&](const QString& p) { return p == archive ? EACCES : 0; });
+    struct Row {
+        const char* why;
+        std::function<void()> call;
+        const char* refusal;
+    };
+    const Row rows[] = {
+        {"a reader", [&] { ArchiveReader reader(archive); }, "読み込みできません。"},
+        {"the member names", [&] { MemberNames(archive); }, "読み込みできません。"},
+        {"one member extracted", [&] { ExtractMember(archive, "Vellumora.txt", path("out")); }, "読み込みできません。"},
+        {"an item copied in", [&] { CopyItemHere(item, archive); }, "書き込みできません。"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        EXPECT_RAISES(row.call(), E::PermissionDenied);
+        EXPECT_EQ(testsupport::RaisedText(row.call), QString::fromUtf8(row.refusal) + QStringLiteral(" (%1)").arg(archive));
+    }
+    SetOpenFault({});
+    EXPECT_EQ(MemberNames(archive), QStringList{QStringLiteral("Vellumora.txt")}) << "no fault: opened";
 }
 
 TEST_F(ZipFolder, HostileOrBrokenArchivesAreRefusedAndWriteNothing)

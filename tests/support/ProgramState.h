@@ -41,6 +41,7 @@
 #include "platform/profile/Profile.h"
 #include "platform/report/Report.h"
 #include "platform/system/System.h"
+#include "platform/zipfolder/ZipFolder.h"
 
 #include <functional>
 #include <optional>
@@ -129,6 +130,7 @@ inline void SeamsReset()
     platform::filesystem::SetWriteAccessFault({});
     platform::filesystem::SetAtomicOpenFault({});
     platform::profile::SetOpenFault({});
+    platform::zipfolder::SetOpenFault({});
 #ifdef VELLUMORA_TESTS_LINK_CORE
     vellumora::SetProgramLink(nullptr);
 #endif

@@ -153,7 +153,7 @@ TEST_F(Bounds, OnlyRegularFilesWithinTheLimitAreRead)
         {"a pipe named .txt (nobody writes it)", path("pipe.txt"), QStringLiteral("通常のファイルではない")},
         {"a pipe named .pad", path("pipe.pad"), QStringLiteral("通常のファイルではない")},
         {"an endless device", path("zero.txt"), QStringLiteral("通常のファイルではない")},
-        {"a folder", path("folder.txt"), QStringLiteral("を読めません")},
+        {"a folder", path("folder.txt"), QStringLiteral("folder.txt はフォルダのため開けません。")},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);

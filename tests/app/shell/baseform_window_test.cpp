@@ -17,6 +17,7 @@
 #include "platform/statusbar/LockKeys.h"
 #include "platform/system/System.h"
 #include "platform/vbrt/Error.h"
+#include "platform/zipfolder/ZipFolder.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -31,6 +32,7 @@
 #include <QToolBar>
 #include <QWindow>
 
+#include <cerrno>
 #include <map>
 
 namespace {
@@ -1061,13 +1063,11 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
         QString prompt;  // the one message shown, if any
     };
     const QString gone = sample + QStringLiteral(".gone");
-    const QString folder = files_.path();
     const Row rows[] = {
         {"an absolute path opens", {sample}, sample, false, {}},
         {"the last file counts", {other, sample}, sample, false, {}},
         {"an unknown option opens nothing", {QStringLiteral("/X"), sample}, {}, false, {}},
         {"a missing file says so", {gone}, {}, false, QStringLiteral("ファイルが見つかりません。 (%1)").arg(gone)},
-        {"a folder is no file", {folder}, {}, false, QStringLiteral("ファイルが見つかりません。 (%1)").arg(folder)},
         {"print in lower case prints and ends", {sample, QStringLiteral("/p")}, sample, true, {}},
         {"preview ends when the preview closes", {QStringLiteral("/V"), sample}, sample, true, {}},
     };
@@ -1112,6 +1112,50 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
         B.resize(1);
     }
     platform::report::SetDeliveryRecorder(nullptr);
+}
+
+// A file that is there but cannot be opened is refused naming what stood in the way, whether it
+// came from the command line or from the open dialog; no document is opened.
+TEST_F(MainWindowTest, ARefusedOpenSaysWhatStoodInTheWay)
+{
+    const QString folder = files_.path();
+    const QString locked = files_.filePath(QStringLiteral("locked.pad"));
+    ASSERT_TRUE(QFile::copy(SamplePath(QStringLiteral("order-summary.pad")), locked));
+    // Another user's file, refused as the host refuses it whoever runs the test.
+    platform::zipfolder::SetOpenFault([&](const QString& path) { return path == locked ? EACCES : 0; });
+    enum class Via { CommandLine, OpenDialog };
+    struct Row {
+        const char* why;
+        Via via;
+        QString file;
+        QString prompt;
+    };
+    const QString unreadable = QStringLiteral("locked.pad は .pad ファイルとして開けません。読み込みできません。 (%1)").arg(locked);
+    const Row rows[] = {
+        {"a folder on the command line", Via::CommandLine, folder, QStringLiteral("%1 はフォルダのため開けません。").arg(folder)},
+        {"a .pad the user may not read, on the command line", Via::CommandLine, locked, unreadable},
+        {"a .pad the user may not read, chosen in the open dialog", Via::OpenDialog, locked, unreadable},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        mb::ShownBoxes().clear();
+        // The command line is acted on at a window's first activation: a new window for each row.
+        form_.reset();
+        if (row.via == Via::CommandLine) {
+            ApplicationGlobals.CommandArguments = QStringList{QString(), row.file};
+            form().show();
+            ASSERT_TRUE(QTest::qWaitFor([] { return !mb::ShownBoxes().empty(); }, 30000));
+        } else {
+            ApplicationGlobals.CommandArguments = QStringList{QString()};
+            showActive();
+            cd::QueueFileName(row.file);
+            form().Menu_FileOpen_Click();
+        }
+        ASSERT_EQ(prompts().size(), 1u);
+        EXPECT_EQ(prompts().front().toStdString(), row.prompt.toStdString());
+        EXPECT_TRUE(ApplicationGlobals.DocumentName.isEmpty());
+        EXPECT_EQ(B.size(), 1u);
+    }
 }
 
 TEST_F(MainWindowTest, AFailedCommandLinePrintLeavesTheDialogOpenWithItsError)
