@@ -97,6 +97,10 @@ void CanvasWindowActivate(CanvasSurface* form)
     else
         form->ZOrder();
     form->setFocus();
+    // Activating the window that is active already tells nobody, and the arrangement of every
+    // canvas has named in the status bar the canvas it arranged last: the window in front is
+    // named here.
+    FocusCanvasShow(form->Caption());
 }
 
 void CanvasesRefreshInOrder()
