@@ -6,6 +6,7 @@
 #include "app/diagram/ShapeSupport.h"
 #include "app/diagram/TagTable.h"
 #include "app/core/ApplicationGlobals.h"
+#include "app/core/MainWindowLink.h"
 #include "app/core/Processing.h"
 #include "app/core/RecordAccess.h"
 #include "platform/graphics/DrawingTarget.h"
@@ -63,7 +64,10 @@ void WindowPrepare(std::int16_t canvas, CanvasRecord& record, CanvasSurface& for
                     QStringLiteral("全体図は印刷で確認して下さい。") + CrLf + form.Caption();
     }
 
-    FocusCanvasShow(form.Caption());
+    // The status bar names the window in front; a canvas arranged behind it (the one an undo
+    // step restored, the others of a full redraw) is not named there.
+    if (MainWindowLink* main = MainWindow(); !main || main->activeChild() == &form)
+        FocusCanvasShow(form.Caption());
     EditModeShow();
     form.SetBackColor(ColorModify(ApplicationGlobals.CanvasColorName));
 

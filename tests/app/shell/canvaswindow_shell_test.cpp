@@ -319,6 +319,12 @@ TEST_F(CanvasWindows, AfterTheStackingOrderIsRestoredTheWindowInFrontIsTheActive
              noteToggle();
          },
          [](CanvasForm& window) { window.Menu_EditUndo_Click(); }, false},
+        {"undo of a step of the canvas behind the window in front",
+         [] {
+             SetModifyFlag(true);
+             HistoryAdd(QStringLiteral("編集(&E)"), 2);
+         },
+         [](CanvasForm& window) { window.Menu_EditUndo_Click(); }, false},
         {"redo",
          [&] {
              noteToggle();
