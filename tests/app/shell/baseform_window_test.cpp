@@ -6,6 +6,7 @@
 #include "app/canvas/HistoryControl.h"
 #include "app/diagram/BoxList.h"
 #include "app/diagram/FontAndColor.h"
+#include "app/core/DebugLog.h"
 #include "app/core/Processing.h"
 #include "app/diagram/PadDraw.h"
 #include "app/dialogs/BoxEditor.h"
@@ -876,9 +877,19 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
         QString opened;
         bool ends;
         QString prompt;  // the one message shown, if any
+        bool logged = false;  // the notice of a chart too large for its canvas is in the debug log
     };
     const QString gone = sample + QStringLiteral(".gone");
     const QString folder = files_.path();
+    // A chart taller than the largest canvas window.
+    QStringList tallLines = {QStringLiteral("&&document"), QStringLiteral("&&routine"), QStringLiteral("&&text"),
+                             QStringLiteral("大きな処理")};
+    for (int n = 0; n < 700; ++n)
+        tallLines << QStringLiteral("&&block") << QStringLiteral("&&text") << QStringLiteral("処理%1").arg(n);
+    tallLines << QStringLiteral("&&end-routine") << QStringLiteral("&&end-document");
+    const QString tall = WriteDocument(files_.filePath(QStringLiteral("tall.txt")), tallLines);
+    const QString tooLarge = QStringLiteral("図が大きすぎてｷｬﾝﾊﾞｽに表示しきれません。");
+    const QString printIt = QStringLiteral("全体図は印刷で確認して下さい。");
     const Row rows[] = {
         {"an absolute path opens", {sample}, sample, false, {}},
         {"the last file counts", {other, sample}, sample, false, {}},
@@ -887,6 +898,10 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
         {"a folder is no file", {folder}, {}, false, QStringLiteral("ファイルが見つかりません。 (%1)").arg(folder)},
         {"print in lower case prints and ends", {sample, QStringLiteral("/p")}, sample, true, {}},
         {"preview ends when the preview closes", {QStringLiteral("/V"), sample}, sample, true, {}},
+        {"a print of a chart too large for its canvas waits for nobody: the notice goes to the log",
+         {tall, QStringLiteral("/P")}, tall, true, {}, true},
+        {"a preview of it, with the user there, shows the notice", {tall, QStringLiteral("/V")}, tall, true,
+         tooLarge + QStringLiteral("\r\n") + printIt + QStringLiteral("\r\n(名前無し):1")},
     };
     // What the print dialog delivers is recorded, not sent to a printer.
     std::vector<platform::report::Delivery> delivered;
@@ -897,6 +912,8 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
         delivered.clear();
         ApplicationGlobals.DocumentName.clear();
         ApplicationGlobals.CommandArguments = QStringList{QString()} + row.arguments;
+        ApplicationGlobals.DebugClass[ErrorDebugClass] = true;
+        QFile::remove(DebugLog.DebugFileName);
         auto window = std::make_unique<BaseForm>();
         QSignalSpy unloaded(window.get(), &BaseForm::Unloaded);
         window->show();
@@ -917,6 +934,11 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
             EXPECT_EQ(prompts(), std::vector<QString>{row.prompt});
         }
         mb::ShownBoxes().clear();
+        DebugLogClose();
+        const QString log = platform::codepage::FromShiftJis(ReadAll(DebugLog.DebugFileName), QStringLiteral("log"));
+        EXPECT_EQ(log.contains(QStringLiteral("(名前無し):1")) && log.contains(tooLarge + printIt), row.logged)
+            << log.toStdString();
+        EXPECT_FALSE(ApplicationGlobals.CommandLinePrint) << "the print is over";
 
         // Acted on once only.
         ApplicationGlobals.DocumentName.clear();
