@@ -603,6 +603,41 @@ TEST_F(MainWindowTest, ToolButtonsShowTheDesktopsPicturesWhereOneFits)
     EXPECT_TRUE(editor.name().isEmpty());
 }
 
+// The status bar's panels, left to right, with their own widths in twips.
+const std::pair<const char*, int> kStatusPanels[] = {
+    {"Date", 1799},       {"Time", 953},     {"Caps", 979},        {"Num", 900},
+    {"Kana", 873},        {"FocusCanvas", 882}, {"EditMode", 882}, {"ModalWindow", 882},
+    {"UnVisibleCanvas", 882}, {"SearchState", 882}, {"FontAndSize", 882},
+};
+
+TEST_F(MainWindowTest, AStatusPanelShowsItsWholeTextAndAShortTextKeepsTheOwnWidth)
+{
+    showActive();
+    ApplicationGlobals.DocumentFontName = QStringLiteral("ＭＳ ゴシック");
+    ApplicationGlobals.DocumentFontSize = QStringLiteral("12");
+    ApplicationGlobals.DocumentColorName = QStringLiteral("黒");
+    FontAndSizeShow();
+    FocusCanvasShow(QStringLiteral("成績判定処理:1"));
+    SearchStateShow(QStringLiteral("検索中"));
+    const auto panel = [&](const char* key) { return form().stbBaseForm->findChild<QLabel*>(QString::fromLatin1(key)); };
+    for (const auto& [key, text] : {std::pair{"FocusCanvas", QStringLiteral("成績判定処理:1")},
+                                    std::pair{"FontAndSize", QStringLiteral("ＭＳ ゴシック, 12, 黒")}}) {
+        SCOPED_TRACE(key);
+        ASSERT_TRUE(panel(key)->isVisible());
+        EXPECT_EQ(panel(key)->text(), text) << "shown whole";
+        // Inside its frame a label sets its text in by half an "x" unless told otherwise.
+        QLabel* label = panel(key);
+        const int indent = label->indent() >= 0        ? label->indent()
+                           : label->frameWidth() > 0 ? label->fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2
+                                                     : 0;
+        EXPECT_GE(label->contentsRect().width() - indent - 2 * label->margin(),
+                  form().stbBaseForm->fontMetrics().horizontalAdvance(text));
+    }
+    EXPECT_EQ(panel("SearchState")->text(), QStringLiteral("検索中"));
+    EXPECT_EQ(panel("SearchState")->width(), 882 / platform::vbrt::TwipsPerPixel) << "a short text keeps the own width";
+    EXPECT_EQ(panel("ModalWindow")->width(), 882 / platform::vbrt::TwipsPerPixel) << "so does no text";
+}
+
 TEST_F(MainWindowTest, StatusPanelsNeverOverlapInANarrowWindow)
 {
     showActive();
@@ -614,8 +649,7 @@ TEST_F(MainWindowTest, StatusPanelsNeverOverlapInANarrowWindow)
         QStatusBar* bar = form().stbBaseForm;
         int right = -1;
         int shown = 0;
-        for (const char* key : {"Date", "Time", "Caps", "Num", "Kana", "FocusCanvas", "EditMode", "ModalWindow",
-                                "UnVisibleCanvas", "SearchState", "FontAndSize"}) {
+        for (const auto& [key, widthTwips] : kStatusPanels) {
             auto* panel = bar->findChild<QLabel*>(QString::fromLatin1(key));
             ASSERT_TRUE(panel) << key;
             if (!panel->isVisible())
@@ -624,6 +658,7 @@ TEST_F(MainWindowTest, StatusPanelsNeverOverlapInANarrowWindow)
             const QRect r(panel->mapTo(bar, QPoint(0, 0)), panel->size());
             EXPECT_GT(r.left(), right) << key << " overlaps the panel before it";
             EXPECT_LE(r.right(), bar->width()) << key;
+            EXPECT_GE(r.width(), widthTwips / platform::vbrt::TwipsPerPixel) << key << " narrower than its own width";
             right = r.right();
         }
         EXPECT_GT(shown, 0);
