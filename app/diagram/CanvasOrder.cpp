@@ -97,9 +97,8 @@ void CanvasWindowActivate(CanvasSurface* form)
     else
         form->ZOrder();
     form->setFocus();
-    // Activating the window that is active already tells nobody, and the arrangement of every
-    // canvas has named in the status bar the canvas it arranged last: the window in front is
-    // named here.
+    // Activating the window that is active already tells nobody: the status bar learns here
+    // which window is in front.
     FocusCanvasShow(form->Caption());
 }
 

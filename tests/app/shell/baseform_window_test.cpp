@@ -605,12 +605,11 @@ TEST_F(MainWindowTest, ToolButtonsShowTheDesktopsPicturesWhereOneFits)
 
 // The status bar's panels, left to right, with their own widths in twips.
 const std::pair<const char*, int> kStatusPanels[] = {
-    {"Date", 1799},       {"Time", 953},     {"Caps", 979},        {"Num", 900},
-    {"Kana", 873},        {"FocusCanvas", 882}, {"EditMode", 882}, {"ModalWindow", 882},
-    {"UnVisibleCanvas", 882}, {"SearchState", 882}, {"FontAndSize", 882},
+    {"Date", 1799}, {"Time", 953}, {"Caps", 979}, {"Num", 900}, {"Kana", 873}, {"FocusCanvas", 882},
+    {"EditMode", 882}, {"ModalWindow", 882}, {"UnVisibleCanvas", 882}, {"SearchState", 882}, {"FontAndSize", 882},
 };
 
-TEST_F(MainWindowTest, AStatusPanelShowsItsWholeTextAndAShortTextKeepsTheOwnWidth)
+TEST_F(MainWindowTest, AStatusPanelShowsItsWholeTextAndAShortTextKeepsItsOwnWidth)
 {
     showActive();
     ApplicationGlobals.DocumentFontName = QStringLiteral("ＭＳ ゴシック");
@@ -634,7 +633,7 @@ TEST_F(MainWindowTest, AStatusPanelShowsItsWholeTextAndAShortTextKeepsTheOwnWidt
                   form().stbBaseForm->fontMetrics().horizontalAdvance(text));
     }
     EXPECT_EQ(panel("SearchState")->text(), QStringLiteral("検索中"));
-    EXPECT_EQ(panel("SearchState")->width(), 882 / platform::vbrt::TwipsPerPixel) << "a short text keeps the own width";
+    EXPECT_EQ(panel("SearchState")->width(), 882 / platform::vbrt::TwipsPerPixel) << "a short text keeps its own width";
     EXPECT_EQ(panel("ModalWindow")->width(), 882 / platform::vbrt::TwipsPerPixel) << "so does no text";
 }
 
