@@ -47,6 +47,8 @@ struct HelpMenuEntry {
 
 struct ApplicationGlobalsRecord {
     QStringList CommandArguments;       // element 0 is "", the arguments follow
+    // A print started from the command line ("/P") runs with nobody to answer a message box.
+    bool CommandLinePrint = false;
     // Empty: no document. A path; a path, TAB and title; or TAB and title (no file yet).
     QString DocumentName;
     QString LastFolder;

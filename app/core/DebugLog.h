@@ -22,6 +22,9 @@ struct DebugLogState {
 };
 inline DebugLogState DebugLog;
 
+// The class of the entries about errors ("3:ｴﾗｰ").
+inline constexpr std::int16_t ErrorDebugClass = 3;
+
 void DebugInitialize();
 // A null value writes a header entry (label only). A log that cannot be opened or written loses
 // the entry and nothing more: the command that wrote it goes on.

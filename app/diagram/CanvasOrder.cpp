@@ -97,6 +97,9 @@ void CanvasWindowActivate(CanvasSurface* form)
     else
         form->ZOrder();
     form->setFocus();
+    // Activating the window that is active already tells nobody: the status bar learns here
+    // which window is in front.
+    FocusCanvasShow(form->Caption());
 }
 
 void CanvasesRefreshInOrder()

@@ -6,6 +6,8 @@
 #include "app/diagram/ShapeSupport.h"
 #include "app/diagram/TagTable.h"
 #include "app/core/ApplicationGlobals.h"
+#include "app/core/DebugLog.h"
+#include "app/core/MainWindowLink.h"
 #include "app/core/Processing.h"
 #include "app/core/RecordAccess.h"
 #include "platform/graphics/DrawingTarget.h"
@@ -56,14 +58,24 @@ void WindowPrepare(std::int16_t canvas, CanvasRecord& record, CanvasSurface& for
     form.SetCaption(CanvasCaptionMake(canvas, QStringLiteral("\t")));
 
     if (!SizeFits(form.Width(), record.header.width) || !SizeFits(form.Height(), record.header.height)) {
-        QString& deferred = ApplicationGlobals.DeferredError;
-        if (!deferred.isEmpty())
-            deferred += CrLf;
-        deferred += QStringLiteral("図が大きすぎてｷｬﾝﾊﾞｽに表示しきれません。") + CrLf +
-                    QStringLiteral("全体図は印刷で確認して下さい。") + CrLf + form.Caption();
+        const QString tooLarge = QStringLiteral("図が大きすぎてｷｬﾝﾊﾞｽに表示しきれません。");
+        const QString printIt = QStringLiteral("全体図は印刷で確認して下さい。");
+        if (ApplicationGlobals.CommandLinePrint) {
+            // A print from the command line has nobody to answer a box, which would hold the
+            // print back; the printout it is making is the whole chart the notice points at.
+            DebugLogWrite(form.Caption(), tooLarge + printIt, 0, ErrorDebugClass);
+        } else {
+            QString& deferred = ApplicationGlobals.DeferredError;
+            if (!deferred.isEmpty())
+                deferred += CrLf;
+            deferred += tooLarge + CrLf + printIt + CrLf + form.Caption();
+        }
     }
 
-    FocusCanvasShow(form.Caption());
+    // The status bar names the window in front; a canvas arranged behind it (the one an undo
+    // step restored, the others of a full redraw) is not named there.
+    if (MainWindowLink* main = MainWindow(); !main || main->activeChild() == &form)
+        FocusCanvasShow(form.Caption());
     EditModeShow();
     form.SetBackColor(ColorModify(ApplicationGlobals.CanvasColorName));
 

@@ -102,10 +102,9 @@ constexpr int kChartKinds = 5;
 // A built-in row that names an attribute the table lacks is only logged: the tables never fail to build.
 void TagAttributeMissing(const QString& mnemonic, const QString& attributes, const QString& name)
 {
-    constexpr std::int16_t kTagTableClass = 3;
-    DebugLogWrite(QStringLiteral("ﾆｰﾓﾆｯｸ"), mnemonic, 0, kTagTableClass);
-    DebugLogWrite(QStringLiteral("付加属性"), attributes, 0, kTagTableClass);
-    DebugLogWrite(QStringLiteral("該当無し属性"), name, 0, kTagTableClass);
+    DebugLogWrite(QStringLiteral("ﾆｰﾓﾆｯｸ"), mnemonic, 0, ErrorDebugClass);
+    DebugLogWrite(QStringLiteral("付加属性"), attributes, 0, ErrorDebugClass);
+    DebugLogWrite(QStringLiteral("該当無し属性"), name, 0, ErrorDebugClass);
 }
 
 [[noreturn]] void FreeStyleError()

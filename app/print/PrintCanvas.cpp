@@ -25,6 +25,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
@@ -91,6 +92,7 @@ PrintCanvas::PrintCanvas(QWidget* parent) : QDialog(parent)
     sprCaption->setColumnWidth(CaptionColumn, 260);
     sprCaption->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sprCaption->installEventFilter(this);
+    sprCaption->viewport()->installEventFilter(this);
     cmdAllSelect = new QPushButton(QStringLiteral("全選択\n(&S)"), frmCanvasSelect);
     cmdAllRelease = new QPushButton(QStringLiteral("全解除\n(&R)"), frmCanvasSelect);
     auto* selectLayout = new QGridLayout(frmCanvasSelect);
@@ -445,18 +447,43 @@ void PrintCanvas::keyPressEvent(QKeyEvent* event)
         QDialog::keyPressEvent(event);
 }
 
-bool PrintCanvas::eventFilter(QObject* watched, QEvent* event)
+void PrintCanvas::sprCaption_GotFocus(Qt::FocusReason reason)
 {
     // Enter stays in the list while it has the focus; elsewhere it prints.
+    cmdPrint->setDefault(false);
+    cmdPrint->setAutoDefault(false);
+    // The dialog made active again, or a popup gone, is no move into the list: its cell stays.
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        return;
+    const auto firstCell = [this] {
+        if (sprCaption->rowCount() > 0)
+            sprCaption->setCurrentCell(0, MarkColumn);
+    };
+    if (reason != Qt::MouseFocusReason) {
+        firstCell();
+        return;
+    }
+    // The press that gave the focus reaches the list only after this. A press on a row makes that
+    // row active, and must not find the list scrolled to its first row under the mouse; a press
+    // anywhere else makes the first cell active.
+    rowPressed_ = false;
+    QTimer::singleShot(0, this, [this, firstCell] {
+        if (!rowPressed_)
+            firstCell();
+    });
+}
+
+bool PrintCanvas::eventFilter(QObject* watched, QEvent* event)
+{
     if (watched == sprCaption) {
         if (GridTabLeave(event, cmdPrintSetting, cmdAllRelease))
             return true;
-        if (event->type() == QEvent::FocusIn) {
-            cmdPrint->setDefault(false);
-            cmdPrint->setAutoDefault(false);
-        } else if (event->type() == QEvent::FocusOut) {
+        if (event->type() == QEvent::FocusIn)
+            sprCaption_GotFocus(static_cast<QFocusEvent*>(event)->reason());
+        else if (event->type() == QEvent::FocusOut)
             cmdPrint->setDefault(true);
-        }
+    } else if (watched == sprCaption->viewport() && event->type() == QEvent::MouseButtonPress) {
+        rowPressed_ = sprCaption->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()).isValid();
     }
     return QDialog::eventFilter(watched, event);
 }

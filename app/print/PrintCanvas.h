@@ -78,6 +78,7 @@ private:
     void Form_Unload();
     void OutputRun(std::int32_t mode, QPushButton* button);
     void RowShow(int row);
+    void sprCaption_GotFocus(Qt::FocusReason reason);
 
     std::vector<std::int16_t> listedCanvases;
     int rangeOption = 0;
@@ -86,6 +87,8 @@ private:
     bool unloaded_ = false;
     bool closed_ = false;
     bool reshown_ = false;
+    // The mouse press that gave the list the focus landed on a row.
+    bool rowPressed_ = false;
 };
 
 } // namespace vellumora

@@ -21,6 +21,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -324,6 +325,9 @@ void BaseForm::CommandLineOpen()
     if (file.isEmpty())
         return;
 
+    // While the document opens and the print dialog prints it, nobody is there to answer a box.
+    ApplicationGlobals.CommandLinePrint = option == QLatin1String("/P");
+    const auto attended = qScopeGuard([] { ApplicationGlobals.CommandLinePrint = false; });
     bool opened = false;
     Command(false, false, [&] {
         // A file named on the command line that is not there is said so; a folder is refused by

@@ -130,13 +130,13 @@ bool StatusPanels::event(QEvent* event)
 void StatusPanels::arrange()
 {
     const int available = width();
-    // The narrowest a panel gets before panels are hidden: room for an ellipsis and a little.
-    const int least = fontMetrics().horizontalAdvance(QStringLiteral("WW…")) + kPadding;
+    // A panel is never narrower than its own width: only what a longer text widened it by gives
+    // way, and past that panels are hidden.
     std::vector<int> preferred;
     std::vector<int> minimum;
     for (const Entry& e : entries_) {
         preferred.push_back(preferredWidth(e));
-        minimum.push_back(std::min(preferred.back(), least));
+        minimum.push_back(e.width);
     }
 
     // Hide from the right until the narrowest form of the rest fits.

@@ -1,9 +1,10 @@
 #pragma once
 
 // The panels of a status bar: text panels in a fixed order, each addressed by a key, with a width
-// of its own and a tool tip. While there is room every panel has its width (wider when its text
-// needs it); when there is not, the panels narrow and elide their texts, and when even that is not
-// enough they are hidden from the right. Panels never draw over one another.
+// of its own and a tool tip. A panel is as wide as its text needs and never narrower than its own
+// width. When there is no room for every whole text, the widened panels narrow (eliding their
+// texts) down to their own widths, and when even that is not enough panels are hidden from the
+// right. Panels never draw over one another.
 
 #include "platform/statusbar/LockKeys.h"
 

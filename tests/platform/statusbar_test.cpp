@@ -53,7 +53,7 @@ TEST_F(StatusPanelsTest, WideEnoughEveryPanelHasItsWidthAndItsWholeText)
     EXPECT_EQ(panels.Panel(QStringLiteral("Time"))->toolTip(), QStringLiteral("tip Time"));
 }
 
-TEST_F(StatusPanelsTest, NarrowerThePanelsElideThenHideFromTheRight)
+TEST_F(StatusPanelsTest, NarrowerTheWidenedPanelsGiveWayDownToTheirOwnWidthsThenPanelsHideFromTheRight)
 {
     struct Row {
         const char* why;
@@ -62,9 +62,11 @@ TEST_F(StatusPanelsTest, NarrowerThePanelsElideThenHideFromTheRight)
         bool elided;
     };
     const int full = panels.sizeHint().width();
+    const int gap = 2;
     const Row rows[] = {
-        {"a little short: all narrowed, long texts cut", full - 60, std::size(kKeys), true},
-        {"room for two", 2 * panels.fontMetrics().horizontalAdvance(QStringLiteral("WW…")) + 30, 2, false},
+        {"a little short: the widened panel narrows and cuts its text", full - 30, std::size(kKeys), true},
+        {"no room beyond the panels' own widths", int(std::size(kKeys)) * (60 + gap), std::size(kKeys), true},
+        {"room for two", 2 * (60 + gap) + 30, 2, false},
         {"no room at all", 0, 0, false},
     };
     for (const Row& row : rows) {
@@ -72,8 +74,13 @@ TEST_F(StatusPanelsTest, NarrowerThePanelsElideThenHideFromTheRight)
         panels.resize(row.width, 24);
         const std::vector<QLabel*> shown = shownInOrder();
         ASSERT_EQ(shown.size(), row.shown);
-        for (std::size_t i = 0; i < shown.size(); ++i)
+        for (std::size_t i = 0; i < shown.size(); ++i) {
             EXPECT_EQ(shown[i]->objectName(), QString::fromLatin1(kKeys[i])) << "hidden from the right";
+            EXPECT_GE(shown[i]->width(), 60) << kKeys[i] << " narrower than its own width";
+            if (shown[i]->objectName() != QLatin1String("FocusCanvas")) {
+                EXPECT_EQ(shown[i]->width(), 60) << kKeys[i] << ": only the widened panel gives way";
+            }
+        }
         if (row.elided) {
             EXPECT_TRUE(panels.Panel(QStringLiteral("FocusCanvas"))->text().endsWith(QChar(0x2026)));
         }

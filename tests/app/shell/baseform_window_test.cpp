@@ -6,6 +6,7 @@
 #include "app/canvas/HistoryControl.h"
 #include "app/diagram/BoxList.h"
 #include "app/diagram/FontAndColor.h"
+#include "app/core/DebugLog.h"
 #include "app/core/Processing.h"
 #include "app/diagram/PadDraw.h"
 #include "app/core/AddOnHooks.h"
@@ -787,6 +788,40 @@ TEST_F(MainWindowTest, ToolButtonsShowTheDesktopsPicturesWhereOneFits)
     EXPECT_TRUE(editor.name().isEmpty());
 }
 
+// The status bar's panels, left to right, with their own widths in twips.
+const std::pair<const char*, int> kStatusPanels[] = {
+    {"Date", 1799}, {"Time", 953}, {"Caps", 979}, {"Num", 900}, {"Kana", 873}, {"FocusCanvas", 882},
+    {"EditMode", 882}, {"ModalWindow", 882}, {"UnVisibleCanvas", 882}, {"SearchState", 882}, {"FontAndSize", 882},
+};
+
+TEST_F(MainWindowTest, AStatusPanelShowsItsWholeTextAndAShortTextKeepsItsOwnWidth)
+{
+    showActive();
+    ApplicationGlobals.DocumentFontName = QStringLiteral("ＭＳ ゴシック");
+    ApplicationGlobals.DocumentFontSize = QStringLiteral("12");
+    ApplicationGlobals.DocumentColorName = QStringLiteral("黒");
+    FontAndSizeShow();
+    FocusCanvasShow(QStringLiteral("成績判定処理:1"));
+    SearchStateShow(QStringLiteral("検索中"));
+    const auto panel = [&](const char* key) { return form().stbBaseForm->findChild<QLabel*>(QString::fromLatin1(key)); };
+    for (const auto& [key, text] : {std::pair{"FocusCanvas", QStringLiteral("成績判定処理:1")},
+                                    std::pair{"FontAndSize", QStringLiteral("ＭＳ ゴシック, 12, 黒")}}) {
+        SCOPED_TRACE(key);
+        ASSERT_TRUE(panel(key)->isVisible());
+        EXPECT_EQ(panel(key)->text(), text) << "shown whole";
+        // Inside its frame a label sets its text in by half an "x" unless told otherwise.
+        QLabel* label = panel(key);
+        const int indent = label->indent() >= 0        ? label->indent()
+                           : label->frameWidth() > 0 ? label->fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2
+                                                     : 0;
+        EXPECT_GE(label->contentsRect().width() - indent - 2 * label->margin(),
+                  form().stbBaseForm->fontMetrics().horizontalAdvance(text));
+    }
+    EXPECT_EQ(panel("SearchState")->text(), QStringLiteral("検索中"));
+    EXPECT_EQ(panel("SearchState")->width(), 882 / platform::vbrt::TwipsPerPixel) << "a short text keeps its own width";
+    EXPECT_EQ(panel("ModalWindow")->width(), 882 / platform::vbrt::TwipsPerPixel) << "so does no text";
+}
+
 TEST_F(MainWindowTest, StatusPanelsNeverOverlapInANarrowWindow)
 {
     showActive();
@@ -798,8 +833,7 @@ TEST_F(MainWindowTest, StatusPanelsNeverOverlapInANarrowWindow)
         QStatusBar* bar = form().stbBaseForm;
         int right = -1;
         int shown = 0;
-        for (const char* key : {"Date", "Time", "Caps", "Num", "Kana", "FocusCanvas", "EditMode", "ModalWindow",
-                                "UnVisibleCanvas", "SearchState", "FontAndSize"}) {
+        for (const auto& [key, widthTwips] : kStatusPanels) {
             auto* panel = bar->findChild<QLabel*>(QString::fromLatin1(key));
             ASSERT_TRUE(panel) << key;
             if (!panel->isVisible())
@@ -808,6 +842,7 @@ TEST_F(MainWindowTest, StatusPanelsNeverOverlapInANarrowWindow)
             const QRect r(panel->mapTo(bar, QPoint(0, 0)), panel->size());
             EXPECT_GT(r.left(), right) << key << " overlaps the panel before it";
             EXPECT_LE(r.right(), bar->width()) << key;
+            EXPECT_GE(r.width(), widthTwips / platform::vbrt::TwipsPerPixel) << key << " narrower than its own width";
             right = r.right();
         }
         EXPECT_GT(shown, 0);
@@ -1061,8 +1096,18 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
         QString opened;
         bool ends;
         QString prompt;  // the one message shown, if any
+        bool logged = false;  // the notice of a chart too large for its canvas is in the debug log
     };
     const QString gone = sample + QStringLiteral(".gone");
+    // A chart taller than the largest canvas window.
+    QStringList tallLines = {QStringLiteral("&&document"), QStringLiteral("&&routine"), QStringLiteral("&&text"),
+                             QStringLiteral("大きな処理")};
+    for (int n = 0; n < 700; ++n)
+        tallLines << QStringLiteral("&&block") << QStringLiteral("&&text") << QStringLiteral("処理%1").arg(n);
+    tallLines << QStringLiteral("&&end-routine") << QStringLiteral("&&end-document");
+    const QString tall = WriteDocument(files_.filePath(QStringLiteral("tall.txt")), tallLines);
+    const QString tooLarge = QStringLiteral("図が大きすぎてｷｬﾝﾊﾞｽに表示しきれません。");
+    const QString printIt = QStringLiteral("全体図は印刷で確認して下さい。");
     const Row rows[] = {
         {"an absolute path opens", {sample}, sample, false, {}},
         {"the last file counts", {other, sample}, sample, false, {}},
@@ -1070,6 +1115,10 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
         {"a missing file says so", {gone}, {}, false, QStringLiteral("ファイルが見つかりません。 (%1)").arg(gone)},
         {"print in lower case prints and ends", {sample, QStringLiteral("/p")}, sample, true, {}},
         {"preview ends when the preview closes", {QStringLiteral("/V"), sample}, sample, true, {}},
+        {"a print of a chart too large for its canvas waits for nobody: the notice goes to the log",
+         {tall, QStringLiteral("/P")}, tall, true, {}, true},
+        {"a preview of it, with the user there, shows the notice", {tall, QStringLiteral("/V")}, tall, true,
+         tooLarge + QStringLiteral("\r\n") + printIt + QStringLiteral("\r\n(名前無し):1")},
     };
     // What the print dialog delivers is recorded, not sent to a printer.
     std::vector<platform::report::Delivery> delivered;
@@ -1080,6 +1129,8 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
         delivered.clear();
         ApplicationGlobals.DocumentName.clear();
         ApplicationGlobals.CommandArguments = QStringList{QString()} + row.arguments;
+        ApplicationGlobals.DebugClass[ErrorDebugClass] = true;
+        QFile::remove(DebugLog.DebugFileName);
         auto window = std::make_unique<BaseForm>();
         QSignalSpy unloaded(window.get(), &BaseForm::Unloaded);
         window->show();
@@ -1100,6 +1151,11 @@ TEST_F(MainWindowTest, TheCommandLineIsActedOnAtTheFirstActivation)
             EXPECT_EQ(prompts(), std::vector<QString>{row.prompt});
         }
         mb::ShownBoxes().clear();
+        DebugLogClose();
+        const QString log = platform::codepage::FromShiftJis(ReadAll(DebugLog.DebugFileName), QStringLiteral("log"));
+        EXPECT_EQ(log.contains(QStringLiteral("(名前無し):1")) && log.contains(tooLarge + printIt), row.logged)
+            << log.toStdString();
+        EXPECT_FALSE(ApplicationGlobals.CommandLinePrint) << "the print is over";
 
         // Acted on once only.
         ApplicationGlobals.DocumentName.clear();

@@ -2,8 +2,8 @@
 // (Ctrl+F4, not Ctrl+W) hides it and keeps its canvas, a click on a box frames it on screen, the
 // focus names the current canvas, a window brings its menus and keys when it first comes in
 // front, a window taken in comes in front, the window in front takes clicks and keys after a
-// command hid or brought back a window, and it is the active one after the stacking order is
-// restored.
+// command hid or brought back a window, and it is the active one, named in the status bar, after
+// the stacking order is restored.
 #include "baseform_support.h"
 
 #include "app/canvas/HistoryControl.h"
@@ -283,7 +283,7 @@ TEST_F(CanvasWindows, AfterACommandHidOrBroughtBackACanvasWindowTheWindowInFront
     CanvasForm::SetPopupRunner({});
 }
 
-TEST_F(CanvasWindows, AfterTheStackingOrderIsRestoredTheWindowInFrontIsTheActiveOne)
+TEST_F(CanvasWindows, AfterTheStackingOrderIsRestoredTheWindowInFrontIsTheActiveOneAndNamed)
 {
     const auto otherEntry = [](QComboBox* list) { list->setCurrentIndex(list->currentIndex() == 1 ? 2 : 1); };
     const auto noteToggle = [this] { qobject_cast<CanvasForm*>(form().ActiveForm())->Menu_FormatNoteNotShow_Click(); };
@@ -291,6 +291,8 @@ TEST_F(CanvasWindows, AfterTheStackingOrderIsRestoredTheWindowInFrontIsTheActive
         const char* why;
         std::function<void()> prepare;
         std::function<void(CanvasForm&)> command;
+        // A click brings the window at the back forward first; else the front one stays active.
+        bool backForward = true;
     };
     const Row rows[] = {
         {"default font", {},
@@ -310,6 +312,19 @@ TEST_F(CanvasWindows, AfterTheStackingOrderIsRestoredTheWindowInFrontIsTheActive
              window.Menus().Menu_FormatCanvasColor->trigger();
          }},
         {"undo", noteToggle, [](CanvasForm& window) { window.Menu_EditUndo_Click(); }},
+        {"undo, the second canvas in front and active before and after",
+         [&] {
+             B[2].header.activateStamp = 100;
+             form().workspace->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(CanvasWindowOf(B[2])->parentWidget()));
+             noteToggle();
+         },
+         [](CanvasForm& window) { window.Menu_EditUndo_Click(); }, false},
+        {"undo of a step of the canvas behind the window in front",
+         [] {
+             SetModifyFlag(true);
+             HistoryAdd(QStringLiteral("編集(&E)"), 2);
+         },
+         [](CanvasForm& window) { window.Menu_EditUndo_Click(); }, false},
         {"redo",
          [&] {
              noteToggle();
@@ -339,14 +354,16 @@ TEST_F(CanvasWindows, AfterTheStackingOrderIsRestoredTheWindowInFrontIsTheActive
         if (row.prepare)
             row.prepare();
         // A click brings the window at the back forward: in front and active, yet its stamp is
-        // the oldest, so a restore puts it behind the others again.
+        // the oldest, so a restore puts it behind the others again. Or the window in front is
+        // the active one and stays in front, while the redraw arranged another canvas last.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QMdiSubWindow* const backFrame = form().workspace->subWindowList(QMdiArea::StackingOrder).front();
-        auto* back = qobject_cast<CanvasForm*>(backFrame->widget());
-        form().workspace->setActiveSubWindow(backFrame);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return back->hasFocus(); }, 30000));
+        const QList<QMdiSubWindow*> stacked = form().workspace->subWindowList(QMdiArea::StackingOrder);
+        QMdiSubWindow* const frame = row.backForward ? stacked.front() : stacked.back();
+        auto* window = qobject_cast<CanvasForm*>(frame->widget());
+        form().workspace->setActiveSubWindow(frame);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->hasFocus(); }, 30000));
 
-        row.command(*back);
+        row.command(*window);
         QWidget* top = nullptr;
         for (QMdiSubWindow* sub : form().workspace->subWindowList(QMdiArea::StackingOrder))
             if (!sub->isHidden() && !sub->isMinimized())
@@ -354,6 +371,8 @@ TEST_F(CanvasWindows, AfterTheStackingOrderIsRestoredTheWindowInFrontIsTheActive
         ASSERT_TRUE(top);
         EXPECT_EQ(form().ActiveForm(), top) << top->windowTitle().toStdString();
         EXPECT_EQ(form().focusWidget(), top) << "the window in front holds the focus";
+        EXPECT_EQ(form().StatusPanelText(QStringLiteral("FocusCanvas")).toStdString(), top->windowTitle().toStdString())
+            << "the status bar names the window in front";
 
         if (auto* dialog = form().findChild<SearchReplace*>())
             dialog->cmdCancel_Click();

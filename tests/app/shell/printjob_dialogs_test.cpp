@@ -239,29 +239,38 @@ TEST_F(PrintJobTest, TabLeavesTheCanvasListAndTheSettingsCaptionIsOneLine)
     EXPECT_EQ(MenuCaptionClean(undoCaption), QStringLiteral("印刷設定"));
 }
 
-// The canvas list keeps the row the user made active when it takes the focus back, whichever
-// way it comes back.
-TEST_F(PrintJobTest, TheCanvasListKeepsItsActiveRowWhenItTakesTheFocusBack)
+// The canvas list makes its first cell active when it takes the focus, whichever way it comes;
+// only a click on a row makes that row active, without passing the first row on the way.
+TEST_F(PrintJobTest, TheCanvasListTakingTheFocusMakesItsFirstCellActiveButAClickedRowStays)
 {
     const auto accessKey = [](PrintCanvas& d, Qt::Key key) { QTest::keyClick(&d, key, Qt::AltModifier); };
     const auto tabAway = [](PrintCanvas& d) { QTest::keyClick(d.sprCaption, Qt::Key_Tab); };
+    const auto clickAt = [](PrintCanvas& d, const QPoint& at) {
+        QTest::mouseClick(d.sprCaption->viewport(), Qt::LeftButton, {}, at);
+    };
     struct Row {
         const char* why;
         std::function<void(PrintCanvas&)> away;   // takes the focus from the list
         std::function<void(PrintCanvas&)> back;   // the list takes it back
         std::optional<bool> marked;               // every row's mark afterwards, the opposite before
+        int activeRow;                            // the active cell afterwards
+        int activeColumn = 0;
     };
     const std::vector<Row> rows = {
-        {"Tab to 印刷設定, then 全選択 by its access key", tabAway, [&](PrintCanvas& d) { accessKey(d, Qt::Key_S); }, true},
+        {"Tab to 印刷設定, then 全選択 by its access key", tabAway, [&](PrintCanvas& d) { accessKey(d, Qt::Key_S); }, true,
+         0},
         {"全解除 clicked", [](PrintCanvas&) {}, [](PrintCanvas& d) { QTest::mouseClick(d.cmdAllRelease, Qt::LeftButton); },
-         false},
+         false, 0},
         {"Shift+Tab from 全選択", [](PrintCanvas& d) { d.cmdAllSelect->setFocus(); },
-         [](PrintCanvas& d) { QTest::keyClick(d.cmdAllSelect, Qt::Key_Backtab, Qt::ShiftModifier); }, {}},
+         [](PrintCanvas& d) { QTest::keyClick(d.cmdAllSelect, Qt::Key_Backtab, Qt::ShiftModifier); }, {}, 0},
         {"a click on the list below its rows", tabAway,
-         [](PrintCanvas& d) {
+         [&](PrintCanvas& d) {
              QWidget* area = d.sprCaption->viewport();
-             QTest::mouseClick(area, Qt::LeftButton, {}, QPoint(area->width() / 2, area->height() - 3));
-         }, {}},
+             clickAt(d, QPoint(area->width() / 2, area->height() - 3));
+         },
+         {}, 0},
+        {"a click on the second row's caption", tabAway,
+         [&](PrintCanvas& d) { clickAt(d, d.sprCaption->visualItemRect(d.sprCaption->item(1, 1)).center()); }, {}, 1, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
@@ -272,6 +281,8 @@ TEST_F(PrintJobTest, TheCanvasListKeepsItsActiveRowWhenItTakesTheFocusBack)
             ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog, 30000));
             accessKey(dialog, Qt::Key_C);
             ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.sprCaption->hasFocus(); }, 30000));
+            EXPECT_EQ(dialog.sprCaption->currentRow(), 0) << "the choice of the list puts the focus there";
+            EXPECT_EQ(dialog.sprCaption->currentColumn(), 0);
             QTest::keyClick(dialog.sprCaption, Qt::Key_Down);
             ASSERT_EQ(dialog.sprCaption->currentRow(), 1);
             const int rowCount = dialog.sprCaption->rowCount();
@@ -280,15 +291,25 @@ TEST_F(PrintJobTest, TheCanvasListKeepsItsActiveRowWhenItTakesTheFocusBack)
                 dialog.RowMarkSet(r, !row.marked.value_or(false));
 
             row.away(dialog);
+            std::vector<int> passed;
+            const QMetaObject::Connection watch = QObject::connect(
+                dialog.sprCaption, &QTableWidget::currentCellChanged, [&](int r, int, int, int) { passed.push_back(r); });
             row.back(dialog);
             const auto done = [&] {
                 for (int r = 0; r < rowCount; ++r)
                     if (dialog.RowMarked(r) != marked)
                         return false;
-                return dialog.sprCaption->hasFocus();
+                return dialog.sprCaption->hasFocus() && dialog.sprCaption->currentRow() == row.activeRow;
             };
-            ASSERT_TRUE(QTest::qWaitFor(done, 30000));
-            EXPECT_EQ(dialog.sprCaption->currentRow(), 1);
+            // A click elsewhere than on a row makes the first cell active once the click is done.
+            ASSERT_TRUE(QTest::qWaitFor(done, 30000)) << dialog.sprCaption->currentRow();
+            QCoreApplication::processEvents();
+            QObject::disconnect(watch);
+            EXPECT_EQ(dialog.sprCaption->currentRow(), row.activeRow);
+            EXPECT_EQ(dialog.sprCaption->currentColumn(), row.activeColumn);
+            if (row.activeRow != 0) {
+                EXPECT_EQ(std::count(passed.begin(), passed.end(), 0), 0) << "the first row was active on the way";
+            }
         });
     }
 }
