@@ -58,17 +58,22 @@ void HistoryRestore(bool undo)
                              : QStringLiteral("これ以上やり直すことは出来ません。"));
         return;
     }
+    // Checked before anything changes: a canvas is never restored from files that are gone. Such a
+    // step is offered no more, and the document stays exactly as it is.
+    const std::int32_t target = undo ? History.HistoryIndex : History.HistoryIndex + 2;
+    if (!HistorySnapshotWhole(target)) {
+        HistoryStepsDrop(target, undo);
+        ErrorMessageBox(undo ? QStringLiteral("作業ファイルが見つからないため、これ以上元に戻すことは出来ません。")
+                             : QStringLiteral("作業ファイルが見つからないため、これ以上やり直すことは出来ません。"));
+        return;
+    }
 
-    std::int32_t target = 0;
     if (undo) {
-        target = History.HistoryIndex;
         // The first undo after an edit keeps the state after it, for the redo.
         if (HistorySlotOf(target + 1).sequence != target + 1) {
             HistoryAdd(QString(), HistorySlotOf(target).canvas);
             History.HistoryIndex = target;
         }
-    } else {
-        target = History.HistoryIndex + 2;
     }
     const HistoryRecord record = HistorySlotOf(target);
     const std::int16_t slot = HistorySlotNumber(target);
