@@ -37,7 +37,9 @@ void SnapshotRead(const QString& path, Body body)
 
 // Sets a canvas slot up again as CanvasSlotSetup does, keeping the display number and the stacking
 // stamp (and the chart kind) that the canvas list gave it: the set-up hands out fresh ones, which
-// would lose the display order and the window order of the snapshot.
+// would lose the display order and the window order of the snapshot. The name goes, as from a new
+// slot: the snapshot's routine record names the canvas again when it has a name, and a canvas
+// without one comes back without one.
 void CanvasSlotRenew(std::int16_t canvas)
 {
     const CanvasHeader kept = CanvasAt(canvas, "HistoryCanvasLoad").header;
@@ -47,6 +49,7 @@ void CanvasSlotRenew(std::int16_t canvas)
     CanvasHeader& header = B[static_cast<std::size_t>(canvas)].header;
     header.number = kept.number;
     header.activateStamp = kept.activateStamp;
+    header.name.clear();
 }
 
 } // namespace

@@ -2,9 +2,11 @@
 // canvas or only the document, the canvas list file, and what an undo or redo leaves behind.
 #include "edits_support.h"
 
+#include "app/canvas/CanvasForm.h"
 #include "app/canvas/PageSetting.h"
 #include "platform/msgbox/MsgBox.h"
 #include "support/SampleDocuments.h"
+#include "support/TestProgramLink.h"
 
 #include <QDir>
 #include <QFile>
@@ -264,6 +266,68 @@ TEST_F(HistoryTest, AStepWhoseSnapshotFilesAreGoneIsRefusedAndTheDocumentStaysAs
     }
     HistoryRestore(false);
     EXPECT_EQ(ChartText(1), Routine("R1", "A2")) << "the step taken after the removal still redoes";
+}
+
+// A rename comes back with undo and redo exactly as each snapshot holds it, no name included: the
+// window's caption and the name the document is saved with follow.
+TEST_F(HistoryTest, UndoAndRedoOfARenameGiveTheCanvasExactlyTheNameOfEachSide)
+{
+    testsupport::TestProgramLink link;
+    const auto caption = [](const QString& name) {
+        return (name.isEmpty() ? QStringLiteral("(名前無し)") : name) + QStringLiteral(":1");
+    };
+    const auto savedName = [this] {
+        ApplicationGlobals.DocumentName = path(QStringLiteral("named.txt"));
+        PadFileSave();
+        const QList<QByteArray> lines = ReadAll(path(QStringLiteral("named.txt"))).split('\n');
+        const qsizetype at = lines.indexOf("&&name\r");
+        return at < 0 ? QString() : QString::fromLatin1(lines.value(at + 1)).chopped(1);
+    };
+    struct Row {
+        const char* why;
+        QString before;
+        QString after;
+    };
+    const Row rows[] = {
+        {"a name given to a canvas without one", QString(), QStringLiteral("X")},
+        {"a name cleared", QStringLiteral("X"), QString()},
+        {"a name changed", QStringLiteral("X"), QStringLiteral("Y")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        openCharts({QStringLiteral("&&routine &&block A &&end-routine")});
+        CanvasForm& window = *CanvasWindowOf(B[1]);
+        const auto rename = [&](const QString& name) {
+            link.canvasName = [name](QString& given) {
+                given = name;
+                return true;
+            };
+            window.Menu_FormatCanvasName_Click();
+        };
+        if (!row.before.isEmpty())
+            rename(row.before);
+        HistoryClear();
+        rename(row.after);
+        ASSERT_EQ(window.Caption(), caption(row.after));
+
+        struct Step {
+            const char* why;
+            std::function<void()> act;
+            QString name;
+        };
+        const Step steps[] = {
+            {"undo", [&] { window.Menu_EditUndo_Click(); }, row.before},
+            {"redo", [&] { window.Menu_EditRedo_Click(); }, row.after},
+        };
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.why);
+            step.act();
+            EXPECT_EQ(B[1].header.name, step.name);
+            EXPECT_EQ(window.Caption(), caption(step.name));
+            EXPECT_EQ(savedName(), step.name);
+        }
+        EXPECT_EQ(Prompts(), QStringList{});
+    }
 }
 
 TEST_F(HistoryTest, AStepOfEveryCanvasRestoresThemWithTheirDisplayAndWindowOrder)
