@@ -23,6 +23,7 @@ const QString kFilenameKey = QStringLiteral("Filename");
 const QString kObstinateKey = QStringLiteral("Obstinate");
 const QString kKindDiffers = QStringLiteral("ｷｬﾝﾊﾞｽの形式が異なります。");
 const QString kNothingFromOthers = QStringLiteral("他ﾀｽｸからの情報がありません。");
+const QString kNothingToPaste = QStringLiteral("貼り付ける情報がありません。");
 
 QString CopyBufferName()
 {
@@ -221,6 +222,13 @@ void ClipboardTaskCopyClose()
 
 bool ClipboardObstinateCheck(std::int16_t canvas)
 {
+    // The copy buffer went with a run folder removed while the program runs: the copy is gone.
+    if (CopyAndPaste.ClipboardExistFlag && !platform::filesystem::FileExists(CopyBufferName())) {
+        CopyAndPaste.ClipboardExistFlag = false;
+        CopyAndPaste.ClipboardCanvasFlags = 0;
+        InformationMessageBox(kNothingToPaste);
+        return false;
+    }
     if (ClipboardObstinateName() == ObstinateNameGet(canvas))
         return true;
     InformationMessageBox(kKindDiffers);

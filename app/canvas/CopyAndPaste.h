@@ -41,7 +41,8 @@ void ClipboardCopyClose();
 // Closes the exchange file and publishes its name and chart kind in the per-user store.
 void ClipboardTaskCopyClose();
 
-// Whether the local copy may be pasted into the canvas; says so when it may not.
+// Whether the local copy may be pasted into the canvas; says so when it may not. A copy buffer that
+// is gone (its run folder was removed) leaves nothing to paste, and the local copy is forgotten.
 bool ClipboardObstinateCheck(std::int16_t canvas);
 // Fetches the copy another instance published, for pasting into the canvas; says why when it
 // cannot.

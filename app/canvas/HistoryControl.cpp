@@ -37,7 +37,9 @@ void SnapshotRead(const QString& path, Body body)
 
 // Sets a canvas slot up again as CanvasSlotSetup does, keeping the display number and the stacking
 // stamp (and the chart kind) that the canvas list gave it: the set-up hands out fresh ones, which
-// would lose the display order and the window order of the snapshot.
+// would lose the display order and the window order of the snapshot. The name goes, as from a new
+// slot: the snapshot's routine record names the canvas again when it has a name, and a canvas
+// without one comes back without one.
 void CanvasSlotRenew(std::int16_t canvas)
 {
     const CanvasHeader kept = CanvasAt(canvas, "HistoryCanvasLoad").header;
@@ -47,6 +49,7 @@ void CanvasSlotRenew(std::int16_t canvas)
     CanvasHeader& header = B[static_cast<std::size_t>(canvas)].header;
     header.number = kept.number;
     header.activateStamp = kept.activateStamp;
+    header.name.clear();
 }
 
 } // namespace
@@ -58,17 +61,22 @@ void HistoryRestore(bool undo)
                              : QStringLiteral("これ以上やり直すことは出来ません。"));
         return;
     }
+    // Checked before anything changes: a canvas is never restored from files that are gone. Such a
+    // step is offered no more, and the document stays exactly as it is.
+    const std::int32_t target = undo ? History.HistoryIndex : History.HistoryIndex + 2;
+    if (!HistorySnapshotWhole(target)) {
+        HistoryStepsDrop(target, undo);
+        ErrorMessageBox(undo ? QStringLiteral("作業ファイルが見つからないため、これ以上元に戻すことは出来ません。")
+                             : QStringLiteral("作業ファイルが見つからないため、これ以上やり直すことは出来ません。"));
+        return;
+    }
 
-    std::int32_t target = 0;
     if (undo) {
-        target = History.HistoryIndex;
         // The first undo after an edit keeps the state after it, for the redo.
         if (HistorySlotOf(target + 1).sequence != target + 1) {
             HistoryAdd(QString(), HistorySlotOf(target).canvas);
             History.HistoryIndex = target;
         }
-    } else {
-        target = History.HistoryIndex + 2;
     }
     const HistoryRecord record = HistorySlotOf(target);
     const std::int16_t slot = HistorySlotNumber(target);

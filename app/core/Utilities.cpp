@@ -122,6 +122,32 @@ QString SharedFolder()
     return fs::UserFolder(ApplicationObject().EXEName());
 }
 
+// Makes the run's folder in the temporary folder (mkdtemp: a new name, mode 0700, never through a
+// link) and names the work files after it. A folder that cannot be made leaves the names as they were.
+void RunFolderMake()
+{
+    const QString program = ProcessNamePrefix();
+    utilities.RunFolder = fs::CreatePrivateFolder(TemporaryFileFolders().constFirst(), program + QLatin1Char('.'));
+    utilities.TemporaryPrefix = platform::vbrt::Trim(utilities.RunFolder + QLatin1Char('/') + program);
+    utilities.TemporaryPrefixAbsolute = CommonServices->GetAbsolutePathName(utilities.TemporaryPrefix);
+}
+
+// The prefix of the work files, in a run folder that stands. A temporary-folder cleaner or the user
+// may remove the folder while the program runs: whoever names a work file then finds a new one made.
+// What the old folder held went with it, so its names go out of use; none is ever deleted again,
+// since whatever stands at such a name now is not this run's.
+const QString& RunPrefix()
+{
+    if (utilities.RunFolder.isEmpty() || fs::PrivateFolderReady(utilities.RunFolder, false))
+        return utilities.TemporaryPrefix;
+    const QString gone = utilities.TemporaryPrefixAbsolute + QLatin1Char('.');
+    RunFolderMake();
+    for (TemporaryFileEntry& entry : utilities.TemporaryFiles)
+        if (entry.fileName.startsWith(gone))
+            entry.inUse = false;
+    return utilities.TemporaryPrefix;
+}
+
 void RunFolderRemove()
 {
     const QString folder = std::exchange(utilities.RunFolder, QString());
@@ -172,10 +198,8 @@ void UtilitiesInitialize()
                       fs::PrivateFolderReady(utilities.RunFolder, false);
     if (!kept) {
         RunFolderRemove();
-        utilities.RunFolder = fs::CreatePrivateFolder(folders.constFirst(), program + QLatin1Char('.'));
+        RunFolderMake();
     }
-    utilities.TemporaryPrefix = platform::vbrt::Trim(utilities.RunFolder + QLatin1Char('/') + program);
-    utilities.TemporaryPrefixAbsolute = CommonServices->GetAbsolutePathName(utilities.TemporaryPrefix);
 }
 
 void UtilitiesTerminate()
@@ -200,19 +224,32 @@ QString TemporaryFileName(const FilePart& p1, const FilePart& p2, const FilePart
                           const FilePart& p5, const FilePart& p6)
 {
     const Parts parts = Normalise(p1, p2, p3, p4, p5, p6);
-    return Recorded(CommonServices->GetAbsolutePathName(utilities.TemporaryPrefix + JoinedParts(parts)));
+    return Recorded(CommonServices->GetAbsolutePathName(RunPrefix() + JoinedParts(parts)));
+}
+
+QString TemporaryFileNameCurrent(const QString& issued)
+{
+    const bool issuedHere = utilities.TemporaryIndex.contains(issued) &&
+                            (utilities.SharedPrefix.isEmpty() || !issued.startsWith(utilities.SharedPrefix));
+    const QString program = ProcessNamePrefix();
+    const QString file = fs::GetFileName(issued);
+    if (!issuedHere || !file.startsWith(program + QLatin1Char('.')))
+        return issued;
+    return Recorded(CommonServices->GetAbsolutePathName(RunPrefix() + file.mid(program.size())));
 }
 
 QString SharedFileName(const FilePart& p1, const FilePart& p2, const FilePart& p3, const FilePart& p4,
                        const FilePart& p5, const FilePart& p6)
 {
-    if (utilities.SharedPrefix.isEmpty()) {
-        const QString folder = SharedFolder();
-        if (!fs::PrivateFolderReady(folder, true))
-            throw platform::vbrt::Error(platform::vbrt::ErrorNumber::PermissionDenied, QStringLiteral("SharedFileName"),
-                                        QStringLiteral("フォルダ %1 を自分だけが使えるフォルダとして用意できません。").arg(folder));
+    // The folder is looked at for every name: in the temporary folder it may have been removed
+    // meanwhile, and is then made again under its name.
+    const QString folder =
+        utilities.SharedPrefix.isEmpty() ? SharedFolder() : fs::GetParentFolderName(utilities.SharedPrefix);
+    if (!fs::PrivateFolderReady(folder, true))
+        throw platform::vbrt::Error(platform::vbrt::ErrorNumber::PermissionDenied, QStringLiteral("SharedFileName"),
+                                    QStringLiteral("フォルダ %1 を自分だけが使えるフォルダとして用意できません。").arg(folder));
+    if (utilities.SharedPrefix.isEmpty())
         utilities.SharedPrefix = folder + QLatin1Char('/') + ProcessNamePrefix();
-    }
     return Recorded(utilities.SharedPrefix + JoinedParts(Normalise(p1, p2, p3, p4, p5, p6)));
 }
 

@@ -38,12 +38,17 @@ struct TemporaryFileEntry {
 // Work files. A name is the prefix (the run's own folder, program name and process id), a dot
 // and each part up to the first empty one, then ".tmp"; without parts a random name. The run's
 // folder is made in the temporary folder on initialising, which only this user may enter, and
-// goes with everything in it on terminating. Initialising also removes the work files and run
-// folders that copies of the program which no longer run left behind.
+// goes with everything in it on terminating. Removed while the program runs, it is made again
+// under a new name when the next work file is named; the names in the old one go out of use.
+// Initialising also removes the work files and run folders that copies of the program which no
+// longer run left behind.
 void UtilitiesInitialize();
 void UtilitiesTerminate();
 QString TemporaryFileName(const FilePart& p1 = {}, const FilePart& p2 = {}, const FilePart& p3 = {},
                           const FilePart& p4 = {}, const FilePart& p5 = {}, const FilePart& p6 = {});
+// A work-file name handed out earlier as it is now: the same parts in the run folder that stands,
+// for a name kept while the user works (an open box editor's). Any other name comes back as it is.
+QString TemporaryFileNameCurrent(const QString& issued);
 // A work file that the user's other running copies read: named and deleted like the others, but
 // in the folder of the user's own that the copies share (under $XDG_RUNTIME_DIR, else in the
 // temporary folder). Raises 70 when that folder is not the user's alone.
@@ -58,6 +63,7 @@ QStringList TemporaryFileFolders();
 // last parts are the given ones ("*" for one or more parts), letter case ignored; no parts: all.
 void TemporaryFileDelete(const FilePart& p1 = {}, const FilePart& p2 = {}, const FilePart& p3 = {},
                          const FilePart& p4 = {}, const FilePart& p5 = {}, const FilePart& p6 = {});
+// The prefix as it stands; only naming a work file makes a removed run folder again.
 QString TemporaryFilePrefix();
 // Every name handed out in this run, in the order of first issue.
 const std::vector<TemporaryFileEntry>& TemporaryFiles();

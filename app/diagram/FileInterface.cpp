@@ -46,11 +46,22 @@ const QString& FallbackFolder()
     return path;
 }
 
+// The work names of ".pad" files, named again at every use: a run folder removed while the
+// program runs is made again under a new name, and the names go with it.
+void ZipWorkNamesSet()
+{
+    const QString work = TemporaryFileName(QStringLiteral("zipwork"));
+    FileInterface.ZipWorkFile = work + QStringLiteral(".zip");
+    FileInterface.ZipWorkFolder = work + QStringLiteral(".dir");
+    FileInterface.ZipMemberFile = FileInterface.ZipWorkFolder + QLatin1Char('/') + kMemberName;
+}
+
 QString WorkFolder()
 {
-    const QString& folder = FileInterface.ZipWorkFolder;
-    if (folder.isEmpty())
+    if (FileInterface.ZipWorkFolder.isEmpty())
         return FallbackFolder();
+    ZipWorkNamesSet();
+    const QString& folder = FileInterface.ZipWorkFolder;
     if (!fs::FolderExists(folder))
         fs::CreateFolder(folder);
     return folder;
@@ -64,8 +75,10 @@ QString MemberFile()
 
 QString WorkArchive()
 {
-    return FileInterface.ZipWorkFile.isEmpty() ? FallbackFolder() + QStringLiteral("/zipwork.zip")
-                                               : FileInterface.ZipWorkFile;
+    if (FileInterface.ZipWorkFile.isEmpty())
+        return FallbackFolder() + QStringLiteral("/zipwork.zip");
+    ZipWorkNamesSet();
+    return FileInterface.ZipWorkFile;
 }
 
 void RemoveQuietly(const QString& path)
@@ -259,20 +272,19 @@ void FileInterfaceInit()
     FileInterface.FileFilter = FileInterface.FileFilterTable[0].filter + QLatin1Char('|') +
                                FileInterface.FileFilterTable[1].filter + QLatin1Char('|') +
                                FileInterface.FileFilterTable[2].filter;
-    const QString work = TemporaryFileName(QStringLiteral("zipwork"));
-    FileInterface.ZipWorkFile = work + QStringLiteral(".zip");
-    FileInterface.ZipWorkFolder = work + QStringLiteral(".dir");
-    FileInterface.ZipMemberFile = FileInterface.ZipWorkFolder + QLatin1Char('/') + kMemberName;
+    ZipWorkNamesSet();
     FileInterface.SaveTargetFile.clear();
     CommonServices->CreateFolder(FileInterface.ZipWorkFolder);
 }
 
 void FileInterfaceTerm()
 {
-    // Empty names (a start-up that failed before they were made) must never reach a delete.
-    if (!FileInterface.ZipWorkFolder.isEmpty())
+    // Only names in the run folder that stands reach a delete: not empty ones (a start-up that
+    // failed before they were made), nor those of a run folder removed meanwhile, whose name
+    // anyone may have taken since.
+    if (IsTemporaryFileName(FileInterface.ZipWorkFolder))
         CommonServices->DeleteFolder(FileInterface.ZipWorkFolder);
-    if (!FileInterface.ZipWorkFile.isEmpty())
+    if (IsTemporaryFileName(FileInterface.ZipWorkFile))
         CommonServices->DeleteFile(FileInterface.ZipWorkFile);
     // Work folders this process left beside its work files: its prefix and a dot, so that another
     // process whose id begins with the same digits keeps its own.

@@ -27,9 +27,11 @@ struct SnapshotPart {
 };
 
 // The files of a step's snapshot: the document header (part 0), the canvas list ("ci"), and the
-// open canvases that the step and the step before it change (every open one when either is -1).
-std::vector<SnapshotPart> SnapshotParts(const HistoryRecord& record)
+// open canvases that the step and the step before it change (every open one when either is -1),
+// which the record lists.
+std::vector<SnapshotPart> SnapshotParts(HistoryRecord& record)
 {
+    record.canvases.clear();
     std::vector<SnapshotPart> parts = {{0, [] { PadDocumentWrite(false, false); }}, {"ci", HistoryCanvasInfoWrite}};
     const bool every = record.canvas < 0 || record.previousCanvas < 0;
     if (!every && record.canvas <= 0 && record.previousCanvas <= 0)
@@ -41,6 +43,7 @@ std::vector<SnapshotPart> SnapshotParts(const HistoryRecord& record)
         if (!every && canvas != record.canvas && canvas != record.previousCanvas)
             continue;
         parts.push_back({canvas, [canvas] { BoxListWrite(canvas, -1, true, true, true, true); }});
+        record.canvases.push_back(canvas);
     }
     return parts;
 }
@@ -216,6 +219,26 @@ bool HistoryCanRedo()
 {
     const std::int32_t index = History.HistoryIndex;
     return index >= 0 && HistorySlotOf(index + 2).sequence == index + 2;
+}
+
+bool HistorySnapshotWhole(std::int32_t sequence)
+{
+    const HistoryRecord& record = HistorySlotOf(sequence);
+    const std::int16_t slot = HistorySlotNumber(sequence);
+    bool whole = fs::FileExists(HistoryFileName(slot, 0)) && fs::FileExists(HistoryFileName(slot, "ci"));
+    for (std::size_t i = 0; whole && i < record.canvases.size(); ++i)
+        whole = fs::FileExists(HistoryFileName(slot, record.canvases[i]));
+    return whole;
+}
+
+void HistoryStepsDrop(std::int32_t sequence, bool undo)
+{
+    for (HistoryRecord& step : History.HistoryList) {
+        if (step.sequence < 0 || (undo ? step.sequence > sequence : step.sequence < sequence))
+            continue;
+        TemporaryFileDelete(HistorySlotNumber(step.sequence), QStringLiteral("*"), QStringLiteral("history"));
+        step = History.Empty;
+    }
 }
 
 std::int16_t HistorySlotNumber(std::int32_t sequence)

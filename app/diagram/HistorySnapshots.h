@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace vellumora {
 
@@ -23,6 +24,8 @@ struct HistoryRecord {
     std::int16_t previousCanvas = 0;
     // The edit mode is no part of the document text: the step keeps it beside the snapshot.
     bool editMode = false;
+    // The canvases whose box trees the snapshot holds, each in a file of its own.
+    std::vector<std::int16_t> canvases;
 
     friend bool operator==(const HistoryRecord&, const HistoryRecord&) = default;
 };
@@ -50,6 +53,13 @@ void HistoryAdd(const QString& caption, std::int16_t canvas);
 void HistoryEdit(const QString& caption, std::int16_t canvas, const std::function<void()>& edit);
 bool HistoryCanUndo();
 bool HistoryCanRedo();
+// Whether every file of the snapshot of the sequence number is there: the run folder holding them
+// may have been removed while the program runs.
+bool HistorySnapshotWhole(std::int32_t sequence);
+// Drops a step that can never be restored together with every step beyond it the way the user
+// goes (undo: the older ones, redo: the newer ones): their files went with it, and a restore
+// never skips a step. The steps the other way stay.
+void HistoryStepsDrop(std::int32_t sequence, bool undo);
 // The ring slot of a step's sequence number, and its record.
 std::int16_t HistorySlotNumber(std::int32_t sequence);
 HistoryRecord& HistorySlotOf(std::int32_t sequence);

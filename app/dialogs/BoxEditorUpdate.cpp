@@ -48,6 +48,8 @@ void BoxEditor::cmdUpdate_Click()
             return;
         EditRecordsMake(text, tagId);
 
+        // The run folder may have been removed and made again since the editor opened.
+        TrayGetFileName = TemporaryFileNameCurrent(TrayGetFileName);
         PadFileCreate(TrayGetFileName);
         try {
             for (const PadInfoRecord& r : editRecords_)

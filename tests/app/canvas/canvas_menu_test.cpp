@@ -362,6 +362,13 @@ TEST_F(CanvasMenuTest, ARefusedEditLeavesTheDocumentUnmodifiedAndTheUndoHistoryA
              f.Menu_BoxFontChange_Click();
          },
          QStringLiteral("ﾌｫﾝﾄｻｲｽﾞ指定が不良です。")},
+        {"paste whose copy buffer is gone with the run folder", {{2, "B"}},
+         [](CanvasForm& f) {
+             ASSERT_TRUE(QFile::remove(TemporaryFileName(QStringLiteral("copy"))));
+             f.Menu_EditPaste_Click();
+             EXPECT_FALSE(ClipboardExist()) << "the copy is forgotten: paste is no longer offered";
+         },
+         QStringLiteral("貼り付ける情報がありません。")},
         {"cut whose copy cannot be written", {{1, "A"}},
          [](CanvasForm& f) {
              // A folder where the copy buffer goes: no one can write the file there.

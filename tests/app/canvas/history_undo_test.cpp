@@ -2,10 +2,13 @@
 // canvas or only the document, the canvas list file, and what an undo or redo leaves behind.
 #include "edits_support.h"
 
+#include "app/canvas/CanvasForm.h"
 #include "app/canvas/PageSetting.h"
 #include "platform/msgbox/MsgBox.h"
 #include "support/SampleDocuments.h"
+#include "support/TestProgramLink.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -183,6 +186,148 @@ TEST_F(HistoryTest, ALinkAtASnapshotsNameIsReplacedNotWrittenThrough)
     EXPECT_EQ(modeOf(QFileInfo(TemporaryFilePrefix()).absolutePath()), 0700u);
     HistoryRestore(true);
     EXPECT_EQ(ChartText(1), Routine("R1", "A"));
+}
+
+// The run folder may be removed while the program runs (a temporary-folder cleaner, a user): the
+// snapshots go with it. A step whose files are not all there is refused before anything changes and
+// is dropped with the steps beyond it, which went with it; what was taken since still undoes.
+TEST_F(HistoryTest, AStepWhoseSnapshotFilesAreGoneIsRefusedAndTheDocumentStaysAsItIs)
+{
+    const auto runFolderRemove = [] {
+        ASSERT_TRUE(QDir(QFileInfo(TemporaryFilePrefix()).absolutePath()).removeRecursively());
+    };
+    const QString undoRefused = QStringLiteral("作業ファイルが見つからないため、これ以上元に戻すことは出来ません。");
+    const QString redoRefused = QStringLiteral("作業ファイルが見つからないため、これ以上やり直すことは出来ません。");
+    struct Row {
+        const char* why;
+        std::function<void()> steps;  // the steps taken and the files lost
+        bool undo;
+        QString message;
+        const char* first;  // the charts, as before the refused step
+        const char* second;
+        bool canUndo;
+        bool canRedo;
+    };
+    const std::vector<Row> rows = {
+        {"undo of steps taken before the run folder went",
+         [&] {
+             Edit(1, [] { Retext(1, "A", "A1"); });
+             Edit(2, [] { Retext(2, "X", "X1"); });
+             runFolderRemove();
+         },
+         true, undoRefused, "A1", "X1", false, false},
+        {"redo of a step undone before the run folder went",
+         [&] {
+             Edit(1, [] { Retext(1, "A", "A1"); });
+             HistoryRestore(true);
+             runFolderRemove();
+         },
+         false, redoRefused, "A", "X", false, false},
+        {"undo of a step of every canvas whose second canvas's file is gone",
+         [] {
+             Edit(-1, [] {
+                 Retext(1, "A", "A1");
+                 Retext(2, "X", "X1");
+             });
+             ASSERT_TRUE(QFile::remove(HistoryFileName(1, 2)));
+         },
+         true, undoRefused, "A1", "X1", false, false},
+        {"a step taken after the run folder went undoes, the one before it is refused",
+         [&] {
+             Edit(1, [] { Retext(1, "A", "A1"); });
+             runFolderRemove();
+             Edit(1, [] { Retext(1, "A1", "A2"); });
+             HistoryRestore(true);
+             ASSERT_EQ(ChartText(1), Routine("R1", "A1"));
+         },
+         true, undoRefused, "A1", "X", false, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        openCharts({Routine("R1", "A"), Routine("R2", "X")});
+        HistoryClear();
+        row.steps();
+        ASSERT_EQ(Prompts(), QStringList{});
+        ApplicationGlobals.ModifyFlag = false;  // as after a save
+        ClipboardCopyOpen();
+        ClipboardCopyPart(1, B[1].header.firstBox, -1);
+        ClipboardCopyClose();
+
+        HistoryRestore(row.undo);
+        EXPECT_EQ(Prompts(), QStringList{row.message});
+        EXPECT_EQ(ChartText(1), Routine("R1", row.first));
+        EXPECT_EQ(ChartText(2), Routine("R2", row.second));
+        EXPECT_EQ(B[2].header.state, CanvasState::Open);
+        EXPECT_FALSE(GetModifyFlag()) << "nothing changed";
+        EXPECT_TRUE(ClipboardExist()) << "the copy stays";
+        EXPECT_EQ(HistoryCanUndo(), row.canUndo);
+        EXPECT_EQ(HistoryCanRedo(), row.canRedo);
+        msgbox::ShownBoxes().clear();
+    }
+    HistoryRestore(false);
+    EXPECT_EQ(ChartText(1), Routine("R1", "A2")) << "the step taken after the removal still redoes";
+}
+
+// A rename comes back with undo and redo exactly as each snapshot holds it, no name included: the
+// window's caption and the name the document is saved with follow.
+TEST_F(HistoryTest, UndoAndRedoOfARenameGiveTheCanvasExactlyTheNameOfEachSide)
+{
+    testsupport::TestProgramLink link;
+    const auto caption = [](const QString& name) {
+        return (name.isEmpty() ? QStringLiteral("(名前無し)") : name) + QStringLiteral(":1");
+    };
+    const auto savedName = [this] {
+        ApplicationGlobals.DocumentName = path(QStringLiteral("named.txt"));
+        PadFileSave();
+        const QList<QByteArray> lines = ReadAll(path(QStringLiteral("named.txt"))).split('\n');
+        const qsizetype at = lines.indexOf("&&name\r");
+        return at < 0 ? QString() : QString::fromLatin1(lines.value(at + 1)).chopped(1);
+    };
+    struct Row {
+        const char* why;
+        QString before;
+        QString after;
+    };
+    const Row rows[] = {
+        {"a name given to a canvas without one", QString(), QStringLiteral("X")},
+        {"a name cleared", QStringLiteral("X"), QString()},
+        {"a name changed", QStringLiteral("X"), QStringLiteral("Y")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        openCharts({QStringLiteral("&&routine &&block A &&end-routine")});
+        CanvasForm& window = *CanvasWindowOf(B[1]);
+        const auto rename = [&](const QString& name) {
+            link.canvasName = [name](QString& given) {
+                given = name;
+                return true;
+            };
+            window.Menu_FormatCanvasName_Click();
+        };
+        if (!row.before.isEmpty())
+            rename(row.before);
+        HistoryClear();
+        rename(row.after);
+        ASSERT_EQ(window.Caption(), caption(row.after));
+
+        struct Step {
+            const char* why;
+            std::function<void()> act;
+            QString name;
+        };
+        const Step steps[] = {
+            {"undo", [&] { window.Menu_EditUndo_Click(); }, row.before},
+            {"redo", [&] { window.Menu_EditRedo_Click(); }, row.after},
+        };
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.why);
+            step.act();
+            EXPECT_EQ(B[1].header.name, step.name);
+            EXPECT_EQ(window.Caption(), caption(step.name));
+            EXPECT_EQ(savedName(), step.name);
+        }
+        EXPECT_EQ(Prompts(), QStringList{});
+    }
 }
 
 TEST_F(HistoryTest, AStepOfEveryCanvasRestoresThemWithTheirDisplayAndWindowOrder)

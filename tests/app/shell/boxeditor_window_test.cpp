@@ -102,8 +102,11 @@ TEST_F(BoxEditorTest, UpdateChangesTheChartAndCancelChangesNothing)
         const char* why;
         bool update;
         QString expected;
+        bool runFolderGone = false;  // removed while the editor is open (a temporary-folder cleaner)
     };
-    const Row rows[] = {{"Cancel", false, QStringLiteral("z")}, {"Update", true, QStringLiteral("line 1\r\nline 2")}};
+    const Row rows[] = {{"Cancel", false, QStringLiteral("z")},
+                        {"Update", true, QStringLiteral("line 1\r\nline 2")},
+                        {"Update after the run folder was removed", true, QStringLiteral("again"), true}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
         ApplicationGlobals.ModifyFlag = false;
@@ -112,7 +115,9 @@ TEST_F(BoxEditorTest, UpdateChangesTheChartAndCancelChangesNothing)
         const QString put = editor->TrayPutFileName;
         const QString get = editor->TrayGetFileName;
         ASSERT_TRUE(Exists(put));
-        editor->SetBoxText(QStringLiteral("line 1\r\nline 2"));
+        if (row.runFolderGone)
+            ASSERT_TRUE(QDir(QFileInfo(put).absolutePath()).removeRecursively());
+        editor->SetBoxText(row.update ? row.expected : QStringLiteral("line 1\r\nline 2"));
         (row.update ? editor->cmdUpdate : editor->cmdCancel)->click();
         FlushDeletes();
         EXPECT_TRUE(editor.isNull());
@@ -120,6 +125,7 @@ TEST_F(BoxEditorTest, UpdateChangesTheChartAndCancelChangesNothing)
         EXPECT_EQ(GetModifyFlag(), row.update);
         EXPECT_FALSE(Exists(put));
         EXPECT_FALSE(Exists(get));
+        EXPECT_FALSE(Exists(TemporaryFileNameCurrent(get))) << "nor in the run folder made again";
         EXPECT_FALSE(Chart().BoxList[z].flags & BoxFlag::ModifyEditorOpen);
         EXPECT_TRUE(msgbox::ShownBoxes().empty());
     }

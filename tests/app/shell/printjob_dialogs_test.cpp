@@ -2,8 +2,10 @@
 // and the print-settings dialog's fields, checks and Update.
 #include "../canvas/canvas_windows.h"
 
+#include "app/canvas/CopyAndPaste.h"
 #include "app/canvas/HistoryControl.h"
 #include "app/core/CanvasSurface.h"
+#include "app/core/EditState.h"
 #include "app/core/PrintRecords.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
@@ -376,6 +378,70 @@ TEST_F(PrintJobTest, AFailedOutputShowsItsErrorLeavesNoWorkAndKeepsTheDialogOpen
     EXPECT_FALSE(QFileInfo::exists(pdf));
     EXPECT_TRUE(DrawWorkFiles().isEmpty()) << DrawWorkFiles().join(QLatin1Char(' ')).toStdString();
     EXPECT_TRUE(RW.BlockList.empty());
+}
+
+// A run folder removed while the program runs (a temporary-folder cleaner, a user) takes the undo
+// snapshots and the copy with it; everything else goes on in a new one: an edit and its undo, a
+// PDF, a save as ".pad" that opens again with the edit. An undo of a step taken before the removal
+// is refused and leaves the document as it is, and a paste says there is nothing to paste.
+TEST_F(PrintJobTest, AfterTheRunFolderWasRemovedEditsUndoPdfAndSaveAsPadGoOn)
+{
+    const auto edit = [](const QString& text) {
+        SetModifyFlag(true);
+        HistoryAdd(QStringLiteral("編集(&E)"), 1);
+        Canvas(1).BoxList[static_cast<std::size_t>(Canvas(1).header.firstBox)].text = TextInfoMake(text);
+        PadDrawRefresh(1);
+    };
+    HistoryClear();
+    ClipboardReset();
+    edit(QStringLiteral("Renamed once"));
+    ClipboardCopyOpen();
+    ClipboardCopyPart(1, Canvas(1).header.firstBox, -1);
+    ClipboardCopyClose();
+    ASSERT_TRUE(QDir(QFileInfo(TemporaryFilePrefix()).absolutePath()).removeRecursively());
+
+    EXPECT_FALSE(ClipboardObstinateCheck(1));
+    EXPECT_EQ(Prompts(), QStringList{QStringLiteral("貼り付ける情報がありません。")});
+    EXPECT_FALSE(ClipboardExist()) << "paste is no longer offered";
+    platform::msgbox::ShownBoxes().clear();
+
+    edit(QStringLiteral("Renamed twice"));
+    HistoryRestore(true);
+    EXPECT_EQ(FirstText(1), QStringLiteral("Renamed once"));
+    HistoryRestore(false);
+    EXPECT_EQ(FirstText(1), QStringLiteral("Renamed twice"));
+
+    const QString pdf = path(QStringLiteral("after.pdf"));
+    platform::commondialog::QueueFileName(pdf);
+    PrintCanvas dialog;
+    EXPECT_TRUE(RunDialog(dialog, [&] { dialog.cmdPDF->click(); })) << Prompts().join(QLatin1Char('|')).toStdString();
+    const QString text = testsupport::PdfText(pdf);
+    for (const char* expected : {"Renamed twice", "alpha text", "Second routine", "beta text"})
+        EXPECT_TRUE(text.contains(QLatin1String(expected))) << expected;
+    EXPECT_TRUE(DrawWorkFiles().isEmpty()) << DrawWorkFiles().join(QLatin1Char(' ')).toStdString();
+    ASSERT_EQ(Prompts(), QStringList{});
+
+    // The step taken before the removal: refused, the document as it is.
+    HistoryRestore(true);
+    ApplicationGlobals.ModifyFlag = false;
+    HistoryRestore(true);
+    EXPECT_EQ(Prompts(), QStringList{QStringLiteral("作業ファイルが見つからないため、これ以上元に戻すことは出来ません。")});
+    EXPECT_EQ(FirstText(1), QStringLiteral("Renamed once"));
+    EXPECT_EQ(FirstText(2), QStringLiteral("Second routine"));
+    EXPECT_FALSE(GetModifyFlag());
+    EXPECT_FALSE(HistoryCanUndo());
+    HistoryRestore(false);
+    EXPECT_EQ(FirstText(1), QStringLiteral("Renamed twice")) << "the step taken after the removal redoes";
+    platform::msgbox::ShownBoxes().clear();
+
+    const QString pad = path(QStringLiteral("after.pad"));
+    ApplicationGlobals.DocumentName = pad;
+    PadFileSave();
+    open(pad);
+    EXPECT_EQ(FirstText(1), QStringLiteral("Renamed twice"));
+    EXPECT_EQ(FirstText(2), QStringLiteral("Second routine"));
+    EXPECT_EQ(Prompts(), QStringList{});
+    HistoryClear();
 }
 
 // The main window's caption and its dialog panel name the dialogs that are open: a job that

@@ -252,6 +252,67 @@ TEST_F(UtilitiesTest, TheRunKeepsItsWorkFilesInAFolderOnlyTheUserMayEnter)
     EXPECT_FALSE(QFileInfo::exists(folder));
 }
 
+// A temporary-folder cleaner or the user may remove the run folder while the program runs: the next
+// work file named makes a new one under the same rules (a new name, 0700, no link followed) and the
+// program goes on. The names in the old folder go out of use: whatever stands at them now is not the
+// run's and is never deleted, also not at the end; a name kept meanwhile finds its place in the new one.
+TEST_F(UtilitiesTest, ARunFolderRemovedWhileTheProgramRunsIsMadeAgainUnderANewName)
+{
+    struct Row {
+        const char* why;
+        std::function<void(const QString& folder)> make;  // what stands at the old folder's name
+    };
+    const QString elsewhere = path(QStringLiteral("elsewhere"));
+    const Row rows[] = {
+        {"removed", [](const QString&) {}},
+        {"a link to a private folder put at its name", [&](const QString& folder) {
+             ASSERT_TRUE(QDir().mkpath(elsewhere));
+             ::chmod(QFile::encodeName(elsewhere).constData(), 0700);
+             ASSERT_TRUE(QFile::link(elsewhere, folder));
+         }},
+    };
+    const QRegularExpression runFolderName(QStringLiteral("^vellumora\\.3\\.[A-Za-z0-9]{6}$"));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        UtilitiesInitialize();
+        const QString old = Made({"copy"});
+        const QString oldFolder = QFileInfo(old).absolutePath();
+        ASSERT_TRUE(QDir(oldFolder).removeRecursively());
+        row.make(oldFolder);
+        // What a link leads to holds a file at the work file's name.
+        const QString bystander = Put(elsewhere + QLatin1Char('/') + QFileInfo(old).fileName(), "not the run's");
+
+        const QString next = Issue({"copy"});
+        const QString folder = QFileInfo(next).absolutePath();
+        EXPECT_NE(folder, oldFolder);
+        EXPECT_EQ(QFileInfo(folder).absolutePath(), path());
+        EXPECT_TRUE(runFolderName.match(QFileInfo(folder).fileName()).hasMatch()) << folder.toStdString();
+        EXPECT_FALSE(QFileInfo(folder).isSymLink());
+        EXPECT_EQ(ModeOf(folder), 0700u);
+        EXPECT_EQ(QFileInfo(next).fileName(), QFileInfo(old).fileName());
+        EXPECT_EQ(Issue({"copy"}), next) << "one folder again, not one per name";
+        EXPECT_EQ(TemporaryFileNameCurrent(old), next) << "a name kept meanwhile";
+        EXPECT_FALSE(InUse(old));
+        Put(next, "work");
+
+        Delete({"copy"});
+        EXPECT_FALSE(QFileInfo::exists(next)) << "deleted by its parts in the new folder";
+        Made({"copy"});
+        UtilitiesTerminate();
+        EXPECT_FALSE(QFileInfo::exists(folder)) << "the new folder goes at the end";
+        EXPECT_EQ(read(bystander), QByteArray("not the run's")) << "nothing is deleted at the old names";
+        QFile::remove(bystander);
+        QFile::remove(oldFolder);
+    }
+
+    // The folder the user's copies share is made again too, under its own name.
+    UtilitiesInitialize();
+    const QString shared = QFileInfo(SharedFileName("clipboard", "copy")).absolutePath();
+    ASSERT_TRUE(QDir(shared).removeRecursively());
+    EXPECT_EQ(QFileInfo(SharedFileName("clipboard", "copy")).absolutePath(), shared);
+    EXPECT_EQ(ModeOf(shared), 0700u);
+}
+
 // The exchange files that the user's running copies share go only into a folder that is the
 // user's alone: under the session's runtime folder, else in the temporary folder under the user's
 // number; a folder of that name that others may enter, or a link, is refused and left as it is.
