@@ -155,9 +155,16 @@ void UtilitiesInitialize()
     utilities.TemporaryFiles.clear();
     utilities.TemporaryIndex.clear();
     utilities.SharedPrefix.clear();
+    const QStringList folders = TemporaryFileFolders();
+    // Without its temporary folder no run can begin; the user must learn which folder that is.
+    if (!fs::FolderExists(folders.constFirst()))
+        platform::vbrt::Raise(QStringLiteral("UtilitiesInitialize"),
+                              QStringLiteral("一時フォルダ %1%2 が見つからないため起動できません。")
+                                  .arg(folders.constFirst(), qEnvironmentVariableIsEmpty("TMPDIR")
+                                                                 ? QString()
+                                                                 : QStringLiteral(" (環境変数 TMPDIR)")));
     // Work files of copies that were killed or crashed: nothing else would ever remove them. The
     // shared folder is looked into only when it is the user's own.
-    const QStringList folders = TemporaryFileFolders();
     for (const QString& folder : folders)
         if (folder == folders.constFirst() || fs::PrivateFolderReady(folder, false))
             platform::system::RemoveWorkFilesOfEndedCopies(folder, ApplicationObject().EXEName());

@@ -950,7 +950,13 @@ std::shared_ptr<Folder> GetFolder(const QString& path)
 
 QString TemporaryFolder()
 {
-    return WithoutTrailingSlashes(QDir::tempPath());
+    const QString existing = QDir::tempPath();
+    if (!existing.isEmpty())
+        return WithoutTrailingSlashes(existing);
+    // Qt answers nothing for a $TMPDIR that names no folder; an empty name would put the work
+    // files in the current folder or the root, and nobody could tell which folder is missing.
+    const QString named = qEnvironmentVariable("TMPDIR");
+    return named.isEmpty() ? QStringLiteral("/tmp") : GetAbsolutePathName(named);
 }
 
 QString CreatePrivateFolder(const QString& parent, const QString& namePrefix)

@@ -198,7 +198,8 @@ QString GetDrive(const QString& path);             // mount point of the file sy
 std::shared_ptr<File> GetFile(const QString& path);
 std::shared_ptr<Folder> GetFolder(const QString& path);
 
-// The temporary folder ($TMPDIR, else /tmp), without a trailing "/".
+// The temporary folder ($TMPDIR, else /tmp), without a trailing "/". A $TMPDIR that names no
+// folder still gives its name (made absolute), so that what fails there names the folder.
 QString TemporaryFolder();
 
 // A new folder in parent that only its owner may enter (0700), named namePrefix followed by six

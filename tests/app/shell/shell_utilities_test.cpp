@@ -1,6 +1,7 @@
 #include "app/core/Utilities.h"
 
 #include "app/core/ApplicationGlobals.h"
+#include "app/core/Processing.h"
 #include "platform/filesystem/FileSystem.h"
 #include "platform/msgbox/MsgBox.h"
 #include "platform/vbrt/Format.h"
@@ -250,6 +251,40 @@ TEST_F(UtilitiesTest, TheRunKeepsItsWorkFilesInAFolderOnlyTheUserMayEnter)
 
     UtilitiesTerminate();
     EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+// A temporary folder that does not exist stops the start with a message naming it, and, when
+// $TMPDIR named it, that variable; nothing is made anywhere else in its stead.
+TEST_F(UtilitiesTest, AMissingTemporaryFolderIsNamedInTheMessage)
+{
+    const QByteArray saved = qgetenv("TMPDIR");
+    const QString missing = path(QStringLiteral("gone"));
+    struct Row {
+        const char* why;
+        bool fromTmpdir;
+        QString message;
+    };
+    const Row rows[] = {
+        {"named by TMPDIR", true,
+         QStringLiteral("一時フォルダ %1 (環境変数 TMPDIR) が見つからないため起動できません。").arg(missing)},
+        {"the usual one", false, QStringLiteral("一時フォルダ %1 が見つからないため起動できません。").arg(missing)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        if (row.fromTmpdir)
+            qputenv("TMPDIR", QFile::encodeName(missing));
+        else
+            qunsetenv("TMPDIR");
+        services_->temporaryFolder = missing;
+        try {
+            UtilitiesInitialize();
+            ADD_FAILURE() << "started without a temporary folder";
+        } catch (const std::exception& e) {
+            EXPECT_EQ(FailureText(e).toStdString(), row.message.toStdString());
+        }
+        EXPECT_FALSE(QFileInfo::exists(missing));
+    }
+    qputenv("TMPDIR", saved);
 }
 
 // The exchange files that the user's running copies share go only into a folder that is the
