@@ -2,6 +2,7 @@
 
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/Processing.h"
+#include "app/diagram/FileInterface.h"
 #include "platform/filesystem/FileSystem.h"
 #include "platform/msgbox/MsgBox.h"
 #include "platform/vbrt/Format.h"
@@ -347,8 +348,9 @@ TEST_F(UtilitiesTest, ExchangeFilesGoOnlyIntoAFolderThatIsTheUsersAlone)
     qputenv("XDG_RUNTIME_DIR", runtime);
 }
 
-// A copy killed after it made work files and published an exchange file leaves them behind; the
-// next start removes them, its run folder with everything in it, and nothing of a copy that runs.
+// A copy killed after it made work files of every kind and published an exchange file leaves them
+// behind; the next start removes them, its run folder with everything in it, and nothing of a copy
+// that runs nor the user's own files that bear the program's name and the killed copy's number.
 TEST_F(UtilitiesTest, AStartRemovesWhatAKilledCopyLeftAndNothingOfARunningOne)
 {
     QProcess running;
@@ -367,7 +369,18 @@ TEST_F(UtilitiesTest, AStartRemovesWhatAKilledCopyLeftAndNothingOfARunningOne)
     if (child == 0) {
         services_->processId = ::getpid();
         UtilitiesInitialize();
-        for (const QString& name : {TemporaryFileName(1, 0, "history"), SharedFileName("clipboard", "copy", "kind-A")}) {
+        FileInterfaceInit();
+        // The names as the program's own callers give them: undo snapshots, print work files, the
+        // copy buffer, box-editor exchange, add-ons, an unnamed one, the ".pad" packing.
+        const QString names[] = {
+            TemporaryFileName(1, 0, "history"), TemporaryFileName("staged", "ci", "history"),
+            TemporaryFileName("draw", "block", 1, 2), TemporaryFileName("draw", "page", 3, 0),
+            TemporaryFileName("copy"), TemporaryFileName("clipboard", "paste"),
+            TemporaryFileName(1, 2, "modify", "put"), TemporaryFileName("Menu_File", 1, "addon"),
+            TemporaryFileName(), FileInterface.ZipWorkFile, FileInterface.ZipMemberFile,
+            SharedFileName("clipboard", "copy", "kind-A%7E"),
+        };
+        for (const QString& name : names) {
             QFile file(name);
             if (!file.open(QIODevice::WriteOnly))
                 ::_exit(1);
@@ -381,11 +394,16 @@ TEST_F(UtilitiesTest, AStartRemovesWhatAKilledCopyLeftAndNothingOfARunningOne)
     const QString killed = QStringLiteral("vellumora.%1.*").arg(child);
     const QStringList left = QDir(path()).entryList({killed}, QDir::Dirs) + QDir(shared).entryList({killed}, QDir::Files);
     ASSERT_EQ(left.size(), 2) << left.join(' ').toStdString();
+    const QStringList users = {
+        Put(path(QStringLiteral("vellumora.%1.notes.txt").arg(child)), "notes"),
+        Put(path(QStringLiteral("vellumora.%1.1/README").arg(child)), "release"),
+    };
 
     UtilitiesInitialize();
-    EXPECT_EQ(QDir(path()).entryList({killed}, QDir::AllEntries), QStringList());
-    EXPECT_EQ(QDir(shared).entryList({killed}, QDir::AllEntries), QStringList());
-    for (const QString& name : runningCopy)
+    EXPECT_EQ(QDir(path()).entryList({killed}, QDir::AllEntries, QDir::Name).join(' ').toStdString(),
+              QStringLiteral("vellumora.%1.1 vellumora.%1.notes.txt").arg(child).toStdString());
+    EXPECT_EQ(QDir(shared).entryList({killed}, QDir::AllEntries).join(' ').toStdString(), "");
+    for (const QString& name : runningCopy + users)
         EXPECT_TRUE(QFileInfo::exists(name)) << name.toStdString();
     running.kill();
     running.waitForFinished();
