@@ -4,6 +4,7 @@
 #include "app/core/MainWindowLink.h"
 #include "app/core/Processing.h"
 #include "app/core/RecordAccess.h"
+#include "app/core/WorkFileNames.h"
 #include "platform/filesystem/FileSystem.h"
 #include "platform/msgbox/MsgBox.h"
 #include "platform/system/EndedCopies.h"
@@ -94,7 +95,7 @@ QString JoinedParts(const Parts& parts)
     if (name.isEmpty())
         name = QStringLiteral(".__") + QString::number(static_cast<std::int64_t>(Rnd() * 100000000.0)) +
                QStringLiteral("__");
-    return name + QStringLiteral(".tmp");
+    return name + WorkFileEnd;
 }
 
 // Records a name handed out: one issued before is the same entry again, in use again; a new one
@@ -181,12 +182,20 @@ void UtilitiesInitialize()
     utilities.TemporaryFiles.clear();
     utilities.TemporaryIndex.clear();
     utilities.SharedPrefix.clear();
+    const QStringList folders = TemporaryFileFolders();
+    // Without its temporary folder no run can begin; the user must learn which folder that is.
+    if (!fs::FolderExists(folders.constFirst()))
+        platform::vbrt::Raise(QStringLiteral("UtilitiesInitialize"),
+                              QStringLiteral("一時フォルダ %1%2 が見つからないため起動できません。")
+                                  .arg(folders.constFirst(), qEnvironmentVariableIsEmpty("TMPDIR")
+                                                                 ? QString()
+                                                                 : QStringLiteral(" (環境変数 TMPDIR)")));
     // Work files of copies that were killed or crashed: nothing else would ever remove them. The
     // shared folder is looked into only when it is the user's own.
-    const QStringList folders = TemporaryFileFolders();
-    for (const QString& folder : folders)
-        if (folder == folders.constFirst() || fs::PrivateFolderReady(folder, false))
-            platform::system::RemoveWorkFilesOfEndedCopies(folder, ApplicationObject().EXEName());
+    const platform::system::WorkFileShapes shapes = WorkFileShapesOf(ApplicationObject().EXEName());
+    platform::system::RemoveWorkFilesOfEndedCopies(folders.constFirst(), shapes);
+    if (fs::PrivateFolderReady(folders.at(1), false))
+        platform::system::RemoveExchangeFilesOfEndedCopies(folders.at(1), shapes);
 
     // The run folder is named like the work files (program name, process id), so that the start of
     // a later copy finds it when this one was killed.

@@ -7,6 +7,7 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/Processing.h"
 #include "app/core/Utilities.h"
+#include "app/core/WorkFileNames.h"
 #include "platform/commondialog/CommonDialog.h"
 #include "platform/filesystem/FileSystem.h"
 #include "platform/vbrt/Error.h"
@@ -35,7 +36,7 @@ namespace fs = platform::filesystem;
 namespace zf = platform::zipfolder;
 
 // The document member of a ".pad" archive. Readers match it without regard to letter case.
-const QString kMemberName = QStringLiteral("Vellumora.txt");
+const QString kMemberName = PadMemberName;
 
 // The work folder and work archive of ".pad" files: those of the start routine, or, before it
 // has run, a private folder of this process.
@@ -50,9 +51,9 @@ const QString& FallbackFolder()
 // program runs is made again under a new name, and the names go with it.
 void ZipWorkNamesSet()
 {
-    const QString work = TemporaryFileName(QStringLiteral("zipwork"));
-    FileInterface.ZipWorkFile = work + QStringLiteral(".zip");
-    FileInterface.ZipWorkFolder = work + QStringLiteral(".dir");
+    const QString work = TemporaryFileName(QString(PadWorkPart));
+    FileInterface.ZipWorkFile = work + PadWorkArchiveEnd;
+    FileInterface.ZipWorkFolder = work + PadWorkFolderEnd;
     FileInterface.ZipMemberFile = FileInterface.ZipWorkFolder + QLatin1Char('/') + kMemberName;
 }
 

@@ -86,17 +86,18 @@ mode_t CreationMode()
     return 0666 & ~mask;
 }
 
+const QLatin1String HiddenNameEnd(".saving");
+
 // The one hidden name a target's file takes beside it before the rename onto the target. It is
 // fixed per target, so a process killed before the rename leaves at most this one file, and the
 // next write of the target removes it first.
 QString HiddenNameBeside(const QString& target)
 {
     const QString name = GetFileName(target);
-    QString hidden = QStringLiteral(".") + name + QStringLiteral(".saving");
+    QString hidden = QStringLiteral(".") + name + HiddenNameEnd;
     if (N(hidden).size() > NAME_MAX) {
         const QByteArray digest = QCryptographicHash::hash(N(name), QCryptographicHash::Sha1).toHex().left(16);
-        hidden = QStringLiteral(".") + name.left(100) + QLatin1Char('.') + QString::fromLatin1(digest) +
-                 QStringLiteral(".saving");
+        hidden = QStringLiteral(".") + name.left(100) + QLatin1Char('.') + QString::fromLatin1(digest) + HiddenNameEnd;
     }
     return ParentOrCurrent(target) + QLatin1Char('/') + hidden;
 }
@@ -950,15 +951,46 @@ std::shared_ptr<Folder> GetFolder(const QString& path)
 
 QString TemporaryFolder()
 {
-    return WithoutTrailingSlashes(QDir::tempPath());
+    const QString existing = QDir::tempPath();
+    if (!existing.isEmpty())
+        return WithoutTrailingSlashes(existing);
+    // Qt answers nothing for a $TMPDIR that names no folder; an empty name would put the work
+    // files in the current folder or the root, and nobody could tell which folder is missing.
+    const QString named = qEnvironmentVariable("TMPDIR");
+    return named.isEmpty() ? QStringLiteral("/tmp") : GetAbsolutePathName(named);
 }
+
+namespace {
+
+// What mkdtemp replaces by as many letters and digits.
+const QLatin1String PrivateFolderTemplate("XXXXXX");
+
+} // namespace
 
 QString CreatePrivateFolder(const QString& parent, const QString& namePrefix)
 {
-    QByteArray name = N(WithoutTrailingSlashes(parent) + QLatin1Char('/') + namePrefix + QStringLiteral("XXXXXX"));
+    QByteArray name = N(WithoutTrailingSlashes(parent) + QLatin1Char('/') + namePrefix + PrivateFolderTemplate);
     if (parent.isEmpty() || ::mkdtemp(name.data()) == nullptr)
         RaiseHostError(parent.isEmpty() ? ENOENT : errno, QStringLiteral("CreatePrivateFolder"), parent, Missing::Path);
     return QFile::decodeName(name);
+}
+
+bool IsPrivateFolderName(const QString& name, const QString& namePrefix)
+{
+    if (name.size() != namePrefix.size() + PrivateFolderTemplate.size() || !name.startsWith(namePrefix))
+        return false;
+    for (const QChar c : QStringView(name).mid(namePrefix.size()))
+        if (c.unicode() > 0x7f || !c.isLetterOrNumber())
+            return false;
+    return true;
+}
+
+QString HiddenNameTarget(const QString& name)
+{
+    if (!name.startsWith(QLatin1Char('.')) || !name.endsWith(HiddenNameEnd) ||
+        name.size() <= 1 + HiddenNameEnd.size())
+        return {};
+    return name.mid(1, name.size() - 1 - HiddenNameEnd.size());
 }
 
 QString UserFolder(const QString& name)

@@ -150,6 +150,10 @@ private:
     std::optional<platform::system::AbandonedOnEnd> abandoned_;
 };
 
+// The name of the target whose hidden file beside it (see AtomicWriter) is named name; empty for
+// any other name. A target whose name is too long for the plain hidden name is not recognised.
+QString HiddenNameTarget(const QString& name);
+
 // Testing seams: unnamed files off (the hidden named file of file systems without them), and a
 // call after each write of an AtomicWriter with its target and the bytes written so far.
 void SetUnnamedTemporaryFiles(bool enabled);
@@ -198,12 +202,16 @@ QString GetDrive(const QString& path);             // mount point of the file sy
 std::shared_ptr<File> GetFile(const QString& path);
 std::shared_ptr<Folder> GetFolder(const QString& path);
 
-// The temporary folder ($TMPDIR, else /tmp), without a trailing "/".
+// The temporary folder ($TMPDIR, else /tmp), without a trailing "/". A $TMPDIR that names no
+// folder still gives its name (made absolute), so that what fails there names the folder.
 QString TemporaryFolder();
 
 // A new folder in parent that only its owner may enter (0700), named namePrefix followed by six
 // random characters. Raises like the host refuses.
 QString CreatePrivateFolder(const QString& parent, const QString& namePrefix);
+// Whether name is one CreatePrivateFolder gives with namePrefix: the prefix, then six ASCII
+// letters and digits.
+bool IsPrivateFolderName(const QString& name, const QString& namePrefix);
 // The folder of the current user's, named name, for what the user's running copies share: in
 // $XDG_RUNTIME_DIR where the session has one, else "<temporary folder>/<name>-<user id>".
 QString UserFolder(const QString& name);

@@ -4,17 +4,43 @@
 // or crashed). Every copy names its own folder in the temporary folder, and its files in the
 // folder its copies share, "<program>.<process id>.<anything>".
 
+#include <QRegularExpression>
 #include <QString>
+
+#include <optional>
+#include <sys/types.h>
 
 namespace platform::system {
 
-// Removes the work files and folders of copies of the program whose process no longer runs:
-// entries of folder named "<programName>.<process id>." and more, owned by this user, of a
-// process id that is not this process's and that no process runs under. A folder goes with
-// everything in it, a link as the link alone. Gives the number of entries removed.
-int RemoveWorkFilesOfEndedCopies(const QString& folder, const QString& programName);
-// The same for this process's own work files, for an end that cannot wait for the usual clean-up.
-// Touches nothing but the file system, so it may run on any thread.
+// The names a copy of the program gives what it makes for its work, each matched whole against
+// what follows "<program>.<process id>." (the id written as a number is, no leading zero).
+struct WorkFileShapes {
+    QString program;
+    // A work file.
+    QRegularExpression file;
+    // A work folder among the work files; the whole names of the files one may hold.
+    QRegularExpression folder;
+    QRegularExpression folderFile;
+};
+
+// Removes from the temporary folder what copies of the program whose process no longer runs left
+// there: a copy's run folder ("<program>.<process id>." and six letters and digits, a folder of
+// this user's that nobody else may enter, 0700, as CreatePrivateFolder makes it) with all it
+// holds, when all it holds is that copy's work files and work folders (regular files, and folders
+// holding only files of their shape); and work files and work folders of such copies in the
+// temporary folder itself, where earlier versions kept them. A work file may also be under the
+// hidden name its writer gives it for a moment (HiddenNameTarget). Only this user's entries,
+// never this process's nor those of a process id that runs; a link is never followed nor removed,
+// and a folder holding anything else stays whole. Gives the number of entries removed.
+int RemoveWorkFilesOfEndedCopies(const QString& folder, const WorkFileShapes& shapes);
+// The same for the folder the user's copies share their exchange files in: only work files go.
+int RemoveExchangeFilesOfEndedCopies(const QString& folder, const WorkFileShapes& shapes);
+// Testing seam: the user whose entries the two removals above take for this user's (unset: the
+// real user), so that another user's entries can be made by whoever runs the test.
+void SetWorkFileOwner(std::optional<uid_t> owner);
+// This process's own entries of folder named "<programName>.<process id>." and more, a folder with
+// everything in it, for an end that cannot wait for the usual clean-up. Touches nothing but the
+// file system, so it may run on any thread.
 int RemoveWorkFilesOfThisCopy(const QString& folder, const QString& programName);
 
 } // namespace platform::system

@@ -4,11 +4,18 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
+#include <functional>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
+using platform::system::RemoveExchangeFilesOfEndedCopies;
 using platform::system::RemoveWorkFilesOfEndedCopies;
+using platform::system::SetWorkFileOwner;
+using platform::system::WorkFileShapes;
 
 namespace {
 
@@ -24,11 +31,51 @@ qint64 EndedProcessId()
     return id;
 }
 
-using EndedCopies = testsupport::TempFolder;
+// Shaped as the program's own: work files of parts, the ".pad" work archive and work folder.
+WorkFileShapes Shapes()
+{
+    return {QStringLiteral("vellumora"),
+            QRegularExpression(QStringLiteral(R"((?:[A-Za-z0-9_~%-]+\.)*[A-Za-z0-9_~%-]+\.tmp|zipwork\.tmp\.zip)")),
+            QRegularExpression(QStringLiteral(R"(zipwork\.tmp\.dir)")),
+            QRegularExpression(QStringLiteral(R"(Vellumora\.txt)"))};
+}
+
+class EndedCopies : public testsupport::TempFolder {
+protected:
+    void TearDown() override { SetWorkFileOwner(std::nullopt); }
+
+    // Makes a folder of the mode with the files named (a name with "/" in a folder of its own;
+    // "name -> target" a link), giving every path made.
+    QStringList Folder(const QString& at, mode_t mode, const QStringList& files) const
+    {
+        QStringList made = {at};
+        QDir().mkpath(at);
+        for (const QString& file : files) {
+            const QString name = file.section(QStringLiteral(" -> "), 0, 0);
+            const QString target = file.section(QStringLiteral(" -> "), 1);
+            const QString p = at + QLatin1Char('/') + name;
+            if (!target.isEmpty())
+                EXPECT_TRUE(QFile::link(path(target), p)) << p.toStdString();
+            else
+                write(QDir(path()).relativeFilePath(p), "work");
+            made << p;
+        }
+        ::chmod(QFile::encodeName(at).constData(), mode);
+        return made;
+    }
+};
+
+bool Present(const QString& p)
+{
+    return QFileInfo::exists(p) || QFileInfo(p).isSymLink();
+}
 
 } // namespace
 
-TEST_F(EndedCopies, OnlyWorkFilesOfCopiesThatNoLongerRunGo)
+// What a killed copy made, by its exact shapes, goes; whatever else bears the program's name stays
+// whole: a user's files and folders, a copy that runs, this copy, a link, a folder others may
+// enter or holding anything the program does not make there.
+TEST_F(EndedCopies, OnlyWhatAnEndedCopyMadeGoes)
 {
     QProcess running;
     running.start(QStringLiteral("/bin/sleep"), {QStringLiteral("60")});
@@ -37,43 +84,111 @@ TEST_F(EndedCopies, OnlyWorkFilesOfCopiesThatNoLongerRunGo)
     const QString alive = QString::number(running.processId());
     const QString self = QString::number(::getpid());
     ASSERT_NE(dead, QStringLiteral("0"));
-
-    QDir().mkpath(path("tmp"));
-    QDir().mkpath(path("outside"));
+    const QString run = "vellumora." + dead + ".Ab12Cd";
+    const QString work = "vellumora." + dead + ".";  // a work file's name begins so
     write("outside/keep.txt", "kept");
+    QDir().mkpath(path("tmp"));
+    QDir().mkpath(path("shared"));
+
+    enum Where { Temporary, Exchange };
     struct Row {
+        const char* why;
+        Where where;
         QString name;
-        bool folder;
+        std::function<QStringList(const QString& at)> make;  // every path it made
         bool removed;
     };
-    const std::vector<Row> rows = {
-        {"prog." + dead + ".zipwork.tmp.dir", true, true},
-        {"prog." + dead + ".zipwork.tmp.zip", false, true},
-        {"prog." + dead + ".undo1.tmp", false, true},
-        {"prog." + alive + ".zipwork.tmp.dir", true, false},
-        {"prog." + self + ".zipwork.tmp.dir", true, false},
-        {"other." + dead + ".zipwork.tmp.dir", true, false},
-        {"prog." + dead, false, false},
-        {"prog.x" + dead + ".tmp", false, false},
-        {"prog", false, false},
+    const auto file = [this](const QString& at) { return QStringList{write(QDir(path()).relativeFilePath(at), "x")}; };
+    const auto folder = [this](mode_t mode, const QStringList& files) {
+        return [this, mode, files](const QString& at) { return Folder(at, mode, files); };
     };
+    const auto link = [this](const QString& target) {
+        return [this, target](const QString& at) {
+            EXPECT_TRUE(QFile::link(path(target), at));
+            return QStringList{at};
+        };
+    };
+    const auto runFiles = [](const QString& id) {
+        const QString w = "vellumora." + id + ".";
+        return QStringList{w + "1.0.history.tmp", w + "draw.block.1.2.tmp", w + "__12345678__.tmp",
+                           w + "zipwork.tmp.zip", "." + w + "zipwork.tmp.zip.saving",
+                           w + "zipwork.tmp.dir/Vellumora.txt", w + "zipwork.tmp.dir/.Vellumora.txt.saving"};
+    };
+    QDir().mkpath(path("private"));
+    ::chmod(QFile::encodeName(path("private")).constData(), 0700);
+    const Row rows[] = {
+        {"a killed copy's run folder", Temporary, run, folder(0700, runFiles(dead)), true},
+        {"an empty run folder of a killed copy", Temporary, "vellumora." + dead + ".zzzzzz", folder(0700, {}), true},
+        {"a running copy's run folder", Temporary, "vellumora." + alive + ".Ab12Cd", folder(0700, runFiles(alive)),
+         false},
+        {"this copy's run folder", Temporary, "vellumora." + self + ".Ab12Cd", folder(0700, runFiles(self)), false},
+        {"a user's file", Temporary, "vellumora." + dead + ".notes.txt", file, false},
+        {"a user's file named with a year", Temporary, "vellumora.2024.notes.txt", file, false},
+        {"a user's folder of drafts", Temporary, "vellumora." + dead + ".12.11", folder(0755, {"draft.txt"}), false},
+        {"an unpacked release", Temporary, "vellumora." + dead + ".1", folder(0755, {"README"}), false},
+        {"a run folder's name, others may enter", Temporary, "vellumora." + dead + ".Ef34Gh",
+         folder(0755, {work + "1.0.history.tmp"}), false},
+        {"a run folder's name holding a file of another name", Temporary, "vellumora." + dead + ".Ij56Kl",
+         folder(0700, {work + "1.0.history.tmp", "notes.txt"}), false},
+        {"a run folder's name holding another copy's work file", Temporary, "vellumora." + dead + ".Mn78Op",
+         folder(0700, {"vellumora." + alive + ".1.0.history.tmp"}), false},
+        {"a run folder's name holding a link at a work file's name", Temporary, "vellumora." + dead + ".Qr90St",
+         folder(0700, {work + "copy.tmp -> outside/keep.txt"}), false},
+        {"a run folder's name holding a folder of another name", Temporary, "vellumora." + dead + ".Uv12Wx",
+         folder(0700, {work + "draft.tmp/notes.txt"}), false},
+        {"a run folder's name whose work folder holds another file", Temporary, "vellumora." + dead + ".Yz34Ab",
+         folder(0700, {work + "zipwork.tmp.dir/notes.txt"}), false},
+        {"a run folder's name of five characters", Temporary, "vellumora." + dead + ".Ab12C",
+         folder(0700, {work + "copy.tmp"}), false},
+        {"a run folder's name of other characters", Temporary, "vellumora." + dead + ".Ab_2Cd",
+         folder(0700, {work + "copy.tmp"}), false},
+        {"a link at a run folder's name", Temporary, "vellumora." + dead + ".Cd56Ef", link("private"), false},
+        {"a killed copy's work file of an earlier version", Temporary, work + "1.0.history.tmp", file, true},
+        {"a killed copy's work archive of an earlier version", Temporary, work + "zipwork.tmp.zip", file, true},
+        {"a killed copy's work folder of an earlier version", Temporary, work + "zipwork.tmp.dir",
+         folder(0755, {"Vellumora.txt"}), true},
+        {"a work folder's name holding a file of another name", Temporary, work + "zipwork.tmp.dir",
+         folder(0755, {"Vellumora.txt", "notes.txt"}), false},
+        {"a link at a work file's name", Temporary, work + "link.tmp", link("outside/keep.txt"), false},
+        {"a process id written with a leading zero", Temporary, "vellumora.0" + dead + ".copy.tmp", file, false},
+        {"another program's", Temporary, "other." + dead + ".copy.tmp", file, false},
+        {"the exchange folder in the temporary folder", Temporary, "vellumora-1000", folder(0700, {"x"}), false},
+        {"a killed copy's exchange file", Exchange, work + "clipboard.copy.kind-Obstinate1.tmp", file, true},
+        {"a killed copy's exchange file half written", Exchange, "." + work + "clipboard.copy.kind-A.tmp.saving",
+         file, true},
+        {"a running copy's exchange file", Exchange, "vellumora." + alive + ".clipboard.copy.kind-A.tmp", file,
+         false},
+        {"a user's file in the exchange folder", Exchange, work + "notes.txt", file, false},
+        {"a run folder in the exchange folder", Exchange, "vellumora." + dead + ".Gh78Ij", folder(0700, {}), false},
+        {"a link at an exchange file's name", Exchange, work + "clipboard.copy.tmp", link("outside/keep.txt"), false},
+    };
+    // Rows share names: each is made, removed or not, and looked at alone.
     for (const Row& row : rows) {
-        if (row.folder)
-            write("tmp/" + row.name + "/Vellumora.txt", "document as plain text");
+        SCOPED_TRACE(row.why);
+        const QString folder = path(row.where == Temporary ? "tmp" : "shared");
+        const QStringList made = row.make(folder + "/" + row.name);
+        const int removed = row.where == Temporary ? RemoveWorkFilesOfEndedCopies(folder, Shapes())
+                                                   : RemoveExchangeFilesOfEndedCopies(folder, Shapes());
+        EXPECT_EQ(removed, row.removed ? 1 : 0);
+        for (const QString& p : made)
+            EXPECT_EQ(Present(p), !row.removed) << p.toStdString();
+        EXPECT_EQ(read(path("outside/keep.txt")), QByteArray("kept"));
+        EXPECT_TRUE(QFileInfo(path("private")).isDir());
+        // What stayed goes before the next row, by the test's own hand.
+        ::chmod(QFile::encodeName(folder + "/" + row.name).constData(), 0700);
+        if (QFileInfo(folder + "/" + row.name).isSymLink() || QFileInfo(folder + "/" + row.name).isFile())
+            QFile::remove(folder + "/" + row.name);
         else
-            write("tmp/" + row.name, "work");
+            QDir(folder + "/" + row.name).removeRecursively();
     }
-    // A link of an ended copy goes as the link: what it points at stays.
-    const QString link = path("tmp/prog." + dead + ".link.tmp");
-    ASSERT_TRUE(QFile::link(path("outside"), link));
 
-    EXPECT_EQ(RemoveWorkFilesOfEndedCopies(path("tmp"), QStringLiteral("prog")), 4);
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name.toStdString());
-        EXPECT_EQ(QFileInfo::exists(path("tmp/" + row.name)), !row.removed);
-    }
-    EXPECT_FALSE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(read(path("outside/keep.txt")), QByteArray("kept"));
+    // Another user's run folder and work file of a killed copy stay.
+    SetWorkFileOwner(::getuid() + 1);
+    const QStringList others =
+        Folder(path("tmp/" + run), 0700, runFiles(dead)) << write("tmp/" + work + "copy.tmp", "x");
+    EXPECT_EQ(RemoveWorkFilesOfEndedCopies(path("tmp"), Shapes()), 0);
+    for (const QString& p : others)
+        EXPECT_TRUE(Present(p)) << p.toStdString();
     running.kill();
     running.waitForFinished();
 }

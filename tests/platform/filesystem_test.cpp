@@ -88,6 +88,14 @@ TEST_F(FileSystem, TemporaryFolderFollowsTmpdirWithoutTrailingSlash)
     const QByteArray saved = qgetenv("TMPDIR");
     qputenv("TMPDIR", (path() + "/").toLocal8Bit());
     EXPECT_EQ(TemporaryFolder(), path());
+    // A folder that does not exist is still the one named, never "" (the current folder).
+    qputenv("TMPDIR", (path() + "/gone/").toLocal8Bit());
+    EXPECT_EQ(TemporaryFolder(), path() + "/gone");
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(path());
+    qputenv("TMPDIR", "gone");
+    EXPECT_EQ(TemporaryFolder(), path() + "/gone");
+    QDir::setCurrent(before);
     qputenv("TMPDIR", saved);
 }
 

@@ -9,6 +9,7 @@
 #include "support/RaisedError.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QSysInfo>
 
@@ -207,6 +208,9 @@ TEST_F(AddOnHooks, OnlyTheFirstRunningCopyAsksAddOnsToCleanUp)
         }
         AddOnMenuMake();
         EXPECT_EQ(AddOnOtherInstance(), row.otherRunning);
+        // The lock of a copy that no longer runs goes at the start; a running copy's stays.
+        EXPECT_EQ(QFileInfo::exists(lockName),
+                  row.other == Other::Running || row.other == Other::RunningInAFolderOthersMayEnter);
         auto object = std::make_shared<FakeAddOn>();
         AddOnTable = {AddOn(object, {Clean, Report, Clean})};
         AddOnRelease();

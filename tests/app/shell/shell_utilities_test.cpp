@@ -1,6 +1,8 @@
 #include "app/core/Utilities.h"
 
 #include "app/core/ApplicationGlobals.h"
+#include "app/core/Processing.h"
+#include "app/diagram/FileInterface.h"
 #include "platform/filesystem/FileSystem.h"
 #include "platform/msgbox/MsgBox.h"
 #include "platform/vbrt/Format.h"
@@ -313,6 +315,40 @@ TEST_F(UtilitiesTest, ARunFolderRemovedWhileTheProgramRunsIsMadeAgainUnderANewNa
     EXPECT_EQ(ModeOf(shared), 0700u);
 }
 
+// A temporary folder that does not exist stops the start with a message naming it, and, when
+// $TMPDIR named it, that variable; nothing is made anywhere else in its stead.
+TEST_F(UtilitiesTest, AMissingTemporaryFolderIsNamedInTheMessage)
+{
+    const QByteArray saved = qgetenv("TMPDIR");
+    const QString missing = path(QStringLiteral("gone"));
+    struct Row {
+        const char* why;
+        bool fromTmpdir;
+        QString message;
+    };
+    const Row rows[] = {
+        {"named by TMPDIR", true,
+         QStringLiteral("一時フォルダ %1 (環境変数 TMPDIR) が見つからないため起動できません。").arg(missing)},
+        {"the usual one", false, QStringLiteral("一時フォルダ %1 が見つからないため起動できません。").arg(missing)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        if (row.fromTmpdir)
+            qputenv("TMPDIR", QFile::encodeName(missing));
+        else
+            qunsetenv("TMPDIR");
+        services_->temporaryFolder = missing;
+        try {
+            UtilitiesInitialize();
+            ADD_FAILURE() << "started without a temporary folder";
+        } catch (const std::exception& e) {
+            EXPECT_EQ(FailureText(e).toStdString(), row.message.toStdString());
+        }
+        EXPECT_FALSE(QFileInfo::exists(missing));
+    }
+    qputenv("TMPDIR", saved);
+}
+
 // The exchange files that the user's running copies share go only into a folder that is the
 // user's alone: under the session's runtime folder, else in the temporary folder under the user's
 // number; a folder of that name that others may enter, or a link, is refused and left as it is.
@@ -373,8 +409,9 @@ TEST_F(UtilitiesTest, ExchangeFilesGoOnlyIntoAFolderThatIsTheUsersAlone)
     qputenv("XDG_RUNTIME_DIR", runtime);
 }
 
-// A copy killed after it made work files and published an exchange file leaves them behind; the
-// next start removes them, its run folder with everything in it, and nothing of a copy that runs.
+// A copy killed after it made work files of every kind and published an exchange file leaves them
+// behind; the next start removes them, its run folder with everything in it, and nothing of a copy
+// that runs nor the user's own files that bear the program's name and the killed copy's number.
 TEST_F(UtilitiesTest, AStartRemovesWhatAKilledCopyLeftAndNothingOfARunningOne)
 {
     QProcess running;
@@ -393,7 +430,18 @@ TEST_F(UtilitiesTest, AStartRemovesWhatAKilledCopyLeftAndNothingOfARunningOne)
     if (child == 0) {
         services_->processId = ::getpid();
         UtilitiesInitialize();
-        for (const QString& name : {TemporaryFileName(1, 0, "history"), SharedFileName("clipboard", "copy", "kind-A")}) {
+        FileInterfaceInit();
+        // The names as the program's own callers give them: undo snapshots, print work files, the
+        // copy buffer, box-editor exchange, add-ons, an unnamed one, the ".pad" packing.
+        const QString names[] = {
+            TemporaryFileName(1, 0, "history"), TemporaryFileName("staged", "ci", "history"),
+            TemporaryFileName("draw", "block", 1, 2), TemporaryFileName("draw", "page", 3, 0),
+            TemporaryFileName("copy"), TemporaryFileName("clipboard", "paste"),
+            TemporaryFileName(1, 2, "modify", "put"), TemporaryFileName("Menu_File", 1, "addon"),
+            TemporaryFileName(), FileInterface.ZipWorkFile, FileInterface.ZipMemberFile,
+            SharedFileName("clipboard", "copy", "kind-A%7E"),
+        };
+        for (const QString& name : names) {
             QFile file(name);
             if (!file.open(QIODevice::WriteOnly))
                 ::_exit(1);
@@ -407,11 +455,16 @@ TEST_F(UtilitiesTest, AStartRemovesWhatAKilledCopyLeftAndNothingOfARunningOne)
     const QString killed = QStringLiteral("vellumora.%1.*").arg(child);
     const QStringList left = QDir(path()).entryList({killed}, QDir::Dirs) + QDir(shared).entryList({killed}, QDir::Files);
     ASSERT_EQ(left.size(), 2) << left.join(' ').toStdString();
+    const QStringList users = {
+        Put(path(QStringLiteral("vellumora.%1.notes.txt").arg(child)), "notes"),
+        Put(path(QStringLiteral("vellumora.%1.1/README").arg(child)), "release"),
+    };
 
     UtilitiesInitialize();
-    EXPECT_EQ(QDir(path()).entryList({killed}, QDir::AllEntries), QStringList());
-    EXPECT_EQ(QDir(shared).entryList({killed}, QDir::AllEntries), QStringList());
-    for (const QString& name : runningCopy)
+    EXPECT_EQ(QDir(path()).entryList({killed}, QDir::AllEntries, QDir::Name).join(' ').toStdString(),
+              QStringLiteral("vellumora.%1.1 vellumora.%1.notes.txt").arg(child).toStdString());
+    EXPECT_EQ(QDir(shared).entryList({killed}, QDir::AllEntries).join(' ').toStdString(), "");
+    for (const QString& name : runningCopy + users)
         EXPECT_TRUE(QFileInfo::exists(name)) << name.toStdString();
     running.kill();
     running.waitForFinished();

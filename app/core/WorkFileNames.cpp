@@ -1,0 +1,19 @@
+#include "app/core/WorkFileNames.h"
+
+namespace vellumora {
+
+platform::system::WorkFileShapes WorkFileShapesOf(const QString& program)
+{
+    const auto literal = [](const QString& text) { return QRegularExpression::escape(text); };
+    const QString part = QStringLiteral("[A-Za-z0-9_~%-]+");
+    const QString padWork = QString(PadWorkPart) + WorkFileEnd;
+    return {
+        program,
+        QRegularExpression(QStringLiteral("(?:%1\\.)*%1%2|%3").arg(part, literal(WorkFileEnd),
+                                                                   literal(padWork + PadWorkArchiveEnd))),
+        QRegularExpression(literal(padWork + PadWorkFolderEnd)),
+        QRegularExpression(literal(PadMemberName)),
+    };
+}
+
+} // namespace vellumora
