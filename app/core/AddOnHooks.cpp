@@ -22,6 +22,7 @@ constexpr int InstanceSlots = 64;
 
 struct InstanceState {
     std::unique_ptr<QLockFile> own;  // the slot this copy holds
+    QString ownFile;                 // and its lock file
     bool others = false;
 };
 
@@ -44,24 +45,26 @@ void InstanceCheck()
     const QString folder = AddOnInstanceFolder();
     if (!platform::filesystem::PrivateFolderReady(folder, true))
         return;
-    const auto slotLock = [&folder](const QString& name) {
-        auto lock = std::make_unique<QLockFile>(folder + QLatin1Char('/') + name);
+    const auto slotLock = [](const QString& file) {
+        auto lock = std::make_unique<QLockFile>(file);
         // A copy may run for days: only a dead holder makes a lock stale, never its age.
         lock->setStaleLockTime(0);
         return lock;
     };
     const QStringList held = QDir(folder).entryList({QStringLiteral("instance.*.lock")}, QDir::Files);
     for (const QString& name : held) {
-        auto lock = slotLock(name);
+        auto lock = slotLock(folder + QLatin1Char('/') + name);
         if (lock->tryLock(0))
             lock->unlock();
         else if (lock->error() == QLockFile::LockFailedError)
             state.others = true;
     }
     for (int slot = 0; slot < InstanceSlots; ++slot) {
-        auto lock = slotLock(QStringLiteral("instance.%1.lock").arg(slot));
+        const QString file = folder + QLatin1Char('/') + QStringLiteral("instance.%1.lock").arg(slot);
+        auto lock = slotLock(file);
         if (lock->tryLock(0)) {
             state.own = std::move(lock);
+            state.ownFile = file;
             return;
         }
     }
@@ -73,6 +76,7 @@ void InstanceRelease()
     if (state.own)
         state.own->unlock();
     state.own.reset();
+    state.ownFile.clear();
 }
 
 const AddOnMenuRecord* MenuEntryFind(const QString& menu, std::int16_t position)
@@ -255,6 +259,8 @@ bool AddOnReport(const QString& menu, std::int16_t position)
 }
 
 bool AddOnOtherInstance() { return Instance().others; }
+
+QString AddOnInstanceLockFile() { return Instance().ownFile; }
 
 QString AddOnInstanceFolder() { return platform::filesystem::UserFolder(QStringLiteral("vellumora-instances")); }
 

@@ -63,5 +63,7 @@ bool AddOnReport(const QString& menu, std::int16_t position);
 // one of the lock files "instance.<n>.lock" in AddOnInstanceFolder() until AddOnRelease.
 bool AddOnOtherInstance();
 QString AddOnInstanceFolder();
+// The lock file of the slot this copy holds; "" when it holds none.
+QString AddOnInstanceLockFile();
 
 } // namespace vellumora

@@ -149,11 +149,13 @@ const QString& RunPrefix()
     return utilities.TemporaryPrefix;
 }
 
+// The run folder goes with everything in it, in one step that minds no entry already gone; what
+// cannot be removed is left to the start of a later copy.
 void RunFolderRemove()
 {
     const QString folder = std::exchange(utilities.RunFolder, QString());
-    if (!folder.isEmpty() && fs::FolderExists(folder))
-        fs::DeleteFolder(folder, true);
+    if (!folder.isEmpty())
+        platform::system::RemoveRunFolder(folder);
 }
 
 QWidget* MessageBoxParent()
@@ -213,12 +215,18 @@ void UtilitiesInitialize()
 
 void UtilitiesTerminate()
 {
-    TemporaryFileDelete();
+    // Whatever is in the run folder is this run's alone and goes with it, first: a long print
+    // leaves thousands of work files there, and deleting them by name one by one would hold the
+    // end up. The exchange files in the shared folder go by name after it.
+    const QString inside = utilities.TemporaryPrefixAbsolute;
+    RunFolderRemove();
+    for (TemporaryFileEntry& entry : utilities.TemporaryFiles) {
+        if (entry.inUse && (inside.isEmpty() || !entry.fileName.startsWith(inside + QLatin1Char('.'))))
+            DeleteEntry(entry);
+    }
     utilities.TemporaryFiles.clear();
     utilities.TemporaryIndex.clear();
     utilities.SharedPrefix.clear();
-    // Whatever is still in the run folder is this run's alone.
-    RunFolderRemove();
 }
 
 QStringList TemporaryFileFolders()

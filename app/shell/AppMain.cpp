@@ -26,6 +26,7 @@
 #include "platform/vbrt/Error.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSet>
 
 #include <exception>
@@ -135,6 +136,7 @@ void EndOnTerminationRequest()
     // read nothing the window thread changes.
     const QStringList folders = TemporaryFilePrefix().isEmpty() ? QStringList() : TemporaryFileFolders();
     const QString program = ApplicationObject().EXEName();
+    const QString lock = AddOnInstanceLockFile();
     platform::system::SetTerminationHandler(
         [](int signal) {
             ApplicationGlobals.ApplicationClosing = true;
@@ -145,9 +147,13 @@ void EndOnTerminationRequest()
             }
             platform::system::EndBySignal(signal);
         },
-        [folders, program](int) {
+        [folders, program, lock](int) {
             for (const QString& folder : folders)
                 platform::system::RemoveWorkFilesOfThisCopy(folder, program);
+            // The slot this copy holds is given up too, as the usual end gives it up: its lock
+            // file must not outlive the process.
+            if (!lock.isEmpty())
+                QFile::remove(lock);
         });
 }
 

@@ -308,8 +308,7 @@ int RemoveWorkFilesOf(const QString& folder, const QString& programName, Which w
         if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || st.st_uid != ::getuid())
             continue;
         // A link goes as itself; only a real folder is emptied.
-        const bool ok = S_ISDIR(st.st_mode) ? QDir(path).removeRecursively()
-                                            : ::unlink(QFile::encodeName(path).constData()) == 0;
+        const bool ok = S_ISDIR(st.st_mode) ? RemoveRunFolder(path) : ::unlink(QFile::encodeName(path).constData()) == 0;
         if (ok)
             ++removed;
     }

@@ -43,4 +43,13 @@ void SetWorkFileOwner(std::optional<uid_t> owner);
 // file system, so it may run on any thread.
 int RemoveWorkFilesOfThisCopy(const QString& folder, const QString& programName);
 
+// Removes a run folder, "<program>.<process id>." and six characters, with everything in it. It
+// leaves its name in one step, renamed aside under the same shape with six new characters, so
+// that whoever still uses the name finds nothing there and the start of a later copy knows what a
+// cut-off removal left; then it goes. Entries that are already gone (removed by someone else in
+// the meantime) are no fault, a link goes as itself and is never followed, a folder of any other
+// name is removed where it stands. True when nothing is left. Touches nothing but the file
+// system, so it may run on any thread.
+bool RemoveRunFolder(const QString& folder);
+
 } // namespace platform::system

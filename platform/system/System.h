@@ -65,6 +65,8 @@ void UseDesktopIconTheme();
 // the process ends anyway, within about a second: busyEnd runs first on a thread of its own (it
 // must touch nothing the window thread uses; it removes work files), once any write in progress
 // has finished (a few seconds at most), and then the process ends as the signal would end it.
+// The clean-up is one: busyEnd runs only when the window thread has not taken the request up,
+// and a window thread that comes to it after busyEnd has begun waits for the end instead.
 // Output that is abandoned on such an end (a PDF being made) is not waited for; its file is
 // removed.
 using TerminationHandler = std::function<void(int signal)>;

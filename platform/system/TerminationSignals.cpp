@@ -51,13 +51,18 @@ Termination& State()
     return state;
 }
 
+// Which thread has taken a request up: the one that does the clean-up and ends the process. The
+// other starts no clean-up of its own, for two removing the same files at once would each find
+// the other's half done.
+enum class Claim { None, WindowThread, WatchingThread };
+
 // What the watching thread shares with the window thread.
 struct Watch {
     std::mutex mutex;
     std::condition_variable changed;
     BusyEnd busyEnd;
-    bool started = false;  // the window thread took the request up
-    bool finished = false; // and its handler returned
+    Claim claim = Claim::None;
+    bool finished = false; // the window thread's handler returned
     int writes = 0;        // writes in progress (WriteInProgress)
     bool ending = false;   // the watching thread is ending the process
     std::uint64_t lastAbandoned = 0;
@@ -71,8 +76,10 @@ Watch& Watching()
 }
 
 // The window thread's time to take a request up; past it the process ends from the watching
-// thread, within about a second of the request as a logout expects.
-constexpr auto kGrace = std::chrono::milliseconds(750);
+// thread, within about a second of the request as a logout expects. A window thread that takes
+// requests up at all does so within a few tenths of a second; the rest of the second is for the
+// clean-up, which for the thousands of work files of a long print takes some tenths too.
+constexpr auto kGrace = std::chrono::milliseconds(500);
 // A handler that has begun cleaning up is given this long to end the process itself.
 constexpr auto kHandlerLimit = std::chrono::seconds(3);
 // A write in progress is let finish for at most this long, so that it is found whole.
@@ -89,23 +96,34 @@ void WatchRequests()
         if (n != 1)
             return;
         std::unique_lock lock(watch.mutex);
-        if (watch.changed.wait_for(lock, kGrace, [&] { return watch.started; }))
-            watch.changed.wait_for(lock, kHandlerLimit, [&] { return watch.finished; });
-        if (watch.finished || !watch.busyEnd) {
-            watch.started = watch.finished = false;
-            continue;
+        const bool taken = watch.changed.wait_for(lock, kGrace, [&] { return watch.claim != Claim::None; });
+        if (taken) {
+            // The window thread cleans up and ends the process; one that has not done so within
+            // the limit is cut off, and what its clean-up left goes at the next start.
+            if (watch.changed.wait_for(lock, kHandlerLimit, [&] { return watch.finished; })) {
+                watch.claim = Claim::None;
+                watch.finished = false;
+                continue;
+            }
+        } else {
+            if (!watch.busyEnd)
+                continue;
+            watch.claim = Claim::WatchingThread;
         }
         watch.changed.wait_for(lock, kWriteLimit, [&] { return watch.writes == 0; });
         watch.ending = true;
         for (const auto& [id, path] : watch.abandoned)
             ::unlink(path.c_str());
-        const BusyEnd busyEnd = watch.busyEnd;
+        const BusyEnd busyEnd = taken ? BusyEnd{} : watch.busyEnd;
         lock.unlock();
-        busyEnd(number);
+        if (busyEnd)
+            busyEnd(number);
         EndBySignal(number);
         // Only an ending replaced by a test returns here; the program goes on.
         lock.lock();
         watch.ending = false;
+        watch.claim = Claim::None;
+        watch.finished = false;
         lock.unlock();
         watch.changed.notify_all();
     }
@@ -119,12 +137,18 @@ void Dispatch()
     Termination& state = State();
     if (state.running)
         return;
-    state.running = true;
     Watch& watch = Watching();
     {
-        const std::lock_guard lock(watch.mutex);
-        watch.started = true;
+        std::unique_lock lock(watch.mutex);
+        if (watch.claim == Claim::WatchingThread) {
+            // The end is under way on the watching thread, clean-up and all: this thread starts
+            // nothing more and waits for it, which in a program is for good.
+            watch.changed.wait(lock, [&] { return watch.claim != Claim::WatchingThread; });
+            return;
+        }
+        watch.claim = Claim::WindowThread;
     }
+    state.running = true;
     watch.changed.notify_all();
     // A copy runs: the handler may install another one while it runs.
     if (const TerminationHandler handler = state.handler)

@@ -8,11 +8,13 @@
 #include <QProcess>
 
 #include <functional>
+#include <future>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 using platform::system::RemoveExchangeFilesOfEndedCopies;
+using platform::system::RemoveRunFolder;
 using platform::system::RemoveWorkFilesOfEndedCopies;
 using platform::system::SetWorkFileOwner;
 using platform::system::WorkFileShapes;
@@ -191,4 +193,40 @@ TEST_F(EndedCopies, OnlyWhatAnEndedCopyMadeGoes)
         EXPECT_TRUE(Present(p)) << p.toStdString();
     running.kill();
     running.waitForFinished();
+}
+
+// Two removals of one run folder at once (the end of a program and a clean-up that overlaps it)
+// both find it gone: neither is stopped by entries the other removed first, nothing is set aside
+// for good, and what links inside lead to stays.
+TEST_F(EndedCopies, ARunFolderGoesWholeWhoeverElseRemovesItAtTheSameTime)
+{
+    write("outside/keep.txt", "kept");
+    struct Row {
+        const char* why;
+        QString name;
+    };
+    const Row rows[] = {
+        {"a run folder", QStringLiteral("prog.4242.AbC12z")},
+        {"a folder of another name, removed where it stands", QStringLiteral("prog.4242.zipwork.tmp.dir")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        QDir().mkpath(path("tmp"));
+        const QString folder = path("tmp/" + row.name);
+        for (int file = 0; file < 3000; ++file)
+            write("tmp/" + row.name + "/prog.4242.draw.block.1." + QString::number(file) + ".tmp", "block");
+        write("tmp/" + row.name + "/prog.4242.zipwork.tmp.dir/deeper/Vellumora.txt", "text");
+        // A folder its owner may not change goes all the same.
+        QFile::setPermissions(folder + "/prog.4242.zipwork.tmp.dir/deeper", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        ASSERT_TRUE(QFile::link(path("outside"), folder + "/prog.4242.folder.link.tmp"));
+        ASSERT_TRUE(QFile::link(path("outside/keep.txt"), folder + "/prog.4242.file.link.tmp"));
+
+        auto other = std::async(std::launch::async, [&] { return RemoveRunFolder(folder); });
+        EXPECT_TRUE(RemoveRunFolder(folder));
+        EXPECT_TRUE(other.get());
+        const QStringList left = QDir(path("tmp")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        EXPECT_TRUE(left.isEmpty()) << left.join(' ').toStdString();
+        EXPECT_EQ(read(path("outside/keep.txt")), QByteArray("kept"));
+        EXPECT_TRUE(RemoveRunFolder(folder)) << "a folder already gone is no fault";
+    }
 }

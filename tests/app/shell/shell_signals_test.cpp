@@ -4,6 +4,7 @@
 #include "app/shell/AppMain.h"
 
 #include "app/diagram/FileInterface.h"
+#include "app/core/AddOnHooks.h"
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/Utilities.h"
 #include "platform/msgbox/MsgBox.h"
@@ -52,6 +53,10 @@ protected:
     {
         return QDir(QDir::tempPath()).entryList({QStringLiteral("vellumora.*")}, QDir::AllEntries | QDir::NoDotAndDotDot);
     }
+    static QStringList EntriesOf(const QString& folder)
+    {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
 
     QTemporaryDir program_;
     QTemporaryDir documents_;
@@ -84,6 +89,7 @@ TEST_F(EndedFromOutside, WorkFilesGoNothingIsSavedAndTheProcessEndsByTheSignal)
         ASSERT_TRUE(QTest::qWaitFor([&] { return ended_ != 0; }, 30000));
         EXPECT_EQ(ended_, signal);
         EXPECT_TRUE(Leftovers().isEmpty()) << Leftovers().join(' ').toStdString();
+        EXPECT_TRUE(EntriesOf(AddOnInstanceFolder()).isEmpty()) << "the slot the copy held is free";
         EXPECT_FALSE(CommonServices) << "shutdown ran";
         EXPECT_TRUE(platform::msgbox::ShownBoxes().empty()) << "nobody is asked";
         QFile after(document);
@@ -104,11 +110,27 @@ TEST(EndedWhileBusyChild, DISABLED_Run)
     QFile work(TemporaryFileName(QStringLiteral("probe")));
     ASSERT_TRUE(work.open(QIODevice::WriteOnly));
     work.close();
+    // The test looks into this process's own temporary and runtime folders afterwards.
     const auto ready = [] {
-        std::printf("ready\n");
+        std::printf("ready\t%s\t%s\n", qgetenv("TMPDIR").constData(), qgetenv("XDG_RUNTIME_DIR").constData());
         std::fflush(stdout);
     };
-    if (mode == QLatin1String("saving")) {
+    if (mode == QLatin1String("many files")) {
+        // The window thread comes back to its event loop only after the watching thread has begun
+        // the end, while the run folder still holds the many work files of a long print.
+        const QString runFolder = QFileInfo(TemporaryFilePrefix()).path();
+        for (int file = 1; file <= 5000; ++file) {
+            QFile block(TemporaryFileName(QStringLiteral("draw"), QStringLiteral("block"), 1, file));
+            ASSERT_TRUE(block.open(QIODevice::WriteOnly));
+            block.write("block");
+        }
+        const qsizetype made = QDir(runFolder).count();
+        ready();
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (QDir(runFolder).count() == made && std::chrono::steady_clock::now() < until) {
+        }
+        QCoreApplication::processEvents();
+    } else if (mode == QLatin1String("saving")) {
         // The request comes while the file is written, and the write goes on for longer than the
         // program may take to end: a slow disk.
         platform::filesystem::SetAtomicWriteHook([&](const QString&, qint64) {
@@ -154,6 +176,8 @@ TEST_F(EndedFromOutside, ABusyProgramEndsAllTheSame)
         {"a save under way", "saving", SIGTERM, "chart.txt", "new"},
         {"a PDF under way", "pdf", SIGTERM, "chart.pdf", "old"},
         {"a PDF under way beside its target in a named file", "pdf named", SIGHUP, "chart.pdf", "old"},
+        {"a long print's many work files, the window thread back once the end has begun", "many files", SIGTERM,
+         "chart.txt", "old"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
@@ -175,13 +199,28 @@ TEST_F(EndedFromOutside, ABusyProgramEndsAllTheSame)
                     {QStringLiteral("--gtest_also_run_disabled_tests"),
                      QStringLiteral("--gtest_filter=EndedWhileBusyChild.DISABLED_Run")});
         ASSERT_TRUE(child.waitForStarted(30000));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return child.canReadLine() && child.readLine().startsWith("ready"); }, 30000));
+        QStringList ready;
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            if (child.canReadLine())
+                ready = QString::fromLocal8Bit(child.readLine().trimmed()).split(QLatin1Char('\t'));
+            return ready.size() == 3 && ready.front() == QLatin1String("ready");
+        }, 30000));
+        const QString temporary = ready.at(1);
+        const QString runtime = ready.at(2);
         ::kill(static_cast<pid_t>(child.processId()), row.signal);
         // Without the end from outside the child would wait for ever.
         ASSERT_TRUE(child.waitForFinished(10000));
         EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
         EXPECT_EQ(child.exitCode(), row.signal);
-        EXPECT_TRUE(Leftovers().isEmpty()) << Leftovers().join(' ').toStdString();
+        // Nothing of the run stays: no work file, no run folder, not even one set aside, and the
+        // slot the copy held is free.
+        const QStringList inTemporary = EntriesOf(temporary);
+        EXPECT_TRUE(inTemporary.isEmpty()) << inTemporary.join(' ').toStdString();
+        const QStringList shared = EntriesOf(runtime + QStringLiteral("/vellumora"));
+        EXPECT_TRUE(shared.isEmpty()) << shared.join(' ').toStdString();
+        const QStringList locks = EntriesOf(runtime + QStringLiteral("/vellumora-instances"));
+        EXPECT_TRUE(locks.isEmpty()) << locks.join(' ').toStdString();
+        QDir(QFileInfo(temporary).path()).removeRecursively();
         QFile after(target);
         ASSERT_TRUE(after.open(QIODevice::ReadOnly));
         EXPECT_EQ(after.readAll(), row.saved);
