@@ -138,8 +138,9 @@ int OpenFolderAsSeen(int parent, const Entry& entry)
 
 // A folder found to hold nothing but what the program makes, with what it holds.
 struct Tree {
+    QByteArray name;  // of a folder inside another
     std::vector<QByteArray> files;
-    std::vector<std::pair<QByteArray, Tree>> folders;
+    std::vector<Tree> folders;
 };
 
 // Removes what was found in the folder and then the folder, which goes only when nothing else came
@@ -150,8 +151,8 @@ bool RemoveTree(int parent, const QByteArray& name, const Tree& tree)
         const Descriptor fd(::openat(parent, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (fd.get() < 0)
             return false;
-        for (const auto& [folder, inside] : tree.folders)
-            RemoveTree(fd.get(), folder, inside);
+        for (const Tree& inside : tree.folders)
+            RemoveTree(fd.get(), inside.name, inside);
         for (const QByteArray& file : tree.files)
             ::unlinkat(fd.get(), file.constData(), 0);
     }
@@ -241,7 +242,8 @@ bool RunFolderTree(int parent, const Entry& run, pid_t id, const Shapes& shapes,
         if (!S_ISDIR(entry.st.st_mode) || shapes.WorkFolder(entry.name) != id ||
             !WorkFolderTree(fd.get(), entry, shapes, inside))
             return false;
-        tree.folders.emplace_back(entry.bytes, std::move(inside));
+        inside.name = entry.bytes;
+        tree.folders.push_back(std::move(inside));
     }
     return true;
 }
