@@ -27,6 +27,14 @@ constexpr std::int32_t kWhite = 16777215;
 constexpr std::int32_t kFieldLeftShift = 30;
 constexpr std::int32_t kFieldExtraWidth = 50;
 
+// Where the printing library keeps a print job until the print system has taken it: a folder in
+// the run folder, named as a work file, so that a job cut off by the end of the program goes with
+// the run's other work files.
+QString PrintSpoolFolder()
+{
+    return TemporaryFileName(QStringLiteral("print"), QStringLiteral("spool"));
+}
+
 ImageReport& PageReport()
 {
     if (!ImagePage)
@@ -197,7 +205,7 @@ void ImageBookStream(std::int32_t mode)
     if (mode == ImageOutput::Pdf)
         ImageBook->StreamTo(report::PdfStream(RS.pdfPath, ImageBook->title));
     else if (mode == ImageOutput::Print)
-        ImageBook->StreamTo(report::PrintStream(ImageBook->title));
+        ImageBook->StreamTo(report::PrintStream(ImageBook->title, PrintSpoolFolder()));
 }
 
 void ImagePageStart(std::int16_t page)
@@ -348,7 +356,7 @@ void ImageBookOutput(std::int32_t mode)
         if (ImageBook->Streaming())
             ImageBook->StreamFinish();
         else
-            report::Print(*ImageBook);
+            report::Print(*ImageBook, PrintSpoolFolder());
         break;
     case ImageOutput::Pdf:
         if (ImageBook->Streaming())

@@ -3,11 +3,13 @@
 #include "platform/filesystem/FileSystem.h"
 #include "platform/graphics/DrawingTarget.h"
 #include "platform/printer/Printer.h"
+#include "platform/system/EndedCopies.h"
 #include "platform/system/System.h"
 #include "platform/vbrt/Error.h"
 
 #include <QAction>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QGuiApplication>
 #include <QScreen>
@@ -140,19 +142,53 @@ void Offset(Control& c, double dx, double dy)
     c.top += dy;
 }
 
+// The printing library keeps a job in a spool file of its own until the print system has taken
+// it, in the temporary folder that TMPDIR names when the job begins; a job cut off by the end of
+// the program would leave it there for good. For that moment TMPDIR names the folder the job is
+// given instead.
+class SpoolFolderScope {
+public:
+    explicit SpoolFolderScope(const QString& folder)
+    {
+        if (folder.isEmpty())
+            return;
+        set_ = true;
+        had_ = qEnvironmentVariableIsSet("TMPDIR");
+        old_ = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(folder));
+    }
+    ~SpoolFolderScope()
+    {
+        if (set_ && had_)
+            qputenv("TMPDIR", old_);
+        else if (set_)
+            qunsetenv("TMPDIR");
+    }
+    SpoolFolderScope(const SpoolFolderScope&) = delete;
+    SpoolFolderScope& operator=(const SpoolFolderScope&) = delete;
+
+private:
+    bool set_ = false;
+    bool had_ = false;
+    QByteArray old_;
+};
+
 // Paints pages on a paged device, one device page each, scaled from twips to its resolution;
-// painting begins at the first page.
+// painting begins at the first page, with a print job's spool file in spoolFolder when one is
+// given.
 class DevicePainter {
 public:
-    DevicePainter(QPagedPaintDevice& device, QString source) : device_(device), source_(std::move(source)) {}
+    DevicePainter(QPagedPaintDevice& device, QString source, QString spoolFolder = {})
+        : device_(device), source_(std::move(source)), spoolFolder_(std::move(spoolFolder))
+    {
+    }
 
     void Paint(const Page& page)
     {
         if (pages_ == 0) {
             PageBuffersKeep();
             device_.setPageLayout(LayoutOf(page.setup));
-            if (!painter_.begin(&device_))
-                vbrt::Raise(source_, QStringLiteral("印刷を開始できません。"));
+            Begin();
         } else if (!device_.newPage()) {
             painter_.end();
             vbrt::Raise(source_, QStringLiteral("印刷を続けられません。"));
@@ -166,8 +202,8 @@ public:
     // A device that was never begun is begun now, so that an empty output still ends as before.
     void Finish()
     {
-        if (pages_ == 0 && !painter_.begin(&device_))
-            vbrt::Raise(source_, QStringLiteral("印刷を開始できません。"));
+        if (pages_ == 0)
+            Begin();
         if (!painter_.end())
             vbrt::Raise(source_, QStringLiteral("印刷を完了できません。"));
     }
@@ -175,8 +211,16 @@ public:
     bool Active() const { return painter_.isActive(); }
 
 private:
+    void Begin()
+    {
+        const SpoolFolderScope spool(spoolFolder_);
+        if (!painter_.begin(&device_))
+            vbrt::Raise(source_, QStringLiteral("印刷を開始できません。"));
+    }
+
     QPagedPaintDevice& device_;
     QString source_;
+    QString spoolFolder_;
     QPainter painter_;
     std::size_t pages_ = 0;
 };
@@ -307,9 +351,35 @@ private:
     std::unique_ptr<DevicePainter> painter_;
 };
 
+// A folder made for one print job and removed after it, with whatever the printing library left
+// in it.
+class SpoolFolder {
+public:
+    // Made only where the folder it goes in is: never the folders above it on the way.
+    explicit SpoolFolder(const QString& path)
+    {
+        if (!path.isEmpty() && filesystem::FolderExists(filesystem::GetParentFolderName(path)) &&
+            filesystem::PrivateFolderReady(path, true))
+            path_ = path;
+    }
+    ~SpoolFolder()
+    {
+        if (!path_.isEmpty())
+            system::RemoveRunFolder(path_);
+    }
+    SpoolFolder(const SpoolFolder&) = delete;
+    SpoolFolder& operator=(const SpoolFolder&) = delete;
+
+    // "" when it could not be made: the job is spooled in the temporary folder then.
+    const QString& Path() const { return path_; }
+
+private:
+    QString path_;
+};
+
 class PrinterPageStream : public DevicePageStream {
 public:
-    explicit PrinterPageStream(const QString& title) : title_(title) {}
+    PrinterPageStream(const QString& title, const QString& spoolFolder) : title_(title), spoolFolder_(spoolFolder) {}
 
     ~PrinterPageStream() override
     {
@@ -344,11 +414,15 @@ private:
         printer->setFullPage(true);
         printer->setDocName(title_);
         printer_ = std::move(printer);
-        painter_ = std::make_unique<DevicePainter>(*printer_, Source());
+        spool_ = std::make_unique<SpoolFolder>(spoolFolder_);
+        painter_ = std::make_unique<DevicePainter>(*printer_, Source(), spool_->Path());
         return *painter_;
     }
 
     QString title_;
+    QString spoolFolder_;
+    // Destroyed painter first, spool folder last: the job's file goes before its folder.
+    std::unique_ptr<SpoolFolder> spool_;
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<DevicePainter> painter_;
 };
@@ -510,13 +584,13 @@ void PaintPages(QPagedPaintDevice& device, const std::vector<Page>& pages, const
     painter.Finish();
 }
 
-void Print(const Report& book)
+void Print(const Report& book, const QString& spoolFolder)
 {
     if (gRecorder) {
         gRecorder(Delivery::Print, book);
         return;
     }
-    Deliver(*PrintStream(book.title), book);
+    Deliver(*PrintStream(book.title, spoolFolder), book);
 }
 
 void ExportPdf(const Report& book, const QString& path)
@@ -545,11 +619,11 @@ std::unique_ptr<PageStream> PdfStream(const QString& path, const QString& title)
     return std::make_unique<PdfPageStream>(path, title);
 }
 
-std::unique_ptr<PageStream> PrintStream(const QString& title)
+std::unique_ptr<PageStream> PrintStream(const QString& title, const QString& spoolFolder)
 {
     if (gRecorder)
         return nullptr;
-    return std::make_unique<PrinterPageStream>(title);
+    return std::make_unique<PrinterPageStream>(title, spoolFolder);
 }
 
 std::unique_ptr<QDialog> CreatePreviewDialog(const Report& book, QWidget* parent)

@@ -110,8 +110,10 @@ public:
 // A stream into the PDF file at path (1440 dpi, no margins, the title as the document title).
 std::unique_ptr<PageStream> PdfStream(const QString& path, const QString& title);
 // A stream to the system's default printer, full page, without a dialog; none while a delivery
-// recorder is set, which is handed the book whole.
-std::unique_ptr<PageStream> PrintStream(const QString& title);
+// recorder is set, which is handed the book whole. The printing library keeps the job in a file
+// of its own until the print system has taken it: in spoolFolder, made for the job and removed
+// after it, when one is given (else in the temporary folder).
+std::unique_ptr<PageStream> PrintStream(const QString& title, const QString& spoolFolder = {});
 
 class Report {
 public:
@@ -171,9 +173,9 @@ void PaintPages(QPagedPaintDevice& device, const std::vector<Page>& pages, const
 std::unique_ptr<QDialog> CreatePreviewDialog(const Report& book, QWidget* parent = nullptr);
 // Shows the pages in a modal preview (page navigation, fit and 100 %, close); returns when it closes.
 void Preview(const Report& book, QWidget* parent = nullptr);
-// Prints the pages on the system's default printer, full page, without a dialog. Raises when no
-// printer is installed or printing cannot begin.
-void Print(const Report& book);
+// Prints the pages on the system's default printer, full page, without a dialog, the job spooled
+// as PrintStream says. Raises when no printer is installed or printing cannot begin.
+void Print(const Report& book, const QString& spoolFolder = {});
 // Writes the pages as a PDF file (1440 dpi, no margins, the title as the document title). Raises
 // when the file cannot be written; the file under that name is then left as it was.
 void ExportPdf(const Report& book, const QString& path);
