@@ -10,14 +10,15 @@
 // program's in the temporary folder and in the shared folder, and instance locks).
 // Target: "end_ms" under 1000, "left" 0.
 //
-// Measured on the build machine (8 cores, ext4 on a virtual disk, shared with four other builds:
-// load 14 to 19): on disk 1,050 to 1,090 ms (worst 1,130), on tmpfs 810 to 860 ms, "left" 0 in
-// every row. Of that, 500 ms are the window thread's grace, 140 to 180 ms (tmpfs) or 330 to 380 ms
-// (disk) the removal of the 13,346 work files, and about 130 ms the system's end of a process of
-// 1 GB. Before one thread was made to do the clean-up: 1,070 to 1,130 ms on disk with a grace of
-// 750 ms, and each run left its run folder and its instance lock ("left" 2 a run); on the
-// 5,550-page job of a user, whose window thread came back while the other thread was removing
-// the files, 2.3 to 3.2 s.
+// Measured on the build machine (8 cores, ext4 on a virtual disk), quiet (load 1 to 2): on disk
+// 786 to 848 ms (worst 908), on tmpfs 694 ms, "left" 0 in every row; while four other builds ran
+// (load 14 to 19): on disk 1,050 to 1,090 ms (worst 1,130), on tmpfs 810 to 860 ms. Of that,
+// 500 ms are the window thread's grace, 140 to 380 ms the removal of the 13,346 work files
+// (tmpfs to a busy disk), and 100 to 150 ms the system's end of a process of 1 GB. Before one
+// thread was made to do the clean-up (grace 750 ms), on the same machine quiet: on disk 1,028 to
+// 1,047 ms, on tmpfs 986 ms, and each run left its run folder and its instance lock ("left" 2 a
+// run); on the 5,550-page job of a user, whose window thread came back while the other thread
+// was removing the files, 2.3 to 3.2 s.
 // Build: scripts/build signal_end_bench  Run: build/bin/signal_end_bench
 
 #include <QApplication>

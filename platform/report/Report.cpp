@@ -355,9 +355,11 @@ private:
 // in it.
 class SpoolFolder {
 public:
+    // Made only where the folder it goes in is: never the folders above it on the way.
     explicit SpoolFolder(const QString& path)
     {
-        if (!path.isEmpty() && filesystem::PrivateFolderReady(path, true))
+        if (!path.isEmpty() && filesystem::FolderExists(filesystem::GetParentFolderName(path)) &&
+            filesystem::PrivateFolderReady(path, true))
             path_ = path;
     }
     ~SpoolFolder()
