@@ -22,6 +22,11 @@ inline constexpr QLatin1String PadWorkArchiveEnd(".zip");
 inline constexpr QLatin1String PadWorkFolderEnd(".dir");
 // The document member of a ".pad" archive; it is packed under its name in the work folder.
 inline constexpr QLatin1String PadMemberName("Vellumora.txt");
+// A job to a printer is spooled in a work folder of these two parts, where the printing library
+// names its spool file with thirteen hexadecimal digits (the process's and a count).
+inline constexpr QLatin1String PrintSpoolPart("print");
+inline constexpr QLatin1String PrintSpoolSubPart("spool");
+inline constexpr QLatin1String PrintSpoolFileShape("[0-9a-f]{13}");
 
 // The shapes above, as the removal of a killed copy's leftovers takes them.
 platform::system::WorkFileShapes WorkFileShapesOf(const QString& program);

@@ -5,6 +5,7 @@
 #include "app/core/Processing.h"
 #include "app/core/RecordAccess.h"
 #include "app/core/Utilities.h"
+#include "app/core/WorkFileNames.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 
@@ -32,7 +33,7 @@ constexpr std::int32_t kFieldExtraWidth = 50;
 // the run's other work files.
 QString PrintSpoolFolder()
 {
-    return TemporaryFileName(QStringLiteral("print"), QStringLiteral("spool"));
+    return TemporaryFileName(QString(PrintSpoolPart), QString(PrintSpoolSubPart));
 }
 
 ImageReport& PageReport()

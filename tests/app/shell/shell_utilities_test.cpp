@@ -2,6 +2,7 @@
 
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/Processing.h"
+#include "app/core/WorkFileNames.h"
 #include "app/diagram/FileInterface.h"
 #include "platform/filesystem/FileSystem.h"
 #include "platform/msgbox/MsgBox.h"
@@ -447,6 +448,13 @@ TEST_F(UtilitiesTest, AStartRemovesWhatAKilledCopyLeftAndNothingOfARunningOne)
                 ::_exit(1);
             file.write("work");
         }
+        // A job to a printer cut off: the printing library's spool file in the job's folder.
+        const QString spool = TemporaryFileName(QString(PrintSpoolPart), QString(PrintSpoolSubPart));
+        QFile spooled(spool + QStringLiteral("/0000abcd00001"));
+        if (!QDir().mkdir(spool) || !spooled.open(QIODevice::WriteOnly))
+            ::_exit(1);
+        spooled.write("job");
+        spooled.close();
         ::raise(SIGKILL);
     }
     int status = 0;
