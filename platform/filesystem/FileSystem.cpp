@@ -27,6 +27,24 @@ namespace E = vbrt::ErrorNumber;
 
 QByteArray N(const QString& path) { return QFile::encodeName(path); }
 
+std::function<int(const QString&)>& ReadOpenFault()
+{
+    static std::function<int(const QString&)> fault;
+    return fault;
+}
+
+// Opens a file to read it, as the host would or as the testing seam says; -1 and errno on refusal.
+int OpenToRead(const QString& path, int flags)
+{
+    if (ReadOpenFault()) {
+        if (const int err = ReadOpenFault()(path)) {
+            errno = err;
+            return -1;
+        }
+    }
+    return ::open(N(path).constData(), flags | O_CLOEXEC);
+}
+
 // An empty path names nothing (errno ENOENT), never the current folder.
 bool Stat(const QString& path, struct stat& st)
 {
@@ -209,9 +227,9 @@ int CopyToNamed(int fd, const QString& target, QString& tempPath)
 void CopyContents(const QString& source, const struct stat& sourceStat, const QString& destination,
                   const QString& procedure)
 {
-    const int in = ::open(N(source).constData(), O_RDONLY | O_CLOEXEC);
+    const int in = OpenToRead(source, O_RDONLY);
     if (in < 0)
-        RaiseHostError(errno, procedure, source, Missing::File);
+        RaiseHostError(errno, procedure, source, Missing::File, vbrt::Refused::Reading);
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
@@ -223,7 +241,7 @@ void CopyContents(const QString& source, const struct stat& sourceStat, const QS
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            RaiseHostError(errno, procedure, source, Missing::File);
+            RaiseHostError(errno, procedure, source, Missing::File, vbrt::Refused::Reading);
         if (n == 0)
             break;
         out.Write(buffer, n);
@@ -405,7 +423,7 @@ bool TextStream::ReadMore(const char* what)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            RaiseHostError(errno, QString::fromLatin1(what), path_, Missing::File);
+            RaiseHostError(errno, QString::fromLatin1(what), path_, Missing::File, vbrt::Refused::Reading);
         if (n == 0) {
             eof_ = true;
             return false;
@@ -469,11 +487,15 @@ void TextStream::Close()
 
 std::shared_ptr<TextStream> StreamOpener::Open(const QString& path, IOMode mode, int flags, const QString& procedure)
 {
-    const int fd = path.isEmpty() ? (errno = ENOENT, -1) : ::open(N(path).constData(), flags | O_CLOEXEC, 0666);
+    const bool reading = mode == IOMode::ForReading;
+    const int fd = path.isEmpty() ? (errno = ENOENT, -1)
+                   : reading      ? OpenToRead(path, flags)
+                                  : ::open(N(path).constData(), flags | O_CLOEXEC, 0666);
     if (fd < 0) {
         const int err = errno;
         const bool parentThere = QFileInfo(ParentOrCurrent(path)).isDir();
-        RaiseHostError(err, procedure, path, parentThere ? Missing::File : Missing::Path);
+        RaiseHostError(err, procedure, path, parentThere ? Missing::File : Missing::Path,
+                       reading ? vbrt::Refused::Reading : vbrt::Refused::Writing);
     }
     struct stat st;
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
@@ -592,6 +614,11 @@ void SetAtomicOpenFault(std::function<int(const QString& target)> fault)
 void SetWriteAccessFault(std::function<int(const QString& path)> fault)
 {
     WriteAccessFault() = std::move(fault);
+}
+
+void SetReadOpenFault(std::function<int(const QString& path)> fault)
+{
+    ReadOpenFault() = std::move(fault);
 }
 
 AtomicWriter::AtomicWriter(QString target, QString procedure, WriteTarget kind)

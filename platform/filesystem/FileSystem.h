@@ -170,6 +170,10 @@ void SetAtomicOpenFault(std::function<int(const QString& target)> fault);
 // it as the host's access check would (a file of another user's, a read-only mount), whoever runs
 // the test. An empty hook restores the host's check.
 void SetWriteAccessFault(std::function<int(const QString& path)> fault);
+// Asked before a file is opened to be read (a text file, the source of a copy), with its path: a
+// non-zero host error number refuses the opening as the host would (a file of another user's),
+// whoever runs the test. An empty hook restores plain opening.
+void SetReadOpenFault(std::function<int(const QString& path)> fault);
 
 void WriteFileAtomically(const QString& path, const QByteArray& bytes, bool sync = true);
 // A work file put in place whole (WriteTarget::WorkFile), not forced to the disk: it lives no

@@ -172,6 +172,31 @@ TEST_F(FileSystem, CopyFileRefusesAReadOnlyTarget)
     EXPECT_EQ(read(target), "old");
 }
 
+// A file the user may not read is refused as a read: the message does not speak of writing.
+TEST_F(FileSystem, AFileTheUserMayNotReadIsRefusedAsARead)
+{
+    const QString source = write("source.txt", "text");
+    struct Row {
+        const char* why;
+        QString refused;  // the path the host refuses
+        std::function<void()> call;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"a text file opened to read", source, [&] { OpenTextFile(source, IOMode::ForReading); }, "読み込みできません。"},
+        {"the source of a copy", source, [&] { CopyFile(source, path("copy.txt")); }, "読み込みできません。"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        SetReadOpenFault([&](const QString& p) { return p == row.refused ? EACCES : 0; });
+        EXPECT_RAISES(row.call(), E::PermissionDenied);
+        EXPECT_TRUE(testsupport::RaisedText(row.call).startsWith(QString::fromUtf8(row.text)))
+            << testsupport::RaisedText(row.call).toStdString();
+        SetReadOpenFault({});
+    }
+    EXPECT_FALSE(QFileInfo::exists(path("copy.txt")));
+}
+
 TEST_F(FileSystem, CopyFolderCopiesTheTreeAndLinksAsLinks)
 {
     write("src/a.txt", "a");

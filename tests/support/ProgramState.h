@@ -128,6 +128,7 @@ inline void SeamsReset()
     platform::filesystem::SetAtomicWriteHook({});
     platform::filesystem::SetAtomicWriteFault({});
     platform::filesystem::SetWriteAccessFault({});
+    platform::filesystem::SetReadOpenFault({});
     platform::filesystem::SetAtomicOpenFault({});
     platform::profile::SetOpenFault({});
     platform::zipfolder::SetOpenFault({});
