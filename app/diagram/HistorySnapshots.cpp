@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QStringList>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -225,10 +226,9 @@ bool HistorySnapshotWhole(std::int32_t sequence)
 {
     const HistoryRecord& record = HistorySlotOf(sequence);
     const std::int16_t slot = HistorySlotNumber(sequence);
-    bool whole = fs::FileExists(HistoryFileName(slot, 0)) && fs::FileExists(HistoryFileName(slot, "ci"));
-    for (std::size_t i = 0; whole && i < record.canvases.size(); ++i)
-        whole = fs::FileExists(HistoryFileName(slot, record.canvases[i]));
-    return whole;
+    return fs::FileExists(HistoryFileName(slot, 0)) && fs::FileExists(HistoryFileName(slot, "ci")) &&
+           std::all_of(record.canvases.begin(), record.canvases.end(),
+                       [slot](std::int16_t canvas) { return fs::FileExists(HistoryFileName(slot, canvas)); });
 }
 
 void HistoryStepsDrop(std::int32_t sequence, bool undo)

@@ -14,7 +14,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <optional>
+#include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -91,30 +94,41 @@ struct Entry {
     struct stat st {};
 };
 
+// The names in an open folder with their inode numbers, "." and ".." left out; none when the
+// folder cannot be read. Read whole before anything is done with them, so that the folder is not
+// changed while it is read.
+std::optional<std::vector<std::pair<ino_t, QByteArray>>> NamesIn(int folder)
+{
+    const int fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::vector<std::pair<ino_t, QByteArray>> names;
+    while (const dirent* item = ::readdir(dir)) {
+        if (std::strcmp(item->d_name, ".") != 0 && std::strcmp(item->d_name, "..") != 0)
+            names.emplace_back(item->d_ino, QByteArray(item->d_name));
+    }
+    ::closedir(dir);
+    return names;
+}
+
 // The entries of an open folder that are wanted, by name; one gone before it could be looked at
 // is left out.
 template <typename Wanted>
 std::vector<Entry> EntriesOf(int folder, Wanted wanted)
 {
     std::vector<Entry> entries;
-    const int fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return entries;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return entries;
-    }
-    while (const dirent* item = ::readdir(dir)) {
-        if (std::strcmp(item->d_name, ".") == 0 || std::strcmp(item->d_name, "..") == 0)
-            continue;
+    for (auto& [inode, bytes] : NamesIn(folder).value_or(std::vector<std::pair<ino_t, QByteArray>>{})) {
         Entry entry;
-        entry.bytes = QByteArray(item->d_name);
+        entry.bytes = std::move(bytes);
         entry.name = QFile::decodeName(entry.bytes);
-        if (wanted(entry.name) && ::fstatat(folder, item->d_name, &entry.st, AT_SYMLINK_NOFOLLOW) == 0)
+        if (wanted(entry.name) && ::fstatat(folder, entry.bytes.constData(), &entry.st, AT_SYMLINK_NOFOLLOW) == 0)
             entries.push_back(std::move(entry));
     }
-    ::closedir(dir);
     return entries;
 }
 
@@ -288,22 +302,85 @@ int RemoveLeftOvers(const QString& folder, const WorkFileShapes& given, Sweep sw
     return removed;
 }
 
+// The six characters mkdtemp puts at the end of a run folder's name.
+constexpr std::size_t kUniqueLength = 6;
+// Deeper than any folder of the program's own: what lies further down is left.
+constexpr int kDepthLimit = 64;
+// An entry made while its folder is being emptied keeps it from going; it is emptied again.
+constexpr int kEmptyingPasses = 3;
+
+// A folder's name with fresh characters in place of the six mkdtemp gave it; empty for a name
+// that does not end in them.
+std::string AsideName(const std::string& name)
+{
+    if (name.size() <= kUniqueLength || name[name.size() - kUniqueLength - 1] != '.')
+        return {};
+    static constexpr char kCharacters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    std::string aside = name.substr(0, name.size() - kUniqueLength);
+    for (std::size_t i = 0; i < kUniqueLength; ++i)
+        aside += kCharacters[random() % (sizeof kCharacters - 1)];
+    return aside;
+}
+
+bool RemoveEntryAt(int parent, const char* name, int depth);
+
+// Removes every entry of the folder open at folder, in the order of their inodes: a disk file
+// system removes the thousands of files of a long print faster so than in the order the folder
+// lists them.
+bool EmptyFolderAt(int folder, int depth)
+{
+    std::optional<std::vector<std::pair<ino_t, QByteArray>>> names = NamesIn(folder);
+    if (!names)
+        return false;
+    std::sort(names->begin(), names->end());
+    bool emptied = true;
+    for (const auto& [inode, name] : *names)
+        emptied = RemoveEntryAt(folder, name.constData(), depth + 1) && emptied;
+    return emptied;
+}
+
+// Removes the entry name of the folder open at parent, a folder with everything in it.
+bool RemoveEntryAt(int parent, const char* name, int depth)
+{
+    if (::unlinkat(parent, name, 0) == 0 || errno == ENOENT)
+        return true;
+    if ((errno != EISDIR && errno != EPERM) || depth > kDepthLimit)
+        return false;
+    // Opened without following a link: one put at the name is removed as itself.
+    const Descriptor folder(::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (folder.get() < 0) {
+        if (errno == ELOOP || errno == ENOTDIR)
+            return ::unlinkat(parent, name, 0) == 0 || errno == ENOENT;
+        return errno == ENOENT;
+    }
+    // A folder its owner may not change is opened up first, as a deletion by hand would.
+    struct stat st {};
+    if (::fstat(folder.get(), &st) == 0 && (st.st_mode & S_IRWXU) != S_IRWXU)
+        ::fchmod(folder.get(), (st.st_mode & 07777) | S_IRWXU);
+    bool removed = false;
+    for (int pass = 0; pass < kEmptyingPasses && !removed; ++pass) {
+        if (!EmptyFolderAt(folder.get(), depth))
+            break;
+        removed = ::unlinkat(parent, name, AT_REMOVEDIR) == 0 || errno == ENOENT;
+        if (!removed && errno != ENOTEMPTY && errno != EEXIST)
+            break;
+    }
+    return removed;
+}
+
 } // namespace
 
-namespace {
-
-// Removes the entries of folder named for a copy of the program whose process id passes the test.
-template <typename Which>
-int RemoveWorkFilesOf(const QString& folder, const QString& programName, Which which)
+int RemoveWorkFilesOfThisCopy(const QString& folder, const QString& programName)
 {
     if (folder.isEmpty() || programName.isEmpty())
         return 0;
+    const pid_t self = ::getpid();
     int removed = 0;
     const QStringList entries =
         QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString& entry : entries) {
-        const pid_t id = ProcessIdOf(entry, programName);
-        if (id == 0 || !which(id))
+        if (ProcessIdOf(entry, programName) != self)
             continue;
         const QString path = folder + QLatin1Char('/') + entry;
         struct stat st {};
@@ -316,8 +393,6 @@ int RemoveWorkFilesOf(const QString& folder, const QString& programName, Which w
     }
     return removed;
 }
-
-} // namespace
 
 int RemoveWorkFilesOfEndedCopies(const QString& folder, const WorkFileShapes& shapes)
 {
@@ -334,10 +409,34 @@ void SetWorkFileOwner(std::optional<uid_t> owner)
     WorkFileOwner() = owner;
 }
 
-int RemoveWorkFilesOfThisCopy(const QString& folder, const QString& programName)
+bool RemoveRunFolder(const QString& folder)
 {
-    const pid_t self = ::getpid();
-    return RemoveWorkFilesOf(folder, programName, [self](pid_t id) { return id == self; });
+    const QFileInfo info(folder);
+    const QByteArray parentPath = QFile::encodeName(info.path());
+    const std::string name = QFile::encodeName(info.fileName()).toStdString();
+    if (folder.isEmpty() || name.empty() || name == "." || name == "..")
+        return false;
+    const Descriptor opened(::open(parentPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const int parent = opened.get();
+    if (parent < 0)
+        return errno == ENOENT;
+    std::string removing = name;
+    // Out of its name first: a name already taken by another folder aside is tried again.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string aside = AsideName(name);
+        if (aside.empty())
+            break;
+        if (::renameat2(parent, name.c_str(), parent, aside.c_str(), RENAME_NOREPLACE) == 0) {
+            removing = aside;
+            break;
+        }
+        if (errno == ENOENT)
+            return true;
+        // A file system that cannot rename without replacing: the folder goes where it stands.
+        if (errno != EEXIST)
+            break;
+    }
+    return RemoveEntryAt(parent, removing.c_str(), 0);
 }
 
 } // namespace platform::system
