@@ -46,6 +46,7 @@ void CanvasColor::Form_Load()
     FormControlsClear(this, true);
     defaultListed_ = !CanvasColorDefault().isEmpty();
     ColorComboSet(cmbColor, defaultListed_, TrayCanvasColor);
+    OwnColorShow(cmbColor, TrayCanvasColor);
     setWindowTitle(MenuCaptionClean(TrayCaption));
     ModalWindowShow(windowTitle());
 }

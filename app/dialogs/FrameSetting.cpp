@@ -58,6 +58,7 @@ void FrameSetting::Form_Load()
 {
     FormControlsClear(this, true);
     ColorComboSet(cmbColor, true, TrayFrameColor);
+    OwnColorShow(cmbColor, TrayFrameColor);
     setWindowTitle(MenuCaptionClean(TrayCaption));
     ModalWindowShow(windowTitle());
 }
@@ -82,14 +83,17 @@ void FrameSetting::cmdUpdate_Click()
 {
     cmdUpdate->setFocus();
     ProcessingStart(this);
-    // A colour is needed whichever option is chosen: the frames fall back on it.
-    if (platform::vbrt::Trim(cmbColor->currentText()).isEmpty()) {
+    // Frames in the font colour need no colour of their own: the one the document has stays.
+    const bool sameText = optFrameSameText[0]->isChecked();
+    const bool chosen = !platform::vbrt::Trim(cmbColor->currentText()).isEmpty();
+    if (!sameText && !chosen) {
         ErrorMessageBox(QStringLiteral("色の指定がありません。"), QString());
         ProcessingEnd(this, false, false);
         return;
     }
-    TrayFrameSameText = optFrameSameText[0]->isChecked();
-    TrayFrameColor = cmbColor->currentText();
+    TrayFrameSameText = sameText;
+    if (chosen)
+        TrayFrameColor = cmbColor->currentText();
     Confirm();
 }
 

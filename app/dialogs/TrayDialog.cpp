@@ -2,12 +2,14 @@
 
 #include "app/core/DebugLog.h"
 #include "app/core/Processing.h"
+#include "app/diagram/FontAndColor.h"
+#include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 
 #include <QBoxLayout>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QPushButton>
-
 
 namespace vellumora {
 
@@ -80,6 +82,18 @@ QRect TrayDialog::Twips(int x, int y, int width, int height)
 {
     constexpr int pixel = platform::vbrt::TwipsPerPixel;
     return QRect(x / pixel, y / pixel, width / pixel, height / pixel);
+}
+
+void TrayDialog::OwnColorShow(QComboBox* combo, const QString& spec)
+{
+    if (platform::vbrt::Trim(spec).isEmpty())
+        return;
+    try {
+        ColorModify(spec);
+    } catch (const platform::vbrt::Error&) {
+        return;
+    }
+    OwnValueShow(combo, spec);
 }
 
 void TrayDialog::reject()

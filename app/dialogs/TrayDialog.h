@@ -9,6 +9,7 @@
 #include <QRect>
 
 class QBoxLayout;
+class QComboBox;
 class QPushButton;
 
 namespace vellumora {
@@ -54,6 +55,10 @@ protected:
     QBoxLayout* UpdateCancelBox(Qt::Orientation orientation) const;
     // A place laid out in twips, as the screen shows it in pixels.
     static QRect Twips(int x, int y, int width, int height);
+    // A document's colour that the filled colour list lacks (red, green and blue, a colour's name
+    // where the list shows captions) is shown and chosen as an entry of its own, so that an Update
+    // that changes nothing keeps it. A text that reads as no colour selects nothing.
+    static void OwnColorShow(QComboBox* combo, const QString& spec);
 
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -483,7 +483,12 @@ bool PrintCanvas::eventFilter(QObject* watched, QEvent* event)
         else if (event->type() == QEvent::FocusOut)
             cmdPrint->setDefault(true);
     } else if (watched == sprCaption->viewport() && event->type() == QEvent::MouseButtonPress) {
-        rowPressed_ = sprCaption->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()).isValid();
+        const QModelIndex pressed = sprCaption->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        rowPressed_ = pressed.isValid();
+        // A press on a check box toggles it without making its cell current: the row clicked is
+        // made the active one here, so that Space marks that row next, not the one active before.
+        if (pressed.isValid() && pressed != sprCaption->currentIndex())
+            sprCaption->setCurrentCell(pressed.row(), pressed.column());
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -462,9 +462,10 @@ public:
 
         auto* bar = new QToolBar(this);
         pageLabel_ = new QLabel(this);
-        bar->addAction(QStringLiteral("前ﾍﾟｰｼﾞ"), view_, [this] { view_->setCurrentPage(view_->currentPage() - 1); })
+        pageLabel_->setObjectName(QStringLiteral("pageLabel"));
+        bar->addAction(QStringLiteral("前ﾍﾟｰｼﾞ"), view_, [this] { PageShow(view_->currentPage() - 1); })
             ->setObjectName(QStringLiteral("previous"));
-        bar->addAction(QStringLiteral("次ﾍﾟｰｼﾞ"), view_, [this] { view_->setCurrentPage(view_->currentPage() + 1); })
+        bar->addAction(QStringLiteral("次ﾍﾟｰｼﾞ"), view_, [this] { PageShow(view_->currentPage() + 1); })
             ->setObjectName(QStringLiteral("next"));
         bar->addWidget(pageLabel_);
         bar->addSeparator();
@@ -503,6 +504,14 @@ private:
                          std::min(1000, area.height() - FrameAllowance));
         resize(size);
         move(area.center() - QPoint(size.width() / 2, size.height() / 2 - FrameAllowance / 3));
+    }
+
+    // The preview reports a page reached by scrolling, but moves to a page it is sent to without
+    // a word: the label is told here.
+    void PageShow(int page)
+    {
+        view_->setCurrentPage(page);
+        PageLabelUpdate();
     }
 
     void PageLabelUpdate()

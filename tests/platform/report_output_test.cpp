@@ -10,15 +10,20 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QGraphicsView>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
 #include <QPrintPreviewWidget>
 #include <QScreen>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <functional>
 
 using namespace platform::report;
 namespace E = platform::vbrt::ErrorNumber;
@@ -364,6 +369,37 @@ TEST_F(ReportOutput, ThePreviewShowsEveryPageAndMovesBetweenThem)
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->pageCount() == 2; }, 30000)) << view->pageCount();
     EXPECT_EQ(view->currentPage(), 1);
+    // The label says the page shown, however the preview came to it.
+    auto* label = dialog->findChild<QLabel*>(QStringLiteral("pageLabel"));
+    ASSERT_NE(label, nullptr);
+    auto* pages = view->findChild<QGraphicsView*>();
+    ASSERT_NE(pages, nullptr);
+    const auto wheel = [&](int steps) {
+        const QPointF at = QRectF(pages->viewport()->rect()).center();
+        for (int i = 0; i < std::abs(steps); ++i) {
+            QWheelEvent turn(at, pages->viewport()->mapToGlobal(at), QPoint(), QPoint(0, steps < 0 ? 120 : -120),
+                             Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(pages->viewport(), &turn);
+        }
+    };
+    struct Move {
+        const char* why;
+        std::function<void()> act;
+        int page;
+    };
+    const std::vector<Move> moves = {
+        {"shown first", [] {}, 1},
+        {"次ﾍﾟｰｼﾞ", [&] { dialog->findChild<QAction*>(QStringLiteral("next"))->trigger(); }, 2},
+        {"the wheel up to the start", [&] { wheel(-40); }, 1},
+        {"the wheel down to the end", [&] { wheel(40); }, 2},
+        {"前ﾍﾟｰｼﾞ", [&] { dialog->findChild<QAction*>(QStringLiteral("previous"))->trigger(); }, 1},
+    };
+    for (const Move& move : moves) {
+        SCOPED_TRACE(move.why);
+        move.act();
+        EXPECT_EQ(view->currentPage(), move.page);
+        EXPECT_EQ(label->text(), QStringLiteral(" %1 / 2 ").arg(move.page));
+    }
     dialog->findChild<QAction*>(QStringLiteral("next"))->trigger();
     EXPECT_EQ(view->currentPage(), 2);
     dialog->findChild<QAction*>(QStringLiteral("actual"))->trigger();

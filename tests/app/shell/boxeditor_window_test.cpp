@@ -226,6 +226,55 @@ TEST_F(BoxEditorTest, InsertSessionsOfferTheirKinds)
     EXPECT_EQ(ChainText(Chart().SubList[line].boxIndex), QStringLiteral("first,l1"));
 }
 
+// A canvas read without its chart kind (a routine without its obstinate section, as people write
+// documents by hand) offers the kinds of the chart its boxes make, as a canvas of that kind does,
+// and its boxes can be edited; the document keeps the canvas without a kind.
+TEST_F(BoxEditorTest, ACanvasWithoutItsChartKindIsEditedAsTheChartItsBoxesMake)
+{
+    struct Row {
+        const char* why;
+        QString chart;       // "|" between the lines, {kind} where the kind's section may stand
+        QString kind;        // the chart kind that the same document names
+        QString edited;      // the text of the box edited
+        QStringList offered; // the first kinds offered
+    };
+    const std::vector<Row> rows = {
+        {"PAD boxes", QStringLiteral("&&routine|{kind}&&text|R|&&block|&&text|b|&&loop|&&text|L|&&end-loop|&&end-routine"),
+         QStringLiteral("Obstinate1"), QStringLiteral("b"), {QStringLiteral("処理Box"), QStringLiteral("宣言Box")}},
+        {"module-structure boxes",
+         QStringLiteral("&&routine|{kind}&&tree|&&text|T|&&tree|&&text|t|&&end-tree|&&end-tree|&&end-routine"),
+         QStringLiteral("Obstinate2"), QStringLiteral("t"), {QStringLiteral("ﾂﾘｰBox"), QStringLiteral("注釈Box")}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        const auto offered = [&](const QString& kind) {
+            QString chart = row.chart;
+            chart.replace(QStringLiteral("{kind}"), kind.isEmpty() ? QString() : "&&obstinate|" + kind + "|");
+            open(document(QStringLiteral("chart.txt"), DocumentLines(chart.split(QLatin1Char('|')))));
+            BoxEditor* editor = ModifyEditor(BoxOf(row.edited));
+            return editor ? Kinds(editor) : QStringList();
+        };
+        const QStringList named = offered(row.kind);
+        ASSERT_EQ(named.mid(0, 2), row.offered);
+        EXPECT_EQ(offered(QString()), named);
+        EXPECT_EQ(Chart().header.kindFlags, 0);
+
+        const std::int16_t box = BoxOf(row.edited);
+        const std::int32_t kind = Chart().BoxList[box].tagType;
+        BoxEditor* editor = qobject_cast<BoxEditor*>(Chart().BoxList[box].modifyEditor.data());
+        ASSERT_NE(editor, nullptr);
+        EXPECT_EQ(editor->cmbBoxType->currentText(), row.offered[0]);
+        msgbox::ShownBoxes().clear();
+        editor->SetBoxText(QStringLiteral("edited"));
+        editor->cmdUpdate->click();
+        FlushDeletes();
+        EXPECT_TRUE(msgbox::ShownBoxes().empty()) << msgbox::ShownBoxes()[0].prompt.toStdString();
+        EXPECT_EQ(Chart().BoxList[box].text.text, QStringLiteral("edited"));
+        EXPECT_EQ(Chart().BoxList[box].tagType, kind);
+        EXPECT_EQ(Chart().header.kindFlags, 0);
+    }
+}
+
 // A routine that is no longer alone in its chain cannot be chosen again; the kind offered in its
 // place has no body, so Update asks before the body goes, and No keeps everything.
 TEST_F(BoxEditorTest, KindWithFewerSubLevelsWarnsFromTheOriginalKind)

@@ -159,19 +159,55 @@ TEST_F(CanvasDialogsTest, NameIsTrimmedAndLimitedToOneLineOfFiftyCharacters)
     }
 }
 
-TEST_F(CanvasDialogsTest, ColourDialogsNeedAColourAndCancelKeepsTheCallersValues)
+TEST_F(CanvasDialogsTest, ColourDialogsKeepADocumentsOwnColourNeedOneForFramesOfTheirOwnAndCancelKeepsTheCallersValues)
 {
     const QString red = ApplicationGlobals.ColorTable.size() > 2 ? ApplicationGlobals.ColorTable[2].caption : QString();
     ASSERT_FALSE(red.isEmpty());
-    {
-        SCOPED_TRACE("a frame colour not in the list selects nothing and is refused");
-        msgbox::ShownBoxes().clear();
-        FrameSetting dialog;
-        dialog.TrayFrameSameText = true;
-        dialog.TrayFrameColor = QStringLiteral("no such colour");
-        EXPECT_TRUE(run(dialog, dialog.cmdCancel, [&] { dialog.cmdUpdate->click(); }));
-        ASSERT_EQ(msgbox::ShownBoxes().size(), 1u);
-        EXPECT_EQ(msgbox::ShownBoxes()[0].prompt, QStringLiteral("色の指定がありません。"));
+    // A document's own colour that the list lacks is shown, chosen and kept by an Update that
+    // changes nothing; one that reads as no colour is needed only for frames of their own colour.
+    const ColorTableRecord& listed = ApplicationGlobals.ColorTable[2];
+    ASSERT_NE(listed.name, listed.caption);
+    struct ColourRow {
+        const char* why;
+        bool sameText;
+        QString color;
+        QString shown;   // the list's text as the dialog comes up
+        bool refused;
+    };
+    const std::vector<ColourRow> colourRows = {
+        {"red, green and blue of frames of their own colour", false, QStringLiteral("r12,g34,b56"),
+         QStringLiteral("r12,g34,b56"), false},
+        {"red, green and blue kept while frames take the font colour", true, QStringLiteral("r12,g34,b56"),
+         QStringLiteral("r12,g34,b56"), false},
+        {"a colour's name where the list shows captions", false, listed.name, listed.name, false},
+        {"no colour, frames in the font colour: nothing is asked", true, QStringLiteral("no such colour"), QString(),
+         false},
+        {"no colour, frames of their own colour: refused", false, QStringLiteral("no such colour"), QString(), true},
+    };
+    for (const ColourRow& row : colourRows) {
+        SCOPED_TRACE(row.why);
+        // Update pressed on the list as it comes up; a refusal leaves the dialog open.
+        const auto update = [&](TrayDialog& dialog, const QComboBox* list) {
+            msgbox::ShownBoxes().clear();
+            EXPECT_EQ(run(dialog, dialog.cmdCancel, [&] {
+                EXPECT_EQ(list->currentText(), row.shown);
+                dialog.cmdUpdate->click();
+            }), row.refused);
+            EXPECT_EQ(Prompts(), row.refused ? QStringList{QStringLiteral("色の指定がありません。")} : QStringList{});
+            EXPECT_EQ(dialog.TrayCancel, row.refused);
+        };
+        FrameSetting frame;
+        frame.TrayFrameSameText = row.sameText;
+        frame.TrayFrameColor = row.color;
+        update(frame, frame.cmbColor);
+        EXPECT_EQ(frame.TrayFrameSameText, row.sameText);
+        EXPECT_EQ(frame.TrayFrameColor, row.color);
+        if (!row.sameText) {
+            CanvasColor canvas;
+            canvas.TrayCanvasColor = row.color;
+            update(canvas, canvas.cmbColor);
+            EXPECT_EQ(canvas.TrayCanvasColor, row.color);
+        }
     }
     {
         SCOPED_TRACE("a chosen frame colour comes back");

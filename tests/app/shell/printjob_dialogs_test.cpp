@@ -26,6 +26,8 @@
 #include <QCheckBox>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -242,7 +244,8 @@ TEST_F(PrintJobTest, TabLeavesTheCanvasListAndTheSettingsCaptionIsOneLine)
 }
 
 // The canvas list makes its first cell active when it takes the focus, whichever way it comes;
-// only a click on a row makes that row active, without passing the first row on the way.
+// only a click on a row (its check box too) makes that row active, without passing the first row on
+// the way.
 TEST_F(PrintJobTest, TheCanvasListTakingTheFocusMakesItsFirstCellActiveButAClickedRowStays)
 {
     const auto accessKey = [](PrintCanvas& d, Qt::Key key) { QTest::keyClick(&d, key, Qt::AltModifier); };
@@ -257,6 +260,15 @@ TEST_F(PrintJobTest, TheCanvasListTakingTheFocusMakesItsFirstCellActiveButAClick
         std::optional<bool> marked;               // every row's mark afterwards, the opposite before
         int activeRow;                            // the active cell afterwards
         int activeColumn = 0;
+        int toggled = -1;                         // the row whose mark the click turned; Space turns it back
+    };
+    // Where the view draws the check box of a cell.
+    const auto checkBoxAt = [](PrintCanvas& d, int r) {
+        QStyleOptionViewItem option;
+        option.initFrom(d.sprCaption);
+        option.rect = d.sprCaption->visualItemRect(d.sprCaption->item(r, 0));
+        option.features |= QStyleOptionViewItem::HasCheckIndicator;
+        return d.sprCaption->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, d.sprCaption).center();
     };
     const std::vector<Row> rows = {
         {"Tab to 印刷設定, then 全選択 by its access key", tabAway, [&](PrintCanvas& d) { accessKey(d, Qt::Key_S); }, true,
@@ -273,6 +285,8 @@ TEST_F(PrintJobTest, TheCanvasListTakingTheFocusMakesItsFirstCellActiveButAClick
          {}, 0},
         {"a click on the second row's caption", tabAway,
          [&](PrintCanvas& d) { clickAt(d, d.sprCaption->visualItemRect(d.sprCaption->item(1, 1)).center()); }, {}, 1, 1},
+        {"a click on the first row's check box while the second is active", tabAway,
+         [&](PrintCanvas& d) { clickAt(d, checkBoxAt(d, 0)); }, {}, 0, 0, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
@@ -299,7 +313,7 @@ TEST_F(PrintJobTest, TheCanvasListTakingTheFocusMakesItsFirstCellActiveButAClick
             row.back(dialog);
             const auto done = [&] {
                 for (int r = 0; r < rowCount; ++r)
-                    if (dialog.RowMarked(r) != marked)
+                    if (dialog.RowMarked(r) != (r == row.toggled ? !marked : marked))
                         return false;
                 return dialog.sprCaption->hasFocus() && dialog.sprCaption->currentRow() == row.activeRow;
             };
@@ -311,6 +325,11 @@ TEST_F(PrintJobTest, TheCanvasListTakingTheFocusMakesItsFirstCellActiveButAClick
             EXPECT_EQ(dialog.sprCaption->currentColumn(), row.activeColumn);
             if (row.activeRow != 0) {
                 EXPECT_EQ(std::count(passed.begin(), passed.end(), 0), 0) << "the first row was active on the way";
+            }
+            if (row.toggled >= 0) {
+                QTest::keyClick(dialog.sprCaption, Qt::Key_Space);
+                for (int r = 0; r < rowCount; ++r)
+                    EXPECT_EQ(dialog.RowMarked(r), marked) << "row " << r << " after Space";
             }
         });
     }
