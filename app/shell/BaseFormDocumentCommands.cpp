@@ -167,12 +167,14 @@ void BaseForm::DocumentAppend(const QString& path, const QString& caption)
 bool BaseForm::QueryUnload()
 {
     CanvasTimersStop();
+    // What a box editor holds is no part of the document yet: an unchanged document does not
+    // close over it without the question either.
+    if (BoxEditorCloseCheck(true, -1))
+        return false;
     if (!GetModifyFlag()) {
         ApplicationGlobals.ApplicationClosing = true;
         return true;
     }
-    if (BoxEditorCloseCheck(true, -1))
-        return false;
     switch (YesNoCancelMessageBox(UpdateConfirmMessage(), 0, QString())) {
     case 6:
         if (!SaveUnderNewName())

@@ -1058,6 +1058,51 @@ TEST_F(MainWindowTest, ClosingAnUnmodifiedDocumentAsksNothing)
     EXPECT_EQ(unloaded.count(), 1);
 }
 
+// What a box editor holds is no part of the document until its update: closing an unmodified
+// document asks about it first, whichever way the close comes, and No keeps the program running
+// with the editor and its text as they were.
+TEST_F(MainWindowTest, ClosingWithABoxEditorOpenAsksAboutItEvenForAnUnmodifiedDocument)
+{
+    showActive();
+    QSignalSpy unloaded(&form(), &BaseForm::Unloaded);
+    CanvasForm* canvas = branchDocument();
+    ASSERT_TRUE(canvas);
+    QPointer<BoxEditor> editor = editorOpen(canvas, BoxOf(QStringLiteral("b1")));
+    ASSERT_TRUE(editor);
+    editor->txtText->setPlainText(QStringLiteral("typed, not yet applied"));
+    ASSERT_FALSE(GetModifyFlag());
+    const std::vector<QString> question = {QStringLiteral("編集中のBOX編集が存在します。\r\n入力を取消して終了させても宜しいですか？")};
+    struct Row {
+        const char* why;
+        std::function<void()> close;
+    };
+    const Row rows[] = {
+        {"File > 終了", [&] { form().Menu_FileClose_Click(); }},
+        {"the close box", [&] { form().close(); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        mb::ShownBoxes().clear();
+        mb::QueueAnswer(mb::Answer::No);
+        row.close();
+        EXPECT_EQ(prompts(), question);
+        EXPECT_TRUE(form().isVisible());
+        EXPECT_EQ(unloaded.count(), 0);
+        EXPECT_FALSE(ApplicationGlobals.ApplicationClosing);
+        EXPECT_TRUE(FormEnabled(&form()));
+        ASSERT_TRUE(editor);
+        EXPECT_EQ(editor->txtText->toPlainText(), QStringLiteral("typed, not yet applied"));
+    }
+
+    // Yes lets the editor go; the document, unchanged, closes without a save prompt.
+    mb::ShownBoxes().clear();
+    mb::QueueAnswer(mb::Answer::Yes);
+    form().close();
+    EXPECT_EQ(prompts(), question);
+    EXPECT_EQ(unloaded.count(), 1);
+    EXPECT_FALSE(B[1].BoxList[static_cast<std::size_t>(BoxOf(QStringLiteral("b1")))].flags & BoxFlag::ModifyEditorOpen);
+}
+
 // Records how many message boxes had been shown when the window first came on the screen.
 class ExposeWatch : public QObject {
 public:
