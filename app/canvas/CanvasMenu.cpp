@@ -419,7 +419,7 @@ void CanvasForm::historyStep(bool undo)
 {
     RunCommand(this, [this, undo] {
         SearchHighlightHide(true);
-        if (BoxEditorCloseCheck(true, -1))
+        if (HistoryStepHeld(undo))
             return;
         PartsLock(0, -1, 0, false);
         HistoryRestore(undo);

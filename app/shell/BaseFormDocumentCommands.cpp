@@ -347,7 +347,9 @@ void BaseForm::HistoryStep(bool undo)
         undo ? canvas->Menu_EditUndo_Click() : canvas->Menu_EditRedo_Click();
         return;
     }
-    Command(true, true, [undo] {
+    Command(true, false, [undo] {
+        if (HistoryStepHeld(undo))
+            return;
         HistoryRestore(undo);
         CanvasCaptionRefresh();
     });
