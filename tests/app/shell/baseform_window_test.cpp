@@ -313,6 +313,42 @@ TEST_F(MainWindowTest, ToolBarFollowsTheActiveWindow)
         EXPECT_FALSE(enabled(key)) << key;
     EXPECT_FALSE(form().cmbFontName->isEnabled());
     delete sub;
+
+    // Whichever window a command runs from, the buttons show what it leaves.
+    struct Row {
+        const char* why;
+        std::function<void()> command;
+        bool undo;
+        bool redo;
+        bool save;
+    };
+    const Row rows[] = {
+        {"a canvas added from the main window", [&] { form().Menu_EditCanvasInsertObstinate_Click(0); }, true, false,
+         false},
+        {"an undo from the main window with every canvas window hidden",
+         [&] {
+             CanvasVisibleSet(-1, false);
+             form().Menu_EditUndo_Click();
+         },
+         false, true, false},
+        {"a redo likewise", [&] { form().Menu_EditRedo_Click(); }, true, false, false},
+        {"a save under a new name",
+         [&] {
+             cd::QueueFileName(files_.filePath(QStringLiteral("toolbar.txt")));
+             form().Menu_FileSaveNamed_Click();
+         },
+         false, false, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        row.command();
+        ASSERT_TRUE(mb::ShownBoxes().empty()) << mb::ShownBoxes().front().prompt.toStdString();
+        EXPECT_EQ(HistoryCanUndo(), row.undo);
+        EXPECT_EQ(HistoryCanRedo(), row.redo);
+        EXPECT_EQ(enabled("Undo"), row.undo);
+        EXPECT_EQ(enabled("Redo"), row.redo);
+        EXPECT_EQ(enabled("Save"), row.save);
+    }
 }
 
 TEST_F(MainWindowTest, TheFrontWindowsCaptionShowsInTheStatusBar)
