@@ -136,6 +136,12 @@ void CanvasForm::subWindowActivating()
     EventBoundary([this] { Form_Activate(); });
 }
 
+void CanvasForm::frameStateChanged()
+{
+    if (sender() == parentWidget())
+        EventBoundary([this] { Form_Resize(); });
+}
+
 void CanvasForm::focusInEvent(QFocusEvent* event)
 {
     // The shortcut keys act from here on.
@@ -162,6 +168,11 @@ bool CanvasForm::event(QEvent* event)
             // loses the focus to this window first hands its entry to the window it described.
             connect(sub, &QMdiSubWindow::aboutToActivate, this, &CanvasForm::subWindowActivating,
                     Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+            // Taken up once the frame has made the change: a frame restored from minimised puts
+            // back the size it had before, and the arrangement of a window laid out again while
+            // it was minimised must come after that.
+            connect(sub, &QMdiSubWindow::windowStateChanged, this, &CanvasForm::frameStateChanged,
+                    Qt::UniqueConnection);
         }
     }
     return QWidget::event(event);
@@ -169,8 +180,6 @@ bool CanvasForm::event(QEvent* event)
 
 bool CanvasForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == parentWidget() && event->type() == QEvent::WindowStateChange)
-        EventBoundary([this] { Form_Resize(); });
     if (watched == parentWidget() && event->type() == QEvent::Close) {
         // The frame's close box and its own Ctrl+F4 close the canvas window: it hides.
         bool unload = false;

@@ -447,6 +447,7 @@ private:
     void rangeRelease(std::int32_t x, std::int32_t y, bool select);
     void toolBarArrange();
     void subWindowActivating();
+    void frameStateChanged();
 
     QWidget* frame() const;
     void paintControls(QPainter& painter, const QRect& exposed) const;

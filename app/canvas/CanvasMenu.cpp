@@ -17,6 +17,7 @@
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/PadDraw.h"
 #include "app/diagram/SearchEngine.h"
+#include "app/diagram/TagTable.h"
 
 #include <QAction>
 #include <QMenu>
@@ -148,6 +149,14 @@ void CopyParts(std::int16_t canvas, const std::vector<LockPartsRecord>& parts, b
         ClipboardCopyClose();
 }
 
+// Whether a paste goes ahead and takes its undo step: the copy (the local one, or the one fetched
+// from another instance) may go into the canvas and holds a box to insert.
+bool PasteAllowed(std::int16_t canvas, bool fromTask)
+{
+    const bool fits = fromTask ? ClipboardTaskPasteFetch(canvas) : ClipboardObstinateCheck(canvas);
+    return fits && ClipboardPasteHoldsBox(fromTask);
+}
+
 // Whether the parts may be deleted: no box editor open where the delete reaches, and the user
 // said Yes. Sub-line parts stand for the chains below them.
 bool DeleteAllowed(std::int16_t canvas, const std::vector<LockPartsRecord>& parts, bool subLines, bool lump)
@@ -217,7 +226,7 @@ void CanvasForm::Menu_VLinePaste_Click()
 {
     const std::int16_t target = LockPartsTarget;
     const bool before = insertBefore();
-    editFrame(Menus().Menu_VLinePaste, CanvasIndex, [this] { return ClipboardObstinateCheck(CanvasIndex); },
+    editFrame(Menus().Menu_VLinePaste, CanvasIndex, [this] { return PasteAllowed(CanvasIndex, false); },
               [&] { ClipboardPaste(CanvasIndex, target, -1, before, false); }, true, false);
 }
 
@@ -225,21 +234,21 @@ void CanvasForm::Menu_VLinePasteTask_Click()
 {
     const std::int16_t target = LockPartsTarget;
     const bool before = insertBefore();
-    editFrame(Menus().Menu_VLinePasteTask, CanvasIndex, [this] { return ClipboardTaskPasteFetch(CanvasIndex); },
+    editFrame(Menus().Menu_VLinePasteTask, CanvasIndex, [this] { return PasteAllowed(CanvasIndex, true); },
               [&] { ClipboardPaste(CanvasIndex, target, -1, before, true); }, true, false);
 }
 
 void CanvasForm::Menu_HLinePaste_Click()
 {
     const std::int16_t target = LockPartsTarget;
-    editFrame(Menus().Menu_HLinePaste, CanvasIndex, [this] { return ClipboardObstinateCheck(CanvasIndex); },
+    editFrame(Menus().Menu_HLinePaste, CanvasIndex, [this] { return PasteAllowed(CanvasIndex, false); },
               [&] { ClipboardPaste(CanvasIndex, -1, target, false, false); }, true, false);
 }
 
 void CanvasForm::Menu_HLinePasteTask_Click()
 {
     const std::int16_t target = LockPartsTarget;
-    editFrame(Menus().Menu_HLinePasteTask, CanvasIndex, [this] { return ClipboardTaskPasteFetch(CanvasIndex); },
+    editFrame(Menus().Menu_HLinePasteTask, CanvasIndex, [this] { return PasteAllowed(CanvasIndex, true); },
               [&] { ClipboardPaste(CanvasIndex, -1, target, false, true); }, true, false);
 }
 
@@ -406,8 +415,9 @@ void CanvasForm::Menu_EditALL_Click()
         for (int i = 1; i <= boxes.UBound(); ++i) {
             if (!boxes.IsLoaded(i))
                 continue;
-            const std::int16_t flags = boxRecord(i).flags;
-            if ((flags & BoxFlag::Shown) && !(flags & BoxFlag::Temporary))
+            const BoxRecord& box = boxRecord(i);
+            // The mark an empty canvas shows where its routine starts is no box of the chart.
+            if ((box.flags & BoxFlag::Shown) && !(box.flags & BoxFlag::Temporary) && box.tagType != TagId::Egg)
                 PartsLock(1, i, 1, false);
         }
         PartsLockMenuSet(0, -1);
@@ -419,7 +429,7 @@ void CanvasForm::historyStep(bool undo)
 {
     RunCommand(this, [this, undo] {
         SearchHighlightHide(true);
-        if (BoxEditorCloseCheck(true, -1))
+        if (HistoryStepHeld(undo))
             return;
         PartsLock(0, -1, 0, false);
         HistoryRestore(undo);

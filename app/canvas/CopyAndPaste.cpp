@@ -6,6 +6,7 @@
 #include "app/diagram/BoxList.h"
 #include "app/diagram/BoxListMake.h"
 #include "app/diagram/FileInterface.h"
+#include "app/diagram/TagTable.h"
 #include "platform/filesystem/FileSystem.h"
 #include "platform/vbrt/Error.h"
 
@@ -139,6 +140,23 @@ std::int16_t PastedChainRead(std::int16_t canvas, const QString& path)
     return first;
 }
 
+// Whether the file holds a box: the mark of an empty canvas's start (its egg) is none, and a
+// copy of it alone pastes nothing.
+bool HoldsBox(const QString& path)
+{
+    PadFileOpen(path);
+    bool holds = false;
+    try {
+        for (PadInfoRecord record = GetPadInfo(); record.tagId != 0 && !holds; record = GetPadInfo())
+            holds = record.tagId != TagId::Egg;
+    } catch (...) {
+        PadFileClose();
+        throw;
+    }
+    PadFileClose();
+    return holds;
+}
+
 } // namespace
 
 void ClipboardInitialize()
@@ -232,6 +250,18 @@ bool ClipboardObstinateCheck(std::int16_t canvas)
     if (ClipboardObstinateName() == ObstinateNameGet(canvas))
         return true;
     InformationMessageBox(kKindDiffers);
+    return false;
+}
+
+bool ClipboardPasteHoldsBox(bool fromTask)
+{
+    if (HoldsBox(fromTask ? CopyAndPaste.ClipboardPasteFile : CopyBufferName()))
+        return true;
+    if (!fromTask) {
+        CopyAndPaste.ClipboardExistFlag = false;
+        CopyAndPaste.ClipboardCanvasFlags = 0;
+    }
+    InformationMessageBox(kNothingToPaste);
     return false;
 }
 

@@ -44,6 +44,9 @@ void ClipboardTaskCopyClose();
 // Whether the local copy may be pasted into the canvas; says so when it may not. A copy buffer that
 // is gone (its run folder was removed) leaves nothing to paste, and the local copy is forgotten.
 bool ClipboardObstinateCheck(std::int16_t canvas);
+// Whether the local copy (or the fetched one, fromTask) holds a box to paste; says there is
+// nothing to paste when it does not, and a local copy of nothing is forgotten.
+bool ClipboardPasteHoldsBox(bool fromTask);
 // Fetches the copy another instance published, for pasting into the canvas; says why when it
 // cannot.
 bool ClipboardTaskPasteFetch(std::int16_t canvas);

@@ -52,25 +52,46 @@ void CanvasSlotRenew(std::int16_t canvas)
     header.name.clear();
 }
 
+// The step an undo restores (the newest one taken) or a redo restores (the one after it).
+std::int32_t RestoreTarget(bool undo)
+{
+    return undo ? History.HistoryIndex : History.HistoryIndex + 2;
+}
+
 } // namespace
 
-void HistoryRestore(bool undo)
+bool HistoryRestoreRefused(bool undo)
 {
     if (undo ? !HistoryCanUndo() : !HistoryCanRedo()) {
         ErrorMessageBox(undo ? QStringLiteral("これ以上元に戻すことは出来ません。")
                              : QStringLiteral("これ以上やり直すことは出来ません。"));
-        return;
+        return true;
     }
     // Checked before anything changes: a canvas is never restored from files that are gone. Such a
     // step is offered no more, and the document stays exactly as it is.
-    const std::int32_t target = undo ? History.HistoryIndex : History.HistoryIndex + 2;
+    const std::int32_t target = RestoreTarget(undo);
     if (!HistorySnapshotWhole(target)) {
         HistoryStepsDrop(target, undo);
         ErrorMessageBox(undo ? QStringLiteral("作業ファイルが見つからないため、これ以上元に戻すことは出来ません。")
                              : QStringLiteral("作業ファイルが見つからないため、これ以上やり直すことは出来ません。"));
-        return;
+        return true;
     }
+    return false;
+}
 
+bool HistoryStepHeld(bool undo)
+{
+    // A step that will be refused is refused before the open box editors are asked to close, so
+    // that they and what is typed in them stay.
+    return HistoryRestoreRefused(undo) || BoxEditorCloseCheck(true, -1);
+}
+
+void HistoryRestore(bool undo)
+{
+    if (HistoryRestoreRefused(undo))
+        return;
+
+    const std::int32_t target = RestoreTarget(undo);
     if (undo) {
         // The first undo after an edit keeps the state after it, for the redo.
         if (HistorySlotOf(target + 1).sequence != target + 1) {

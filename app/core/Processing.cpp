@@ -256,8 +256,12 @@ void ProcessingEnd(QWidget* form, bool suspend, bool force)
         }
     }
 
-    if (MainWindow())
+    if (MainWindow()) {
         MainWindow()->ScrollBarArrange();
+        // Whichever window the command ran from, the tool bar shows what it left: the steps to
+        // undo and redo, the document's file, the selection.
+        failure.Run([] { MainWindow()->ToolBarArrange(); });
+    }
 
     const QString error = ApplicationGlobals.DeferredError;
     const QString information = ApplicationGlobals.DeferredInformation;

@@ -167,12 +167,14 @@ void BaseForm::DocumentAppend(const QString& path, const QString& caption)
 bool BaseForm::QueryUnload()
 {
     CanvasTimersStop();
+    // What a box editor holds is no part of the document yet: an unchanged document does not
+    // close over it without the question either.
+    if (BoxEditorCloseCheck(true, -1))
+        return false;
     if (!GetModifyFlag()) {
         ApplicationGlobals.ApplicationClosing = true;
         return true;
     }
-    if (BoxEditorCloseCheck(true, -1))
-        return false;
     switch (YesNoCancelMessageBox(UpdateConfirmMessage(), 0, QString())) {
     case 6:
         if (!SaveUnderNewName())
@@ -345,7 +347,9 @@ void BaseForm::HistoryStep(bool undo)
         undo ? canvas->Menu_EditUndo_Click() : canvas->Menu_EditRedo_Click();
         return;
     }
-    Command(true, true, [undo] {
+    Command(true, false, [undo] {
+        if (HistoryStepHeld(undo))
+            return;
         HistoryRestore(undo);
         CanvasCaptionRefresh();
     });

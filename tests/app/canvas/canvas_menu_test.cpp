@@ -4,6 +4,7 @@
 #include "edits_support.h"
 
 #include "app/canvas/CanvasForm.h"
+#include "app/diagram/TagTable.h"
 #include "platform/msgbox/MsgBox.h"
 #include "platform/vbrt/Error.h"
 #include "support/TestProgramLink.h"
@@ -165,6 +166,62 @@ TEST_F(CanvasMenuTest, EachCommandChangesTheChartInOneUndoStepThatGivesItBack)
         EXPECT_EQ(ChartText(1), before) << "undo gives the chart back";
         EXPECT_EQ(LinkFault(1), QString());
         EXPECT_FALSE(HistoryCanUndo());
+    }
+}
+
+// An empty canvas shows a mark where its routine starts (its egg); the mark is no box of the
+// chart. Select all there selects nothing, and a copy of the mark alone (as select all made one,
+// here or in another running copy) pastes nothing: no undo step, the modified flag as it was.
+TEST_F(CanvasMenuTest, TheStartMarkOfAnEmptyCanvasIsNoBox)
+{
+    openCharts({kLoop});
+    const std::int16_t empty = CanvasSlotSetup(-1, 0);
+    CanvasStateSet(empty, CanvasState::Open);
+    BoxListClear(empty);
+    CanvasSequenceRenumber();
+    PadDrawRefresh(empty);
+    const std::int16_t egg = B[static_cast<std::size_t>(empty)].header.firstBox;
+    ASSERT_GT(egg, 0);
+    ASSERT_EQ(B[static_cast<std::size_t>(empty)].BoxList[static_cast<std::size_t>(egg)].tagType, TagId::Egg);
+
+    CanvasForm& window = *CanvasWindowOf(B[static_cast<std::size_t>(empty)]);
+    window.Menu_EditALL_Click();
+    EXPECT_TRUE(window.LockPartsList().empty());
+    EXPECT_EQ(window.LockPartsKind, 0);
+    window.Menu_Edit_Click();
+    const CanvasForm::MenuItems& items = window.Menus();
+    for (QAction* item : {items.Menu_EditCut, items.Menu_EditCopy, items.Menu_EditCopyTask, items.Menu_EditDelete,
+                          items.Menu_EditDeleteLump, items.Menu_EditEditor, items.Menu_EditFontChange})
+        EXPECT_FALSE(item->isEnabled()) << item->text().toStdString();
+
+    struct Row {
+        const char* why;
+        bool fromTask;
+        bool modified;
+    };
+    const Row rows[] = {
+        {"the local copy into an unmodified document", false, false},
+        {"the local copy into a modified document", false, true},
+        {"another running copy's copy", true, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        msgbox::ShownBoxes().clear();
+        row.fromTask ? ClipboardTaskCopyOpen() : ClipboardCopyOpen();
+        ClipboardCopyPart(empty, egg, -1);
+        row.fromTask ? ClipboardTaskCopyClose() : ClipboardCopyClose();
+        HistoryClear();
+        SetModifyFlag(row.modified);
+        const QString before = ChartText(1);
+        select({{2, "C"}});
+        row.fromTask ? form()->Menu_EditPasteTask_Click() : form()->Menu_EditPaste_Click();
+        EXPECT_EQ(Prompts(), QStringList{QStringLiteral("貼り付ける情報がありません。")});
+        EXPECT_EQ(ChartText(1), before);
+        EXPECT_EQ(LinkFault(1), QString());
+        EXPECT_EQ(History.HistoryIndex, -1) << "no undo step";
+        EXPECT_EQ(GetModifyFlag(), row.modified);
+        if (!row.fromTask)
+            EXPECT_FALSE(ClipboardExist()) << "a copy of nothing is forgotten";
     }
 }
 

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 
 #include <sys/stat.h>
 
@@ -252,9 +253,19 @@ TEST_F(HistoryTest, AStepWhoseSnapshotFilesAreGoneIsRefusedAndTheDocumentStaysAs
         ClipboardCopyOpen();
         ClipboardCopyPart(1, B[1].header.firstBox, -1);
         ClipboardCopyClose();
+        // A box editor open on the other canvas, with what the user typed in it: the refusal comes
+        // before the question to close it, and it stays.
+        BoxRecord& edited = B[2].BoxList[static_cast<std::size_t>(B[2].header.firstBox)];
+        edited.flags |= BoxFlag::ModifyEditorOpen;
+        edited.modifyEditor = new QWidget;
+        const QPointer<QWidget> editor = edited.modifyEditor;
 
-        HistoryRestore(row.undo);
+        CanvasForm& window = *CanvasWindowOf(B[1]);
+        row.undo ? window.Menu_EditUndo_Click() : window.Menu_EditRedo_Click();
         EXPECT_EQ(Prompts(), QStringList{row.message});
+        EXPECT_TRUE(editor);
+        EXPECT_TRUE(B[2].BoxList[static_cast<std::size_t>(B[2].header.firstBox)].flags & BoxFlag::ModifyEditorOpen);
+        BoxEditorCloseCheck(false, 2);
         EXPECT_EQ(ChartText(1), Routine("R1", row.first));
         EXPECT_EQ(ChartText(2), Routine("R2", row.second));
         EXPECT_EQ(B[2].header.state, CanvasState::Open);

@@ -14,6 +14,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include <optional>
 #include <vector>
 
 namespace paddraw_test {
@@ -119,19 +120,39 @@ TEST_F(PadDrawRedrawTest, MinimisedAndHiddenWindowsAreLaidOutButArrangedOnlyWhen
     EXPECT_TRUE(Arranged(3));
 }
 
+// Laid out again while minimised (a longer text here, another standard font size for the user),
+// the window comes back sized to its canvas: the workspace's own restore of the size it had
+// before does not undo the arrangement.
 TEST_F(PadDrawRedrawTest, AWindowRestoredFromMinimisedIsArrangedAgain)
 {
-    openCanvases(1);
-    PadDrawRefresh(-1);
-    Form(1).SetWindowState(1);
-    ASSERT_EQ(Canvas(1).header.windowState, 1);
-    Form(1).lblBox[Canvas(1).header.firstBox].Visible = false;
-    PadDrawRefresh(-1);
-    ASSERT_FALSE(Arranged(1));
+    for (const bool inWorkspace : {false, true}) {
+        SCOPED_TRACE(inWorkspace ? "a window of the workspace" : "a window of its own");
+        std::optional<testsupport::Workspace> main;
+        if (inWorkspace)
+            main.emplace().show();
+        openCanvases(1);
+        PadDrawRefresh(-1);
+        ASSERT_EQ(qobject_cast<QMdiSubWindow*>(Form(1).parentWidget()) != nullptr, inWorkspace);
+        Form(1).SetWindowState(1);
+        ASSERT_EQ(Canvas(1).header.windowState, 1);
+        Form(1).lblBox[Canvas(1).header.firstBox].Visible = false;
+        const std::int32_t width = Canvas(1).header.width;
+        for (BoxRecord& box : Canvas(1).BoxList)
+            if (box.text.text == QLatin1String("block 1"))
+                box.text = TextInfoMake(QString(60, u'W'));
+        PadDrawRefresh(-1);
+        ASSERT_FALSE(Arranged(1));
+        ASSERT_GT(Canvas(1).header.width, width + 300);
 
-    Form(1).SetWindowState(0);
-    EXPECT_EQ(Canvas(1).header.windowState, 0);
-    EXPECT_TRUE(Arranged(1));
+        Form(1).SetWindowState(0);
+        EXPECT_EQ(Canvas(1).header.windowState, 0);
+        EXPECT_TRUE(Arranged(1));
+        constexpr std::int32_t pixel = platform::vbrt::TwipsPerPixel;
+        const auto whole = [](std::int32_t twips) { return twips / pixel * pixel; };
+        EXPECT_EQ(Form(1).Width(), whole(Canvas(1).header.width));
+        EXPECT_EQ(Form(1).Height(), whole(Canvas(1).header.height));
+        CanvasesRelease(1);
+    }
 }
 
 TEST_F(PadDrawRedrawTest, ARefreshOfACanvasThatIsNotOpenOnlyHidesItsWindow)

@@ -313,6 +313,42 @@ TEST_F(MainWindowTest, ToolBarFollowsTheActiveWindow)
         EXPECT_FALSE(enabled(key)) << key;
     EXPECT_FALSE(form().cmbFontName->isEnabled());
     delete sub;
+
+    // Whichever window a command runs from, the buttons show what it leaves.
+    struct Row {
+        const char* why;
+        std::function<void()> command;
+        bool undo;
+        bool redo;
+        bool save;
+    };
+    const Row rows[] = {
+        {"a canvas added from the main window", [&] { form().Menu_EditCanvasInsertObstinate_Click(0); }, true, false,
+         false},
+        {"an undo from the main window with every canvas window hidden",
+         [&] {
+             CanvasVisibleSet(-1, false);
+             form().Menu_EditUndo_Click();
+         },
+         false, true, false},
+        {"a redo likewise", [&] { form().Menu_EditRedo_Click(); }, true, false, false},
+        {"a save under a new name",
+         [&] {
+             cd::QueueFileName(files_.filePath(QStringLiteral("toolbar.txt")));
+             form().Menu_FileSaveNamed_Click();
+         },
+         false, false, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        row.command();
+        ASSERT_TRUE(mb::ShownBoxes().empty()) << mb::ShownBoxes().front().prompt.toStdString();
+        EXPECT_EQ(HistoryCanUndo(), row.undo);
+        EXPECT_EQ(HistoryCanRedo(), row.redo);
+        EXPECT_EQ(enabled("Undo"), row.undo);
+        EXPECT_EQ(enabled("Redo"), row.redo);
+        EXPECT_EQ(enabled("Save"), row.save);
+    }
 }
 
 TEST_F(MainWindowTest, TheFrontWindowsCaptionShowsInTheStatusBar)
@@ -1056,6 +1092,51 @@ TEST_F(MainWindowTest, ClosingAnUnmodifiedDocumentAsksNothing)
     form().close();
     EXPECT_TRUE(prompts().empty());
     EXPECT_EQ(unloaded.count(), 1);
+}
+
+// What a box editor holds is no part of the document until its update: closing an unmodified
+// document asks about it first, whichever way the close comes, and No keeps the program running
+// with the editor and its text as they were.
+TEST_F(MainWindowTest, ClosingWithABoxEditorOpenAsksAboutItEvenForAnUnmodifiedDocument)
+{
+    showActive();
+    QSignalSpy unloaded(&form(), &BaseForm::Unloaded);
+    CanvasForm* canvas = branchDocument();
+    ASSERT_TRUE(canvas);
+    QPointer<BoxEditor> editor = editorOpen(canvas, BoxOf(QStringLiteral("b1")));
+    ASSERT_TRUE(editor);
+    editor->txtText->setPlainText(QStringLiteral("typed, not yet applied"));
+    ASSERT_FALSE(GetModifyFlag());
+    const std::vector<QString> question = {QStringLiteral("編集中のBOX編集が存在します。\r\n入力を取消して終了させても宜しいですか？")};
+    struct Row {
+        const char* why;
+        std::function<void()> close;
+    };
+    const Row rows[] = {
+        {"File > 終了", [&] { form().Menu_FileClose_Click(); }},
+        {"the close box", [&] { form().close(); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        mb::ShownBoxes().clear();
+        mb::QueueAnswer(mb::Answer::No);
+        row.close();
+        EXPECT_EQ(prompts(), question);
+        EXPECT_TRUE(form().isVisible());
+        EXPECT_EQ(unloaded.count(), 0);
+        EXPECT_FALSE(ApplicationGlobals.ApplicationClosing);
+        EXPECT_TRUE(FormEnabled(&form()));
+        ASSERT_TRUE(editor);
+        EXPECT_EQ(editor->txtText->toPlainText(), QStringLiteral("typed, not yet applied"));
+    }
+
+    // Yes lets the editor go; the document, unchanged, closes without a save prompt.
+    mb::ShownBoxes().clear();
+    mb::QueueAnswer(mb::Answer::Yes);
+    form().close();
+    EXPECT_EQ(prompts(), question);
+    EXPECT_EQ(unloaded.count(), 1);
+    EXPECT_FALSE(B[1].BoxList[static_cast<std::size_t>(BoxOf(QStringLiteral("b1")))].flags & BoxFlag::ModifyEditorOpen);
 }
 
 // Records how many message boxes had been shown when the window first came on the screen.
