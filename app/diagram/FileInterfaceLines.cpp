@@ -74,18 +74,6 @@ QString ContentLineWrite(const QString& line, bool keepTabs)
     }
 }
 
-QString SectionTrim(const QString& text)
-{
-    const auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && blank(text.at(first)))
-        ++first;
-    while (last > first && blank(text.at(last - 1)))
-        --last;
-    return text.mid(first, last - first);
-}
-
 QString TagLineName(const QString& name)
 {
     const qsizetype colon = name.indexOf(QLatin1Char(':'));

@@ -51,10 +51,6 @@ QString Unescape(const QString& line);
 // to trim escaped. No written text line can start a comment or a tag.
 QString ContentLineWrite(const QString& line, bool keepTabs);
 
-// A section written without blanks at its ends goes without TABs there too, which the reader
-// would make blanks at a line's head and end.
-QString SectionTrim(const QString& text);
-
 // The settings text of the document header keeps its TABs: they stand for the line breaks of its
 // values.
 inline bool TabsKept(bool documentHeader, bool textSection)

@@ -14,6 +14,7 @@
 #include "platform/codepage/CodePage.h"
 #include "platform/filesystem/FileSystem.h"
 #include "platform/vbrt/Error.h"
+#include "platform/vbrt/Value.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -26,7 +27,6 @@ using padfile::ContentLineWrite;
 using padfile::IsWorkFile;
 using padfile::kCrLf;
 using padfile::RaiseNotOpen;
-using padfile::SectionTrim;
 using padfile::SplitLines;
 using padfile::TabsKept;
 using padfile::TagLineName;
@@ -107,10 +107,11 @@ void PadInfoWrite(const PadInfoRecord& record)
         PadSectionWrite(TagId::Text, record.text);
         return;
     }
-    PadSectionWrite(TagId::Obstinate, SectionTrim(record.obstinate));
-    PadSectionWrite(TagId::Color, SectionTrim(record.color));
-    PadSectionWrite(TagId::Font, SectionTrim(record.font));
-    PadSectionWrite(TagId::Name, SectionTrim(record.nameText));
+    // Written without blanks at their ends, nor TABs there, which the reader would take for blanks.
+    PadSectionWrite(TagId::Obstinate, vbrt::TrimBlanksAndTabs(record.obstinate));
+    PadSectionWrite(TagId::Color, vbrt::TrimBlanksAndTabs(record.color));
+    PadSectionWrite(TagId::Font, vbrt::TrimBlanksAndTabs(record.font));
+    PadSectionWrite(TagId::Name, vbrt::TrimBlanksAndTabs(record.nameText));
     if (record.tagId == TagId::Loop) {
         if (record.before)
             Emit(TagTableGet(TagId::Before).mnemonic, "PadInfoWrite");
