@@ -65,8 +65,9 @@ QString ContentLineWrite(const QString& line, bool keepTabs)
         return written;
     switch (written[0].unicode()) {
     case '&': return QStringLiteral("&amp;") + written.mid(1);
-    // A TAB kept at the head would be trimmed away, or let a tag or an escape behind it through:
-    // the format has no escape of its own for it, so it goes as the blank it is elsewhere.
+    // Where TABs are kept, one at the head would hide a tag behind it from the escape, or, alone on
+    // its line, leave a line the reader skips: the format has no escape of its own for it, so it
+    // goes as the blank it is everywhere else.
     case ' ':
     case '\t': return QStringLiteral("&nbsp;") + written.mid(1);
     case '#': return QStringLiteral("&shap;") + written.mid(1);

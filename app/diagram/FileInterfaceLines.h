@@ -7,8 +7,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <cstdint>
-
 namespace vellumora::padfile {
 
 // A line ends at CR LF, at CR alone or at LF alone, wherever it stands: the program writes CR

@@ -12,7 +12,8 @@ namespace vellumora {
 
 namespace {
 
-// Takes every text the field is given by an edit; the edit it follows has put it there.
+// Sees the field's whole text after each edit (typing, pasting, dropping), never a text the program
+// sets: a line break or TAB the edit brought becomes a blank, the cursor staying behind what came in.
 class OneLineValidator : public QValidator {
 public:
     using QValidator::QValidator;
