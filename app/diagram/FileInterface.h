@@ -99,6 +99,20 @@ void PadDocumentWrite(bool withCanvases, bool caseNumbers);
 // The chart-kind name of a canvas ("Obstinate1" ...); "" without exactly one chart kind.
 QString ObstinateNameGet(std::int16_t canvas);
 
+// The program's texts under the format's line rule: a line ends at CR LF, at CR alone or at LF
+// alone. A multi-line text joins its lines with CR LF in memory.
+//
+// The text with each line break replaced by separator (a break at the end too).
+QString LineBreaksReplace(const QString& text, const QString& separator);
+// The value of a one-line field: each line break one blank, and each TAB, which no one-line value
+// of a document keeps (the reader makes it a blank, the settings text a line break), one blank.
+QString OneLineText(const QString& text);
+// A multi-line text in the form a document keeps it, what a written record gives back when it is
+// read: lines broken at every line end and joined with CR LF, TABs as blanks, no blanks at a line's
+// end and no empty lines. A text enters the document in this form, so that what is stored reads
+// back equal.
+QString PadTextForm(const QString& text);
+
 // The three file types of the dialogs: column 0 the filter entry, column 1 the extension.
 struct FileFilterRow {
     QString filter;

@@ -4,6 +4,7 @@
 #include "app/diagram/FileInterface.h"
 
 #include "app/diagram/FileInterfaceFiles.h"
+#include "app/diagram/FileInterfaceLines.h"
 #include "app/diagram/TagTable.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/filesystem/FileSystem.h"
@@ -21,10 +22,16 @@
 namespace vellumora {
 
 using padfile::HeadCheck;
+using padfile::IsComment;
 using padfile::kCrLf;
+using padfile::LineBreakFind;
+using padfile::Normalize;
 using padfile::RaiseNotOpen;
 using padfile::ReadDocumentFile;
 using padfile::ReadPadMember;
+using padfile::SplitLines;
+using padfile::TabsKept;
+using padfile::Unescape;
 
 namespace {
 
@@ -50,45 +57,6 @@ bool PushBackFlag = false;
 bool ReaderResetFlag = false;
 PadInfoRecord LastPadInfo;
 
-// A line ends at CR LF, at CR alone or at LF alone, wherever it stands: the program writes CR
-// LF, and a line added by a tool that writes LF (or by one that writes CR) must neither swallow
-// the next line, often a tag line, nor leave it to be dropped by the next save. The one rule for
-// the bytes of a file (CR and LF are never part of a Shift_JIS character) and for its decoded
-// text.
-//
-// The line that begins at `start` ends before `end`, and the result is where the next line
-// begins; -1 when no line end follows, so the line runs to the end of what is there (and may not
-// be whole yet).
-template <typename Text>
-qsizetype LineBreakFind(const Text& text, qsizetype start, qsizetype& end)
-{
-    const qsizetype size = text.size();
-    for (end = start; end < size; ++end) {
-        if (text.at(end) == '\r' || text.at(end) == '\n')
-            break;
-    }
-    if (end == size)
-        return -1;
-    qsizetype next = end + 1;
-    if (text.at(end) == '\r' && next < size && text.at(next) == '\n')
-        ++next;
-    return next;
-}
-
-QStringList SplitLines(const QString& text)
-{
-    QStringList lines;
-    for (qsizetype start = 0; start < text.size();) {
-        qsizetype end = 0;
-        const qsizetype next = LineBreakFind(text, start, end);
-        lines << text.mid(start, end - start);
-        if (next < 0)
-            break;
-        start = next;
-    }
-    return lines;
-}
-
 bool NextLine(QString& line)
 {
     if (PadInputFile.next >= PadInputFile.lines.size())
@@ -106,28 +74,6 @@ QString LineLocation(const QString& absolute, qsizetype line)
 [[noreturn]] void RaiseAtLine(const vbrt::Error& e, const QString& absolute, qsizetype line)
 {
     throw vbrt::Error(e.number(), e.source(), e.description() + kCrLf + LineLocation(absolute, line));
-}
-
-// TABs become blanks; keepTabs leaves them as they are (the settings text carries its
-// multi-line values with TABs for line breaks). Then blanks at both ends go.
-QString Normalize(const QString& line, bool keepTabs)
-{
-    return vbrt::Trim(keepTabs ? line : QString(line).replace(QLatin1Char('\t'), QLatin1Char(' ')));
-}
-
-// The head escapes: only one, only at the head, in this order.
-QString Unescape(const QString& line)
-{
-    static const std::pair<QString, QString> escapes[] = {
-        {QStringLiteral("&amp;"), QStringLiteral("&")},
-        {QStringLiteral("&nbsp;"), QStringLiteral(" ")},
-        {QStringLiteral("&shap;"), QStringLiteral("#")},
-    };
-    for (const auto& [escaped, plain] : escapes) {
-        if (line.startsWith(escaped))
-            return plain + line.mid(escaped.size());
-    }
-    return line;
 }
 
 enum Section { TextSection, ColorSection, FontSection, NameSection, StyleSection, ObstinateSection, Discard, SectionCount };
@@ -241,8 +187,7 @@ PadInfoRecord GetPadInfo()
 
     QString raw;
     while (NextLine(raw)) {
-        // A line that begins with "#" is a comment.
-        if (raw.startsWith(QLatin1Char('#')))
+        if (IsComment(raw))
             continue;
         const QString line = Normalize(raw, false);
         if (tagLine.isEmpty()) {
@@ -264,8 +209,7 @@ PadInfoRecord GetPadInfo()
         }
         if (line.isEmpty())
             continue;
-        // The settings text of the header keeps its TABs: they stand for line breaks in its values.
-        const bool keepTabs = documentRecord && s.current == TextSection;
+        const bool keepTabs = TabsKept(documentRecord, s.current == TextSection);
         s.append(Unescape(keepTabs ? Normalize(raw, true) : line), PadInputFile.next);
     }
 
@@ -522,7 +466,7 @@ std::size_t PadCanvasCount()
         take(tag);
     for (qsizetype i = PadInputFile.next; i < PadInputFile.lines.size(); ++i) {
         const QString& raw = PadInputFile.lines[i];
-        if (raw.startsWith(QLatin1Char('#')))
+        if (IsComment(raw))
             continue;
         const QString line = Normalize(raw, false);
         if (!line.startsWith(QLatin1String("&&")) || line.startsWith(QLatin1String("&&extra")) || SubTag(line, scratch))

@@ -3,6 +3,7 @@
 #include "app/diagram/FileInterface.h"
 
 #include "app/diagram/FileInterfaceFiles.h"
+#include "app/diagram/FileInterfaceLines.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/PadDraw.h"
 #include "app/diagram/PadUtilities.h"
@@ -12,6 +13,7 @@
 #include "app/core/RecordAccess.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/filesystem/FileSystem.h"
+#include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
 
 #include <QByteArray>
@@ -21,9 +23,13 @@
 
 namespace vellumora {
 
+using padfile::ContentLineWrite;
 using padfile::IsWorkFile;
 using padfile::kCrLf;
 using padfile::RaiseNotOpen;
+using padfile::SplitLines;
+using padfile::TabsKept;
+using padfile::TagLineName;
 using padfile::WritePadArchive;
 
 namespace {
@@ -41,22 +47,14 @@ struct PadOutput {
 
 PadOutput PadOutputFile;
 
-QString Escape(const QString& line)
-{
-    if (line.isEmpty())
-        return line;
-    switch (line[0].unicode()) {
-    case '&': return QStringLiteral("&amp;") + line.mid(1);
-    case ' ': return QStringLiteral("&nbsp;") + line.mid(1);
-    case '#': return QStringLiteral("&shap;") + line.mid(1);
-    default: return line;
-    }
-}
-
+// A line is written whole or not at all: a line break inside it would end it early, and the
+// reader would take what follows for a line of its own, a tag or a comment among them.
 void Emit(const QString& line, const char* source)
 {
     if (!PadOutputFile.open)
         RaiseNotOpen(source);
+    if (line.contains(QLatin1Char('\r')) || line.contains(QLatin1Char('\n')))
+        vbrt::Raise(QString::fromLatin1(source), QStringLiteral("改行を含む行は書き込めません。"));
     PadOutputFile.bytes += platform::codepage::ToShiftJis(line, QString::fromLatin1(source));
     PadOutputFile.bytes += "\r\n";
 }
@@ -71,21 +69,32 @@ void PadLineWrite(const QString& line)
     Emit(line, "PadLineWrite");
 }
 
-void PadSectionWrite(std::int32_t subTagId, const QString& text)
+namespace {
+
+// A section's text is split into lines by the reader's own rule, each line written in the form
+// the reader takes back as it was.
+void SectionWrite(std::int32_t subTagId, const QString& text, bool keepTabs)
 {
     if (text.isEmpty())
         return;
     if (subTagId > 0)
         Emit(TagTableGet(subTagId).mnemonic, "PadSectionWrite");
-    for (const QString& part : text.split(kCrLf))
-        Emit(Escape(part), "PadSectionWrite");
+    for (const QString& line : SplitLines(text))
+        Emit(ContentLineWrite(line, keepTabs), "PadSectionWrite");
+}
+
+} // namespace
+
+void PadSectionWrite(std::int32_t subTagId, const QString& text)
+{
+    SectionWrite(subTagId, text, false);
 }
 
 void PadInfoWrite(const PadInfoRecord& record)
 {
     QString tagLine = TagTableGet(record.tagId).mnemonic + QLatin1Char(':')
                       + (record.number > 0 ? QString::number(record.number) : QString()) + QLatin1Char(':')
-                      + QString(record.name).remove(QLatin1Char(' '));
+                      + TagLineName(record.name);
     for (int i = 0; i < 2; ++i) {
         if (tagLine.endsWith(QLatin1Char(':')))
             tagLine.chop(1);
@@ -98,10 +107,11 @@ void PadInfoWrite(const PadInfoRecord& record)
         PadSectionWrite(TagId::Text, record.text);
         return;
     }
-    PadSectionWrite(TagId::Obstinate, vbrt::Trim(record.obstinate));
-    PadSectionWrite(TagId::Color, vbrt::Trim(record.color));
-    PadSectionWrite(TagId::Font, vbrt::Trim(record.font));
-    PadSectionWrite(TagId::Name, vbrt::Trim(record.nameText));
+    // Written without blanks at their ends, nor TABs there, which the reader would take for blanks.
+    PadSectionWrite(TagId::Obstinate, vbrt::TrimBlanksAndTabs(record.obstinate));
+    PadSectionWrite(TagId::Color, vbrt::TrimBlanksAndTabs(record.color));
+    PadSectionWrite(TagId::Font, vbrt::TrimBlanksAndTabs(record.font));
+    PadSectionWrite(TagId::Name, vbrt::TrimBlanksAndTabs(record.nameText));
     if (record.tagId == TagId::Loop) {
         if (record.before)
             Emit(TagTableGet(TagId::Before).mnemonic, "PadInfoWrite");
@@ -115,7 +125,7 @@ void PadInfoWrite(const PadInfoRecord& record)
         Emit(TagTableGet(TagId::RightPage).mnemonic, "PadInfoWrite");
     if (record.tagId == TagId::FreeStyle)
         PadSectionWrite(TagId::Style, record.style);
-    PadSectionWrite(TagId::Text, record.text);
+    SectionWrite(TagId::Text, record.text, TabsKept(record.tagId == TagId::Document, true));
 }
 
 void BoxListWrite(std::int16_t canvas, std::int16_t startBox, bool withSubs, bool caseNumbers, bool followNext,

@@ -3,6 +3,7 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/PrintRecords.h"
 #include "app/core/Utilities.h"
+#include "app/diagram/FileInterface.h"
 #include "app/diagram/ReportSetting.h"
 #include "platform/vbrt/Error.h"
 #include "platform/vbrt/Value.h"
@@ -108,8 +109,10 @@ std::vector<SettingItem> SettingItems(DocumentSettings& s)
 
 QString ValueText(const Target& target)
 {
+    // A value is one line of the settings text: its line breaks, every kind of them, go as TABs, and
+    // a TAB of its own, which would come back as a line break, as a blank.
     if (auto* text = std::get_if<QString*>(&target))
-        return QString(**text).replace(kCrLf, kTab);
+        return LineBreaksReplace(QString(**text).replace(kTab, QStringLiteral(" ")), kTab);
     if (auto* flag = std::get_if<bool*>(&target))
         return **flag ? QStringLiteral("True") : QStringLiteral("False");
     return QString::number(*std::get<std::int32_t*>(target));

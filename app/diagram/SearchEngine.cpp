@@ -7,6 +7,7 @@
 #include "app/core/MainWindowLink.h"
 #include "app/core/Processing.h"
 #include "app/diagram/BoxList.h"
+#include "app/diagram/FileInterface.h"
 #include "app/diagram/FontAndColor.h"
 #include "app/diagram/PadDraw.h"
 #include "app/diagram/TagTable.h"
@@ -406,8 +407,14 @@ void ReplaceCurrent()
         match.SubMatches = record.SubMatches;
         const QString replacement =
             platform::regexp::ExpandReplacement(ApplicationGlobals.SearchSettings.ReplaceText, match, match.Value);
-        const std::int32_t delta = static_cast<std::int32_t>(replacement.size()) - record.Length;
-        QString text = record.Text.left(record.FirstIndex) + replacement + record.Text.mid(record.FirstIndex + record.Length);
+        // The text enters the chart as a document keeps it: a match that took half of a line break
+        // leaves the other half a line break of its own, and what the next save would drop (blanks
+        // at a line's end, an emptied line) is gone now, so that undo, redo and reopening give back
+        // what the canvas shows. Only the neighbourhood of the match can change, so the matches
+        // after it move by the whole difference.
+        QString text = PadTextForm(record.Text.left(record.FirstIndex) + replacement +
+                                   record.Text.mid(record.FirstIndex + record.Length));
+        const std::int32_t delta = static_cast<std::int32_t>(text.size() - record.Text.size());
 
         // A box whose kind is dropped without text (a routine) keeps one blank, as the box editor
         // stores it, so the box survives the next save and reload.

@@ -6,6 +6,8 @@
 
 #include "app/core/Processing.h"
 
+#include "app/dialogs/OneLineField.h"
+
 #include "app/dialogs/ZoomScreen.h"
 
 #include "platform/graphics/DrawingTarget.h"
@@ -153,6 +155,7 @@ QLayout* BoxEditor::createCasePanel()
     // The case text takes the width the other columns leave, so that the number stands in view.
     sprCase->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     sprCase->horizontalHeader()->setSectionResizeMode(CaseColumn::Text - 1, QHeaderView::Stretch);
+    OneLineColumnSet(sprCase, CaseColumn::Text - 1);
     auto* caseHead = new QHBoxLayout;
     caseHead->addWidget(lblCase);
     caseHead->addWidget(cmdInsert);

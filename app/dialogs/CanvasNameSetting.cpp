@@ -2,7 +2,9 @@
 
 #include "app/core/MainWindowLink.h"
 #include "app/core/Processing.h"
+#include "app/diagram/FileInterface.h"
 #include "app/diagram/TagTable.h"
+#include "app/dialogs/OneLineField.h"
 #include "app/dialogs/ZoomScreen.h"
 #include "platform/vbrt/Value.h"
 
@@ -29,6 +31,7 @@ CanvasNameSetting::CanvasNameSetting(QWidget* parent) : TrayDialog(parent)
     lblType = new QLabel(QStringLiteral("名称(&N)"), this);
     txtCanvasName = new QLineEdit(this);
     txtCanvasName->setObjectName(QStringLiteral("txtCanvasName"));
+    OneLineFieldSet(txtCanvasName);
     lblType->setBuddy(txtCanvasName);
     txtCanvasName->installEventFilter(this);
     cmdZoom = new QPushButton(QStringLiteral("ｽﾞｰﾑ(&Z)"), this);
@@ -64,7 +67,8 @@ void CanvasNameSetting::cmdUpdate_Click()
 {
     cmdUpdate->setFocus();
     ProcessingStart(this);
-    const QString name = platform::vbrt::Trim(txtCanvasName->text());
+    // A name a document gave on lines of its own is shown on one, and taken so.
+    const QString name = platform::vbrt::Trim(OneLineText(txtCanvasName->text()));
     if (InputTextCheck(name, 0, NameMaxChars, NameMaxLines)) {
         ProcessingEnd(this, false, false);
         txtCanvasName->setFocus();

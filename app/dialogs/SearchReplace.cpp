@@ -1,6 +1,7 @@
 #include "app/dialogs/SearchReplace.h"
 
 #include "app/diagram/CanvasSlide.h"
+#include "app/dialogs/OneLineField.h"
 #include "app/dialogs/ZoomScreen.h"
 
 #include "app/core/ApplicationGlobals.h"
@@ -147,6 +148,7 @@ SearchReplace::SearchReplace(QWidget* parent) : QDialog(parent)
         member = new QComboBox(this);
         member->setObjectName(QLatin1String(name));
         member->setEditable(true);
+        OneLineFieldSet(member);
         member->setInsertPolicy(QComboBox::NoInsert);
         member->setMinimumWidth(Pixels(4200));
         member->installEventFilter(this);

@@ -1,6 +1,7 @@
 #include "platform/profile/Profile.h"
 
 #include "platform/codepage/CodePage.h"
+#include "platform/vbrt/Value.h"
 
 #include <QFile>
 #include <QHash>
@@ -19,6 +20,8 @@ namespace platform::profile {
 
 namespace {
 
+using platform::vbrt::TrimBlanksAndTabs;
+
 std::function<int(const QString&)> gOpenFault;
 
 struct Entry {
@@ -31,19 +34,6 @@ struct SectionLines {
     QString name;
     QList<Entry> entries;
 };
-
-bool IsBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
-
-QString TrimBlanksAndTabs(const QString& text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && IsBlank(text.at(start)))
-        ++start;
-    while (end > start && IsBlank(text.at(end - 1)))
-        --end;
-    return text.mid(start, end - start);
-}
 
 // UTF-8 when the bytes are valid UTF-8 (a byte-order mark is dropped), else Shift_JIS. A file
 // with NUL bytes, or valid as neither, is no profile file.

@@ -253,6 +253,18 @@ QString Trim(const QString& text)
     return LTrim(RTrim(text));
 }
 
+QString TrimBlanksAndTabs(const QString& text)
+{
+    const auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && blank(text.at(start)))
+        ++start;
+    while (end > start && blank(text.at(end - 1)))
+        --end;
+    return text.mid(start, end - start);
+}
+
 QString CStr(const QVariant& value)
 {
     if (!value.isValid())

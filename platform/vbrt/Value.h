@@ -39,6 +39,9 @@ double Int(double value);
 QString LTrim(const QString& text);
 QString RTrim(const QString& text);
 QString Trim(const QString& text);
+// Blanks and TABs at both ends removed: the white space around an ini file's names and values, and
+// at the ends of a document's trimmed sections, where its reader takes a TAB for a blank.
+QString TrimBlanksAndTabs(const QString& text);
 
 // Conversions of a loosely typed value, as the runtime coerces an argument: an empty value is
 // 0, "" or False; a text converts when it is numeric (or, for Boolean, "True" or "False" in any

@@ -108,6 +108,7 @@ TEST(VbValue, TrimRemovesBlanksOnly)
     EXPECT_EQ(RTrim(text), QStringLiteral("  \ta b\t \u3000"));
     EXPECT_EQ(Trim(text), QStringLiteral("\ta b\t \u3000"));
     EXPECT_EQ(Trim(QStringLiteral("   ")), QString());
+    EXPECT_EQ(TrimBlanksAndTabs(text), QStringLiteral("a b\t \u3000")) << "TABs at the ends go too";
 }
 
 TEST(VbValue, VariantCoercions)

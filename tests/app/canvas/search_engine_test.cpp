@@ -225,6 +225,11 @@ TEST_F(SearchEngineTest, ReplacingLeavesEachTextAsTheShownMatchesSay)
          "Alpha apple|one apple\r\ntwo Apple|each applet|kind|eat|pear redo|red apple|green| |ａｐｐｌｅは林檎|"
          "pineapple apple"},
         {"an unusable pattern changes nothing", {"(apple", false, false, true}, "x", untouched},
+        {"a match of half a line break leaves the other half a line break", {"\\n", false, false, true}, "+",
+         "Alpha apple|one apple\r\n+two Apple|each applet|kind|eat|pear redo|red apple|green|Beta|ａｐｐｌｅは林檎|"
+         "pineapple apple"},
+        {"blanks left at the end of a line go, as a save would drop them", {"apple", true, true}, "",
+         "Alpha|one\r\ntwo Apple|each applet|kind|eat|pear redo|red|green|Beta|ａｐｐｌｅは林檎|pineapple"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);

@@ -10,6 +10,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 using namespace vellumora;
 using namespace fileinterface_test;
 namespace ErrorNumber = platform::vbrt::ErrorNumber;
@@ -162,6 +164,10 @@ TEST_F(Format, LinesReadUnchangedAndWrittenUnchanged)
 
     EXPECT_EQ(Written([] { PadLineWrite(QStringLiteral(" #a\t")); PadLineWrite(QString()); }),
               QStringLiteral(" #a\t\r\n\r\n"));
+    // A line break inside a line would end it early: what follows would be read as a line of its own.
+    PadFileCreate(path(QStringLiteral("broken.txt")));
+    EXPECT_RAISES(PadLineWrite(QStringLiteral("1\n&&block")), ErrorNumber::Application);
+    PadFileAbandon();
 }
 
 PadInfoRecord Record(std::int32_t id, const char* text)
@@ -249,6 +255,113 @@ TEST_F(Format, WrittenRecordsReadBackEqual)
     PadFileFinish();
     PadFileOpen(p);
     EXPECT_EQ(Describe(ReadRecords()), Describe(records));
+    PadFileClose();
+
+    // Texts a user may paste into any field. Each comes back as the document keeps a text: a
+    // lone CR or LF is a line break as CR LF is, and a TAB is a blank (the reader makes every TAB
+    // of a line one); the sections written trimmed lose a TAB at their ends as they lose blanks
+    // there, and a tag line's name keeps no blanks and no line breaks.
+    struct Text {
+        const char* why;
+        QString written;
+        QString kept;
+        QString trimmed;
+        QString tagName;
+    };
+    const Text texts[] = {
+        {"CR alone", QStringLiteral("a\rb"), QStringLiteral("a\r\nb"), QStringLiteral("a\r\nb"), QStringLiteral("ab")},
+        {"LF alone", QStringLiteral("a\nb"), QStringLiteral("a\r\nb"), QStringLiteral("a\r\nb"), QStringLiteral("ab")},
+        {"CR LF", QStringLiteral("a\r\nb"), QStringLiteral("a\r\nb"), QStringLiteral("a\r\nb"), QStringLiteral("ab")},
+        {"a line break before \"#\"", QStringLiteral("a\n#b"), QStringLiteral("a\r\n#b"), QStringLiteral("a\r\n#b"),
+         QStringLiteral("a#b")},
+        {"a line break before \"&&\"", QStringLiteral("a\r&&end-document"), QStringLiteral("a\r\n&&end-document"),
+         QStringLiteral("a\r\n&&end-document"), QStringLiteral("a&&end-document")},
+        {"a leading \"#\"", QStringLiteral("#x"), QStringLiteral("#x"), QStringLiteral("#x"), QStringLiteral("#x")},
+        {"a leading \"&&\"", QStringLiteral("&&end-routine"), QStringLiteral("&&end-routine"),
+         QStringLiteral("&&end-routine"), QStringLiteral("&&end-routine")},
+        {"a leading TAB and \"#\"", QStringLiteral("\t#x"), QStringLiteral(" #x"), QStringLiteral("#x"),
+         QStringLiteral("#x")},
+        {"a TAB and \"&&\" after a line break", QStringLiteral("a\n\t&&block"), QStringLiteral("a\r\n &&block"),
+         QStringLiteral("a\r\n &&block"), QStringLiteral("a&&block")},
+    };
+    // Every kind of field the writer writes: the sections of a record, the name on its tag line,
+    // and the settings text of the document header.
+    struct Field {
+        const char* why;
+        std::function<void(const QString&)> write; // writes the field's records or header
+        std::function<QString()> read;             // reads them back, the field's value
+        const QString Text::*expected;
+    };
+    auto recordField = [](std::int32_t tagId, QString PadInfoRecord::*member) {
+        return std::make_pair(
+            [tagId, member](const QString& text) {
+                PadInfoRecord r = PadInfoMake(tagId, QStringLiteral("T"));
+                if (tagId == TagId::Case)
+                    r.number = 2;
+                r.*member = text;
+                PadInfoWrite(r);
+                PadInfoWrite(PadInfoMake(TagId::Block, QStringLiteral("next")));
+            },
+            [member]() {
+                const std::vector<PadInfoRecord> read = ReadRecords();
+                EXPECT_EQ(read.size(), 2u) << "nothing cut, nothing added";
+                return read.empty() ? QString() : read.front().*member;
+            });
+    };
+    auto settingField = [](QString* setting) {
+        return std::make_pair(
+            [setting](const QString& text) {
+                *setting = text;
+                PadDocumentWrite(false, false);
+                PadInfoWrite(PadInfoMake(TagId::Block, QStringLiteral("next")));
+            },
+            [setting]() {
+                const std::vector<PadInfoRecord> read = ReadRecords();
+                EXPECT_EQ(read.size(), 2u) << "nothing cut, nothing added";
+                *setting = QStringLiteral("changed");
+                if (!read.empty())
+                    DocumentSettingsText(false, read.front().text);
+                return *setting;
+            });
+    };
+    std::vector<Field> fields;
+    auto add = [&fields](const char* why, auto writeRead, const QString Text::*expected) {
+        fields.push_back({why, writeRead.first, writeRead.second, expected});
+    };
+    add("a box's text", recordField(TagId::Block, &PadInfoRecord::text), &Text::kept);
+    add("a comment", recordField(TagId::Note, &PadInfoRecord::text), &Text::kept);
+    add("a case text", recordField(TagId::Case, &PadInfoRecord::text), &Text::kept);
+    add("a free-style box's style", recordField(TagId::FreeStyle, &PadInfoRecord::style), &Text::kept);
+    add("the canvas name", recordField(TagId::Routine, &PadInfoRecord::nameText), &Text::trimmed);
+    add("a colour", recordField(TagId::Block, &PadInfoRecord::color), &Text::trimmed);
+    add("a font", recordField(TagId::Block, &PadInfoRecord::font), &Text::trimmed);
+    add("the name on a case's tag line", recordField(TagId::Case, &PadInfoRecord::name), &Text::tagName);
+    add("a fixed text of the settings", settingField(&RS.extraText[0]), &Text::kept);
+    add("the canvas colour of the settings", settingField(&ApplicationGlobals.CanvasColorName), &Text::kept);
+
+    for (const Text& text : texts) {
+        SCOPED_TRACE(text.why);
+        EXPECT_EQ(PadTextForm(text.written), text.kept) << "the form a text enters a document in";
+        for (const Field& field : fields) {
+            SCOPED_TRACE(field.why);
+            const QString first = path(QStringLiteral("first.txt"));
+            PadFileCreate(first);
+            field.write(text.written);
+            PadFileFinish();
+            PadFileOpen(first);
+            const QString read = field.read();
+            PadFileClose();
+            EXPECT_EQ(read, text.*field.expected);
+
+            const QString second = path(QStringLiteral("second.txt"));
+            PadFileCreate(second);
+            field.write(read);
+            PadFileFinish();
+            EXPECT_EQ(ReadBytes(second), ReadBytes(first)) << "a second write gives the same bytes";
+        }
+    }
+    RS.extraText[0].clear();
+    ApplicationGlobals.CanvasColorName.clear();
 }
 
 TEST_F(Format, AWriterRefusesACharacterShiftJisCannotHold)

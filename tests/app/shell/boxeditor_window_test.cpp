@@ -9,6 +9,9 @@
 #include "support/ShellProgram.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QPlainTextEdit>
@@ -326,12 +329,23 @@ TEST_F(BoxEditorTest, BranchEditedInTheGridMergesIntoTheChart)
     EXPECT_EQ(grid.Text(CaseColumn::Text, 2), QStringLiteral("c3"));
     EXPECT_EQ(grid.Text(CaseColumn::Operation, 3), QStringLiteral("削除"));
 
+    // A case cell holds one line: a pasted text's line break comes in as a blank.
+    editor->sprCase->editItem(editor->sprCase->item(0, CaseColumn::Text - 1));
+    auto* cell = editor->sprCase->findChild<QLineEdit*>();
+    ASSERT_NE(cell, nullptr);
+    QGuiApplication::clipboard()->setText(QStringLiteral("c1\n#more"));
+    cell->selectAll();
+    cell->paste();
+    EXPECT_EQ(cell->text(), QStringLiteral("c1 #more"));
+    QTest::keyClick(cell, Qt::Key_Tab);
+    EXPECT_EQ(grid.Text(CaseColumn::Text, 1), QStringLiteral("c1 #more"));
+
     const int boxes = BoxesInUse();
     msgbox::QueueAnswer(msgbox::Answer::Yes);
     editor->cmdUpdate->click();
     ASSERT_EQ(msgbox::ShownBoxes().size(), 1u);
     EXPECT_EQ(msgbox::ShownBoxes()[0].prompt, QStringLiteral("下位の一部が削除されます。\r\n宜しいですか？"));
-    EXPECT_EQ(CasesText(branch), QStringLiteral("1:c1[b1] 2:c3[b3]! 3:new[]"));
+    EXPECT_EQ(CasesText(branch), QStringLiteral("1:c1 #more[b1] 2:c3[b3]! 3:new[]"));
     EXPECT_EQ(BoxesInUse(), boxes - 1);
 }
 

@@ -10,7 +10,9 @@
 #include "platform/grid/Grid.h"
 #include "platform/msgbox/MsgBox.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -121,12 +123,18 @@ TEST_F(CanvasDialogsTest, NameIsTrimmedAndLimitedToOneLineOfFiftyCharacters)
         QString typed;
         bool accepted;
         QString result;
+        bool pasted = false; // else set as a document's name is shown
     };
     const std::vector<Row> rows = {
         {"fifty characters", QString(50, QLatin1Char('x')), true, QString(50, QLatin1Char('x'))},
         {"blanks around are trimmed", QStringLiteral("  name  "), true, QStringLiteral("name")},
         {"an empty name passes", QString(), true, QString()},
         {"fifty-one characters are refused", QString(51, QLatin1Char('x')), false, QStringLiteral("old")},
+        {"a pasted LF is one blank", QStringLiteral("a\nb"), true, QStringLiteral("a b"), true},
+        {"a pasted CR LF is one blank", QStringLiteral("a\r\nb\r\n"), true, QStringLiteral("a b"), true},
+        {"a pasted CR and a TAB are blanks", QStringLiteral("a\rb\tc"), true, QStringLiteral("a b c"), true},
+        {"a name on two lines, as a document may give it, is taken as one", QStringLiteral("x\r\ny"), true,
+         QStringLiteral("x y")},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
@@ -136,7 +144,13 @@ TEST_F(CanvasDialogsTest, NameIsTrimmedAndLimitedToOneLineOfFiftyCharacters)
         QString shown;
         const bool leftOpen = run(dialog, dialog.cmdCancel, [&] {
             shown = dialog.txtCanvasName->text();
-            dialog.txtCanvasName->setText(row.typed);
+            if (row.pasted) {
+                QGuiApplication::clipboard()->setText(row.typed);
+                dialog.txtCanvasName->clear();
+                dialog.txtCanvasName->paste();
+            } else {
+                dialog.txtCanvasName->setText(row.typed);
+            }
             dialog.cmdUpdate->click();
         });
         EXPECT_EQ(shown, QStringLiteral("old"));

@@ -9,13 +9,17 @@
 #include "app/canvas/HistoryControl.h"
 #include "app/core/EditState.h"
 #include "app/dialogs/CanvasColor.h"
+#include "app/dialogs/CanvasNameSetting.h"
 #include "app/dialogs/FontSetting.h"
 #include "app/dialogs/SearchReplace.h"
 #include "app/shell/WorkspaceScroll.h"
+#include "../diagram/search_fixture.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QImage>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMdiSubWindow>
@@ -378,6 +382,46 @@ TEST_F(CanvasWindows, AfterTheStackingOrderIsRestoredTheWindowInFrontIsTheActive
             dialog->cmdCancel_Click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+}
+
+TEST_F(CanvasWindows, ANameWithAPastedLineBreakSurvivesUndoRedoSaveAndReopen)
+{
+    openSample();
+    const QString saved = files_.filePath(QStringLiteral("renamed.txt"));
+    saveAs(saved);
+    CanvasForm& canvas = *shownCanvases()[0];
+    const std::size_t c = static_cast<std::size_t>(canvas.GetCanvasIndex());
+    const QString boxes = search_test::DocumentText();
+    const QString old = B[c].header.name;
+
+    // Pasted as a text editor gives it, its second and third lines a tag and a comment.
+    WhenShown<CanvasNameSetting>(&form(), [](CanvasNameSetting& dialog) {
+        QGuiApplication::clipboard()->setText(QStringLiteral("main\n&&end-routine\n#1"));
+        dialog.txtCanvasName->selectAll();
+        dialog.txtCanvasName->paste();
+        dialog.cmdUpdate->click();
+        if (dialog.isVisible())
+            dialog.cmdCancel->click();
+    });
+    canvas.Menus().Menu_FormatCanvasName->trigger();
+    const QString name = QStringLiteral("main &&end-routine #1");
+    EXPECT_EQ(B[c].header.name, name);
+
+    form().Menu_EditUndo_Click();
+    EXPECT_EQ(B[c].header.name, old);
+    EXPECT_EQ(search_test::DocumentText(), boxes);
+    form().Menu_EditRedo_Click();
+    EXPECT_EQ(B[c].header.name, name);
+    EXPECT_EQ(search_test::DocumentText(), boxes) << "the redone rename gives every box back";
+
+    form().Menu_FileSaveOverWrite_Click();
+    EXPECT_FALSE(GetModifyFlag());
+    cd::QueueFileName(saved);
+    form().Menu_FileOpen_Click();
+    EXPECT_TRUE(prompts().empty()) << prompts().front().toStdString();
+    ASSERT_GT(B.size(), c);
+    EXPECT_EQ(B[c].header.name, name);
+    EXPECT_EQ(search_test::DocumentText(), boxes) << "the saved document opens with every box";
 }
 
 TEST_F(CanvasWindows, SlidesStepByTheMainWindowsSize)

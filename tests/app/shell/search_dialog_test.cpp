@@ -10,6 +10,8 @@
 #include "../diagram/slide_steps.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -187,6 +189,43 @@ TEST_F(SearchDialogTest, ReplaceAllIsOneUndoStep)
     form().Menu_EditUndo_Click();
     EXPECT_EQ(DocumentText().toStdString(), original_.toStdString());
     EXPECT_FALSE(HistoryCanUndo());
+}
+
+TEST_F(SearchDialogTest, ALineBreakPastedIntoATextIsABlankAndReplaceAllKeepsTheDocumentWhole)
+{
+    SearchReplace& d = dialog(true);
+    const auto pasteIn = [](QComboBox* list, const QString& text) {
+        list->setFocus();
+        list->clearEditText();
+        QGuiApplication::clipboard()->setText(text);
+        list->lineEdit()->paste();
+    };
+    const std::pair<const char*, QString> pasted[] = {
+        {"LF", QStringLiteral("a\nb")}, {"CR", QStringLiteral("a\rb")}, {"CR LF", QStringLiteral("a\r\nb")},
+        {"TAB", QStringLiteral("a\tb")}};
+    for (QComboBox* list : {d.cmbSearchText, d.cmbReplaceText}) {
+        for (const auto& [why, text] : pasted) {
+            SCOPED_TRACE(why);
+            pasteIn(list, text);
+            EXPECT_EQ(list->currentText(), QStringLiteral("a b"));
+        }
+    }
+
+    type(d.cmbSearchText, QStringLiteral("apple"));
+    pasteIn(d.cmbReplaceText, QStringLiteral("plum\n#1"));
+    QTest::mouseClick(d.cmdReplaceAll, Qt::LeftButton);
+    const QString replaced = DocumentText();
+    EXPECT_TRUE(replaced.contains(QStringLiteral("red plum #1"))) << replaced.toStdString();
+    d.cmdCancel_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    const QString saved = QDir(files_.path()).filePath(QStringLiteral("saved.txt"));
+    cd::QueueFileName(saved);
+    form().Menu_FileSaveNamed_Click();
+    cd::QueueFileName(saved);
+    form().Menu_FileOpen_Click();
+    EXPECT_TRUE(prompts().empty()) << prompts().front().toStdString();
+    EXPECT_EQ(DocumentText().toStdString(), replaced.toStdString()) << "the saved document opens whole";
 }
 
 TEST_F(SearchDialogTest, NoMoreMatchesEndsTheSearchWithItsMessage)
