@@ -41,6 +41,12 @@ QString ObstinateNameOf(std::int32_t kindFlags)
     return {};
 }
 
+// The chart-kind name a copy must bear to be pasted into the canvas: the kind the canvas is edited as.
+QString PastedKindName(std::int16_t canvas)
+{
+    return ObstinateNameOf(CanvasChartKinds(CanvasAt(canvas, "ClipboardObstinateCheck")));
+}
+
 // The exchange file carries its chart kind in its name: a copy of one kind is only ever written
 // under that kind's name, so whatever file a fetch takes holds the kind its name says, however
 // the publications of several copies interleave with the fetch. The kind is percent-encoded, dots
@@ -197,7 +203,7 @@ void ClipboardTaskCopyOpen()
 void ClipboardCopyPart(std::int16_t canvas, std::int16_t box, std::int16_t sub)
 {
     CanvasRecord& c = CanvasAt(canvas, "ClipboardCopyPart");
-    CopyAndPaste.ClipboardCopyFlags = c.header.kindFlags;
+    CopyAndPaste.ClipboardCopyFlags = CanvasChartKinds(c);
     if (box >= 1) {
         BoxListWrite(canvas, box, true, false, false, false);
         return;
@@ -247,7 +253,7 @@ bool ClipboardObstinateCheck(std::int16_t canvas)
         InformationMessageBox(kNothingToPaste);
         return false;
     }
-    if (ClipboardObstinateName() == ObstinateNameGet(canvas))
+    if (ClipboardObstinateName() == PastedKindName(canvas))
         return true;
     InformationMessageBox(kKindDiffers);
     return false;
@@ -271,7 +277,7 @@ bool ClipboardTaskPasteFetch(std::int16_t canvas)
     QString name;
     QString kind;
     const bool published = PublishedExchangeFile(name, kind);
-    if (published && kind != ObstinateNameGet(canvas)) {
+    if (published && kind != PastedKindName(canvas)) {
         InformationMessageBox(kKindDiffers);
         return false;
     }

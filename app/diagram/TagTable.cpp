@@ -239,6 +239,25 @@ TagTableRecord TagTableGet(std::int32_t tagId)
     return TagTableRecord::Default;
 }
 
+std::int32_t CanvasChartKinds(const CanvasRecord& canvas)
+{
+    if (const std::int32_t own = canvas.header.kindFlags & TagAttribute::ObstinateMask)
+        return own;
+    std::int32_t shared = TagAttribute::ObstinateMask;
+    std::int32_t any = 0;
+    for (std::size_t n = 1; n < canvas.BoxList.size(); ++n) {
+        const BoxRecord& box = canvas.BoxList[n];
+        const std::int32_t kinds = TagTableGet(box.tagType).flags & TagAttribute::ObstinateMask;
+        // Free slots, and marks such as the egg of an empty canvas, belong to no kind.
+        if (box.garbage != -1 || kinds == 0)
+            continue;
+        shared &= kinds;
+        any |= kinds;
+    }
+    // The lowest bit is the first kind.
+    return shared != 0 ? shared & -shared : any;
+}
+
 PadInfoRecord PadInfoMake(std::int32_t tagId, const QString& text)
 {
     PadInfoRecord record = PadInfoRecord::Default;

@@ -88,6 +88,12 @@ void PadTablesClear();
 
 // A copy of the tag row with this id; the empty row when there is none.
 TagTableRecord TagTableGet(std::int32_t tagId);
+// The chart kinds a canvas is edited as, in the box editor and by copy and paste: its own kind, or
+// for a canvas read without one (a hand-written document may leave the routine's kind out) the
+// chart its boxes make: the first chart kind that all of them belong to (a PAD chart while it
+// holds none), or, when they share no kind, every kind one of them belongs to. The canvas itself
+// stays without a kind, and is written so.
+std::int32_t CanvasChartKinds(const CanvasRecord& canvas);
 // A fresh record for a tag id: number -1, the row's flags, the given text.
 PadInfoRecord PadInfoMake(std::int32_t tagId, const QString& text);
 // Fills the style bytes of a box from the record's style text; raises on a bad item.

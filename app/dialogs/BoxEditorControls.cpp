@@ -44,30 +44,6 @@ namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
 
-// The chart kinds whose boxes the editor offers on a canvas. A canvas read without its chart kind
-// (a hand-written document may leave the routine's kind out) is edited as it is drawn: as the
-// first chart kind that all of its boxes belong to (a PAD chart while it holds none), or, when its
-// boxes share no kind, as every kind one of them belongs to. The canvas itself stays without a
-// kind, and is written so.
-std::int32_t EditedChartKinds(const CanvasRecord& canvas)
-{
-    if (const std::int32_t own = canvas.header.kindFlags & TagAttribute::ObstinateMask)
-        return own;
-    std::int32_t shared = TagAttribute::ObstinateMask;
-    std::int32_t any = 0;
-    for (std::size_t n = 1; n < canvas.BoxList.size(); ++n) {
-        const BoxRecord& box = canvas.BoxList[n];
-        const std::int32_t kinds = TagTableGet(box.tagType).flags & TagAttribute::ObstinateMask;
-        // Free slots, and marks such as the egg of an empty canvas, belong to no kind.
-        if (box.garbage != -1 || kinds == 0)
-            continue;
-        shared &= kinds;
-        any |= kinds;
-    }
-    // The lowest bit is the first kind.
-    return shared != 0 ? shared & -shared : any;
-}
-
 } // namespace
 
 void BoxEditor::createControls()
@@ -239,7 +215,7 @@ bool BoxEditor::BoxTypeAllowed(std::int32_t tagId) const
 {
     const TagTableRecord row = TagTableGet(tagId);
     const std::int32_t kinds = TrayBaseIndex >= 0 && static_cast<std::size_t>(TrayBaseIndex) < B.size()
-                                   ? EditedChartKinds(B[static_cast<std::size_t>(TrayBaseIndex)])
+                                   ? CanvasChartKinds(B[static_cast<std::size_t>(TrayBaseIndex)])
                                    : 0;
     return (row.flags & kinds & TagAttribute::ObstinateMask) != 0 && !row.boxName.isEmpty()
            && (boxTypeMode_ == 1 || (boxTypeMode_ == 2 && row.id != TagId::Routine)

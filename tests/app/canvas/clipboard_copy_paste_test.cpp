@@ -145,16 +145,20 @@ TEST_F(ClipboardTest, ACopyPastesOnlyIntoACanvasOfItsChartKind)
 {
     const QString pad = QStringLiteral("&&routine P &&obstinate Obstinate1 &&block A &&end-routine");
     const QString module = QStringLiteral("&&routine M &&obstinate Obstinate2 &&block Z &&end-routine");
+    // Read without its chart kind, a canvas of PAD boxes is the PAD chart it is edited as.
+    const QString withoutKind = QStringLiteral("&&routine N &&block K &&end-routine");
     struct Row {
         std::int16_t from;
         std::int16_t to;
         bool allowed;
     };
-    for (const Row& row : {Row{1, 2, false}, Row{2, 1, false}, Row{1, 1, true}, Row{2, 2, true}}) {
+    const char* const boxOf[] = {"", "A", "Z", "K"};
+    for (const Row& row : {Row{1, 2, false}, Row{2, 1, false}, Row{1, 1, true}, Row{2, 2, true}, Row{3, 1, true},
+                           Row{1, 3, true}, Row{3, 2, false}, Row{2, 3, false}}) {
         SCOPED_TRACE(testing::Message() << row.from << " -> " << row.to);
-        openCharts({pad, module});
+        openCharts({pad, module, withoutKind});
         platform::msgbox::ShownBoxes().clear();
-        Copy({{row.from, row.from == 1 ? "A" : "Z"}});
+        Copy({{row.from, boxOf[row.from]}});
         EXPECT_EQ(ClipboardObstinateCheck(row.to), row.allowed);
         EXPECT_EQ(Prompts(), row.allowed ? QStringList{} : QStringList{kKindDiffers});
     }
@@ -232,7 +236,7 @@ TEST_F(ClipboardTest, AnExchangeFileWithoutItsKindInItsNameIsNotTaken)
     const QString older = QFileInfo(CopyAndPaste.ClipboardTaskFile).dir().filePath(QStringLiteral("vellumora.1.clipboard.copy.tmp"));
     ASSERT_TRUE(QFile::copy(CopyAndPaste.ClipboardTaskFile, older));
     CommonServices->SetRegistry(QStringLiteral("Clipboard"), QStringLiteral("Filename"), older);
-    EXPECT_EQ(CommonServices->GetRegistry(QStringLiteral("Clipboard"), QStringLiteral("Obstinate")), ObstinateNameGet(1));
+    EXPECT_EQ(CommonServices->GetRegistry(QStringLiteral("Clipboard"), QStringLiteral("Obstinate")), QStringLiteral("Obstinate1"));
 
     EXPECT_FALSE(ClipboardTaskExist());
     platform::msgbox::ShownBoxes().clear();
