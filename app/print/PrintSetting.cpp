@@ -464,8 +464,10 @@ void PrintSetting::cmdUpdate_Click()
             RS.fontUnderLine[slot] = slotFontUnderLine[slot];
             RS.color[slot] = slotColor[slot];
         }
+        // A TAB is taken as the blank the document keeps of it: the settings text writes the line
+        // breaks of a value as TABs.
         for (std::size_t i = 0; i < 5; ++i)
-            RS.extraText[i] = txtText[i]->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+            RS.extraText[i] = txtText[i]->toPlainText().replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
         // No date format chosen keeps the format as it was.
         if (const int i = cmbDateFormat[0]->currentIndex(); i >= 0 && i < dateFormatList.size())
             RS.updateDateFormat = dateFormatList[i];

@@ -683,7 +683,8 @@ TEST_F(PrintJobTest, PrintSettingsUndoneAndRedoneBringTheDocumentBackAndForth)
             dialog.txtMarginSpace[0]->setText(QStringLiteral("2.5"));
             dialog.txtMarginSpace[8]->setText(QStringLiteral("1.2"));
             dialog.chkFrame[0]->setChecked(!dialog.chkFrame[0]->isChecked());
-            dialog.txtText[2]->setPlainText(QStringLiteral("third text"));
+            // A TAB is what the document keeps of it, a blank, already before a save or a redo.
+            dialog.txtText[2]->setPlainText(QStringLiteral("third\ttext"));
             dialog.cmdUpdate->click();
         });
         ASSERT_TRUE(closed);
@@ -695,6 +696,7 @@ TEST_F(PrintJobTest, PrintSettingsUndoneAndRedoneBringTheDocumentBackAndForth)
     ASSERT_NE(textChanged, textBefore);
     EXPECT_EQ(changed.paperStyle, QStringLiteral("A3横"));
     EXPECT_EQ(changed.margin[0], 1417);
+    EXPECT_EQ(changed.extraText[2], QStringLiteral("third text"));
     EXPECT_NE(changed.reportWidth, before.reportWidth) << "the report area follows the paper";
 
     HistoryRestore(true);
