@@ -336,6 +336,14 @@ void DeferredErrorAdd(const QString& text)
 
 } // namespace
 
+bool FieldEntered(const QEvent* event)
+{
+    if (event->type() != QEvent::FocusIn)
+        return false;
+    const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
+
 void EventBoundary(const std::function<void()>& handler)
 {
     try {

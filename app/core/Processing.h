@@ -58,6 +58,12 @@ bool Guarded(const std::function<void()>& step);
 // of the command that is running.
 void EventBoundary(const std::function<void()>& handler);
 
+// Whether a focus-in event brings the focus into a field from another control (Tab, a click, a
+// mnemonic), where a text field selects its whole text. The focus coming back with the window
+// after a message box, a menu or another window is no such entry: what the user was typing stays
+// as it was, not selected for the next key to replace.
+bool FieldEntered(const QEvent* event);
+
 // ProcessingStart now, ProcessingEnd when the scope ends (also when an error leaves it; an error
 // of ProcessingEnd itself is shown). Errors of the scope's body still need a boundary around it.
 class ProcessingScope {

@@ -328,7 +328,8 @@ bool BoxEditor::eventFilter(QObject* watched, QEvent* event)
     }
     case QEvent::FocusIn:
         if (watched == txtText) {
-            txtText->selectAll();
+            if (FieldEntered(event))
+                txtText->selectAll();
         } else if (watched == cmdInsert) {
             lastButtonName_ = QStringLiteral("cmdInsert");
         } else if (watched == cmdUpdate) {

@@ -57,7 +57,7 @@ void CanvasNameSetting::Form_Load()
 
 bool CanvasNameSetting::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == txtCanvasName && event->type() == QEvent::FocusIn)
+    if (watched == txtCanvasName && FieldEntered(event))
         // After the focus change has settled: a click would otherwise place the cursor again.
         QTimer::singleShot(0, txtCanvasName, [edit = txtCanvasName] { edit->selectAll(); });
     return TrayDialog::eventFilter(watched, event);

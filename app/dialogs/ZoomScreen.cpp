@@ -192,7 +192,8 @@ bool ZoomScreen::eventFilter(QObject* watched, QEvent* event)
     if (watched == txtZoomEditor) {
         // While the text has the focus, Enter starts a new line instead of pressing 更新.
         if (event->type() == QEvent::FocusIn) {
-            txtZoomEditor->selectAll();
+            if (FieldEntered(event))
+                txtZoomEditor->selectAll();
             cmdUpdate->setDefault(false);
         } else if (event->type() == QEvent::FocusOut) {
             cmdUpdate->setDefault(true);

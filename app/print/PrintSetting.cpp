@@ -518,7 +518,8 @@ bool PrintSetting::eventFilter(QObject* watched, QEvent* event)
         if (watched != txtMarginSpace[i])
             continue;
         if (event->type() == QEvent::FocusIn) {
-            QTimer::singleShot(0, txtMarginSpace[i], &QLineEdit::selectAll);
+            if (FieldEntered(event))
+                QTimer::singleShot(0, txtMarginSpace[i], &QLineEdit::selectAll);
         } else if (event->type() == QEvent::FocusOut) {
             // The check of the field being left; 更新 checks every field itself and 取消 checks none.
             QWidget* next = QApplication::focusWidget();
@@ -542,7 +543,8 @@ bool PrintSetting::eventFilter(QObject* watched, QEvent* event)
         if (watched != txtText[i])
             continue;
         if (event->type() == QEvent::FocusIn) {
-            QTimer::singleShot(0, txtText[i], &QPlainTextEdit::selectAll);
+            if (FieldEntered(event))
+                QTimer::singleShot(0, txtText[i], &QPlainTextEdit::selectAll);
             cmdUpdate->setDefault(false);
         } else if (event->type() == QEvent::FocusOut) {
             cmdUpdate->setDefault(true);

@@ -573,3 +573,37 @@ TEST_F(BoxEditorTest, KeyboardPathRunsThroughTheCaseGrid)
 }
 
 } // namespace
+
+namespace {
+
+// The text box selects its whole text when the focus comes into it from another control; when it
+// comes back with the window (after a message box, a menu, another window) what was being typed
+// stays unselected, so that the next key does not replace it.
+TEST_F(BoxEditorTest, TheTextIsSelectedWhenEnteredNotWhenItsWindowComesBack)
+{
+    openChart();
+    BoxEditor* editor = ModifyEditor(BoxOf(QStringLiteral("B")));
+    ASSERT_NE(editor, nullptr);
+    const struct {
+        const char* why;
+        Qt::FocusReason reason;
+        bool selected;
+    } rows[] = {
+        {"Tab", Qt::TabFocusReason, true},
+        {"Shift+Tab back from the zoom button", Qt::BacktabFocusReason, true},
+        {"a mnemonic", Qt::ShortcutFocusReason, true},
+        {"back after a message box or another window", Qt::ActiveWindowFocusReason, false},
+        {"back after a menu", Qt::PopupFocusReason, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        editor->txtText->setPlainText(QStringLiteral("typed so far"));
+        editor->txtText->moveCursor(QTextCursor::End);
+        QFocusEvent focusIn(QEvent::FocusIn, row.reason);
+        QCoreApplication::sendEvent(editor->txtText, &focusIn);
+        EXPECT_EQ(editor->txtText->textCursor().selectedText(),
+                  row.selected ? QStringLiteral("typed so far") : QString());
+    }
+}
+
+} // namespace
