@@ -211,8 +211,10 @@ void FormFocus(QWidget* form)
 {
     if (form->focusPolicy() == Qt::NoFocus) {
         const auto usable = [form](QWidget* w) { return form->isAncestorOf(w) && w->isEnabled() && w->isVisibleTo(form); };
+        // The focus comes back with the window to where it was, as after a message box: a field
+        // there is not entered anew.
         if (QWidget* last = form->focusWidget(); last && last != form && usable(last)) {
-            last->setFocus(Qt::OtherFocusReason);
+            last->setFocus(Qt::ActiveWindowFocusReason);
             return;
         }
         for (QWidget* w = form->nextInFocusChain(); w && w != form; w = w->nextInFocusChain()) {

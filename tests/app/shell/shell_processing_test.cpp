@@ -181,6 +181,43 @@ TEST_F(ProcessingTest, ADisabledWindowFiresNoShortcut)
     ProcessingEnd(&form);
 }
 
+// A command's end gives the focus back to the control of the window that had it, as the window
+// coming back after a message box: a text field there is not entered anew, so it does not select
+// what the user was typing for the next key to replace.
+TEST_F(ProcessingTest, TheEndOfACommandGivesTheFocusBackWithoutEnteringTheFieldAnew)
+{
+    QWidget window;
+    auto* form = new QWidget(&window); // a child window of the workspace, as a box editor is
+    FormTagSet(form, QStringLiteral("M"));
+    auto* field = new QLineEdit(form);
+    auto* elsewhere = new QPushButton(QStringLiteral("OK"), &window);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window, 30000));
+    field->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(FieldEntered(std::make_unique<QFocusEvent>(QEvent::FocusIn, Qt::TabFocusReason).get()));
+
+    bool entered = false;
+    struct Watch : QObject {
+        bool& entered;
+        explicit Watch(bool& e) : entered(e) {}
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::FocusIn)
+                entered = FieldEntered(event);
+            return false;
+        }
+    } watch(entered);
+    field->installEventFilter(&watch);
+
+    ProcessingStart(form);
+    elsewhere->setFocus(); // where a message box took the focus
+    ProcessingEnd(form);
+    EXPECT_TRUE(field->hasFocus());
+    EXPECT_FALSE(entered);
+    field->removeEventFilter(&watch);
+}
+
 TEST_F(ProcessingTest, AWindowHiddenByItsCommandTakesInputOnceShownAgain)
 {
     QWidget form;
