@@ -280,24 +280,20 @@ int RemoveLeftOvers(const QString& folder, const WorkFileShapes& given, Sweep sw
     for (const Entry& entry : EntriesOf(fd.get(), wanted)) {
         if (!Own(entry.st))
             continue;
-        if (S_ISREG(entry.st.st_mode)) {
-            const pid_t id = shapes.WorkFile(entry.name);
+        // The program makes nothing at the top of the temporary folder but its run folders: a
+        // file or folder there that earlier versions made under a work file's name is left, for
+        // it may as well be the user's.
+        if (sweep == Sweep::ExchangeFolder) {
+            const pid_t id = S_ISREG(entry.st.st_mode) ? shapes.WorkFile(entry.name) : 0;
             if (id != 0 && EndedCopy(id) && ::unlinkat(fd.get(), entry.bytes.constData(), 0) == 0)
                 ++removed;
             continue;
         }
-        if (sweep != Sweep::TemporaryFolder || !S_ISDIR(entry.st.st_mode))
-            continue;
         Tree tree;
-        if (const pid_t id = shapes.RunFolder(entry.name); id != 0) {
-            if (EndedCopy(id) && RunFolderTree(fd.get(), entry, id, shapes, tree) &&
-                RemoveTree(fd.get(), entry.bytes, tree))
-                ++removed;
-        } else if (const pid_t id = shapes.WorkFolder(entry.name); id != 0) {
-            if (EndedCopy(id) && WorkFolderTree(fd.get(), entry, shapes, tree) &&
-                RemoveTree(fd.get(), entry.bytes, tree))
-                ++removed;
-        }
+        const pid_t id = S_ISDIR(entry.st.st_mode) ? shapes.RunFolder(entry.name) : 0;
+        if (id != 0 && EndedCopy(id) && RunFolderTree(fd.get(), entry, id, shapes, tree) &&
+            RemoveTree(fd.get(), entry.bytes, tree))
+            ++removed;
     }
     return removed;
 }

@@ -27,11 +27,12 @@ struct WorkFileShapes {
 // there: a copy's run folder ("<program>.<process id>." and six letters and digits, a folder of
 // this user's that nobody else may enter, 0700, as CreatePrivateFolder makes it) with all it
 // holds, when all it holds is that copy's work files and work folders (regular files, and folders
-// holding only files of their shape); and work files and work folders of such copies in the
-// temporary folder itself, where earlier versions kept them. A work file may also be under the
-// hidden name its writer gives it for a moment (HiddenNameTarget). Only this user's entries,
-// never this process's nor those of a process id that runs; a link is never followed nor removed,
-// and a folder holding anything else stays whole. Gives the number of entries removed.
+// holding only files of their shape). A work file may also be under the hidden name its writer
+// gives it for a moment (HiddenNameTarget). Nothing else at the top of the temporary folder goes:
+// the program makes nothing else there, and a file named like an earlier version's work file may
+// as well be the user's. Only this user's entries, never this process's nor those of a process
+// id that runs; a link is never followed nor removed, and a folder holding anything else stays
+// whole. Gives the number of entries removed.
 int RemoveWorkFilesOfEndedCopies(const QString& folder, const WorkFileShapes& shapes);
 // The same for the folder the user's copies share their exchange files in: only work files go.
 int RemoveExchangeFilesOfEndedCopies(const QString& folder, const WorkFileShapes& shapes);

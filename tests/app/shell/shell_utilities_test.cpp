@@ -441,6 +441,8 @@ TEST_F(UtilitiesTest, AStartRemovesWhatAKilledCopyLeftAndNothingOfARunningOne)
             TemporaryFileName(1, 2, "modify", "put"), TemporaryFileName("Menu_File", 1, "addon"),
             TemporaryFileName(), FileInterface.ZipWorkFile, FileInterface.ZipMemberFile,
             SharedFileName("clipboard", "copy", "kind-A%7E"),
+            // A ".pad" write cut off: the zip library's new archive beside the work archive.
+            FileInterface.ZipWorkFile + QStringLiteral(".rb809n"),
         };
         for (const QString& name : names) {
             QFile file(name);
@@ -448,13 +450,17 @@ TEST_F(UtilitiesTest, AStartRemovesWhatAKilledCopyLeftAndNothingOfARunningOne)
                 ::_exit(1);
             file.write("work");
         }
-        // A job to a printer cut off: the printing library's spool file in the job's folder.
+        // Jobs to a printer cut off: the printing library's spool files in the job's folder, of a
+        // process id below 1,048,576 and of one above.
         const QString spool = TemporaryFileName(QString(PrintSpoolPart), QString(PrintSpoolSubPart));
-        QFile spooled(spool + QStringLiteral("/0000abcd00001"));
-        if (!QDir().mkdir(spool) || !spooled.open(QIODevice::WriteOnly))
+        if (!QDir().mkdir(spool))
             ::_exit(1);
-        spooled.write("job");
-        spooled.close();
+        for (const char* name : {"/0000abcd00001", "/1000196b24317c"}) {
+            QFile spooled(spool + QLatin1String(name));
+            if (!spooled.open(QIODevice::WriteOnly))
+                ::_exit(1);
+            spooled.write("job");
+        }
         ::raise(SIGKILL);
     }
     int status = 0;
@@ -465,12 +471,13 @@ TEST_F(UtilitiesTest, AStartRemovesWhatAKilledCopyLeftAndNothingOfARunningOne)
     ASSERT_EQ(left.size(), 2) << left.join(' ').toStdString();
     const QStringList users = {
         Put(path(QStringLiteral("vellumora.%1.notes.txt").arg(child)), "notes"),
+        Put(path(QStringLiteral("vellumora.%1.notes.tmp").arg(child)), "notes"),
         Put(path(QStringLiteral("vellumora.%1.1/README").arg(child)), "release"),
     };
 
     UtilitiesInitialize();
     EXPECT_EQ(QDir(path()).entryList({killed}, QDir::AllEntries, QDir::Name).join(' ').toStdString(),
-              QStringLiteral("vellumora.%1.1 vellumora.%1.notes.txt").arg(child).toStdString());
+              QStringLiteral("vellumora.%1.1 vellumora.%1.notes.tmp vellumora.%1.notes.txt").arg(child).toStdString());
     EXPECT_EQ(QDir(shared).entryList({killed}, QDir::AllEntries).join(' ').toStdString(), "");
     for (const QString& name : runningCopy + users)
         EXPECT_TRUE(QFileInfo::exists(name)) << name.toStdString();
