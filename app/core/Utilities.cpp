@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 
 #include <array>
+#include <optional>
 #include <random>
 #include <utility>
 
@@ -24,12 +25,13 @@ namespace vellumora {
 namespace {
 
 namespace fs = platform::filesystem;
+namespace sys = platform::system;
 
 struct UtilitiesState {
     // The run's own folder in the temporary folder, which only this user may enter: what the
     // work files hold (a document's text) is nobody else's to read, and nobody else can put a
     // link at a work file's name there.
-    QString RunFolder;
+    sys::MadeFolder RunFolder;
     QString TemporaryPrefix;
     // The prefix as the recorded names begin: made absolute like them.
     QString TemporaryPrefixAbsolute;
@@ -69,6 +71,8 @@ void DeleteEntry(TemporaryFileEntry& entry)
 {
     CommonServices->DeleteFile(entry.fileName);
     entry.inUse = false;
+    if (!utilities.SharedPrefix.isEmpty() && entry.fileName.startsWith(utilities.SharedPrefix))
+        sys::SharedFileGone(entry.fileName);
 }
 
 // The part of a recorded name after this process's prefix. Matching only this part keeps a
@@ -124,38 +128,42 @@ QString SharedFolder()
 }
 
 // Makes the run's folder in the temporary folder (mkdtemp: a new name, mode 0700, never through a
-// link) and names the work files after it. A folder that cannot be made leaves the names as they were.
+// link) and names the work files after it; every end removes it, and only it, by what was made.
+// A folder that cannot be made leaves the names as they were.
 void RunFolderMake()
 {
     const QString program = ProcessNamePrefix();
-    utilities.RunFolder = fs::CreatePrivateFolder(TemporaryFileFolders().constFirst(), program + QLatin1Char('.'));
-    utilities.TemporaryPrefix = platform::vbrt::Trim(utilities.RunFolder + QLatin1Char('/') + program);
+    const QString folder = fs::CreatePrivateFolder(TemporaryFileFolders().constFirst(), program + QLatin1Char('.'));
+    const std::optional<sys::MadeFolder> made = sys::WorkFolderMade(folder);
+    if (!made)
+        platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::PathNotFound, QStringLiteral("RunFolderMake"), folder);
+    utilities.RunFolder = *made;
+    utilities.TemporaryPrefix = platform::vbrt::Trim(folder + QLatin1Char('/') + program);
     utilities.TemporaryPrefixAbsolute = CommonServices->GetAbsolutePathName(utilities.TemporaryPrefix);
+}
+
+// Whether the run folder is still the one made, a folder nobody else may enter. Once it is not
+// (a temporary-folder cleaner removed it, someone changed its mode or put something else at its
+// name), the names in it go out of use: none is ever deleted by name again, since whatever stands
+// at such a name now is not the run's. A folder that is still the user's own goes at the end.
+bool RunFolderStands()
+{
+    if (utilities.RunFolder.path.isEmpty() || sys::IsPrivateFolderAsMade(utilities.RunFolder))
+        return true;
+    const QString gone = utilities.TemporaryPrefixAbsolute + QLatin1Char('.');
+    for (TemporaryFileEntry& entry : utilities.TemporaryFiles)
+        if (entry.fileName.startsWith(gone))
+            entry.inUse = false;
+    return false;
 }
 
 // The prefix of the work files, in a run folder that stands. A temporary-folder cleaner or the user
 // may remove the folder while the program runs: whoever names a work file then finds a new one made.
-// What the old folder held went with it, so its names go out of use; none is ever deleted again,
-// since whatever stands at such a name now is not this run's.
 const QString& RunPrefix()
 {
-    if (utilities.RunFolder.isEmpty() || fs::PrivateFolderReady(utilities.RunFolder, false))
-        return utilities.TemporaryPrefix;
-    const QString gone = utilities.TemporaryPrefixAbsolute + QLatin1Char('.');
-    RunFolderMake();
-    for (TemporaryFileEntry& entry : utilities.TemporaryFiles)
-        if (entry.fileName.startsWith(gone))
-            entry.inUse = false;
+    if (!RunFolderStands())
+        RunFolderMake();
     return utilities.TemporaryPrefix;
-}
-
-// The run folder goes with everything in it, in one step that minds no entry already gone; what
-// cannot be removed is left to the start of a later copy.
-void RunFolderRemove()
-{
-    const QString folder = std::exchange(utilities.RunFolder, QString());
-    if (!folder.isEmpty())
-        platform::system::RemoveRunFolder(folder);
 }
 
 QWidget* MessageBoxParent()
@@ -203,27 +211,25 @@ void UtilitiesInitialize()
     // a later copy finds it when this one was killed.
     const QString program = ProcessNamePrefix();
     // Started again in one process, the run keeps its folder while the temporary folder is the same.
-    const bool kept = !utilities.RunFolder.isEmpty() &&
-                      fs::GetParentFolderName(utilities.RunFolder) == folders.constFirst() &&
-                      fs::GetFileName(utilities.RunFolder).startsWith(program + QLatin1Char('.')) &&
-                      fs::PrivateFolderReady(utilities.RunFolder, false);
+    const QString& runFolder = utilities.RunFolder.path;
+    const bool kept = !runFolder.isEmpty() && fs::GetParentFolderName(runFolder) == folders.constFirst() &&
+                      fs::GetFileName(runFolder).startsWith(program + QLatin1Char('.')) &&
+                      sys::IsPrivateFolderAsMade(utilities.RunFolder);
     if (!kept) {
-        RunFolderRemove();
+        sys::RemoveWorkOfThisCopy();
+        utilities.RunFolder = {};
         RunFolderMake();
     }
 }
 
 void UtilitiesTerminate()
 {
-    // Whatever is in the run folder is this run's alone and goes with it, first: a long print
-    // leaves thousands of work files there, and deleting them by name one by one would hold the
-    // end up. The exchange files in the shared folder go by name after it.
-    const QString inside = utilities.TemporaryPrefixAbsolute;
-    RunFolderRemove();
-    for (TemporaryFileEntry& entry : utilities.TemporaryFiles) {
-        if (entry.inUse && (inside.isEmpty() || !entry.fileName.startsWith(inside + QLatin1Char('.'))))
-            DeleteEntry(entry);
-    }
+    // Whatever is in the run folders is this run's alone and goes with them: a long print leaves
+    // thousands of work files there, and deleting them by name one by one would hold the end up.
+    // The exchange files in the shared folder go by their names, the names handed out: exactly
+    // what the end on a signal removes too.
+    sys::RemoveWorkOfThisCopy();
+    utilities.RunFolder = {};
     utilities.TemporaryFiles.clear();
     utilities.TemporaryIndex.clear();
     utilities.SharedPrefix.clear();
@@ -267,7 +273,9 @@ QString SharedFileName(const FilePart& p1, const FilePart& p2, const FilePart& p
                                     QStringLiteral("フォルダ %1 を自分だけが使えるフォルダとして用意できません。").arg(folder));
     if (utilities.SharedPrefix.isEmpty())
         utilities.SharedPrefix = folder + QLatin1Char('/') + ProcessNamePrefix();
-    return Recorded(utilities.SharedPrefix + JoinedParts(Normalise(p1, p2, p3, p4, p5, p6)));
+    const QString name = Recorded(utilities.SharedPrefix + JoinedParts(Normalise(p1, p2, p3, p4, p5, p6)));
+    sys::SharedFileNamed(name);
+    return name;
 }
 
 bool IsTemporaryFileName(const QString& path)
@@ -282,6 +290,8 @@ void TemporaryFileDelete(const FilePart& p1, const FilePart& p2, const FilePart&
                          const FilePart& p5, const FilePart& p6)
 {
     const Parts parts = Normalise(p1, p2, p3, p4, p5, p6);
+    // Names in a run folder that is no longer the one made are never deleted.
+    RunFolderStands();
 
     // The names handed out are absolute; a temporary folder given relative to the current one
     // makes the prefix differ from how they begin.

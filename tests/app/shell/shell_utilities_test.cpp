@@ -259,20 +259,33 @@ TEST_F(UtilitiesTest, TheRunKeepsItsWorkFilesInAFolderOnlyTheUserMayEnter)
 // work file named makes a new one under the same rules (a new name, 0700, no link followed) and the
 // program goes on. The names in the old folder go out of use: whatever stands at them now is not the
 // run's and is never deleted, also not at the end; a name kept meanwhile finds its place in the new one.
+// A folder the run stopped using because someone opened it to others goes at the end all the same,
+// as the folder it made; whatever else stands at its name then stays.
 TEST_F(UtilitiesTest, ARunFolderRemovedWhileTheProgramRunsIsMadeAgainUnderANewName)
 {
     struct Row {
         const char* why;
-        std::function<void(const QString& folder)> make;  // what stands at the old folder's name
+        std::function<void(const QString& folder)> make;  // what becomes of the old folder
+        bool oldGoes;  // at the end
     };
     const QString elsewhere = path(QStringLiteral("elsewhere"));
+    const auto removed = [](const QString& folder) { ASSERT_TRUE(QDir(folder).removeRecursively()); };
     const Row rows[] = {
-        {"removed", [](const QString&) {}},
+        {"removed", removed, true},
         {"a link to a private folder put at its name", [&](const QString& folder) {
+             removed(folder);
              ASSERT_TRUE(QDir().mkpath(elsewhere));
              ::chmod(QFile::encodeName(elsewhere).constData(), 0700);
              ASSERT_TRUE(QFile::link(elsewhere, folder));
-         }},
+         }, false},
+        {"a private folder of the user's made at its name", [&](const QString& folder) {
+             removed(folder);
+             Put(folder + QStringLiteral("/notes.txt"), "the user's");
+             ::chmod(QFile::encodeName(folder).constData(), 0700);
+         }, false},
+        {"its mode changed, holding the run's work files", [](const QString& folder) {
+             ::chmod(QFile::encodeName(folder).constData(), 0755);
+         }, true},
     };
     const QRegularExpression runFolderName(QStringLiteral("^vellumora\\.3\\.[A-Za-z0-9]{6}$"));
     for (const Row& row : rows) {
@@ -280,7 +293,6 @@ TEST_F(UtilitiesTest, ARunFolderRemovedWhileTheProgramRunsIsMadeAgainUnderANewNa
         UtilitiesInitialize();
         const QString old = Made({"copy"});
         const QString oldFolder = QFileInfo(old).absolutePath();
-        ASSERT_TRUE(QDir(oldFolder).removeRecursively());
         row.make(oldFolder);
         // What a link leads to holds a file at the work file's name.
         const QString bystander = Put(elsewhere + QLatin1Char('/') + QFileInfo(old).fileName(), "not the run's");
@@ -303,9 +315,13 @@ TEST_F(UtilitiesTest, ARunFolderRemovedWhileTheProgramRunsIsMadeAgainUnderANewNa
         Made({"copy"});
         UtilitiesTerminate();
         EXPECT_FALSE(QFileInfo::exists(folder)) << "the new folder goes at the end";
+        EXPECT_EQ(QFileInfo::exists(oldFolder) || QFileInfo(oldFolder).isSymLink(), !row.oldGoes);
         EXPECT_EQ(read(bystander), QByteArray("not the run's")) << "nothing is deleted at the old names";
         QFile::remove(bystander);
-        QFile::remove(oldFolder);
+        if (QFileInfo(oldFolder).isSymLink())
+            QFile::remove(oldFolder);
+        else
+            QDir(oldFolder).removeRecursively();
     }
 
     // The folder the user's copies share is made again too, under its own name.
