@@ -12,6 +12,7 @@
 #include "platform/vbrt/Value.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 
@@ -116,6 +117,34 @@ QString Recorded(const QString& name)
     return name;
 }
 
+// The temporary folder as the messages name it: with the variable that named it, when one did.
+QString TemporaryFolderNamed(const QString& folder)
+{
+    return qEnvironmentVariableIsEmpty("TMPDIR") ? folder : folder + QStringLiteral(" (環境変数 TMPDIR)");
+}
+
+// Says what about the temporary folder keeps the run from what it was about (consequence): the
+// folder missing, something else than a folder at its name, or a folder the user may not write.
+// A failure to make a folder in it (cause) that is none of these is passed on as it is.
+[[noreturn]] void RaiseTemporaryFolderTrouble(const QString& source, const QString& folder, const QString& consequence,
+                                              const platform::vbrt::Error* cause = nullptr)
+{
+    namespace E = platform::vbrt::ErrorNumber;
+    const QFileInfo info(folder);
+    QString trouble;
+    if (!info.exists())
+        trouble = QStringLiteral("が見つからない");
+    else if (!info.isDir())
+        trouble = QStringLiteral("がフォルダではない");
+    else if (cause && cause->number() == E::PermissionDenied)
+        trouble = QStringLiteral("に書き込めない");
+    else if (cause)
+        throw *cause;
+    throw platform::vbrt::Error(cause ? cause->number() : E::Application, source,
+                                QStringLiteral("一時フォルダ %1 %2ため%3")
+                                    .arg(TemporaryFolderNamed(folder), trouble, consequence));
+}
+
 QString ProcessNamePrefix()
 {
     return ApplicationObject().EXEName() + QLatin1Char('.') + QString::number(CommonServices->GetProcessID());
@@ -129,14 +158,21 @@ QString SharedFolder()
 
 // Makes the run's folder in the temporary folder (mkdtemp: a new name, mode 0700, never through a
 // link) and names the work files after it; every end removes it, and only it, by what was made.
-// A folder that cannot be made leaves the names as they were.
-void RunFolderMake()
+// A folder that cannot be made leaves the names as they were, and the failure says what about
+// the temporary folder stands in the way of what the run was about (consequence).
+void RunFolderMake(const QString& source, const QString& consequence)
 {
     const QString program = ProcessNamePrefix();
-    const QString folder = fs::CreatePrivateFolder(TemporaryFileFolders().constFirst(), program + QLatin1Char('.'));
+    const QString temporary = TemporaryFileFolders().constFirst();
+    QString folder;
+    try {
+        folder = fs::CreatePrivateFolder(temporary, program + QLatin1Char('.'));
+    } catch (const platform::vbrt::Error& e) {
+        RaiseTemporaryFolderTrouble(source, temporary, consequence, &e);
+    }
     const std::optional<sys::MadeFolder> made = sys::WorkFolderMade(folder);
     if (!made)
-        platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::PathNotFound, QStringLiteral("RunFolderMake"), folder);
+        platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::PathNotFound, source, folder);
     utilities.RunFolder = *made;
     utilities.TemporaryPrefix = platform::vbrt::Trim(folder + QLatin1Char('/') + program);
     utilities.TemporaryPrefixAbsolute = CommonServices->GetAbsolutePathName(utilities.TemporaryPrefix);
@@ -162,7 +198,7 @@ bool RunFolderStands()
 const QString& RunPrefix()
 {
     if (!RunFolderStands())
-        RunFolderMake();
+        RunFolderMake(QStringLiteral("TemporaryFileName"), QStringLiteral("作業ファイルを作れません。"));
     return utilities.TemporaryPrefix;
 }
 
@@ -194,12 +230,9 @@ void UtilitiesInitialize()
     utilities.SharedPrefix.clear();
     const QStringList folders = TemporaryFileFolders();
     // Without its temporary folder no run can begin; the user must learn which folder that is.
+    const QString cannotStart = QStringLiteral("起動できません。");
     if (!fs::FolderExists(folders.constFirst()))
-        platform::vbrt::Raise(QStringLiteral("UtilitiesInitialize"),
-                              QStringLiteral("一時フォルダ %1%2 が見つからないため起動できません。")
-                                  .arg(folders.constFirst(), qEnvironmentVariableIsEmpty("TMPDIR")
-                                                                 ? QString()
-                                                                 : QStringLiteral(" (環境変数 TMPDIR)")));
+        RaiseTemporaryFolderTrouble(QStringLiteral("UtilitiesInitialize"), folders.constFirst(), cannotStart);
     // Work files of copies that were killed or crashed: nothing else would ever remove them. The
     // shared folder is looked into only when it is the user's own.
     const platform::system::WorkFileShapes shapes = WorkFileShapesOf(ApplicationObject().EXEName());
@@ -218,7 +251,7 @@ void UtilitiesInitialize()
     if (!kept) {
         sys::RemoveWorkOfThisCopy();
         utilities.RunFolder = {};
-        RunFolderMake();
+        RunFolderMake(QStringLiteral("UtilitiesInitialize"), cannotStart);
     }
 }
 
@@ -284,6 +317,15 @@ bool IsTemporaryFileName(const QString& path)
         if (!prefix.isEmpty() && path.startsWith(prefix + QLatin1Char('.')))
             return true;
     return false;
+}
+
+void RaiseWorkFileFailure(const QString& path, const platform::vbrt::Error& failure)
+{
+    const QString folder = utilities.RunFolder.path;
+    if (folder.isEmpty() || !path.startsWith(utilities.TemporaryPrefixAbsolute + QLatin1Char('.')) || RunFolderStands())
+        throw failure;
+    throw platform::vbrt::Error(failure.number(), failure.source(),
+                                QStringLiteral("作業フォルダ %1 がなくなったため、作業ファイルを書き込めません。").arg(folder));
 }
 
 void TemporaryFileDelete(const FilePart& p1, const FilePart& p2, const FilePart& p3, const FilePart& p4,

@@ -12,11 +12,13 @@
 #include "support/RaisedError.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 
 #include <array>
+#include <cerrno>
 #include <csignal>
 #include <functional>
 #include <limits>
@@ -333,20 +335,84 @@ TEST_F(UtilitiesTest, ARunFolderRemovedWhileTheProgramRunsIsMadeAgainUnderANewNa
 }
 
 // A temporary folder that does not exist stops the start with a message naming it, and, when
-// $TMPDIR named it, that variable; nothing is made anywhere else in its stead.
+// $TMPDIR named it, that variable; nothing is made anywhere else in its stead. So does any other
+// trouble of the temporary folder, at the start and while the program runs: the message says what
+// stands in the way and that it is the temporary folder, nothing on disk changes, and once the
+// trouble is gone the program works again.
 TEST_F(UtilitiesTest, AMissingTemporaryFolderIsNamedInTheMessage)
 {
     const QByteArray saved = qgetenv("TMPDIR");
     const QString missing = path(QStringLiteral("gone"));
+    // What stands at the folder's name, and below it.
+    const auto onDisk = [&] {
+        const QFileInfo at(missing);
+        QStringList found{at.isDir() ? QStringLiteral("folder") : at.exists() ? QStringLiteral("file") : QString()};
+        QDirIterator it(missing, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            found << QDir(missing).relativeFilePath(it.next());
+        return found.join(' ').toStdString();
+    };
+    const auto folder = [&] { ASSERT_TRUE(QDir().mkpath(missing)); };
+    QString runFolder;
+    QString work;
     struct Row {
         const char* why;
         bool fromTmpdir;
-        QString message;
+        std::function<void()> prepare;  // what stands, and what the program did before
+        std::function<void()> fail;     // what the trouble stops
+        QString message;                // %1 the temporary folder, %2 the run folder
+        std::function<void()> again;    // once the trouble is gone, the same works
+    };
+    const auto start = [] { UtilitiesInitialize(); };
+    const auto write = [&] {
+        PadFileCreate(work);
+        PadFileFinish();
     };
     const Row rows[] = {
-        {"named by TMPDIR", true,
-         QStringLiteral("一時フォルダ %1 (環境変数 TMPDIR) が見つからないため起動できません。").arg(missing)},
-        {"the usual one", false, QStringLiteral("一時フォルダ %1 が見つからないため起動できません。").arg(missing)},
+        {"missing, named by TMPDIR", true, {}, start,
+         QStringLiteral("一時フォルダ %1 (環境変数 TMPDIR) が見つからないため起動できません。"), {}},
+        {"missing, the usual one", false, {}, start, QStringLiteral("一時フォルダ %1 が見つからないため起動できません。"),
+         {}},
+        {"a file named by TMPDIR", true, [&] { Put(missing, "the user's"); }, start,
+         QStringLiteral("一時フォルダ %1 (環境変数 TMPDIR) がフォルダではないため起動できません。"), {}},
+        {"a folder named by TMPDIR that the user may not write", true,
+         [&] {
+             folder();
+             platform::filesystem::SetFolderCreateFault(
+                 [&](const QString& parent) { return parent == missing ? EACCES : 0; });
+         },
+         start, QStringLiteral("一時フォルダ %1 (環境変数 TMPDIR) に書き込めないため起動できません。"),
+         [&] {
+             platform::filesystem::SetFolderCreateFault({});
+             UtilitiesInitialize();
+         }},
+        {"the whole temporary folder removed while the program runs", true,
+         [&] {
+             folder();
+             UtilitiesInitialize();
+             Made({"copy"});
+             ASSERT_TRUE(QDir(missing).removeRecursively());
+         },
+         [] { TemporaryFileName("copy"); },
+         QStringLiteral("一時フォルダ %1 (環境変数 TMPDIR) が見つからないため作業ファイルを作れません。"),
+         [&] {
+             folder();
+             EXPECT_EQ(QFileInfo(QFileInfo(Made({"copy"})).path()).path(), missing);
+         }},
+        {"the run folder removed in the very moment a work file is written", true,
+         [&] {
+             folder();
+             UtilitiesInitialize();
+             work = TemporaryFileName("staged", 0, "history");
+             runFolder = QFileInfo(work).path();
+             ASSERT_TRUE(QDir(runFolder).removeRecursively());
+         },
+         write, QStringLiteral("作業フォルダ %2 がなくなったため、作業ファイルを書き込めません。"),
+         [&] {
+             work = TemporaryFileName("staged", 0, "history");
+             write();
+             EXPECT_TRUE(QFileInfo::exists(work));
+         }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
@@ -355,13 +421,23 @@ TEST_F(UtilitiesTest, AMissingTemporaryFolderIsNamedInTheMessage)
         else
             qunsetenv("TMPDIR");
         services_->temporaryFolder = missing;
+        if (row.prepare)
+            row.prepare();
+        const std::string before = onDisk();
         try {
-            UtilitiesInitialize();
-            ADD_FAILURE() << "started without a temporary folder";
+            row.fail();
+            ADD_FAILURE() << "went on in spite of the trouble";
         } catch (const std::exception& e) {
-            EXPECT_EQ(FailureText(e).toStdString(), row.message.toStdString());
+            const QString message =
+                QString(row.message).replace(QStringLiteral("%1"), missing).replace(QStringLiteral("%2"), runFolder);
+            EXPECT_EQ(FailureText(e).toStdString(), message.toStdString());
         }
-        EXPECT_FALSE(QFileInfo::exists(missing));
+        EXPECT_EQ(onDisk(), before) << "nothing changes on disk";
+        if (row.again)
+            row.again();
+        UtilitiesTerminate();
+        QFile::remove(missing);
+        QDir(missing).removeRecursively();
     }
     qputenv("TMPDIR", saved);
 }
