@@ -12,10 +12,12 @@
 #include "platform/vbrt/Value.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 
 #include <array>
+#include <optional>
 #include <random>
 #include <utility>
 
@@ -24,12 +26,13 @@ namespace vellumora {
 namespace {
 
 namespace fs = platform::filesystem;
+namespace sys = platform::system;
 
 struct UtilitiesState {
     // The run's own folder in the temporary folder, which only this user may enter: what the
     // work files hold (a document's text) is nobody else's to read, and nobody else can put a
     // link at a work file's name there.
-    QString RunFolder;
+    sys::MadeFolder RunFolder;
     QString TemporaryPrefix;
     // The prefix as the recorded names begin: made absolute like them.
     QString TemporaryPrefixAbsolute;
@@ -69,6 +72,8 @@ void DeleteEntry(TemporaryFileEntry& entry)
 {
     CommonServices->DeleteFile(entry.fileName);
     entry.inUse = false;
+    if (!utilities.SharedPrefix.isEmpty() && entry.fileName.startsWith(utilities.SharedPrefix))
+        sys::SharedFileGone(entry.fileName);
 }
 
 // The part of a recorded name after this process's prefix. Matching only this part keeps a
@@ -112,6 +117,34 @@ QString Recorded(const QString& name)
     return name;
 }
 
+// The temporary folder as the messages name it: with the variable that named it, when one did.
+QString TemporaryFolderNamed(const QString& folder)
+{
+    return qEnvironmentVariableIsEmpty("TMPDIR") ? folder : folder + QStringLiteral(" (環境変数 TMPDIR)");
+}
+
+// Says what about the temporary folder keeps the run from what it was about (consequence): the
+// folder missing, something else than a folder at its name, or a folder the user may not write.
+// A failure to make a folder in it (cause) that is none of these is passed on as it is.
+[[noreturn]] void RaiseTemporaryFolderTrouble(const QString& source, const QString& folder, const QString& consequence,
+                                              const platform::vbrt::Error* cause = nullptr)
+{
+    namespace E = platform::vbrt::ErrorNumber;
+    const QFileInfo info(folder);
+    QString trouble;
+    if (!info.exists())
+        trouble = QStringLiteral("が見つからない");
+    else if (!info.isDir())
+        trouble = QStringLiteral("がフォルダではない");
+    else if (cause && cause->number() == E::PermissionDenied)
+        trouble = QStringLiteral("に書き込めない");
+    else if (cause)
+        throw *cause;
+    throw platform::vbrt::Error(cause ? cause->number() : E::Application, source,
+                                QStringLiteral("一時フォルダ %1 %2ため%3")
+                                    .arg(TemporaryFolderNamed(folder), trouble, consequence));
+}
+
 QString ProcessNamePrefix()
 {
     return ApplicationObject().EXEName() + QLatin1Char('.') + QString::number(CommonServices->GetProcessID());
@@ -124,38 +157,49 @@ QString SharedFolder()
 }
 
 // Makes the run's folder in the temporary folder (mkdtemp: a new name, mode 0700, never through a
-// link) and names the work files after it. A folder that cannot be made leaves the names as they were.
-void RunFolderMake()
+// link) and names the work files after it; every end removes it, and only it, by what was made.
+// A folder that cannot be made leaves the names as they were, and the failure says what about
+// the temporary folder stands in the way of what the run was about (consequence).
+void RunFolderMake(const QString& source, const QString& consequence)
 {
     const QString program = ProcessNamePrefix();
-    utilities.RunFolder = fs::CreatePrivateFolder(TemporaryFileFolders().constFirst(), program + QLatin1Char('.'));
-    utilities.TemporaryPrefix = platform::vbrt::Trim(utilities.RunFolder + QLatin1Char('/') + program);
+    const QString temporary = TemporaryFileFolders().constFirst();
+    QString folder;
+    try {
+        folder = fs::CreatePrivateFolder(temporary, program + QLatin1Char('.'));
+    } catch (const platform::vbrt::Error& e) {
+        RaiseTemporaryFolderTrouble(source, temporary, consequence, &e);
+    }
+    const std::optional<sys::MadeFolder> made = sys::WorkFolderMade(folder);
+    if (!made)
+        platform::vbrt::RaiseNumber(platform::vbrt::ErrorNumber::PathNotFound, source, folder);
+    utilities.RunFolder = *made;
+    utilities.TemporaryPrefix = platform::vbrt::Trim(folder + QLatin1Char('/') + program);
     utilities.TemporaryPrefixAbsolute = CommonServices->GetAbsolutePathName(utilities.TemporaryPrefix);
+}
+
+// Whether the run folder is still the one made, a folder nobody else may enter. Once it is not
+// (a temporary-folder cleaner removed it, someone changed its mode or put something else at its
+// name), the names in it go out of use: none is ever deleted by name again, since whatever stands
+// at such a name now is not the run's. A folder that is still the user's own goes at the end.
+bool RunFolderStands()
+{
+    if (utilities.RunFolder.path.isEmpty() || sys::IsPrivateFolderAsMade(utilities.RunFolder))
+        return true;
+    const QString gone = utilities.TemporaryPrefixAbsolute + QLatin1Char('.');
+    for (TemporaryFileEntry& entry : utilities.TemporaryFiles)
+        if (entry.fileName.startsWith(gone))
+            entry.inUse = false;
+    return false;
 }
 
 // The prefix of the work files, in a run folder that stands. A temporary-folder cleaner or the user
 // may remove the folder while the program runs: whoever names a work file then finds a new one made.
-// What the old folder held went with it, so its names go out of use; none is ever deleted again,
-// since whatever stands at such a name now is not this run's.
 const QString& RunPrefix()
 {
-    if (utilities.RunFolder.isEmpty() || fs::PrivateFolderReady(utilities.RunFolder, false))
-        return utilities.TemporaryPrefix;
-    const QString gone = utilities.TemporaryPrefixAbsolute + QLatin1Char('.');
-    RunFolderMake();
-    for (TemporaryFileEntry& entry : utilities.TemporaryFiles)
-        if (entry.fileName.startsWith(gone))
-            entry.inUse = false;
+    if (!RunFolderStands())
+        RunFolderMake(QStringLiteral("TemporaryFileName"), QStringLiteral("作業ファイルを作れません。"));
     return utilities.TemporaryPrefix;
-}
-
-// The run folder goes with everything in it, in one step that minds no entry already gone; what
-// cannot be removed is left to the start of a later copy.
-void RunFolderRemove()
-{
-    const QString folder = std::exchange(utilities.RunFolder, QString());
-    if (!folder.isEmpty())
-        platform::system::RemoveRunFolder(folder);
 }
 
 QWidget* MessageBoxParent()
@@ -186,12 +230,9 @@ void UtilitiesInitialize()
     utilities.SharedPrefix.clear();
     const QStringList folders = TemporaryFileFolders();
     // Without its temporary folder no run can begin; the user must learn which folder that is.
+    const QString cannotStart = QStringLiteral("起動できません。");
     if (!fs::FolderExists(folders.constFirst()))
-        platform::vbrt::Raise(QStringLiteral("UtilitiesInitialize"),
-                              QStringLiteral("一時フォルダ %1%2 が見つからないため起動できません。")
-                                  .arg(folders.constFirst(), qEnvironmentVariableIsEmpty("TMPDIR")
-                                                                 ? QString()
-                                                                 : QStringLiteral(" (環境変数 TMPDIR)")));
+        RaiseTemporaryFolderTrouble(QStringLiteral("UtilitiesInitialize"), folders.constFirst(), cannotStart);
     // Work files of copies that were killed or crashed: nothing else would ever remove them. The
     // shared folder is looked into only when it is the user's own.
     const platform::system::WorkFileShapes shapes = WorkFileShapesOf(ApplicationObject().EXEName());
@@ -203,27 +244,25 @@ void UtilitiesInitialize()
     // a later copy finds it when this one was killed.
     const QString program = ProcessNamePrefix();
     // Started again in one process, the run keeps its folder while the temporary folder is the same.
-    const bool kept = !utilities.RunFolder.isEmpty() &&
-                      fs::GetParentFolderName(utilities.RunFolder) == folders.constFirst() &&
-                      fs::GetFileName(utilities.RunFolder).startsWith(program + QLatin1Char('.')) &&
-                      fs::PrivateFolderReady(utilities.RunFolder, false);
+    const QString& runFolder = utilities.RunFolder.path;
+    const bool kept = !runFolder.isEmpty() && fs::GetParentFolderName(runFolder) == folders.constFirst() &&
+                      fs::GetFileName(runFolder).startsWith(program + QLatin1Char('.')) &&
+                      sys::IsPrivateFolderAsMade(utilities.RunFolder);
     if (!kept) {
-        RunFolderRemove();
-        RunFolderMake();
+        sys::RemoveWorkOfThisCopy();
+        utilities.RunFolder = {};
+        RunFolderMake(QStringLiteral("UtilitiesInitialize"), cannotStart);
     }
 }
 
 void UtilitiesTerminate()
 {
-    // Whatever is in the run folder is this run's alone and goes with it, first: a long print
-    // leaves thousands of work files there, and deleting them by name one by one would hold the
-    // end up. The exchange files in the shared folder go by name after it.
-    const QString inside = utilities.TemporaryPrefixAbsolute;
-    RunFolderRemove();
-    for (TemporaryFileEntry& entry : utilities.TemporaryFiles) {
-        if (entry.inUse && (inside.isEmpty() || !entry.fileName.startsWith(inside + QLatin1Char('.'))))
-            DeleteEntry(entry);
-    }
+    // Whatever is in the run folders is this run's alone and goes with them: a long print leaves
+    // thousands of work files there, and deleting them by name one by one would hold the end up.
+    // The exchange files in the shared folder go by their names, the names handed out: exactly
+    // what the end on a signal removes too.
+    sys::RemoveWorkOfThisCopy();
+    utilities.RunFolder = {};
     utilities.TemporaryFiles.clear();
     utilities.TemporaryIndex.clear();
     utilities.SharedPrefix.clear();
@@ -267,7 +306,9 @@ QString SharedFileName(const FilePart& p1, const FilePart& p2, const FilePart& p
                                     QStringLiteral("フォルダ %1 を自分だけが使えるフォルダとして用意できません。").arg(folder));
     if (utilities.SharedPrefix.isEmpty())
         utilities.SharedPrefix = folder + QLatin1Char('/') + ProcessNamePrefix();
-    return Recorded(utilities.SharedPrefix + JoinedParts(Normalise(p1, p2, p3, p4, p5, p6)));
+    const QString name = Recorded(utilities.SharedPrefix + JoinedParts(Normalise(p1, p2, p3, p4, p5, p6)));
+    sys::SharedFileNamed(name);
+    return name;
 }
 
 bool IsTemporaryFileName(const QString& path)
@@ -278,10 +319,21 @@ bool IsTemporaryFileName(const QString& path)
     return false;
 }
 
+void RaiseWorkFileFailure(const QString& path, const platform::vbrt::Error& failure)
+{
+    const QString folder = utilities.RunFolder.path;
+    if (folder.isEmpty() || !path.startsWith(utilities.TemporaryPrefixAbsolute + QLatin1Char('.')) || RunFolderStands())
+        throw failure;
+    throw platform::vbrt::Error(failure.number(), failure.source(),
+                                QStringLiteral("作業フォルダ %1 がなくなったため、作業ファイルを書き込めません。").arg(folder));
+}
+
 void TemporaryFileDelete(const FilePart& p1, const FilePart& p2, const FilePart& p3, const FilePart& p4,
                          const FilePart& p5, const FilePart& p6)
 {
     const Parts parts = Normalise(p1, p2, p3, p4, p5, p6);
+    // Names in a run folder that is no longer the one made are never deleted.
+    RunFolderStands();
 
     // The names handed out are absolute; a temporary folder given relative to the current one
     // makes the prefix differ from how they begin.

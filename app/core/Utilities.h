@@ -12,6 +12,10 @@
 #include <cstdint>
 #include <vector>
 
+namespace platform::vbrt {
+class Error;
+}
+
 namespace vellumora {
 
 // One part of a work-file name: a text, or a number standing for its decimal text.
@@ -56,6 +60,10 @@ QString SharedFileName(const FilePart& p1 = {}, const FilePart& p2 = {}, const F
                        const FilePart& p4 = {}, const FilePart& p5 = {}, const FilePart& p6 = {});
 // Whether the path is a work-file name of this run.
 bool IsTemporaryFileName(const QString& path);
+// Passes on a failure to write the work file at path; when the run folder it was to lie in went
+// meanwhile (a temporary-folder cleaner, the user), it says that the work folder is gone: the path
+// found missing would tell the user nothing. The next work file named finds a new folder made.
+[[noreturn]] void RaiseWorkFileFailure(const QString& path, const platform::vbrt::Error& failure);
 // The folders whose entries named "<program>.<process id>.…" are work files of the program's
 // runs: the temporary folder (the runs' own folders) and the shared one (which may not exist).
 QStringList TemporaryFileFolders();

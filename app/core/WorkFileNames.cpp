@@ -10,8 +10,8 @@ platform::system::WorkFileShapes WorkFileShapesOf(const QString& program)
     const QString printSpool = QString(PrintSpoolPart) + QLatin1Char('.') + PrintSpoolSubPart + WorkFileEnd;
     return {
         program,
-        QRegularExpression(QStringLiteral("(?:%1\\.)*%1%2|%3").arg(part, literal(WorkFileEnd),
-                                                                   literal(padWork + PadWorkArchiveEnd))),
+        QRegularExpression(QStringLiteral("(?:%1\\.)*%1%2|%3(?:%4)?")
+                               .arg(part, literal(WorkFileEnd), literal(padWork + PadWorkArchiveEnd), ZipWriteNameEnd)),
         QRegularExpression(literal(padWork + PadWorkFolderEnd) + QLatin1Char('|') + literal(printSpool)),
         QRegularExpression(literal(PadMemberName) + QLatin1Char('|') + PrintSpoolFileShape),
     };

@@ -280,22 +280,8 @@ void FileInterfaceInit()
 
 void FileInterfaceTerm()
 {
-    // Only names in the run folder that stands reach a delete: not empty ones (a start-up that
-    // failed before they were made), nor those of a run folder removed meanwhile, whose name
-    // anyone may have taken since.
-    if (IsTemporaryFileName(FileInterface.ZipWorkFolder))
-        CommonServices->DeleteFolder(FileInterface.ZipWorkFolder);
-    if (IsTemporaryFileName(FileInterface.ZipWorkFile))
-        CommonServices->DeleteFile(FileInterface.ZipWorkFile);
-    // Work folders this process left beside its work files: its prefix and a dot, so that another
-    // process whose id begins with the same digits keeps its own.
-    const QString prefix = TemporaryFilePrefix();
-    if (!prefix.isEmpty() && CommonServices->FolderExists(fs::GetParentFolderName(prefix))) {
-        for (const QString& folder : CommonServices->GetSubFoldersPath(fs::GetParentFolderName(prefix))) {
-            if (folder.startsWith(prefix + QLatin1Char('.')))
-                CommonServices->GetFolder(folder)->Delete(true);
-        }
-    }
+    // The work archive and work folder lie in the run folder, which goes whole when the utilities
+    // end, by what was made and never by a name: nothing here removes anything.
     FileInterface.FileFilterTable = {};
     FileInterface.ZipWorkFile.clear();
     FileInterface.ZipWorkFolder.clear();

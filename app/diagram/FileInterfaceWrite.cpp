@@ -11,6 +11,7 @@
 #include "app/core/ApplicationGlobals.h"
 #include "app/core/Processing.h"
 #include "app/core/RecordAccess.h"
+#include "app/core/Utilities.h"
 #include "platform/codepage/CodePage.h"
 #include "platform/filesystem/FileSystem.h"
 #include "platform/vbrt/Error.h"
@@ -260,12 +261,17 @@ void PadFileFinish()
     const PadOutput output = std::move(PadOutputFile);
     PadOutputFile = PadOutput{};
     FileInterface.SaveTargetFile.clear();
-    if (output.pad)
+    if (output.pad) {
         WritePadArchive(output.target, output.bytes);
-    else if (IsWorkFile(output.target))
-        fs::WriteWorkFile(output.target, output.bytes);
-    else
+    } else if (IsWorkFile(output.target)) {
+        try {
+            fs::WriteWorkFile(output.target, output.bytes);
+        } catch (const vbrt::Error& e) {
+            RaiseWorkFileFailure(output.target, e);
+        }
+    } else {
         fs::WriteFileAtomically(output.target, output.bytes);
+    }
 }
 
 void PadFileAbandon()

@@ -134,8 +134,6 @@ void EndOnTerminationRequest()
 {
     // Taken now, on the window thread: the end of a busy program runs on another thread and may
     // read nothing the window thread changes.
-    const QStringList folders = TemporaryFilePrefix().isEmpty() ? QStringList() : TemporaryFileFolders();
-    const QString program = ApplicationObject().EXEName();
     const QString lock = AddOnInstanceLockFile();
     platform::system::SetTerminationHandler(
         [](int signal) {
@@ -147,9 +145,10 @@ void EndOnTerminationRequest()
             }
             platform::system::EndBySignal(signal);
         },
-        [folders, program, lock](int) {
-            for (const QString& folder : folders)
-                platform::system::RemoveWorkFilesOfThisCopy(folder, program);
+        [lock](int) {
+            // What this copy made, as the usual end removes it: never an entry of the user's
+            // because of its name.
+            platform::system::RemoveWorkOfThisCopy();
             // The slot this copy holds is given up too, as the usual end gives it up: its lock
             // file must not outlive the process.
             if (!lock.isEmpty())

@@ -992,13 +992,30 @@ namespace {
 // What mkdtemp replaces by as many letters and digits.
 const QLatin1String PrivateFolderTemplate("XXXXXX");
 
+std::function<int(const QString&)>& FolderCreateFault()
+{
+    static std::function<int(const QString&)> fault;
+    return fault;
+}
+
 } // namespace
+
+void SetFolderCreateFault(std::function<int(const QString& parent)> fault)
+{
+    FolderCreateFault() = std::move(fault);
+}
 
 QString CreatePrivateFolder(const QString& parent, const QString& namePrefix)
 {
     QByteArray name = N(WithoutTrailingSlashes(parent) + QLatin1Char('/') + namePrefix + PrivateFolderTemplate);
-    if (parent.isEmpty() || ::mkdtemp(name.data()) == nullptr)
-        RaiseHostError(parent.isEmpty() ? ENOENT : errno, QStringLiteral("CreatePrivateFolder"), parent, Missing::Path);
+    if (parent.isEmpty())
+        RaiseHostError(ENOENT, QStringLiteral("CreatePrivateFolder"), parent, Missing::Path);
+    if (FolderCreateFault()) {
+        if (const int err = FolderCreateFault()(parent))
+            RaiseHostError(err, QStringLiteral("CreatePrivateFolder"), parent, Missing::Path);
+    }
+    if (::mkdtemp(name.data()) == nullptr)
+        RaiseHostError(errno, QStringLiteral("CreatePrivateFolder"), parent, Missing::Path);
     return QFile::decodeName(name);
 }
 

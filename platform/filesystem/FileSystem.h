@@ -213,6 +213,10 @@ QString TemporaryFolder();
 // A new folder in parent that only its owner may enter (0700), named namePrefix followed by six
 // random characters. Raises like the host refuses.
 QString CreatePrivateFolder(const QString& parent, const QString& namePrefix);
+// Testing seam: asked before CreatePrivateFolder makes a folder in parent; a non-zero host error
+// number refuses it as the host would (a folder the user may not write), whoever runs the test.
+// An empty hook restores plain making.
+void SetFolderCreateFault(std::function<int(const QString& parent)> fault);
 // Whether name is one CreatePrivateFolder gives with namePrefix: the prefix, then six ASCII
 // letters and digits.
 bool IsPrivateFolderName(const QString& name, const QString& namePrefix);

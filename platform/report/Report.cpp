@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include <malloc.h>
@@ -352,7 +353,7 @@ private:
 };
 
 // A folder made for one print job and removed after it, with whatever the printing library left
-// in it.
+// in it: the folder it was, never what may stand at its path by then.
 class SpoolFolder {
 public:
     // Made only where the folder it goes in is: never the folders above it on the way.
@@ -360,21 +361,21 @@ public:
     {
         if (!path.isEmpty() && filesystem::FolderExists(filesystem::GetParentFolderName(path)) &&
             filesystem::PrivateFolderReady(path, true))
-            path_ = path;
+            made_ = system::MadeFolderAt(path);
     }
     ~SpoolFolder()
     {
-        if (!path_.isEmpty())
-            system::RemoveRunFolder(path_);
+        if (made_)
+            system::RemoveMadeFolder(*made_);
     }
     SpoolFolder(const SpoolFolder&) = delete;
     SpoolFolder& operator=(const SpoolFolder&) = delete;
 
     // "" when it could not be made: the job is spooled in the temporary folder then.
-    const QString& Path() const { return path_; }
+    QString Path() const { return made_ ? made_->path : QString(); }
 
 private:
-    QString path_;
+    std::optional<system::MadeFolder> made_;
 };
 
 class PrinterPageStream : public DevicePageStream {

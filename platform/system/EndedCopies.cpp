@@ -2,7 +2,6 @@
 
 #include "platform/filesystem/FileSystem.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -12,11 +11,14 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <mutex>
 #include <optional>
 #include <random>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -65,9 +67,38 @@ std::optional<uid_t>& WorkFileOwner()
     return owner;
 }
 
+bool Own(uid_t owner)
+{
+    return owner == WorkFileOwner().value_or(::getuid());
+}
+
 bool Own(const struct stat& st)
 {
-    return st.st_uid == WorkFileOwner().value_or(::getuid());
+    return Own(st.st_uid);
+}
+
+// A real folder (no link) of this user's at name in the folder open at parent (AT_FDCWD: name is
+// a path), as MadeFolder knows it; with its mode.
+std::optional<std::pair<MadeFolder, mode_t>> FolderAt(int parent, const QByteArray& name)
+{
+    struct statx st {};
+    constexpr unsigned wanted = STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_BTIME;
+    if (::statx(parent, name.constData(), AT_SYMLINK_NOFOLLOW, wanted, &st) != 0 || !S_ISDIR(st.stx_mode) ||
+        !Own(st.stx_uid))
+        return std::nullopt;
+    MadeFolder folder;
+    folder.device = ::makedev(st.stx_dev_major, st.stx_dev_minor);
+    folder.inode = st.stx_ino;
+    if (st.stx_mask & STATX_BTIME)
+        folder.born = std::int64_t(st.stx_btime.tv_sec) * 1000000000 + st.stx_btime.tv_nsec;
+    return std::pair{folder, mode_t(st.stx_mode)};
+}
+
+// Whether two looks at a folder saw the same one. An inode number freed by a removal is soon given
+// to the next folder made; where the file system tells when a folder was made, that tells them apart.
+bool SameFolder(const MadeFolder& a, const MadeFolder& b)
+{
+    return a.device == b.device && a.inode == b.inode && (a.born < 0 || b.born < 0 || a.born == b.born);
 }
 
 class Descriptor {
@@ -280,24 +311,20 @@ int RemoveLeftOvers(const QString& folder, const WorkFileShapes& given, Sweep sw
     for (const Entry& entry : EntriesOf(fd.get(), wanted)) {
         if (!Own(entry.st))
             continue;
-        if (S_ISREG(entry.st.st_mode)) {
-            const pid_t id = shapes.WorkFile(entry.name);
+        // The program makes nothing at the top of the temporary folder but its run folders: a
+        // file or folder there that earlier versions made under a work file's name is left, for
+        // it may as well be the user's.
+        if (sweep == Sweep::ExchangeFolder) {
+            const pid_t id = S_ISREG(entry.st.st_mode) ? shapes.WorkFile(entry.name) : 0;
             if (id != 0 && EndedCopy(id) && ::unlinkat(fd.get(), entry.bytes.constData(), 0) == 0)
                 ++removed;
             continue;
         }
-        if (sweep != Sweep::TemporaryFolder || !S_ISDIR(entry.st.st_mode))
-            continue;
         Tree tree;
-        if (const pid_t id = shapes.RunFolder(entry.name); id != 0) {
-            if (EndedCopy(id) && RunFolderTree(fd.get(), entry, id, shapes, tree) &&
-                RemoveTree(fd.get(), entry.bytes, tree))
-                ++removed;
-        } else if (const pid_t id = shapes.WorkFolder(entry.name); id != 0) {
-            if (EndedCopy(id) && WorkFolderTree(fd.get(), entry, shapes, tree) &&
-                RemoveTree(fd.get(), entry.bytes, tree))
-                ++removed;
-        }
+        const pid_t id = S_ISDIR(entry.st.st_mode) ? shapes.RunFolder(entry.name) : 0;
+        if (id != 0 && EndedCopy(id) && RunFolderTree(fd.get(), entry, id, shapes, tree) &&
+            RemoveTree(fd.get(), entry.bytes, tree))
+            ++removed;
     }
     return removed;
 }
@@ -369,30 +396,62 @@ bool RemoveEntryAt(int parent, const char* name, int depth)
     return removed;
 }
 
-} // namespace
-
-int RemoveWorkFilesOfThisCopy(const QString& folder, const QString& programName)
+// Removes the folder at path with everything in it. It leaves its name in one step first,
+// renamed aside under the same shape, so that whoever still uses the name finds nothing there and
+// the start of a later copy knows what a cut-off removal left. With made, only while the path
+// still leads to that very folder, a real folder of the user's own: anything else standing there
+// now is not this copy's.
+bool RemoveFolder(const QString& folder, const MadeFolder* made)
 {
-    if (folder.isEmpty() || programName.isEmpty())
-        return 0;
-    const pid_t self = ::getpid();
-    int removed = 0;
-    const QStringList entries =
-        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries) {
-        if (ProcessIdOf(entry, programName) != self)
-            continue;
-        const QString path = folder + QLatin1Char('/') + entry;
-        struct stat st {};
-        if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || st.st_uid != ::getuid())
-            continue;
-        // A link goes as itself; only a real folder is emptied.
-        const bool ok = S_ISDIR(st.st_mode) ? RemoveRunFolder(path) : ::unlink(QFile::encodeName(path).constData()) == 0;
-        if (ok)
-            ++removed;
+    const QFileInfo info(folder);
+    const QByteArray parentPath = QFile::encodeName(info.path());
+    const std::string name = QFile::encodeName(info.fileName()).toStdString();
+    if (folder.isEmpty() || name.empty() || name == "." || name == "..")
+        return false;
+    const Descriptor opened(::open(parentPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const int parent = opened.get();
+    if (parent < 0)
+        return errno == ENOENT;
+    if (made) {
+        // Whatever else stands at the name now is not this copy's; a folder given to another user
+        // is not its to remove either.
+        const auto now = FolderAt(parent, QByteArray::fromStdString(name));
+        if (!now || !SameFolder(now->first, *made))
+            return true;
     }
-    return removed;
+    std::string removing = name;
+    // Out of its name first: a name already taken by another folder aside is tried again.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string aside = AsideName(name);
+        if (aside.empty())
+            break;
+        if (::renameat2(parent, name.c_str(), parent, aside.c_str(), RENAME_NOREPLACE) == 0) {
+            removing = aside;
+            break;
+        }
+        if (errno == ENOENT)
+            return true;
+        // A file system that cannot rename without replacing: the folder goes where it stands.
+        if (errno != EEXIST)
+            break;
+    }
+    return RemoveEntryAt(parent, removing.c_str(), 0);
 }
+
+// What this copy made for its work, by path.
+struct ThisCopysWork {
+    std::mutex mutex;
+    std::vector<MadeFolder> folders;
+    std::set<std::string> files;
+};
+
+ThisCopysWork& Work()
+{
+    static ThisCopysWork work;
+    return work;
+}
+
+} // namespace
 
 int RemoveWorkFilesOfEndedCopies(const QString& folder, const WorkFileShapes& shapes)
 {
@@ -411,32 +470,78 @@ void SetWorkFileOwner(std::optional<uid_t> owner)
 
 bool RemoveRunFolder(const QString& folder)
 {
-    const QFileInfo info(folder);
-    const QByteArray parentPath = QFile::encodeName(info.path());
-    const std::string name = QFile::encodeName(info.fileName()).toStdString();
-    if (folder.isEmpty() || name.empty() || name == "." || name == "..")
-        return false;
-    const Descriptor opened(::open(parentPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    const int parent = opened.get();
-    if (parent < 0)
-        return errno == ENOENT;
-    std::string removing = name;
-    // Out of its name first: a name already taken by another folder aside is tried again.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string aside = AsideName(name);
-        if (aside.empty())
-            break;
-        if (::renameat2(parent, name.c_str(), parent, aside.c_str(), RENAME_NOREPLACE) == 0) {
-            removing = aside;
-            break;
-        }
-        if (errno == ENOENT)
-            return true;
-        // A file system that cannot rename without replacing: the folder goes where it stands.
-        if (errno != EEXIST)
-            break;
+    return RemoveFolder(folder, nullptr);
+}
+
+std::optional<MadeFolder> MadeFolderAt(const QString& path)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    std::optional<std::pair<MadeFolder, mode_t>> now = FolderAt(AT_FDCWD, QFile::encodeName(path));
+    if (!now)
+        return std::nullopt;
+    now->first.path = path;
+    return now->first;
+}
+
+bool IsPrivateFolderAsMade(const MadeFolder& folder)
+{
+    const auto now = folder.path.isEmpty() ? std::nullopt : FolderAt(AT_FDCWD, QFile::encodeName(folder.path));
+    return now && (now->second & 077) == 0 && SameFolder(now->first, folder);
+}
+
+bool RemoveMadeFolder(const MadeFolder& folder)
+{
+    return RemoveFolder(folder.path, &folder);
+}
+
+std::optional<MadeFolder> WorkFolderMade(const QString& path)
+{
+    const std::optional<MadeFolder> made = MadeFolderAt(path);
+    if (made) {
+        ThisCopysWork& work = Work();
+        const std::lock_guard lock(work.mutex);
+        work.folders.push_back(*made);
     }
-    return RemoveEntryAt(parent, removing.c_str(), 0);
+    return made;
+}
+
+void SharedFileNamed(const QString& path)
+{
+    ThisCopysWork& work = Work();
+    const std::lock_guard lock(work.mutex);
+    work.files.insert(QFile::encodeName(path).toStdString());
+}
+
+void SharedFileGone(const QString& path)
+{
+    ThisCopysWork& work = Work();
+    const std::lock_guard lock(work.mutex);
+    work.files.erase(QFile::encodeName(path).toStdString());
+}
+
+void RemoveWorkOfThisCopy()
+{
+    ThisCopysWork& work = Work();
+    // A thread that goes on working meanwhile may make a run folder again or name another file:
+    // what came since is taken up too, a few times over. What comes after the last time is left
+    // to the start of a later copy.
+    for (int pass = 0; pass < kEmptyingPasses; ++pass) {
+        std::vector<MadeFolder> folders;
+        std::set<std::string> files;
+        {
+            const std::lock_guard lock(work.mutex);
+            folders.swap(work.folders);
+            files.swap(work.files);
+        }
+        if (folders.empty() && files.empty())
+            return;
+        for (const MadeFolder& folder : folders)
+            RemoveMadeFolder(folder);
+        // A link at a file's name goes as itself; a folder is never removed for a file's name.
+        for (const std::string& file : files)
+            ::unlink(file.c_str());
+    }
 }
 
 } // namespace platform::system

@@ -33,13 +33,16 @@ qint64 EndedProcessId()
     return id;
 }
 
-// Shaped as the program's own: work files of parts, the ".pad" work archive and work folder.
+// Shaped as the program's own: work files of parts, the ".pad" work archive (and the zip
+// library's new archive beside it) and work folder, the spool folder of a job to a printer (and
+// the printing library's spool file in it).
 WorkFileShapes Shapes()
 {
     return {QStringLiteral("vellumora"),
-            QRegularExpression(QStringLiteral(R"((?:[A-Za-z0-9_~%-]+\.)*[A-Za-z0-9_~%-]+\.tmp|zipwork\.tmp\.zip)")),
-            QRegularExpression(QStringLiteral(R"(zipwork\.tmp\.dir)")),
-            QRegularExpression(QStringLiteral(R"(Vellumora\.txt)"))};
+            QRegularExpression(QStringLiteral(
+                R"((?:[A-Za-z0-9_~%-]+\.)*[A-Za-z0-9_~%-]+\.tmp|zipwork\.tmp\.zip(?:\.[A-Za-z0-9]{6})?)")),
+            QRegularExpression(QStringLiteral(R"(zipwork\.tmp\.dir|print\.spool\.tmp)")),
+            QRegularExpression(QStringLiteral(R"(Vellumora\.txt|[0-9a-f]{5,8}[0-9a-f]{8})"))};
 }
 
 class EndedCopies : public testsupport::TempFolder {
@@ -121,6 +124,16 @@ TEST_F(EndedCopies, OnlyWhatAnEndedCopyMadeGoes)
     const Row rows[] = {
         {"a killed copy's run folder", Temporary, run, folder(0700, runFiles(dead)), true},
         {"an empty run folder of a killed copy", Temporary, "vellumora." + dead + ".zzzzzz", folder(0700, {}), true},
+        {"a killed copy's run folder, cut off in a .pad write: the zip library's new archive beside the work archive",
+         Temporary, run, folder(0700, {work + "zipwork.tmp.zip", work + "zipwork.tmp.zip.rb809n"}), true},
+        {"a killed copy's run folder, cut off in a print by process id 1048601: a spool file of fourteen digits",
+         Temporary, run, folder(0700, {work + "print.spool.tmp/1000196b24317c", work + "1.0.history.tmp"}), true},
+        {"a killed copy's run folder, cut off in a print by a small process id: a spool file of thirteen digits",
+         Temporary, run, folder(0700, {work + "print.spool.tmp/0304c6b1d6a43"}), true},
+        {"a run folder's name holding an archive's name with three characters more", Temporary, run,
+         folder(0700, {work + "zipwork.tmp.zip.abc"}), false},
+        {"a run folder's name whose spool folder holds twelve digits", Temporary, run,
+         folder(0700, {work + "print.spool.tmp/304c6b1d6a43"}), false},
         {"a running copy's run folder", Temporary, "vellumora." + alive + ".Ab12Cd", folder(0700, runFiles(alive)),
          false},
         {"this copy's run folder", Temporary, "vellumora." + self + ".Ab12Cd", folder(0700, runFiles(self)), false},
@@ -145,12 +158,12 @@ TEST_F(EndedCopies, OnlyWhatAnEndedCopyMadeGoes)
         {"a run folder's name of other characters", Temporary, "vellumora." + dead + ".Ab_2Cd",
          folder(0700, {work + "copy.tmp"}), false},
         {"a link at a run folder's name", Temporary, "vellumora." + dead + ".Cd56Ef", link("private"), false},
-        {"a killed copy's work file of an earlier version", Temporary, work + "1.0.history.tmp", file, true},
-        {"a killed copy's work archive of an earlier version", Temporary, work + "zipwork.tmp.zip", file, true},
-        {"a killed copy's work folder of an earlier version", Temporary, work + "zipwork.tmp.dir",
-         folder(0755, {"Vellumora.txt"}), true},
-        {"a work folder's name holding a file of another name", Temporary, work + "zipwork.tmp.dir",
-         folder(0755, {"Vellumora.txt", "notes.txt"}), false},
+        // The program makes nothing but run folders at the top of the temporary folder any more.
+        {"a user's file named like a work file of an earlier version", Temporary, work + "notes.tmp", file, false},
+        {"a work file's name of an earlier version", Temporary, work + "1.0.history.tmp", file, false},
+        {"a work archive's name of an earlier version", Temporary, work + "zipwork.tmp.zip", file, false},
+        {"a work folder's name of an earlier version", Temporary, work + "zipwork.tmp.dir",
+         folder(0755, {"Vellumora.txt"}), false},
         {"a link at a work file's name", Temporary, work + "link.tmp", link("outside/keep.txt"), false},
         {"a process id written with a leading zero", Temporary, "vellumora.0" + dead + ".copy.tmp", file, false},
         {"another program's", Temporary, "other." + dead + ".copy.tmp", file, false},

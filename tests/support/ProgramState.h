@@ -130,6 +130,7 @@ inline void SeamsReset()
     platform::filesystem::SetWriteAccessFault({});
     platform::filesystem::SetReadOpenFault({});
     platform::filesystem::SetAtomicOpenFault({});
+    platform::filesystem::SetFolderCreateFault({});
     platform::profile::SetOpenFault({});
     platform::zipfolder::SetOpenFault({});
 #ifdef VELLUMORA_TESTS_LINK_CORE

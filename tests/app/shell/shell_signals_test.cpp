@@ -166,11 +166,21 @@ TEST(EndedWhileBusyChild, DISABLED_Run)
 
 // Ended from outside while a long command holds the window thread: the process still ends by the
 // signal, its work files go, a save under way is finished rather than cut, and a PDF under way is
-// dropped rather than waited for, with the file beside its target.
+// dropped rather than waited for, with the file beside its target. What the user keeps beside the
+// run folder stays, named after the copy's own process id as it may be.
 TEST_F(EndedFromOutside, ABusyProgramEndsAllTheSame)
 {
-    struct Row { const char* why; const char* mode; int signal; const char* file; QByteArray saved; };
+    struct Row {
+        const char* why;
+        const char* mode;
+        int signal;
+        const char* file;
+        QByteArray saved;
+        bool usersBeside = false;  // a folder and a file of the user's named "vellumora.<child's id>.…"
+    };
     const Row rows[] = {
+        {"a long command, the user's own named after the copy's process id beside its run folder", "busy", SIGTERM,
+         "chart.txt", "old", true},
         {"a long command, SIGTERM", "busy", SIGTERM, "chart.txt", "old"},
         {"a long command, SIGHUP", "busy", SIGHUP, "chart.txt", "old"},
         {"a save under way", "saving", SIGTERM, "chart.txt", "new"},
@@ -207,6 +217,17 @@ TEST_F(EndedFromOutside, ABusyProgramEndsAllTheSame)
         }, 30000));
         const QString temporary = ready.at(1);
         const QString runtime = ready.at(2);
+        QStringList users;
+        if (row.usersBeside) {
+            const QString named = QStringLiteral("vellumora.%1.notes").arg(child.processId());
+            ASSERT_TRUE(QDir().mkpath(temporary + QLatin1Char('/') + named));
+            for (const QString& file : {named + QStringLiteral("/draft.txt"), named + QStringLiteral(".txt")}) {
+                QFile user(temporary + QLatin1Char('/') + file);
+                ASSERT_TRUE(user.open(QIODevice::WriteOnly));
+                user.write("the user's");
+            }
+            users = QStringList{named, named + QStringLiteral(".txt")};
+        }
         ::kill(static_cast<pid_t>(child.processId()), row.signal);
         // Without the end from outside the child would wait for ever.
         ASSERT_TRUE(child.waitForFinished(10000));
@@ -214,8 +235,10 @@ TEST_F(EndedFromOutside, ABusyProgramEndsAllTheSame)
         EXPECT_EQ(child.exitCode(), row.signal);
         // Nothing of the run stays: no work file, no run folder, not even one set aside, and the
         // slot the copy held is free.
-        const QStringList inTemporary = EntriesOf(temporary);
-        EXPECT_TRUE(inTemporary.isEmpty()) << inTemporary.join(' ').toStdString();
+        EXPECT_EQ(EntriesOf(temporary).join(' ').toStdString(), users.join(' ').toStdString());
+        if (row.usersBeside) {
+            EXPECT_EQ(EntriesOf(temporary + QLatin1Char('/') + users.front()).join(' ').toStdString(), "draft.txt");
+        }
         const QStringList shared = EntriesOf(runtime + QStringLiteral("/vellumora"));
         EXPECT_TRUE(shared.isEmpty()) << shared.join(' ').toStdString();
         const QStringList locks = EntriesOf(runtime + QStringLiteral("/vellumora-instances"));

@@ -12,11 +12,13 @@
 #include "support/RaisedError.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 
 #include <array>
+#include <cerrno>
 #include <csignal>
 #include <functional>
 #include <limits>
@@ -259,20 +261,33 @@ TEST_F(UtilitiesTest, TheRunKeepsItsWorkFilesInAFolderOnlyTheUserMayEnter)
 // work file named makes a new one under the same rules (a new name, 0700, no link followed) and the
 // program goes on. The names in the old folder go out of use: whatever stands at them now is not the
 // run's and is never deleted, also not at the end; a name kept meanwhile finds its place in the new one.
+// A folder the run stopped using because someone opened it to others goes at the end all the same,
+// as the folder it made; whatever else stands at its name then stays.
 TEST_F(UtilitiesTest, ARunFolderRemovedWhileTheProgramRunsIsMadeAgainUnderANewName)
 {
     struct Row {
         const char* why;
-        std::function<void(const QString& folder)> make;  // what stands at the old folder's name
+        std::function<void(const QString& folder)> make;  // what becomes of the old folder
+        bool oldGoes;  // at the end
     };
     const QString elsewhere = path(QStringLiteral("elsewhere"));
+    const auto removed = [](const QString& folder) { ASSERT_TRUE(QDir(folder).removeRecursively()); };
     const Row rows[] = {
-        {"removed", [](const QString&) {}},
+        {"removed", removed, true},
         {"a link to a private folder put at its name", [&](const QString& folder) {
+             removed(folder);
              ASSERT_TRUE(QDir().mkpath(elsewhere));
              ::chmod(QFile::encodeName(elsewhere).constData(), 0700);
              ASSERT_TRUE(QFile::link(elsewhere, folder));
-         }},
+         }, false},
+        {"a private folder of the user's made at its name", [&](const QString& folder) {
+             removed(folder);
+             Put(folder + QStringLiteral("/notes.txt"), "the user's");
+             ::chmod(QFile::encodeName(folder).constData(), 0700);
+         }, false},
+        {"its mode changed, holding the run's work files", [](const QString& folder) {
+             ::chmod(QFile::encodeName(folder).constData(), 0755);
+         }, true},
     };
     const QRegularExpression runFolderName(QStringLiteral("^vellumora\\.3\\.[A-Za-z0-9]{6}$"));
     for (const Row& row : rows) {
@@ -280,7 +295,6 @@ TEST_F(UtilitiesTest, ARunFolderRemovedWhileTheProgramRunsIsMadeAgainUnderANewNa
         UtilitiesInitialize();
         const QString old = Made({"copy"});
         const QString oldFolder = QFileInfo(old).absolutePath();
-        ASSERT_TRUE(QDir(oldFolder).removeRecursively());
         row.make(oldFolder);
         // What a link leads to holds a file at the work file's name.
         const QString bystander = Put(elsewhere + QLatin1Char('/') + QFileInfo(old).fileName(), "not the run's");
@@ -303,9 +317,13 @@ TEST_F(UtilitiesTest, ARunFolderRemovedWhileTheProgramRunsIsMadeAgainUnderANewNa
         Made({"copy"});
         UtilitiesTerminate();
         EXPECT_FALSE(QFileInfo::exists(folder)) << "the new folder goes at the end";
+        EXPECT_EQ(QFileInfo::exists(oldFolder) || QFileInfo(oldFolder).isSymLink(), !row.oldGoes);
         EXPECT_EQ(read(bystander), QByteArray("not the run's")) << "nothing is deleted at the old names";
         QFile::remove(bystander);
-        QFile::remove(oldFolder);
+        if (QFileInfo(oldFolder).isSymLink())
+            QFile::remove(oldFolder);
+        else
+            QDir(oldFolder).removeRecursively();
     }
 
     // The folder the user's copies share is made again too, under its own name.
@@ -317,20 +335,84 @@ TEST_F(UtilitiesTest, ARunFolderRemovedWhileTheProgramRunsIsMadeAgainUnderANewNa
 }
 
 // A temporary folder that does not exist stops the start with a message naming it, and, when
-// $TMPDIR named it, that variable; nothing is made anywhere else in its stead.
+// $TMPDIR named it, that variable; nothing is made anywhere else in its stead. So does any other
+// trouble of the temporary folder, at the start and while the program runs: the message says what
+// stands in the way and that it is the temporary folder, nothing on disk changes, and once the
+// trouble is gone the program works again.
 TEST_F(UtilitiesTest, AMissingTemporaryFolderIsNamedInTheMessage)
 {
     const QByteArray saved = qgetenv("TMPDIR");
     const QString missing = path(QStringLiteral("gone"));
+    // What stands at the folder's name, and below it.
+    const auto onDisk = [&] {
+        const QFileInfo at(missing);
+        QStringList found{at.isDir() ? QStringLiteral("folder") : at.exists() ? QStringLiteral("file") : QString()};
+        QDirIterator it(missing, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            found << QDir(missing).relativeFilePath(it.next());
+        return found.join(' ').toStdString();
+    };
+    const auto folder = [&] { ASSERT_TRUE(QDir().mkpath(missing)); };
+    QString runFolder;
+    QString work;
     struct Row {
         const char* why;
         bool fromTmpdir;
-        QString message;
+        std::function<void()> prepare;  // what stands, and what the program did before
+        std::function<void()> fail;     // what the trouble stops
+        QString message;                // %1 the temporary folder, %2 the run folder
+        std::function<void()> again;    // once the trouble is gone, the same works
+    };
+    const auto start = [] { UtilitiesInitialize(); };
+    const auto write = [&] {
+        PadFileCreate(work);
+        PadFileFinish();
     };
     const Row rows[] = {
-        {"named by TMPDIR", true,
-         QStringLiteral("一時フォルダ %1 (環境変数 TMPDIR) が見つからないため起動できません。").arg(missing)},
-        {"the usual one", false, QStringLiteral("一時フォルダ %1 が見つからないため起動できません。").arg(missing)},
+        {"missing, named by TMPDIR", true, {}, start,
+         QStringLiteral("一時フォルダ %1 (環境変数 TMPDIR) が見つからないため起動できません。"), {}},
+        {"missing, the usual one", false, {}, start, QStringLiteral("一時フォルダ %1 が見つからないため起動できません。"),
+         {}},
+        {"a file named by TMPDIR", true, [&] { Put(missing, "the user's"); }, start,
+         QStringLiteral("一時フォルダ %1 (環境変数 TMPDIR) がフォルダではないため起動できません。"), {}},
+        {"a folder named by TMPDIR that the user may not write", true,
+         [&] {
+             folder();
+             platform::filesystem::SetFolderCreateFault(
+                 [&](const QString& parent) { return parent == missing ? EACCES : 0; });
+         },
+         start, QStringLiteral("一時フォルダ %1 (環境変数 TMPDIR) に書き込めないため起動できません。"),
+         [&] {
+             platform::filesystem::SetFolderCreateFault({});
+             UtilitiesInitialize();
+         }},
+        {"the whole temporary folder removed while the program runs", true,
+         [&] {
+             folder();
+             UtilitiesInitialize();
+             Made({"copy"});
+             ASSERT_TRUE(QDir(missing).removeRecursively());
+         },
+         [] { TemporaryFileName("copy"); },
+         QStringLiteral("一時フォルダ %1 (環境変数 TMPDIR) が見つからないため作業ファイルを作れません。"),
+         [&] {
+             folder();
+             EXPECT_EQ(QFileInfo(QFileInfo(Made({"copy"})).path()).path(), missing);
+         }},
+        {"the run folder removed in the very moment a work file is written", true,
+         [&] {
+             folder();
+             UtilitiesInitialize();
+             work = TemporaryFileName("staged", 0, "history");
+             runFolder = QFileInfo(work).path();
+             ASSERT_TRUE(QDir(runFolder).removeRecursively());
+         },
+         write, QStringLiteral("作業フォルダ %2 がなくなったため、作業ファイルを書き込めません。"),
+         [&] {
+             work = TemporaryFileName("staged", 0, "history");
+             write();
+             EXPECT_TRUE(QFileInfo::exists(work));
+         }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
@@ -339,13 +421,23 @@ TEST_F(UtilitiesTest, AMissingTemporaryFolderIsNamedInTheMessage)
         else
             qunsetenv("TMPDIR");
         services_->temporaryFolder = missing;
+        if (row.prepare)
+            row.prepare();
+        const std::string before = onDisk();
         try {
-            UtilitiesInitialize();
-            ADD_FAILURE() << "started without a temporary folder";
+            row.fail();
+            ADD_FAILURE() << "went on in spite of the trouble";
         } catch (const std::exception& e) {
-            EXPECT_EQ(FailureText(e).toStdString(), row.message.toStdString());
+            const QString message =
+                QString(row.message).replace(QStringLiteral("%1"), missing).replace(QStringLiteral("%2"), runFolder);
+            EXPECT_EQ(FailureText(e).toStdString(), message.toStdString());
         }
-        EXPECT_FALSE(QFileInfo::exists(missing));
+        EXPECT_EQ(onDisk(), before) << "nothing changes on disk";
+        if (row.again)
+            row.again();
+        UtilitiesTerminate();
+        QFile::remove(missing);
+        QDir(missing).removeRecursively();
     }
     qputenv("TMPDIR", saved);
 }
@@ -441,6 +533,8 @@ TEST_F(UtilitiesTest, AStartRemovesWhatAKilledCopyLeftAndNothingOfARunningOne)
             TemporaryFileName(1, 2, "modify", "put"), TemporaryFileName("Menu_File", 1, "addon"),
             TemporaryFileName(), FileInterface.ZipWorkFile, FileInterface.ZipMemberFile,
             SharedFileName("clipboard", "copy", "kind-A%7E"),
+            // A ".pad" write cut off: the zip library's new archive beside the work archive.
+            FileInterface.ZipWorkFile + QStringLiteral(".rb809n"),
         };
         for (const QString& name : names) {
             QFile file(name);
@@ -448,13 +542,17 @@ TEST_F(UtilitiesTest, AStartRemovesWhatAKilledCopyLeftAndNothingOfARunningOne)
                 ::_exit(1);
             file.write("work");
         }
-        // A job to a printer cut off: the printing library's spool file in the job's folder.
+        // Jobs to a printer cut off: the printing library's spool files in the job's folder, of a
+        // process id below 1,048,576 and of one above.
         const QString spool = TemporaryFileName(QString(PrintSpoolPart), QString(PrintSpoolSubPart));
-        QFile spooled(spool + QStringLiteral("/0000abcd00001"));
-        if (!QDir().mkdir(spool) || !spooled.open(QIODevice::WriteOnly))
+        if (!QDir().mkdir(spool))
             ::_exit(1);
-        spooled.write("job");
-        spooled.close();
+        for (const char* name : {"/0000abcd00001", "/1000196b24317c"}) {
+            QFile spooled(spool + QLatin1String(name));
+            if (!spooled.open(QIODevice::WriteOnly))
+                ::_exit(1);
+            spooled.write("job");
+        }
         ::raise(SIGKILL);
     }
     int status = 0;
@@ -465,12 +563,13 @@ TEST_F(UtilitiesTest, AStartRemovesWhatAKilledCopyLeftAndNothingOfARunningOne)
     ASSERT_EQ(left.size(), 2) << left.join(' ').toStdString();
     const QStringList users = {
         Put(path(QStringLiteral("vellumora.%1.notes.txt").arg(child)), "notes"),
+        Put(path(QStringLiteral("vellumora.%1.notes.tmp").arg(child)), "notes"),
         Put(path(QStringLiteral("vellumora.%1.1/README").arg(child)), "release"),
     };
 
     UtilitiesInitialize();
     EXPECT_EQ(QDir(path()).entryList({killed}, QDir::AllEntries, QDir::Name).join(' ').toStdString(),
-              QStringLiteral("vellumora.%1.1 vellumora.%1.notes.txt").arg(child).toStdString());
+              QStringLiteral("vellumora.%1.1 vellumora.%1.notes.tmp vellumora.%1.notes.txt").arg(child).toStdString());
     EXPECT_EQ(QDir(shared).entryList({killed}, QDir::AllEntries).join(' ').toStdString(), "");
     for (const QString& name : runningCopy + users)
         EXPECT_TRUE(QFileInfo::exists(name)) << name.toStdString();
