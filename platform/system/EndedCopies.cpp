@@ -396,13 +396,10 @@ bool RemoveEntryAt(int parent, const char* name, int depth)
     return removed;
 }
 
-// Removes the folder at path with everything in it. It leaves its name in one step first,
-// renamed aside under the same shape, so that whoever still uses the name finds nothing there and
-// the start of a later copy knows what a cut-off removal left. With made, only while the path
-// still leads to that very folder, a real folder of the user's own: anything else standing there
-// now is not this copy's.
-bool RemoveFolder(const QString& folder, const MadeFolder* made)
+// RemoveMadeFolder, beside the removal of entries it ends with.
+bool RemoveFolder(const MadeFolder& made)
 {
+    const QString& folder = made.path;
     const QFileInfo info(folder);
     const QByteArray parentPath = QFile::encodeName(info.path());
     const std::string name = QFile::encodeName(info.fileName()).toStdString();
@@ -412,13 +409,10 @@ bool RemoveFolder(const QString& folder, const MadeFolder* made)
     const int parent = opened.get();
     if (parent < 0)
         return errno == ENOENT;
-    if (made) {
-        // Whatever else stands at the name now is not this copy's; a folder given to another user
-        // is not its to remove either.
-        const auto now = FolderAt(parent, QByteArray::fromStdString(name));
-        if (!now || !SameFolder(now->first, *made))
-            return true;
-    }
+    // Whatever else stands at the name now is not this copy's; a folder given to another user is
+    // not its to remove either.
+    if (const auto now = FolderAt(parent, QByteArray::fromStdString(name)); !now || !SameFolder(now->first, made))
+        return true;
     std::string removing = name;
     // Out of its name first: a name already taken by another folder aside is tried again.
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -468,11 +462,6 @@ void SetWorkFileOwner(std::optional<uid_t> owner)
     WorkFileOwner() = owner;
 }
 
-bool RemoveRunFolder(const QString& folder)
-{
-    return RemoveFolder(folder, nullptr);
-}
-
 std::optional<MadeFolder> MadeFolderAt(const QString& path)
 {
     if (path.isEmpty())
@@ -492,7 +481,7 @@ bool IsPrivateFolderAsMade(const MadeFolder& folder)
 
 bool RemoveMadeFolder(const MadeFolder& folder)
 {
-    return RemoveFolder(folder.path, &folder);
+    return RemoveFolder(folder);
 }
 
 std::optional<MadeFolder> WorkFolderMade(const QString& path)

@@ -41,14 +41,6 @@ int RemoveExchangeFilesOfEndedCopies(const QString& folder, const WorkFileShapes
 // Testing seam: the user whose entries the two removals above take for this user's (unset: the
 // real user), so that another user's entries can be made by whoever runs the test.
 void SetWorkFileOwner(std::optional<uid_t> owner);
-// Removes a run folder, "<program>.<process id>." and six characters, with everything in it. It
-// leaves its name in one step, renamed aside under the same shape with six new characters, so
-// that whoever still uses the name finds nothing there and the start of a later copy knows what a
-// cut-off removal left; then it goes. Entries that are already gone (removed by someone else in
-// the meantime) are no fault, a link goes as itself and is never followed, a folder of any other
-// name is removed where it stands. True when nothing is left. Touches nothing but the file
-// system, so it may run on any thread.
-bool RemoveRunFolder(const QString& folder);
 
 // A folder as this copy made it: its path and which folder stood there, so that whatever comes to
 // stand at the path later (a link, a folder made by someone after a cleaner removed this one) is
@@ -64,9 +56,14 @@ std::optional<MadeFolder> MadeFolderAt(const QString& path);
 // Whether the path still leads to that very folder, a real folder of this user's that nobody else
 // may enter.
 bool IsPrivateFolderAsMade(const MadeFolder& folder);
-// Removes the folder as RemoveRunFolder does, but only while its path still leads to that very
-// folder, a real folder of this user's, whatever its mode has become. True when nothing of it is
-// left at its path, also when something else stands there now, which stays.
+// Removes a folder this copy made, with everything in it, only while its path still leads to that
+// very folder, a real folder of this user's, whatever its mode has become. It leaves its name in
+// one step, renamed aside under the same shape with six new characters, so that whoever still
+// uses the name finds nothing there and the start of a later copy knows what a cut-off removal
+// left; then it goes. Entries already gone (removed by someone else meanwhile) are no fault, a
+// link inside goes as itself and is never followed. True when nothing of it is left at its path,
+// also when something else stands there now, which stays. Touches nothing but the file system,
+// so it may run on any thread.
 bool RemoveMadeFolder(const MadeFolder& folder);
 
 // What this copy made for its work, kept for every end to remove exactly that and never anything

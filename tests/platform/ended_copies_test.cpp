@@ -14,7 +14,8 @@
 #include <unistd.h>
 
 using platform::system::RemoveExchangeFilesOfEndedCopies;
-using platform::system::RemoveRunFolder;
+using platform::system::MadeFolderAt;
+using platform::system::RemoveMadeFolder;
 using platform::system::RemoveWorkFilesOfEndedCopies;
 using platform::system::SetWorkFileOwner;
 using platform::system::WorkFileShapes;
@@ -234,12 +235,14 @@ TEST_F(EndedCopies, ARunFolderGoesWholeWhoeverElseRemovesItAtTheSameTime)
         ASSERT_TRUE(QFile::link(path("outside"), folder + "/prog.4242.folder.link.tmp"));
         ASSERT_TRUE(QFile::link(path("outside/keep.txt"), folder + "/prog.4242.file.link.tmp"));
 
-        auto other = std::async(std::launch::async, [&] { return RemoveRunFolder(folder); });
-        EXPECT_TRUE(RemoveRunFolder(folder));
+        const auto made = MadeFolderAt(folder);
+        ASSERT_TRUE(made);
+        auto other = std::async(std::launch::async, [&] { return RemoveMadeFolder(*made); });
+        EXPECT_TRUE(RemoveMadeFolder(*made));
         EXPECT_TRUE(other.get());
         const QStringList left = QDir(path("tmp")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         EXPECT_TRUE(left.isEmpty()) << left.join(' ').toStdString();
         EXPECT_EQ(read(path("outside/keep.txt")), QByteArray("kept"));
-        EXPECT_TRUE(RemoveRunFolder(folder)) << "a folder already gone is no fault";
+        EXPECT_TRUE(RemoveMadeFolder(*made)) << "a folder already gone is no fault";
     }
 }
