@@ -344,7 +344,6 @@ void CanvasForm::Parts_DblClick(std::int32_t kind, std::int16_t Index)
         default:
             break;
         }
-        toolBarArrange();
     });
 }
 

@@ -57,7 +57,6 @@ void CanvasForm::Menu_Edit_Click()
         m.Menu_EditALL->setEnabled(true);
         m.Menu_EditCanvasDelete->setEnabled(true);
         m.Menu_EditNewPageReset->setEnabled(true);
-        toolBarArrange();
     });
 }
 
@@ -111,10 +110,8 @@ void CanvasForm::editFrame(const QAction* item, std::int16_t snapshotCanvas, con
                            const std::function<void()>& edit, bool redraw, bool clearAll)
 {
     RunCommand(this, [&] {
-        if (guard && !guard()) {
-            toolBarArrange();
+        if (guard && !guard())
             return;
-        }
         HistoryEdit(item->text().section(QLatin1Char('\t'), 0, 0), snapshotCanvas, edit);
         if (redraw)
             PadDrawRefresh(CanvasIndex);
@@ -122,7 +119,6 @@ void CanvasForm::editFrame(const QAction* item, std::int16_t snapshotCanvas, con
             PartsLockClear();
         else
             PartsLock(0, -1, 0, false);
-        toolBarArrange();
     });
 }
 
@@ -198,7 +194,6 @@ void CanvasForm::copyCommand(bool toTask)
     RunCommand(this, [this, toTask] {
         CopyParts(CanvasIndex, lockPartsList_, toTask);
         PartsLock(0, -1, 0, false);
-        toolBarArrange();
     });
 }
 
@@ -379,7 +374,6 @@ void CanvasForm::Menu_BoxEditor_Click()
     RunCommand(this, [this] {
         BoxEditModify(CanvasIndex, LockPartsTarget);
         PartsLock(0, -1, 0, false);
-        toolBarArrange();
     });
 }
 
@@ -391,7 +385,6 @@ void CanvasForm::Menu_VLineAdd_Click()
         else
             BoxEditAfter(CanvasIndex, LockPartsTarget);
         PartsLock(0, -1, 0, false);
-        toolBarArrange();
     });
 }
 
@@ -400,7 +393,6 @@ void CanvasForm::Menu_HLineAdd_Click()
     RunCommand(this, [this] {
         subLineAdd(LockPartsTarget);
         PartsLock(0, -1, 0, false);
-        toolBarArrange();
     });
 }
 
@@ -421,7 +413,6 @@ void CanvasForm::Menu_EditALL_Click()
                 PartsLock(1, i, 1, false);
         }
         PartsLockMenuSet(0, -1);
-        toolBarArrange();
     });
 }
 
@@ -435,7 +426,6 @@ void CanvasForm::historyStep(bool undo)
         HistoryRestore(undo);
         // A restored step may bring back or take away canvases: every caption shows its number.
         CanvasCaptionRefresh();
-        toolBarArrange();
     });
 }
 

@@ -88,6 +88,7 @@ bool HistoryStepHeld(bool undo)
 
 void HistoryRestore(bool undo)
 {
+    // Asked again: the files may have gone while the question about the box editors was open.
     if (HistoryRestoreRefused(undo))
         return;
 

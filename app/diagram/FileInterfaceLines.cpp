@@ -91,19 +91,10 @@ QString TagLineName(const QString& name)
 
 QString LineBreaksReplace(const QString& text, const QString& separator)
 {
-    if (!text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n')))
-        return text;
-    QString replaced;
-    replaced.reserve(text.size());
-    for (qsizetype start = 0;;) {
-        qsizetype end = 0;
-        const qsizetype next = padfile::LineBreakFind(text, start, end);
-        replaced += QStringView(text).mid(start, end - start);
-        if (next < 0)
-            break;
+    QString replaced = padfile::SplitLines(text).join(separator);
+    // The lines leave out a break at the very end.
+    if (text.endsWith(QLatin1Char('\r')) || text.endsWith(QLatin1Char('\n')))
         replaced += separator;
-        start = next;
-    }
     return replaced;
 }
 

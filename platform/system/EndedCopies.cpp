@@ -311,15 +311,15 @@ int RemoveLeftOvers(const QString& folder, const WorkFileShapes& given, Sweep sw
     for (const Entry& entry : EntriesOf(fd.get(), wanted)) {
         if (!Own(entry.st))
             continue;
-        // The program makes nothing at the top of the temporary folder but its run folders: a
-        // file or folder there that earlier versions made under a work file's name is left, for
-        // it may as well be the user's.
         if (sweep == Sweep::ExchangeFolder) {
             const pid_t id = S_ISREG(entry.st.st_mode) ? shapes.WorkFile(entry.name) : 0;
             if (id != 0 && EndedCopy(id) && ::unlinkat(fd.get(), entry.bytes.constData(), 0) == 0)
                 ++removed;
             continue;
         }
+        // The program makes nothing at the top of the temporary folder but its run folders: a
+        // file or folder there that earlier versions made under a work file's name is left, for
+        // it may as well be the user's.
         Tree tree;
         const pid_t id = S_ISDIR(entry.st.st_mode) ? shapes.RunFolder(entry.name) : 0;
         if (id != 0 && EndedCopy(id) && RunFolderTree(fd.get(), entry, id, shapes, tree) &&
